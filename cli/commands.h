@@ -1,0 +1,7 @@
+// The subcommand groups of the orvamat tool. Each lives in its own
+// *_command.cpp and registers itself on the application.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+void AddDemoCommand(CLI::App& app);

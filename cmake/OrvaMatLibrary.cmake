@@ -1,0 +1,29 @@
+# libOrvaMat.so: every subsystem library linked whole, so that each exported
+# entry point is in the shared object even when nothing inside calls it.
+get_property(orvamat_subsystems GLOBAL PROPERTY ORVAMAT_SUBSYSTEMS)
+
+add_library(OrvaMat SHARED cmake/empty.cpp)
+set_target_properties(OrvaMat PROPERTIES
+  VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR}
+  LINK_WHAT_YOU_USE OFF)
+target_link_libraries(OrvaMat PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${orvamat_subsystems}>")
+target_link_options(OrvaMat PRIVATE -Wl,--no-undefined)
+target_include_directories(OrvaMat PUBLIC
+  $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
+  $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+add_library(OrvaMat::OrvaMat ALIAS OrvaMat)
+
+include(CMakePackageConfigHelpers)
+install(TARGETS OrvaMat EXPORT OrvaMatTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(DIRECTORY include/OrvaMat DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(EXPORT OrvaMatTargets NAMESPACE OrvaMat::
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/OrvaMat)
+configure_package_config_file(cmake/OrvaMatConfig.cmake.in
+  ${CMAKE_CURRENT_BINARY_DIR}/OrvaMatConfig.cmake
+  INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/OrvaMat)
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/OrvaMatConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/OrvaMatConfig.cmake
+  ${CMAKE_CURRENT_BINARY_DIR}/OrvaMatConfigVersion.cmake
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/OrvaMat)

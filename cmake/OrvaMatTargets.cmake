@@ -1,0 +1,43 @@
+# Helpers shared by every subsystem folder.
+
+# orvamat_library(NAME SOURCES... [DEPS targets...])
+# A static library of one subsystem, with our warnings and the repository root
+# as include directory (includes are written from the root: "store/arena.h").
+function(orvamat_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC
+    $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
+    $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>)
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  orvamat_warnings(${name})
+  set_property(GLOBAL APPEND PROPERTY ORVAMAT_SUBSYSTEMS ${name})
+endfunction()
+
+function(orvamat_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
+  target_compile_definitions(${target} PRIVATE ORVAMAT_BUILDING)
+endfunction()
+
+# orvamat_tests(NAME SOURCES... DEPS targets...)
+# One test program per subsystem; ctest names each case.
+function(orvamat_tests name)
+  if(NOT ORVAMAT_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gmock GTest::gtest_main)
+  orvamat_warnings(${name})
+  gtest_discover_tests(${name}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "ORVAMAT_TESTDATA=${ORVAMAT_TESTDATA_DIR};ORVAMAT_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()
+
+if(NOT DEFINED ORVAMAT_TESTDATA_DIR)
+  if(DEFINED ENV{ORVAMAT_TESTDATA})
+    set(ORVAMAT_TESTDATA_DIR $ENV{ORVAMAT_TESTDATA})
+  else()
+    get_filename_component(ORVAMAT_TESTDATA_DIR ${PROJECT_SOURCE_DIR}/../shared/testdata ABSOLUTE)
+  endif()
+endif()
