@@ -1,0 +1,140 @@
+#include "store/base/line_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/file.h"
+#include "store/base/test_folder.h"
+
+namespace {
+
+using namespace qelStrUtil;
+
+class BaseLineFile : public ::testing::Test {
+ protected:
+  CString Write(const char* name, std::string_view bytes) {
+    CString path = m_Folder.File(name);
+    EXPECT_TRUE(WriteFileAtomically(path, bytes));
+    return path;
+  }
+  CStringList Read(std::string_view bytes, unsigned codePage, int flag = 0) {
+    CStringList list{L"old content"};
+    EXPECT_TRUE(readStringlistFromFile(list, Write("in.txt", bytes), codePage, flag));
+    return list;
+  }
+
+  CTestFolder m_Folder;
+};
+
+TEST_F(BaseLineFile, EveryLineEnding) {
+  const CStringList expected{L"eins", L"zwei", L"", L"vier"};
+  EXPECT_EQ(Read("eins\r\nzwei\r\n\r\nvier\r\n", 1252), expected);
+  EXPECT_EQ(Read("eins\nzwei\n\nvier\n", 1252), expected);
+  EXPECT_EQ(Read("eins\rzwei\r\rvier\r", 1252), expected);
+  EXPECT_EQ(Read("eins\r\nzwei\n\rvier", 1252), expected);
+  EXPECT_EQ(Read("eins", 1252), CStringList{L"eins"});
+  EXPECT_EQ(Read("\n", 1252), CStringList{L""});
+  EXPECT_TRUE(Read("", 1252).empty());
+  EXPECT_EQ(Read("eins\r\nzwei\r\n\x1A", 1252), (CStringList{L"eins", L"zwei"}));
+}
+
+TEST_F(BaseLineFile, EachCodePage) {
+  const CStringList umlauts{L"Heizkörper", L"Maße"};
+  EXPECT_EQ(Read("Heizk\xF6rper\r\nMa\xDF"
+                 "e",
+                 1252),
+            umlauts);
+  EXPECT_EQ(Read("Heizk\x94rper\r\nMa\xE1"
+                 "e",
+                 3331),
+            umlauts);
+  EXPECT_EQ(Read("Heizk\xC3\xB6rper\r\nMa\xC3\x9F"
+                 "e",
+                 65001),
+            umlauts);
+  // Detection: BOMs, valid UTF-8, else 1252.
+  EXPECT_EQ(Read("\xEF\xBB\xBFHeizk\xC3\xB6rper\r\nMa\xC3\x9F"
+                 "e",
+                 3332),
+            umlauts);
+  EXPECT_EQ(Read("Heizk\xC3\xB6rper\r\nMa\xC3\x9F"
+                 "e",
+                 3332),
+            umlauts);
+  EXPECT_EQ(Read("Heizk\xF6rper\r\nMa\xDF"
+                 "e",
+                 3332),
+            umlauts);
+  EXPECT_EQ(Read(std::string("\xFF\xFEH\0\xF6\0\r\0\n\0\xDF\0", 12), 3332),
+            (CStringList{L"Hö", L"ß"}));
+  // A language code page: Polish "ł" is B3 in 1250.
+  EXPECT_EQ(Read("\xB3"
+                 "adowanie",
+                 1250),
+            CStringList{L"ładowanie"});
+}
+
+TEST_F(BaseLineFile, FlagTrimsAndSkipsEmptyLines) {
+  EXPECT_EQ(Read("  a \r\n\t\r\nb", 1252, eLinesTrim), (CStringList{L"a", L"", L"b"}));
+  EXPECT_EQ(Read("  a \r\n\t\r\n\r\nb", 1252, eLinesSkipEmpty),
+            (CStringList{L"  a ", L"\t", L"b"}));
+  EXPECT_EQ(Read("  a \r\n\t\r\nb", 1252, eLinesTrim | eLinesSkipEmpty), (CStringList{L"a", L"b"}));
+}
+
+TEST_F(BaseLineFile, ReadFailuresGiveFalseAndAnEmptyList) {
+  CStringList list{L"old"};
+  EXPECT_FALSE(readStringlistFromFile(list, m_Folder.File("missing.txt"), 1252, 0));
+  EXPECT_TRUE(list.empty());
+  list = {L"old"};
+  EXPECT_FALSE(readStringlistFromFile(list, Write("x.txt", "abc"), 12345, 0));
+  EXPECT_TRUE(list.empty());
+  EXPECT_FALSE(readStringlistFromFile(list, m_Folder.GetPath(), 1252, 0));
+}
+
+TEST_F(BaseLineFile, WriteEndsEveryLineWithCrLf) {
+  CString path = m_Folder.File("out.txt");
+  ASSERT_TRUE(writeStringlistToFile({L"Maß", L"", L"ende"}, path, 1252));
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(path, bytes));
+  EXPECT_EQ(bytes, "Ma\xDF\r\n\r\nende\r\n");
+  ASSERT_TRUE(writeStringlistToFile({L"Maß"}, path, 65001));
+  ASSERT_TRUE(ReadWholeFile(path, bytes));
+  EXPECT_EQ(bytes, "Ma\xC3\x9F\r\n");
+  ASSERT_TRUE(writeStringlistToFile({}, path, 65001));
+  ASSERT_TRUE(ReadWholeFile(path, bytes));
+  EXPECT_EQ(bytes, "");
+}
+
+TEST_F(BaseLineFile, WriteRoundTripsThroughRead) {
+  const CStringList lines{L"Rohr DN 25", L"Größe;Länge", L"\tEinzug"};
+  for (unsigned codePage : {1252u, 65001u, 3331u, 3332u}) {
+    CString path = m_Folder.File("round.txt");
+    ASSERT_TRUE(writeStringlistToFile(lines, path, codePage)) << codePage;
+    CStringList back;
+    ASSERT_TRUE(readStringlistFromFile(back, path, codePage, 0)) << codePage;
+    EXPECT_EQ(back, lines) << codePage;
+  }
+}
+
+TEST_F(BaseLineFile, FailedWriteKeepsTheOldFile) {
+  CString path = Write("keep.txt", "alt\r\n");
+  EXPECT_FALSE(writeStringlistToFile({L"neu"}, path, 12345));
+  EXPECT_FALSE(writeStringlistToFile({L"neu"}, m_Folder.File("no/such/folder.txt"), 1252));
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(path, bytes));
+  EXPECT_EQ(bytes, "alt\r\n");
+}
+
+TEST_F(BaseLineFile, UnicodeFilesAreRecognisedByTheirMark) {
+  EXPECT_TRUE(isUnicodeFile(Write("le.txt", "\xFF\xFEx\0"), 0));
+  EXPECT_TRUE(isUnicodeFile(Write("be.txt", "\xFE\xFF\0x"), 0));
+  CString utf8 = Write("u8.txt", "\xEF\xBB\xBFx");
+  EXPECT_FALSE(isUnicodeFile(utf8, 0));
+  EXPECT_TRUE(isUnicodeFile(utf8, 1));
+  EXPECT_FALSE(isUnicodeFile(Write("plain.txt", "xx"), 1));
+  EXPECT_FALSE(isUnicodeFile(Write("short.txt", "\xFF"), 0));
+  EXPECT_FALSE(isUnicodeFile(m_Folder.File("missing.txt"), 0));
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+#include "store/base/translation.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "platform/code_page.h"
+#include "platform/file.h"
+#include "platform/text.h"
+#include "store/base/wordbook.h"
+
+namespace {
+
+CTranslationManager* g_pInstalled = nullptr;
+
+CString NormalizeLanguage(std::wstring_view language) {
+  CString name = ToUpper(Trim(language));
+  return name == L"DEFAULT" ? CString() : name;
+}
+
+CString LanguageFromEnvironment() {
+  const char* value = std::getenv("ORVAMAT_LANGUAGE");
+  return NormalizeLanguage(value ? FromUtf8(value) : CString());
+}
+
+bool EndsWithNoCase(std::wstring_view text, std::wstring_view suffix) {
+  return text.size() >= suffix.size() &&
+         EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
+// The word books of `language` in `folder`, sorted by name so that the first
+// translation of a text does not depend on the order of the folder listing.
+std::vector<CString> FindWordbooks(const CString& folder, const CString& language) {
+  std::vector<CString> paths;
+  const CString suffix = WordbookSuffix(language);
+  std::error_code error;
+  std::filesystem::directory_iterator it(ToUtf8(folder), error);
+  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+    if (!it->is_regular_file(error)) continue;
+    CString name = FromUtf8(it->path().filename().string());
+    if (name.size() > suffix.size() && EndsWithNoCase(name, suffix))
+      paths.push_back(FromUtf8(it->path().string()));
+  }
+  std::sort(paths.begin(), paths.end());
+  return paths;
+}
+
+}  // namespace
+
+CTranslationModule::CTranslationModule(const CTranslationManager& manager, std::wstring_view name)
+    : m_Manager(manager), m_strName(name) {}
+
+CString CTranslationModule::TranslateText(std::wstring_view text) const {
+  auto it = m_mapTexts.find(text);
+  return it == m_mapTexts.end() ? CString(text) : it->second;
+}
+
+CString CTranslationModule::TranslateText(const char* text) const {
+  if (!text) return CString();
+  CString wide;
+  if (!DecodeText(text, CP_DETECT, wide)) wide = FromUtf8(text);
+  return TranslateText(std::wstring_view(wide));
+}
+
+int CTranslationModule::ScanWordbookFiles(const CString& folder) {
+  if (!m_Manager.HasActualLanguage()) return 0;
+  int added = 0;
+  for (const CString& path : FindWordbooks(folder, m_Manager.GetActualLanguage())) {
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) continue;
+    CWordbookEntries entries;
+    ParseWordbook(bytes, entries);
+    for (const auto& [source, translation] : entries)
+      if (AddTranslation(source, translation)) ++added;
+  }
+  return added;
+}
+
+bool CTranslationModule::AddTranslation(std::wstring_view source, std::wstring_view translation) {
+  if (source.empty() || translation.empty()) return false;
+  return m_mapTexts.emplace(CString(source), CString(translation)).second;
+}
+
+CTranslationManager::CTranslationManager() : m_strLanguage(LanguageFromEnvironment()) {}
+
+CTranslationManager::CTranslationManager(std::wstring_view language)
+    : m_strLanguage(NormalizeLanguage(language)) {}
+
+CTranslationManager& CTranslationManager::GetInstance() {
+  static CTranslationManager s_Process;
+  return g_pInstalled ? *g_pInstalled : s_Process;
+}
+
+CTranslationModule* CTranslationManager::AddModule(std::wstring_view name) {
+  for (const auto& module : m_listModules)
+    if (module->GetName() == name) return module.get();
+  m_listModules.push_back(std::make_unique<CTranslationModule>(*this, name));
+  return m_listModules.back().get();
+}
+
+void CTranslationManager::SetActualLanguage(std::wstring_view language) {
+  CString normalized = NormalizeLanguage(language);
+  if (normalized == m_strLanguage) return;
+  m_strLanguage = std::move(normalized);
+  for (const auto& module : m_listModules) module->Clear();
+}
+
+CScopedTranslationManager::CScopedTranslationManager(CTranslationManager& manager)
+    : m_pPrevious(g_pInstalled) {
+  g_pInstalled = &manager;
+}
+
+CScopedTranslationManager::~CScopedTranslationManager() { g_pInstalled = m_pPrevious; }
+
+CTranslationModule& LibraryTranslation() {
+  return *CTranslationManager::GetInstance().AddModule(L"OrvaMat");
+}
