@@ -1,0 +1,60 @@
+// CArena: the memory of one dataset. Every handle text, pool text, cell
+// array, Struct block, structure definition and list-mode row record of a
+// dataset is cut from it, and all of it goes at once when the dataset closes.
+//
+// Layout: blocks of kBlockSize bytes, newest first; a block's first word
+// counts the bytes used after it, so kBlockSize - 4 bytes are for pieces.
+// Pieces are never given back one by one, except Struct blocks of removed
+// rows, which go to a free list and are reused only by a request of exactly
+// their size. docs/store.md draws the layout.
+//
+// Alignment: a piece asked for "aligned" starts on an 8-byte boundary, so
+// that row records holding 64-bit words and addresses may live there; other
+// pieces start on a 4-byte boundary (every text is of wchar_t, 4 bytes here).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+class CArena {
+ public:
+  static constexpr std::uint32_t kBlockSize = 0x20000;
+  static constexpr std::uint32_t kMaxRequest = 0x20000;
+
+  CArena() = default;
+  CArena(const CArena&) = delete;
+  CArena& operator=(const CArena&) = delete;
+
+  // A piece of nSize bytes, or null when nSize exceeds kMaxRequest or the
+  // heap is exhausted (the caller reports it). The piece's content is
+  // undefined; it lives until the arena is destroyed.
+  void* Alloc(std::size_t nSize, bool bAligned);
+  // Gives a piece back for reuse by a later request of exactly nSize bytes.
+  // nSize must be the size it was asked with; its first word is overwritten.
+  void Free(void* pPiece, std::uint32_t nSize);
+  // A zero-filled piece (cell arrays, Struct blocks).
+  void* AllocZeroed(std::size_t nSize, bool bAligned);
+
+  std::size_t GetBlockCount() const { return m_ArenaBlocks.size(); }
+  // Bytes taken from the heap (whole blocks) and bytes handed out in them.
+  std::size_t GetBytesReserved() const { return m_ArenaBlocks.size() * std::size_t{kBlockSize}; }
+  std::size_t GetBytesUsed() const;
+  std::size_t GetFreePieceCount() const { return m_nFreePieces; }
+
+ private:
+  struct CBlock {
+    std::uint32_t nUsed = 0;  // the block's count word, kept beside its bytes
+    std::unique_ptr<std::uint64_t[]> pBytes;
+  };
+  void* TakeFreePiece(std::uint32_t nSize, bool bAligned);
+  void* CutFromBlocks(std::uint32_t nSize, bool bAligned);
+
+  std::vector<CBlock> m_ArenaBlocks;  // the newest is last
+  // Free pieces by size, the latest given back last: a request takes the
+  // first fitting piece of the one list the free pieces would form.
+  std::unordered_map<std::uint32_t, std::vector<void*>> m_FreePieces;
+  std::size_t m_nFreePieces = 0;
+};

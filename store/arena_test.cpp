@@ -1,0 +1,79 @@
+#include "store/arena.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <set>
+
+namespace {
+
+std::uintptr_t Address(const void* p) { return reinterpret_cast<std::uintptr_t>(p); }
+
+TEST(StoreArena, PiecesDoNotOverlapAndAlignedOnesStartOnEightBytes) {
+  CArena arena;
+  std::set<std::pair<std::uintptr_t, std::uintptr_t>> pieces;
+  for (std::uint32_t i = 0; i < 20000; ++i) {
+    const std::uint32_t nSize = 4 + (i % 13) * 4;
+    const bool bAligned = i % 3 == 0;
+    void* p = arena.Alloc(nSize, bAligned);
+    ASSERT_NE(p, nullptr);
+    if (bAligned) {
+      EXPECT_EQ(Address(p) % 8, 0u);
+    }
+    EXPECT_EQ(Address(p) % 4, 0u);
+    std::memset(p, 0xAB, nSize);  // ASan sees any write past the block
+    pieces.emplace(Address(p), Address(p) + nSize);
+  }
+  std::uintptr_t nEnd = 0;
+  for (const auto& [nBegin, nStop] : pieces) {
+    EXPECT_GE(nBegin, nEnd);
+    nEnd = nStop;
+  }
+  EXPECT_GT(arena.GetBlockCount(), 1u);
+  EXPECT_LE(arena.GetBytesUsed(), arena.GetBytesReserved());
+}
+
+TEST(StoreArena, FreedPieceIsReusedOnlyByExactlyItsSize) {
+  CArena arena;
+  void* p = arena.Alloc(40, true);
+  arena.Free(p, 40);
+  EXPECT_EQ(arena.GetFreePieceCount(), 1u);
+  std::uint32_t nRecorded = 0;
+  std::memcpy(&nRecorded, p, 4);
+  EXPECT_EQ(nRecorded, 40u);  // a free piece carries its size
+  void* q = arena.Alloc(36, true);
+  EXPECT_NE(q, p);
+  EXPECT_EQ(arena.Alloc(40, true), p);
+  EXPECT_EQ(arena.GetFreePieceCount(), 0u);
+}
+
+TEST(StoreArena, LatestFreedPieceOfASizeIsTakenFirst) {
+  CArena arena;
+  void* a = arena.Alloc(24, true);
+  void* b = arena.Alloc(24, true);
+  arena.Free(a, 24);
+  arena.Free(b, 24);
+  EXPECT_EQ(arena.Alloc(24, false), b);
+  EXPECT_EQ(arena.Alloc(24, false), a);
+}
+
+TEST(StoreArena, RequestsBeyondABlockFail) {
+  CArena arena;
+  EXPECT_EQ(arena.Alloc(CArena::kMaxRequest + 1, false), nullptr);
+  EXPECT_EQ(arena.Alloc(CArena::kMaxRequest, false), nullptr);  // the count word needs room
+  void* p = arena.Alloc(CArena::kBlockSize - 8, true);
+  ASSERT_NE(p, nullptr);
+  std::memset(p, 1, CArena::kBlockSize - 8);
+}
+
+TEST(StoreArena, OlderBlocksAreFilledBeforeANewOneIsTaken) {
+  CArena arena;
+  ASSERT_NE(arena.Alloc(0x10000, false), nullptr);
+  ASSERT_NE(arena.Alloc(0x18000, false), nullptr);  // does not fit: second block
+  EXPECT_EQ(arena.GetBlockCount(), 2u);
+  ASSERT_NE(arena.Alloc(0x8000, false), nullptr);  // fits into the first block's rest
+  EXPECT_EQ(arena.GetBlockCount(), 2u);
+}
+
+}  // namespace

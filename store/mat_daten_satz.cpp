@@ -1,0 +1,129 @@
+#include "store/mat_daten_satz.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "store/base/message.h"
+
+namespace {
+// The pool grows by doubling: a dataset may hold hundreds of thousands of
+// texts, and growth by a fixed step would copy the array once per step.
+constexpr std::size_t kInitialPool = 1024;
+}  // namespace
+
+CMatDatenSatz::CMatDatenSatz() = default;
+
+CMatDatenSatz::~CMatDatenSatz() {
+  // Tables go first: nothing may outlive the arena that holds their cells.
+  m_Tables.clear();
+  m_RemovedTables.clear();
+}
+
+void CMatDatenSatz::ReportNoMemory(std::size_t nSize) const {
+  const auto nShown = static_cast<unsigned>(std::min<std::size_t>(nSize, 0xFFFFFFFFu));
+  ShowMessage(CMessageTitle{L"OrvaMat.dll"}, MB_OK | MB_ICONERROR,
+              L"Memory allocation failed (%u byte).\n\n%s", nShown, m_strPath);
+}
+
+void* CMatDatenSatz::ArenaAlloc(std::size_t nSize, bool bAligned) {
+  void* p = m_Arena.Alloc(nSize, bAligned);
+  if (p == nullptr) ReportNoMemory(nSize);
+  return p;
+}
+
+void* CMatDatenSatz::ArenaAllocZeroed(std::size_t nSize, bool bAligned) {
+  void* p = ArenaAlloc(nSize, bAligned);
+  if (p != nullptr) std::memset(p, 0, nSize);
+  return p;
+}
+
+void CMatDatenSatz::ArenaFree(void* pPiece, std::uint32_t nSize) { m_Arena.Free(pPiece, nSize); }
+
+wchar_t* CMatDatenSatz::CopyText(std::wstring_view text) {
+  const std::size_t nBytes = (text.size() + 1) * sizeof(wchar_t);
+  auto* p = static_cast<wchar_t*>(ArenaAlloc(nBytes, false));
+  if (p == nullptr) return nullptr;
+  std::copy(text.begin(), text.end(), p);
+  p[text.size()] = 0;
+  return p;
+}
+
+Handle CMatDatenSatz::CreateHandle(std::wstring_view text) {
+  const std::size_t nStart = text.find_first_not_of(L' ');
+  if (nStart == std::wstring_view::npos) return 0;
+  text.remove_prefix(nStart);
+  if ((m_nHandleCounter & kCounterMask) == kCounterMask) {
+    // One more would carry into the dataset byte and name a handle of the
+    // next dataset.
+    ShowMessage(CMessageTitle{L"OrvaMat.dll"}, MB_OK | MB_ICONERROR,
+                L"Der Datensatz hat keine freien Namen mehr (%u).\n\n%s", kCounterMask, m_strPath);
+    return 0;
+  }
+  wchar_t* pText = CopyText(text);
+  if (pText == nullptr) return 0;
+  ++m_nHandleCounter;
+  const Handle h = GetPrefix() | (m_nHandleCounter & kCounterMask);
+  m_HandleToName.SetAt(h, reinterpret_cast<std::uintptr_t>(pText));
+  m_NameToHandle.SetAt(pText, h);
+  return h;
+}
+
+const wchar_t* CMatDatenSatz::GetName(Handle h) const {
+  std::uint64_t word = 0;
+  if (h == 0 || !m_HandleToName.Lookup(h, word)) return nullptr;
+  return reinterpret_cast<const wchar_t*>(static_cast<std::uintptr_t>(word));
+}
+
+bool CMatDatenSatz::RenameHandle(Handle h, std::wstring_view text) {
+  wchar_t* pText = CopyText(text);
+  if (pText == nullptr) return false;
+  if (const wchar_t* pOld = GetName(h)) m_NameToHandle.RemoveIf(pOld, h);
+  m_HandleToName.SetAt(h, reinterpret_cast<std::uintptr_t>(pText));
+  m_NameToHandle.SetAt(pText, h);
+  m_bModified = true;
+  return true;
+}
+
+void CMatDatenSatz::RemoveNames(Handle h, bool bBlank) {
+  const wchar_t* pOld = GetName(h);
+  if (pOld == nullptr) return;
+  m_NameToHandle.RemoveIf(pOld, h);
+  m_HandleToName.RemoveKey(h);
+  if (bBlank) const_cast<wchar_t*>(pOld)[0] = 0;
+}
+
+std::uint32_t CMatDatenSatz::AddPoolText(std::wstring_view text) {
+  if (m_StringPool.size() >= 0xFFFFFFFEu) return 0;
+  wchar_t* pText = CopyText(text);
+  if (pText == nullptr) return 0;
+  if (m_StringPool.capacity() == 0) m_StringPool.reserve(kInitialPool);
+  m_StringPool.push_back(pText);
+  return static_cast<std::uint32_t>(m_StringPool.size());
+}
+
+const wchar_t* CMatDatenSatz::GetPoolText(std::uint32_t nIndex) const {
+  if (nIndex == 0 || nIndex > m_StringPool.size()) return nullptr;
+  return m_StringPool[nIndex - 1];
+}
+
+wchar_t* CMatDatenSatz::GetPoolTextForWrite(std::uint32_t nIndex) {
+  if (nIndex == 0 || nIndex > m_StringPool.size()) return nullptr;
+  return m_StringPool[nIndex - 1];
+}
+
+bool CMatDatenSatz::CheckWriteLock(bool bTake) {
+  return m_pBacking != nullptr && m_pBacking->CheckWriteLock(*this, bTake);
+}
+
+void CMatDatenSatz::EnsureRowsLoaded(CMatTable& table) {
+  if (m_pBacking != nullptr) m_pBacking->LoadTableBody(*this, table);
+}
+
+void CMatDatenSatz::EnsureDatasetLoaded() {
+  if (m_pBacking != nullptr) m_pBacking->LoadDataset(*this);
+}
+
+std::size_t CMatDatenSatz::GetIndexMemoryBytes() const {
+  return m_NameToHandle.GetMemoryBytes() + m_HandleToName.GetMemoryBytes() +
+         m_StringPool.capacity() * sizeof(wchar_t*);
+}

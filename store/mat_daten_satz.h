@@ -1,0 +1,95 @@
+// CMatDatenSatz: one manufacturer dataset as the store sees it: its tables,
+// its two name maps, its string pool, its arena and its handle counter.
+//
+// Ownership: the dataset owns its top-level tables, its removed tables, its
+// arena (every text and value block of its tables) and its backing. Texts
+// handed out (GetName, GetPoolText) live until the dataset is destroyed.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "OrvaMat/mat_table.h"
+#include "OrvaMat/row_map.h"
+#include "OrvaMat/types.h"
+#include "store/arena.h"
+#include "store/dataset_backing.h"
+#include "store/name_map.h"
+
+class CMatDatenSatz {
+ public:
+  // Low 24 bits of the handle counter. When they are all set the dataset has
+  // made its last handle: one more would carry into the dataset byte.
+  static constexpr std::uint32_t kCounterMask = 0xFFFFFF;
+
+  CMatDatenSatz();
+  ~CMatDatenSatz();
+  CMatDatenSatz(const CMatDatenSatz&) = delete;
+  CMatDatenSatz& operator=(const CMatDatenSatz&) = delete;
+
+  // The byte every handle of this dataset carries on top: (number + 1) << 24.
+  Handle GetPrefix() const { return (m_nNummer + 1) << 24; }
+  bool OwnsHandle(Handle h) const { return h != 0 && (h & 0xFF000000u) == GetPrefix(); }
+
+  // Arena pieces. A null result has already been shown to the user
+  // ("Memory allocation failed"); the caller stops what it was doing.
+  void* ArenaAlloc(std::size_t nSize, bool bAligned);
+  void* ArenaAllocZeroed(std::size_t nSize, bool bAligned);
+  void ArenaFree(void* pPiece, std::uint32_t nSize);
+  // A zero-terminated copy of the text in the arena, or null (reported).
+  wchar_t* CopyText(std::wstring_view text);
+
+  // Handles and names. CreateHandle skips leading spaces; an empty text, an
+  // arena failure or an exhausted counter (reported) give 0.
+  Handle CreateHandle(std::wstring_view text);
+  Handle FindHandle(std::wstring_view text) const { return m_NameToHandle.Lookup(text); }
+  // The handle's text, null when the dataset has no such handle.
+  const wchar_t* GetName(Handle h) const;
+  // Gives a handle of this dataset a new text; false when the text could not
+  // be copied (then nothing changed).
+  bool RenameHandle(Handle h, std::wstring_view text);
+  // Drops both map entries of the handle; with bBlank its old text is
+  // overwritten to be empty, for whoever still holds it.
+  void RemoveNames(Handle h, bool bBlank);
+
+  // String pool: 1-based indexes; 0 and indexes outside the pool mean no text.
+  std::uint32_t AddPoolText(std::wstring_view text);  // 0 on arena failure
+  const wchar_t* GetPoolText(std::uint32_t nIndex) const;
+  wchar_t* GetPoolTextForWrite(std::uint32_t nIndex);
+  std::size_t GetPoolCount() const { return m_StringPool.size(); }
+
+  // The seam to the database file (see store/dataset_backing.h).
+  bool CheckWriteLock(bool bTake);
+  void EnsureRowsLoaded(CMatTable& table);
+  void EnsureDatasetLoaded();
+  void SetBacking(std::unique_ptr<CDatasetBacking> pBacking) { m_pBacking = std::move(pBacking); }
+  CDatasetBacking* GetBacking() const { return m_pBacking.get(); }
+
+  void SetModified() { m_bModified = true; }
+  const CArena& GetArena() const { return m_Arena; }
+  // Bytes of the name maps and the pool array (the arena counted apart).
+  std::size_t GetIndexMemoryBytes() const;
+
+  CString m_strPath;
+  CTableList m_Tables;
+  CTableList m_RemovedTables;
+  CNameMap m_NameToHandle;
+  CRowMap m_HandleToName;  // handle -> address of its text
+  std::vector<wchar_t*> m_StringPool;
+  std::uint32_t m_nHandleCounter = 1;
+  std::uint32_t m_nNummer = 0;
+  bool m_bModified = false;
+  wchar_t m_szHerstellerID[5] = {L'H', L's', L'I', L'D', 0};
+  CMatTable* m_pStringTable = nullptr;
+  CMatTable* m_pSetGruppen = nullptr;
+  std::vector<std::pair<CString, CString>> m_Aliases;  // (alias, path), in order added
+
+ private:
+  void ReportNoMemory(std::size_t nSize) const;
+
+  CArena m_Arena;
+  std::unique_ptr<CDatasetBacking> m_pBacking;
+};

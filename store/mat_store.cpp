@@ -1,0 +1,67 @@
+#include "store/mat_store.h"
+
+#include <utility>
+
+namespace {
+CMatStore* g_pInstalled = nullptr;
+}  // namespace
+
+CMatStore& CMatStore::Instance() {
+  if (g_pInstalled != nullptr) return *g_pInstalled;
+  static CMatStore store;
+  return store;
+}
+
+CScopedMatStore::CScopedMatStore() : m_pPrevious(g_pInstalled) { g_pInstalled = &m_Store; }
+CScopedMatStore::~CScopedMatStore() { g_pInstalled = m_pPrevious; }
+
+CMatStore::~CMatStore() { RemoveAllDatasets(); }
+
+CMatDatenSatz* CMatStore::AddDataset(std::unique_ptr<CMatDatenSatz> pDataset) {
+  if (pDataset == nullptr || m_Datasets.size() >= kMaxDatasets) return nullptr;
+  pDataset->m_nNummer = static_cast<std::uint32_t>(m_Datasets.size());
+  pDataset->m_nHandleCounter |= pDataset->GetPrefix();
+  m_Datasets.push_back(std::move(pDataset));
+  return m_Datasets.back().get();
+}
+
+void CMatStore::RemoveAllDatasets() {
+  m_pCurrent = nullptr;
+  while (!m_Datasets.empty()) m_Datasets.pop_back();
+}
+
+CMatDatenSatz* CMatStore::GetDataset(std::size_t nNummer) const {
+  return nNummer < m_Datasets.size() ? m_Datasets[nNummer].get() : nullptr;
+}
+
+CMatDatenSatz* CMatStore::GetDatasetOfHandle(Handle h) const {
+  const std::size_t nByte = h >> 24;
+  return nByte == 0 ? nullptr : GetDataset(nByte - 1);
+}
+
+CMatDatenSatz* CMatStore::FindDatasetByID(std::wstring_view id) const {
+  for (const auto& pDataset : m_Datasets)
+    if (id == pDataset->m_szHerstellerID) return pDataset.get();
+  return nullptr;
+}
+
+void CMatStore::SetCurrent(CMatDatenSatz* pDataset) {
+  if (pDataset == m_pCurrent) return;
+  m_pCurrent = pDataset;
+  // Dataset activation also picks the dataset's "StringTable" in the user's
+  // language here once the path look-up exists; until then m_pStringTable is
+  // left as the dataset's loader set it.
+}
+
+void CMatStore::ActivateDataset(Handle h) {
+  if (CMatDatenSatz* pDataset = GetDatasetOfHandle(h)) SetCurrent(pDataset);
+}
+
+const wchar_t* CMatStore::KeepText(CString text) {
+  m_strKeptText = std::move(text);
+  return m_strKeptText.c_str();
+}
+
+void CMatStore::EnsureRowsLoaded(CMatTable& table) {
+  if (table.m_pDatenSatz != nullptr) table.m_pDatenSatz->EnsureRowsLoaded(table);
+}

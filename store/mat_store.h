@@ -1,0 +1,128 @@
+// CMatStore: the state of the library, one instance per process: the
+// datasets (a dataset's number is its index) and the current dataset, which
+// every operation that makes handles, adds texts or changes tables works on.
+//
+// Exported calls reach the process-wide instance through Instance(); the
+// operations themselves live here and work on `this`, so that tests build a
+// fresh store (CScopedMatStore). The library creates no threads: all calls
+// come one at a time from the host's user-interface thread.
+//
+// Operations that take a table accept null and answer with eMatNoTable (6)
+// or an empty result. Results are eMatManager codes: 0 ok, 2 index, 3 field,
+// 6 no table, 7 no row or wrong kind of table, 10 wrong type, 12 empty
+// handle cell, 15 dataset locked by another user.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "OrvaMat/mat_table.h"
+#include "OrvaMat/types.h"
+#include "store/cell.h"
+#include "store/mat_daten_satz.h"
+
+class CMatTextReader;
+
+class CMatStore {
+ public:
+  // At most 255 datasets: the dataset byte of a handle is number + 1.
+  static constexpr std::size_t kMaxDatasets = 255;
+
+  CMatStore() = default;
+  // Destroys the datasets from the last to the first.
+  ~CMatStore();
+  CMatStore(const CMatStore&) = delete;
+  CMatStore& operator=(const CMatStore&) = delete;
+
+  // The process-wide store: the one installed by CScopedMatStore, else a
+  // static one made on first use.
+  static CMatStore& Instance();
+
+  // ---- datasets (store/mat_store.cpp)
+  // Takes the dataset, gives it the next number and ORs its byte into its
+  // handle counter. Null when the store is full (the dataset is dropped).
+  CMatDatenSatz* AddDataset(std::unique_ptr<CMatDatenSatz> pDataset);
+  void RemoveAllDatasets();
+  std::size_t GetDatasetCount() const { return m_Datasets.size(); }
+  // The dataset of that number, null outside the array.
+  CMatDatenSatz* GetDataset(std::size_t nNummer) const;
+  // The dataset whose byte the handle carries, null when there is none.
+  CMatDatenSatz* GetDatasetOfHandle(Handle h) const;
+  // The first dataset whose manufacturer ID equals id exactly, or null.
+  CMatDatenSatz* FindDatasetByID(std::wstring_view id) const;
+  CMatDatenSatz* GetCurrent() const { return m_pCurrent; }
+  // Makes the dataset current (null clears it) and selects what depends on
+  // the current dataset.
+  void SetCurrent(CMatDatenSatz* pDataset);
+  // Makes the handle's dataset current; a handle whose byte names no dataset
+  // changes nothing.
+  void ActivateDataset(Handle h);
+
+  // ---- handles and names (store/store_handles.cpp)
+  Handle CreateHandle(const wchar_t* pText);
+  Handle FindHandle(const wchar_t* pText);
+  Handle GetOrCreateHandle(const wchar_t* pText);
+  // The handle's text (valid until its dataset closes), or null.
+  const wchar_t* HdlToString(Handle h);
+  void RenameHandle(Handle h, const wchar_t* pText);
+  // 1 for a handle of no dataset, 15 when locked, else 0.
+  eMatManager RemoveHandle(Handle h);
+
+  // ---- tables (store/table_ops.cpp)
+  // Null when there is no current dataset, it is locked by another user, the
+  // name is empty, or no name handle could be made.
+  CMatTable* CreateTable(CMatTable* pParent, const wchar_t* pName, int nType, int nValuesPerRow);
+  static CMatTable* FindChildByHandle(const CMatTable* pTable, Handle h);
+  eMatManager RemoveTable(CMatTable* pTable);
+  // 1 when no handle can be made for the name (empty, or no room).
+  eMatManager RenameTable(CMatTable* pTable, const wchar_t* pName);
+  eMatManager SetFlags(CMatTable* pTable, std::uint32_t nSet, std::uint32_t nClear);
+  // def: n, then n field type codes. 6 null table, 10 no def or a different
+  // field count while the table has rows, 2 too large for the arena, 15.
+  eMatManager SetStrucDef(CMatTable* pTable, const std::uint32_t* pDef);
+  void AddAlias(const wchar_t* pAlias, const wchar_t* pPath);
+  void SetBeschreibung(CMatTable* pTable, const wchar_t* pText);
+
+  // ---- rows and cells (store/row_ops.cpp, cell_read.cpp, cell_write.cpp)
+  eMatManager RowExists(CMatTable* pTable, Handle hRow);
+  eMatManager AddRow(CMatTable* pTable, Handle hRow);
+  eMatManager RemoveRow(CMatTable* pTable, Handle hRow);
+  int GetRowCount(CMatTable* pTable);
+  POSITION GetFirstRowPosition(CMatTable* pTable);
+  eMatManager GetCellValue(CMatTable* pTable, CCell& cell, Handle hRow, int nIndex, int nField);
+  eMatManager SetCellValue(CMatTable* pTable, Handle hRow, int nIndex, int nField,
+                           const CCellInput& value);
+
+  // The text reader at work (set by the reader while it reads), or null.
+  CMatTextReader* m_pTextReader = nullptr;
+
+  // Keeps a translated text for the calls that hand out a text address;
+  // valid until the next such call.
+  const wchar_t* KeepText(CString text);
+
+ private:
+  // Loads a table's body from its file when it is still there.
+  static void EnsureRowsLoaded(CMatTable& table);
+  // Takes out one row of the table (Struct blocks go back to the arena).
+  static bool RemoveRowOf(CMatTable& table, Handle hRow);
+
+  std::vector<std::unique_ptr<CMatDatenSatz>> m_Datasets;
+  CMatDatenSatz* m_pCurrent = nullptr;
+  CString m_strKeptText;
+};
+
+// Installs a fresh store as the process-wide one for a scope (tests).
+class CScopedMatStore {
+ public:
+  CScopedMatStore();
+  ~CScopedMatStore();
+  CScopedMatStore(const CScopedMatStore&) = delete;
+  CScopedMatStore& operator=(const CScopedMatStore&) = delete;
+  CMatStore& Get() { return m_Store; }
+
+ private:
+  CMatStore m_Store;
+  CMatStore* m_pPrevious;
+};

@@ -1,0 +1,144 @@
+#include "OrvaMat/row_map.h"
+
+#include <algorithm>
+#include <bit>
+
+namespace {
+
+// Counters of one dataset are dense, so a multiplicative hash spreads them
+// evenly over the slots; the top bits of the product are the slot number.
+constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ull;
+constexpr std::size_t kMinCapacity = 8;
+
+POSITION ToPosition(std::size_t n) { return reinterpret_cast<POSITION>(n + 1); }
+std::size_t FromPosition(POSITION pos) { return reinterpret_cast<std::uintptr_t>(pos) - 1; }
+
+}  // namespace
+
+void CRowMap::SetWord(CSlot& s, std::uint64_t w) {
+  s.nLow = static_cast<std::uint32_t>(w);
+  s.nHigh = static_cast<std::uint32_t>(w >> 32);
+}
+
+std::size_t CRowMap::Home(Handle hRow) const {
+  const unsigned nShift = 64 - static_cast<unsigned>(std::countr_zero(m_nCapacity));
+  return static_cast<std::size_t>((hRow * kGolden) >> nShift);
+}
+
+std::size_t CRowMap::FindSlot(Handle hRow) const {
+  if (m_nCapacity == 0) return 0;
+  const std::size_t nMask = m_nCapacity - 1;
+  for (std::size_t i = Home(hRow), nProbes = 0; nProbes < m_nCapacity;
+       i = (i + 1) & nMask, ++nProbes) {
+    const CSlot& s = m_pSlots[i];
+    if (s.nKey == hRow) return i;
+    if (IsEmptySlot(s)) break;
+  }
+  return m_nCapacity;
+}
+
+void CRowMap::InitHashTable(std::size_t n) {
+  // Room for n rows at a load of at most three quarters.
+  std::size_t nWanted = std::bit_ceil(std::max(kMinCapacity, n + n / 3 + 1));
+  if (nWanted > m_nCapacity) Rehash(nWanted);
+}
+
+void CRowMap::Rehash(std::size_t nCapacity) {
+  std::unique_ptr<CSlot[]> pOld = std::move(m_pSlots);
+  const std::size_t nOld = m_nCapacity;
+  m_pSlots = std::make_unique<CSlot[]>(nCapacity);  // zero-filled: every slot empty
+  m_nCapacity = nCapacity;
+  m_nRemoved = 0;
+  const std::size_t nMask = nCapacity - 1;
+  for (std::size_t j = 0; j < nOld; ++j) {
+    const CSlot& s = pOld[j];
+    if (!IsUsed(s)) continue;
+    std::size_t i = Home(s.nKey);
+    while (IsUsed(m_pSlots[i])) i = (i + 1) & nMask;
+    m_pSlots[i] = s;
+  }
+}
+
+void CRowMap::SetAt(Handle hRow, std::uint64_t word) {
+  if (hRow == 0) {
+    if (!m_bHasZero) ++m_nCount;
+    m_bHasZero = true;
+    m_nZeroWord = word;
+    return;
+  }
+  std::size_t i = FindSlot(hRow);
+  if (i < m_nCapacity) {
+    SetWord(m_pSlots[i], word);
+    return;
+  }
+  if (m_nCapacity == 0 || (m_nCount + m_nRemoved + 1) * 4 > m_nCapacity * 3) {
+    // Grow when live rows fill half the slots, else only sweep removed slots.
+    const bool bGrow = (m_nCount + 1) * 2 > m_nCapacity;
+    Rehash(m_nCapacity == 0 ? kMinCapacity : (bGrow ? m_nCapacity * 2 : m_nCapacity));
+  }
+  const std::size_t nMask = m_nCapacity - 1;
+  i = Home(hRow);
+  while (IsUsed(m_pSlots[i])) i = (i + 1) & nMask;
+  if (!IsEmptySlot(m_pSlots[i])) --m_nRemoved;  // reusing a removed slot
+  m_pSlots[i].nKey = hRow;
+  SetWord(m_pSlots[i], word);
+  ++m_nCount;
+}
+
+bool CRowMap::Lookup(Handle hRow, std::uint64_t& word) const {
+  if (hRow == 0) {
+    if (m_bHasZero) word = m_nZeroWord;
+    return m_bHasZero;
+  }
+  const std::size_t i = FindSlot(hRow);
+  if (i >= m_nCapacity) return false;
+  word = Word(m_pSlots[i]);
+  return true;
+}
+
+bool CRowMap::RemoveKey(Handle hRow) {
+  if (hRow == 0) {
+    if (!m_bHasZero) return false;
+    m_bHasZero = false;
+    m_nZeroWord = 0;
+    --m_nCount;
+    return true;
+  }
+  const std::size_t i = FindSlot(hRow);
+  if (i >= m_nCapacity) return false;
+  m_pSlots[i] = CSlot{0, 1, 0};  // removed: probe chains run on through it
+  --m_nCount;
+  ++m_nRemoved;
+  return true;
+}
+
+void CRowMap::RemoveAll() {
+  m_pSlots.reset();
+  m_nCapacity = m_nCount = m_nRemoved = 0;
+  m_bHasZero = false;
+  m_nZeroWord = 0;
+}
+
+POSITION CRowMap::NextPosition(std::size_t nFrom) const {
+  // Position 0 stands for the key 0, position i + 1 for slot i.
+  if (nFrom == 0 && m_bHasZero) return ToPosition(0);
+  for (std::size_t n = std::max<std::size_t>(nFrom, 1); n <= m_nCapacity; ++n)
+    if (IsUsed(m_pSlots[n - 1])) return ToPosition(n);
+  return nullptr;
+}
+
+POSITION CRowMap::GetStartPosition() const { return m_nCount == 0 ? nullptr : NextPosition(0); }
+
+void CRowMap::GetNextAssoc(POSITION& pos, Handle& hRow, std::uint64_t& word) const {
+  hRow = 0;
+  word = 0;
+  if (pos == nullptr) return;
+  const std::size_t n = FromPosition(pos);
+  if (n == 0) {
+    word = m_nZeroWord;
+  } else if (n <= m_nCapacity) {
+    hRow = m_pSlots[n - 1].nKey;
+    word = Word(m_pSlots[n - 1]);
+  }
+  pos = NextPosition(n + 1);
+}
