@@ -30,8 +30,8 @@ enum : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDY
 
 struct CFileChooser {
   CString strTitle;
-  CString strInitialPath;   // folder or file proposed
-  CString strFilter;        // "Text (*.txt)|*.txt|All (*.*)|*.*"
+  CString strInitialPath;  // folder or file proposed
+  CString strFilter;       // "Text (*.txt)|*.txt|All (*.*)|*.*"
   CString strDefaultExt;
 };
 
@@ -50,6 +50,12 @@ class ORVAMAT_API CHostUI {
   // The text console used for order errors of the VDI reader.
   virtual void ConsoleWrite(const CString& text) = 0;
 };
+
+// The answer of a box that nobody can answer (a batch run, a test without a
+// script): IDOK for an OK box, IDCANCEL where there is a Cancel button, IDNO
+// for Yes/No and IDABORT for Abort/Retry/Ignore: never the choice that goes on
+// or loops.
+ORVAMAT_API int DefaultAnswer(unsigned style);
 
 // The process-wide host UI. Never null: a console UI is installed until the
 // host sets its own. SetHostUI(nullptr) restores the console UI. The caller
