@@ -86,6 +86,13 @@ class CMatDatenSatz {
   CMatTable* m_pStringTable = nullptr;
   CMatTable* m_pSetGruppen = nullptr;
   std::vector<std::pair<CString, CString>> m_Aliases;  // (alias, path), in order added
+  // Registry and activation (store/mmd): the dataset's name text (first part
+  // of its excluded-list entry); closed: registered but closed (look-ups by
+  // its ID and activation by handle answer 13); listed: false when the user
+  // excluded it from path prefixes and the listed-dataset enumeration.
+  CString m_strName;
+  bool m_bClosed = false;
+  bool m_bListed = true;
 
  private:
   void ReportNoMemory(std::size_t nSize) const;

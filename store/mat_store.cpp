@@ -30,6 +30,12 @@ void CMatStore::RemoveAllDatasets() {
   while (!m_Datasets.empty()) m_Datasets.pop_back();
 }
 
+void CMatStore::RemoveDataset(std::size_t nNummer) {
+  if (nNummer >= m_Datasets.size()) return;
+  if (m_pCurrent == m_Datasets[nNummer].get()) m_pCurrent = nullptr;
+  m_Datasets[nNummer].reset();
+}
+
 CMatDatenSatz* CMatStore::GetDataset(std::size_t nNummer) const {
   return nNummer < m_Datasets.size() ? m_Datasets[nNummer].get() : nullptr;
 }
@@ -41,7 +47,7 @@ CMatDatenSatz* CMatStore::GetDatasetOfHandle(Handle h) const {
 
 CMatDatenSatz* CMatStore::FindDatasetByID(std::wstring_view id) const {
   for (const auto& pDataset : m_Datasets)
-    if (id == pDataset->m_szHerstellerID) return pDataset.get();
+    if (pDataset != nullptr && id == pDataset->m_szHerstellerID) return pDataset.get();
   return nullptr;
 }
 

@@ -45,6 +45,9 @@ class CMatStore {
   // handle counter. Null when the store is full (the dataset is dropped).
   CMatDatenSatz* AddDataset(std::unique_ptr<CMatDatenSatz> pDataset);
   void RemoveAllDatasets();
+  // Destroys one dataset; its slot stays empty (null), so that the numbers of
+  // the others, and their handles, stay as they are.
+  void RemoveDataset(std::size_t nNummer);
   std::size_t GetDatasetCount() const { return m_Datasets.size(); }
   // The dataset of that number, null outside the array.
   CMatDatenSatz* GetDataset(std::size_t nNummer) const;
