@@ -6,11 +6,14 @@ add_library(OrvaMat SHARED cmake/empty.cpp)
 set_target_properties(OrvaMat PROPERTIES
   VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR}
   LINK_WHAT_YOU_USE OFF)
-target_link_libraries(OrvaMat PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${orvamat_subsystems}>")
-# A subsystem that links another one (orva_base -> orva_platform) brings it in
-# a second time without the feature; this keeps whole-archive for all of them.
-list(JOIN orvamat_subsystems "," orvamat_subsystems_csv)
-set_property(TARGET OrvaMat PROPERTY LINK_LIBRARY_OVERRIDE "WHOLE_ARCHIVE,${orvamat_subsystems_csv}")
+# Every subsystem's objects go in whole (so each exported entry point is in
+# the shared object); linking the libraries as well brings their own
+# dependencies (libmd, ...) and adds no second copy of an object. Whole-archive
+# linking would list a library twice once one subsystem depends on another.
+foreach(lib ${orvamat_subsystems})
+  target_sources(OrvaMat PRIVATE $<TARGET_OBJECTS:${lib}>)
+endforeach()
+target_link_libraries(OrvaMat PRIVATE ${orvamat_subsystems})
 target_link_options(OrvaMat PRIVATE -Wl,--no-undefined)
 target_include_directories(OrvaMat PUBLIC
   $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
