@@ -6,8 +6,10 @@ namespace {
 
 CHostUI* g_pHostUI = nullptr;
 
+// Never destroyed: messages shown while the process ends (datasets closed at
+// unload) still find a UI.
 CHostUI& ConsoleHostUI() {
-  static CConsoleHostUI console;
+  static CConsoleHostUI& console = *new CConsoleHostUI();
   return console;
 }
 
