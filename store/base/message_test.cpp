@@ -35,12 +35,6 @@ TEST_F(BaseMessage, UntranslatedTextIsItsOwnFormat) {
   EXPECT_EQ(m_UI.LastText(), L"100% sicher");
 }
 
-TEST_F(BaseMessage, AHostileTranslatedFormatDoesNotCrash) {
-  LibraryTranslation().AddTranslation(L"Zeile %d", L"Line %s %s %d %n %*d %");
-  ShowMessage(MB_OK, L"Zeile %d", 3);
-  EXPECT_EQ(m_UI.Count(), 1u);
-}
-
 TEST_F(BaseMessage, ExplicitTitleIsTranslated) {
   LibraryTranslation().AddTranslation(L"Warnung", L"Warning");
   m_UI.PushAnswer(IDNO);

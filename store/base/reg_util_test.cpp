@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/code_page.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "store/base/test_folder.h"
@@ -26,6 +27,13 @@ TEST(BaseRegUtil, LanguageCodePages) {
   EXPECT_EQ(CRegUtil::getLanguageCodepage(L""), 1252u);
   EXPECT_EQ(CRegUtil::getLanguageCodepage(L"KLINGON"), 1252u);
   EXPECT_EQ(CRegUtil::getLanguageCodepage(L"PLX"), 1252u);  // not a code with a region
+}
+
+TEST(BaseRegUtil, EveryLanguageCodePageCanBeDecoded) {
+  for (const wchar_t* language :
+       {L"PL", L"RU", L"EN", L"EL", L"TR", L"LT", L"TH", L"JA", L"ZH", L"KO"}) {
+    EXPECT_TRUE(IsKnownCodePage(CRegUtil::getLanguageCodepage(language))) << language;
+  }
 }
 
 TEST(BaseRegUtil, ReadsTheCurrentUsersSettings) {

@@ -38,7 +38,8 @@ std::vector<CString> FindWordbooks(const CString& folder, const CString& languag
   std::error_code error;
   std::filesystem::directory_iterator it(ToUtf8(folder), error);
   for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-    if (!it->is_regular_file(error)) continue;
+    std::error_code entryError;  // an unreadable entry is skipped, not the rest
+    if (!it->is_regular_file(entryError)) continue;
     CString name = FromUtf8(it->path().filename().string());
     if (name.size() > suffix.size() && EndsWithNoCase(name, suffix))
       paths.push_back(FromUtf8(it->path().string()));
