@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "OrvaMat/mat_table.h"
+#include "OrvaMat/mat_text.h"
 #include "OrvaMat/types.h"
 
 class ORVAMAT_API CMatManager {
@@ -87,4 +88,9 @@ class ORVAMAT_API CMatManager {
   // 38: the same, true on success.
   static bool SetStringValue(CMatTable* table, unsigned long row, int index, int field,
                              const wchar_t* text);
+
+  // ---- text format (store/mmtb/mat_text_writer.cpp)
+  // 113: appends the MMTB block of the table, its descendants' blocks nested
+  // inside, to lines. A null table appends nothing.
+  static void WriteTableText(CMatTable* table, CStringList& lines);
 };

@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "store/mat_store.h"
+#include "store/store_test_util.h"
+
+namespace {
+
+class StoreCellWrite : public CStoreTest {
+ protected:
+  StoreCellWrite() : m_Dataset(AddDataset()) {}
+  eMatManager SetText(CMatTable* p, Handle hRow, int nIndex, const wchar_t* pText, int nField = 0) {
+    return Store().SetCellValue(p, hRow, nIndex, nField, CCellInput::Text(pText));
+  }
+  eMatManager Set(CMatTable* p, Handle hRow, int nIndex, std::uint32_t n, int nField = 0) {
+    return Store().SetCellValue(p, hRow, nIndex, nField, CCellInput::Value(n));
+  }
+  std::uint32_t Cell(CMatTable* p, Handle hRow, int nIndex = 0, int nField = 0) {
+    CCell cell;
+    EXPECT_EQ(Store().GetCellValue(p, cell, hRow, nIndex, nField), eMatOk);
+    return cell.m_nValue;
+  }
+  CMatDatenSatz& m_Dataset;
+};
+
+TEST_F(StoreCellWrite, StringArrayGrowsInGroupsOfFour) {
+  CMatTable* pTable = Table(L"A", eTypeStringArray);
+  ASSERT_EQ(SetText(pTable, 0, 5, L"fünf"), eMatOk);
+  EXPECT_EQ(pTable->m_nRowCount, 6);
+  void* pArray = pTable->m_pData;
+  ASSERT_EQ(SetText(pTable, 0, 7, L"sieben"), eMatOk);  // still inside the 8 cells
+  EXPECT_EQ(pTable->m_pData, pArray);
+  EXPECT_EQ(pTable->m_nRowCount, 8);
+  ASSERT_EQ(SetText(pTable, 0, 8, nullptr), eMatOk);
+  EXPECT_NE(pTable->m_pData, pArray);
+  EXPECT_EQ(pTable->m_nRowCount, 9);
+  CCell cell;
+  ASSERT_EQ(Store().GetCellValue(pTable, cell, 0, 5, 0), eMatOk);
+  EXPECT_STREQ(cell.m_pText, L"fünf");
+  ASSERT_EQ(Store().GetCellValue(pTable, cell, 0, 0, 0), eMatOk);
+  EXPECT_EQ(cell.m_pText, nullptr);
+  ASSERT_EQ(SetText(pTable, 0, 2, L"zwei"), eMatOk);
+  EXPECT_EQ(pTable->m_nRowCount, 9);  // the count never shrinks
+}
+
+TEST_F(StoreCellWrite, DWordArrayKeepsOldCellsWhenGrowing) {
+  CMatTable* pTable = Table(L"D", eTypeDWordArray);
+  for (int i = 0; i < 100; ++i) ASSERT_EQ(Set(pTable, 0, i, 1000 + i), eMatOk);
+  for (int i = 0; i < 100; ++i) ASSERT_EQ(Cell(pTable, 0, i), 1000u + i);
+  EXPECT_EQ(pTable->m_nRowCount, 100);
+}
+
+TEST_F(StoreCellWrite, ShorterTextOverwritesInPlaceLongerOneAppends) {
+  CMatTable* pTable = Table(L"S", eTypeString);
+  const Handle h = Row(L"r");
+  ASSERT_EQ(SetText(pTable, h, 0, L"abc"), eMatOk);
+  const std::uint32_t nFirst = Cell(pTable, h);
+  ASSERT_EQ(SetText(pTable, h, 0, L"xy"), eMatOk);
+  EXPECT_EQ(Cell(pTable, h), nFirst);
+  EXPECT_STREQ(m_Dataset.GetPoolText(nFirst), L"xy");
+  ASSERT_EQ(SetText(pTable, h, 0, L"wxyz"), eMatOk);
+  EXPECT_EQ(Cell(pTable, h), nFirst + 1);
+  EXPECT_STREQ(m_Dataset.GetPoolText(nFirst), L"xy");
+  EXPECT_STREQ(m_Dataset.GetPoolText(nFirst + 1), L"wxyz");
+  ASSERT_EQ(SetText(pTable, h, 0, L""), eMatOk);  // an empty text gets its own entry
+  EXPECT_EQ(Cell(pTable, h), nFirst + 2);
+  EXPECT_STREQ(m_Dataset.GetPoolText(nFirst + 1), L"wxyz");
+  ASSERT_EQ(SetText(pTable, h, 0, nullptr), eMatOk);
+  EXPECT_EQ(Cell(pTable, h), 0u);
+  ASSERT_EQ(SetText(pTable, h, 0, L"   "), eMatOk);  // spaces are a text like any other
+  EXPECT_STREQ(m_Dataset.GetPoolText(Cell(pTable, h)), L"   ");
+}
+
+TEST_F(StoreCellWrite, MultiValueStringRowsKeepEachCell) {
+  CMatTable* pTable = Table(L"S", eTypeUniString, 3);
+  const Handle h = Row(L"r");
+  ASSERT_EQ(SetText(pTable, h, 2, L"zwei"), eMatOk);
+  ASSERT_EQ(SetText(pTable, h, 0, L"null"), eMatOk);
+  EXPECT_STREQ(m_Dataset.GetPoolText(Cell(pTable, h, 2)), L"zwei");
+  EXPECT_STREQ(m_Dataset.GetPoolText(Cell(pTable, h, 0)), L"null");
+  EXPECT_EQ(Cell(pTable, h, 1), 0u);
+  EXPECT_EQ(SetText(pTable, h, 3, L"drei"), eMatIndex);
+}
+
+TEST_F(StoreCellWrite, IndexBeyondAOneCellRowIsRefused) {
+  CMatTable* pTable = Table(L"I", eTypeInteger);
+  const Handle h = Row(L"r");
+  ASSERT_EQ(Set(pTable, h, 0, 1), eMatOk);
+  EXPECT_EQ(Set(pTable, h, 1, 2), eMatIndex);
+  EXPECT_EQ(Set(pTable, h, -1, 2), eMatIndex);
+  EXPECT_EQ(Cell(pTable, h), 1u);
+  EXPECT_EQ(Set(pTable, 0, 0, 2), eMatNoRow);
+}
+
+TEST_F(StoreCellWrite, ValuesOfTheWrongKindAreRefused) {
+  CMatTable* pInt = Table(L"I", eTypeInteger);
+  CMatTable* pText = Table(L"S", eTypeString);
+  CMatTable* pStruct = Table(L"St", eTypeStruct);
+  const std::uint32_t def[] = {2, eTypeString, eTypeInteger};
+  Store().SetStrucDef(pStruct, def);
+  const Handle h = Row(L"r");
+  EXPECT_EQ(SetText(pInt, h, 0, L"5"), eMatWrongType);
+  EXPECT_EQ(Set(pText, h, 0, 5), eMatWrongType);
+  EXPECT_EQ(Set(pStruct, h, 0, 5, 0), eMatWrongType);
+  EXPECT_EQ(SetText(pStruct, h, 0, L"x", 1), eMatWrongType);
+  EXPECT_EQ(pInt->GetRowCount() + pText->GetRowCount() + pStruct->GetRowCount(), 0u);
+  ASSERT_EQ(SetText(pStruct, h, 1, L"Text", 0), eMatOk);
+  EXPECT_STREQ(m_Dataset.GetPoolText(Cell(pStruct, h, 1, 0)), L"Text");
+  ASSERT_EQ(SetText(pStruct, h, 1, nullptr, 0), eMatOk);
+  EXPECT_EQ(Cell(pStruct, h, 1, 0), 0u);
+}
+
+TEST_F(StoreCellWrite, VoidRowsCountAndModifiedFlagIsSet) {
+  CMatTable* pTable = Table(L"V", eTypeVoid);
+  m_Dataset.m_bModified = false;
+  ASSERT_EQ(Set(pTable, Row(L"a"), 0, 99), eMatOk);
+  ASSERT_EQ(SetText(pTable, Row(L"b"), 0, L"egal"), eMatOk);
+  EXPECT_EQ(pTable->m_nRowCount, 2);
+  EXPECT_TRUE(m_Dataset.m_bModified);
+}
+
+TEST_F(StoreCellWrite, LockedDatasetChangesNothing) {
+  CFakeBacking& backing = AttachBacking(m_Dataset);
+  CMatTable* pTable = Table(L"I", eTypeInteger);
+  const Handle h = Row(L"r");
+  backing.m_bLockedByOther = true;
+  m_Dataset.m_bModified = false;
+  EXPECT_EQ(Set(pTable, h, 0, 1), eMatLocked);
+  EXPECT_TRUE(backing.m_Takes.back());  // a write takes a free lock
+  EXPECT_EQ(Store().AddRow(pTable, h), eMatLocked);
+  EXPECT_EQ(pTable->GetRowCount(), 0u);
+  EXPECT_FALSE(m_Dataset.m_bModified);
+  backing.m_bLockedByOther = false;
+  backing.m_Loaded.clear();
+  EXPECT_EQ(Set(pTable, h, 0, 1), eMatOk);
+  ASSERT_EQ(backing.m_Loaded.size(), 1u);  // rows on disk come in before the write
+  EXPECT_EQ(backing.m_Loaded[0], pTable);
+}
+
+TEST_F(StoreCellWrite, TextsOfAForeignRowStayInTheTablesDataset) {
+  CMatTable* pTable = Table(L"S", eTypeString);
+  CMatDatenSatz& other = AddDataset(L"BBBB");
+  const Handle hForeign = other.CreateHandle(L"fremd");
+  ASSERT_EQ(SetText(pTable, hForeign, 0, L"Text"), eMatOk);
+  EXPECT_EQ(Store().GetCurrent(), &other);
+  EXPECT_EQ(other.GetPoolCount(), 0u);
+  EXPECT_STREQ(m_Dataset.GetPoolText(Cell(pTable, hForeign)), L"Text");
+}
+
+TEST_F(StoreCellWrite, OversizedRequestsFailOnceWithoutCrashing) {
+  CMatTable* pStruct = Table(L"St", eTypeStruct);
+  const std::uint32_t def[] = {4, eTypeInteger, eTypeInteger, eTypeInteger, eTypeInteger};
+  Store().SetStrucDef(pStruct, def);
+  CMatTable* pArray = Table(L"A", eTypeStringArray);
+  CMatTable* pText = Table(L"S", eTypeString);
+  CMatTable* pLine = Table(L"L", eTypeStrLine);
+  const Handle h = Row(L"r");
+  ASSERT_EQ(Set(pStruct, h, 0, 7, 3), eMatOk);
+  EXPECT_EQ(Set(pStruct, h, 0x7FFFFFFF, 1, 0), eMatIndex);
+  EXPECT_EQ(m_UI.Count(), 1u);
+  EXPECT_EQ(Cell(pStruct, h, 0, 3), 7u);  // the row keeps its block
+  EXPECT_EQ(SetText(pArray, 0, 100000, L"x"), eMatIndex);
+  EXPECT_EQ(pArray->m_nRowCount, 0);
+  const std::wstring huge(0x10000, L'y');
+  EXPECT_EQ(SetText(pText, h, 0, huge.c_str()), eMatIndex);
+  EXPECT_EQ(SetText(pLine, 0, 0, huge.c_str()), eMatIndex);
+  EXPECT_EQ(m_UI.Count(), 4u);
+  EXPECT_TRUE(m_UI.HasMessageContaining(L"Memory allocation failed"));
+}
+
+}  // namespace

@@ -1,0 +1,113 @@
+#include "store/mat_daten_satz.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "store/store_test_util.h"
+
+namespace {
+
+using StoreDataset = CStoreTest;
+
+TEST_F(StoreDataset, FirstHandleCarriesTheDatasetByte) {
+  CMatDatenSatz& first = AddDataset();
+  AddDataset();
+  CMatDatenSatz& third = AddDataset();
+  EXPECT_EQ(first.CreateHandle(L"A"), 0x01000002u);
+  EXPECT_EQ(third.CreateHandle(L"A"), 0x03000002u);
+  EXPECT_EQ(third.m_nHandleCounter, 0x03000002u);
+}
+
+TEST_F(StoreDataset, EmptyTextsAndSpacesMakeNoHandle) {
+  CMatDatenSatz& dataset = AddDataset();
+  const std::uint32_t nCounter = dataset.m_nHandleCounter;
+  EXPECT_EQ(dataset.CreateHandle(L""), 0u);
+  EXPECT_EQ(dataset.CreateHandle(L"    "), 0u);
+  EXPECT_EQ(dataset.m_nHandleCounter, nCounter);
+  const Handle h = dataset.CreateHandle(L"  A");
+  EXPECT_STREQ(dataset.GetName(h), L"A");
+  EXPECT_EQ(dataset.FindHandle(L"A"), h);
+  // Tabs are no spaces: they stay.
+  EXPECT_STREQ(dataset.GetName(dataset.CreateHandle(L"\tB")), L"\tB");
+}
+
+TEST_F(StoreDataset, SameTextTwiceGivesTwoHandlesAndFindsTheLater) {
+  CMatDatenSatz& dataset = AddDataset();
+  const Handle h1 = dataset.CreateHandle(L"Ventil");
+  const Handle h2 = dataset.CreateHandle(L"Ventil");
+  EXPECT_NE(h1, h2);
+  EXPECT_EQ(dataset.FindHandle(L"Ventil"), h2);
+  // Removing the older one leaves the later one findable.
+  dataset.RemoveNames(h1, true);
+  EXPECT_EQ(dataset.FindHandle(L"Ventil"), h2);
+  EXPECT_STREQ(dataset.GetName(h2), L"Ventil");
+  EXPECT_EQ(dataset.GetName(h1), nullptr);
+}
+
+TEST_F(StoreDataset, LastCounterValueIsRefusedInsteadOfWrappingIntoTheNextDataset) {
+  CMatDatenSatz& dataset = AddDataset();
+  AddDataset();
+  dataset.m_nHandleCounter = dataset.GetPrefix() | 0xFFFFFE;
+  EXPECT_EQ(dataset.CreateHandle(L"Letzter"), 0x01FFFFFFu);
+  EXPECT_EQ(m_UI.Count(), 0u);
+  EXPECT_EQ(dataset.CreateHandle(L"Zuviel"), 0u);
+  EXPECT_EQ(dataset.m_nHandleCounter, 0x01FFFFFFu);
+  ASSERT_EQ(m_UI.Count(), 1u);
+  EXPECT_EQ(m_UI.LastStyle() & MB_ICONMASK, unsigned{MB_ICONERROR});
+  EXPECT_EQ(dataset.FindHandle(L"Zuviel"), 0u);
+}
+
+TEST_F(StoreDataset, OversizedTextIsReportedOnceAndMakesNothing) {
+  CMatDatenSatz& dataset = AddDataset();
+  dataset.m_strPath = L"/daten/hers.mmd";
+  const std::wstring huge(40000, L'x');  // 160,004 bytes as wchar_t
+  EXPECT_EQ(dataset.CreateHandle(huge), 0u);
+  ASSERT_EQ(m_UI.Count(), 1u);
+  EXPECT_EQ(m_UI.LastText(), L"Memory allocation failed (160004 byte).\n\n/daten/hers.mmd");
+  EXPECT_EQ(m_UI.LastTitle(), L"OrvaMat.dll");
+  EXPECT_EQ(m_UI.LastStyle() & MB_ICONMASK, unsigned{MB_ICONERROR});
+  EXPECT_EQ(dataset.AddPoolText(huge), 0u);
+  EXPECT_EQ(m_UI.Count(), 2u);
+  EXPECT_EQ(dataset.GetPoolCount(), 0u);
+}
+
+TEST_F(StoreDataset, PoolIndexesOutsideThePoolMeanNoText) {
+  CMatDatenSatz& dataset = AddDataset();
+  EXPECT_EQ(dataset.AddPoolText(L"eins"), 1u);
+  EXPECT_EQ(dataset.AddPoolText(L""), 2u);
+  EXPECT_STREQ(dataset.GetPoolText(1), L"eins");
+  EXPECT_STREQ(dataset.GetPoolText(2), L"");
+  EXPECT_EQ(dataset.GetPoolText(0), nullptr);
+  EXPECT_EQ(dataset.GetPoolText(3), nullptr);
+  EXPECT_EQ(dataset.GetPoolText(0xFFFFFFFF), nullptr);
+  EXPECT_EQ(dataset.GetPoolTextForWrite(3), nullptr);
+}
+
+TEST_F(StoreDataset, RenameKeepsTheHandleAndDropsTheOldName) {
+  CMatDatenSatz& dataset = AddDataset();
+  const Handle h = dataset.CreateHandle(L"Alt");
+  const wchar_t* pOld = dataset.GetName(h);
+  dataset.m_bModified = false;
+  ASSERT_TRUE(dataset.RenameHandle(h, L"Neu"));
+  EXPECT_STREQ(dataset.GetName(h), L"Neu");
+  EXPECT_EQ(dataset.FindHandle(L"Neu"), h);
+  EXPECT_EQ(dataset.FindHandle(L"Alt"), 0u);
+  EXPECT_STREQ(pOld, L"Alt");  // renaming does not blank the old copy
+  EXPECT_TRUE(dataset.m_bModified);
+}
+
+TEST_F(StoreDataset, NoBackingMeansNeverLockedAndNothingToLoad) {
+  CMatDatenSatz& dataset = AddDataset();
+  EXPECT_FALSE(dataset.CheckWriteLock(true));
+  dataset.EnsureDatasetLoaded();
+  CFakeBacking& backing = AttachBacking(dataset);
+  backing.m_bLockedByOther = true;
+  EXPECT_TRUE(dataset.CheckWriteLock(false));
+  dataset.EnsureDatasetLoaded();
+  EXPECT_EQ(backing.m_nDatasetLoads, 1);
+  ASSERT_EQ(backing.m_Takes.size(), 1u);
+  EXPECT_FALSE(backing.m_Takes[0]);
+}
+
+}  // namespace

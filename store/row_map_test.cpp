@@ -1,0 +1,98 @@
+#include "OrvaMat/row_map.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+
+namespace {
+
+// Everything the map yields by iteration.
+std::map<Handle, std::uint64_t> Collect(const CRowMap& map) {
+  std::map<Handle, std::uint64_t> rows;
+  for (POSITION pos = map.GetStartPosition(); pos != nullptr;) {
+    Handle h = 0;
+    std::uint64_t w = 0;
+    map.GetNextAssoc(pos, h, w);
+    EXPECT_TRUE(rows.emplace(h, w).second) << "row yielded twice: " << h;
+  }
+  return rows;
+}
+
+TEST(StoreRowMap, AgreesWithAReferenceMapUnderMixedChanges) {
+  CRowMap map;
+  std::map<Handle, std::uint64_t> reference;
+  std::mt19937 random(7);
+  for (int i = 0; i < 200000; ++i) {
+    // Few distinct keys, so that removals and re-entries hit the same slots;
+    // key 0 included.
+    const Handle h = random() % 3000;
+    const std::uint64_t w = (std::uint64_t{random()} << 32) | random();
+    switch (random() % 3) {
+      case 0:
+      case 1:
+        map.SetAt(h, w);
+        reference[h] = w;
+        break;
+      default:
+        EXPECT_EQ(map.RemoveKey(h), reference.erase(h) == 1);
+    }
+  }
+  EXPECT_EQ(map.GetCount(), reference.size());
+  EXPECT_EQ(Collect(map), reference);
+  for (Handle h = 0; h < 3100; ++h) {
+    std::uint64_t w = 0;
+    const auto it = reference.find(h);
+    ASSERT_EQ(map.Lookup(h, w), it != reference.end()) << h;
+    if (it != reference.end()) {
+      EXPECT_EQ(w, it->second);
+    }
+  }
+}
+
+TEST(StoreRowMap, RemovingTheRowJustYieldedKeepsTheIterationWhole) {
+  CRowMap map;
+  for (Handle h = 0x01000002; h < 0x01000002 + 5000; ++h) map.SetAt(h, h);
+  map.SetAt(0, 99);
+  std::size_t nSeen = 0;
+  for (POSITION pos = map.GetStartPosition(); pos != nullptr; ++nSeen) {
+    Handle h = 0;
+    std::uint64_t w = 0;
+    map.GetNextAssoc(pos, h, w);
+    EXPECT_EQ(w, h == 0 ? 99u : h);
+    map.RemoveKey(h);
+  }
+  EXPECT_EQ(nSeen, 5001u);
+  EXPECT_TRUE(map.IsEmpty());
+  EXPECT_EQ(map.GetStartPosition(), nullptr);
+}
+
+TEST(StoreRowMap, InitHashTableMakesRoomWithoutLosingRows) {
+  CRowMap map;
+  map.SetAt(5, 50);
+  map.InitHashTable(100000);
+  const std::size_t nBytes = map.GetMemoryBytes();
+  for (Handle h = 10; h < 100010; ++h) map.SetAt(h, h);
+  EXPECT_EQ(map.GetMemoryBytes(), nBytes);  // no growth for the rows announced
+  std::uint64_t w = 0;
+  ASSERT_TRUE(map.Lookup(5, w));
+  EXPECT_EQ(w, 50u);
+  map.RemoveAll();
+  EXPECT_FALSE(map.Lookup(5, w));
+  EXPECT_EQ(map.GetCount(), 0u);
+}
+
+TEST(StoreRowMap, ManyRemovalsDoNotFillTheTable) {
+  CRowMap map;
+  // Each round enters new keys and removes them again: the removed slots must
+  // be swept, or look-ups of absent keys would never end.
+  for (Handle h = 1; h < 200000; ++h) {
+    map.SetAt(h, h);
+    map.RemoveKey(h);
+  }
+  std::uint64_t w = 0;
+  EXPECT_FALSE(map.Lookup(123456789, w));
+  EXPECT_LE(map.GetMemoryBytes(), 1024u * 12);
+}
+
+}  // namespace

@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "store/mat_store.h"
+#include "store/store_test_util.h"
+
+namespace {
+
+class StoreRows : public CStoreTest {
+ protected:
+  StoreRows() : m_Dataset(AddDataset()) {}
+  std::vector<Handle> RowsInOrder(CMatTable* pTable) {
+    std::vector<Handle> rows;
+    std::uint64_t word = 0;
+    for (POSITION pos = Store().GetFirstRowPosition(pTable); pos != nullptr;)
+      rows.push_back(pTable->GetNextRow(pos, word));
+    return rows;
+  }
+  CMatDatenSatz& m_Dataset;
+};
+
+TEST_F(StoreRows, ListModeKeepsInsertionOrderThroughRemovalAndReAdding) {
+  CMatTable* pTable = Table(L"L", eTypeInteger);
+  pTable->SetHashTableSize(1);
+  EXPECT_TRUE(pTable->m_bListMode);
+  EXPECT_EQ(pTable->m_nFlags & eFlagListMode, unsigned{eFlagListMode});
+  const Handle a = Row(L"a"), b = Row(L"b"), c = Row(L"c");
+  for (Handle h : {a, b, c}) ASSERT_EQ(Store().AddRow(pTable, h), eMatOk);
+  EXPECT_EQ(RowsInOrder(pTable), (std::vector<Handle>{a, b, c}));
+  EXPECT_EQ(Store().RemoveRow(pTable, b), eMatOk);
+  EXPECT_EQ(Store().RemoveRow(pTable, b), eMatNoRow);
+  EXPECT_EQ(pTable->m_nRowCount, 2);
+  ASSERT_EQ(Store().SetCellValue(pTable, b, 0, 0, CCellInput::Value(5)), eMatOk);
+  EXPECT_EQ(RowsInOrder(pTable), (std::vector<Handle>{a, c, b}));
+  EXPECT_EQ(Store().RemoveRow(pTable, a), eMatOk);
+  EXPECT_EQ(Store().RemoveRow(pTable, b), eMatOk);  // the last one
+  ASSERT_EQ(Store().AddRow(pTable, a), eMatOk);
+  EXPECT_EQ(RowsInOrder(pTable), (std::vector<Handle>{c, a}));
+  EXPECT_EQ(Store().RowExists(pTable, b), eMatNoRow);
+  EXPECT_EQ(Store().RowExists(pTable, c), eMatOk);
+}
+
+TEST_F(StoreRows, SwitchingModesCarriesTheRows) {
+  CMatTable* pTable = Table(L"M", eTypeInteger);
+  for (std::uint32_t i = 0; i < 300; ++i)
+    ASSERT_EQ(Store().SetCellValue(pTable, Row(L"r"), 0, 0, CCellInput::Value(i)), eMatOk);
+  pTable->SetListMode(true);
+  EXPECT_EQ(pTable->GetRowCount(), 300u);
+  pTable->SetHashTableSize(5000);
+  EXPECT_FALSE(pTable->m_bListMode);
+  EXPECT_EQ(pTable->m_nFlags & eFlagListMode, 0u);
+  EXPECT_EQ(RowsInOrder(pTable).size(), 300u);
+}
+
+TEST_F(StoreRows, RemovedStructBlockIsReusedByTheNextBlockOfItsSize) {
+  CMatTable* pTable = Table(L"S", eTypeStruct);
+  const std::uint32_t def[] = {2, eTypeInteger, eTypeInteger};
+  Store().SetStrucDef(pTable, def);
+  const Handle a = Row(L"a"), b = Row(L"b");
+  ASSERT_EQ(Store().SetCellValue(pTable, a, 2, 1, CCellInput::Value(1)), eMatOk);
+  std::uint64_t word = 0;
+  ASSERT_TRUE(pTable->FindRow(a, word));
+  EXPECT_EQ(Store().RemoveRow(pTable, a), eMatOk);
+  EXPECT_EQ(m_Dataset.GetArena().GetFreePieceCount(), 1u);
+  ASSERT_EQ(Store().SetCellValue(pTable, b, 2, 0, CCellInput::Value(2)), eMatOk);
+  std::uint64_t wordB = 0;
+  ASSERT_TRUE(pTable->FindRow(b, wordB));
+  EXPECT_EQ(wordB, word);
+  CCell cell;
+  ASSERT_EQ(Store().GetCellValue(pTable, cell, b, 2, 1), eMatOk);
+  EXPECT_EQ(cell.m_nValue, 0u);  // the reused block starts zero-filled
+  ASSERT_EQ(Store().GetCellValue(pTable, cell, b, 0, 0), eMatOk);
+  EXPECT_EQ(cell.m_nValue, 0u);
+}
+
+TEST_F(StoreRows, TablesWithoutRowsAndNullTables) {
+  CMatTable* pLine = Table(L"L", eTypeStrLine);
+  CMatTable* pArray = Table(L"A", eTypeStringArray);
+  const Handle h = Row(L"r");
+  EXPECT_EQ(Store().RemoveRow(pLine, h), eMatNoRow);
+  EXPECT_EQ(Store().AddRow(pArray, h), eMatNoRow);
+  EXPECT_EQ(Store().RowExists(pLine, h), eMatNoRow);
+  EXPECT_EQ(Store().GetFirstRowPosition(pArray), nullptr);
+  EXPECT_EQ(Store().RemoveRow(nullptr, h), eMatNoTable);
+  EXPECT_EQ(Store().AddRow(nullptr, h), eMatNoTable);
+  EXPECT_EQ(Store().RowExists(nullptr, h), eMatNoTable);
+  EXPECT_EQ(Store().GetRowCount(nullptr), 0);
+  EXPECT_EQ(Store().GetFirstRowPosition(nullptr), nullptr);
+}
+
+TEST_F(StoreRows, AMillionRowsInOneTable) {
+  CMatTable* pTable = Table(L"Gross", eTypeInteger);
+  std::vector<Handle> rows(1000000);
+  for (std::uint32_t i = 0; i < rows.size(); ++i) {
+    rows[i] = m_Dataset.CreateHandle(L"r");
+    ASSERT_EQ(pTable->SetValue(rows[i], i), true);
+  }
+  pTable->UpdateRowCount();
+  EXPECT_EQ(Store().GetRowCount(pTable), 1000000);
+  CCell cell;
+  ASSERT_EQ(Store().GetCellValue(pTable, cell, rows[654321], 0, 0), eMatOk);
+  EXPECT_EQ(cell.m_nValue, 654321u);
+  std::size_t nSeen = 0;
+  std::uint64_t word = 0;
+  for (POSITION pos = Store().GetFirstRowPosition(pTable); pos != nullptr; ++nSeen)
+    pTable->GetNextRow(pos, word);
+  EXPECT_EQ(nSeen, 1000000u);
+}
+
+}  // namespace
