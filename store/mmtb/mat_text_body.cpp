@@ -1,0 +1,241 @@
+// The body reader: the body loop, table blocks and the keyword lines.
+#include <algorithm>
+#include <vector>
+
+#include "platform/host_ui.h"
+#include "platform/text.h"
+#include "store/base/message.h"
+#include "store/mat_store.h"
+#include "store/mmtb/mat_text_messages.h"
+#include "store/mmtb/mat_text_reader.h"
+
+namespace {
+
+bool IsLineEnd(wchar_t c) {
+  return c == L'\r' || c == L'\n' || c == 0 || c == CMatTextReader::kEndMarker;
+}
+
+// The top-level table of that name, compared as path look-ups compare names.
+CMatTable* FindTopLevelTable(CMatDatenSatz& dataset, const CString& name) {
+  for (const auto& pTable : dataset.m_Tables) {
+    const wchar_t* pName = dataset.GetName(pTable->m_hName);
+    if (EqualsNoCase(pName ? pName : pTable->m_strName.c_str(), name)) return pTable.get();
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+CMatDatenSatz* CMatTextReader::GetDataset() const {
+  return m_pStore ? m_pStore->GetCurrent() : nullptr;
+}
+
+Handle CMatTextReader::NameToHandle(const CString& name) {
+  CMatDatenSatz* pDataset = GetDataset();
+  const size_t nStart = name.find_first_not_of(L' ');
+  if (!pDataset || nStart == CString::npos) return 0;
+  // Handle texts never start with a space (CreateHandle skips them), so the
+  // look-up skips them too. The dataset's own maps: a backslash in a row name
+  // is part of the name and never switches datasets in the middle of a table.
+  const std::wstring_view text = std::wstring_view(name).substr(nStart);
+  const Handle h = pDataset->FindHandle(text);
+  return h ? h : pDataset->CreateHandle(text);
+}
+
+bool CMatTextReader::ReportNestingTooDeep() {
+  ShowMessage(MB_OK | MB_ICONERROR, kMsgNestingTooDeep, m_strPath, m_nZeile, kMaxNesting);
+  return false;
+}
+
+bool CMatTextReader::ReadTableBody(CMatTable* pTable) {
+  if (m_nNesting >= kMaxNesting) return ReportNestingTooDeep();
+  CBodyState body;
+  body.m_bFresh = pTable && pTable->GetRowCount() == 0;
+  CBodyState* pOuter = m_pBody;
+  m_pBody = &body;
+  ++m_nNesting;
+  const bool bResult = ReadBodyLines(pTable);
+  --m_nNesting;
+  m_pBody = pOuter;
+  return bResult;
+}
+
+bool CMatTextReader::ReadBodyLines(CMatTable* pTable) {
+  CString keyword;
+  for (;;) {
+    SkipBlanks();
+    if (AtEnd()) return true;
+    const wchar_t c = *m_pPos;
+    if (c == L'\r' || c == L'\n' || c == L';') {
+      NextZeile();
+      continue;
+    }
+    ReadKeyword(keyword);
+    if (!ReadBodyItem(pTable, keyword)) return false;
+    if (pTable && (keyword == L"[Ende]" || keyword == L"[Ende_MMTB]")) return true;
+    NextZeile();
+  }
+}
+
+bool CMatTextReader::ReadBodyItem(CMatTable* pTable, const CString& keyword) {
+  if (keyword == L"[MMTB]") return ReadNestedBlock(pTable);
+  bool bHandled = false;
+  const bool bResult = ReadPreprocessorItem(pTable, keyword, bHandled);
+  if (bHandled) return bResult;
+  if (!pTable) {
+    // A file's top level holds blocks and preprocessor lines only.
+    ShowMessage(MB_OK | MB_ICONWARNING, kMsgOutsideTable, m_strPath, m_nZeile, keyword);
+    return true;
+  }
+  const bool bKeywordResult = ReadKeywordItem(*pTable, keyword, bHandled);
+  if (bHandled) return bKeywordResult;
+  return ReadRow(*pTable);
+}
+
+bool CMatTextReader::ReadKeywordItem(CMatTable& table, const CString& keyword, bool& bHandled) {
+  bHandled = true;
+  if (keyword == L"[Ende]") {
+    ShowMessage(MB_OK | MB_ICONINFORMATION, kMsgEndeWithoutMmtb, table.m_strName);
+  } else if (keyword == L"[Ende_MMTB]") {
+    CheckDefaultItem(table);
+  } else if (keyword == L"RegStr") {
+    if (!LoadString(table.m_strRegStr1, false) || !LoadString(table.m_strRegStr2, false) ||
+        !LoadString(table.m_strRegStr3, false)) {
+      return false;
+    }
+  } else if (keyword == L"Comment") {
+    if (!LoadString(table.m_strBeschreibung, true)) return false;
+  } else if (keyword == L"HashTableSize=") {
+    ReadHashTableSize(table);
+  } else if (keyword == L"StrucDef=") {
+    return ReadStrucDef(table);
+  } else if (keyword == L"Defaultitem") {
+    CString name;
+    if (!LoadString(name, false)) return false;
+    table.m_hDefaultItem = NameToHandle(name);
+  } else {
+    bHandled = false;
+    return true;
+  }
+  if (CMatDatenSatz* pDataset = GetDataset()) pDataset->SetModified();
+  return true;
+}
+
+bool CMatTextReader::ReadTopLevelBlock() { return ReadNestedBlock(nullptr); }
+
+bool CMatTextReader::ReadNestedBlock(CMatTable* pTable) {
+  NextZeile();
+  SkipEmptyLines();
+  if (AtEnd()) return true;  // the text ends before the head line
+  CString name;
+  std::uint32_t nType = 0;
+  int nValuesPerRow = 1;
+  if (!ReadBlockHead(name, nType, nValuesPerRow)) return false;
+  CMatTable* pChild = FindOrCreateBlockTable(pTable, name, nType, nValuesPerRow);
+  if (!pChild) {
+    ShowMessage(MB_OK | MB_ICONERROR, kMsgCannotCreateTable, m_strPath, m_nZeile, name);
+    return false;
+  }
+  return ReadTableBody(pChild);
+}
+
+bool CMatTextReader::ReadBlockHead(CString& name, std::uint32_t& nType, int& nValuesPerRow) {
+  if (!LoadString(name, false)) return false;
+  if (name.find(L'.') != CString::npos) ShowMessage(MB_OK | MB_ICONWARNING, kMsgDotInName, name);
+  CString parent;  // nesting decides the parent
+  if (!LoadString(parent, false)) return false;
+  nType = ReadType();
+  nValuesPerRow = ReadInt();
+  const int nZeile = m_nZeile;
+  NextZeile();
+  if (nType > eTypeUniString) {
+    ShowMessage(MB_OK | MB_ICONERROR, kMsgUnknownType, m_strPath, nZeile, name);
+    return false;
+  }
+  return true;
+}
+
+CMatTable* CMatTextReader::FindOrCreateBlockTable(CMatTable* pParent, const CString& name,
+                                                  std::uint32_t nType, int nValuesPerRow) {
+  CMatDatenSatz* pDataset = GetDataset();
+  if (!pDataset) return nullptr;
+  CMatTable* pFound = nullptr;
+  if (pParent) {
+    const Handle h = pDataset->FindHandle(name);
+    pFound = h ? CMatStore::FindChildByHandle(pParent, h) : nullptr;
+  } else {
+    pDataset->EnsureDatasetLoaded();
+    pFound = FindTopLevelTable(*pDataset, name);
+  }
+  if (pFound) {
+    pDataset->EnsureRowsLoaded(*pFound);
+    return pFound;
+  }
+  return m_pStore->CreateTable(pParent, name.c_str(), static_cast<int>(nType), nValuesPerRow);
+}
+
+void CMatTextReader::ReadHashTableSize(CMatTable& table) {
+  const int nSize = ReadInt();
+  if (table.GetRowCount() == 0) {
+    // A table can not get more rows than the text has characters, so a
+    // larger size asks for memory that no row will use.
+    const std::size_t nLimit = std::max<std::size_t>(m_strBuffer.size(), 2);
+    table.SetHashTableSize(std::min<std::size_t>(nSize > 0 ? nSize : 0, nLimit));
+    return;
+  }
+  if (!table.m_bListMode) {
+    ShowMessage(MB_OK | MB_ICONWARNING, kMsgHashTableSizeIgnored, table.m_strName);
+  }
+}
+
+bool CMatTextReader::ReadStrucDef(CMatTable& table) {
+  if (table.m_nType != eTypeStruct) return true;
+  std::vector<std::uint32_t> def;
+  const int nZeile = m_nZeile;
+  for (;;) {
+    SkipBlanks();
+    if (IsLineEnd(*m_pPos) || *m_pPos == L';') break;
+    const std::uint32_t nItem = ReadType();
+    if (!def.empty() && nItem > eTypeUniString) {
+      ShowMessage(MB_OK | MB_ICONERROR, kMsgUnknownFieldType, m_strPath, nZeile, table.m_strName);
+      return false;
+    }
+    def.push_back(nItem);
+  }
+  if (def.empty()) def.push_back(0);
+  const std::uint32_t nGiven = static_cast<std::uint32_t>(def.size() - 1);
+  if (def[0] != nGiven) {
+    // The types decide: a count that disagrees would make cells of fields
+    // that have no type.
+    ShowMessage(MB_OK | MB_ICONWARNING, kMsgStrucDefCount, m_strPath, nZeile,
+                static_cast<int>(std::min<std::uint32_t>(def[0], 0x7FFFFFFF)),
+                static_cast<int>(nGiven));
+    def[0] = nGiven;
+  }
+  if (!table.m_pStrucDef) {
+    m_pStore->SetStrucDef(&table, def.data());
+    return true;
+  }
+  const std::uint32_t* pOld = table.m_pStrucDef;
+  const std::uint32_t nCompare = std::min(pOld[0], nGiven);
+  if (pOld[0] != nGiven)
+    ShowMessage(MB_OK | MB_ICONWARNING, kMsgStrucDefDiffers, m_strPath, nZeile);
+  for (std::uint32_t i = 1; i <= nCompare; ++i) {
+    if (pOld[i] != def[i])
+      ShowMessage(MB_OK | MB_ICONWARNING, kMsgStrucDefDiffers, m_strPath, nZeile);
+  }
+  return true;
+}
+
+void CMatTextReader::CheckDefaultItem(CMatTable& table) {
+  const Handle h = table.m_hDefaultItem;
+  if (h == 0) return;
+  std::uint64_t word = 0;
+  if (table.FindRow(h, word)) return;
+  for (const auto& pChild : table.m_Children) {
+    if (pChild->m_hName == h) return;
+  }
+  const wchar_t* pName = table.m_pDatenSatz ? table.m_pDatenSatz->GetName(h) : nullptr;
+  ShowMessage(MB_OK | MB_ICONINFORMATION, kMsgDefaultItemMissing, table.m_strName,
+              pName ? pName : L"");
+}

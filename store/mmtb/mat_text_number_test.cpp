@@ -1,0 +1,70 @@
+#include "store/mmtb/mat_text_number.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+
+namespace {
+
+CString FloatText(float f) {
+  CString s;
+  AppendFloatText(s, f);
+  return s;
+}
+
+std::uint32_t Bits(float f) {
+  std::uint32_t n;
+  std::memcpy(&n, &f, 4);
+  return n;
+}
+
+TEST(MatTextNumber, FloatsUseTheShortFormWhenItIsExact) {
+  EXPECT_EQ(FloatText(1.5f), L"1.5");
+  EXPECT_EQ(FloatText(100000.0f), L"100000");
+  EXPECT_EQ(FloatText(1e20f), L"1e+20");
+  EXPECT_EQ(FloatText(0.1f), L"0.1");
+  EXPECT_EQ(FloatText(-0.0f), L"-0");
+  // Six digits would lose bits here.
+  EXPECT_EQ(FloatText(1.2345678f), L"1.2345678");
+  EXPECT_EQ(FloatText(std::numeric_limits<float>::infinity()), L"inf");
+  EXPECT_EQ(FloatText(-std::numeric_limits<float>::infinity()), L"-inf");
+  EXPECT_EQ(FloatText(std::nanf("")), L"nan");
+}
+
+TEST(MatTextNumber, EveryFloatReadsBackBitForBit) {
+  std::mt19937 random(7);
+  const float special[] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::min(),
+                           std::numeric_limits<float>::denorm_min(), -1e-40f, 3.0e38f};
+  for (float f : special) EXPECT_EQ(Bits(ParseFloatText(FloatText(f))), Bits(f)) << f;
+  for (int i = 0; i < 20000; ++i) {
+    std::uint32_t n = random();
+    float f;
+    std::memcpy(&f, &n, 4);
+    if (std::isnan(f)) continue;
+    ASSERT_EQ(Bits(ParseFloatText(FloatText(f))), n) << FloatText(f);
+  }
+}
+
+TEST(MatTextNumber, ParsingOutOfRangeAndInvalidTexts) {
+  EXPECT_EQ(ParseFloatText(L"1e999"), std::numeric_limits<float>::infinity());
+  EXPECT_EQ(ParseFloatText(L"-1e999"), -std::numeric_limits<float>::infinity());
+  EXPECT_EQ(ParseFloatText(L"1e-999"), 0.0f);
+  EXPECT_EQ(ParseFloatText(L""), 0.0f);
+  EXPECT_EQ(ParseFloatText(L"-"), 0.0f);
+  EXPECT_EQ(ParseFloatText(L"."), 0.0f);
+  EXPECT_TRUE(std::isnan(ParseFloatText(L"nan")));
+}
+
+TEST(MatTextNumber, BitFormIsThePercentBinaryForm) {
+  CString s;
+  AppendBitText(s, 5);
+  EXPECT_EQ(s, L"%" + CString(29, L'0') + L"101");
+  s.clear();
+  AppendIntText(s, -2147483647 - 1);
+  EXPECT_EQ(s, L"-2147483648");
+}
+
+}  // namespace

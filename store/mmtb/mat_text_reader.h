@@ -1,0 +1,184 @@
+// CMatTextReader: one text source of the MMTB table format (grammar:
+// docs/mmtb.md) and everything that reads it: the line model, the token
+// readers, the body reader with its keywords and rows, and the preprocessor.
+//
+// Source. The whole text is decoded into one wide buffer on opening (UTF-16
+// LE mark, UTF-8 mark, else the ANSI code page of the user's language) and
+// read in place. The text ends at the end marker 0x1A, at the first NUL or
+// 0x1A of the content, whichever comes first. Line breaks are CR LF, LF CR, a
+// lone LF or a lone CR. m_nZeile counts from 0 and goes up with every move to
+// a following line, also inside multi-line strings and brace blocks.
+//
+// Body reading works on the current dataset of the store given at
+// construction: tables are made with CreateTable, names with FindHandle /
+// CreateHandle, cells with SetCellValue. "#include" opens a further reader
+// that remembers this one (GetPrev) and is the store's current reader while
+// it is read.
+//
+// Errors are values: every token and body reader returns or stores what it
+// could read and shows its message through ShowMessage (store/base/
+// message.h). A body reader returns false after an error message; warnings go
+// on. Nothing is undone when reading stops: what was read stays in the store.
+// No input, however malformed, makes the reader read outside its buffer, loop
+// without end or recurse without bound: blocks and "#ifdef" nest at most
+// kMaxNesting deep, includes at most kMaxIncludeDepth deep, and numbers are
+// read from at most kMaxNumberChars characters.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string_view>
+#include <unordered_set>
+
+#include "OrvaMat/types.h"
+
+class CMatDatenSatz;
+class CMatStore;
+class CMatTable;
+
+class CMatTextReader {
+ public:
+  static constexpr int kMaxNesting = 100;
+  static constexpr int kMaxIncludeDepth = 16;
+  static constexpr int kMaxNumberChars = 64;
+  // The most cells a row's array can have: an arena piece holds no more.
+  static constexpr int kMaxValuesPerRow = 0x20000 / 4;
+  // ReadType's answer for a letter or number that names no value type.
+  static constexpr std::uint32_t kTypeUnknown = 0xFFFFFFFFu;
+  // The end marker after the text.
+  static constexpr wchar_t kEndMarker = 0x1A;
+
+  // The store is not owned and must outlive the reader; it may be null for a
+  // reader that only reads tokens (the body readers then read nothing).
+  explicit CMatTextReader(CMatStore* pStore = nullptr);
+  ~CMatTextReader();
+  CMatTextReader(const CMatTextReader&) = delete;
+  CMatTextReader& operator=(const CMatTextReader&) = delete;
+
+  // --- Source (mat_text_source.cpp) ---
+  // Opens and decodes a regular file; false, with no message, when it can not
+  // be read. The path names the source in messages.
+  bool OpenText(const CString& path);
+  // The same for bytes already in memory (a file's content).
+  void OpenBytes(std::string_view bytes, const CString& path);
+  // The same for a decoded text.
+  void OpenString(std::wstring_view text, const CString& path);
+  void CloseText();
+
+  // Moves to the start of the next line (or of the next collected brace-block
+  // line). At the end of the text the position stays at the end marker.
+  void NextZeile();
+  bool AtEnd() const { return *m_pPos == kEndMarker || *m_pPos == 0; }
+  // The read position inside the current line; the line ends at CR, LF, NUL
+  // or the end marker. Valid until the next move to another line.
+  const wchar_t* GetPos() const { return m_pPos; }
+  void SkipBlanks();
+  // Skips blanks, then empty lines and lines starting with ";".
+  void SkipEmptyLines();
+
+  int GetZeile() const { return m_nZeile; }
+  const CString& GetPath() const { return m_strPath; }
+  bool IsUnicode() const { return m_bUnicode; }
+  CMatTextReader* GetPrev() const { return m_pPrev; }
+  void SetPrev(CMatTextReader* pPrev) { m_pPrev = pPrev; }
+  CMatStore* GetStore() const { return m_pStore; }
+
+  // Brace blocks of Struct rows: collects the lines after the current one up
+  // to the first line that contains "}" (not collected) or the end of the
+  // text, makes the first collected one current and returns their number.
+  int CollectBlockZeilen();
+  // Forgets the collected lines not read yet; the next NextZeile goes to the
+  // line that ended the block.
+  void DropBlockZeilen();
+  bool InBlock() const { return !m_BlockZeilen.empty(); }
+
+  // --- Token readers (mat_text_tokens.cpp) ---
+  // One quoted string "(*...*)"; false after the LoadString message.
+  bool LoadString(CString& out, bool bMultiLine);
+  // A parenthesised expression, without its outer parentheses.
+  void LoadNumString(CString& out);
+  int ReadInt();
+  // A Bit cell: ReadInt, except that "0x" followed by exactly 32 binary
+  // digits (the Bit form of older writers) is read as binary.
+  std::uint32_t ReadBitValue();
+  float ReadFloat();
+  // A type letter or a type number. A number is returned as written (capped
+  // above eTypeUniString), so that the count of "StrucDef=" reads too; a
+  // letter that names no type, or none at all, gives kTypeUnknown.
+  std::uint32_t ReadType();
+  void ReadKeyword(CString& out);
+
+  // --- Body (mat_text_body.cpp, mat_text_rows.cpp, mat_text_preprocessor.cpp) ---
+  // Reads body lines into table until "[Ende_MMTB]", "[Ende]" or the end of
+  // the text (true), or an error (false). A null table is the top level of a
+  // file: "[MMTB]" makes top-level tables, "[Ende_MMTB]" is ignored there.
+  bool ReadTableBody(CMatTable* pTable);
+  // One body line whose first word is keyword; false to stop reading.
+  bool ReadBodyItem(CMatTable* pTable, const CString& keyword);
+  bool ReadIfdefBlock(CMatTable* pTable, bool bActive);
+  // A top-level block: the position is on the "[MMTB]" line. Reads the head,
+  // finds or makes the top-level table of the current dataset and reads its
+  // body (what the script processor does on "[MMTB]").
+  bool ReadTopLevelBlock();
+
+ private:
+  // Source.
+  void Reset();
+  void MakeLineCurrent(const wchar_t* pStart);
+  // Tokens.
+  void ShowLoadStringError();
+  void ShowTerminationError();
+  bool TakeNumberText(bool bHex, CString& digits);
+  void SkipBlanksAndComma();
+  // Body.
+  bool ReadBodyLines(CMatTable* pTable);
+  bool ReadNestedBlock(CMatTable* pTable);
+  bool ReadBlockHead(CString& name, std::uint32_t& nType, int& nValuesPerRow);
+  CMatTable* FindOrCreateBlockTable(CMatTable* pParent, const CString& name, std::uint32_t nType,
+                                    int nValuesPerRow);
+  bool ReadKeywordItem(CMatTable& table, const CString& keyword, bool& bHandled);
+  bool ReadStrucDef(CMatTable& table);
+  void ReadHashTableSize(CMatTable& table);
+  void CheckDefaultItem(CMatTable& table);
+  // Rows (mat_text_rows.cpp).
+  bool ReadRow(CMatTable& table);
+  bool ReadTextRow(CMatTable& table);
+  bool ReadRowCells(CMatTable& table, Handle hRow);
+  bool ReadCell(std::uint32_t nType, std::uint32_t& nCell);
+  bool ReadStructRow(CMatTable& table, Handle hRow);
+  bool ReadStructBlock(CMatTable& table, Handle hRow, int nSubRows);
+  bool ReadStructCells(CMatTable& table, std::uint32_t* pBlock);
+  void CloseBraceBlock();
+  bool SeenInBody(CMatTable& table, Handle hRow);
+  void FinishRow(CMatTable& table);
+  // Preprocessor (mat_text_preprocessor.cpp).
+  bool ReadPreprocessorItem(CMatTable* pTable, const CString& keyword, bool& bHandled);
+  bool ReadInclude(CMatTable* pTable);
+  void ReadWord(CString& out);
+  bool ReportNestingTooDeep();
+  // Names of rows, handle cells and default items, in the dataset being read.
+  Handle NameToHandle(const CString& name);
+  CMatDatenSatz* GetDataset() const;
+
+  CMatStore* m_pStore;
+  CString m_strPath;
+  CString m_strBuffer;            // the text, then the end marker
+  const wchar_t* m_pZeilenStart;  // the current line
+  const wchar_t* m_pScan;         // the line after it; null when there is none
+  const wchar_t* m_pPos;          // the read position in the current line
+  int m_nZeile = 0;
+  bool m_bUnicode = false;
+  CMatTextReader* m_pPrev = nullptr;
+  std::deque<CString> m_BlockZeilen;  // collected brace-block lines, each ending CR LF
+  bool m_bBlockCurrent = false;       // the front collected line is the current line
+  int m_nNesting = 0;                 // blocks and "#ifdef" being read, includes counted
+  int m_nIncludeDepth = 0;
+  // The body being read: the rows already read in it. While the table had
+  // no rows when its body began and keeps its rows in the map, its own rows
+  // tell that; otherwise the set does.
+  struct CBodyState {
+    bool m_bFresh = false;
+    std::unordered_set<Handle> m_Seen;
+  };
+  CBodyState* m_pBody = nullptr;
+};

@@ -1,0 +1,176 @@
+// The text source: decoding a whole file into one buffer and the line model.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "platform/code_page.h"
+#include "platform/text.h"
+#include "store/base/reg_util.h"
+#include "store/base/translation.h"
+#include "store/mmtb/mat_text_reader.h"
+
+namespace {
+
+const wchar_t kEmptyText[] = {CMatTextReader::kEndMarker, 0};
+
+bool IsBreak(wchar_t c) { return c == L'\r' || c == L'\n'; }
+bool IsTextEnd(wchar_t c) { return c == 0 || c == CMatTextReader::kEndMarker; }
+
+// Files without a byte-order mark are written in the ANSI code page of the
+// user's language.
+unsigned LanguageCodePage() {
+  const CString& language = CTranslationManager::GetInstance().GetActualLanguage();
+  unsigned codePage = CRegUtil::getLanguageCodepage(language);
+  return IsKnownCodePage(codePage) ? codePage : CP_WINDOWS_1252;
+}
+
+// Reads at most the size the file reports: a device or a growing file can not
+// keep the reader waiting or fill the memory.
+bool ReadWholeFile(const CString& path, std::string& bytes) {
+  const std::string name = ToUtf8(path);
+  struct stat info {};
+  if (stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(name.c_str(), "rb"), &std::fclose);
+  if (!file) return false;
+  bytes.resize(static_cast<size_t>(info.st_size));
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+  return true;
+}
+
+}  // namespace
+
+CMatTextReader::CMatTextReader(CMatStore* pStore) : m_pStore(pStore) { Reset(); }
+
+CMatTextReader::~CMatTextReader() = default;
+
+void CMatTextReader::Reset() {
+  m_strBuffer.clear();
+  m_BlockZeilen.clear();
+  m_bBlockCurrent = false;
+  m_pZeilenStart = m_pPos = kEmptyText;
+  m_pScan = nullptr;
+  m_nZeile = 0;
+  m_bUnicode = false;
+}
+
+bool CMatTextReader::OpenText(const CString& path) {
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes)) return false;
+  OpenBytes(bytes, path);
+  return true;
+}
+
+void CMatTextReader::OpenBytes(std::string_view bytes, const CString& path) {
+  CString text;
+  const bool bUtf16 = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
+  if (bUtf16) {
+    DecodeText(bytes, CP_DETECT, text);
+  } else if (bytes.size() >= 2 && bytes[0] == '\xEF' && bytes[1] == '\xBB') {
+    // The mark's third byte is skipped whatever it holds.
+    DecodeText(bytes.substr(bytes.size() < 3 ? bytes.size() : 3), CP_UTF8_TEXT, text);
+  } else if (!DecodeText(bytes, LanguageCodePage(), text)) {
+    DecodeText(bytes, CP_WINDOWS_1252, text);
+  }
+  OpenString(text, path);
+  m_bUnicode = bUtf16;
+}
+
+void CMatTextReader::OpenString(std::wstring_view text, const CString& path) {
+  Reset();
+  m_strPath = path;
+  // The text ends where the file's content says so: at its first NUL or
+  // end-of-file character.
+  const size_t end = text.find_first_of(std::wstring_view(L"\0\x1A", 2));
+  m_strBuffer.assign(text.substr(0, end));
+  m_strBuffer.push_back(kEndMarker);
+  MakeLineCurrent(m_strBuffer.c_str());
+}
+
+void CMatTextReader::CloseText() {
+  Reset();
+  m_strPath.clear();
+}
+
+void CMatTextReader::MakeLineCurrent(const wchar_t* pStart) {
+  m_pZeilenStart = m_pPos = pStart;
+  const wchar_t* p = pStart;
+  while (!IsBreak(*p) && !IsTextEnd(*p)) ++p;
+  if (IsTextEnd(*p)) {
+    m_pScan = nullptr;
+    return;
+  }
+  const bool bPair = (p[0] == L'\r' && p[1] == L'\n') || (p[0] == L'\n' && p[1] == L'\r');
+  m_pScan = p + (bPair ? 2 : 1);
+}
+
+void CMatTextReader::NextZeile() {
+  if (m_bBlockCurrent) {
+    m_BlockZeilen.pop_front();
+    m_bBlockCurrent = false;
+  }
+  if (!m_BlockZeilen.empty()) {
+    m_bBlockCurrent = true;
+    ++m_nZeile;
+    m_pZeilenStart = m_pPos = m_BlockZeilen.front().c_str();
+    return;
+  }
+  if (!m_pScan) {
+    // The last line had no line break: the text ends here.
+    m_pZeilenStart = m_pPos = m_strBuffer.c_str() + m_strBuffer.size() - 1;
+    return;
+  }
+  ++m_nZeile;
+  MakeLineCurrent(m_pScan);
+}
+
+void CMatTextReader::SkipBlanks() {
+  while (*m_pPos == L' ' || *m_pPos == L'\t') ++m_pPos;
+}
+
+void CMatTextReader::SkipEmptyLines() {
+  for (;;) {
+    SkipBlanks();
+    if (AtEnd() || (!IsBreak(*m_pPos) && *m_pPos != L';')) return;
+    NextZeile();
+  }
+}
+
+int CMatTextReader::CollectBlockZeilen() {
+  // A brace block is collected only from the text itself, never from inside
+  // another block.
+  if (m_bBlockCurrent || !m_pScan) return 0;
+  const wchar_t* pLine = m_pScan;
+  int nCount = 0;
+  for (;;) {
+    const wchar_t* p = pLine;
+    bool bClose = false;
+    while (!IsBreak(*p) && !IsTextEnd(*p)) bClose |= *p++ == L'}';
+    if (bClose) break;
+    if (IsTextEnd(*p) && p == pLine) {
+      pLine = p;
+      break;
+    }
+    m_BlockZeilen.emplace_back(pLine, p);
+    m_BlockZeilen.back().append(L"\r\n");
+    ++nCount;
+    if (IsTextEnd(*p)) {
+      pLine = p;
+      break;
+    }
+    const bool bPair = (p[0] == L'\r' && p[1] == L'\n') || (p[0] == L'\n' && p[1] == L'\r');
+    pLine = p + (bPair ? 2 : 1);
+  }
+  // After the block the text goes on at the line that ended it.
+  m_pScan = pLine;
+  if (nCount > 0) NextZeile();
+  return nCount;
+}
+
+void CMatTextReader::DropBlockZeilen() {
+  if (m_BlockZeilen.empty()) return;
+  // The lines are still counted, so that messages name the right line.
+  m_nZeile += static_cast<int>(m_BlockZeilen.size()) - (m_bBlockCurrent ? 1 : 0);
+  m_BlockZeilen.erase(m_BlockZeilen.begin() + (m_bBlockCurrent ? 1 : 0), m_BlockZeilen.end());
+}

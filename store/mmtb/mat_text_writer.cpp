@@ -1,0 +1,268 @@
+// The MMTB writer: head, keyword lines, child blocks, rows, end.
+#include "store/mmtb/mat_text_writer.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "OrvaMat/mat_manager.h"
+#include "platform/host_ui.h"
+#include "store/base/message.h"
+#include "store/base/translation.h"
+#include "store/mat_daten_satz.h"
+#include "store/mmtb/mat_text_messages.h"
+#include "store/mmtb/mat_text_number.h"
+
+namespace {
+
+constexpr wchar_t kSubRowIndent[] = L"      ";
+
+// True when "(*" text "*)" reads back as text: no quote marks or continuation
+// inside, no "(" that would join the closing "*)", no end-of-file character,
+// and line breaks only as CR LF and only where the field takes them.
+bool ReadsBack(const wchar_t* p, bool bMultiLine) {
+  for (; *p != 0; ++p) {
+    const wchar_t c = *p;
+    if (c == L'(' && (p[1] == L'*' || p[1] == 0)) return false;
+    if ((c == L'*' || c == L'-') && p[1] == L')') return false;
+    if (c == 0x1A || c == L'\n') return false;
+    if (c == L'\r') {
+      if (!bMultiLine || p[1] != L'\n') return false;
+      ++p;
+    }
+  }
+  return true;
+}
+
+const std::uint32_t* CellsOf(std::uint64_t word) {
+  return reinterpret_cast<const std::uint32_t*>(static_cast<std::uintptr_t>(word));
+}
+
+}  // namespace
+
+void AppendTypeText(CString& out, std::uint32_t nType) {
+  static constexpr wchar_t kLetters[] = L"HCIFSBV??LU";
+  if (nType < 11 && kLetters[nType] != L'?') {
+    out.push_back(kLetters[nType]);
+  } else {
+    out.append(std::to_wstring(nType));
+  }
+}
+
+void CMatManager::WriteTableText(CMatTable* table, CStringList& lines) {
+  if (!table) return;
+  CMatTextWriter writer(lines);
+  writer.WriteTable(*table);
+  writer.ReportLossyTexts(*table);
+}
+
+void CMatTextWriter::WriteTable(CMatTable& root) {
+  struct CFrame {
+    CMatTable* pTable;
+    std::size_t nNextChild;
+  };
+  std::vector<CFrame> stack;
+  WriteHead(root);
+  stack.push_back({&root, 0});
+  while (!stack.empty()) {
+    CFrame& top = stack.back();
+    if (top.nNextChild < top.pTable->m_Children.size()) {
+      CMatTable* pChild = top.pTable->m_Children[top.nNextChild++].get();
+      WriteHead(*pChild);
+      stack.push_back({pChild, 0});
+      continue;
+    }
+    WriteRows(*top.pTable);
+    m_Lines.emplace_back(L"[Ende_MMTB]");
+    m_Lines.emplace_back();
+    m_Lines.emplace_back();
+    stack.pop_back();
+  }
+}
+
+const wchar_t* CMatTextWriter::NameOf(const CMatTable& table, Handle h) const {
+  const wchar_t* pName = table.m_pDatenSatz ? table.m_pDatenSatz->GetName(h) : nullptr;
+  return pName ? pName : L"";
+}
+
+void CMatTextWriter::AppendQuoted(CString& line, const wchar_t* pText, bool bMultiLine) {
+  if (!pText) pText = L"";
+  if (!ReadsBack(pText, bMultiLine) && m_nLossy++ == 0) {
+    m_strLossyTable = m_pTable ? m_pTable->m_strName : CString();
+    m_strLossyRow = m_pTable && m_hRow ? NameOf(*m_pTable, m_hRow) : L"";
+  }
+  line.append(L"(*").append(pText).append(L"*)");
+}
+
+void CMatTextWriter::WriteHead(CMatTable& table) {
+  if (table.m_pDatenSatz) table.m_pDatenSatz->EnsureRowsLoaded(table);
+  m_pTable = &table;
+  m_hRow = 0;
+  m_Lines.emplace_back(L"[MMTB]");
+  CString line;
+  const wchar_t* pName = NameOf(table, table.m_hName);
+  AppendQuoted(line, *pName ? pName : table.m_strName.c_str(), false);
+  AppendQuoted(line, table.m_pParent ? NameOf(table, table.m_pParent->m_hName) : L"", false);
+  AppendTypeText(line, table.m_nType);
+  line.push_back(L',');
+  const bool bStrLine = table.m_nType == eTypeStrLine;
+  AppendIntText(line, bStrLine ? 1 : table.m_nValuesPerRow);
+  m_Lines.push_back(std::move(line));
+  if (bStrLine) {
+    const auto* pText = static_cast<const wchar_t*>(table.m_pData);
+    const CString text = LibraryTranslation().TranslateText(pText ? pText : L"");
+    line.clear();
+    AppendQuoted(line, text.c_str(), true);
+    m_Lines.push_back(std::move(line));
+    return;
+  }
+  line = L"RegStr";
+  AppendQuoted(line, table.m_strRegStr1.c_str(), false);
+  m_Lines.push_back(std::move(line));
+  line = L"Comment";
+  AppendQuoted(line, table.m_strBeschreibung.c_str(), true);
+  m_Lines.push_back(std::move(line));
+  if (table.m_pStrucDef) {
+    line = L"StrucDef=";
+    AppendIntText(line, static_cast<std::int32_t>(table.m_pStrucDef[0]));
+    for (std::uint32_t i = 1; i <= table.m_pStrucDef[0]; ++i) {
+      line.push_back(L',');
+      AppendTypeText(line, table.m_pStrucDef[i]);
+    }
+    m_Lines.push_back(std::move(line));
+  }
+}
+
+void CMatTextWriter::WriteRows(const CMatTable& table) {
+  m_pTable = &table;
+  const std::uint32_t nType = table.m_nType;
+  if (nType == eTypeStrLine) return;  // its text stands in the head
+  if (nType == eTypeStringArray || nType == eTypeDWordArray) {
+    WriteArray(table);
+    return;
+  }
+  std::uint64_t word = 0;
+  for (POSITION pos = table.GetFirstRowPosition(); pos != nullptr;) {
+    m_hRow = table.GetNextRow(pos, word);
+    CString line;
+    line.reserve(48);
+    AppendQuoted(line, NameOf(table, m_hRow), false);
+    if (nType == eTypeStruct) {
+      WriteStructRow(table, line, word);
+      continue;
+    }
+    AppendCells(table, line, word);
+    m_Lines.push_back(std::move(line));
+  }
+  m_hRow = 0;
+}
+
+// Array tables have no rows: each cell is written as a line named by its
+// index, so that nothing of them is lost.
+void CMatTextWriter::WriteArray(const CMatTable& table) {
+  if (!table.m_pData) return;
+  const bool bText = table.m_nType == eTypeStringArray;
+  for (std::int32_t i = 0; i < table.m_nRowCount; ++i) {
+    CString line = L"(*";
+    AppendIntText(line, i);
+    line.append(L"*) ");
+    if (bText) {
+      AppendQuoted(line, static_cast<wchar_t* const*>(table.m_pData)[i], true);
+    } else {
+      AppendIntText(line,
+                    static_cast<std::int32_t>(static_cast<const std::uint32_t*>(table.m_pData)[i]));
+    }
+    m_Lines.push_back(std::move(line));
+  }
+}
+
+void CMatTextWriter::AppendCells(const CMatTable& table, CString& line, std::uint64_t word) {
+  const std::uint32_t nType = table.m_nType;
+  const int nCells = table.GetCellsPerRow();
+  const std::uint32_t* pCells = nCells > 1 ? CellsOf(word) : nullptr;
+  for (int i = 0; i < nCells; ++i) {
+    const std::uint32_t nCell =
+        nCells == 1 ? static_cast<std::uint32_t>(word) : (pCells ? pCells[i] : 0);
+    switch (nType) {
+      case eTypeInteger:
+      case eTypeBit:
+        line.push_back(L' ');
+        if (nType == eTypeBit && nCells == 1) {
+          AppendBitText(line, nCell);
+        } else {
+          AppendIntText(line, static_cast<std::int32_t>(nCell));
+          if (nCells > 1) line.push_back(L' ');
+        }
+        break;
+      case eTypeHandle:
+      case eTypeString:
+      case eTypeUniString:
+      case eTypeFloat:
+        AppendCell(table, nType, nCell, line);
+        break;
+      default:  // Void: the name alone
+        return;
+    }
+  }
+}
+
+void CMatTextWriter::AppendCell(const CMatTable& table, std::uint32_t nType, std::uint32_t nCell,
+                                CString& line) {
+  line.push_back(L' ');
+  switch (nType) {
+    case eTypeHandle:
+      AppendQuoted(line, nCell ? NameOf(table, nCell) : L"", false);
+      break;
+    case eTypeString:
+    case eTypeUniString: {
+      const wchar_t* pText = table.m_pDatenSatz ? table.m_pDatenSatz->GetPoolText(nCell) : nullptr;
+      AppendQuoted(line, pText, true);
+      break;
+    }
+    case eTypeInteger:
+      AppendIntText(line, static_cast<std::int32_t>(nCell));
+      break;
+    case eTypeFloat: {
+      float fValue = 0;
+      static_assert(sizeof fValue == sizeof nCell);
+      std::memcpy(&fValue, &nCell, sizeof fValue);
+      AppendFloatText(line, fValue);
+      break;
+    }
+    case eTypeBit:
+      AppendBitText(line, nCell);
+      break;
+    default:
+      line.pop_back();  // a field that holds no cell writes nothing
+      break;
+  }
+}
+
+void CMatTextWriter::WriteStructRow(const CMatTable& table, CString& line, std::uint64_t word) {
+  const std::uint32_t* pDef = table.m_pStrucDef;
+  const std::uint32_t* pBlock = CellsOf(word);
+  // Without a definition the cells can not be told apart; the row still is.
+  const std::uint32_t nSubRows = pBlock && pDef ? pBlock[0] : 0;
+  const std::uint32_t nFields = pDef ? pDef[0] : 0;
+  line.push_back(L'[');
+  AppendIntText(line, static_cast<std::int32_t>(nSubRows));
+  line.append(L"]  ");
+  for (std::uint32_t s = 0; s < nSubRows; ++s) {
+    if (s > 0) {
+      m_Lines.push_back(std::move(line));
+      line = kSubRowIndent;
+    }
+    const std::uint32_t* pCells = pBlock + 1 + static_cast<std::size_t>(s) * nFields;
+    for (std::uint32_t f = 0; f < nFields; ++f) {
+      AppendCell(table, pDef[1 + f], pCells[f], line);
+      if (pDef[1 + f] == eTypeFloat) line.push_back(L' ');
+    }
+  }
+  m_Lines.push_back(std::move(line));
+}
+
+void CMatTextWriter::ReportLossyTexts(const CMatTable& table) const {
+  if (m_nLossy == 0) return;
+  ShowMessage(MB_OK | MB_ICONWARNING, kMsgWriterLossyTexts, table.m_strName, m_nLossy,
+              m_strLossyTable, m_strLossyRow);
+}
