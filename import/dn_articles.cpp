@@ -1,0 +1,213 @@
+// Article records: "A" in both versions, "B" (version 4) and the product
+// group tables every article is put into.
+#include <string_view>
+
+#include "import/dn_loader.h"
+#include "platform/text.h"
+#include "query/article/table_lookup.h"
+#include "store/mat_store.h"
+
+namespace {
+
+// Price unit code of version 4: 1 per 10, 2 per 100, 3 per 1000, else per 1.
+int PriceUnitOfCode(std::int64_t code) {
+  switch (code) {
+    case 1:
+      return 10;
+    case 2:
+      return 100;
+    case 3:
+      return 1000;
+    default:
+      return 1;
+  }
+}
+
+bool EndsWithNoCase(std::wstring_view text, std::wstring_view tail) {
+  return text.size() >= tail.size() && EqualsNoCase(text.substr(text.size() - tail.size()), tail);
+}
+
+}  // namespace
+
+Handle CDnLoader::TranslateUnit(const CString& unit) {
+  const Handle hUnit = GetDnHandle(unit);
+  if (hUnit == 0) return 0;
+  CCell cell;
+  if (m_Store.GetCellValue(m_Tables.m_pUebersetzungEinheiten, cell, hUnit, 0, 0) == eMatOk &&
+      cell.m_nValue != 0) {
+    return cell.m_nValue;
+  }
+  return hUnit;
+}
+
+void CDnLoader::SetShortText(Handle hArticle, const CString& line1, const CString& line2) {
+  SetText(m_Tables.m_pTextKurz, hArticle, 0, line2.empty() ? line1 : line1 + L"\r\n" + line2);
+}
+
+void CDnLoader::SetLongTextKey(Handle hArticle, const CString& key) {
+  if (!key.empty() && key[0] > L' ') SetHandle(m_Tables.m_pLangText, hArticle, 0, GetDnHandle(key));
+}
+
+void CDnLoader::SetMatchcode(Handle hArticle, const CString& matchcode) {
+  const Handle hMatch = GetDnHandle(matchcode);
+  if (hMatch == 0) return;
+  SetHandle(m_Tables.m_pArtikelInfo2, hArticle, eInfo2Matchcode, hMatch);
+  m_Store.AddRow(m_Tables.m_pMatchcode, hMatch);
+  SetHandle(m_Tables.m_pArtikelInfo1, hArticle, eInfo1Suchbegriff, hMatch);
+}
+
+// A;N;Artikelnummer;Textkennzeichen;Kurztext1;Kurztext2;Preiskennzeichen;
+// Preiseinheit;Mengeneinheit;Preis;Rabattgruppe;Hauptwarengruppe;Langtextschluessel
+void CDnLoader::ReadArticle4() {
+  const Handle hArticle = GetDnHandle(m_Reader.ReadTrimmed(15));
+  const std::int64_t textMark = m_Reader.ReadNumber(2);
+  const CString line1 = m_Reader.ReadText(128);
+  const CString line2 = m_Reader.ReadText(128);
+  const std::int64_t priceMark = m_Reader.ReadNumber(1);
+  const std::int64_t priceUnit = m_Reader.ReadNumber(4);
+  const CString unit = m_Reader.ReadText(32);
+  const std::int64_t price = m_Reader.ReadNumber(8);
+  const CString discount = m_Reader.ReadText(32);
+  CString mainGroup = m_Reader.ReadText(13);
+  const CString longKey = m_Reader.ReadText(32);
+  if (hArticle == 0) return;
+
+  SetInt(m_Tables.m_pArtikelInfo2, hArticle, eInfo2Textkennzeichen, textMark);
+  SetShortText(hArticle, line1, line2);
+  SetInt(m_Tables.m_pArtikelInfo1, hArticle, eInfo1Preiskennzeichen, priceMark);
+  SetInt(m_Tables.m_pArtikelInfo1, hArticle, eInfo1Preiseinheit, PriceUnitOfCode(priceUnit));
+  SetHandle(m_Tables.m_pArtikelInfo1, hArticle, eInfo1Mengeneinheit, TranslateUnit(unit));
+  SetPrice(hArticle, price);
+  SetHandle(m_Tables.m_pArtikelInfo1, hArticle, eInfo1Rabattgruppe, GetDnHandle(discount));
+  if (mainGroup.empty()) mainGroup = discount;
+  m_strLastMainGroup = mainGroup;
+  if (CMatTable* pMain = AddToProductGroup(hArticle, mainGroup, nullptr, nullptr)) {
+    SetHandle(m_Tables.m_pArtikelInfo2, hArticle, eInfo2HwgGruppe, pMain->m_hName);
+  }
+  SetLongTextKey(hArticle, longKey);
+  ForgetCompleteText(hArticle);
+}
+
+void CDnLoader::ReadArticle5() {
+  const Handle hArticle = GetDnHandle(m_Reader.ReadTrimmed(15));
+  const CString line1 = m_Reader.ReadText(128);
+  const CString line2 = m_Reader.ReadText(128);
+  const CString unit = m_Reader.ReadText(4);
+  const std::int64_t priceMark = m_Reader.ReadNumber(1);
+  const std::int64_t priceUnit = m_Reader.ReadNumber(6);
+  const std::int64_t price = m_Reader.ReadNumber(10);
+  const CString discount = m_Reader.ReadText(4);
+  const CString mainGroup = m_Reader.ReadText(3);
+  const CString productGroup = m_Reader.ReadText(23);
+  const CString matchcode = m_Reader.ReadTrimmed(15);
+  m_Reader.ReadText(13);
+  const CString alternative = m_Reader.ReadTrimmed(40);
+  m_Reader.ReadText(13);
+  m_Reader.ReadText(35);
+  m_Reader.ReadText(35);
+  const CString ean = m_Reader.ReadText(18);
+  const CString connection = m_Reader.ReadTrimmed(15);
+  const std::int64_t packing = m_Reader.ReadNumber(5);
+  const CString page = m_Reader.ReadText(31);
+  const std::int64_t textMark = m_Reader.ReadNumber(1);
+  const CString longKey = m_Reader.ReadText(32);
+  const std::int64_t costType = m_Reader.ReadNumber(2);
+  if (hArticle == 0) return;
+
+  CMatTable* pInfo1 = m_Tables.m_pArtikelInfo1;
+  CMatTable* pInfo2 = m_Tables.m_pArtikelInfo2;
+  SetShortText(hArticle, line1, line2);
+  SetHandle(pInfo1, hArticle, eInfo1Mengeneinheit, TranslateUnit(unit));
+  SetInt(pInfo1, hArticle, eInfo1Preiskennzeichen, priceMark);
+  SetInt(pInfo1, hArticle, eInfo1Preiseinheit, priceUnit);
+  SetPrice(hArticle, price);
+  SetHandle(pInfo1, hArticle, eInfo1Rabattgruppe, GetDnHandle(discount));
+  SetMatchcode(hArticle, matchcode);
+  if (const Handle hAlternative = GetDnHandle(alternative)) {
+    SetHandle(m_Tables.m_pAlternativNr, hAlternative, 0, hArticle);
+  }
+  if (!ean.empty()) SetText(pInfo2, hArticle, eInfo2EanNummer, ean);
+  if (const Handle hConnection = GetDnHandle(connection)) {
+    SetHandle(pInfo2, hArticle, eInfo2Anbindungsnummer, hConnection);
+  }
+  SetInt(pInfo1, hArticle, eInfo1Verpackungsmenge, packing < 1 ? 1 : packing);
+  if (!page.empty()) SetText(pInfo2, hArticle, eInfo2Katalogseite, page);
+  if (CMatTable* pMain = AddToProductGroup(hArticle, mainGroup, &productGroup, &page)) {
+    SetHandle(pInfo2, hArticle, eInfo2HwgGruppe, pMain->m_hName);
+  }
+  SetInt(pInfo2, hArticle, eInfo2Textkennzeichen, textMark);
+  SetLongTextKey(hArticle, longKey);
+  SetInt(pInfo1, hArticle, eInfo1Kostenart, costType);
+  ForgetCompleteText(hArticle);
+}
+
+// B;N;Artikelnummer;Matchcode;Alternativnummer;Katalogseite;(3 skipped);EAN;
+// Anbindungsnummer;Warengruppe;Kostenart;Verpackungsmenge;(2 skipped)
+void CDnLoader::ReadArticleAddition() {
+  const CString number = m_Reader.ReadTrimmed(132);
+  const Handle hArticle = number.empty() ? 0 : m_pDataset->FindHandle(number);
+  const CString matchcode = m_Reader.ReadText(132);
+  const CString alternative = m_Reader.ReadText(140);
+  const CString page = m_Reader.ReadText(8);
+  m_Reader.ReadChar();
+  m_Reader.ReadNumber(3);
+  m_Reader.ReadNumber(6);
+  const CString ean = m_Reader.ReadText(15);
+  CString connection = m_Reader.ReadText(32);
+  const CString productGroup = m_Reader.ReadText(10);
+  const std::int64_t costType = m_Reader.ReadNumber(2);
+  const std::int64_t packing = m_Reader.ReadNumber(5);
+  // An addition to an article this dataset does not know has nowhere to go.
+  if (hArticle == 0) return;
+
+  CMatTable* pInfo1 = m_Tables.m_pArtikelInfo1;
+  CMatTable* pInfo2 = m_Tables.m_pArtikelInfo2;
+  SetMatchcode(hArticle, Trim(matchcode));
+  if (const Handle hAlternative = GetDnHandle(alternative)) {
+    SetHandle(m_Tables.m_pAlternativNr, hAlternative, 0, hArticle);
+    SetHandle(m_Tables.m_pAlternativNr, hArticle, 0, hAlternative);
+  }
+  if (!page.empty()) SetText(pInfo2, hArticle, eInfo2Katalogseite, page);
+  if (!ean.empty()) SetText(pInfo2, hArticle, eInfo2EanNummer, ean);
+  if (!connection.empty()) {
+    if (EndsWithNoCase(connection, L".TIF")) connection.resize(connection.size() - 4);
+    SetHandle(pInfo2, hArticle, eInfo2Anbindungsnummer, GetDnHandle(connection));
+  }
+  if (!productGroup.empty()) {
+    AddToProductGroup(hArticle, m_strLastMainGroup, &productGroup, nullptr);
+    SetHandle(pInfo2, hArticle, eInfo2Warengruppe, GetDnHandle(productGroup));
+  }
+  if (costType > 0) SetInt(pInfo1, hArticle, eInfo1Kostenart, costType);
+  SetInt(pInfo1, hArticle, eInfo1Verpackungsmenge, packing < 1 ? 1 : packing);
+}
+
+CMatTable* CDnLoader::FindOrMakeGroup(CMatTable* pParent, const CString& name,
+                                      std::uint32_t nType) {
+  auto& cache = m_GroupTables[pParent];
+  const CString key = ToLower(name);
+  if (const auto it = cache.find(key); it != cache.end()) return it->second;
+  CMatTable* pTable = nullptr;
+  if (pParent != nullptr) {
+    pTable = FindChildNamed(*pParent, name);
+  } else {
+    pTable = FindTopTableNamed(*m_pDataset, name);
+  }
+  if (pTable == nullptr) pTable = m_Store.CreateTable(pParent, name.c_str(), nType, 1);
+  if (pTable != nullptr) cache.emplace(key, pTable);
+  return pTable;
+}
+
+CMatTable* CDnLoader::AddToProductGroup(Handle hArticle, const CString& mainGroup,
+                                        const CString* pProductGroup, const CString* pText) {
+  if (!m_bReady) return nullptr;
+  CMatTable* pMain =
+      FindOrMakeGroup(m_Tables.m_pHauptWarenGruppen, L"HWG_" + mainGroup, eTypeString);
+  if (pMain == nullptr) return nullptr;
+  if (pProductGroup != nullptr) {
+    if (CMatTable* pGroup = FindOrMakeGroup(pMain, L"WG_" + *pProductGroup, eTypeVoid)) {
+      m_Store.AddRow(pGroup, hArticle);
+    }
+  }
+  SetText(pMain, hArticle, 0, pText != nullptr ? *pText : CString());
+  return pMain;
+}

@@ -1,0 +1,71 @@
+#include "import/dn_fields.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+constexpr wchar_t kSeparator = L';';
+constexpr int kMaxNumberPositions = 18;
+
+void TrimBlanksRight(CString& text) {
+  const auto end = text.find_last_not_of(L' ');
+  text.erase(end == CString::npos ? 0 : end + 1);
+}
+
+}  // namespace
+
+void CDnFieldReader::SkipToNextField() {
+  const auto next = m_strLine.find(kSeparator, m_nPos);
+  m_nPos = next == std::wstring_view::npos ? m_strLine.size() : next + 1;
+}
+
+void CDnFieldReader::SkipField() { SkipToNextField(); }
+
+CString CDnFieldReader::ReadText(std::size_t nMax) {
+  const std::size_t start = std::min(m_nPos, m_strLine.size());
+  std::size_t end = start;
+  while (end < m_strLine.size() && end - start < nMax && m_strLine[end] != kSeparator) ++end;
+  CString text(m_strLine.substr(start, end - start));
+  m_nPos = end;
+  SkipToNextField();
+  TrimBlanksRight(text);
+  return text;
+}
+
+CString CDnFieldReader::ReadTrimmed(std::size_t nMax) {
+  CString text = ReadText(nMax);
+  const auto first = text.find_first_not_of(L' ');
+  text.erase(0, first == CString::npos ? text.size() : first);
+  return text;
+}
+
+wchar_t CDnFieldReader::ReadChar() {
+  if (AtEnd()) return 0;
+  const wchar_t c = m_strLine[m_nPos++];
+  if (c == kSeparator) return 0;
+  if (!AtEnd() && m_strLine[m_nPos] == kSeparator) ++m_nPos;
+  return c;
+}
+
+std::int64_t CDnFieldReader::ReadNumber(int nPositions) {
+  const int limit = std::clamp(nPositions, 0, kMaxNumberPositions);
+  std::int64_t value = 0;
+  bool accumulating = true;
+  for (int i = 0; i < limit && !AtEnd() && m_strLine[m_nPos] != kSeparator; ++i, ++m_nPos) {
+    const wchar_t c = m_strLine[m_nPos];
+    if (accumulating && c >= L'0' && c <= L'9') {
+      value = value * 10 + (c - L'0');
+    } else {
+      accumulating = false;
+    }
+  }
+  SkipToNextField();
+  return value;
+}
+
+std::int32_t DnClampInt(std::int64_t value) {
+  constexpr auto lo = std::numeric_limits<std::int32_t>::min();
+  constexpr auto hi = std::numeric_limits<std::int32_t>::max();
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, lo, hi));
+}

@@ -1,0 +1,85 @@
+// The decisions of the DATANORM import dialog: which dataset, the write check
+// and the import of the file set; ImportDatanormDlg through the file chooser.
+#include "import/dn_import.h"
+
+#include "import/dn_loader.h"
+#include "platform/host_ui.h"
+#include "query/article/table_lookup.h"
+#include "store/base/message.h"
+#include "store/base/reg_util.h"
+#include "store/base/translation.h"
+#include "store/mat_store.h"
+#include "store/mmd/mmd_file.h"
+
+namespace {
+
+// The manufacturer name the dataset list shows: "HERSTELLERNAME" of the
+// dataset's "StringTable", or "Unbenannt".
+CString DatasetDisplayName(CMatStore& store, CMatDatenSatz& dataset) {
+  const Handle hKey = dataset.FindHandle(L"HERSTELLERNAME");
+  CMatTable* pStrings = FindTopTableNamed(dataset, L"StringTable");
+  CCell cell;
+  if (hKey != 0 && pStrings != nullptr &&
+      store.GetCellValue(pStrings, cell, hKey, 0, 0) == eMatOk && cell.m_nValue != 0) {
+    if (const wchar_t* pName = dataset.GetPoolText(cell.m_nValue)) return pName;
+  }
+  return L"Unbenannt";
+}
+
+// The dataset the dialog preselects: the preset handle's, else the listed
+// dataset named presetName, else the first listed one; "USER" is never offered.
+CMatDatenSatz* ChooseDataset(CMatStore& store, Handle hPreset, const wchar_t* presetName) {
+  if (hPreset != 0) return store.GetDatasetOfHandle(hPreset);
+  CMatDatenSatz* pFirst = nullptr;
+  for (std::size_t i = 0; i < store.GetDatasetCount(); ++i) {
+    CMatDatenSatz* pDataset = store.GetDataset(i);
+    if (pDataset == nullptr || !pDataset->m_bListed ||
+        std::wstring_view(pDataset->m_szHerstellerID) == L"USER") {
+      continue;
+    }
+    if (pFirst == nullptr) pFirst = pDataset;
+    if (presetName != nullptr && DatasetDisplayName(store, *pDataset) == presetName)
+      return pDataset;
+  }
+  return pFirst;
+}
+
+}  // namespace
+
+unsigned GetDnPreviewCodePage() {
+  const CString& language = GetCurrentLanguage();
+  return language.empty() ? 1252u : CRegUtil::getLanguageCodepage(language);
+}
+
+bool CheckDnDatasetWritable() {
+  CMatDatenSatz* pDataset = CMatStore::Instance().GetCurrent();
+  if (pDataset != nullptr && !CheckWriteLock(*pDataset, false)) return true;
+  ShowMessage(MB_OK | MB_ICONWARNING, L"Aktueller Datensatz ist schreibgeschützt");
+  return false;
+}
+
+int ImportDatanormFiles(const std::vector<CString>& files, bool dosCharset) {
+  CDnLoader loader;
+  int nRead = 0;
+  for (const CString& file : files) {
+    if (loader.Load(file, dosCharset)) ++nRead;
+  }
+  return nRead;
+}
+
+void ImportDatanormDlg(int presetHandle, const wchar_t* presetName) {
+  CMatStore& store = CMatStore::Instance();
+  CMatDatenSatz* pDataset = ChooseDataset(store, static_cast<Handle>(presetHandle), presetName);
+  if (pDataset == nullptr) return;
+  CFileChooser request;
+  request.strTitle = LibraryTranslation().TranslateText(L"DATANORM Datensatz einlesen");
+  request.strFilter = LibraryTranslation().TranslateText(
+      L"DATANORM Datei (*.001)|*.001|DATANORM (*.dn4)|*.dn4|Alle Dateien (*.*)|*.*||");
+  request.strDefaultExt = L".001";
+  CString path;
+  if (!GetHostUI().ChooseOpenFile(request, path)) return;
+  store.SetCurrent(pDataset);
+  if (!CheckDnDatasetWritable()) return;
+  // "DOS Zeichensatz" starts checked, and nothing here can uncheck it.
+  ImportDatanormFiles(CollectDatanormFileSet(path), true);
+}

@@ -1,0 +1,276 @@
+// Reading a DATANORM file: code page, version, header, the record loop and
+// the pass over the product groups after the last record.
+#include "import/dn_loader.h"
+
+#include <bit>
+
+#include "platform/code_page.h"
+#include "platform/file.h"
+#include "platform/text.h"
+#include "query/article/table_lookup.h"
+#include "store/base/line_file.h"
+#include "store/base/message.h"
+#include "store/base/reg_util.h"
+#include "store/mat_store.h"
+#include "store/mmd/mmd_backing.h"
+
+namespace {
+
+constexpr wchar_t kEndOfFile = 0x1A;
+
+// Characters [pos, pos + count) of text, as far as they exist.
+CString Slice(std::wstring_view text, std::size_t pos, std::size_t count) {
+  if (pos >= text.size()) return {};
+  return CString(text.substr(pos, count));
+}
+
+bool HasUtf16Mark(std::string_view bytes) {
+  return bytes.size() >= 2 &&
+         ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
+}
+
+bool HasUtf8Mark(std::string_view bytes) { return bytes.substr(0, 3) == "\xEF\xBB\xBF"; }
+
+bool HasNonAscii(std::string_view bytes) {
+  for (const char c : bytes) {
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+CDnLoader::CDnLoader(CMatStore* pStore)
+    : m_Store(pStore != nullptr ? *pStore : CMatStore::Instance()),
+      m_pDataset(m_Store.GetCurrent()) {
+  m_bReady = PrepareDnTables(m_Store, m_Tables);
+}
+
+Handle CDnLoader::GetDnHandle(std::wstring_view text) {
+  const auto first = text.find_first_not_of(L' ');
+  if (first == std::wstring_view::npos || m_pDataset == nullptr) return 0;
+  // The dataset's own name map: an article number may hold a backslash,
+  // which the exported look-up would take for a manufacturer prefix.
+  const Handle h = m_pDataset->FindHandle(text);
+  return h != 0 ? h : m_pDataset->CreateHandle(text);
+}
+
+bool CDnLoader::Load(const CString& path, bool dosCharset) {
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes)) return false;
+  return LoadBytes(bytes, path, dosCharset);
+}
+
+unsigned CDnLoader::ChooseCodePage(std::string_view bytes, bool dosCharset) const {
+  // Catalogues are also written in UTF-8 or UTF-16 although the format names
+  // 8-bit code pages; such text is read as what it is.
+  if (HasUtf16Mark(bytes) || HasUtf8Mark(bytes)) return CP_DETECT;
+  if (HasNonAscii(bytes) && IsValidUtf8(bytes)) return CP_UTF8_TEXT;
+  const CString& language = GetCurrentLanguage();
+  if (!language.empty() && language != L"DE") return CRegUtil::getLanguageCodepage(language);
+  return dosCharset ? CP_DOS_850 : CP_WINDOWS_1252;
+}
+
+bool CDnLoader::LoadBytes(std::string_view bytes, const CString& path, bool dosCharset) {
+  m_Lines.clear();
+  m_nLine = 0;
+  m_nLineCount = 0;
+  m_nVersion = 0;
+  if (m_pDataset == nullptr) return false;
+  m_Store.SetCurrent(m_pDataset);
+  if (!m_bReady || m_pDataset->CheckWriteLock(true)) {
+    ShowMessage(MB_OK | MB_ICONWARNING, L"Aktueller Datensatz ist schreibgeschützt");
+    return false;
+  }
+  const unsigned codePage = ChooseCodePage(bytes, dosCharset);
+  CString text;
+  if (!DecodeText(bytes, codePage, text)) return false;
+  m_Lines = qelStrUtil::SplitLines(text, 0);
+  if (m_Lines.empty()) return false;
+  if (!ReadVersion(path)) return false;
+  ReadHeader();
+  ReadRecords();
+  // Texts read from Unicode keep every character only in a Unicode file.
+  if (codePage == CP_DETECT || codePage == CP_UTF8_TEXT) MmdBackingOf(*m_pDataset).m_bUtf8 = true;
+  FinishProductGroups();
+  return true;
+}
+
+bool CDnLoader::ReadVersion(const CString& path) {
+  const CString& first = m_Lines[0];
+  if (first.empty() || first[0] != L'V') {
+    ShowMessage(MB_OK | MB_ICONERROR, L"Keine Datanorm Datei! %s", path);
+    return false;
+  }
+  if (first.size() > 124 && first[123] == L'0' && first[124] == L'4') {
+    m_nVersion = 4;
+  } else if (first.compare(1, 4, L";050") == 0) {
+    m_nVersion = 5;
+  } else {
+    ShowMessage(MB_OK | MB_ICONERROR, L"DATANORM Version 3 ???. Datei <%s> Laden abgebrochen",
+                path);
+    return false;
+  }
+  return true;
+}
+
+void CDnLoader::ReadHeader() {
+  m_nLineCount = 1;
+  m_Reader.SetLine(m_Lines[0]);
+  if (m_nVersion == 4) {
+    ReadHeader4(m_Lines[0]);
+  } else {
+    ReadHeader5();
+  }
+}
+
+void CDnLoader::ReadHeader4(std::wstring_view line) {
+  // Day and month, then the two-digit year made four-digit: 80-99 are the
+  // 1900s, 00-79 the 2000s.
+  const wchar_t decade = line.size() > 6 ? line[6] : L'0';
+  const CString date = Slice(line, 2, 4) + (decade < L'8' ? L"20" : L"19") + Slice(line, 6, 2);
+  StoreHeader(date, TrimRight(Slice(line, 8, 80)), Trim(Slice(line, 125, 3)), {});
+}
+
+void CDnLoader::ReadHeader5() {
+  for (int i = 0; i < 3; ++i) m_Reader.ReadText(3);
+  const CString stamp = m_Reader.ReadText(8);  // year, month, day
+  const CString date = Slice(stamp, 6, 2) + Slice(stamp, 4, 2) + Slice(stamp, 0, 4);
+  const CString currency = m_Reader.ReadText(8);
+  const CString line1 = m_Reader.ReadText(40);
+  const CString line2 = m_Reader.ReadText(40);
+  const CString shortName = m_Reader.ReadText(100);
+  StoreHeader(date, line1 + L"\r\n" + line2 + L"\r\n", currency, shortName);
+}
+
+void CDnLoader::StoreHeader(const CString& date, const CString& info, const CString& currency,
+                            const CString& shortName) {
+  CMatTable* pStrings = m_Tables.m_pTextStrings;
+  SetText(pStrings, GetDnHandle(L"DATANORM_DATUM"), 0, date);
+  SetText(pStrings, GetDnHandle(L"DATANORM_INFO"), 0, info);
+  const Handle hCurrency = GetDnHandle(L"WAEHRUNG");
+  bool hasCurrency = false;
+  for (CMatTable* pTable : {pStrings, m_Tables.m_pStringTable}) {
+    CCell cell;
+    hasCurrency = hasCurrency || (m_Store.GetCellValue(pTable, cell, hCurrency, 0, 0) == eMatOk &&
+                                  cell.m_nValue != 0 && m_pDataset->GetPoolText(cell.m_nValue) &&
+                                  *m_pDataset->GetPoolText(cell.m_nValue) != 0);
+  }
+  if (!hasCurrency) SetText(pStrings, hCurrency, 0, currency);
+  if (!shortName.empty()) SetText(pStrings, GetDnHandle(L"HERSTELLERKURZEL"), 0, shortName);
+}
+
+void CDnLoader::ReadRecords() {
+  for (m_nLine = 1; m_nLine < m_Lines.size(); ++m_nLine) {
+    const CString& line = m_Lines[m_nLine];
+    ++m_nLineCount;
+    if (!line.empty() && line[0] == kEndOfFile) break;
+    // Catalogues with empty lines between records exist; what follows an
+    // empty line is read as well.
+    if (line.empty()) continue;
+    m_Reader.SetLine(line);
+    const wchar_t type = m_Reader.ReadChar();
+    const bool noFlag = m_nVersion == 5 && (type == L'E' || type == L'R' || type == L'S');
+    m_cFlag = noFlag ? L'N' : m_Reader.ReadChar();
+    if (m_cFlag == 0 || m_cFlag == L'N') DispatchRecord(type);
+  }
+}
+
+void CDnLoader::DispatchRecord(wchar_t type) {
+  switch (type) {
+    case L'A':
+      return m_nVersion == 4 ? ReadArticle4() : ReadArticle5();
+    case L'B':
+      if (m_nVersion == 4) ReadArticleAddition();
+      return;
+    case L'C':
+      return ReadAssemblyTime();
+    case L'D':
+      return ReadTextLines();
+    case L'E':
+      if (m_nVersion == 4) ReadTextBlock(m_Tables.m_pTextE);
+      return;
+    case L'G':
+      return ReadPicture();
+    case L'R':
+      return ReadDiscountGroup();
+    case L'S':
+      return ReadProductGroup();
+    case L'T':
+      return ReadTextBlock(m_Tables.m_pTextT);
+    default:
+      return;
+  }
+}
+
+bool CDnLoader::NextContinuation(std::size_t nPrefix) {
+  if (m_nLine + 1 >= m_Lines.size()) return false;
+  const CString& current = m_Lines[m_nLine];
+  const CString& next = m_Lines[m_nLine + 1];
+  if (current.size() < nPrefix || next.size() < nPrefix ||
+      current.compare(0, nPrefix, next, 0, nPrefix) != 0) {
+    return false;
+  }
+  ++m_nLine;
+  ++m_nLineCount;
+  m_Reader.SetLine(m_Lines[m_nLine]);
+  return true;
+}
+
+void CDnLoader::FinishProductGroups() {
+  // A main group row without text takes the article's catalogue page.
+  struct CPending {
+    CMatTable* pTable;
+    Handle hArticle;
+    CString strPage;
+  };
+  std::vector<CPending> pending;
+  for (const auto& pGroup : m_Tables.m_pHauptWarenGruppen->m_Children) {
+    POSITION pos = m_Store.GetFirstRowPosition(pGroup.get());
+    while (pos != nullptr) {
+      std::uint64_t word = 0;
+      const Handle hArticle = pGroup->GetNextRow(pos, word);
+      const wchar_t* pText = m_pDataset->GetPoolText(static_cast<std::uint32_t>(word));
+      if (pText != nullptr && *pText != 0) continue;
+      CCell cell;
+      if (m_Store.GetCellValue(m_Tables.m_pArtikelInfo2, cell, hArticle, 0, eInfo2Katalogseite) !=
+          eMatOk) {
+        continue;
+      }
+      const wchar_t* pPage = m_pDataset->GetPoolText(cell.m_nValue);
+      if (pPage != nullptr && *pPage != 0) pending.push_back({pGroup.get(), hArticle, pPage});
+    }
+  }
+  for (const auto& item : pending) SetText(item.pTable, item.hArticle, 0, item.strPage);
+}
+
+// ---- cell writes shared by the records
+
+void CDnLoader::SetInt(CMatTable* pTable, Handle hRow, int field, std::int64_t value) {
+  m_Store.SetCellValue(pTable, hRow, 0, field,
+                       CCellInput::Value(static_cast<std::uint32_t>(DnClampInt(value))));
+}
+
+void CDnLoader::SetHandle(CMatTable* pTable, Handle hRow, int field, Handle value) {
+  m_Store.SetCellValue(pTable, hRow, 0, field, CCellInput::Value(value));
+}
+
+void CDnLoader::SetText(CMatTable* pTable, Handle hRow, int field, const CString& text) {
+  // An empty text is written as no text: it reads the same and does not add
+  // an empty pool entry for every article.
+  const wchar_t* pText = text.empty() ? nullptr : text.c_str();
+  m_Store.SetCellValue(pTable, hRow, 0, field, CCellInput::Text(pText));
+}
+
+void CDnLoader::SetPrice(Handle hArticle, std::int64_t cents) {
+  if (cents <= 0) return;
+  const float price = static_cast<float>(static_cast<double>(cents) / 100.0);
+  m_Store.SetCellValue(m_Tables.m_pPreis, hArticle, 0, 0,
+                       CCellInput::Value(std::bit_cast<std::uint32_t>(price)));
+}
+
+void CDnLoader::ForgetCompleteText(Handle hArticle) {
+  if (m_Tables.m_pGesammtText != nullptr && hArticle != 0) {
+    m_Store.RemoveRow(m_Tables.m_pGesammtText, hArticle);
+  }
+}

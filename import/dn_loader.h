@@ -1,0 +1,123 @@
+// CDnLoader: reads DATANORM files (versions 4 and 5) into the tables of the
+// current dataset (import/dn_tables.h lists them).
+//
+// Construction prepares the tables in the store's current dataset; Load reads
+// one file line by line and dispatches each record by its type letter. One
+// loader may read several files in turn (the file set of one catalogue): the
+// last main product group of a file is kept for the "B" records of the next.
+// Saving the dataset is not the loader's business.
+//
+// Bad input never stops an import: numbers stop at the first non-digit, texts
+// are cut at their maximum, unknown record types and records whose processing
+// flag is neither empty nor "N" are skipped, records cut short read as empty
+// fields. Only a file that is no DATANORM file (message "Keine Datanorm
+// Datei! %s"), a version 3 file (message "DATANORM Version 3 ???. Datei <%s>
+// Laden abgebrochen"), a dataset locked by another user (message "Aktueller
+// Datensatz ist schreibgeschützt") or an unreadable or empty file (no
+// message) is refused.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "OrvaMat/types.h"
+#include "import/dn_fields.h"
+#include "import/dn_tables.h"
+#include "store/base/string_list.h"
+
+class CMatStore;
+class CMatDatenSatz;
+
+class CDnLoader {
+ public:
+  // Texts longer than this are cut: one text must fit one piece of the
+  // dataset's arena.
+  static constexpr std::size_t kMaxTextLength = 32000;
+  // Text lines of one article: DATANORM numbers them with two digits, so a
+  // longer series can only come from a damaged file.
+  static constexpr std::size_t kMaxTextLines = 1000;
+
+  // Works on the store's current dataset (the process-wide store by default).
+  explicit CDnLoader(CMatStore* pStore = nullptr);
+  CDnLoader(const CDnLoader&) = delete;
+  CDnLoader& operator=(const CDnLoader&) = delete;
+
+  // Reads one file; true when it was read to its end. dosCharset selects
+  // the DOS character set (code page 3331) instead of 1252.
+  bool Load(const CString& path, bool dosCharset);
+  // The same on bytes already in memory (path is shown in messages only).
+  bool LoadBytes(std::string_view bytes, const CString& path, bool dosCharset);
+
+  // Puts the article into the group tables: "HWG_" + main group under
+  // "HauptWarenGruppen" (String) with the article's row set to text, and,
+  // when a product group is given, "WG_" + product group under it (Void)
+  // with the article as a row. Returns the main group table (null when it
+  // could not be made).
+  CMatTable* AddToProductGroup(Handle hArticle, const CString& mainGroup,
+                               const CString* pProductGroup, const CString* pText);
+
+  int GetVersion() const { return m_nVersion; }
+  // Lines read so far in the current file (the header counts as line 1).
+  std::size_t GetLineCount() const { return m_nLineCount; }
+  const CDnTables& GetTables() const { return m_Tables; }
+
+  // A handle for an article, a key or a unit: the text's handle in the
+  // dataset, made when it has none; 0 for an empty or blank text.
+  Handle GetDnHandle(std::wstring_view text);
+
+ private:
+  unsigned ChooseCodePage(std::string_view bytes, bool dosCharset) const;
+  bool ReadVersion(const CString& path);
+  void ReadHeader();
+  void ReadHeader4(std::wstring_view line);
+  void ReadHeader5();
+  void StoreHeader(const CString& date, const CString& info, const CString& currency,
+                   const CString& shortName);
+  void ReadRecords();
+  void DispatchRecord(wchar_t type);
+  void FinishProductGroups();
+
+  // Records (import/dn_articles.cpp, dn_texts.cpp, dn_records.cpp).
+  void ReadArticle4();
+  void ReadArticle5();
+  void ReadArticleAddition();
+  void ReadAssemblyTime();
+  void ReadTextLines();
+  void ReadTextBlock(CMatTable* pTarget);
+  void ReadPicture();
+  void ReadDiscountGroup();
+  void ReadProductGroup();
+
+  // Helpers shared by the records.
+  Handle TranslateUnit(const CString& unit);
+  void SetMatchcode(Handle hArticle, const CString& matchcode);
+  void SetShortText(Handle hArticle, const CString& line1, const CString& line2);
+  void SetLongTextKey(Handle hArticle, const CString& key);
+  void SetPrice(Handle hArticle, std::int64_t cents);
+  void SetInt(CMatTable* pTable, Handle hRow, int field, std::int64_t value);
+  void SetHandle(CMatTable* pTable, Handle hRow, int field, Handle value);
+  void SetText(CMatTable* pTable, Handle hRow, int field, const CString& text);
+  void ForgetCompleteText(Handle hArticle);
+  CMatTable* FindOrMakeGroup(CMatTable* pParent, const CString& name, std::uint32_t nType);
+  // Moves to the next line when it continues the current record (same first
+  // nPrefix characters); false at the end of the record.
+  bool NextContinuation(std::size_t nPrefix);
+
+  CMatStore& m_Store;
+  CMatDatenSatz* m_pDataset = nullptr;
+  CDnTables m_Tables;
+  bool m_bReady = false;
+
+  CStringList m_Lines;
+  std::size_t m_nLine = 0;  // index of the current line in m_Lines
+  CDnFieldReader m_Reader;
+  std::size_t m_nLineCount = 0;
+  int m_nVersion = 0;
+  wchar_t m_cFlag = 0;
+  CString m_strLastMainGroup;
+  // Group tables by parent and lower-cased name: one look-up per name instead
+  // of a walk over the parent's children for every article.
+  std::unordered_map<const CMatTable*, std::unordered_map<CString, CMatTable*>> m_GroupTables;
+};

@@ -1,0 +1,154 @@
+// Text records: "D" (text lines of an article), "T" (long text blocks) and,
+// in version 4, "E" (further text blocks). Each may go on over the following
+// lines of the same record type, flag and key.
+#include <vector>
+
+#include "import/dn_loader.h"
+#include "store/mat_store.h"
+
+namespace {
+
+struct CDnTextLine {
+  std::int64_t nNumber = 0;
+  wchar_t cKind = 0;
+  CString strKey;
+  CString strText;
+};
+
+// One entry of an article's "DATANORM_D" row: a text (or none) and a key.
+struct CDnTextEntry {
+  CString strText;
+  bool bHasText = false;
+  CString strKey;
+};
+
+void AppendCapped(CString& text, std::wstring_view more) {
+  const std::size_t room =
+      CDnLoader::kMaxTextLength - std::min(text.size(), CDnLoader::kMaxTextLength);
+  text.append(more.substr(0, room));
+}
+
+// Groups the collected lines into entries: a "T" line refers to a text
+// block; an "E" line with the following "E" lines of the same key and rising
+// numbers gives the values that fill the block's placeholders; any other line
+// with the following "F" lines of rising numbers gives a text of its own.
+std::vector<CDnTextEntry> GroupTextLines(const std::vector<CDnTextLine>& lines) {
+  std::vector<CDnTextEntry> entries;
+  for (std::size_t i = 0; i < lines.size();) {
+    const CDnTextLine& first = lines[i];
+    CDnTextEntry entry;
+    std::size_t next = i + 1;
+    std::int64_t last = first.nNumber;
+    if (first.cKind == L'T') {
+      entry.strKey = first.strKey;
+    } else if (first.cKind == L'E') {
+      entry.strText = first.strText;
+      entry.bHasText = true;
+      entry.strKey = first.strKey;
+      for (; next < lines.size() && lines[next].cKind == L'E' && lines[next].nNumber > last &&
+             lines[next].strKey == first.strKey;
+           ++next) {
+        AppendCapped(entry.strText, lines[next].strText);
+        last = lines[next].nNumber;
+      }
+    } else {
+      entry.strText = first.strText + L"\r\n";
+      entry.bHasText = true;
+      for (; next < lines.size() && lines[next].cKind == L'F' && lines[next].nNumber > last;
+           ++next) {
+        AppendCapped(entry.strText, lines[next].strText + L"\r\n");
+        last = lines[next].nNumber;
+      }
+    }
+    entries.push_back(std::move(entry));
+    i = next;
+  }
+  return entries;
+}
+
+void RemoveTrailingControls(CString& text) {
+  std::size_t end = text.size();
+  while (end > 0 && text[end - 1] < 0x21) --end;
+  text.erase(end);
+}
+
+}  // namespace
+
+// Version 4: D;N;Artikelnummer;Nr;Kennung;Textschluessel;Text;Nr;Kennung;Textschluessel;Text
+// Version 5: D;N;Artikelnummer;Nr;Kennung;Text;Textschluessel
+void CDnLoader::ReadTextLines() {
+  const CString number = m_Reader.ReadTrimmed(15);
+  const Handle hArticle = GetDnHandle(number);
+  const std::size_t prefix = number.size() + 5;
+  std::vector<CDnTextLine> lines;
+  auto readLine = [&](bool keyFirst) {
+    CDnTextLine line;
+    line.nNumber = m_Reader.ReadNumber(2);
+    line.cKind = m_Reader.ReadChar();
+    if (keyFirst) line.strKey = m_Reader.ReadText(8);
+    line.strText = m_Reader.ReadText(64);
+    if (!keyFirst) line.strKey = m_Reader.ReadText(15);
+    return line;
+  };
+  for (bool more = true; more;) {
+    if (m_nVersion == 4) {
+      CDnTextLine line1 = readLine(true);
+      CDnTextLine line2 = readLine(true);
+      if (lines.size() < kMaxTextLines) lines.push_back(std::move(line1));
+      if (line2.nNumber >= 1 && lines.size() < kMaxTextLines) lines.push_back(std::move(line2));
+    } else {
+      CDnTextLine line = readLine(false);
+      if (lines.size() < kMaxTextLines) lines.push_back(std::move(line));
+    }
+    more = NextContinuation(prefix);
+    if (more) {
+      m_Reader.ReadChar();
+      m_Reader.ReadChar();
+      m_Reader.ReadText(15);
+    }
+  }
+  if (hArticle == 0) return;
+  const std::vector<CDnTextEntry> entries = GroupTextLines(lines);
+  // The series replaces what the article had: a shorter series must not
+  // leave lines of an earlier import behind.
+  CMatTable* pTarget = m_Tables.m_pTextD;
+  m_Store.RemoveRow(pTarget, hArticle);
+  // The last entry first, so that the row's block is made once at its size.
+  for (std::size_t i = entries.size(); i-- > 0;) {
+    const CDnTextEntry& entry = entries[i];
+    const int index = static_cast<int>(i);
+    m_Store.SetCellValue(pTarget, hArticle, index, 1, CCellInput::Value(GetDnHandle(entry.strKey)));
+    if (entry.bHasText) {
+      m_Store.SetCellValue(pTarget, hArticle, index, 0, CCellInput::Text(entry.strText.c_str()));
+    }
+  }
+}
+
+// Version 4: T;N;Textschluessel;(skipped);Nr;(skipped);Text;Nr;(skipped);Text
+// Version 5: T;N;Textschluessel;Kennung;Nr;Text
+void CDnLoader::ReadTextBlock(CMatTable* pTarget) {
+  const CString key = m_Reader.ReadText(m_nVersion == 4 ? 32 : 15);
+  if (m_nVersion == 4) m_Reader.ReadText(32);
+  const std::size_t prefix = key.size() + 5;
+  CString text;
+  for (bool more = true; more;) {
+    std::size_t limit = 128;
+    if (m_nVersion == 5 && m_Reader.ReadChar() == L'0') limit = 70;
+    m_Reader.ReadNumber(2);
+    if (m_nVersion == 4) m_Reader.ReadText(132);
+    AppendCapped(text, m_Reader.ReadText(limit) + L"\r\n");
+    if (m_nVersion == 4 && m_Reader.ReadNumber(2) > 0) {
+      m_Reader.ReadText(9);
+      AppendCapped(text, m_Reader.ReadText(128) + L"\r\n");
+    }
+    more = NextContinuation(prefix);
+    if (more) {
+      m_Reader.ReadChar();
+      m_Reader.ReadChar();
+      if (m_nVersion == 4) m_Reader.ReadText(128);
+      m_Reader.ReadText(m_nVersion == 4 ? 32 : 15);
+    }
+  }
+  RemoveTrailingControls(text);
+  if (const Handle hKey = GetDnHandle(key)) SetText(pTarget, hKey, 0, text);
+}
