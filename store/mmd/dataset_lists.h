@@ -1,0 +1,30 @@
+// The two lists of database files in the current user's settings:
+//   registered  "Software\Teskar GmbH\MMD"     values "Datensatz1".. = path
+//   excluded    "Software\Teskar GmbH\MMDOUT"  values "Datensatz1".. = "name;path"
+// Reading keeps, in the order the values were written, the entries whose file exists
+// (for an excluded entry: the part after the first ";" when it is not the
+// first character, else the whole value) and drops repeated values. Writing
+// replaces the key's values with the list, numbered from 1.
+#pragma once
+
+#include "OrvaMat/types.h"
+#include "store/base/string_list.h"
+
+class CRegistryFile;
+
+inline constexpr const wchar_t* kRegisteredListKey = L"Software\\Teskar GmbH\\MMD";
+inline constexpr const wchar_t* kExcludedListKey = L"Software\\Teskar GmbH\\MMDOUT";
+
+void ReadRegisteredList(CStringList& list);
+void WriteRegisteredList(const CStringList& list);
+void ReadExcludedList(CStringList& list);
+void WriteExcludedList(const CStringList& list);
+
+// The same on a given settings file (tests, and the functions above with the
+// default file).
+void ReadDatasetList(const CRegistryFile& file, const wchar_t* key, bool excluded,
+                     CStringList& list);
+void WriteDatasetList(CRegistryFile& file, const wchar_t* key, const CStringList& list);
+
+// The path part of an excluded entry ("name;path").
+CString ExcludedEntryPath(const CString& entry);

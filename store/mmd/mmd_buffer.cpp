@@ -1,0 +1,142 @@
+#include "store/mmd/mmd_buffer.h"
+
+#include <cstring>
+
+#include "platform/code_page.h"
+#include "platform/text.h"
+#include "store/mmd/mmd_format.h"
+
+namespace {
+
+CString DecodeStored(std::string_view bytes, const CMmdTextCoding& coding) {
+  if (coding.m_bUtf8) return FromUtf8(bytes);
+  CString text;
+  if (!DecodeText(bytes, coding.m_nCodePage, text)) DecodeText(bytes, CP_WINDOWS_1252, text);
+  return text;
+}
+
+}  // namespace
+
+CMmdReader::CMmdReader(std::string_view bytes, std::uint64_t base)
+    : m_Bytes(bytes), m_nBase(base) {}
+
+bool CMmdReader::Take(std::size_t count, std::string_view& out) {
+  if (m_bFailed || count > m_Bytes.size() - m_nPos) {
+    m_bFailed = true;
+    return false;
+  }
+  out = m_Bytes.substr(m_nPos, count);
+  m_nPos += count;
+  return true;
+}
+
+bool CMmdReader::ReadU32(std::uint32_t& value) {
+  std::string_view bytes;
+  if (!Take(4, bytes)) return false;
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  value = std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+          std::uint32_t(p[3]) << 24;
+  return true;
+}
+
+bool CMmdReader::ReadU16(std::uint16_t& value) {
+  std::string_view bytes;
+  if (!Take(2, bytes)) return false;
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  value = std::uint16_t(p[0] | p[1] << 8);
+  return true;
+}
+
+bool CMmdReader::ReadTag(char tag[4]) {
+  std::string_view bytes;
+  if (!Take(4, bytes)) return false;
+  std::memcpy(tag, bytes.data(), 4);
+  return true;
+}
+
+bool CMmdReader::ReadString(CString& text, const CMmdTextCoding& coding) {
+  std::uint16_t count = 0;
+  std::string_view bytes;
+  if (!ReadU16(count) || !Take(count, bytes)) return false;
+  std::string plain(bytes);
+  for (char& c : plain) c = char(static_cast<unsigned char>(c) ^ mmd::kStringKey);
+  text = DecodeStored(plain, coding);
+  return true;
+}
+
+bool CMmdReader::ReadPlainString(CString& text, const CMmdTextCoding& coding) {
+  std::uint16_t count = 0;
+  std::string_view bytes;
+  if (!ReadU16(count) || !Take(count, bytes)) return false;
+  text = DecodeStored(bytes, coding);
+  return true;
+}
+
+bool CMmdReader::Skip(std::uint64_t count) {
+  if (m_bFailed || count > GetRemaining()) {
+    m_bFailed = true;
+    return false;
+  }
+  m_nPos += std::size_t(count);
+  return true;
+}
+
+void CMmdWriter::WriteU32(std::uint32_t value) {
+  const char bytes[4] = {char(value & 0xFF), char((value >> 8) & 0xFF), char((value >> 16) & 0xFF),
+                         char((value >> 24) & 0xFF)};
+  m_Bytes.append(bytes, 4);
+}
+
+void CMmdWriter::WriteU16(std::uint16_t value) {
+  const char bytes[2] = {char(value & 0xFF), char((value >> 8) & 0xFF)};
+  m_Bytes.append(bytes, 2);
+}
+
+void CMmdWriter::WriteTag(const char tag[4]) { m_Bytes.append(tag, 4); }
+
+bool CMmdWriter::Encode(const wchar_t* text, std::string& bytes) {
+  bytes.clear();
+  if (!text || !*text) return true;
+  if (m_Coding.m_bUtf8) {
+    bytes = ToUtf8(text);
+  } else if (!EncodeText(text, m_Coding.m_nCodePage, bytes)) {
+    EncodeText(text, CP_WINDOWS_1252, bytes);
+  }
+  if (bytes.size() <= mmd::kMaxStringBytes) return true;
+  if (!m_bFailed) {
+    m_bFailed = true;
+    m_nFailedLength = bytes.size();
+    m_strFailedText = CString(text).substr(0, 40);
+  }
+  bytes.clear();
+  return false;
+}
+
+void CMmdWriter::WriteString(const wchar_t* text) {
+  std::string bytes;
+  Encode(text, bytes);
+  WriteU16(std::uint16_t(bytes.size()));
+  for (char& c : bytes) {
+    c = char(static_cast<unsigned char>(c) ^ mmd::kStringKey);
+    m_nChecksum += static_cast<unsigned char>(c);
+  }
+  m_Bytes += bytes;
+}
+
+void CMmdWriter::WritePlainString(const wchar_t* text) {
+  std::string bytes;
+  Encode(text, bytes);
+  WriteU16(std::uint16_t(bytes.size()));
+  m_Bytes += bytes;
+}
+
+std::size_t CMmdWriter::WritePlaceholder() {
+  const std::size_t offset = m_Bytes.size();
+  WriteU32(0);
+  return offset;
+}
+
+void CMmdWriter::Patch(std::size_t offset, std::uint32_t value) {
+  if (offset + 4 > m_Bytes.size()) return;
+  for (int i = 0; i < 4; ++i) m_Bytes[offset + i] = char((value >> (8 * i)) & 0xFF);
+}

@@ -1,0 +1,95 @@
+// Bounded reading and writing of the database file's fields (docs/mmd.md).
+//
+// CMmdReader walks a byte range that is already in memory. Every read checks
+// what remains: a read past the end fails, sets the failed state, and every
+// later read fails too, so a loader can read a whole record and check once.
+// Nothing is ever allocated from a count read from the file beyond the bytes
+// that remain.
+//
+// CMmdWriter builds a file in memory. A text that does not fit a stored
+// string (32,768 bytes or more once encoded) fails the writer with a message
+// naming the text's length; the caller then writes nothing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "OrvaMat/types.h"
+
+// How stored texts are encoded: UTF-8 ("MMD3") or an ANSI code page ("MMD2").
+struct CMmdTextCoding {
+  bool m_bUtf8 = true;
+  unsigned m_nCodePage = 1252;
+};
+
+class CMmdReader {
+ public:
+  // bytes: the range to read; base: the file offset of its first byte, so that
+  // GetPosition() answers in file offsets.
+  CMmdReader(std::string_view bytes, std::uint64_t base = 0);
+
+  bool ReadU32(std::uint32_t& value);
+  bool ReadU16(std::uint16_t& value);
+  bool ReadTag(char tag[4]);
+  // A stored string: u16 count, then the XOR-ed bytes, decoded as coding says.
+  bool ReadString(CString& text, const CMmdTextCoding& coding);
+  // The old text record's form: u16 count and plain ANSI (or UTF-8) bytes.
+  bool ReadPlainString(CString& text, const CMmdTextCoding& coding);
+  bool Skip(std::uint64_t count);
+  // True when at least count more bytes are there (a count read from the file
+  // is checked with this before anything is sized from it).
+  bool HasRoom(std::uint64_t count) const { return !m_bFailed && count <= GetRemaining(); }
+
+  std::uint64_t GetPosition() const { return m_nBase + m_nPos; }
+  std::uint64_t GetRemaining() const { return m_Bytes.size() - m_nPos; }
+  bool AtEnd() const { return m_nPos >= m_Bytes.size(); }
+  bool IsFailed() const { return m_bFailed; }
+
+ private:
+  bool Take(std::size_t count, std::string_view& out);
+
+  std::string_view m_Bytes;
+  std::uint64_t m_nBase;
+  std::size_t m_nPos = 0;
+  bool m_bFailed = false;
+};
+
+class CMmdWriter {
+ public:
+  explicit CMmdWriter(const CMmdTextCoding& coding) : m_Coding(coding) {}
+
+  void SetCoding(const CMmdTextCoding& coding) { m_Coding = coding; }
+  const CMmdTextCoding& GetCoding() const { return m_Coding; }
+
+  void WriteU32(std::uint32_t value);
+  void WriteU16(std::uint16_t value);
+  void WriteTag(const char tag[4]);
+  // A stored string; a null or empty text is written as count 0.
+  void WriteString(const wchar_t* text);
+  void WriteString(const CString& text) { WriteString(text.c_str()); }
+  // The text record's form in an "MMD2" file: count and plain bytes.
+  void WritePlainString(const wchar_t* text);
+
+  // A u32 placeholder written now and filled in by Patch.
+  std::size_t WritePlaceholder();
+  void Patch(std::size_t offset, std::uint32_t value);
+
+  std::size_t GetSize() const { return m_Bytes.size(); }
+  std::uint32_t GetChecksum() const { return m_nChecksum; }
+  const std::string& GetBytes() const { return m_Bytes; }
+  // Failed: a text was too long. The length in bytes and its first characters.
+  bool IsFailed() const { return m_bFailed; }
+  std::size_t GetFailedLength() const { return m_nFailedLength; }
+  const CString& GetFailedText() const { return m_strFailedText; }
+
+ private:
+  bool Encode(const wchar_t* text, std::string& bytes);
+
+  CMmdTextCoding m_Coding;
+  std::string m_Bytes;
+  std::uint32_t m_nChecksum = 0;
+  bool m_bFailed = false;
+  std::size_t m_nFailedLength = 0;
+  CString m_strFailedText;
+};

@@ -1,0 +1,114 @@
+#include "store/mmd/mmd_buffer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "store/mmd/mmd_format.h"
+
+namespace {
+
+const CMmdTextCoding kUtf8{true, 65001};
+const CMmdTextCoding kAnsi{false, 1252};
+
+TEST(MmdBuffer, NumbersAreLittleEndianAndStringsXored) {
+  CMmdWriter writer(kUtf8);
+  writer.WriteU32(0x01020304);
+  writer.WriteString(L"Ä");
+  const std::string& bytes = writer.GetBytes();
+  ASSERT_EQ(bytes.size(), 4u + 2u + 2u);
+  EXPECT_EQ(bytes.substr(0, 4), std::string("\x04\x03\x02\x01", 4));
+  EXPECT_EQ(bytes.substr(4, 2), std::string("\x02\x00", 2));
+  EXPECT_EQ(static_cast<unsigned char>(bytes[6]), 0xC3 ^ 0x5D);
+  EXPECT_EQ(static_cast<unsigned char>(bytes[7]), 0x84 ^ 0x5D);
+  EXPECT_EQ(writer.GetChecksum(), unsigned((0xC3 ^ 0x5D) + (0x84 ^ 0x5D)));
+
+  CMmdReader reader(bytes, 100);
+  std::uint32_t value = 0;
+  CString text;
+  ASSERT_TRUE(reader.ReadU32(value));
+  EXPECT_EQ(value, 0x01020304u);
+  EXPECT_EQ(reader.GetPosition(), 104u);
+  ASSERT_TRUE(reader.ReadString(text, kUtf8));
+  EXPECT_EQ(text, L"Ä");
+  EXPECT_TRUE(reader.AtEnd());
+}
+
+TEST(MmdBuffer, AnsiStringsUseTheCodePageAndQuestionMarks) {
+  CMmdWriter writer(kAnsi);
+  writer.WriteString(L"Grüße €");
+  writer.WriteString(L"\x4E2D");  // no code in 1252
+  writer.WritePlainString(L"ä");
+  CMmdReader reader(writer.GetBytes());
+  CString text;
+  ASSERT_TRUE(reader.ReadString(text, kAnsi));
+  EXPECT_EQ(text, L"Grüße €");
+  ASSERT_TRUE(reader.ReadString(text, kAnsi));
+  EXPECT_EQ(text, L"?");
+  ASSERT_TRUE(reader.ReadPlainString(text, kAnsi));
+  EXPECT_EQ(text, L"ä");
+  EXPECT_EQ(writer.GetBytes().substr(writer.GetSize() - 3), std::string("\x01\x00\xE4", 3));
+}
+
+TEST(MmdBuffer, NullAndEmptyTextsAreCountZero) {
+  CMmdWriter writer(kUtf8);
+  writer.WriteString(nullptr);
+  writer.WriteString(L"");
+  EXPECT_EQ(writer.GetBytes(), std::string(4, '\0'));
+}
+
+TEST(MmdBuffer, TextsOf32768BytesAreRefused) {
+  CMmdWriter writer(kUtf8);
+  writer.WriteString(CString(mmd::kMaxStringBytes, L'a'));
+  EXPECT_FALSE(writer.IsFailed());
+  // 16,384 two-byte characters: 32,768 bytes, one too many.
+  writer.WriteString(CString(16384, L'ß'));
+  EXPECT_TRUE(writer.IsFailed());
+  EXPECT_EQ(writer.GetFailedLength(), 32768u);
+  EXPECT_EQ(writer.GetFailedText(), CString(40, L'ß'));
+}
+
+TEST(MmdBuffer, ReadsPastTheEndFailAndStayFailed) {
+  const std::string bytes(
+      "\x06\x00"
+      "abc"
+      "\x01\x02",
+      7);
+  CMmdReader reader(bytes);
+  CString text;
+  EXPECT_FALSE(reader.ReadString(text, kUtf8));  // count 6, 5 bytes there
+  EXPECT_TRUE(reader.IsFailed());
+  std::uint16_t small = 0;
+  EXPECT_FALSE(reader.ReadU16(small));  // still failed, though 2 bytes fit
+  EXPECT_FALSE(reader.HasRoom(0));
+
+  CMmdReader other(bytes);
+  EXPECT_TRUE(other.HasRoom(7));
+  EXPECT_FALSE(other.HasRoom(8));
+  EXPECT_FALSE(other.Skip(8));
+  EXPECT_TRUE(other.IsFailed());
+}
+
+TEST(MmdBuffer, PlaceholdersArePatched) {
+  CMmdWriter writer(kUtf8);
+  writer.WriteTag(mmd::kTagTable);
+  const std::size_t at = writer.WritePlaceholder();
+  writer.WriteU16(7);
+  writer.Patch(at, std::uint32_t(writer.GetSize() - at));
+  CMmdReader reader(writer.GetBytes());
+  char tag[4];
+  std::uint32_t size = 0;
+  ASSERT_TRUE(reader.ReadTag(tag) && reader.ReadU32(size));
+  EXPECT_EQ(std::string(tag, 4), "MMtb");
+  EXPECT_EQ(size, 6u);
+}
+
+TEST(MmdPaths, CompanionFilesFollowTheNamingRules) {
+  EXPECT_EQ(MmdTempPath(L"/d/Her.mmd"), L"/d/Her.mm$");
+  EXPECT_EQ(MmdBackupPath(L"/d/Her.mmd"), L"/d/Her.bak");
+  EXPECT_EQ(MmdLockPath(L"/d/Her.mmd"), L"/d/Her.$$mmd");
+  EXPECT_EQ(MmdLockPath(L"/d/x.y/Her"), L"/d/x.y/Her.$$mmd");
+  EXPECT_EQ(MmdBackupPath(L"/d/ab"), L"/d/ab.bak");
+}
+
+}  // namespace

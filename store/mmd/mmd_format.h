@@ -1,0 +1,41 @@
+// Constants of the database file (*.mmd). The layout is documented once, in
+// docs/mmd.md; every number here is written into users' files and is frozen.
+#pragma once
+
+#include <cstdint>
+
+#include "OrvaMat/types.h"
+
+namespace mmd {
+
+// Four-byte tags, compared as bytes.
+inline constexpr char kMagicUtf8[4] = {'M', 'M', 'D', '3'};
+inline constexpr char kMagicAnsi[4] = {'M', 'M', 'D', '2'};
+inline constexpr char kTagTables[4] = {'M', 'M', 't', 'a'};
+inline constexpr char kTagChecksum[4] = {'c', 'h', 'k', 's'};
+inline constexpr char kTagTable[4] = {'M', 'M', 't', 'b'};
+inline constexpr char kTagText[4] = {'M', 'M', 't', 'm'};
+
+// Every byte of a stored string is XOR-ed with this key.
+inline constexpr std::uint8_t kStringKey = 0x5D;
+// The byte count of a stored string is a u16: 32,767 bytes at most.
+inline constexpr std::size_t kMaxStringBytes = 32767;
+// Version written; version 1 records lack the default item.
+inline constexpr std::uint32_t kVersionWritten = 2;
+// Handles are stored as their low 24 bits.
+inline constexpr std::uint32_t kHandleMask = 0x00FFFFFF;
+// Tables below this many rows (or with the list flag) keep their rows as a list.
+inline constexpr std::int32_t kListModeRowLimit = 129;
+inline constexpr std::uint32_t kFlagListMode = 16;
+// Buckets of the row map of a large table read from the file.
+inline constexpr unsigned kRowMapBuckets = 512;
+
+}  // namespace mmd
+
+// Companion files, named from the database path:
+//   temporary file  the path with its last character replaced by "$"
+//   backup          the path without its last three characters, then "bak"
+//   lock file       the path up to its last "." followed by ".$$mmd"
+CString MmdTempPath(const CString& path);
+CString MmdBackupPath(const CString& path);
+CString MmdLockPath(const CString& path);

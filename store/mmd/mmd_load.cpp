@@ -1,0 +1,149 @@
+// Reading a database file's skeleton: the header, the handle records and the
+// table records, whose bodies are skipped and read on first use (mmd_rows).
+// Layout: docs/mmd.md.
+#include <cstring>
+#include <string>
+
+#include "platform/file.h"
+#include "store/base/message.h"
+#include "store/base/translation.h"
+#include "store/mat_daten_satz.h"
+#include "store/mmd/mmd_backing.h"
+#include "store/mmd/mmd_file.h"
+#include "store/mmd/mmd_format.h"
+#include "store/mmd/mmd_io.h"
+
+namespace {
+
+bool SameTag(const char tag[4], const char expected[4]) {
+  return std::memcmp(tag, expected, 4) == 0;
+}
+
+// A handle record whose text the dataset already knows under that handle is
+// left as it is; another text renames the handle (a file read again).
+void EnterName(CMatDatenSatz& dataset, Handle h, const CString& text) {
+  if (const wchar_t* pOld = dataset.GetName(h)) {
+    if (text != pOld) dataset.RenameHandle(h, text);
+    return;
+  }
+  wchar_t* pText = dataset.CopyText(text);
+  if (pText == nullptr) return;
+  dataset.m_HandleToName.SetAt(h, reinterpret_cast<std::uintptr_t>(pText));
+  dataset.m_NameToHandle.SetAt(pText, h);
+}
+
+bool ReadHandleRecords(CMatDatenSatz& dataset, CMmdReader& file, const CMmdTextCoding& coding) {
+  std::uint32_t nCount = 0;
+  if (!file.ReadU32(nCount)) return false;
+  // A record is at least 6 bytes; a count beyond that can not be true.
+  const std::uint64_t nPossible = file.GetRemaining() / 6;
+  dataset.m_HandleToName.InitHashTable(dataset.m_HandleToName.GetCount() +
+                                       std::size_t(std::min<std::uint64_t>(nCount, nPossible)));
+  CString text;
+  for (std::uint32_t i = 0; i < nCount; ++i) {
+    std::uint32_t nStored = 0;
+    if (!file.ReadU32(nStored) || !file.ReadString(text, coding)) return false;
+    const Handle h = mmd::StoredHandle(dataset, nStored);
+    if (h != 0 && !text.empty()) EnterName(dataset, h, text);
+  }
+  return true;
+}
+
+bool ReadTableSection(CMatDatenSatz& dataset, CMmdReader& file, std::uint32_t nVersion) {
+  std::uint32_t nCount = 0;
+  if (!file.ReadU32(nCount)) return false;
+  for (std::uint32_t i = 0; i < nCount; ++i) {
+    char tag[4];
+    if (!file.ReadTag(tag)) return false;
+    if (SameTag(tag, mmd::kTagText)) {
+      if (!mmd::ReadTextSkeleton(dataset.m_Tables, nullptr, file, dataset)) return false;
+      continue;
+    }
+    if (!SameTag(tag, mmd::kTagTable)) return true;  // another tag ends the section
+    std::uint32_t nStored = 0;
+    if (!file.ReadU32(nStored)) return false;
+    CMatTable& table = mmd::FindOrAppendTable(dataset.m_Tables, mmd::StoredHandle(dataset, nStored),
+                                              nullptr, dataset);
+    if (!mmd::ReadTableRecordAt(table, file, nVersion, 0)) return false;
+  }
+  return true;
+}
+
+bool ReadSections(CMatDatenSatz& dataset, CMmdReader& file, std::uint32_t nVersion) {
+  while (!file.AtEnd()) {
+    char tag[4];
+    if (!file.ReadTag(tag)) return false;
+    if (SameTag(tag, mmd::kTagTables)) {
+      if (!ReadTableSection(dataset, file, nVersion)) return false;
+    } else if (SameTag(tag, mmd::kTagChecksum)) {
+      std::uint32_t nIgnored = 0;
+      if (!file.ReadU32(nIgnored)) return false;
+    }
+  }
+  return true;
+}
+
+CMatTable* FindTopLevel(CMatDatenSatz& dataset, const wchar_t* pName) {
+  for (auto& pTable : dataset.m_Tables)
+    if (pTable->m_nType != eTypeStrLine && pTable->m_strName == pName) return pTable.get();
+  return nullptr;
+}
+
+// The header up to the handle records; false when the bytes are no database file.
+bool ReadHeader(CMatDatenSatz& dataset, CMmdBacking& backing, CMmdReader& file,
+                std::uint32_t& nVersion) {
+  char magic[4];
+  char id[4];
+  std::uint32_t nCounter = 0;
+  if (!file.ReadTag(magic) || !file.ReadTag(id) || !file.ReadU32(nVersion) ||
+      !file.ReadU32(nCounter))
+    return false;
+  backing.m_bUtf8 = SameTag(magic, mmd::kMagicUtf8);
+  backing.m_nVersion = nVersion;
+  for (int i = 0; i < 4; ++i)
+    dataset.m_szHerstellerID[i] = wchar_t(static_cast<unsigned char>(id[i]));
+  dataset.m_szHerstellerID[4] = 0;
+  mmd::StoredHandle(dataset, nCounter & mmd::kHandleMask);
+  if (backing.m_bUtf8 && !file.ReadString(backing.m_strInfo, mmd::DatasetCoding(backing)))
+    return false;
+  return true;
+}
+
+}  // namespace
+
+bool LoadDatasetBytes(CMatDatenSatz& dataset, std::string_view bytes) {
+  CMmdBacking& backing = MmdBackingOf(dataset);
+  backing.m_bLockHeld = backing.m_LockFile.IsHeld();
+  backing.m_bLoadPending = false;
+  backing.m_bDamageReported = false;
+  if (bytes.size() < 4 || (std::memcmp(bytes.data(), mmd::kMagicUtf8, 4) != 0 &&
+                           std::memcmp(bytes.data(), mmd::kMagicAnsi, 4) != 0)) {
+    ShowMessage(MB_OK | MB_ICONERROR, L"Die Datei %s ist keine Materialmanagement-Datei.",
+                dataset.m_strPath);
+    return false;
+  }
+  CMmdReader file(bytes);
+  std::uint32_t nVersion = 0;
+  const bool bSound = ReadHeader(dataset, backing, file, nVersion) &&
+                      ReadHandleRecords(dataset, file, mmd::DatasetCoding(backing)) &&
+                      ReadSections(dataset, file, nVersion);
+  if (!bSound) mmd::ReportDamage(dataset, file.GetPosition());
+  if (dataset.m_pSetGruppen == nullptr)
+    dataset.m_pSetGruppen = FindTopLevel(dataset, L"ArtikelSetGruppen");
+  return true;
+}
+
+bool LoadDataset(CMatDatenSatz& dataset) {
+  CMmdBacking& backing = MmdBackingOf(dataset);
+  if (!FileExists(dataset.m_strPath)) return false;
+  std::string bytes;
+  CString error;
+  backing.m_FileStat = CFileStamp::Of(dataset.m_strPath);
+  if (!ReadWholeFile(dataset.m_strPath, bytes, &error)) {
+    mmd::ReportFileError(error);
+    return false;
+  }
+  if (!LoadDatasetBytes(dataset, bytes)) return false;
+  LibraryTranslation().ScanWordbookFiles(GetFolderOf(dataset.m_strPath));
+  return true;
+}
