@@ -1,0 +1,255 @@
+#include "import/dn_loader.h"
+
+#include <gtest/gtest.h>
+
+#include "import/dn_test_util.h"
+#include "store/dataset_backing.h"
+
+namespace {
+
+const std::string kA4 = "A;N;ART-1;40;Pumpe;zweite Zeile;1;2;MTR;12345;RG7;HG1;LT1;\r\n";
+
+TEST(DatanormHeader, Version4DateCenturyTextAndCurrency) {
+  CDnTestDataset t;
+  ASSERT_TRUE(t.Load(DnHeader4("150379", "Mein Katalog", "CHF")));
+  EXPECT_EQ(t.Text(L"StringTable", L"DATANORM_DATUM"), L"15032079");
+  EXPECT_EQ(t.Text(L"StringTable", L"DATANORM_INFO"), L"Mein Katalog");
+  EXPECT_EQ(t.Text(L"StringTable", L"WAEHRUNG"), L"CHF");
+  // 80 is the last year of the 1900s; a currency already there stays.
+  ASSERT_TRUE(t.Load(DnHeader4("150380", "Mein Katalog", "EUR")));
+  EXPECT_EQ(t.Text(L"StringTable", L"DATANORM_DATUM"), L"15031980");
+  EXPECT_EQ(t.Text(L"StringTable", L"WAEHRUNG"), L"CHF");
+  EXPECT_EQ(t.H(L"HERSTELLERKURZEL"), 0u);
+}
+
+TEST(DatanormHeader, Version5Fields) {
+  CDnTestDataset t;
+  CDnLoader loader(&t.Store());
+  ASSERT_TRUE(loader.LoadBytes(DnHeader5(), L"x", true));
+  EXPECT_EQ(loader.GetVersion(), 5);
+  EXPECT_EQ(t.Text(L"StringTable", L"DATANORM_DATUM"), L"15032024");
+  EXPECT_EQ(t.Text(L"StringTable", L"DATANORM_INFO"), L"Zeile eins\r\nZeile zwei\r\n");
+  EXPECT_EQ(t.Text(L"StringTable", L"WAEHRUNG"), L"EUR");
+  EXPECT_EQ(t.Text(L"StringTable", L"HERSTELLERKURZEL"), L"HSK");
+}
+
+TEST(DatanormHeader, RefusalsAndEmptyFile) {
+  CDnTestDataset t;
+  EXPECT_FALSE(t.Load("X;N;nothing\r\n"));
+  EXPECT_EQ(t.UI().LastText(), L"Keine Datanorm Datei! test.001");
+  EXPECT_FALSE(t.Load("V;030;A;20240101;\r\nA;N;X;\r\n"));
+  EXPECT_EQ(t.UI().LastText(), L"DATANORM Version 3 ???. Datei <test.001> Laden abgebrochen");
+  EXPECT_EQ(t.H(L"X"), 0u);  // nothing written
+  t.UI().Clear();
+  EXPECT_FALSE(t.Load(""));
+  EXPECT_EQ(t.UI().Count(), 0u);
+  // A version 4 header cut before its version digits is no crash either.
+  EXPECT_FALSE(t.Load("V 0101\r\n"));
+}
+
+TEST(DatanormHeader, DatasetLockedByAnotherUserIsRefused) {
+  struct CLocked : CDatasetBacking {
+    bool CheckWriteLock(CMatDatenSatz&, bool) override { return true; }
+    void LoadTableBody(CMatDatenSatz&, CMatTable&) override {}
+    void LoadDataset(CMatDatenSatz&) override {}
+  };
+  CDnTestDataset t;
+  CDnLoader loader(&t.Store());
+  t.Dataset().SetBacking(std::make_unique<CLocked>());
+  EXPECT_FALSE(loader.LoadBytes(DnHeader4() + kA4, L"x", true));
+  EXPECT_EQ(t.UI().LastText(), L"Aktueller Datensatz ist schreibgeschützt");
+  EXPECT_EQ(t.H(L"ART-1"), 0u);
+}
+
+TEST(DatanormArticle, Version4Fields) {
+  CDnTestDataset t;
+  ASSERT_TRUE(t.Load(DnHeader4() + kA4));
+  EXPECT_EQ(t.Text(L"KurzText", L"ART-1"), L"Pumpe\r\nzweite Zeile");
+  EXPECT_EQ(t.Cell(L"ArtikelInfo2", L"ART-1", 0, eInfo2Textkennzeichen), 40u);
+  EXPECT_EQ(t.Cell(L"ArtikelInfo1", L"ART-1", 0, eInfo1Preiskennzeichen), 1u);
+  EXPECT_EQ(t.Cell(L"ArtikelInfo1", L"ART-1", 0, eInfo1Preiseinheit), 100u);
+  EXPECT_EQ(t.Name(L"ArtikelInfo1", L"ART-1", 0, eInfo1Mengeneinheit), L"m");
+  EXPECT_FLOAT_EQ(t.Float(L"Preis", L"ART-1"), 123.45f);
+  EXPECT_EQ(t.Name(L"ArtikelInfo1", L"ART-1", 0, eInfo1Rabattgruppe), L"RG7");
+  EXPECT_EQ(t.Name(L"ArtikelInfo2", L"ART-1", 0, eInfo2HwgGruppe), L"HWG_HG1");
+  EXPECT_EQ(t.Name(L"LangText", L"ART-1"), L"LT1");
+  CMatTable* pMain = t.Child(t.Table(L"HauptWarenGruppen"), L"HWG_HG1");
+  ASSERT_NE(pMain, nullptr);
+  EXPECT_EQ(t.Text(pMain, L"ART-1"), L"");
+}
+
+TEST(DatanormArticle, Version4EmptyFieldsUnknownUnitZeroPrice) {
+  CDnTestDataset t;
+  ASSERT_TRUE(t.Load(DnHeader4() + "A;N; ART-2 ;;Kurz;;0;7;Bund;00000000;RGX; ; ;\r\n"));
+  EXPECT_EQ(t.Text(L"KurzText", L"ART-2"), L"Kurz");
+  EXPECT_EQ(t.Cell(L"ArtikelInfo1", L"ART-2", 0, eInfo1Preiseinheit), 1u);
+  EXPECT_EQ(t.Name(L"ArtikelInfo1", L"ART-2", 0, eInfo1Mengeneinheit), L"Bund");
+  EXPECT_EQ(t.Cell(L"Preis", L"ART-2"), ~0u);  // no price row
+  // No main group: the discount group names it.
+  EXPECT_NE(t.Child(t.Table(L"HauptWarenGruppen"), L"HWG_RGX"), nullptr);
+  EXPECT_EQ(t.Cell(L"LangText", L"ART-2"), ~0u);
+}
+
+TEST(DatanormArticle, Version5Fields) {
+  CDnTestDataset t;
+  ASSERT_TRUE(t.Load(DnHeader5() +
+                     "A;N;A5;Kurz 1;Kurz 2;MTR;1;100;9999999999;R1;HG;WG9; MC-1 ;x;ALT-1;a;b;c;"
+                     "4012345678901;ANB;0;S.12;2;LT5;90;;;;;\r\n"));
+  EXPECT_EQ(t.Text(L"KurzText", L"A5"), L"Kurz 1\r\nKurz 2");
+  EXPECT_EQ(t.Name(L"ArtikelInfo1", L"A5", 0, eInfo1Mengeneinheit), L"m");
+  EXPECT_EQ(t.Cell(L"ArtikelInfo1", L"A5", 0, eInfo1Preiseinheit), 100u);
+  // Ten digits hold more than 32 bits: the price is read whole.
+  EXPECT_FLOAT_EQ(t.Float(L"Preis", L"A5"), 99999999.99f);
+  EXPECT_EQ(t.Name(L"ArtikelInfo1", L"A5", 0, eInfo1Rabattgruppe), L"R1");
+  EXPECT_EQ(t.Name(L"ArtikelInfo2", L"A5", 0, eInfo2Matchcode), L"MC-1");
+  EXPECT_EQ(t.Name(L"ArtikelInfo1", L"A5", 0, eInfo1Suchbegriff), L"MC-1");
+  EXPECT_EQ(t.Store().RowExists(t.Table(L"Matchcode"), t.H(L"MC-1")), eMatOk);
+  EXPECT_EQ(t.Name(L"AlternativNr", L"ALT-1"), L"A5");
+  EXPECT_EQ(t.Text(L"ArtikelInfo2", L"A5", 0, eInfo2EanNummer), L"4012345678901");
+  EXPECT_EQ(t.Name(L"ArtikelInfo2", L"A5", 0, eInfo2Anbindungsnummer), L"ANB");
+  EXPECT_EQ(t.Cell(L"ArtikelInfo1", L"A5", 0, eInfo1Verpackungsmenge), 1u);
+  EXPECT_EQ(t.Text(L"ArtikelInfo2", L"A5", 0, eInfo2Katalogseite), L"S.12");
+  EXPECT_EQ(t.Cell(L"ArtikelInfo2", L"A5", 0, eInfo2Textkennzeichen), 2u);
+  EXPECT_EQ(t.Name(L"LangText", L"A5"), L"LT5");
+  EXPECT_EQ(t.Cell(L"ArtikelInfo1", L"A5", 0, eInfo1Kostenart), 90u);
+  CMatTable* pMain = t.Child(t.Table(L"HauptWarenGruppen"), L"HWG_HG");
+  ASSERT_NE(pMain, nullptr);
+  EXPECT_EQ(t.Text(pMain, L"A5"), L"S.12");
+  EXPECT_EQ(t.Store().RowExists(t.Child(pMain, L"WG_WG9"), t.H(L"A5")), eMatOk);
+}
+
+TEST(DatanormArticle, ArticleRecordDropsReadyCompleteText) {
+  CDnTestDataset t;
+  CDnLoader loader(&t.Store());
+  CMatTable* pGesammt = loader.GetTables().m_pGesammtText;
+  const Handle hArticle = loader.GetDnHandle(L"ART-1");
+  t.Store().SetCellValue(pGesammt, hArticle, 0, 0, CCellInput::Text(L"alt"));
+  ASSERT_TRUE(loader.LoadBytes(DnHeader4() + kA4, L"x", true));
+  EXPECT_EQ(t.Store().RowExists(pGesammt, hArticle), eMatNoRow);
+}
+
+TEST(DatanormArticle, AdditionRecordVersion4) {
+  CDnTestDataset t;
+  ASSERT_TRUE(t.Load(DnHeader4() + kA4 +
+                     "B;N;ART-1;MATCH  ;ALT-9;K12;0;0;0;4000000000001;bild.tif;WG3;93;0;;;\r\n"
+                     "B;N;UNBEKANNT;M2;ALT-2;;0;0;0;;;WG4;0;5;;;\r\n"));
+  EXPECT_EQ(t.Name(L"ArtikelInfo2", L"ART-1", 0, eInfo2Matchcode), L"MATCH");
+  EXPECT_EQ(t.Name(L"AlternativNr", L"ALT-9"), L"ART-1");
+  EXPECT_EQ(t.Name(L"AlternativNr", L"ART-1"), L"ALT-9");
+  EXPECT_EQ(t.Text(L"ArtikelInfo2", L"ART-1", 0, eInfo2Katalogseite), L"K12");
+  EXPECT_EQ(t.Text(L"ArtikelInfo2", L"ART-1", 0, eInfo2EanNummer), L"4000000000001");
+  EXPECT_EQ(t.Name(L"ArtikelInfo2", L"ART-1", 0, eInfo2Anbindungsnummer), L"bild");
+  EXPECT_EQ(t.Name(L"ArtikelInfo2", L"ART-1", 0, eInfo2Warengruppe), L"WG3");
+  EXPECT_EQ(t.Cell(L"ArtikelInfo1", L"ART-1", 0, eInfo1Kostenart), 93u);
+  EXPECT_EQ(t.Cell(L"ArtikelInfo1", L"ART-1", 0, eInfo1Verpackungsmenge), 1u);
+  CMatTable* pMain = t.Child(t.Table(L"HauptWarenGruppen"), L"HWG_HG1");
+  EXPECT_EQ(t.Store().RowExists(t.Child(pMain, L"WG_WG3"), t.H(L"ART-1")), eMatOk);
+  // An addition to an unknown article writes nothing.
+  EXPECT_EQ(t.H(L"UNBEKANNT"), 0u);
+  EXPECT_EQ(t.H(L"ALT-2"), 0u);
+}
+
+TEST(DatanormArticle, ProcessingFlagOtherThanNSkipsTheRecord) {
+  CDnTestDataset t;
+  ASSERT_TRUE(t.Load(DnHeader5() + "A;A;CHG;Kurz;;PCE;1;1;100;;;;;;;;;;;;;;;;;\r\n"
+                                   "A;L;DEL;Kurz;;PCE;1;1;100;;;;;;;;;;;;;;;;;\r\n"
+                                   "A;;NEW;Kurz;;PCE;1;1;100;;;;;;;;;;;;;;;;;\r\n"));
+  EXPECT_EQ(t.H(L"CHG"), 0u);
+  EXPECT_EQ(t.H(L"DEL"), 0u);
+  EXPECT_EQ(t.Name(L"ArtikelInfo1", L"NEW", 0, eInfo1Mengeneinheit), L"Stck");
+}
+
+TEST(DatanormArticle, CatalogueTextFillsEmptyMainGroupRowsAfterTheLastRecord) {
+  CDnTestDataset t;
+  // Version 4 puts the article into its main group without text; a version 5
+  // record of another article in the same group carries a catalogue page.
+  ASSERT_TRUE(t.Load(DnHeader5() + "A;N;P1;K;;PCE;1;1;100;R;HG;;;;;;;;;;0;;;0;\r\n"));
+  CMatTable* pMain = t.Child(t.Table(L"HauptWarenGruppen"), L"HWG_HG");
+  ASSERT_NE(pMain, nullptr);
+  EXPECT_EQ(t.Text(pMain, L"P1"), L"");
+  CDnLoader loader(&t.Store());
+  t.Store().SetCellValue(loader.GetTables().m_pArtikelInfo2, t.H(L"P1"), 0, eInfo2Katalogseite,
+                         CCellInput::Text(L"Seite 7"));
+  ASSERT_TRUE(loader.LoadBytes(DnHeader5(), L"x", true));
+  EXPECT_EQ(t.Text(pMain, L"P1"), L"Seite 7");
+}
+
+TEST(DatanormGroups, DiscountGroupsVersion5AndVersion4) {
+  CDnTestDataset t;
+  ASSERT_TRUE(t.Load(DnHeader5() + "R;G1;1;2550;Text\r\nR;G2;2;850;\r\n"));
+  CMatTable* pGroups = t.Table(L"Rabattgruppen");
+  ASSERT_NE(pGroups, nullptr);
+  EXPECT_TRUE(pGroups->m_bListMode);
+  EXPECT_EQ(t.Cell(pGroups, L"G1", 0, 0), 1u);
+  EXPECT_FLOAT_EQ(t.Float(L"Rabattgruppen", L"G1", 0, 1), 0.745f);
+  EXPECT_EQ(t.Text(pGroups, L"G1", 0, 2), L"Text");
+  EXPECT_FLOAT_EQ(t.Float(L"Rabattgruppen", L"G2", 0, 1), 0.85f);
+  EXPECT_EQ(t.Text(pGroups, L"G2", 0, 2), L"");
+  ASSERT_TRUE(t.Load(DnHeader4() + "R;N;G4;1;1000;Vier\r\n"));
+  EXPECT_FLOAT_EQ(t.Float(L"Rabattgruppen", L"G4", 0, 1), 0.9f);
+}
+
+TEST(DatanormGroups, ProductGroupNamesVersion4) {
+  CDnTestDataset t;
+  ASSERT_TRUE(t.Load(DnHeader4() + "S;;01;Installation;;;\r\n"
+                                   "S;;01;;12;Automaten;\r\n"
+                                   "S;;02;Kabel;0201;Fernmeldekabel;\r\n"));
+  CMatTable* pHwg = t.Table(L"HauptWarenGruppen");
+  CMatTable* pMain1 = t.Child(pHwg, L"HWG_01");
+  ASSERT_NE(pMain1, nullptr);
+  EXPECT_NE(t.Child(pMain1, L"WG_12"), nullptr);
+  EXPECT_EQ(t.Text(L"StringTable", L"HWG_01"), L"Installation");
+  EXPECT_EQ(t.Text(L"StringTable", L"WG_12"), L"Automaten");
+  // A product group of a main group that has no table yet goes under a new
+  // main group table, and the record's main group name is kept.
+  CMatTable* pMain2 = t.Child(pHwg, L"HWG_02");
+  ASSERT_NE(pMain2, nullptr);
+  EXPECT_NE(t.Child(pMain2, L"WG_0201"), nullptr);
+  EXPECT_EQ(t.Table(L"WG_0201"), nullptr);
+  EXPECT_EQ(t.Text(L"StringTable", L"HWG_02"), L"Kabel");
+  EXPECT_EQ(t.Text(L"StringTable", L"WG_0201"), L"Fernmeldekabel");
+}
+
+TEST(DatanormGroups, ProductGroupNamesVersion5) {
+  CDnTestDataset t;
+  ASSERT_TRUE(t.Load(DnHeader5() + "S;H1;;Heizung\r\nS;H1;W1;Ventile\r\n"));
+  CMatTable* pMain = t.Child(t.Table(L"HauptWarenGruppen"), L"HWG_H1");
+  ASSERT_NE(pMain, nullptr);
+  EXPECT_NE(t.Child(pMain, L"WG_W1"), nullptr);
+  EXPECT_EQ(t.Text(L"StringTable", L"HWG_H1"), L"Heizung");
+  EXPECT_EQ(t.Text(L"StringTable", L"WG_W1"), L"Ventile");
+}
+
+TEST(DatanormGroups, GroupNamesWithDotsAreFoundAgain) {
+  CDnTestDataset t;
+  ASSERT_TRUE(t.Load(DnHeader4() + kA4 + "B;N;ART-1;;;;0;0;0;;;004.050;0;0;;;\r\n" +
+                     "A;N;ART-2;00;K;;1;0;ST;100;;HG1;;\r\n" +
+                     "B;N;ART-2;;;;0;0;0;;;004.050;0;0;;;\r\n"));
+  CMatTable* pMain = t.Child(t.Table(L"HauptWarenGruppen"), L"HWG_HG1");
+  ASSERT_NE(pMain, nullptr);
+  ASSERT_EQ(pMain->m_Children.size(), 1u);
+  EXPECT_EQ(t.Store().GetRowCount(pMain->m_Children[0].get()), 2);
+}
+
+TEST(DatanormRecords, AssemblyTimesAndPictures) {
+  CDnTestDataset t;
+  ASSERT_TRUE(t.Load(DnHeader5() + "C;N;ARBS;M1;2;1;150;Montage;\r\n"
+                                   "C;N;ARBA;M3;2;3;500;;\r\n"
+                                   "C;N;ARBS;M9;1;1;150;x;\r\n"
+                                   "C;N;ARBEIT-1;M4;2;1;150;\r\n"
+                                   "G;N;ART;1;;bild;jpg;Ansicht;\r\n"
+                                   "G;N;ART2;1;2B;foto.png;png;;\r\n"));
+  EXPECT_FLOAT_EQ(t.Float(L"MontageZeit", L"M1", 0, 0), 9.0f);
+  EXPECT_EQ(t.Name(L"MontageZeit", L"M1", 0, 1), L"Montage");
+  EXPECT_FLOAT_EQ(t.Float(L"MontageZeit", L"M3", 0, 0), 30.0f);
+  EXPECT_EQ(t.Cell(L"MontageZeit", L"M3", 0, 1), 0u);
+  EXPECT_EQ(t.Cell(L"MontageZeit", L"M9"), ~0u);  // time kind 1 is not read
+  EXPECT_EQ(t.H(L"M4"), 0u);                      // version 4 kind in a version 5 file
+  EXPECT_EQ(t.Text(L"GRAFIK1A", L"ART", 0, 0), L"bild.jpg");
+  EXPECT_EQ(t.Text(L"GRAFIK1A", L"ART", 0, 1), L"Ansicht");
+  EXPECT_EQ(t.Text(L"GRAFIK2B", L"ART2", 0, 0), L"foto.png");
+  ASSERT_TRUE(t.Load(DnHeader4() + "C;N;ARBEIT-1;M4;2;0;150;\r\n"));
+  EXPECT_FLOAT_EQ(t.Float(L"MontageZeit", L"M4", 0, 0), 15.0f);
+}
+
+}  // namespace

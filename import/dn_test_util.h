@@ -1,0 +1,101 @@
+// Test support for the DATANORM import: a fresh store with one current
+// dataset, a recording host UI, no user-interface language, and readers for
+// the cells the import writes. Test code only.
+#pragma once
+
+#include <bit>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "OrvaMat/types.h"
+#include "import/dn_loader.h"
+#include "platform/recording_host_ui.h"
+#include "platform/text.h"
+#include "query/article/table_lookup.h"
+#include "store/base/translation.h"
+#include "store/mat_store.h"
+
+class CDnTestDataset {
+ public:
+  explicit CDnTestDataset(const wchar_t* language = L"")
+      : m_Translation(language), m_ScopedTranslation(m_Translation), m_ScopedUI(m_UI) {
+    m_pDataset = m_Scope.Get().AddDataset(std::make_unique<CMatDatenSatz>());
+    m_Scope.Get().SetCurrent(m_pDataset);
+  }
+
+  CMatStore& Store() { return m_Scope.Get(); }
+  CMatDatenSatz& Dataset() { return *m_pDataset; }
+  CRecordingHostUI& UI() { return m_UI; }
+
+  // Loads DATANORM text (UTF-8 here, so that tests may write umlauts) with
+  // a fresh loader.
+  bool Load(const std::string& text) {
+    CDnLoader loader(&Store());
+    return loader.LoadBytes(text, L"test.001", true);
+  }
+
+  Handle H(const wchar_t* text) const { return m_pDataset->FindHandle(text); }
+  CMatTable* Table(const wchar_t* name) { return FindTopTableNamed(*m_pDataset, name); }
+  CMatTable* Child(CMatTable* parent, const wchar_t* name) {
+    return parent ? FindChildNamed(*parent, name) : nullptr;
+  }
+
+  // The cell, or ~0u when it can not be read (an empty Handle field reads 0).
+  std::uint32_t Cell(CMatTable* t, const wchar_t* row, int index = 0, int field = 0) {
+    CCell cell;
+    const eMatManager rc = Store().GetCellValue(t, cell, H(row), index, field);
+    if (rc != eMatOk && rc != eMatEmptyHandle) return ~0u;
+    return cell.m_nValue;
+  }
+  std::uint32_t Cell(const wchar_t* table, const wchar_t* row, int index = 0, int field = 0) {
+    return Cell(Table(table), row, index, field);
+  }
+  // The text of a String cell; "<none>" when the read fails.
+  CString Text(CMatTable* t, const wchar_t* row, int index = 0, int field = 0) {
+    const std::uint32_t n = Cell(t, row, index, field);
+    if (n == ~0u) return L"<none>";
+    const wchar_t* p = m_pDataset->GetPoolText(n);
+    return p ? p : L"";
+  }
+  CString Text(const wchar_t* table, const wchar_t* row, int index = 0, int field = 0) {
+    return Text(Table(table), row, index, field);
+  }
+  // The text of a Handle cell.
+  CString Name(const wchar_t* table, const wchar_t* row, int index = 0, int field = 0) {
+    const std::uint32_t n = Cell(table, row, index, field);
+    const wchar_t* p = n == ~0u ? nullptr : m_pDataset->GetName(n);
+    return p ? p : L"<none>";
+  }
+  float Float(const wchar_t* table, const wchar_t* row, int index = 0, int field = 0) {
+    return std::bit_cast<float>(Cell(table, row, index, field));
+  }
+
+ private:
+  CScopedMatStore m_Scope;
+  CTranslationManager m_Translation;
+  CScopedTranslationManager m_ScopedTranslation;
+  CRecordingHostUI m_UI;
+  CScopedHostUI m_ScopedUI;
+  CMatDatenSatz* m_pDataset = nullptr;
+};
+
+// A version 4 header line: date (ddmmyy), 80 characters of text, "04" at
+// 123-124 and the currency at 125-127.
+inline std::string DnHeader4(const std::string& date = "010125",
+                             const std::string& text = "Katalog",
+                             const std::string& currency = "EUR") {
+  std::string line = "V " + date + text;
+  line.resize(123, ' ');
+  return line + "04" + currency + "\r\n";
+}
+
+inline std::string DnHeader5() { return "V;050;A;20240315;EUR;Zeile eins;Zeile zwei;HSK;\r\n"; }
+
+// Where the third-party test files are (ORVAMAT_TESTDATA, else ../shared/testdata
+// from the source tree).
+inline std::string DnTestDataDir() {
+  if (const char* dir = std::getenv("ORVAMAT_TESTDATA"); dir && *dir)
+    return std::string(dir) + "/datanorm";
+  return "../shared/testdata/datanorm";
+}

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "import/dn_test_util.h"
+
+namespace {
+
+// The entries of an article's "DATANORM_D" row: template text and key name.
+std::vector<std::pair<CString, CString>> Entries(CDnTestDataset& t, const wchar_t* article) {
+  std::vector<std::pair<CString, CString>> entries;
+  for (int i = 0; i < 10000; ++i) {
+    CCell key;
+    // An empty key cell reads as 12; past the last entry the index is out of range.
+    const eMatManager rc = t.Store().GetCellValue(t.Table(L"DATANORM_D"), key, t.H(article), i, 1);
+    if (rc != eMatOk && rc != eMatEmptyHandle) break;
+    const wchar_t* pKey = t.Dataset().GetName(key.m_nValue);
+    entries.emplace_back(t.Text(L"DATANORM_D", article, i, 0), pKey ? pKey : L"");
+  }
+  return entries;
+}
+
+TEST(DatanormTexts, Version4TextBlockWithContinuationAndTrailingBlanks) {
+  CDnTestDataset t;
+  ASSERT_TRUE(t.Load(DnHeader4() + "T;N;K1;;1;;Erste Zeile;2;;zweite;\r\n"
+                                   "T;N;K1;;3;;dritte   ;0;;;\r\n"
+                                   "T;N;K2;;1;;andere;;;;\r\n"));
+  EXPECT_EQ(t.Text(L"DATANORM_T", L"K1"), L"Erste Zeile\r\nzweite\r\ndritte");
+  EXPECT_EQ(t.Text(L"DATANORM_T", L"K2"), L"andere");
+}
+
+TEST(DatanormTexts, Version5TextBlockLimitsAndEndRecord) {
+  CDnTestDataset t;
+  const std::string long80(80, 'x');
+  ASSERT_TRUE(t.Load(DnHeader5() + "T;N;TK;0;01;" + long80 + ";\r\n" + "T;N;TK;1;02;" + long80 +
+                     ";\r\nE;3;Ende;\r\n"));
+  EXPECT_EQ(t.Text(L"DATANORM_T", L"TK"),
+            CString(70, L'x') + L"\r\n" + CString(80, L'x'));  // "0" limits a line to 70
+  EXPECT_EQ(t.H(L"Ende"), 0u);  // the version 5 end record is no text block
+}
+
+TEST(DatanormTexts, Version4EBlocksGoToTheirOwnTable) {
+  CDnTestDataset t;
+  ASSERT_TRUE(t.Load(DnHeader4() + "E;N;EK;;1;;Wert $$ mm;;;;\r\n"));
+  EXPECT_EQ(t.Text(L"DATANORM_E", L"EK"), L"Wert $$ mm");
+  EXPECT_EQ(t.Cell(L"DATANORM_T", L"EK"), ~0u);
+}
+
+TEST(DatanormTexts, Version4LinesOfOneArticleBecomeOneSeries) {
+  CDnTestDataset t;
+  ASSERT_TRUE(t.Load(DnHeader4() + "D;N;ART;1;F;;Anfang;2;F;;Fortsetzung;\r\n"
+                                   "D;N;ART;3;T;TK1;;4;E;EK;12;\r\n"
+                                   "D;N;ART;5;E;EK;34;0;;;;\r\n"
+                                   "D;N;BRT;1;X;;Eigenes;;;;;\r\n"));
+  using E = std::pair<CString, CString>;
+  EXPECT_EQ(Entries(t, L"ART"),
+            (std::vector<E>{{L"Anfang\r\nFortsetzung\r\n", L""}, {L"", L"TK1"}, {L"1234", L"EK"}}));
+  EXPECT_EQ(Entries(t, L"BRT"), (std::vector<E>{{L"Eigenes\r\n", L""}}));
+}
+
+TEST(DatanormTexts, Version5LinesAndAShorterSeriesLeavesNothingBehind) {
+  CDnTestDataset t;
+  ASSERT_TRUE(
+      t.Load(DnHeader5() + "D;N;A5;01;T;;TKEY;\r\nD;N;A5;02;X;Zwei;;\r\nD;N;A5;03;X;Drei;;\r\n"));
+  EXPECT_EQ(Entries(t, L"A5").size(), 3u);
+  ASSERT_TRUE(t.Load(DnHeader5() + "D;N;A5;01;X;Neu;;\r\n"));
+  using E = std::pair<CString, CString>;
+  EXPECT_EQ(Entries(t, L"A5"), (std::vector<E>{{L"Neu\r\n", L""}}));
+}
+
+TEST(DatanormTexts, EndlessContinuationIsBoundedAndEndsWithTheFile) {
+  CDnTestDataset t;
+  std::string text = DnHeader5();
+  for (int i = 0; i < 3000; ++i) text += "D;N;LONG;01;X;Zeile;;\r\n";
+  for (int i = 0; i < 3000; ++i) text += "T;N;TL;1;01;" + std::string(128, 'y') + ";\r\n";
+  CDnLoader loader(&t.Store());
+  ASSERT_TRUE(loader.LoadBytes(text, L"x", true));
+  EXPECT_EQ(loader.GetLineCount(), 6001u);
+  EXPECT_EQ(Entries(t, L"LONG").size(), CDnLoader::kMaxTextLines);
+  EXPECT_EQ(t.Text(L"DATANORM_T", L"TL").size(), CDnLoader::kMaxTextLength);
+}
+
+TEST(DatanormTexts, LanguageSubTablesTakeTheTexts) {
+  CDnTestDataset t(L"ENGLISH");
+  ASSERT_TRUE(t.Load(DnHeader5() + "A;N;A1;Pump;;PCE;1;1;100;;;;;;;;;;;;;;;;;\r\n"
+                                   "T;N;K;1;01;Text;\r\n"));
+  CMatTable* pKurz = t.Child(t.Table(L"KurzText"), L"ENGLISH");
+  ASSERT_NE(pKurz, nullptr);
+  EXPECT_EQ(pKurz->m_nFlags & 1u, 1u);
+  EXPECT_EQ(t.Text(pKurz, L"A1"), L"Pump");
+  EXPECT_EQ(t.Cell(L"KurzText", L"A1"), ~0u);
+  EXPECT_EQ(t.Text(t.Child(t.Table(L"DATANORM_T"), L"ENGLISH"), L"K"), L"Text");
+  EXPECT_EQ(t.Text(t.Child(t.Table(L"StringTable"), L"ENGLISH"), L"WAEHRUNG"), L"EUR");
+  EXPECT_NE(t.Child(t.Table(L"DATANORM_D"), L"ENGLISH"), nullptr);
+  EXPECT_NE(t.Child(t.Table(L"DATANORM_E"), L"ENGLISH"), nullptr);
+}
+
+TEST(DatanormTexts, CodePagesAndLineEnds) {
+  CDnTestDataset t;
+  // DOS character set: 0x94 is "ö"; lone CR and LF end lines too; an empty
+  // line in the middle does not end the file, 0x1A does.
+  ASSERT_TRUE(
+      t.Load(DnHeader4() + "T;N;K;;1;;M\x94glich;;;;\n\nT;N;L;;1;;x;;;;\r\x1A\r\nT;N;M;;1;;y;;;;"));
+  EXPECT_EQ(t.Text(L"DATANORM_T", L"K"), L"Möglich");
+  EXPECT_EQ(t.Text(L"DATANORM_T", L"L"), L"x");
+  EXPECT_EQ(t.H(L"M"), 0u);
+  // A file in UTF-8 is read as UTF-8 whatever the switch says.
+  ASSERT_TRUE(t.Load(DnHeader4() + "T;N;U;;1;;Pultgehäuse;;;;\r\n"));
+  EXPECT_EQ(t.Text(L"DATANORM_T", L"U"), L"Pultgehäuse");
+}
+
+}  // namespace
