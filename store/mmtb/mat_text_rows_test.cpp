@@ -1,1 +1,190 @@
 #include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/text.h"
+#include "store/mmtb/mmtb_test_util.h"
+
+namespace {
+
+class MatTextRows : public CMmtbTest {
+ protected:
+  // Reads one block "(*T*)(**)<type>,<k>" with the given body lines.
+  CMatTable* Block(const wchar_t* pHead, const std::wstring& body, bool bExpect = true) {
+    EXPECT_EQ(
+        Read(L"[MMTB]\r\n(*T*)(**)" + std::wstring(pHead) + L"\r\n" + body + L"[Ende_MMTB]\r\n"),
+        bExpect)
+        << Texts();
+    return Top(L"T");
+  }
+  float FloatCell(CMatTable* pTable, const wchar_t* pRow, int nIndex = 0, int nField = 0) {
+    const std::uint32_t n = Cell(pTable, pRow, nIndex, nField);
+    float f;
+    std::memcpy(&f, &n, 4);
+    return f;
+  }
+};
+
+TEST_F(MatTextRows, IntegerRowsWithSeveralValuesTakeCommasOrBlanks) {
+  CMatTable* pTable = Block(L"I,3", L"(*a*) 1, 2, 3\r\n(*b*) 1 2 3\r\n(*c*) 0x1F %101 'A'\r\n");
+  for (const wchar_t* pRow : {L"a", L"b"}) {
+    EXPECT_EQ(Cell(pTable, pRow, 0), 1u);
+    EXPECT_EQ(Cell(pTable, pRow, 2), 3u);
+  }
+  EXPECT_EQ(Cell(pTable, L"c", 0), 31u);
+  EXPECT_EQ(Cell(pTable, L"c", 1), 5u);
+  EXPECT_EQ(Cell(pTable, L"c", 2), 65u);
+  EXPECT_EQ(m_UI.Count(), 0u) << Texts();
+}
+
+TEST_F(MatTextRows, FloatHandleVoidAndBitRows) {
+  CMatTable* pFloat = Block(L"F,1", L"(*a*) 1,5\r\n(*b*) -2.5e3\r\n");
+  EXPECT_EQ(FloatCell(pFloat, L"a"), 1.5f);
+  EXPECT_EQ(FloatCell(pFloat, L"b"), -2500.0f);
+  m_pDataset->m_Tables.clear();
+  CMatTable* pHandle = Block(L"H,2", L"(*a*) (*x*) (**)\r\n");
+  EXPECT_EQ(Cell(pHandle, L"a", 0), Name(L"x"));
+  EXPECT_EQ(Cell(pHandle, L"a", 1), 0u);
+  m_pDataset->m_Tables.clear();
+  CMatTable* pVoid = Block(L"V,1", L"(*a*)\r\n(*b*) anything\r\n");
+  EXPECT_EQ(pVoid->m_nRowCount, 2);
+  m_pDataset->m_Tables.clear();
+  // Bit rows are read: the binary form, the older "0x" binary form, numbers.
+  CMatTable* pBit = Block(L"B,1",
+                          L"(*a*) %00000000000000000000000000000101\r\n"
+                          L"(*b*) 0x00000000000000000000000000000110\r\n(*c*) 7\r\n");
+  EXPECT_EQ(Cell(pBit, L"a"), 5u);
+  EXPECT_EQ(Cell(pBit, L"b"), 6u);
+  EXPECT_EQ(Cell(pBit, L"c"), 7u);
+}
+
+TEST_F(MatTextRows, StringRowsAreMultiLineAndGoThroughTheCellSetter) {
+  CMatTable* pTable = Block(L"C,2", L"(*a*) (*one\r\ntwo*) (*x*)\r\n(*b*) (**) _TR(*y*)\r\n");
+  EXPECT_EQ(Text(Cell(pTable, L"a", 0)), L"one\r\ntwo");
+  EXPECT_EQ(Text(Cell(pTable, L"a", 1)), L"x");
+  EXPECT_EQ(Text(Cell(pTable, L"b", 0)), L"");
+  EXPECT_EQ(Text(Cell(pTable, L"b", 1)), L"y");
+  // A value that continues with "-)" ... "(-" on the next line.
+  m_pDataset->m_Tables.clear();
+  pTable = Block(L"U,1", L"(*a*) (*first-)\r\n  (-second*)\r\n(*b*) (*z*)\r\n");
+  EXPECT_EQ(Text(Cell(pTable, L"a")), L"first\r\nsecond");
+  EXPECT_EQ(Text(Cell(pTable, L"b")), L"z");
+}
+
+TEST_F(MatTextRows, StructRowsInBracketAndBraceFormGiveTheSameBlock) {
+  CMatTable* pTable = Block(L"S,1",
+                            L"StrucDef=2,H,I\r\n"
+                            L"(*r1*)[2] (*a*) 1 <br> (*b*) 2\r\n"
+                            L"(*r2*) {\r\n"
+                            L"  (*a*) 1\r\n"
+                            L"  (*b*) 2\r\n"
+                            L"}\r\n"
+                            L"(*r3*)[2]  (*a*) 1\r\n"
+                            L"      (*b*) 2\r\n"
+                            L"(*after*)[1] (*c*) 3\r\n");
+  for (const wchar_t* pRow : {L"r1", L"r2", L"r3"}) {
+    EXPECT_EQ(Cell(pTable, pRow, 0, 0), Name(L"a")) << pRow;
+    EXPECT_EQ(Cell(pTable, pRow, 1, 0), Name(L"b")) << pRow;
+    EXPECT_EQ(Cell(pTable, pRow, 1, 1), 2u) << pRow;
+    EXPECT_EQ(Cell(pTable, pRow, 2, 0), ~0u) << pRow;  // exactly two sub-rows
+  }
+  EXPECT_EQ(Cell(pTable, L"after", 0, 1), 3u);
+  EXPECT_EQ(m_UI.Count(), 0u) << Texts();
+}
+
+TEST_F(MatTextRows, StructFieldsOfEveryKind) {
+  CMatTable* pTable = Block(
+      L"S,1", L"StrucDef=6,H,C,I,F,B,V\r\n(*r*)[1] (**) (*t\r\nu*) -4 2,5 %11 (*ignored*)\r\n");
+  EXPECT_EQ(Cell(pTable, L"r", 0, 0), ~0u);  // an empty Handle field reads as code 12
+  EXPECT_EQ(Text(Cell(pTable, L"r", 0, 1)), L"t\r\nu");
+  EXPECT_EQ(Cell(pTable, L"r", 0, 2), static_cast<std::uint32_t>(-4));
+  EXPECT_EQ(FloatCell(pTable, L"r", 0, 3), 2.5f);
+  EXPECT_EQ(Cell(pTable, L"r", 0, 4), 3u);
+}
+
+TEST_F(MatTextRows, StructRowMessages) {
+  CMatTable* pTable = Block(L"S,1",
+                            L"(*early*)[1] (*a*)\r\n"
+                            L"StrucDef=1,I\r\n"
+                            L"(*nocount*) 1 7\r\n"
+                            L"(*wrong*) {\r\n"
+                            L" 1\r\n"
+                            L" 2 }\r\n"
+                            L"(*next*)[1] 4\r\n");
+  const auto& messages = m_UI.GetMessages();
+  ASSERT_EQ(messages.size(), 3u) << ToUtf8(Texts());
+  EXPECT_EQ(messages[0].strText,
+            L"Zeile:2 Tabelle (T) mit dem Typ Strukt. <StrucDef...> ist aber nicht angegeben.");
+  EXPECT_EQ(messages[1].strText,
+            L"Zeile:4 in <test.mmtb>\nTabelle mit dem Typ Strukt. Anzahl Zeilen '[x]' nicht "
+            L"vorhanden");
+  // The line that ends the block has "}" but not first: a message, and the
+  // body goes on after that line.
+  EXPECT_EQ(messages[2].strText, L"Klammerung nicht richtig geschlossen in Zeile #7");
+  EXPECT_EQ(Cell(pTable, L"early"), ~0u);
+  EXPECT_EQ(Cell(pTable, L"nocount", 0, 0), 7u);
+  EXPECT_EQ(Cell(pTable, L"wrong", 0, 0), 1u);
+  EXPECT_EQ(Cell(pTable, L"next", 0, 0), 4u);
+
+  // A brace block without "}" takes the lines up to the end of the text.
+  m_UI.Clear();
+  EXPECT_TRUE(Read(L"[MMTB]\n(*T*)(**)S,1\n(*open*) {\n 5\n 6\n"));
+  EXPECT_EQ(m_UI.LastText(), L"Klammerung nicht richtig geschlossen in Zeile #5");
+  EXPECT_EQ(Cell(pTable, L"open", 1, 0), 6u);
+}
+
+TEST_F(MatTextRows, TextEndingInsideAStructRowKeepsWhatWasThere) {
+  CMatTable* pTable = Block(L"S,1", L"StrucDef=1,I\r\n(*r*)[1000] 1\r\n 2\r\n", true);
+  // The "[Ende_MMTB]" line was taken as a sub-row too: three sub-rows.
+  EXPECT_EQ(Cell(pTable, L"r", 1, 0), 2u);
+  EXPECT_EQ(Cell(pTable, L"r", 2, 0), 0u);
+  EXPECT_EQ(Cell(pTable, L"r", 3, 0), ~0u);
+  m_pDataset->m_Tables.clear();
+  pTable = Block(L"S,1", L"StrucDef=0\r\n(*r*)[2000000000]\r\n");
+  EXPECT_EQ(pTable->m_nRowCount, 1);
+}
+
+TEST_F(MatTextRows, RowsWithoutNameAreSkipped) {
+  CMatTable* pTable = Block(L"I,1", L"(**) 5\r\n(*   *) 6\r\n(*ok*) 7\r\n");
+  EXPECT_EQ(pTable->m_nRowCount, 1);
+  EXPECT_EQ(m_UI.Count(), 2u);
+  EXPECT_EQ(m_UI.LastText(),
+            L"Datei: test.mmtb, Zeile:3 Zeile ohne Namen in der Tabelle <T> wird ignoriert");
+}
+
+TEST_F(MatTextRows, BackslashInARowNameStaysInTheDataset) {
+  CMatDatenSatz& other = AddDataset(L"ABCD");
+  Store().SetCurrent(m_pDataset);
+  CMatTable* pTable = Block(L"I,1", L"(*ABCD\\x*) 1\r\n(*y*) 2\r\n");
+  EXPECT_EQ(Store().GetCurrent(), m_pDataset);
+  EXPECT_EQ(other.m_Tables.size(), 0u);
+  EXPECT_EQ(pTable->m_nRowCount, 2);
+  EXPECT_TRUE(m_pDataset->OwnsHandle(Name(L"ABCD\\x")));
+}
+
+TEST_F(MatTextRows, StrLineAndArrayTables) {
+  ASSERT_TRUE(
+      Read(L"[MMTB]\n(*Txt*)(**)L,1\n(*line 1\r\nline 2*)\n[Ende_MMTB]\n"
+           L"[MMTB]\n(*SA*)(**)7,1\n(*0*) (*a*)\n(*2*) (*c*)\n(*x*) (*bad*)\n[Ende_MMTB]\n"
+           L"[MMTB]\n(*DA*)(**)8,1\n(*1*) -5\n[Ende_MMTB]\n"));
+  CCell cell;
+  ASSERT_EQ(Store().GetCellValue(Top(L"Txt"), cell, 0, 0, 0), eMatOk);
+  EXPECT_STREQ(cell.m_pText, L"line 1\r\nline 2");
+  CMatTable* pArray = Top(L"SA");
+  EXPECT_EQ(pArray->m_nRowCount, 3);
+  ASSERT_EQ(Store().GetCellValue(pArray, cell, 0, 2, 0), eMatOk);
+  EXPECT_STREQ(cell.m_pText, L"c");
+  EXPECT_EQ(m_UI.LastText(),
+            L"Datei: test.mmtb, Zeile:9 <x> ist kein gültiger Index der Tabelle <SA> und wird "
+            L"ignoriert");
+  ASSERT_EQ(Store().GetCellValue(Top(L"DA"), cell, 0, 1, 0), eMatOk);
+  EXPECT_EQ(cell.m_nValue, static_cast<std::uint32_t>(-5));
+}
+
+TEST_F(MatTextRows, TooManyValuesPerRowStops) {
+  Block(L"I,100000", L"(*r*) 1\r\n", false);
+  EXPECT_EQ(m_UI.LastText(),
+            L"Datei: test.mmtb, Zeile:2 Die Tabelle <T> hat mehr als 32768 Werte pro Zeile.");
+}
+
+}  // namespace
