@@ -1,0 +1,290 @@
+#include "formula/fortran_parser.h"
+
+#include "formula/pcode.h"
+#include "formula/test_support.h"
+
+namespace {
+
+using Words = std::vector<std::uint16_t>;
+
+class FormulaParser : public CFormulaTest {
+ protected:
+  // The code of the first statement after the header and declarations.
+  Words StatementCode(const CString& decls, const CString& statement) {
+    CvdiFunction* f = Compile(L"INTEGER FUNCTION F()", decls + L"\r\n" + statement + L"\r\n");
+    EXPECT_NE(f, nullptr);
+    if (f == nullptr) return {};
+    Words words = CodeWithoutSourceLines(*f);
+    words.pop_back();  // END
+    return words;
+  }
+  std::uint16_t Id(const wchar_t* name) {
+    return static_cast<std::uint16_t>(Local(m_list.findFunction(L"F"), name).m_nId);
+  }
+};
+
+TEST_F(FormulaParser, DeclarationsThenBody) {
+  Declare(L"INTEGER A(10)\r\nREAL FUNCTION F(A)");
+  ASSERT_FALSE(m_context.m_bError);
+  CvdiFunction* f = m_list.findFunction(L"f");
+  ASSERT_NE(f, nullptr);
+  ASSERT_EQ(f->m_listParameters.size(), 1u);
+  EXPECT_EQ(f->m_listParameters[0]->m_strDeclName, L"A");
+  EXPECT_EQ(f->m_listParameters[0]->m_nCount, 10);
+  EXPECT_EQ(f->m_result.m_eType, REAL);
+  EXPECT_TRUE(f->m_code.empty());
+  Bodies(L"REAL FUNCTION F(X)\r\nINTEGER X(10)\r\nF = X(2)\r\nEND FUNCTION F");
+  ASSERT_FALSE(m_context.m_bError) << m_ui.LastText();
+  EXPECT_EQ(f->m_listParameters[0]->m_strName, L"X");
+  EXPECT_TRUE(f->IsComplete());
+}
+
+TEST_F(FormulaParser, HeaderWithoutDeclaredParameters) {
+  Declare(L"REAL FUNCTION F(A, B)\r\n");
+  CvdiFunction* f = m_list.findFunction(L"F");
+  ASSERT_NE(f, nullptr);
+  EXPECT_TRUE(f->m_listParameters.empty());
+  Bodies(L"REAL FUNCTION F(A, B)\r\nREAL A, B\r\nF = A + B\r\nEND FUNCTION F");
+  ASSERT_EQ(f->m_listParameters.size(), 2u);
+  EXPECT_EQ(f->m_listParameters[1]->m_strName, L"B");
+  EXPECT_EQ(f->m_listParameters[1]->m_eType, REAL);
+}
+
+TEST_F(FormulaParser, LineNumberPrefixInDeclarations) {
+  Declare(L"INTEGER A\r\n2;REAL B\r\nREAL FUNCTION F(A, B)");
+  ASSERT_FALSE(m_context.m_bError) << m_ui.LastText();
+  ASSERT_EQ(m_list.findFunction(L"F")->m_listParameters.size(), 2u);
+}
+
+TEST_F(FormulaParser, DeclarationErrors) {
+  Declare(L"FOO A\r\nREAL FUNCTION F(A)");
+  EXPECT_EQ(LastMessage(), L"Missing data type...");
+  Declare(L"DOUBLE A");
+  EXPECT_EQ(LastMessage(), L"Missing <PRECISION>...");
+  Declare(L"INTEGER A(X)");
+  EXPECT_EQ(LastMessage(), L"missing dimension");
+  Declare(L"INTEGER A(3");
+  EXPECT_EQ(LastMessage(), L"missing ')'");
+  Declare(L"INTEGER , A");
+  EXPECT_EQ(LastMessage(), L"Missing symbol name...");
+  Declare(L"REAL FUNCTION G(A B)");
+  EXPECT_EQ(LastMessage(), L"Syntax....");
+  Declare(L"REAL FUNCTION H(A)\r\nINTEGER B");
+  EXPECT_EQ(LastMessage(), L"Missing symbol name...");
+  Declare(L"1 REAL FUNCTION K()");
+  EXPECT_EQ(LastMessage(), L"Unknown character...");
+}
+
+TEST_F(FormulaParser, BodyDimensions) {
+  CvdiFunction* f = Compile(L"INTEGER FUNCTION F()", L"INTEGER (0:4) A, B(2)\r\nF = 1\r\n");
+  ASSERT_NE(f, nullptr) << m_ui.LastText();
+  EXPECT_EQ(Local(f, L"A").m_nCount, 5);
+  EXPECT_EQ(Local(f, L"A").m_nLower, 0);
+  EXPECT_EQ(Local(f, L"B").m_nCount, 3);
+  EXPECT_EQ(Local(f, L"B").m_nLower, 0);
+}
+
+TEST_F(FormulaParser, SlashBindsTighterThanStar) {
+  const Words code = StatementCode(L"INTEGER X", L"X = 2 * 3 / 4");
+  EXPECT_EQ(code, (Words{static_cast<std::uint16_t>(ASSIGN + Id(L"X")), MUL, ICONST, 2, 0, DIV,
+                         ICONST, 3, 0, ICONST, 4, 0}));
+}
+
+TEST_F(FormulaParser, PrecedenceTable) {
+  // A / B * C is (A / B) * C; a chain of * nests to the right; + is left to right.
+  Words code = StatementCode(L"INTEGER X", L"X = 8 / 2 * 3");
+  EXPECT_EQ(code, (Words{static_cast<std::uint16_t>(ASSIGN + Id(L"X")), MUL, DIV, ICONST, 8, 0,
+                         ICONST, 2, 0, ICONST, 3, 0}));
+  code = StatementCode(L"INTEGER X", L"X = 1 - 2 - 3");
+  EXPECT_EQ(code, (Words{static_cast<std::uint16_t>(ASSIGN + Id(L"X")), MINUS, MINUS, ICONST, 1, 0,
+                         ICONST, 2, 0, ICONST, 3, 0}));
+  code = StatementCode(L"LOGICAL X", L"X = 1 < 2 < 3");
+  EXPECT_EQ(code, (Words{static_cast<std::uint16_t>(ASSIGN + Id(L"X")), LT, ICONST, 1, 0, LT,
+                         ICONST, 2, 0, ICONST, 3, 0}));
+  code = StatementCode(L"LOGICAL X", L"X = .NOT. 1 == 2 .AND. .TRUE. .OR. .FALSE.");
+  EXPECT_EQ(code, (Words{static_cast<std::uint16_t>(ASSIGN + Id(L"X")), OR, AND, NOT, EQ, ICONST, 1,
+                         0, ICONST, 2, 0, TRUE, FALSE}));
+}
+
+TEST_F(FormulaParser, UnaryMinus) {
+  Words code = StatementCode(L"INTEGER X, Y", L"X = -Y");
+  EXPECT_EQ(code, (Words{static_cast<std::uint16_t>(ASSIGN + Id(L"X")), MINUS, ICONST, 0, 0,
+                         static_cast<std::uint16_t>(VARVAL + Id(L"Y"))}));
+  // -A ** 2 is (-A) ** 2.
+  code = StatementCode(L"REAL X, A", L"X = -A ** 2");
+  EXPECT_EQ(code, (Words{static_cast<std::uint16_t>(ASSIGN + Id(L"X")), POTENZ, MINUS, ICONST, 0, 0,
+                         static_cast<std::uint16_t>(VARVAL + Id(L"A")), ICONST, 2, 0}));
+}
+
+TEST_F(FormulaParser, CallStatement) {
+  Bodies(L"INTEGER FUNCTION G(A)\r\nINTEGER A\r\nG = A\r\nEND FUNCTION G");
+  const Words code = StatementCode(L"", L"G(1)");
+  EXPECT_EQ(code, (Words{CALL + 1, L'G', KLAMMAUF, ICONST, 1, 0, KLAMMZU}));
+}
+
+TEST_F(FormulaParser, ElementAndRangeAssignments) {
+  const Words code = StatementCode(L"INTEGER A(3)", L"A(1:2) = (/ 5, 6 /)");
+  EXPECT_EQ(code, (Words{static_cast<std::uint16_t>(ASSIGNLIST + Id(L"A")), ICONST, 1, 0, ICONST, 2,
+                         0, ARRAYSTART, ICONST, 5, 0, ICONST, 6, 0, ARRAYEND}));
+}
+
+TEST_F(FormulaParser, IfElseLayout) {
+  CvdiFunction* f =
+      Compile(L"INTEGER FUNCTION F()", L"IF (.TRUE.) THEN\r\nF = 1\r\nELSE\r\nF = 2\r\nENDIF\r\n");
+  ASSERT_NE(f, nullptr) << m_ui.LastText();
+  const Words code = CodeWithoutSourceLines(*f);
+  const auto r = static_cast<std::uint16_t>(ASSIGN + f->m_result.m_nId);
+  ASSERT_EQ(code.size(), 14u);
+  EXPECT_EQ(code[0], IF);
+  EXPECT_EQ(code[2], TRUE);
+  EXPECT_EQ(code[3], r);
+  EXPECT_EQ(code[7], GOTO);
+  EXPECT_EQ(code[9], r);
+  // The jump targets are byte offsets: IF lands on the ELSE branch, GOTO after it.
+  const auto at = [&](std::size_t nByte) { return f->m_code.at(nByte / 2); };
+  EXPECT_EQ(
+      at(f->m_code[std::find(f->m_code.begin(), f->m_code.end(), IF) - f->m_code.begin() + 1]),
+      SRCLINE);
+}
+
+TEST_F(FormulaParser, DoWhileLayout) {
+  CvdiFunction* f =
+      Compile(L"INTEGER FUNCTION F()", L"INTEGER I\r\nDO WHILE (I < 3)\r\nI = I + 1\r\nENDDO\r\n");
+  ASSERT_NE(f, nullptr) << m_ui.LastText();
+  const auto& c = f->m_code;
+  const std::size_t nIf = static_cast<std::size_t>(std::find(c.begin(), c.end(), IF) - c.begin());
+  const std::size_t nGoto =
+      static_cast<std::size_t>(std::find(c.begin() + nIf, c.end(), GOTO) - c.begin());
+  EXPECT_EQ(c[nGoto + 1], nIf * 2);        // back to the condition
+  EXPECT_EQ(c[nIf + 1], (nGoto + 2) * 2);  // past the loop
+}
+
+struct CErrorCase {
+  const wchar_t* szBody;
+  const wchar_t* szMessage;
+};
+
+class FormulaParserErrors : public FormulaParser,
+                            public ::testing::WithParamInterface<CErrorCase> {};
+
+TEST_P(FormulaParserErrors, Reported) {
+  const CString text = CString(L"INTEGER FUNCTION F(P)\r\nINTEGER P, L\r\n") + GetParam().szBody;
+  Bodies(text.c_str());
+  EXPECT_TRUE(m_context.m_bError);
+  EXPECT_EQ(LastMessage(), GetParam().szMessage);
+  EXPECT_EQ(m_list.findFunction(L"F"), nullptr) << "a failed function is dropped";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, FormulaParserErrors,
+    ::testing::Values(
+        CErrorCase{L"ENDDO\r\nEND FUNCTION F", L"ENDDO without DO WITH"},
+        CErrorCase{L"END DO\r\nEND FUNCTION F", L"ENDDO without DO WITH"},
+        CErrorCase{L"ELSE\r\nEND FUNCTION F", L"ELSE without IF"},
+        CErrorCase{L"ELSEIF\r\nEND FUNCTION F", L"ELSEIF without IF"},
+        CErrorCase{L"ENDIF\r\nEND FUNCTION F", L"ENDIF without IF"},
+        CErrorCase{L"END SUBROUTINE", L"missing <FUNCTION>"},
+        CErrorCase{L"END FUNCTION G", L"<END FUNCTION> another name of Function..."},
+        CErrorCase{L"INTEGER L\r\nEND FUNCTION F", L"Variable 'L' declared allready"},
+        CErrorCase{L"REAL L\r\nEND FUNCTION F",
+                   L"Variable 'L' declared allready with different type"},
+        CErrorCase{L"L = Q\r\nEND FUNCTION F", L"Unknown identifier: Q"},
+        CErrorCase{L"Q = 1\r\nEND FUNCTION F", L"Unknown Symbol Q"},
+        CErrorCase{L"L(1 = 2\r\nEND FUNCTION F", L"Missing ')'..."},
+        CErrorCase{L"L = MAX(1, 2\r\nEND FUNCTION F", L"Expected a parameter but found: CRLF"},
+        CErrorCase{L"DO (L)\r\nEND FUNCTION F", L"DO... WHILE is missing"},
+        CErrorCase{L"IF L) L = 1\r\nEND FUNCTION F", L"Missing '('..."},
+        CErrorCase{L"IF (L L = 1\r\nEND FUNCTION F", L"missing ')'..."},
+        CErrorCase{L"DO WHILE (L < 2)\r\nL = 1\r\nEND FUNCTION F", L"DO WHILE ... missing ENDDO"},
+        CErrorCase{L"IF (L) THEN\r\nL = 1\r\nEND FUNCTION F", L"IF in Zeile:3, missing ENDIF..."},
+        CErrorCase{L"L = P(1\r\nEND FUNCTION F", L"missing ')'"},
+        CErrorCase{L"L = 1\r\n", L"Text ends before END FUNCTION"},
+        CErrorCase{L"L = 1\r\n#\r\nEND FUNCTION F", L"Unknown character..."},
+        CErrorCase{L"IF (L) THEN\r\nINTEGER Q\r\nENDIF\r\nEND FUNCTION F",
+                   L"Statement not allowed inside IF: INTEGER"},
+        CErrorCase{L"IF (L) THEN\r\nL = 1\r\n", L"IF in Zeile:3, missing ENDIF..."},
+        CErrorCase{L"L = 2147483648\r\nEND FUNCTION F", L"INTEGER constant too big: 2147483648"}));
+
+TEST_F(FormulaParser, UnknownFirstCharacter) {
+  Bodies(L"  1INTEGER FUNCTION F()");
+  EXPECT_EQ(LastMessage(), L"Unknown character...");
+  m_ui.Clear();
+  Bodies(L"   \t ");
+  EXPECT_EQ(m_ui.Count(), 0u);
+  EXPECT_TRUE(m_list.m_listFunctions.empty());
+}
+
+TEST_F(FormulaParser, MissingFunctionKeyword) {
+  Bodies(L"INTEGER F()\r\nEND FUNCTION F");
+  EXPECT_EQ(LastMessage(), L"Missing <FUNCTION>...");
+}
+
+TEST_F(FormulaParser, EndFunctionWithOtherNameStopsTheText) {
+  Bodies(
+      L"INTEGER FUNCTION F()\r\nF = 1\r\nEND FUNCTION X\r\nINTEGER FUNCTION G()\r\nG = 1\r\n"
+      L"END FUNCTION G");
+  EXPECT_EQ(LastMessage(), L"<END FUNCTION> another name of Function...");
+  EXPECT_EQ(m_list.findFunction(L"F"), nullptr);
+  EXPECT_EQ(m_list.findFunction(L"G"), nullptr);
+}
+
+TEST_F(FormulaParser, DeclaredFunctionStaysIncompleteAfterError) {
+  Declare(L"INTEGER FUNCTION F()");
+  Bodies(L"INTEGER FUNCTION F()\r\nF = Q\r\nEND FUNCTION F");
+  CvdiFunction* f = m_list.findFunction(L"F");
+  ASSERT_NE(f, nullptr);
+  EXPECT_FALSE(f->IsComplete());
+  m_ui.Clear();
+  EXPECT_FALSE(Run(f));
+  EXPECT_EQ(LastMessage(), L"Function F has no complete body");
+}
+
+TEST_F(FormulaParser, SameBodiesTwiceIsDuplicate) {
+  const wchar_t* text =
+      L"INTEGER FUNCTION F()\r\nF = 1\r\nEND FUNCTION F\r\nINTEGER FUNCTION G()\r\nG = 2\r\n"
+      L"END FUNCTION G\r\n";
+  Bodies(text);
+  ASSERT_FALSE(m_context.m_bError);
+  Bodies(text);
+  ASSERT_GE(m_ui.Count(), 1u);
+  EXPECT_EQ(m_ui.GetMessages()[0].strText, L"Funktion<F> ist doppelt?");
+  EXPECT_EQ(m_ui.GetMessages()[0].nStyle, MB_OK | MB_ICONINFORMATION);
+  // The duplicate body is skipped; the rest of the text is read normally.
+  EXPECT_FALSE(m_context.m_bError);
+  EXPECT_EQ(m_list.m_listFunctions.size(), 2u);
+}
+
+TEST_F(FormulaParser, BrokenExponentDropsFunctionSilently) {
+  Bodies(L"REAL FUNCTION F()\r\nF = 1.5E+X\r\nEND FUNCTION F");
+  EXPECT_EQ(m_list.findFunction(L"F"), nullptr);
+  EXPECT_FALSE(m_context.m_bError);
+  EXPECT_EQ(m_ui.Count(), 0u);
+  // In a declarations text the host learns of it through the error flag.
+  Declare(L"INTEGER A(1E+)\r\nREAL FUNCTION G(A)");
+  EXPECT_TRUE(m_context.m_bError);
+  EXPECT_EQ(m_ui.Count(), 0u);
+}
+
+TEST_F(FormulaParser, TooLongFunctionIsReported) {
+  CString body = L"INTEGER X\r\n";
+  for (int i = 0; i < 3000; ++i) body += L"X = X + 1 + 2\r\n";
+  EXPECT_EQ(Compile(L"INTEGER FUNCTION F()", body), nullptr);
+  EXPECT_EQ(LastMessage(), L"Function too long: more than 32766 words of p-code");
+}
+
+TEST_F(FormulaParser, NestingIsBounded) {
+  CString expr(500, L'(');
+  expr += L"1" + CString(500, L')');
+  EXPECT_EQ(Compile(L"INTEGER FUNCTION F()", L"F = " + expr + L"\r\n"), nullptr);
+  EXPECT_EQ(LastMessage(), L"Statement or expression nested too deeply");
+}
+
+TEST_F(FormulaParser, DebugStackDuringParse) {
+  Bodies(L"INTEGER FUNCTION F()\r\nF = 1\r\nF = Q\r\nEND FUNCTION F");
+  EXPECT_NE(m_ui.LastText().find(L"Function Location: F (1)\r\n"), CString::npos)
+      << m_ui.LastText();
+  EXPECT_NE(m_ui.LastText().find(L"Line nbr: 3\r\n"), CString::npos);
+  EXPECT_TRUE(m_context.m_debugStack.GetEntries().empty());
+}
+
+}  // namespace
