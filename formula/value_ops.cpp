@@ -1,0 +1,159 @@
+// Conversions and arithmetic (see value_ops.h).
+#include "formula/value_ops.h"
+
+#include <cmath>
+
+namespace formula {
+
+bool ToInt32(double d, std::int32_t& n) {
+  const double t = std::trunc(d);
+  if (!(t >= -2147483648.0 && t <= 2147483647.0)) return false;
+  n = static_cast<std::int32_t>(t);
+  return true;
+}
+
+void Reset(CVdiVar& cell) {
+  if (cell.GetData() != nullptr) cell.setType(nNONE, 0, 0, 0);
+  cell.m_nCount = 0;
+  cell.m_nLength = 0;
+  cell.m_nLower = 0;
+}
+
+void SetInteger(CVdiVar& cell, std::int32_t n) {
+  Reset(cell);
+  cell.m_eType = INTEGER;
+  cell.m_nValue = n;
+}
+
+void SetReal(CVdiVar& cell, float f) {
+  Reset(cell);
+  cell.m_eType = REAL;
+  cell.m_fValue = f;
+}
+
+void SetDouble(CVdiVar& cell, double d) {
+  Reset(cell);
+  cell.m_eType = DOUBLE;
+  cell.m_dValue = d;
+}
+
+void SetLogical(CVdiVar& cell, bool b) {
+  Reset(cell);
+  cell.m_eType = LOGICAL;
+  cell.m_nValue = b ? 1 : 0;
+}
+
+void SetText(CVdiVar& cell, std::wstring_view text) {
+  cell.setType(CHARACTER, static_cast<int>(text.size()), 0, 0);
+  cell.SetText(text);
+}
+
+double AsDouble(const CVdiVar& cell) {
+  switch (cell.m_eType) {
+    case INTEGER:
+      return cell.m_nValue;
+    case REAL:
+      return cell.m_fValue;
+    case DOUBLE:
+      return cell.m_dValue;
+    default:
+      return 0;
+  }
+}
+
+EConvert ConvertTo(CVdiVar& cell, enPCode eType) {
+  if (cell.m_eType == eType) return EConvert::kDone;
+  if (!IsNumeric(cell.m_eType) || !IsNumeric(eType) || cell.m_nCount != 0) {
+    return EConvert::kNotConvertible;
+  }
+  const double d = AsDouble(cell);
+  switch (eType) {
+    case INTEGER: {
+      std::int32_t n = 0;
+      if (!ToInt32(d, n)) return EConvert::kOutOfRange;
+      SetInteger(cell, n);
+      break;
+    }
+    case REAL:
+      SetReal(cell, static_cast<float>(d));
+      break;
+    default:
+      SetDouble(cell, d);
+      break;
+  }
+  return EConvert::kDone;
+}
+
+void Promote(CVdiVar& a, CVdiVar& b) {
+  if (!IsNumeric(a.m_eType) || !IsNumeric(b.m_eType) || a.m_eType == b.m_eType) return;
+  const enPCode eCommon = (a.m_eType == DOUBLE || b.m_eType == DOUBLE) ? DOUBLE : REAL;
+  ConvertTo(a, eCommon);
+  ConvertTo(b, eCommon);
+}
+
+namespace {
+
+template <typename T>
+T FloatingArithmetic(std::uint16_t op, T a, T b) {
+  switch (op) {
+    case PLUS:
+      return a + b;
+    case MINUS:
+      return a - b;
+    case MUL:
+      return a * b;
+    case DIV:
+      return b == 0 ? T(0) : a / b;
+    default:
+      return std::pow(a, b);
+  }
+}
+
+void IntegerArithmetic(std::uint16_t op, std::int32_t a, std::int32_t b, CVdiVar& result) {
+  const auto ua = static_cast<std::uint32_t>(a);
+  const auto ub = static_cast<std::uint32_t>(b);
+  switch (op) {
+    case PLUS:
+      SetInteger(result, static_cast<std::int32_t>(ua + ub));
+      return;
+    case MINUS:
+      SetInteger(result, static_cast<std::int32_t>(ua - ub));
+      return;
+    case MUL: {
+      const std::int64_t p = static_cast<std::int64_t>(a) * b;
+      if (p < -2147483647 || p > 2147483647) {
+        SetReal(result, static_cast<float>(p));
+      } else {
+        SetInteger(result, static_cast<std::int32_t>(p));
+      }
+      return;
+    }
+    case DIV: {
+      // Truncates toward zero; -2147483648 / -1 wraps like the other operations.
+      const std::int64_t q = b == 0 ? 0 : static_cast<std::int64_t>(a) / b;
+      SetInteger(result, static_cast<std::int32_t>(static_cast<std::uint32_t>(q)));
+      return;
+    }
+    default:
+      SetReal(result, static_cast<float>(std::pow(static_cast<double>(a), static_cast<double>(b))));
+      return;
+  }
+}
+
+}  // namespace
+
+void Arithmetic(std::uint16_t op, const CVdiVar& a, const CVdiVar& b, CVdiVar& result) {
+  switch (a.m_eType) {
+    case INTEGER:
+      IntegerArithmetic(op, a.m_nValue, b.m_nValue, result);
+      return;
+    case REAL:
+      SetReal(result, FloatingArithmetic<float>(op, a.m_fValue, b.m_fValue));
+      return;
+    default:
+      SetDouble(result, FloatingArithmetic<double>(op, a.m_dValue, b.m_dValue));
+      return;
+  }
+}
+
+}  // namespace formula
