@@ -204,15 +204,19 @@ void CDnLoader::DispatchRecord(wchar_t type) {
 }
 
 bool CDnLoader::NextContinuation(std::size_t nPrefix) {
-  if (m_nLine + 1 >= m_Lines.size()) return false;
+  // Empty lines between the lines of one record are passed over, as the
+  // record loop passes them over.
+  std::size_t next = m_nLine + 1;
+  while (next < m_Lines.size() && m_Lines[next].empty()) ++next;
+  if (next >= m_Lines.size()) return false;
   const CString& current = m_Lines[m_nLine];
-  const CString& next = m_Lines[m_nLine + 1];
-  if (current.size() < nPrefix || next.size() < nPrefix ||
-      current.compare(0, nPrefix, next, 0, nPrefix) != 0) {
+  const CString& candidate = m_Lines[next];
+  if (current.size() < nPrefix || candidate.size() < nPrefix ||
+      current.compare(0, nPrefix, candidate, 0, nPrefix) != 0) {
     return false;
   }
-  ++m_nLine;
-  ++m_nLineCount;
+  m_nLineCount += next - m_nLine;
+  m_nLine = next;
   m_Reader.SetLine(m_Lines[m_nLine]);
   return true;
 }
