@@ -31,7 +31,11 @@ unsigned LanguageCodePage() {
 bool ReadWholeFile(const CString& path, std::string& bytes) {
   const std::string name = ToUtf8(path);
   struct stat info {};
-  if (stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  // Text files are far below this; a larger "file" is a device image.
+  constexpr off_t kMaxBytes = off_t{1} << 30;
+  if (stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxBytes) {
+    return false;
+  }
   std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(name.c_str(), "rb"), &std::fclose);
   if (!file) return false;
   bytes.resize(static_cast<size_t>(info.st_size));
