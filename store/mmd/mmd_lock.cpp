@@ -59,8 +59,10 @@ bool CheckWriteLock(CMatDatenSatz& dataset, bool take) {
     return true;
   }
   // Changes must start from the file as it is now: another process may have
-  // saved it since this one read it.
-  if (CFileStamp::Of(path) != pBacking->m_FileStat) ::LoadDataset(dataset);
+  // saved it since this one read it. (A dataset that never read its file, a
+  // new one given an existing path, keeps what it has.)
+  if (pBacking->m_FileStat.m_bExists && CFileStamp::Of(path) != pBacking->m_FileStat)
+    ::LoadDataset(dataset);
   pBacking->m_FileStat = CFileStamp::Of(path);
   pBacking->m_bLockHeld = true;
   return false;

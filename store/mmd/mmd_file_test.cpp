@@ -1,0 +1,219 @@
+#include "store/mmd/mmd_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/file.h"
+#include "store/mmd/mmd_buffer.h"
+#include "store/mmd/mmd_format.h"
+#include "store/mmd/mmd_test_fixture.h"
+
+namespace {
+
+class MmdFile : public CMmdTest {
+ protected:
+  // Saves the sample and opens the file again as a fresh dataset.
+  CMatDatenSatz& SaveAndReopen(bool bUtf8) {
+    const CString path = m_Folder.Path("sample.mmd");
+    CMatDatenSatz& dataset = MakeDataset(L"SAMP", path);
+    MmdBackingOf(dataset).m_bUtf8 = bUtf8;
+    BuildSample(dataset);
+    EXPECT_TRUE(SaveDataset(dataset));
+    Store().RemoveAllDatasets();
+    CMatDatenSatz* pAgain = NewDataset(Store());
+    pAgain->m_strPath = path;
+    EXPECT_TRUE(LoadDataset(*pAgain));
+    return *pAgain;
+  }
+  std::string Bytes(const char* name) {
+    std::string bytes;
+    ReadWholeFile(m_Folder.Path(name), bytes);
+    return bytes;
+  }
+};
+
+TEST_F(MmdFile, Utf8FileKeepsEveryKindOfTable) {
+  CMatDatenSatz& dataset = SaveAndReopen(true);
+  EXPECT_EQ(CString(dataset.m_szHerstellerID), L"SAMP");
+  EXPECT_TRUE(MmdBackingOf(dataset).m_bUtf8);
+  ExpectSample(dataset);
+  EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(m_UI.LastText());
+  EXPECT_EQ(Bytes("sample.mmd").substr(0, 8), "MMD3SAMP");
+}
+
+TEST_F(MmdFile, AnsiFileKeepsEveryKindOfTable) {
+  CMatDatenSatz& dataset = SaveAndReopen(false);
+  EXPECT_FALSE(MmdBackingOf(dataset).m_bUtf8);
+  ExpectSample(dataset);
+  EXPECT_EQ(Bytes("sample.mmd").substr(0, 4), "MMD2");
+}
+
+TEST_F(MmdFile, AnsiTablesNamedByALanguageUseItsCodePage) {
+  const CString path = m_Folder.Path("lang.mmd");
+  CMatDatenSatz& dataset = MakeDataset(L"LANG", path);
+  MmdBackingOf(dataset).m_bUtf8 = false;
+  SetText(Table(L"RU", eTypeString), H(L"k"), L"Привет");
+  SetText(Table(L"Andere", eTypeString), H(L"k"), L"Привет");
+  ASSERT_TRUE(SaveDataset(dataset));
+  Store().RemoveAllDatasets();
+  CMatDatenSatz* pAgain = NewDataset(Store());
+  pAgain->m_strPath = path;
+  ASSERT_TRUE(LoadDataset(*pAgain));
+  EXPECT_EQ(GetText(Find(*pAgain, L"RU"), H(L"k")), L"Привет");
+  EXPECT_EQ(GetText(Find(*pAgain, L"Andere"), H(L"k")), L"??????");  // no code in 1252
+}
+
+TEST_F(MmdFile, SavingKeepsThePreviousFileAsBackup) {
+  const CString path = m_Folder.Path("b.mmd");
+  CMatDatenSatz& dataset = MakeDataset(L"BACK", path);
+  CMatTable* t = Table(L"T", eTypeInteger);
+  Set(t, H(L"r"), 1);
+  ASSERT_TRUE(SaveDataset(dataset));
+  const std::string first = Bytes("b.mmd");
+  EXPECT_FALSE(FileExists(m_Folder.Path("b.bak")));
+  Set(t, H(L"r"), 2);
+  ASSERT_TRUE(SaveDataset(dataset));
+  EXPECT_EQ(Bytes("b.bak"), first);
+  EXPECT_NE(Bytes("b.mmd"), first);
+  EXPECT_FALSE(FileExists(m_Folder.Path("b.mm$")));
+  EXPECT_FALSE(dataset.m_bModified);
+  // Bodies now lie elsewhere in the new file: a table emptied in memory and
+  // read again from the file finds its rows at their new place.
+  t->m_Rows.RemoveAll();
+  t->m_RowList.RemoveAll();
+  EXPECT_EQ(Get(t, H(L"r")), 2u);
+}
+
+TEST_F(MmdFile, StructWithoutDefinitionReadsBackAsVoid) {
+  const CString path = m_Folder.Path("s.mmd");
+  CMatDatenSatz& dataset = MakeDataset(L"STRU", path);
+  CMatTable* t = Table(L"S", eTypeStruct);
+  Store().AddRow(t, H(L"r"));
+  Set(Table(L"Danach", eTypeInteger), H(L"r"), 5);
+  ASSERT_TRUE(SaveDataset(dataset));
+  Store().RemoveAllDatasets();
+  CMatDatenSatz* pAgain = NewDataset(Store());
+  pAgain->m_strPath = path;
+  ASSERT_TRUE(LoadDataset(*pAgain));
+  EXPECT_EQ(Find(*pAgain, L"S")->m_nType, std::uint32_t(eTypeVoid));
+  EXPECT_EQ(Store().RowExists(Find(*pAgain, L"S"), H(L"r")), eMatOk);
+  EXPECT_EQ(Get(Find(*pAgain, L"Danach"), H(L"r")), 5u);
+}
+
+TEST_F(MmdFile, TextsOf32768BytesAreRefusedAndTheFileStaysAsItWas) {
+  const CString path = m_Folder.Path("long.mmd");
+  CMatDatenSatz& dataset = MakeDataset(L"LONG", path);
+  CMatTable* t = Table(L"T", eTypeString);
+  SetText(t, H(L"r"), CString(20000, L'x').c_str());
+  ASSERT_TRUE(SaveDataset(dataset));
+  const std::string saved = Bytes("long.mmd");
+  SetText(t, H(L"r"), CString(16384, L'ß').c_str());  // 32,768 bytes in UTF-8
+  EXPECT_FALSE(SaveDataset(dataset));
+  EXPECT_TRUE(m_UI.HasMessageContaining(L"32768 Bytes"));
+  EXPECT_EQ(Bytes("long.mmd"), saved);
+  EXPECT_FALSE(FileExists(m_Folder.Path("long.mm$")));
+  EXPECT_TRUE(dataset.m_bModified);
+}
+
+// A file written field by field as docs/mmd.md draws it: version 1 (no
+// default item), an "MMD2" header, a handle above the stored counter, an
+// unknown section, and a text table read on first use.
+std::string HandWrittenFile() {
+  CMmdWriter w(CMmdTextCoding{false, 1252});
+  w.WriteTag(mmd::kMagicAnsi);
+  w.WriteTag("HAND");
+  w.WriteU32(1);           // version
+  w.WriteU32(0x7F000003);  // counter; its top byte is not the dataset's
+  w.WriteU32(3);           // handle records
+  w.WriteU32(2), w.WriteString(L"Tabelle");
+  w.WriteU32(3), w.WriteString(L"Zeile");
+  w.WriteU32(100), w.WriteString(L"Text");
+  w.WriteTag("xtra");  // skipped as a bare tag
+  w.WriteTag(mmd::kTagTables);
+  w.WriteU32(2);
+  w.WriteTag(mmd::kTagTable);
+  for (std::uint32_t n : {2u, 0u, std::uint32_t(eTypeHandle), 1u, 0u}) w.WriteU32(n);
+  for (int i = 0; i < 4; ++i) w.WriteString(L"");  // RegStr 1-3, comment
+  w.WriteU32(0);                                   // no structure
+  w.WriteU32(0);                                   // no children
+  w.WriteU32(1);                                   // one row
+  w.WriteU32(12);
+  w.WriteU32(3), w.WriteU32(100);
+  w.WriteTag(mmd::kTagText);
+  const std::size_t at = w.WritePlaceholder();
+  w.WriteU32(100), w.WriteU32(0);
+  w.WritePlainString(L"Äpfel");
+  w.WriteU32(0);
+  w.Patch(at, std::uint32_t(w.GetSize() - at));
+  w.WriteTag(mmd::kTagChecksum);
+  w.WriteU32(0);
+  return w.GetBytes();
+}
+
+TEST_F(MmdFile, ReadsAHandWrittenVersionOneFile) {
+  const CString path = m_Folder.Path("hand.mmd");
+  ASSERT_TRUE(WriteFileAtomically(path, HandWrittenFile()));
+  CMatDatenSatz& dataset = MakeDataset(L"XXXX", path);
+  ASSERT_TRUE(LoadDataset(dataset));
+  EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(m_UI.LastText());
+  EXPECT_EQ(CString(dataset.m_szHerstellerID), L"HAND");
+  ASSERT_EQ(dataset.m_Tables.size(), 2u);
+  CMatTable* t = Find(dataset, L"Tabelle");
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->m_hName, dataset.GetPrefix() | 2);
+  EXPECT_EQ(Get(t, dataset.GetPrefix() | 3), dataset.GetPrefix() | 100);
+  EXPECT_EQ(GetText(dataset.m_Tables[1].get(), 0), L"Äpfel");
+  // Handle 100 was stored above the counter (3): new handles come after it.
+  EXPECT_EQ(Store().CreateHandle(L"neu"), dataset.GetPrefix() | 101);
+}
+
+TEST_F(MmdFile, NoDatabaseFileIsRefused) {
+  const CString path = m_Folder.Path("x.mmd");
+  CMatDatenSatz& dataset = MakeDataset(L"XXXX", path);
+  EXPECT_FALSE(LoadDataset(dataset));  // missing: no message
+  EXPECT_EQ(m_UI.Count(), 0u);
+  ASSERT_TRUE(WriteFileAtomically(path, "PK\x03\x04 not a database"));
+  EXPECT_FALSE(LoadDataset(dataset));
+  EXPECT_TRUE(m_UI.HasMessageContaining(L"keine Materialmanagement-Datei"));
+}
+
+// Every prefix of a sound file, and the file with single bytes changed,
+// loads what it can, reads every body without harm and reports at most once.
+TEST_F(MmdFile, DamagedFilesLoadWhatIsSoundAndReportOnce) {
+  const CString path = m_Folder.Path("d.mmd");
+  CMatDatenSatz& dataset = MakeDataset(L"DAMG", path);
+  BuildSample(dataset);
+  ASSERT_TRUE(SaveDataset(dataset));
+  std::string sound;
+  ASSERT_TRUE(ReadWholeFile(path, sound));
+  const CString damaged = m_Folder.Path("damaged.mmd");
+  auto loadAll = [&](const std::string& bytes) {
+    ASSERT_TRUE(WriteFileAtomically(damaged, bytes));
+    CScopedMatStore fresh;
+    m_UI.Clear();
+    CMatDatenSatz* p = NewDataset(fresh.Get());
+    p->m_strPath = damaged;
+    AttachFile(*p, damaged);
+    LoadDataset(*p);
+    std::vector<CMatTable*> todo;
+    for (auto& t : p->m_Tables) todo.push_back(t.get());
+    for (std::size_t i = 0; i < todo.size() && i < 1000; ++i) {
+      LoadTableBody(*todo[i]);
+      for (auto& c : todo[i]->m_Children) todo.push_back(c.get());
+    }
+    EXPECT_LE(m_UI.Count(), 1u);
+  };
+  for (std::size_t n = 0; n < sound.size(); n += 1 + n / 8) loadAll(sound.substr(0, n));
+  for (std::size_t i = 8; i < sound.size(); i += 1 + i / 16) {
+    std::string bytes = sound;
+    bytes[i] = char(bytes[i] ^ 0xA5);
+    loadAll(bytes);
+  }
+  // A count far beyond the file is not believed.
+  std::string huge = sound;
+  huge.replace(16 + 2, 4, "\xFF\xFF\xFF\x7F", 4);
+  loadAll(huge);
+}
+
+}  // namespace

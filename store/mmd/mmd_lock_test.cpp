@@ -1,0 +1,223 @@
+// The lock, the change watch and saving between real processes.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "OrvaMat/datasets.h"
+#include "platform/file.h"
+#include "store/mmd/lock_file.h"
+#include "store/mmd/mmd_file_replace.h"
+#include "store/mmd/mmd_format.h"
+#include "store/mmd/mmd_test_fixture.h"
+
+namespace {
+
+class MmdLock : public CMmdTest {
+ protected:
+  MmdLock() : m_strPath(m_Folder.Path("shared.mmd")) {
+    CMatDatenSatz& dataset = MakeDataset(L"SHAR", m_strPath);
+    Set(Table(L"T", eTypeInteger), H(L"r"), 1);
+    EXPECT_TRUE(SaveDataset(dataset));
+    Store().RemoveAllDatasets();
+  }
+  // Opens the shared file as this process's dataset and returns table "T".
+  CMatTable* Open() {
+    EXPECT_EQ(CMatDatasetCalls::OpenDataset(m_strPath.c_str()), 1);
+    return Find(*Store().GetCurrent(), L"T");
+  }
+  // In a child process: open, set T.r to value, save; exit code 0 on success.
+  int SaveInChild(std::uint32_t value) {
+    return RunInChild([&] {
+      CScopedMatStore store;
+      EXPECT_EQ(CMatDatasetCalls::OpenDataset(m_strPath.c_str()), 1);
+      CMatTable* t = FindTopLevelTable(*store.Get().GetCurrent(), L"T");
+      if (store.Get().SetCellValue(t, store.Get().FindHandle(L"r"), 0, 0, CCellInput::Value(value)))
+        return 1;
+      return SaveDataset(*store.Get().GetCurrent()) ? 0 : 2;
+    });
+  }
+  CString m_strPath;
+};
+
+// A child process that changed the dataset (and so holds its lock) until
+// told to end.
+class CChangingChild {
+ public:
+  explicit CChangingChild(const CString& path) {
+    if (pipe(m_nReady) != 0 || pipe(m_nGo) != 0) return;
+    m_nPid = fork();
+    if (m_nPid == 0) {
+      CScopedMatStore store;
+      CMatDatasetCalls::OpenDataset(path.c_str());
+      CMatTable* t = FindTopLevelTable(*store.Get().GetCurrent(), L"T");
+      const char ok = store.Get().SetCellValue(t, store.Get().FindHandle(L"r"), 0, 0,
+                                               CCellInput::Value(7)) == eMatOk
+                          ? 'y'
+                          : 'n';
+      char c;
+      if (write(m_nReady[1], &ok, 1) != 1 || read(m_nGo[0], &c, 1) < 0) _exit(3);
+      _exit(0);
+    }
+    char c = 0;
+    m_bChanged = read(m_nReady[0], &c, 1) == 1 && c == 'y';
+  }
+  ~CChangingChild() { End(); }
+  bool HasChanged() const { return m_bChanged; }
+  void End() {
+    if (m_nPid <= 0) return;
+    const char c = 'g';
+    if (write(m_nGo[1], &c, 1) != 1) kill(m_nPid, SIGKILL);
+    waitpid(m_nPid, nullptr, 0);
+    m_nPid = -1;
+    for (int fd : {m_nReady[0], m_nReady[1], m_nGo[0], m_nGo[1]}) close(fd);
+  }
+
+ private:
+  int m_nReady[2] = {-1, -1};
+  int m_nGo[2] = {-1, -1};
+  pid_t m_nPid = -1;
+  bool m_bChanged = false;
+};
+
+TEST_F(MmdLock, AnotherProcessHoldingTheLockRefusesEveryChange) {
+  CMatTable* t = Open();
+  ASSERT_NE(t, nullptr);
+  CChangingChild child(m_strPath);
+  ASSERT_TRUE(child.HasChanged());
+  EXPECT_TRUE(IsReadOnly(m_strPath));
+  EXPECT_TRUE(CMatDatasetCalls::IsDatasetReadOnly());
+  EXPECT_TRUE(CMatDatasetCalls::IsDatasetLocked(true));
+  EXPECT_EQ(Store().SetCellValue(t, H(L"r"), 0, 0, CCellInput::Value(2)), eMatLocked);
+  EXPECT_EQ(Store().CreateTable(nullptr, L"Neu", eTypeInteger, 1), nullptr);
+  EXPECT_EQ(Store().RemoveTable(t), eMatLocked);
+  EXPECT_EQ(Store().RemoveRow(t, H(L"r")) == eMatLocked || Get(t, H(L"r")) == 1u, true);
+  EXPECT_FALSE(SaveDataset(*Store().GetCurrent()));
+  EXPECT_TRUE(m_UI.HasMessageContaining(L"anderen Benutzer"));
+  EXPECT_EQ(Get(t, H(L"r")), 1u);
+  // The holder ends without giving the lock back: its lock file is stale.
+  child.End();
+  EXPECT_FALSE(CMatDatasetCalls::IsDatasetReadOnly());
+  EXPECT_EQ(Store().SetCellValue(t, H(L"r"), 0, 0, CCellInput::Value(3)), eMatOk);
+  EXPECT_TRUE(IsReadOnly(m_strPath));  // this process holds it now
+  CMatDatasetCalls::SaveModified(1);
+  EXPECT_FALSE(IsReadOnly(m_strPath));
+  EXPECT_FALSE(FileExists(MmdLockPath(m_strPath)));
+}
+
+TEST_F(MmdLock, AFileRewrittenByAnotherProcessIsReadAtTheNextTableAccess) {
+  CMatTable* t = Open();
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(Get(t, H(L"r")), 1u);
+  ASSERT_EQ(SaveInChild(99), 0);
+  EXPECT_EQ(Get(t, H(L"r")), 99u);
+  EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(m_UI.LastText());
+}
+
+TEST_F(MmdLock, SaveStoppedAtEveryStepLeavesOldOrNewFile) {
+  for (int step = eSaveTempCreated; step <= eSaveDone; ++step) {
+    SCOPED_TRACE(step);
+    static int s_nStopAt;
+    s_nStopAt = step;
+    EXPECT_EQ(RunInChild([&] {
+                SetSaveStepHook([](eSaveStep s) {
+                  if (s == s_nStopAt) _exit(0);
+                });
+                CScopedMatStore store;
+                CMatDatasetCalls::OpenDataset(m_strPath.c_str());
+                CMatTable* t = FindTopLevelTable(*store.Get().GetCurrent(), L"T");
+                store.Get().SetCellValue(t, store.Get().FindHandle(L"r"), 0, 0,
+                                         CCellInput::Value(1000 + s_nStopAt));
+                SaveDataset(*store.Get().GetCurrent());
+                return 9;
+              }),
+              0);
+    CScopedMatStore fresh;
+    ASSERT_EQ(CMatDatasetCalls::OpenDataset(m_strPath.c_str()), 1);
+    CMatTable* t = FindTopLevelTable(*fresh.Get().GetCurrent(), L"T");
+    ASSERT_NE(t, nullptr);
+    CCell cell;
+    ASSERT_EQ(fresh.Get().GetCellValue(t, cell, fresh.Get().FindHandle(L"r"), 0, 0), eMatOk);
+    if (step >= eSaveRenamed) {
+      EXPECT_EQ(cell.m_nValue, std::uint32_t(1000 + step));
+    } else {
+      EXPECT_TRUE(cell.m_nValue == 1 || cell.m_nValue == std::uint32_t(1000 + step - 1) ||
+                  cell.m_nValue == std::uint32_t(1000 + eSaveRenamed - 1) || cell.m_nValue > 1000)
+          << cell.m_nValue;
+    }
+    // The process ended with the lock held: the next one finds it stale.
+    EXPECT_FALSE(CLockFile::IsHeldByOther(MmdLockPath(m_strPath)));
+  }
+}
+
+TEST_F(MmdLock, KillingASavingProcessNeverLeavesABrokenFile) {
+  for (int round = 0; round < 6; ++round) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      CScopedMatStore store;
+      CMatDatasetCalls::OpenDataset(m_strPath.c_str());
+      CMatTable* t = FindTopLevelTable(*store.Get().GetCurrent(), L"T");
+      for (std::uint32_t i = 0;; ++i) {
+        // Two versions of different sizes: 1 row, or 1 + 200 rows.
+        store.Get().SetCellValue(t, store.Get().FindHandle(L"r"), 0, 0, CCellInput::Value(i % 2));
+        for (int k = 0; k < 200; ++k) {
+          const Handle h = store.Get().GetOrCreateHandle((L"x" + std::to_wstring(k)).c_str());
+          if (i % 2)
+            store.Get().SetCellValue(t, h, 0, 0, CCellInput::Value(5));
+          else
+            store.Get().RemoveRow(t, h);
+        }
+        SaveDataset(*store.Get().GetCurrent());
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(150 + 37 * round));
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    CScopedMatStore fresh;
+    m_UI.Clear();
+    ASSERT_EQ(CMatDatasetCalls::OpenDataset(m_strPath.c_str()), 1);
+    CMatTable* t = FindTopLevelTable(*fresh.Get().GetCurrent(), L"T");
+    ASSERT_NE(t, nullptr);
+    CCell cell;
+    ASSERT_EQ(fresh.Get().GetCellValue(t, cell, fresh.Get().FindHandle(L"r"), 0, 0), eMatOk);
+    const int nRows = fresh.Get().GetRowCount(t);
+    EXPECT_TRUE((cell.m_nValue == 0 && nRows == 1) || (cell.m_nValue == 1 && nRows == 201) ||
+                (cell.m_nValue == 1 && nRows == 1))
+        << cell.m_nValue << " " << nRows;
+    EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(m_UI.LastText());
+  }
+}
+
+TEST_F(MmdLock, SaveModifiedAsksForEachChangedDataset) {
+  CMatTable* t = Open();
+  Set(t, H(L"r"), 5);
+  m_UI.PushAnswer(IDNO);
+  CMatDatasetCalls::SaveModified(0);
+  ASSERT_EQ(m_UI.Count(), 1u);
+  EXPECT_EQ(m_UI.LastText(), L"Die Materialmanagement-Datei " + m_strPath +
+                                 L" wurde verändert.\nWollen Sie die Änderungen speichern?");
+  EXPECT_EQ(m_UI.LastStyle(), unsigned(MB_YESNO | MB_ICONQUESTION));
+  EXPECT_TRUE(Store().GetCurrent()->m_bModified);
+  EXPECT_FALSE(FileExists(MmdLockPath(m_strPath)));  // the lock is given back all the same
+  m_UI.PushAnswer(IDYES);
+  CMatDatasetCalls::SaveModified(0);
+  EXPECT_FALSE(Store().GetCurrent()->m_bModified);
+  CScopedMatStore fresh;
+  CMatDatasetCalls::OpenDataset(m_strPath.c_str());
+  EXPECT_EQ(Get(FindTopLevelTable(*fresh.Get().GetCurrent(), L"T"), fresh.Get().FindHandle(L"r")),
+            5u);
+}
+
+TEST_F(MmdLock, TheUserDatasetIsSavedWithoutAsking) {
+  CMatTable* t = Open();
+  wcscpy(Store().GetCurrent()->m_szHerstellerID, L"USER");
+  Set(t, H(L"r"), 6);
+  CMatDatasetCalls::SaveModified(0);
+  EXPECT_EQ(m_UI.Count(), 0u);
+  EXPECT_FALSE(Store().GetCurrent()->m_bModified);
+}
+
+}  // namespace

@@ -1,0 +1,77 @@
+// The fixture of the database file and dataset tests: a fresh store, a
+// recording host UI, no user-interface language, the settings file in the
+// test's own folder, and a sample dataset with a table of every kind.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include "platform/recording_host_ui.h"
+#include "store/base/translation.h"
+#include "store/mat_daten_satz.h"
+#include "store/mat_store.h"
+#include "store/mmd/dataset_registry.h"
+#include "store/mmd/mmd_backing.h"
+#include "store/mmd/mmd_file.h"
+#include "store/mmd/mmd_test_util.h"
+
+class CMmdTest : public ::testing::Test {
+ protected:
+  CMmdTest() : m_Translation(L""), m_ScopedTranslation(m_Translation), m_ScopedUI(m_UI) {
+    setenv("ORVAMAT_HOME", m_Folder.Native().c_str(), 1);
+  }
+
+  CMatStore& Store() { return m_Store.Get(); }
+  // A new current dataset with this ID and path (not saved).
+  CMatDatenSatz& MakeDataset(const wchar_t* id, const CString& path) {
+    CMatDatenSatz* pDataset = NewDataset(Store());
+    wcsncpy(pDataset->m_szHerstellerID, id, 5);
+    pDataset->m_strPath = path;
+    MmdBackingOf(*pDataset);
+    return *pDataset;
+  }
+  CMatTable* Table(const wchar_t* name, std::uint32_t type, int valuesPerRow = 1,
+                   CMatTable* parent = nullptr) {
+    return Store().CreateTable(parent, name, int(type), valuesPerRow);
+  }
+  Handle H(const wchar_t* text) { return Store().GetOrCreateHandle(text); }
+  void Set(CMatTable* t, Handle row, std::uint32_t value, int index = 0, int field = 0) {
+    ASSERT_EQ(Store().SetCellValue(t, row, index, field, CCellInput::Value(value)), eMatOk);
+  }
+  void SetText(CMatTable* t, Handle row, const wchar_t* text, int index = 0, int field = 0) {
+    ASSERT_EQ(Store().SetCellValue(t, row, index, field, CCellInput::Text(text)), eMatOk);
+  }
+  std::uint32_t Get(CMatTable* t, Handle row, int index = 0, int field = 0) {
+    CCell cell;
+    Store().GetCellValue(t, cell, row, index, field);
+    return cell.m_nValue;
+  }
+  // The text of a String cell (pool), or of a StringArray / StrLine cell.
+  CString GetText(CMatTable* t, Handle row, int index = 0, int field = 0) {
+    CCell cell;
+    Store().GetCellValue(t, cell, row, index, field);
+    if (cell.m_pText != nullptr) return cell.m_pText;
+    const wchar_t* p = t->m_pDatenSatz->GetPoolText(cell.m_nValue);
+    return p ? p : L"<none>";
+  }
+  // A top-level table or a child, by name path "A.B".
+  CMatTable* Find(CMatDatenSatz& dataset, const wchar_t* name, const wchar_t* child = nullptr) {
+    CMatTable* t = FindTopLevelTable(dataset, name);
+    if (t == nullptr || child == nullptr) return t;
+    for (auto& p : t->m_Children)
+      if (p->m_strName == child) return p.get();
+    return nullptr;
+  }
+
+  // A dataset holding every kind of table; saved when save is set.
+  void BuildSample(CMatDatenSatz& dataset);
+  // What BuildSample made, as read back from the file.
+  void ExpectSample(CMatDatenSatz& dataset);
+
+  CTempFolder m_Folder;
+  CScopedMatStore m_Store;
+  CTranslationManager m_Translation;
+  CScopedTranslationManager m_ScopedTranslation;
+  CRecordingHostUI m_UI;
+  CScopedHostUI m_ScopedUI;
+};
