@@ -11,11 +11,12 @@
 
 #include <cstdint>
 
+#include "OrvaMat/datasets.h"
 #include "OrvaMat/mat_table.h"
 #include "OrvaMat/mat_text.h"
 #include "OrvaMat/types.h"
 
-class ORVAMAT_API CMatManager {
+class ORVAMAT_API CMatManager : public CMatDatasetCalls {
  public:
   CMatManager() = delete;
 
