@@ -80,6 +80,8 @@ bool CMatDatenSatz::RenameHandle(Handle h, std::wstring_view text) {
   if (const wchar_t* pOld = GetName(h)) m_NameToHandle.RemoveIf(pOld, h);
   m_HandleToName.SetAt(h, reinterpret_cast<std::uintptr_t>(pText));
   m_NameToHandle.SetAt(pText, h);
+  // The handle may name tables: their parents' indexes hold the old text.
+  m_ChildIndexes.Clear();
   m_bModified = true;
   return true;
 }

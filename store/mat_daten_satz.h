@@ -16,6 +16,7 @@
 #include "OrvaMat/row_map.h"
 #include "OrvaMat/types.h"
 #include "store/arena.h"
+#include "store/child_name_index.h"
 #include "store/dataset_backing.h"
 #include "store/name_map.h"
 
@@ -93,6 +94,8 @@ class CMatDatenSatz {
   CString m_strName;
   bool m_bClosed = false;
   bool m_bListed = true;
+  // The child-name indexes of the path look-up (store/child_name_index.h).
+  CChildIndexCache m_ChildIndexes;
 
  private:
   void ReportNoMemory(std::size_t nSize) const;

@@ -91,7 +91,8 @@ eMatManager CMatManager::GetStringPtr(const wchar_t*& out, CMatTable* table, uns
   if (nType == eTypeString && table->m_pDatenSatz != nullptr)
     pText = table->m_pDatenSatz->GetPoolText(cell.m_nValue);
   if (pText == nullptr) return eMatOk;
-  out = nType == eTypeStrLine ? pText : Store().KeepText(LibraryTranslation().TranslateText(pText));
+  out = Store().KeepText(nType == eTypeStrLine ? CString(pText)
+                                               : LibraryTranslation().TranslateText(pText));
   return eMatOk;
 }
 

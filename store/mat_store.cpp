@@ -64,8 +64,8 @@ void CMatStore::ActivateDataset(Handle h) {
 }
 
 const wchar_t* CMatStore::KeepText(CString text) {
-  m_strKeptText = std::move(text);
-  return m_strKeptText.c_str();
+  // Set nodes never move: the address of a kept text is stable.
+  return m_KeptTexts.insert(std::move(text)).first->c_str();
 }
 
 void CMatStore::EnsureRowsLoaded(CMatTable& table) {

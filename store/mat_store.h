@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "OrvaMat/mat_table.h"
@@ -101,8 +102,10 @@ class CMatStore {
   // The text reader at work (set by the reader while it reads), or null.
   CMatTextReader* m_pTextReader = nullptr;
 
-  // Keeps a translated text for the calls that hand out a text address;
-  // valid until the next such call.
+  // Keeps a text for the calls that hand out a text address: the address
+  // stays valid as long as this store (for the process-wide store: until the
+  // library is unloaded), whatever happens to the datasets; equal texts share
+  // one address, so the kept texts grow only with the distinct texts asked.
   const wchar_t* KeepText(CString text);
 
  private:
@@ -113,7 +116,7 @@ class CMatStore {
 
   std::vector<std::unique_ptr<CMatDatenSatz>> m_Datasets;
   CMatDatenSatz* m_pCurrent = nullptr;
-  CString m_strKeptText;
+  std::unordered_set<CString> m_KeptTexts;
 };
 
 // Installs a fresh store as the process-wide one for a scope (tests).

@@ -52,6 +52,7 @@ void CMatTable::DeleteContents() {
   }
   for (auto& pChild : m_Children) pChild->DeleteContents();
   m_Children.clear();
+  if (m_pDatenSatz != nullptr) m_pDatenSatz->m_ChildIndexes.Drop(this);
 }
 
 bool CMatTable::SetValue(Handle hRow, std::uint64_t word) {

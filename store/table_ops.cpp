@@ -50,6 +50,7 @@ CMatTable* CMatStore::CreateTable(CMatTable* pParent, const wchar_t* pName, int 
   pTable->m_pParent = pParent;
   CTableList& list = pParent != nullptr ? pParent->m_Children : pDataset->m_Tables;
   list.push_back(std::move(pTable));
+  pDataset->m_ChildIndexes.Drop(pParent);
   return list.back().get();
 }
 
@@ -70,6 +71,7 @@ eMatManager CMatStore::RemoveTable(CMatTable* pTable) {
   if (pOwner == nullptr) return eMatNoTable;
   std::unique_ptr<CMatTable> pTaken = std::move(*pOwner);
   pList->erase(pList->begin() + (pOwner - pList->data()));
+  m_pCurrent->m_ChildIndexes.Drop(pTaken->m_pParent);
   // Out of the tree, the parent may go before it does.
   pTaken->m_pParent = nullptr;
   m_pCurrent->m_RemovedTables.push_back(std::move(pTaken));
@@ -87,6 +89,7 @@ eMatManager CMatStore::RenameTable(CMatTable* pTable, const wchar_t* pName) {
   const Handle hOld = pTable->m_hName;
   pTable->m_strName = pName;
   pTable->m_hName = hNew;
+  dataset.m_ChildIndexes.Drop(pTable->m_pParent);
   // Tables made with the same name share its handle; theirs must stay.
   if (!NameInUse(dataset.m_Tables, pTable, hOld)) dataset.RemoveNames(hOld, false);
   dataset.SetModified();

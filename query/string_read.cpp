@@ -1,0 +1,103 @@
+#include "query/string_read.h"
+
+#include "query/path_lookup.h"
+#include "store/base/translation.h"
+#include "store/mat_store.h"
+
+std::uint32_t CellTypeOf(const CMatTable* pTable, int nField) {
+  if (pTable == nullptr) return eTypeInteger;
+  if (pTable->m_nType != eTypeStruct) return pTable->m_nType;
+  if (nField < 0 || static_cast<std::uint32_t>(nField) >= pTable->GetFieldCount()) return eTypeVoid;
+  return pTable->m_pStrucDef[nField + 1];
+}
+
+namespace {
+
+bool IsTextType(std::uint32_t nType) { return nType == eTypeString || nType == eTypeUniString; }
+
+// The pool text of a text cell, null when the read failed or holds none.
+const wchar_t* CellText(CMatStore& store, CMatTable* pTable, Handle hRow, int nIndex, int nField,
+                        eMatManager& nResult) {
+  CCell cell;
+  nResult = store.GetCellValue(pTable, cell, hRow, nIndex, nField);
+  if (nResult != eMatOk || cell.m_nValue == 0 || pTable->m_pDatenSatz == nullptr) return nullptr;
+  return pTable->m_pDatenSatz->GetPoolText(cell.m_nValue);
+}
+
+}  // namespace
+
+eMatManager ReadStringValue(CMatStore& store, CString& out, CMatTable* pTable, Handle hRow,
+                            int nIndex, int nField, bool bTranslate) {
+  const CString& language = CTranslationManager::GetInstance().GetActualLanguage();
+  if (pTable == nullptr) return eMatNoTable;
+  const std::uint32_t nType = CellTypeOf(pTable, nField);
+  if (nType == eTypeStrLine) {
+    if (pTable->m_pDatenSatz != nullptr) pTable->m_pDatenSatz->EnsureRowsLoaded(*pTable);
+    if (nIndex > 0 || nField > 0) return eMatField;
+    out = pTable->m_pData != nullptr ? static_cast<const wchar_t*>(pTable->m_pData) : L"";
+    return eMatOk;
+  }
+  if (!IsTextType(nType)) return eMatWrongType;
+  if (bTranslate && !language.empty()) {
+    CMatTable* pChild = nullptr;
+    eMatManager nChild = eMatNoTable;
+    if (FindTable(store, pChild, pTable, language) == eMatOk) {
+      if (const wchar_t* pText = CellText(store, pChild, hRow, nIndex, nField, nChild)) {
+        out = pText;
+        return eMatOk;
+      }
+    }
+  }
+  eMatManager nResult = eMatOk;
+  if (const wchar_t* pText = CellText(store, pTable, hRow, nIndex, nField, nResult))
+    out = bTranslate ? LibraryTranslation().TranslateText(pText) : CString(pText);
+  return nResult;
+}
+
+eMatManager ReadSubString(CMatStore& store, CString& out, CMatTable* pTable, Handle hRow,
+                          int nIndex, int nPart, wchar_t cSeparator) {
+  out.clear();
+  if (pTable == nullptr) return eMatNoTable;
+  if (nPart < 0) return eMatIndex;
+  if (nPart == 0) {
+    const wchar_t* pName =
+        pTable->m_pDatenSatz != nullptr ? pTable->m_pDatenSatz->GetName(pTable->m_hName) : nullptr;
+    const std::wstring_view name = pName != nullptr ? pName : L"";
+    const std::size_t nDash = name.find(L'-');
+    if (nDash != std::wstring_view::npos) out = name.substr(nDash + 1);
+    return eMatOk;
+  }
+  CString text;
+  const eMatManager nResult = ReadStringValue(store, text, pTable, hRow, nIndex, 0, true);
+  if (nResult != eMatOk) return nResult;
+  std::size_t nStart = 0;
+  for (int i = 1; i < nPart; ++i) {
+    const std::size_t nNext = text.find(cSeparator, nStart);
+    if (nNext == CString::npos) return eMatOk;  // fewer parts: ""
+    nStart = nNext + 1;
+  }
+  const std::size_t nEnd = text.find(cSeparator, nStart);
+  out = text.substr(nStart, nEnd == CString::npos ? CString::npos : nEnd - nStart);
+  return eMatOk;
+}
+
+CString TablePathOf(const CMatTable* pTable) {
+  if (pTable == nullptr) return {};
+  const CMatDatenSatz* pDataset = pTable->m_pDatenSatz;
+  const wchar_t* pName = pDataset != nullptr ? pDataset->GetName(pTable->m_hName) : nullptr;
+  CString path;
+  if (pTable->m_pParent != nullptr)
+    path = TablePathOf(pTable->m_pParent) + L".";
+  else if (pDataset != nullptr)
+    path = CString(pDataset->m_szHerstellerID) + L"\\";
+  return path + (pName != nullptr ? pName : L"");
+}
+
+eMatManager ReadHerstellerName(CMatStore& store, CString& out, CMatDatenSatz& dataset,
+                               bool bTranslate) {
+  ActivateDatasetOf(store, dataset);
+  CMatTable* pStrings = nullptr;
+  FindTable(store, pStrings, nullptr, L"StringTable");
+  const Handle hRow = dataset.FindHandle(L"HERSTELLERNAME");
+  return ReadStringValue(store, out, pStrings, hRow, 0, 0, bTranslate);
+}

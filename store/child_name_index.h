@@ -1,0 +1,77 @@
+// CChildNameIndex: the hashed child names of one large parent, and
+// CChildIndexCache: a dataset's indexes, one per parent, for the path look-up.
+//
+// A parent with kMinChildren or more children gets an index the first time a
+// name is looked up under it: each child that is not hidden and has a name
+// text is entered under that text, compared without regard to case; of
+// several children of one name the first in child order is kept, as walking
+// the list would find it. The top-level tables of a dataset are indexed the
+// same way, under the key null.
+//
+// An index belongs to its parent and is dropped when a child is added to or
+// removed from that parent, when a child there is renamed, when the parent's
+// children are emptied or the parent is destroyed (CMatTable::DeleteContents)
+// and when any name text of the dataset changes (RenameHandle). A child list
+// whose length differs from the one indexed is indexed again on its next
+// look-up, so children appended by the database file's loader are seen too.
+//
+// Entries point at children and at their name texts in the dataset's arena;
+// both live at least as long as the index does under the rules above.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "OrvaMat/mat_table.h"
+
+class CMatDatenSatz;
+
+class CChildNameIndex {
+ public:
+  // Builds the index of the list (a parent's children or a dataset's
+  // top-level tables); names are the handle texts of dataset.
+  CChildNameIndex(const CTableList& list, const CMatDatenSatz& dataset);
+
+  // The first indexed table of that name (any case), or null.
+  CMatTable* Find(std::wstring_view name) const;
+  // The length of the list when it was indexed.
+  std::size_t GetListSize() const { return m_nListSize; }
+
+  // Hash of a name that is the same for every case of its letters.
+  static std::uint32_t HashNoCase(std::wstring_view name);
+
+ private:
+  struct CSlot {
+    CMatTable* pTable;
+    const wchar_t* pName;
+    std::uint32_t nNameLength;
+    std::uint32_t nHash;
+  };
+  void Insert(CMatTable* pTable, std::wstring_view name);
+
+  std::vector<CSlot> m_Slots;  // open addressing, a power of two in size
+  std::size_t m_nMask = 0;
+  std::size_t m_nListSize = 0;
+};
+
+class CChildIndexCache {
+ public:
+  // Parents with fewer children are searched by walking their list.
+  static constexpr std::size_t kMinChildren = 20;
+
+  // The index of list, whose owner is pParent (null: the dataset's top-level
+  // list); made or remade when needed. Null for lists below kMinChildren.
+  const CChildNameIndex* Get(const CMatTableBody* pParent, const CTableList& list,
+                             const CMatDatenSatz& dataset);
+  // Drops the index of one parent (null: of the top-level list).
+  void Drop(const CMatTableBody* pParent);
+  void Clear() { m_Indexes.clear(); }
+  std::size_t GetCount() const { return m_Indexes.size(); }
+
+ private:
+  std::unordered_map<const CMatTableBody*, std::unique_ptr<CChildNameIndex>> m_Indexes;
+};

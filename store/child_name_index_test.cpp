@@ -1,0 +1,76 @@
+#include "store/child_name_index.h"
+
+#include <string>
+
+#include "store/store_test_util.h"
+
+namespace {
+
+class QueryChildIndex : public CStoreTest {
+ protected:
+  QueryChildIndex() : m_Dataset(AddDataset()) {
+    m_pParent = Table(L"Gruppen", eTypeVoid);
+    for (int i = 0; i < 20; ++i) Child(L"WG" + std::to_wstring(i));
+  }
+  CMatTable* Child(const std::wstring& name) {
+    return Table(name.c_str(), eTypeVoid, 1, m_pParent);
+  }
+  CMatTable* Lookup(std::wstring_view name) {
+    const CChildNameIndex* pIndex =
+        m_Dataset.m_ChildIndexes.Get(m_pParent, m_pParent->m_Children, m_Dataset);
+    return pIndex != nullptr ? pIndex->Find(name) : nullptr;
+  }
+  CMatDatenSatz& m_Dataset;
+  CMatTable* m_pParent;
+};
+
+TEST_F(QueryChildIndex, SmallListsGetNoIndex) {
+  CMatTable* pSmall = Table(L"Klein", eTypeVoid);
+  Table(L"A", eTypeVoid, 1, pSmall);
+  EXPECT_EQ(m_Dataset.m_ChildIndexes.Get(pSmall, pSmall->m_Children, m_Dataset), nullptr);
+  EXPECT_EQ(m_Dataset.m_ChildIndexes.GetCount(), 0u);
+}
+
+TEST_F(QueryChildIndex, FindsNamesInAnyCase) {
+  EXPECT_EQ(Lookup(L"wg7"), m_pParent->m_Children[7].get());
+  EXPECT_EQ(Lookup(L"Wg19"), m_pParent->m_Children[19].get());
+  EXPECT_EQ(Lookup(L"WG20"), nullptr);
+  EXPECT_EQ(CChildNameIndex::HashNoCase(L"größe"), CChildNameIndex::HashNoCase(L"GRÖßE"));
+}
+
+TEST_F(QueryChildIndex, ChangesOfTheChildListAreSeen) {
+  ASSERT_NE(Lookup(L"WG5"), nullptr);
+  CMatTable* pNew = Child(L"Neu");
+  EXPECT_EQ(Lookup(L"neu"), pNew);
+  ASSERT_EQ(Store().RemoveTable(pNew), eMatOk);
+  EXPECT_EQ(Lookup(L"neu"), nullptr);
+  ASSERT_EQ(Store().RenameTable(m_pParent->m_Children[5].get(), L"Fuenf"), eMatOk);
+  EXPECT_EQ(Lookup(L"WG5"), nullptr);
+  EXPECT_EQ(Lookup(L"fuenf"), m_pParent->m_Children[5].get());
+  m_Dataset.RenameHandle(m_pParent->m_Children[6]->m_hName, L"Sechs");
+  EXPECT_EQ(Lookup(L"sechs"), m_pParent->m_Children[6].get());
+}
+
+TEST_F(QueryChildIndex, ChildrenAppendedByTheLoaderAreSeen) {
+  ASSERT_NE(Lookup(L"WG5"), nullptr);
+  // The database file's loader appends skeleton tables to the list itself.
+  auto pTable = std::make_unique<CMatTable>();
+  pTable->m_hName = Row(L"Geladen");
+  pTable->m_pDatenSatz = &m_Dataset;
+  m_pParent->m_Children.push_back(std::move(pTable));
+  EXPECT_EQ(Lookup(L"geladen"), m_pParent->m_Children.back().get());
+}
+
+TEST_F(QueryChildIndex, EmptiedOrDestroyedParentsLoseTheirIndex) {
+  ASSERT_NE(Lookup(L"WG5"), nullptr);
+  EXPECT_EQ(m_Dataset.m_ChildIndexes.GetCount(), 1u);
+  m_pParent->DeleteContents();
+  EXPECT_EQ(m_Dataset.m_ChildIndexes.GetCount(), 0u);
+  for (int i = 0; i < 20; ++i) Child(L"X" + std::to_wstring(i));
+  ASSERT_NE(Lookup(L"x3"), nullptr);
+  ASSERT_EQ(Store().RemoveTable(m_pParent), eMatOk);
+  m_Dataset.m_RemovedTables.clear();
+  EXPECT_EQ(m_Dataset.m_ChildIndexes.GetCount(), 0u);
+}
+
+}  // namespace
