@@ -1,0 +1,184 @@
+#include "exports/export_table.h"
+
+#include <algorithm>
+#include <array>
+#include <new>
+
+#include "OrvaMat/article.h"
+#include "OrvaMat/exports.h"
+#include "OrvaMat/formula.h"
+#include "OrvaMat/mat_manager.h"
+#include "import/dn_import.h"
+
+namespace {
+
+using M = CMatManager;
+using CVdiVar = CvdiFunction::CVdiVar;
+
+template <typename F>
+void* Address(F* pFunction) {
+  return reinterpret_cast<void*>(pFunction);
+}
+
+// Members, constructors and destructors take their object first.
+void DeleteContents(CMatTable* self) { self->DeleteContents(); }
+CvdiFunctionList* NewFunctionList(void* self) { return new (self) CvdiFunctionList(); }
+void DestroyFunctionList(CvdiFunctionList* self) { self->~CvdiFunctionList(); }
+void ScanDeclarations(CvdiFunctionList* self, const wchar_t* text) {
+  self->scanAndParseFunctionDeclarations(text);
+}
+void ScanFunctions(CvdiFunctionList* self, const wchar_t* text) {
+  self->scanAndParseFunctions(text);
+}
+CvdiFunction* FindFunction(CvdiFunctionList* self, const wchar_t* name) {
+  return self->findFunction(name);
+}
+CVdiVar* NewVdiVar(void* self) { return new (self) CVdiVar(); }
+void DestroyVdiVar(CVdiVar* self) { self->~CVdiVar(); }
+bool SetVdiVarType(CVdiVar* self, enPCode type, int length, int count, int lower) {
+  return self->setType(type, length, count, lower);
+}
+bool SetVdiVarValue(CVdiVar* self, CVdiVar& src, int index) { return self->setValue(src, index); }
+void CleanVdiVar(CVdiVar* self) { self->clean(); }
+
+// Ordinal 2: a second entry that does nothing, without a name.
+void DoNothing() {}
+
+// One row per entry point, by ordinal.
+const std::array kExports = {
+    CExportEntry{1, nullptr, Address(&M::TablePointer)},
+    CExportEntry{2, nullptr, Address(&DoNothing)},
+    CExportEntry{3, nullptr, Address(&M::FindTable)},
+    CExportEntry{4, nullptr, Address(&M::SelectDatasetOfHandle)},
+    CExportEntry{5, nullptr, Address(&SetKurzText)},
+    CExportEntry{6, nullptr, Address(&FindDatasetFile)},
+    CExportEntry{7, nullptr, Address(&M::GetListedDatasetPrefix)},
+    CExportEntry{8, nullptr, Address(&M::GetNextRow)},
+    CExportEntry{9, nullptr, Address(&M::GetFirstRowPosition)},
+    CExportEntry{10, nullptr, Address(&M::GetStringValue)},
+    CExportEntry{11, nullptr, Address(&M::GetValue)},
+    CExportEntry{12, nullptr, Address(&M::GetRoundedValue)},
+    CExportEntry{13, nullptr, Address(&M::GetFloatValue)},
+    CExportEntry{14, nullptr, Address(&GetKurzText)},
+    CExportEntry{15, nullptr, Address(&M::GetDatasetPrefix)},
+    CExportEntry{16, nullptr, Address(&M::GetDatabaseFormat)},
+    CExportEntry{19, nullptr, Address(&M::GetStrucFieldType)},
+    CExportEntry{20, "CvdiFunction::CVdiVar::CVdiVar", Address(&NewVdiVar)},
+    CExportEntry{23, nullptr, Address(&ImportDatanormDlg)},
+    CExportEntry{24, "CvdiFunctionList::CvdiFunctionList", Address(&NewFunctionList)},
+    CExportEntry{25, nullptr, Address(&M::AddAlias)},
+    CExportEntry{27, nullptr, Address(&SetGesammtText)},
+    CExportEntry{29, nullptr, Address(&M::GetGivenTableName)},
+    CExportEntry{30, nullptr, Address(&M::GetValue)},
+    CExportEntry{31, nullptr, Address(&M::AddRow)},
+    CExportEntry{32, "CvdiFunction::CVdiVar::~CVdiVar", Address(&DestroyVdiVar)},
+    CExportEntry{34, nullptr, Address(&M::IsStructTable)},
+    CExportEntry{35, nullptr, Address(&M::SetFloatValueF)},
+    CExportEntry{36, nullptr, Address(&M::SetStringValueW)},
+    CExportEntry{37, nullptr, Address(&M::SetIntValue)},
+    CExportEntry{38, nullptr, Address(&M::SetStringValue)},
+    CExportEntry{40, nullptr, Address(&M::GetStrucDef)},
+    CExportEntry{41, nullptr, Address(&M::GetTableType)},
+    CExportEntry{42, nullptr, Address(&M::GetValuesPerRow)},
+    CExportEntry{43, nullptr, Address(&M::SetStrucDef)},
+    CExportEntry{44, nullptr, Address(&M::CreateTable)},
+    CExportEntry{45, nullptr, Address(&M::GetNextTable)},
+    CExportEntry{46, nullptr, Address(&M::GetFirstTablePositionEx)},
+    CExportEntry{47, nullptr, Address(&GetGesammtText)},
+    CExportEntry{48, nullptr, Address(&M::RemoveTable)},
+    CExportEntry{49, nullptr, Address(&M::CreateDataset)},
+    CExportEntry{50, nullptr, Address(&M::SaveModified)},
+    CExportEntry{51, nullptr, Address(&M::RemoveRow)},
+    CExportEntry{52, nullptr, Address(&M::GetFirstTablePosition)},
+    CExportEntry{53, nullptr, Address(&M::GetNextTable)},
+    CExportEntry{54, nullptr, Address(&GetArtikelGrafik)},
+    CExportEntry{55, nullptr, Address(&GetArtikelBildDatei)},
+    CExportEntry{56, nullptr, Address(&M::GetKostenartText)},
+    CExportEntry{57, "CvdiFunctionList::~CvdiFunctionList", Address(&DestroyFunctionList)},
+    CExportEntry{58, nullptr, Address(&M::SetHandleValue)},
+    CExportEntry{59, nullptr, Address(&M::SetFloatValue)},
+    CExportEntry{60, nullptr, Address(&M::HdlToString)},
+    CExportEntry{61, nullptr, Address(&M::FindHandle)},
+    CExportEntry{62, nullptr, Address(&M::CreateHandle)},
+    CExportEntry{63, nullptr, Address(&M::RenameHandle)},
+    CExportEntry{64, "CMatTable::DeleteContents", Address(&DeleteContents)},
+    CExportEntry{65, nullptr, Address(&M::RemoveHandle)},
+    CExportEntry{67, nullptr, Address(&M::GetTablePath)},
+    CExportEntry{68, nullptr, Address(&M::SelectDatasetByID)},
+    CExportEntry{73, nullptr, Address(&M::GetRegStr)},
+    CExportEntry{74, "CMatManager::GetItemCount", Address(&M::GetItemCount)},
+    CExportEntry{77, "CMatManager::GetOrCreateHandle", Address(&M::GetOrCreateHandle)},
+    CExportEntry{80, nullptr, Address(&M::GetStringPtr)},
+    CExportEntry{81, nullptr, Address(&M::GetDatasetPath)},
+    CExportEntry{82, nullptr, Address(&M::OpenDataset)},
+    CExportEntry{83, nullptr, Address(&M::CloseDataset)},
+    CExportEntry{84, nullptr, Address(&M::GetDefaultItem)},
+    CExportEntry{86, nullptr, Address(&M::DeleteDataset)},
+    CExportEntry{87, nullptr, Address(&M::ActivateDatasetByID)},
+    CExportEntry{89, nullptr, Address(&M::GetTableName)},
+    CExportEntry{90, nullptr, Address(&M::GetDatasetPrefixOfTable)},
+    CExportEntry{91, "CMatManager::GetStringValueEx", Address(&M::GetStringValueEx)},
+    CExportEntry{92, nullptr, Address(&M::SelectDatasetOfTable)},
+    CExportEntry{93, nullptr, Address(&M::GetTableHandle)},
+    CExportEntry{94, nullptr, Address(&M::GetParentTable)},
+    CExportEntry{95, "CMatManager::GetSubString", Address(&M::GetSubString)},
+    CExportEntry{96, "CMatManager::HdlToHKKey", Address(&M::HdlToHKKey)},
+    CExportEntry{98, nullptr, Address(&M::GetStructRowCount)},
+    CExportEntry{100, "CMatManager::HerstellerNameEx", Address(&M::HerstellerNameEx)},
+    CExportEntry{101, nullptr, Address(&M::HerstellerName)},
+    CExportEntry{102, nullptr, Address(&M::HerstellerNameOfHandle)},
+    CExportEntry{106, nullptr, Address(&M::GetDefaultChild)},
+    CExportEntry{107, nullptr, Address(&M::RowExistsEx)},
+    CExportEntry{108, "CMatManager::SetBeschreibung", Address(&M::SetBeschreibung)},
+    CExportEntry{109, "CMatManager::ShowMatError", Address(&M::ShowMatError)},
+    CExportEntry{113, nullptr, Address(&M::WriteTableText)},
+    CExportEntry{120, nullptr, Address(&M::GetDatasetID)},
+    CExportEntry{121, nullptr, Address(&M::GetDatasetIDOfTable)},
+    CExportEntry{122, nullptr, Address(&M::GetStringTableText)},
+    CExportEntry{123, nullptr, Address(&M::GetStructRowCountEx)},
+    CExportEntry{124, nullptr, Address(&GetTableText)},
+    CExportEntry{125, "CvdiFunction::CVdiVar::clean", Address(&CleanVdiVar)},
+    CExportEntry{137, "CvdiFunctionList::scanAndParseFunctionDeclarations",
+                 Address(&ScanDeclarations)},
+    CExportEntry{138, "CvdiFunctionList::scanAndParseFunctions", Address(&ScanFunctions)},
+    CExportEntry{139, nullptr, Address(&setEnableOnlineUsage)},
+    CExportEntry{152, nullptr, Address(&M::GetSubStringText)},
+    CExportEntry{154, nullptr, Address(&M::GetCellType)},
+    CExportEntry{156, "CvdiFunction::CVdiVar::setType", Address(&SetVdiVarType)},
+    CExportEntry{159, nullptr, Address(&M::RenameTable)},
+    CExportEntry{162, "CvdiFunction::CVdiVar::setValue", Address(&SetVdiVarValue)},
+    CExportEntry{164, nullptr, Address(&M::IsFlag2Clear)},
+    CExportEntry{165, nullptr, Address(&M::GetTableHandle)},
+    CExportEntry{176, nullptr, Address(&M::SetReadFlag)},
+    CExportEntry{178, nullptr, Address(&M::CloseAllDatasets)},
+    CExportEntry{180, nullptr, Address(&M::IsDatasetReadOnly)},
+    CExportEntry{185, nullptr, Address(&GetMengeneinheitText)},
+    CExportEntry{188, nullptr, Address(&M::GetSubStringInt)},
+    CExportEntry{190, nullptr, Address(&HasKurzText)},
+    CExportEntry{192, nullptr, Address(&M::AddDatasetFile)},
+    CExportEntry{195, nullptr, Address(&M::SelectDatasetByIDEx)},
+    CExportEntry{196, nullptr, Address(&M::SelectDatasetByPrefix)},
+    CExportEntry{197, nullptr, Address(&M::GetDatasetIDOfFile)},
+    CExportEntry{198, nullptr, Address(&M::AddDatasetFileEx)},
+    CExportEntry{208, nullptr, Address(&M::IsDatasetLocked)},
+    CExportEntry{209, nullptr, Address(&CvdiFortran::runFunction)},
+    CExportEntry{215, nullptr, Address(&ResolveLibraryFile)},
+    CExportEntry{218, nullptr, Address(&FindFunction)},
+    CExportEntry{224, nullptr, Address(&CvdiFortran::setDebugMode)},
+};
+
+}  // namespace
+
+std::span<const CExportEntry> GetExportTable() { return kExports; }
+
+const CExportEntry* FindExport(unsigned nOrdinal) {
+  const auto it =
+      std::lower_bound(kExports.begin(), kExports.end(), nOrdinal,
+                       [](const CExportEntry& entry, unsigned n) { return entry.nOrdinal < n; });
+  return it != kExports.end() && it->nOrdinal == nOrdinal ? &*it : nullptr;
+}
+
+void* OrvaMatProcByOrdinal(unsigned ordinal) {
+  const CExportEntry* pEntry = FindExport(ordinal);
+  return pEntry != nullptr ? pEntry->pAddress : nullptr;
+}
