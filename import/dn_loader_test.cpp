@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "OrvaMat/OrvaMat.h"
 #include "import/dn_test_util.h"
 #include "store/dataset_backing.h"
 
@@ -250,6 +251,38 @@ TEST(DatanormRecords, AssemblyTimesAndPictures) {
   EXPECT_EQ(t.Text(L"GRAFIK2B", L"ART2", 0, 0), L"foto.png");
   ASSERT_TRUE(t.Load(DnHeader4() + "C;N;ARBEIT-1;M4;2;0;150;\r\n"));
   EXPECT_FLOAT_EQ(t.Float(L"MontageZeit", L"M4", 0, 0), 15.0f);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DatanormTables, NewDatasetGetsTheStandardTables) {
+  CDnTestDataset t;
+  const int nNummer = CMatManager::CreateDataset(L"ABCDE", L"Hersteller", nullptr);
+  CMatDatenSatz* pDataset = t.Store().GetDataset(static_cast<std::size_t>(nNummer));
+  ASSERT_NE(pDataset, nullptr);
+  EXPECT_EQ(std::wstring_view(pDataset->m_szHerstellerID), L"ABCD");
+  for (const wchar_t* name :
+       {L"DATANORM_T", L"DATANORM_E", L"DATANORM_D", L"GesammtText", L"KurzText", L"LangText",
+        L"Preis", L"ArtikelInfo1", L"ArtikelInfo2", L"Rabattgruppen", L"MontageZeit",
+        L"StringTable", L"HauptWarenGruppen", L"Matchcode", L"AlternativNr",
+        L"UebersetzungEinheiten"}) {
+    EXPECT_NE(FindTopTableNamed(*pDataset, name), nullptr) << ToUtf8(name);
+  }
+  CMatTable* pInfo1 = FindTopTableNamed(*pDataset, L"ArtikelInfo1");
+  EXPECT_EQ(pInfo1->GetFieldCount(), 8u);
+  EXPECT_EQ(pInfo1->m_nFlags & 1u, 1u);
+  EXPECT_EQ(pInfo1->m_strBeschreibung.substr(0, 22), L"[0] Preiskennzeichen\r\n");
+  EXPECT_EQ(FindTopTableNamed(*pDataset, L"Preis")->m_nValuesPerRow, 2);
+  EXPECT_TRUE(FindTopTableNamed(*pDataset, L"Rabattgruppen")->m_bListMode);
+  // The unit rows: "MTR" is shown as "m".
+  CCell cell;
+  t.Store().SetCurrent(pDataset);
+  ASSERT_EQ(t.Store().GetCellValue(FindTopTableNamed(*pDataset, L"UebersetzungEinheiten"), cell,
+                                   pDataset->FindHandle(L"MTR"), 0, 0),
+            eMatOk);
+  EXPECT_STREQ(pDataset->GetName(cell.m_nValue), L"m");
 }
 
 }  // namespace

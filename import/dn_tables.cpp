@@ -4,6 +4,7 @@
 
 #include "query/article/table_lookup.h"
 #include "store/mat_store.h"
+#include "store/mmd/dataset_registry.h"
 
 namespace {
 
@@ -90,6 +91,14 @@ void PrepareLanguageTables(CMatStore& store, CDnTables& t) {
   if (t.m_pKurzText) t.m_pTextKurz = FindOrMake(store, t.m_pKurzText, text);
   if (t.m_pStringTable) t.m_pTextStrings = FindOrMake(store, t.m_pStringTable, strings);
 }
+
+void SetUpNewDataset(CMatStore& store) {
+  CDnTables tables;
+  PrepareDnTables(store, tables);
+}
+
+// A new dataset gets the DATANORM tables from the start (CreateDataset).
+const bool g_bNewDatasetSetUp = (SetDatanormTableSetup(&SetUpNewDataset), true);
 
 }  // namespace
 

@@ -3,9 +3,10 @@
 #include "query/article/table_lookup.h"
 #include "store/base/translation.h"
 #include "store/mat_store.h"
+#include "store/mmd/dataset_registry.h"
 
 CArticleContext::CArticleContext(CMatStore& store, Handle hArticle) : m_Store(store) {
-  store.ActivateDataset(hArticle);
+  ActivateDataset(store, hArticle);
   m_pDataset = store.GetCurrent();
 }
 
