@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "store/huge_pages.h"
+
 namespace {
 constexpr std::uint32_t kPieceRoom = CArena::kBlockSize - 4;  // after the count word
 
@@ -23,6 +25,27 @@ void* CArena::TakeFreePiece(std::uint32_t nSize, bool bAligned) {
   return nullptr;
 }
 
+void CArena::CStorageDelete::operator()(unsigned char* p) const {
+  ::operator delete[](p, std::align_val_t{8});
+}
+
+unsigned char* CArena::NewBlockBytes() {
+  if (m_nSlabBlocksLeft > 0) {
+    --m_nSlabBlocksLeft;
+    return m_ArenaBlocks.back().pBytes + kBlockSize;
+  }
+  const bool bSlab = m_ArenaBlocks.size() >= kSingleBlocks;
+  const std::size_t nBytes = bSlab ? kSlabBlocks * std::size_t{kBlockSize} : kBlockSize;
+  auto* p =
+      static_cast<unsigned char*>(::operator new[](nBytes, std::align_val_t{8}, std::nothrow));
+  if (p == nullptr) return nullptr;
+  if (bSlab) AdviseHugePages(p, nBytes);
+  m_Storage.emplace_back(p);
+  m_nBytesReserved += nBytes;
+  m_nSlabBlocksLeft = bSlab ? kSlabBlocks - 1 : 0;
+  return p;
+}
+
 void* CArena::CutFromBlocks(std::uint32_t nSize, bool bAligned) {
   for (std::size_t i = m_ArenaBlocks.size(); i-- > 0;) {
     CBlock& block = m_ArenaBlocks[i];
@@ -30,16 +53,15 @@ void* CArena::CutFromBlocks(std::uint32_t nSize, bool bAligned) {
     if (bAligned) nUsed = (nUsed + 7u) & ~7u;
     if (nUsed <= kPieceRoom && kPieceRoom - nUsed > nSize) {
       block.nUsed = nUsed + nSize;
-      return reinterpret_cast<unsigned char*>(block.pBytes.get()) + nUsed;
+      return block.pBytes + nUsed;
     }
   }
-  CBlock block;
-  block.pBytes.reset(new (std::nothrow) std::uint64_t[kPieceRoom / 8 + 1]);
-  if (!block.pBytes) return nullptr;
-  block.nUsed = nSize;
-  void* p = block.pBytes.get();
-  m_ArenaBlocks.push_back(std::move(block));
-  return p;
+  // A new block: its count word is kept beside it, so all its bytes hold
+  // pieces; it offers the same room as a block with the count inside.
+  unsigned char* pBytes = NewBlockBytes();
+  if (pBytes == nullptr) return nullptr;
+  m_ArenaBlocks.push_back(CBlock{nSize, pBytes});
+  return pBytes;
 }
 
 void* CArena::Alloc(std::size_t nSize, bool bAligned) {

@@ -8,6 +8,10 @@
 // rows, which go to a free list and are reused only by a request of exactly
 // their size. docs/store.md draws the layout.
 //
+// Blocks come from the heap one by one at first; a dataset that grows past
+// kSingleBlocks blocks takes further blocks from slabs of kSlabBlocks, which
+// the kernel may back with huge pages (name look-ups read texts at random).
+//
 // Alignment: a piece asked for "aligned" starts on an 8-byte boundary, so
 // that row records holding 64-bit words and addresses may live there; other
 // pieces start on a 4-byte boundary (every text is of wchar_t, 4 bytes here).
@@ -23,6 +27,8 @@ class CArena {
  public:
   static constexpr std::uint32_t kBlockSize = 0x20000;
   static constexpr std::uint32_t kMaxRequest = 0x20000;
+  static constexpr std::size_t kSingleBlocks = 8;
+  static constexpr std::size_t kSlabBlocks = 16;
 
   CArena() = default;
   CArena(const CArena&) = delete;
@@ -39,20 +45,29 @@ class CArena {
   void* AllocZeroed(std::size_t nSize, bool bAligned);
 
   std::size_t GetBlockCount() const { return m_ArenaBlocks.size(); }
-  // Bytes taken from the heap (whole blocks) and bytes handed out in them.
-  std::size_t GetBytesReserved() const { return m_ArenaBlocks.size() * std::size_t{kBlockSize}; }
+  // Bytes taken from the heap (blocks and slabs) and bytes handed out.
+  std::size_t GetBytesReserved() const { return m_nBytesReserved; }
   std::size_t GetBytesUsed() const;
   std::size_t GetFreePieceCount() const { return m_nFreePieces; }
 
  private:
   struct CBlock {
-    std::uint32_t nUsed = 0;  // the block's count word, kept beside its bytes
-    std::unique_ptr<std::uint64_t[]> pBytes;
+    std::uint32_t nUsed = 0;          // the block's count word, kept beside its bytes
+    unsigned char* pBytes = nullptr;  // 8-aligned, owned by m_Storage
   };
+  struct CStorageDelete {
+    void operator()(unsigned char* p) const;
+  };
+  using CStorage = std::unique_ptr<unsigned char, CStorageDelete>;
   void* TakeFreePiece(std::uint32_t nSize, bool bAligned);
   void* CutFromBlocks(std::uint32_t nSize, bool bAligned);
+  // The bytes of a new block, or null when the heap has none.
+  unsigned char* NewBlockBytes();
 
   std::vector<CBlock> m_ArenaBlocks;  // the newest is last
+  std::vector<CStorage> m_Storage;    // single blocks and slabs
+  std::size_t m_nSlabBlocksLeft = 0;  // blocks of the newest slab not handed out
+  std::size_t m_nBytesReserved = 0;
   // Free pieces by size, the latest given back last: a request takes the
   // first fitting piece of the one list the free pieces would form.
   std::unordered_map<std::uint32_t, std::vector<void*>> m_FreePieces;

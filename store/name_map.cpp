@@ -1,6 +1,9 @@
 #include "store/name_map.h"
 
 #include <bit>
+#include <cstring>
+
+#include "store/huge_pages.h"
 
 namespace {
 // The name maps start with room for 512 names.
@@ -35,10 +38,18 @@ Handle CNameMap::Lookup(std::wstring_view text) const {
   return i < m_nCapacity ? m_pSlots[i].hName : 0;
 }
 
+std::unique_ptr<CNameMap::CSlot[]> CNameMap::NewSlots(std::size_t nCapacity) {
+  // Not value-initialised: the pages are advised before they are first touched.
+  std::unique_ptr<CSlot[]> pSlots(new CSlot[nCapacity]);
+  AdviseHugePages(pSlots.get(), nCapacity * sizeof(CSlot));
+  std::memset(static_cast<void*>(pSlots.get()), 0, nCapacity * sizeof(CSlot));
+  return pSlots;
+}
+
 void CNameMap::Rehash(std::size_t nCapacity) {
   std::unique_ptr<CSlot[]> pOld = std::move(m_pSlots);
   const std::size_t nOld = m_nCapacity;
-  m_pSlots = std::make_unique<CSlot[]>(nCapacity);
+  m_pSlots = NewSlots(nCapacity);
   m_nCapacity = nCapacity;
   m_nRemoved = 0;
   for (std::size_t j = 0; j < nOld; ++j) {

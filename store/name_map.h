@@ -40,6 +40,7 @@ class CNameMap {
   static const wchar_t* Removed();
   static bool IsUsed(const CSlot& s) { return s.pText != nullptr && s.pText != Removed(); }
   std::size_t FindSlot(std::wstring_view text, std::uint32_t nHash) const;
+  static std::unique_ptr<CSlot[]> NewSlots(std::size_t nCapacity);
   void Rehash(std::size_t nCapacity);
 
   std::unique_ptr<CSlot[]> m_pSlots;

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
+
+#include "store/huge_pages.h"
 
 namespace {
 
@@ -43,10 +46,18 @@ void CRowMap::InitHashTable(std::size_t n) {
   if (nWanted > m_nCapacity) Rehash(nWanted);
 }
 
+std::unique_ptr<CRowMap::CSlot[]> CRowMap::NewSlots(std::size_t nCapacity) {
+  // Not value-initialised: the pages are advised before they are first touched.
+  std::unique_ptr<CSlot[]> pSlots(new CSlot[nCapacity]);
+  AdviseHugePages(pSlots.get(), nCapacity * sizeof(CSlot));
+  std::memset(static_cast<void*>(pSlots.get()), 0, nCapacity * sizeof(CSlot));
+  return pSlots;
+}
+
 void CRowMap::Rehash(std::size_t nCapacity) {
   std::unique_ptr<CSlot[]> pOld = std::move(m_pSlots);
   const std::size_t nOld = m_nCapacity;
-  m_pSlots = std::make_unique<CSlot[]>(nCapacity);  // zero-filled: every slot empty
+  m_pSlots = NewSlots(nCapacity);  // every slot empty
   m_nCapacity = nCapacity;
   m_nRemoved = 0;
   const std::size_t nMask = nCapacity - 1;

@@ -62,6 +62,7 @@ class CRowMap {
   std::size_t Home(Handle hRow) const;
   // Slot holding the key, or m_nCapacity when absent.
   std::size_t FindSlot(Handle hRow) const;
+  static std::unique_ptr<CSlot[]> NewSlots(std::size_t nCapacity);
   void Rehash(std::size_t nCapacity);
   // Slot number of the n-th position (0 is the kept-aside key 0).
   POSITION NextPosition(std::size_t nFrom) const;
