@@ -9,7 +9,6 @@
 #include "store/base/reg_util.h"
 #include "store/base/translation.h"
 #include "store/mat_store.h"
-#include "store/mmd/mmd_file.h"
 
 namespace {
 
@@ -53,7 +52,8 @@ unsigned GetDnPreviewCodePage() {
 
 bool CheckDnDatasetWritable() {
   CMatDatenSatz* pDataset = CMatStore::Instance().GetCurrent();
-  if (pDataset != nullptr && !CheckWriteLock(*pDataset, false)) return true;
+  // Asking never takes the lock: the dialog only looks.
+  if (pDataset != nullptr && !pDataset->CheckWriteLock(false)) return true;
   ShowMessage(MB_OK | MB_ICONWARNING, L"Aktueller Datensatz ist schreibgeschützt");
   return false;
 }

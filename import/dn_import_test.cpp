@@ -1,0 +1,102 @@
+#include "import/dn_import.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "import/dn_test_util.h"
+#include "platform/temp_folder.h"
+#include "store/dataset_backing.h"
+
+namespace {
+
+CString Write(const CTempFolder& folder, const CString& name, const std::string& bytes) {
+  const CString path = folder / name;
+  std::ofstream(ToUtf8(path), std::ios::binary) << bytes;
+  return path;
+}
+
+TEST(DatanormImport, HeaderPreviewOfBothVersionsAndEncodings) {
+  CDnTestDataset t;
+  CTempFolder folder;
+  auto v4 = SniffDatanormHeader(Write(folder, L"a.001", DnHeader4("240525", "Katalog")), 1252);
+  EXPECT_EQ(v4.nVersion, 4);
+  EXPECT_EQ(v4.strDate, L"24.05.25");
+  EXPECT_EQ(v4.strText.substr(0, 7), L"Katalog");
+  auto v5 = SniffDatanormHeader(Write(folder, L"b.001", DnHeader5()), 1252);
+  EXPECT_EQ(v5.strDate, L"15.03.2024");
+  EXPECT_EQ(v5.strText, L"Zeile eins");
+  // UTF-8 with its mark, and UTF-16.
+  auto u8 = SniffDatanormHeader(
+      Write(folder, L"c.001", "\xEF\xBB\xBFV;050;A;20240315;EUR;Gr\xC3\xBC\xC3\x9F;;\r\n"), 1252);
+  EXPECT_EQ(u8.strText, L"Grüß");
+  std::string u16 = "\xFF\xFE";
+  for (char c : std::string("V;050;A;20240102;EUR;Ab;")) u16 += std::string{c, '\0'};
+  auto w = SniffDatanormHeader(Write(folder, L"d.001", u16), 1252);
+  EXPECT_EQ(w.strDate, L"02.01.2024");
+  EXPECT_EQ(w.strText, L"Ab");
+  for (const std::string& bad : {std::string("X"), std::string("V;030;"), std::string()}) {
+    auto none = SniffDatanormHeader(Write(folder, L"e.001", bad), 1252);
+    EXPECT_EQ(none.nVersion, 0);
+    EXPECT_EQ(none.strText, L"Keine DATANORM-Datei oder beschädigt");
+    EXPECT_EQ(none.strDate, L"??.??.??");
+  }
+  EXPECT_EQ(SniffDatanormHeader(folder / L"fehlt.001", 1252).nVersion, 0);
+}
+
+TEST(DatanormImport, FileSetTakesGroupsFirstAndSkipsFolders) {
+  CTempFolder folder;
+  for (const wchar_t* name :
+       {L"KAT.001", L"KAT.002", L"kat.WRG", L"KAT.0001", L"KATX001", L"K.001"}) {
+    Write(folder, name, "x");
+  }
+  std::filesystem::create_directory(ToUtf8(folder / L"KAT.dir"));
+  const auto files = CollectDatanormFileSet(folder / L"KAT.001");
+  EXPECT_EQ(files,
+            (std::vector<CString>{folder / L"kat.WRG", folder / L"KAT.001", folder / L"KAT.002"}));
+  EXPECT_TRUE(CollectDatanormFileSet(folder / L"FEHLT.001").empty());
+}
+
+TEST(DatanormImport, DialogImportsTheChosenSetIntoTheChosenDataset) {
+  CDnTestDataset t;
+  CTempFolder folder;
+  Write(folder, L"KAT.WRG", DnHeader4() + "S;;HG1;Heizung;;;\r\n");
+  const CString chosen =
+      Write(folder, L"KAT.001", DnHeader4() + "A;N;ART;00;Kurz;;1;0;ST;100;;HG1;;\r\n");
+  Write(folder, L"KAT.002", DnHeader4() + "B;N;ART;;;;0;0;0;;;WG1;0;0;;;\r\n");
+  t.UI().PushChooserPath(chosen);
+  ImportDatanormDlg(0, nullptr);
+  ASSERT_EQ(t.UI().GetChoosers().size(), 1u);
+  EXPECT_EQ(t.UI().GetChoosers()[0].request.strTitle, L"DATANORM Datensatz einlesen");
+  EXPECT_EQ(t.UI().GetChoosers()[0].request.strDefaultExt, L".001");
+  EXPECT_EQ(t.Text(L"StringTable", L"HWG_HG1"), L"Heizung");
+  EXPECT_EQ(t.Text(L"KurzText", L"ART"), L"Kurz");
+  CMatTable* pMain = t.Child(t.Table(L"HauptWarenGruppen"), L"HWG_HG1");
+  EXPECT_EQ(t.Store().RowExists(t.Child(pMain, L"WG_1"), t.H(L"ART")), eMatNoTable);
+  EXPECT_EQ(t.Store().RowExists(t.Child(pMain, L"WG_WG1"), t.H(L"ART")), eMatOk);
+  // Cancelling the chooser imports nothing.
+  ImportDatanormDlg(0, nullptr);
+  EXPECT_EQ(t.UI().GetChoosers().size(), 2u);
+}
+
+TEST(DatanormImport, ReadOnlyDatasetIsRefused) {
+  struct CLocked : CDatasetBacking {
+    bool CheckWriteLock(CMatDatenSatz&, bool) override { return true; }
+    void LoadTableBody(CMatDatenSatz&, CMatTable&) override {}
+    void LoadDataset(CMatDatenSatz&) override {}
+  };
+  CDnTestDataset t;
+  EXPECT_TRUE(CheckDnDatasetWritable());
+  t.Dataset().SetBacking(std::make_unique<CLocked>());
+  EXPECT_FALSE(CheckDnDatasetWritable());
+  EXPECT_EQ(t.UI().LastText(), L"Aktueller Datensatz ist schreibgeschützt");
+  // The dialog shows the message and imports nothing.
+  CTempFolder folder;
+  t.UI().PushChooserPath(
+      Write(folder, L"K.001", DnHeader4() + "A;N;ART;00;Kurz;;1;0;ST;100;;;;\r\n"));
+  ImportDatanormDlg(0, nullptr);
+  EXPECT_EQ(t.H(L"ART"), 0u);
+  EXPECT_EQ(t.UI().Count(), 2u);
+}
+
+}  // namespace
