@@ -5,3 +5,5 @@
 #include <CLI/CLI.hpp>
 
 void AddDemoCommand(CLI::App& app);
+// tables, get, find: the query interface (cli/query_command.cpp).
+void AddQueryCommands(CLI::App& app);

@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", std::string("orvamat ") + ORVAMAT_VERSION);
   app.require_subcommand(1);
   AddDemoCommand(app);
+  AddQueryCommands(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
