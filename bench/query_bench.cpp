@@ -1,0 +1,258 @@
+// The query interface on a generated dataset of 100,000 articles: the path
+// look-up of one, two and three names (under parents with and without a
+// child-name index), text reads with and without a language child, a Struct
+// cell read, and, side by side, the same point reads from SQLite (the same
+// rows in indexed tables, prepared statements reused). The ratios are printed
+// after the run.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "OrvaMat/mat_manager.h"
+#include "store/base/translation.h"
+
+#if __has_include(<sqlite3.h>)
+#include <sqlite3.h>
+#define QUERY_BENCH_SQLITE 1
+#endif
+
+namespace {
+
+using M = CMatManager;
+constexpr int kArticles = 100000;
+constexpr int kGroups = 200;
+
+std::wstring Numbered(const wchar_t* pPrefix, int n) { return pPrefix + std::to_wstring(n); }
+
+// The dataset: 25 top-level tables (so the top level is indexed too), the
+// article tables, 200 product groups each with a child, and a chain of small
+// tables that is searched by walking.
+struct CBenchData {
+  CBenchData() {
+    M::CreateDataset(L"BENC", L"Benchmark GmbH", nullptr);
+    for (int i = 0; i < 16; ++i) M::CreateTable(nullptr, Numbered(L"Tabelle", i).c_str(), 6, 1);
+    m_pText = M::CreateTable(nullptr, L"KurzText", 1, 1);
+    m_pEnglish = M::CreateTable(m_pText, L"ENGLISH", 1, 1);
+    m_pPlain = M::CreateTable(nullptr, L"LangText", 1, 1);
+    m_pStruct = M::CreateTable(nullptr, L"Anschluss", 4, 1);
+    const std::uint32_t def[] = {3, 2, 3, 1};
+    M::SetStrucDef(m_pStruct, def);
+    CMatTable* pGroups = M::CreateTable(nullptr, L"Warengruppen", 6, 1);
+    for (int i = 0; i < kGroups; ++i) {
+      CMatTable* pGroup = M::CreateTable(pGroups, Numbered(L"WG_", i).c_str(), 6, 1);
+      M::CreateTable(pGroup, L"Artikel", 6, 1);
+    }
+    CMatTable* pSmall = M::CreateTable(nullptr, L"Klein", 6, 1);
+    CMatTable* pMitte0 = M::CreateTable(pSmall, L"Mitte0", 6, 1);
+    for (int i = 1; i < 10; ++i) M::CreateTable(pSmall, Numbered(L"Mitte", i).c_str(), 6, 1);
+    M::CreateTable(pMitte0, L"Ende", 6, 1);
+    for (int i = 0; i < kArticles; ++i) {
+      const unsigned long hRow = M::CreateHandle(Numbered(L"ART-", i).c_str());
+      m_Rows.push_back(hRow);
+      M::SetStringValueW(Numbered(L"Kugelhahn DN ", i % 100).c_str(), m_pText, hRow, 0, 0);
+      M::SetStringValueW(Numbered(L"Ball valve DN ", i % 100).c_str(), m_pEnglish, hRow, 0, 0);
+      M::SetStringValueW(Numbered(L"Langtext ", i).c_str(), m_pPlain, hRow, 0, 0);
+      for (int r = 0; r < 2; ++r) {
+        M::SetIntValue(15 + r, m_pStruct, hRow, r, 0);
+        M::SetFloatValue(0.25 * (r + 1), m_pStruct, hRow, r, 1);
+      }
+    }
+    // Reads in a fixed scrambled order, so that they do not walk memory in
+    // the order the rows were made.
+    for (int i = 0; i < kArticles; ++i)
+      m_Order.push_back(m_Rows[static_cast<std::size_t>((i * 7919L) % kArticles)]);
+  }
+  CMatTable* m_pText = nullptr;
+  CMatTable* m_pEnglish = nullptr;
+  CMatTable* m_pPlain = nullptr;
+  CMatTable* m_pStruct = nullptr;
+  std::vector<unsigned long> m_Rows;
+  std::vector<unsigned long> m_Order;
+};
+
+CBenchData& Data() {
+  static CBenchData data;
+  return data;
+}
+
+void SetLanguage(const wchar_t* pLanguage) {
+  CTranslationManager::GetInstance().SetActualLanguage(pLanguage);
+}
+
+void FindPath(benchmark::State& state, const wchar_t* pPath) {
+  Data();
+  SetLanguage(L"");
+  CMatTable* pTable = nullptr;
+  if (M::FindTable(&pTable, nullptr, pPath) != eMatOk) state.SkipWithError("path not found");
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(M::FindTable(&pTable, nullptr, pPath));
+    benchmark::DoNotOptimize(pTable);
+  }
+}
+void BM_FindTable_1(benchmark::State& s) { FindPath(s, L"KurzText"); }
+void BM_FindTable_2_Indexed(benchmark::State& s) { FindPath(s, L"Warengruppen.WG_123"); }
+void BM_FindTable_2_Walked(benchmark::State& s) { FindPath(s, L"Klein.Mitte7"); }
+void BM_FindTable_2_Prefix(benchmark::State& s) { FindPath(s, L"BENC\\Warengruppen.WG_123"); }
+void BM_FindTable_3_Indexed(benchmark::State& s) { FindPath(s, L"Warengruppen.WG_199.Artikel"); }
+void BM_FindTable_3_Walked(benchmark::State& s) { FindPath(s, L"Klein.Mitte0.Ende"); }
+BENCHMARK(BM_FindTable_1);
+BENCHMARK(BM_FindTable_2_Indexed);
+BENCHMARK(BM_FindTable_2_Walked);
+BENCHMARK(BM_FindTable_2_Prefix);
+BENCHMARK(BM_FindTable_3_Indexed);
+BENCHMARK(BM_FindTable_3_Walked);
+
+void ReadTexts(benchmark::State& state, CMatTable* pTable, const wchar_t* pLanguage) {
+  CBenchData& d = Data();
+  SetLanguage(pLanguage);
+  CString out;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(M::GetStringValueEx(out, pTable, d.m_Order[i], 0, 0, 1));
+    benchmark::DoNotOptimize(out.data());
+    if (++i == d.m_Order.size()) i = 0;
+  }
+  SetLanguage(L"");
+}
+void BM_GetStringValueEx_NoLanguage(benchmark::State& s) { ReadTexts(s, Data().m_pPlain, L""); }
+void BM_GetStringValueEx_LanguageChild(benchmark::State& s) {
+  ReadTexts(s, Data().m_pText, L"ENGLISH");
+}
+BENCHMARK(BM_GetStringValueEx_NoLanguage);
+BENCHMARK(BM_GetStringValueEx_LanguageChild);
+
+void BM_GetValue_Struct(benchmark::State& state) {
+  CBenchData& d = Data();
+  unsigned long nCell = 0;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(M::GetValue(nCell, d.m_pStruct, d.m_Order[i], 1, 1));
+    benchmark::DoNotOptimize(nCell);
+    if (++i == d.m_Order.size()) i = 0;
+  }
+}
+BENCHMARK(BM_GetValue_Struct);
+
+#ifdef QUERY_BENCH_SQLITE
+// The same rows in SQLite: texts keyed by the row handle, Struct cells keyed
+// by (row, sub-row, field); both indexed by their primary keys.
+struct CSqlite {
+  CSqlite() {
+    sqlite3_open(":memory:", &m_pDb);
+    Exec(
+        "CREATE TABLE texte(k INTEGER PRIMARY KEY, v TEXT);"
+        "CREATE TABLE anschluss(k INTEGER, sub INTEGER, field INTEGER, v INTEGER,"
+        " PRIMARY KEY(k, sub, field)) WITHOUT ROWID; BEGIN;");
+    sqlite3_stmt* pText = Prepare("INSERT INTO texte VALUES(?, ?)");
+    sqlite3_stmt* pCell = Prepare("INSERT INTO anschluss VALUES(?, ?, ?, ?)");
+    const CBenchData& d = Data();
+    for (int i = 0; i < kArticles; ++i) {
+      const std::string text = "Langtext " + std::to_string(i);
+      sqlite3_bind_int64(pText, 1, static_cast<sqlite3_int64>(d.m_Rows[i]));
+      sqlite3_bind_text(pText, 2, text.c_str(), -1, SQLITE_TRANSIENT);
+      sqlite3_step(pText);
+      sqlite3_reset(pText);
+      for (int r = 0; r < 2; ++r)
+        for (int f = 0; f < 3; ++f) {
+          sqlite3_bind_int64(pCell, 1, static_cast<sqlite3_int64>(d.m_Rows[i]));
+          sqlite3_bind_int(pCell, 2, r);
+          sqlite3_bind_int(pCell, 3, f);
+          sqlite3_bind_int(pCell, 4, 15 + r);
+          sqlite3_step(pCell);
+          sqlite3_reset(pCell);
+        }
+    }
+    sqlite3_finalize(pText);
+    sqlite3_finalize(pCell);
+    Exec("COMMIT;");
+    m_pSelectText = Prepare("SELECT v FROM texte WHERE k = ?");
+    m_pSelectCell = Prepare("SELECT v FROM anschluss WHERE k = ? AND sub = ? AND field = ?");
+  }
+  ~CSqlite() {
+    sqlite3_finalize(m_pSelectText);
+    sqlite3_finalize(m_pSelectCell);
+    sqlite3_close(m_pDb);
+  }
+  void Exec(const char* pSql) { sqlite3_exec(m_pDb, pSql, nullptr, nullptr, nullptr); }
+  sqlite3_stmt* Prepare(const char* pSql) {
+    sqlite3_stmt* p = nullptr;
+    sqlite3_prepare_v2(m_pDb, pSql, -1, &p, nullptr);
+    return p;
+  }
+  sqlite3* m_pDb = nullptr;
+  sqlite3_stmt* m_pSelectText = nullptr;
+  sqlite3_stmt* m_pSelectCell = nullptr;
+};
+
+CSqlite& Sqlite() {
+  static CSqlite sqlite;
+  return sqlite;
+}
+
+void BM_Sqlite_Text(benchmark::State& state) {
+  CSqlite& db = Sqlite();
+  const CBenchData& d = Data();
+  std::string out;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    sqlite3_bind_int64(db.m_pSelectText, 1, static_cast<sqlite3_int64>(d.m_Order[i]));
+    if (sqlite3_step(db.m_pSelectText) == SQLITE_ROW)
+      out.assign(reinterpret_cast<const char*>(sqlite3_column_text(db.m_pSelectText, 0)));
+    sqlite3_reset(db.m_pSelectText);
+    benchmark::DoNotOptimize(out.data());
+    if (++i == d.m_Order.size()) i = 0;
+  }
+}
+void BM_Sqlite_StructCell(benchmark::State& state) {
+  CSqlite& db = Sqlite();
+  const CBenchData& d = Data();
+  std::size_t i = 0;
+  for (auto _ : state) {
+    sqlite3_bind_int64(db.m_pSelectCell, 1, static_cast<sqlite3_int64>(d.m_Order[i]));
+    sqlite3_bind_int(db.m_pSelectCell, 2, 1);
+    sqlite3_bind_int(db.m_pSelectCell, 3, 1);
+    if (sqlite3_step(db.m_pSelectCell) == SQLITE_ROW)
+      benchmark::DoNotOptimize(sqlite3_column_int(db.m_pSelectCell, 0));
+    sqlite3_reset(db.m_pSelectCell);
+    if (++i == d.m_Order.size()) i = 0;
+  }
+}
+BENCHMARK(BM_Sqlite_Text);
+BENCHMARK(BM_Sqlite_StructCell);
+#endif
+
+// Keeps each benchmark's time per iteration for the ratios printed last.
+class CRatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs)
+      if (run.run_type == Run::RT_Iteration)
+        m_Times[run.benchmark_name()] = run.GetAdjustedRealTime();
+    ConsoleReporter::ReportRuns(runs);
+  }
+  void PrintRatio(const char* pSqlite, const char* pOurs) const {
+    const auto itSqlite = m_Times.find(pSqlite);
+    const auto itOurs = m_Times.find(pOurs);
+    if (itSqlite == m_Times.end() || itOurs == m_Times.end() || itOurs->second <= 0) return;
+    std::printf("ratio %s / %s = %.1f\n", pSqlite, pOurs, itSqlite->second / itOurs->second);
+  }
+
+ private:
+  std::map<std::string, double> m_Times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  CRatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.PrintRatio("BM_Sqlite_Text", "BM_GetStringValueEx_NoLanguage");
+  reporter.PrintRatio("BM_Sqlite_Text", "BM_GetStringValueEx_LanguageChild");
+  reporter.PrintRatio("BM_Sqlite_StructCell", "BM_GetValue_Struct");
+  benchmark::Shutdown();
+  return 0;
+}
