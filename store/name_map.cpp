@@ -60,6 +60,13 @@ void CNameMap::Rehash(std::size_t nCapacity) {
   }
 }
 
+void CNameMap::InitHashTable(std::size_t n) {
+  // The same load limit as SetAt: at most three quarters of the slots used.
+  std::size_t nCapacity = kInitialCapacity;
+  while (nCapacity < (std::size_t{1} << 40) && nCapacity * 3 < (n + 1) * 4) nCapacity *= 2;
+  if (nCapacity > m_nCapacity) Rehash(nCapacity);
+}
+
 void CNameMap::SetAt(const wchar_t* pText, Handle hName) {
   if (pText == nullptr) return;
   const std::uint32_t nHash = Hash(pText);

@@ -25,6 +25,9 @@ class CNameMap {
   // older handle of the same text leaves the newer one findable.
   bool RemoveIf(std::wstring_view text, Handle hName);
   void RemoveAll();
+  // Makes room for n entries without growing again (a database file says how
+  // many names it holds before they are read). Never shrinks.
+  void InitHashTable(std::size_t n);
 
   std::size_t GetCount() const { return m_nCount; }
   std::size_t GetMemoryBytes() const { return m_nCapacity * sizeof(CSlot); }
