@@ -17,6 +17,7 @@
 namespace {
 
 constexpr wchar_t kEndOfFile = 0x1A;
+constexpr std::size_t kProgressStep = 8192;
 
 // Characters [pos, pos + count) of text, as far as they exist.
 CString Slice(std::wstring_view text, std::size_t pos, std::size_t count) {
@@ -173,7 +174,9 @@ void CDnLoader::ReadRecords() {
     const bool noFlag = m_nVersion == 5 && (type == L'E' || type == L'R' || type == L'S');
     m_cFlag = noFlag ? L'N' : m_Reader.ReadChar();
     if (m_cFlag == 0 || m_cFlag == L'N') DispatchRecord(type);
+    if (m_Progress && m_nLine % kProgressStep == 0) m_Progress(m_nLine, m_Lines.size());
   }
+  if (m_Progress) m_Progress(m_Lines.size(), m_Lines.size());
 }
 
 void CDnLoader::DispatchRecord(wchar_t type) {

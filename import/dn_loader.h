@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -57,6 +58,11 @@ class CDnLoader {
   // could not be made).
   CMatTable* AddToProductGroup(Handle hArticle, const CString& mainGroup,
                                const CString* pProductGroup, const CString* pText);
+
+  // Called now and then while a file is read (every few thousand lines and
+  // after the last), with the lines read so far and the file's line count.
+  using CProgress = std::function<void(std::size_t nLine, std::size_t nLines)>;
+  void SetProgress(CProgress progress) { m_Progress = std::move(progress); }
 
   int GetVersion() const { return m_nVersion; }
   // Lines read so far in the current file (the header counts as line 1).
@@ -110,6 +116,7 @@ class CDnLoader {
   CDnTables m_Tables;
   bool m_bReady = false;
 
+  CProgress m_Progress;
   CStringList m_Lines;
   std::size_t m_nLine = 0;  // index of the current line in m_Lines
   CDnFieldReader m_Reader;
