@@ -14,6 +14,25 @@ constexpr double kTolerance = 1e-10;
 
 bool LogicalTruth(const CVdiVar& v) { return v.m_eType == LOGICAL && v.m_nValue != 0; }
 
+// Numbers of any mix of types, compared in double precision with a tolerance.
+bool CompareNumbers(std::uint16_t op, double x, double y) {
+  const bool bNear = std::fabs(x - y) <= kTolerance;
+  switch (op) {
+    case EQ:
+      return bNear;
+    case NQ:
+      return !bNear;
+    case GT:
+      return x > y && !bNear;
+    case GE:
+      return x > y || bNear;
+    case LT:
+      return x < y && !bNear;
+    default:
+      return x < y || bNear;
+  }
+}
+
 }  // namespace
 
 // The outermost operation of a condition decides: relations compare numbers
@@ -66,6 +85,11 @@ bool CFormulaRuntime::EvaluateCondition(CCodeCursor& cur) {
 }
 
 bool CFormulaRuntime::CompareInCondition(std::uint16_t op, CCodeCursor& cur) {
+  const std::size_t nStart = cur.m_nPos;
+  CNumber x, y;
+  if (EvaluateNumber(cur, x) && EvaluateNumber(cur, y))
+    return CompareNumbers(op, AsDouble(x), AsDouble(y));
+  cur.m_nPos = nStart;
   CVdiVar a, b;
   Evaluate(a, cur);
   Evaluate(b, cur);

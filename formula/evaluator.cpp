@@ -26,30 +26,31 @@ void CFormulaRuntime::Evaluate(CVdiVar& cell, CCodeCursor& cur) {
   CDepthGuard guard(*this);
   const std::uint16_t word = Fetch(cur);
   const std::uint16_t op = pcode::OpOf(word);
-  if (op >= PLUS && op <= POTENZ) {
-    EvaluateBinary(op, cell, cur);
-    return;
-  }
-  if (op >= EQ && op <= NQ) {
-    EvaluateBinary(op, cell, cur);
-    return;
-  }
-  if (IsOneArgIntrinsic(op)) {
-    EvaluateIntrinsic(op, cell, cur);
-    return;
-  }
   switch (op) {
     case VARVAL:
       EvaluateVariable(cell, pcode::OperandOf(word), cur);
+      return;
+    case ICONST:
+      SetInteger(cell, FetchInt32(cur));
+      return;
+    case PLUS:
+    case MINUS:
+    case MUL:
+    case DIV:
+    case POTENZ:
+    case EQ:
+    case GE:
+    case GT:
+    case LE:
+    case LT:
+    case NQ:
+      EvaluateBinary(op, cell, cur);
       return;
     case VARVALAT:
       EvaluateElement(cell, pcode::OperandOf(word), cur);
       return;
     case CCONST:
       SetText(cell, FetchText(cur, pcode::OperandOf(word)));
-      return;
-    case ICONST:
-      SetInteger(cell, FetchInt32(cur));
       return;
     case RCONST: {
       const std::int32_t nBits = FetchInt32(cur);
@@ -86,6 +87,10 @@ void CFormulaRuntime::Evaluate(CVdiVar& cell, CCodeCursor& cur) {
       Error(L"Init. list used as a value");
     default:
       break;
+  }
+  if (IsOneArgIntrinsic(op)) {
+    EvaluateIntrinsic(op, cell, cur);
+    return;
   }
   if ((op >= VDICWERT && op <= VDIRSTRING) || op == VDIINDEXEXIST) {
     CFormulaArgs args(*this, cur);

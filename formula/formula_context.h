@@ -102,7 +102,8 @@ class CFormulaContext {
   VdiRecordPosition* m_pRecordPosition = nullptr;
   CvdiFunction::CVdiVar* m_pLastAssigned = nullptr;  // for the debugger's display
   int m_nLastAssignedIndex = 0;
-  std::uint64_t m_nSteps = 0;  // statements run by the current run
+  std::uint64_t m_nSteps = 0;       // instructions run by the current run (bounded)
+  std::uint64_t m_nStatements = 0;  // statements completed by the current run
   bool m_bDebugMode = false;
 
   // Limits that keep a product function from hanging or exhausting the host:

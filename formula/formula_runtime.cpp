@@ -8,16 +8,6 @@
 using CVdiVar = CvdiFunction::CVdiVar;
 using namespace formula;
 
-std::uint16_t CFormulaRuntime::Peek(const CCodeCursor& cur) {
-  if (cur.m_nPos >= cur.m_nSize) Error(L"Syntax");
-  return cur.m_pCode[cur.m_nPos];
-}
-
-std::uint16_t CFormulaRuntime::Fetch(CCodeCursor& cur) {
-  if (cur.m_nPos >= cur.m_nSize) Error(L"Syntax");
-  return cur.m_pCode[cur.m_nPos++];
-}
-
 std::int32_t CFormulaRuntime::FetchInt32(CCodeCursor& cur) {
   const std::uint32_t nLow = Fetch(cur);
   const std::uint32_t nHigh = Fetch(cur);
@@ -81,13 +71,14 @@ bool CFormulaRuntime::Run(CvdiFunction* f, VdiRecordPosition* pos) {
   ctx.m_bError = false;
   ctx.m_listFrames.clear();
   ctx.m_nSteps = 0;
+  ctx.m_nStatements = 0;
   m_nDepth = 0;
   try {
     EnterFunction(f);
     if (ctx.m_bDebugMode && ctx.m_pDebugHook != nullptr) {
       ctx.m_pDebugHook->ShowDebugger(*this, f->m_pList, f);
     } else {
-      while (!ctx.m_listFrames.empty() && !ctx.m_bError) Step();
+      RunToEnd();
     }
   } catch (const CFortranError&) {
   }
@@ -118,7 +109,28 @@ void CFormulaRuntime::Step() {
   CCodeCursor cur = CursorOf(nFrame);
   while (!StepInstruction(nFrame, cur)) {
   }
+  ++ctx.m_nStatements;
   Settle();
+}
+
+// The run loop without a debugger: the same statements as repeated Step()
+// calls, but the cursor of the top frame stays in hand while that frame
+// stays on top.
+void CFormulaRuntime::RunToEnd() {
+  auto& frames = m_Context.m_listFrames;
+  while (!frames.empty() && !m_Context.m_bError) {
+    std::size_t nFrame = frames.size() - 1;
+    CCodeCursor cur = CursorOf(nFrame);
+    for (;;) {
+      const std::size_t nFrames = frames.size();
+      while (!StepInstruction(nFrame, cur)) {
+      }
+      ++m_Context.m_nStatements;
+      if (frames.size() != nFrames || nFrame + 1 != frames.size()) break;
+    }
+    if (nFrame < frames.size()) Save(nFrame, cur);
+    Settle();
+  }
 }
 
 void CFormulaRuntime::Settle() {

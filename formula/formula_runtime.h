@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "formula/formula_context.h"
+#include "formula/value_ops.h"
 
 // Reads the words of one function's code; every read is bounds-checked.
 struct CCodeCursor {
@@ -36,12 +37,17 @@ class CFormulaRuntime {
   void EnterFunction(CvdiFunction* f);
   // Executes one statement of the current frame.
   void Step();
+  // Steps until no frame is left (the run without a debugger).
+  void RunToEnd();
   // After a statement: skips source lines and follows jumps of the top frame.
   void Settle();
 
   // Expression evaluation at the cursor, advancing it.
   void Evaluate(CVdiVar& cell, CCodeCursor& cur);
   bool EvaluateCondition(CCodeCursor& cur);
+  // The numeric fast path (fast_eval.cpp): false when the expression needs
+  // the general evaluator; the cursor must then be rewound by the caller.
+  bool EvaluateNumber(CCodeCursor& cur, formula::CNumber& out);
   // Advances the cursor over one expression without evaluating it.
   void SkipExpression(CCodeCursor& cur);
 
@@ -49,8 +55,14 @@ class CFormulaRuntime {
   CFormulaContext& GetContext() { return m_Context; }
 
   // Word access (reports "Syntax" past the end of the code).
-  std::uint16_t Peek(const CCodeCursor& cur);
-  std::uint16_t Fetch(CCodeCursor& cur);
+  std::uint16_t Peek(const CCodeCursor& cur) {
+    if (cur.m_nPos >= cur.m_nSize) Error(L"Syntax");
+    return cur.m_pCode[cur.m_nPos];
+  }
+  std::uint16_t Fetch(CCodeCursor& cur) {
+    if (cur.m_nPos >= cur.m_nSize) Error(L"Syntax");
+    return cur.m_pCode[cur.m_nPos++];
+  }
   std::int32_t FetchInt32(CCodeCursor& cur);
   CString FetchText(CCodeCursor& cur, std::size_t nUnits);
   void Expect(CCodeCursor& cur, std::uint16_t word, const wchar_t* message);

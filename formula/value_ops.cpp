@@ -12,37 +12,6 @@ bool ToInt32(double d, std::int32_t& n) {
   return true;
 }
 
-void Reset(CVdiVar& cell) {
-  if (cell.GetData() != nullptr) cell.setType(nNONE, 0, 0, 0);
-  cell.m_nCount = 0;
-  cell.m_nLength = 0;
-  cell.m_nLower = 0;
-}
-
-void SetInteger(CVdiVar& cell, std::int32_t n) {
-  Reset(cell);
-  cell.m_eType = INTEGER;
-  cell.m_nValue = n;
-}
-
-void SetReal(CVdiVar& cell, float f) {
-  Reset(cell);
-  cell.m_eType = REAL;
-  cell.m_fValue = f;
-}
-
-void SetDouble(CVdiVar& cell, double d) {
-  Reset(cell);
-  cell.m_eType = DOUBLE;
-  cell.m_dValue = d;
-}
-
-void SetLogical(CVdiVar& cell, bool b) {
-  Reset(cell);
-  cell.m_eType = LOGICAL;
-  cell.m_nValue = b ? 1 : 0;
-}
-
 void SetText(CVdiVar& cell, std::wstring_view text) {
   cell.setType(CHARACTER, static_cast<int>(text.size()), 0, 0);
   cell.SetText(text);
@@ -109,51 +78,109 @@ T FloatingArithmetic(std::uint16_t op, T a, T b) {
   }
 }
 
-void IntegerArithmetic(std::uint16_t op, std::int32_t a, std::int32_t b, CVdiVar& result) {
+void SetNumber(CNumber& r, enPCode eType) { r.m_eType = eType; }
+
+void IntegerArithmetic(std::uint16_t op, std::int32_t a, std::int32_t b, CNumber& r) {
   const auto ua = static_cast<std::uint32_t>(a);
   const auto ub = static_cast<std::uint32_t>(b);
+  SetNumber(r, INTEGER);
   switch (op) {
     case PLUS:
-      SetInteger(result, static_cast<std::int32_t>(ua + ub));
+      r.m_nValue = static_cast<std::int32_t>(ua + ub);
       return;
     case MINUS:
-      SetInteger(result, static_cast<std::int32_t>(ua - ub));
+      r.m_nValue = static_cast<std::int32_t>(ua - ub);
       return;
     case MUL: {
       const std::int64_t p = static_cast<std::int64_t>(a) * b;
       if (p < -2147483647 || p > 2147483647) {
-        SetReal(result, static_cast<float>(p));
+        SetNumber(r, REAL);
+        r.m_fValue = static_cast<float>(p);
       } else {
-        SetInteger(result, static_cast<std::int32_t>(p));
+        r.m_nValue = static_cast<std::int32_t>(p);
       }
       return;
     }
     case DIV: {
       // Truncates toward zero; -2147483648 / -1 wraps like the other operations.
       const std::int64_t q = b == 0 ? 0 : static_cast<std::int64_t>(a) / b;
-      SetInteger(result, static_cast<std::int32_t>(static_cast<std::uint32_t>(q)));
+      r.m_nValue = static_cast<std::int32_t>(static_cast<std::uint32_t>(q));
       return;
     }
     default:
-      SetReal(result, static_cast<float>(std::pow(static_cast<double>(a), static_cast<double>(b))));
+      SetNumber(r, REAL);
+      r.m_fValue = static_cast<float>(std::pow(static_cast<double>(a), static_cast<double>(b)));
       return;
   }
 }
 
+CNumber ToNumber(const CVdiVar& cell) {
+  CNumber n;
+  n.m_eType = cell.m_eType;
+  n.m_dValue = cell.m_dValue;
+  return n;
+}
+
 }  // namespace
 
-void Arithmetic(std::uint16_t op, const CVdiVar& a, const CVdiVar& b, CVdiVar& result) {
+double AsDouble(const CNumber& number) {
+  switch (number.m_eType) {
+    case INTEGER:
+      return number.m_nValue;
+    case REAL:
+      return number.m_fValue;
+    default:
+      return number.m_dValue;
+  }
+}
+
+bool ConvertNumber(CNumber& number, enPCode eType) {
+  if (number.m_eType == eType) return true;
+  const double d = AsDouble(number);
+  number.m_eType = eType;
+  switch (eType) {
+    case INTEGER:
+      return ToInt32(d, number.m_nValue);
+    case REAL:
+      number.m_fValue = static_cast<float>(d);
+      return true;
+    case DOUBLE:
+      number.m_dValue = d;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void Promote(CNumber& a, CNumber& b) {
+  if (a.m_eType == b.m_eType) return;
+  const enPCode eCommon = (a.m_eType == DOUBLE || b.m_eType == DOUBLE) ? DOUBLE : REAL;
+  ConvertNumber(a, eCommon);
+  ConvertNumber(b, eCommon);
+}
+
+void Arithmetic(std::uint16_t op, const CNumber& a, const CNumber& b, CNumber& result) {
   switch (a.m_eType) {
     case INTEGER:
       IntegerArithmetic(op, a.m_nValue, b.m_nValue, result);
       return;
     case REAL:
-      SetReal(result, FloatingArithmetic<float>(op, a.m_fValue, b.m_fValue));
+      SetNumber(result, REAL);
+      result.m_fValue = FloatingArithmetic<float>(op, a.m_fValue, b.m_fValue);
       return;
     default:
-      SetDouble(result, FloatingArithmetic<double>(op, a.m_dValue, b.m_dValue));
+      SetNumber(result, DOUBLE);
+      result.m_dValue = FloatingArithmetic<double>(op, a.m_dValue, b.m_dValue);
       return;
   }
+}
+
+void Arithmetic(std::uint16_t op, const CVdiVar& a, const CVdiVar& b, CVdiVar& result) {
+  CNumber r;
+  Arithmetic(op, ToNumber(a), ToNumber(b), r);
+  Reset(result);
+  result.m_eType = r.m_eType;
+  result.m_dValue = r.m_dValue;
 }
 
 }  // namespace formula

@@ -53,13 +53,3 @@ std::uint32_t CvdiFunctionList::RegisterVar(CVdiVar* pVar) {
 void CvdiFunctionList::UnregisterVar(std::uint32_t nId) {
   if (nId != 0 && nId < m_listVars.size()) m_listVars[nId] = nullptr;
 }
-
-CVdiVar* CvdiFunctionList::FindVarDirect(std::uint32_t nId) const {
-  return nId < m_listVars.size() ? m_listVars[nId] : nullptr;
-}
-
-CVdiVar* CvdiFunctionList::FindVar(std::uint32_t nId) const {
-  CVdiVar* p = FindVarDirect(nId);
-  if (p != nullptr && p->m_nRefId != 0) return FindVarDirect(p->m_nRefId);
-  return p;
-}

@@ -27,8 +27,6 @@ void CopyWithoutBackslash(wchar_t* dst, std::wstring_view src, std::size_t nMax)
 
 CVdiVar::CVdiVar() : m_dValue(0) {}
 
-CVdiVar::~CVdiVar() { Free(); }
-
 void CVdiVar::Free() {
   std::free(m_pData);
   m_pData = nullptr;

@@ -142,7 +142,9 @@ class ORVAMAT_API CvdiFunction {
   class ORVAMAT_API CVdiVar {
    public:
     CVdiVar();
-    ~CVdiVar();
+    ~CVdiVar() {
+      if (m_pData != nullptr) Free();
+    }
     CVdiVar(const CVdiVar&) = delete;
     CVdiVar& operator=(const CVdiVar&) = delete;
 
@@ -246,8 +248,13 @@ class ORVAMAT_API CvdiFunctionList {
   std::uint32_t RegisterVar(CvdiFunction::CVdiVar* pVar);
   void UnregisterVar(std::uint32_t nId);
   // The cell of nId, following its reference id one step; null if none.
-  CvdiFunction::CVdiVar* FindVar(std::uint32_t nId) const;
-  CvdiFunction::CVdiVar* FindVarDirect(std::uint32_t nId) const;
+  CvdiFunction::CVdiVar* FindVar(std::uint32_t nId) const {
+    CvdiFunction::CVdiVar* p = FindVarDirect(nId);
+    return p != nullptr && p->m_nRefId != 0 ? FindVarDirect(p->m_nRefId) : p;
+  }
+  CvdiFunction::CVdiVar* FindVarDirect(std::uint32_t nId) const {
+    return nId < m_listVars.size() ? m_listVars[nId] : nullptr;
+  }
 
   static constexpr std::uint32_t kMaxVarId = 0x0FFF;
 
