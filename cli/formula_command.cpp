@@ -1,0 +1,317 @@
+// orvamat formula check FILE: parses the declarations and bodies texts of
+// FILE ("[declarations]" / "[bodies]" lines start them) and lists the
+// functions; exit code 1 when an error was reported.
+// orvamat formula disasm FILE [FUNCTION]: the p-code listing (docs/pcode.md).
+// orvamat formula run FILE FUNCTION [--arg NAME=VALUE ...]: writes the
+// arguments into the parameter cells, runs the function and prints the
+// result and every parameter afterwards.
+// With --json each command prints one JSON object; error reports are listed
+// in its "errors" array instead of as "error:" lines.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "OrvaMat/formula.h"
+#include "formula/disassembler.h"
+#include "formula/formula_context.h"
+#include "formula/formula_file.h"
+#include "formula/formula_runtime.h"
+#include "platform/format.h"
+#include "platform/recording_host_ui.h"
+#include "platform/text.h"
+
+void AddFormulaCommands(CLI::App& app);
+
+namespace {
+
+using CVdiVar = CvdiFunction::CVdiVar;
+
+struct COptions {
+  std::string strFile;
+  std::string strFunction;
+  std::vector<std::string> listArgs;
+  bool bJson = false;
+};
+
+std::string JsonString(const CString& text) {
+  std::string out = "\"";
+  for (unsigned char c : ToUtf8(text)) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20) {
+      char buf[8];
+      std::snprintf(buf, sizeof(buf), "\\u%04x", c);
+      out += buf;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
+const char* TypeName(enPCode eType) {
+  switch (eType) {
+    case INTEGER:
+      return "INTEGER";
+    case REAL:
+      return "REAL";
+    case DOUBLE:
+      return "DOUBLE PRECISION";
+    case LOGICAL:
+      return "LOGICAL";
+    case CHARACTER:
+      return "CHARACTER";
+    case FUNCTION:
+      return "PENDING";
+    default:
+      return "NONE";
+  }
+}
+
+// One element (nOffset) or the scalar as JSON (bJson) or as plain text.
+std::string Element(const CVdiVar& v, std::size_t nOffset, bool bJson) {
+  const bool bArray = v.m_nCount != 0;
+  const void* p = v.GetData();
+  char buf[64];
+  switch (v.m_eType) {
+    case CHARACTER:
+      return bJson ? JsonString(CString(v.GetText(nOffset))) : ToUtf8(v.GetText(nOffset));
+    case REAL:
+      std::snprintf(buf, sizeof(buf), "%.9g",
+                    bArray ? static_cast<const float*>(p)[nOffset] : v.m_fValue);
+      return buf;
+    case DOUBLE:
+      std::snprintf(buf, sizeof(buf), "%.17g",
+                    bArray ? static_cast<const double*>(p)[nOffset] : v.m_dValue);
+      return buf;
+    case LOGICAL: {
+      const std::int32_t n = bArray ? static_cast<const std::int32_t*>(p)[nOffset] : v.m_nValue;
+      return bJson ? (n != 0 ? "true" : "false") : (n != 0 ? ".TRUE." : ".FALSE.");
+    }
+    default: {
+      const std::int32_t n = bArray ? static_cast<const std::int32_t*>(p)[nOffset] : v.m_nValue;
+      return std::to_string(n);
+    }
+  }
+}
+
+std::string Value(const CVdiVar& v, bool bJson) {
+  if (v.m_nCount == 0) return Element(v, 0, bJson);
+  std::string out = bJson ? "[" : "(/ ";
+  const std::size_t n =
+      std::min<std::size_t>(v.GetElementCount(), static_cast<std::size_t>(v.m_nCount));
+  for (std::size_t i = 0; i < n; ++i) out += (i ? ", " : "") + Element(v, i, bJson);
+  return out + (bJson ? "]" : " /)");
+}
+
+std::string Cell(const CString& name, const CVdiVar& v, bool bJson) {
+  if (!bJson) return ToUtf8(name) + " = " + Value(v, false) + " (" + TypeName(v.m_eType) + ")";
+  return "{\"name\": " + JsonString(name) + ", \"type\": \"" + TypeName(v.m_eType) +
+         "\", \"value\": " + Value(v, true) + "}";
+}
+
+bool ReadFile(const std::string& path, CString& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  text = FromUtf8(bytes);
+  if (!text.empty() && text[0] == 0xFEFF) text.erase(0, 1);
+  return true;
+}
+
+// Writes "NAME=VALUE" into the parameter of that name; false with a reason.
+bool SetArgument(CvdiFunction& f, const std::string& arg, std::string& error) {
+  const auto n = arg.find('=');
+  if (n == std::string::npos) return error = "argument without '=': " + arg, false;
+  const CString name = ToUpper(FromUtf8(arg.substr(0, n)));
+  const std::string value = arg.substr(n + 1);
+  CVdiVar* p = f.FindParameter(name);
+  if (p == nullptr) return error = "no parameter named " + arg.substr(0, n), false;
+  if (p->m_nCount != 0) return error = "array parameters take no value: " + arg, false;
+  char* end = nullptr;
+  switch (p->m_eType) {
+    case CHARACTER:
+      return p->SetText(FromUtf8(value)) || (error = "text too long", false);
+    case INTEGER: {
+      const long long v = std::strtoll(value.c_str(), &end, 10);
+      if (*end != 0 || v < -2147483648LL || v > 2147483647LL) break;
+      p->m_nValue = static_cast<std::int32_t>(v);
+      return true;
+    }
+    case REAL:
+    case DOUBLE: {
+      const double v = std::strtod(value.c_str(), &end);
+      if (*end != 0 || value.empty()) break;
+      if (p->m_eType == REAL)
+        p->m_fValue = static_cast<float>(v);
+      else
+        p->m_dValue = v;
+      return true;
+    }
+    case LOGICAL: {
+      const CString v = ToUpper(FromUtf8(value));
+      if (v != L".TRUE." && v != L".FALSE." && v != L"TRUE" && v != L"FALSE") break;
+      p->m_nValue = v.find(L"TRUE") != CString::npos ? 1 : 0;
+      return true;
+    }
+    default:
+      return error = "parameter has no type: " + arg, false;
+  }
+  return error = "not a value of type " + std::string(TypeName(p->m_eType)) + ": " + arg, false;
+}
+
+// Parses the file into list; prints its problems (text mode). Returns false
+// when the file can not be read.
+bool Load(const COptions& options, CFormulaContext& context, CvdiFunctionList& list) {
+  CString text;
+  if (!ReadFile(options.strFile, text)) {
+    std::fprintf(stderr, "orvamat: can not read %s\n", options.strFile.c_str());
+    return false;
+  }
+  list.m_strLocation = FromUtf8(options.strFile);
+  ParseFormulaSections(context, list, SplitFormulaFile(text));
+  return true;
+}
+
+std::string Errors(const CRecordingHostUI& ui, bool bJson) {
+  std::string out;
+  for (const CRecordedMessage& m : ui.GetMessages()) {
+    if (bJson) {
+      out += (out.empty() ? "" : ", ") + JsonString(m.strText);
+    } else {
+      out += "error: " + ToUtf8(m.strText) + "\n";
+    }
+  }
+  return bJson ? "[" + out + "]" : out;
+}
+
+int Check(const COptions& o) {
+  CRecordingHostUI ui;
+  CScopedHostUI scoped(ui);
+  CFormulaContext context;
+  CvdiFunctionList list;
+  if (!Load(o, context, list)) return 2;
+  const bool bOk = !context.m_bError;
+  std::string functions;
+  for (const auto& f : list.m_listFunctions) {
+    const char* state = f->IsComplete() ? "compiled" : "declared";
+    if (o.bJson) {
+      functions += (functions.empty() ? "" : ", ") + std::string("{\"name\": ") +
+                   JsonString(f->m_strName) + ", \"state\": \"" + state +
+                   "\", \"words\": " + std::to_string(f->m_code.size()) + "}";
+    } else {
+      std::printf("%s: %s, %zu words\n", ToUtf8(f->m_strName).c_str(), state, f->m_code.size());
+    }
+  }
+  if (o.bJson) {
+    std::printf("{\"ok\": %s, \"functions\": [%s], \"errors\": %s}\n", bOk ? "true" : "false",
+                functions.c_str(), Errors(ui, true).c_str());
+  } else {
+    std::fputs(Errors(ui, false).c_str(), stdout);
+  }
+  return bOk ? 0 : 1;
+}
+
+int Disasm(const COptions& o) {
+  CRecordingHostUI ui;
+  CScopedHostUI scoped(ui);
+  CFormulaContext context;
+  CvdiFunctionList list;
+  if (!Load(o, context, list)) return 2;
+  std::fputs(Errors(ui, false).c_str(), stderr);
+  bool bFound = false;
+  for (const auto& f : list.m_listFunctions) {
+    if (!o.strFunction.empty() && !EqualsNoCase(f->m_strName, FromUtf8(o.strFunction))) continue;
+    bFound = true;
+    std::fputs(ToUtf8(DisassembleFunction(*f)).c_str(), stdout);
+  }
+  if (!bFound && !o.strFunction.empty()) {
+    std::fprintf(stderr, "orvamat: no function %s\n", o.strFunction.c_str());
+    return 1;
+  }
+  return context.m_bError ? 1 : 0;
+}
+
+int RunCommand(const COptions& o) {
+  CRecordingHostUI ui;
+  CScopedHostUI scoped(ui);
+  CFormulaContext context;
+  std::vector<CString> debugLines;
+  context.m_fnDebugOutput = [&](const CString& s) { debugLines.push_back(s); };
+  CvdiFunctionList list;
+  if (!Load(o, context, list)) return 2;
+  CvdiFunction* f = list.findFunction(FromUtf8(o.strFunction).c_str());
+  if (f == nullptr) {
+    std::fputs(Errors(ui, false).c_str(), stderr);
+    std::fprintf(stderr, "orvamat: no function %s\n", o.strFunction.c_str());
+    return 1;
+  }
+  for (const std::string& arg : o.listArgs) {
+    std::string error;
+    if (!SetArgument(*f, arg, error)) {
+      std::fprintf(stderr, "orvamat: %s\n", error.c_str());
+      return 2;
+    }
+  }
+  const bool bOk = !context.m_bError && CFormulaRuntime(context).Run(f, nullptr);
+  if (o.bJson) {
+    std::string params;
+    for (const auto& p : f->m_listParameters) {
+      params += (params.empty() ? "" : ", ") + Cell(p->m_strName, *p, true);
+    }
+    std::string debug;
+    for (const CString& s : debugLines) debug += (debug.empty() ? "" : ", ") + JsonString(s);
+    std::printf(
+        "{\"ok\": %s, \"result\": %s, \"parameters\": [%s], \"debug\": [%s], \"errors\": %s}\n",
+        bOk ? "true" : "false", Cell(f->m_strName, f->m_result, true).c_str(), params.c_str(),
+        debug.c_str(), Errors(ui, true).c_str());
+  } else {
+    for (const CString& s : debugLines) std::printf("debug: %s\n", ToUtf8(s).c_str());
+    std::fputs(Errors(ui, false).c_str(), stdout);
+    std::printf("result %s\n", Cell(f->m_strName, f->m_result, false).c_str());
+    for (const auto& p : f->m_listParameters) {
+      std::printf("parameter %s\n", Cell(p->m_strName, *p, false).c_str());
+    }
+  }
+  return bOk ? 0 : 1;
+}
+
+}  // namespace
+
+void AddFormulaCommands(CLI::App& app) {
+  auto* formula = app.add_subcommand("formula", "Compile and run VDI 3805 product functions");
+  formula->require_subcommand(1);
+  auto options = std::make_shared<COptions>();
+
+  auto* check = formula->add_subcommand("check", "Parse a formula file and list its functions");
+  check->add_option("FILE", options->strFile, "declarations and bodies texts")->required();
+  check->add_flag("--json", options->bJson, "print one JSON object");
+  check->callback([options] {
+    if (int rc = Check(*options); rc != 0) throw CLI::RuntimeError(rc);
+  });
+
+  auto* disasm = formula->add_subcommand("disasm", "Print the p-code of the functions");
+  disasm->add_option("FILE", options->strFile, "declarations and bodies texts")->required();
+  disasm->add_option("FUNCTION", options->strFunction, "only this function");
+  disasm->callback([options] {
+    if (int rc = Disasm(*options); rc != 0) throw CLI::RuntimeError(rc);
+  });
+
+  auto* run = formula->add_subcommand("run", "Run a function and print its result and parameters");
+  run->add_option("FILE", options->strFile, "declarations and bodies texts")->required();
+  run->add_option("FUNCTION", options->strFunction, "the function to run")->required();
+  run->add_option("--arg", options->listArgs, "NAME=VALUE written into a parameter");
+  run->add_flag("--json", options->bJson, "print one JSON object");
+  run->callback([options] {
+    if (int rc = RunCommand(*options); rc != 0) throw CLI::RuntimeError(rc);
+  });
+}
