@@ -224,3 +224,51 @@ TEST_F(FormulaRuntime, ParametersWrittenByTheHost) {
 }
 
 }  // namespace
+
+namespace {
+
+// A debugger stand-in: steps the run to its end, counting the steps.
+class CSteppingHook : public CFormulaDebugHook {
+ public:
+  void ShowDebugger(CFormulaRuntime& runtime, CvdiFunctionList*, CvdiFunction*) override {
+    while (!runtime.GetContext().m_listFrames.empty()) {
+      runtime.Step();
+      ++m_nSteps;
+    }
+  }
+  int m_nSteps = 0;
+};
+
+TEST_F(FormulaRuntime, DebugModeHandsTheRunToTheDebugger) {
+  CSteppingHook hook;
+  m_context.m_pDebugHook = &hook;
+  m_context.m_bDebugMode = true;
+  EXPECT_EQ(Int(L"INTEGER I\r\nI = 2\r\nF = I * 3\r\n"), 6);
+  EXPECT_EQ(hook.m_nSteps, 3);  // two assignments and the END
+  m_context.m_pDebugHook = nullptr;
+  EXPECT_EQ(Int(L"F = 4\r\n"), 4) << "without a debugger the run goes straight through";
+}
+
+TEST(FormulaExportedEntries, ProcessWideContext) {
+  CRecordingHostUI ui;
+  CScopedHostUI scoped(ui);
+  CvdiFunctionList list;
+  ClearFormulaErrorFlag();
+  list.scanAndParseFunctionDeclarations(L"INTEGER A\r\nINTEGER FUNCTION TWICE(A)");
+  list.scanAndParseFunctions(
+      L"INTEGER FUNCTION TWICE(A)\r\nINTEGER A\r\nTWICE = A * 2\r\n"
+      L"END FUNCTION TWICE");
+  ASSERT_FALSE(FormulaErrorFlag());
+  CvdiFunction* f = list.findFunction(L"twice");
+  ASSERT_NE(f, nullptr);
+  f->m_listParameters[0]->m_nValue = 21;
+  VdiRecordPosition pos;
+  EXPECT_TRUE(CvdiFortran::runFunction(f, &pos));
+  EXPECT_EQ(f->m_result.m_nValue, 42);
+  list.scanAndParseFunctions(L"INTEGER FUNCTION BAD()\r\nBAD = Q\r\nEND FUNCTION BAD");
+  EXPECT_TRUE(FormulaErrorFlag());
+  EXPECT_EQ(ui.Count(), 1u);
+  EXPECT_FALSE(CvdiFortran::runFunction(nullptr, nullptr));
+}
+
+}  // namespace
