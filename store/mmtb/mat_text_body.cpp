@@ -78,6 +78,9 @@ bool CMatTextReader::ReadBodyLines(CMatTable* pTable) {
 }
 
 bool CMatTextReader::ReadBodyItem(CMatTable* pTable, const CString& keyword) {
+  // Row lines start with "(*", so their keyword is empty: the common case
+  // goes straight to the row.
+  if (keyword.empty() && pTable) return ReadRow(*pTable);
   if (keyword == L"[MMTB]") return ReadNestedBlock(pTable);
   bool bHandled = false;
   const bool bResult = ReadPreprocessorItem(pTable, keyword, bHandled);

@@ -4,10 +4,10 @@
 //
 // Source. The whole text is decoded into one wide buffer on opening (UTF-16
 // LE mark, UTF-8 mark, else the ANSI code page of the user's language) and
-// read in place. The text ends at the end marker 0x1A, at the first NUL or
-// 0x1A of the content, whichever comes first. Line breaks are CR LF, LF CR, a
-// lone LF or a lone CR. m_nZeile counts from 0 and goes up with every move to
-// a following line, also inside multi-line strings and brace blocks.
+// read in place. The text ends at its end or at its first NUL or end-of-file
+// character 0x1A, whichever comes first; every reader stops at either. Line breaks are CR LF, LF
+// CR, a lone LF or a lone CR. m_nZeile counts from 0 and goes up with every move to a following
+// line, also inside multi-line strings and brace blocks.
 //
 // Body reading works on the current dataset of the store given at
 // construction: tables are made with CreateTable, names with FindHandle /
@@ -45,7 +45,7 @@ class CMatTextReader {
   static constexpr int kMaxValuesPerRow = 0x20000 / 4;
   // ReadType's answer for a letter or number that names no value type.
   static constexpr std::uint32_t kTypeUnknown = 0xFFFFFFFFu;
-  // The end marker after the text.
+  // The end-of-file character; like NUL it ends the text.
   static constexpr wchar_t kEndMarker = 0x1A;
 
   // The store is not owned and must outlive the reader; it may be null for a
@@ -124,6 +124,8 @@ class CMatTextReader {
  private:
   // Source.
   void Reset();
+  // Ends the decoded text at its end marker and makes its first line current.
+  void StartBuffer(const CString& path);
   void MakeLineCurrent(const wchar_t* pStart);
   // Tokens.
   void ShowLoadStringError();

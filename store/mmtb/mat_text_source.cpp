@@ -67,28 +67,34 @@ bool CMatTextReader::OpenText(const CString& path) {
 }
 
 void CMatTextReader::OpenBytes(std::string_view bytes, const CString& path) {
-  CString text;
+  Reset();
+  // Decoded straight into the buffer: a large file is held once, not twice.
   const bool bUtf16 = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
   if (bUtf16) {
-    DecodeText(bytes, CP_DETECT, text);
+    DecodeText(bytes, CP_DETECT, m_strBuffer);
   } else if (bytes.size() >= 2 && bytes[0] == '\xEF' && bytes[1] == '\xBB') {
     // The mark's third byte is skipped whatever it holds.
-    DecodeText(bytes.substr(bytes.size() < 3 ? bytes.size() : 3), CP_UTF8_TEXT, text);
-  } else if (!DecodeText(bytes, LanguageCodePage(), text)) {
-    DecodeText(bytes, CP_WINDOWS_1252, text);
+    DecodeText(bytes.substr(bytes.size() < 3 ? bytes.size() : 3), CP_UTF8_TEXT, m_strBuffer);
+  } else if (!DecodeText(bytes, LanguageCodePage(), m_strBuffer)) {
+    DecodeText(bytes, CP_WINDOWS_1252, m_strBuffer);
   }
-  OpenString(text, path);
+  StartBuffer(path);
   m_bUnicode = bUtf16;
 }
 
 void CMatTextReader::OpenString(std::wstring_view text, const CString& path) {
   Reset();
+  m_strBuffer.assign(text);
+  StartBuffer(path);
+}
+
+void CMatTextReader::StartBuffer(const CString& path) {
   m_strPath = path;
   // The text ends where the file's content says so: at its first NUL or
   // end-of-file character.
-  const size_t end = text.find_first_of(std::wstring_view(L"\0\x1A", 2));
-  m_strBuffer.assign(text.substr(0, end));
-  m_strBuffer.push_back(kEndMarker);
+  const size_t end = m_strBuffer.find_first_of(std::wstring_view(L"\0\x1A", 2));
+  // The string's own terminating NUL is the end marker after the text.
+  if (end != CString::npos) m_strBuffer.resize(end);
   MakeLineCurrent(m_strBuffer.c_str());
 }
 
@@ -122,7 +128,7 @@ void CMatTextReader::NextZeile() {
   }
   if (!m_pScan) {
     // The last line had no line break: the text ends here.
-    m_pZeilenStart = m_pPos = m_strBuffer.c_str() + m_strBuffer.size() - 1;
+    m_pZeilenStart = m_pPos = m_strBuffer.c_str() + m_strBuffer.size();
     return;
   }
   ++m_nZeile;

@@ -144,15 +144,16 @@ void CMatTextWriter::WriteRows(const CMatTable& table) {
   std::uint64_t word = 0;
   for (POSITION pos = table.GetFirstRowPosition(); pos != nullptr;) {
     m_hRow = table.GetNextRow(pos, word);
-    CString line;
-    line.reserve(48);
+    // Lines are built in one reused buffer and copied at their exact size.
+    CString& line = m_strLine;
+    line.clear();
     AppendQuoted(line, NameOf(table, m_hRow), false);
     if (nType == eTypeStruct) {
       WriteStructRow(table, line, word);
       continue;
     }
     AppendCells(table, line, word);
-    m_Lines.push_back(std::move(line));
+    m_Lines.emplace_back(line);
   }
   m_hRow = 0;
 }
@@ -249,7 +250,7 @@ void CMatTextWriter::WriteStructRow(const CMatTable& table, CString& line, std::
   line.append(L"]  ");
   for (std::uint32_t s = 0; s < nSubRows; ++s) {
     if (s > 0) {
-      m_Lines.push_back(std::move(line));
+      m_Lines.emplace_back(line);
       line = kSubRowIndent;
     }
     const std::uint32_t* pCells = pBlock + 1 + static_cast<std::size_t>(s) * nFields;
@@ -258,7 +259,7 @@ void CMatTextWriter::WriteStructRow(const CMatTable& table, CString& line, std::
       if (pDef[1 + f] == eTypeFloat) line.push_back(L' ');
     }
   }
-  m_Lines.push_back(std::move(line));
+  m_Lines.emplace_back(line);
 }
 
 void CMatTextWriter::ReportLossyTexts(const CMatTable& table) const {

@@ -40,6 +40,7 @@ class CMatTextWriter {
   const wchar_t* NameOf(const CMatTable& table, Handle h) const;
 
   CStringList& m_Lines;
+  CString m_strLine;                    // the row line being built
   const CMatTable* m_pTable = nullptr;  // the table being written
   Handle m_hRow = 0;                    // the row being written
   int m_nLossy = 0;
