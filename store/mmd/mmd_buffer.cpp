@@ -8,11 +8,18 @@
 
 namespace {
 
-CString DecodeStored(std::string_view bytes, const CMmdTextCoding& coding) {
-  if (coding.m_bUtf8) return FromUtf8(bytes);
-  CString text;
-  if (!DecodeText(bytes, coding.m_nCodePage, text)) DecodeText(bytes, CP_WINDOWS_1252, text);
-  return text;
+// Most stored texts are plain ASCII, which every coding reads the same;
+// they are widened in place without a conversion.
+void DecodeStored(std::string_view bytes, const CMmdTextCoding& coding, CString& text) {
+  bool bAscii = true;
+  for (char c : bytes) bAscii &= static_cast<unsigned char>(c) < 0x80;
+  if (bAscii) {
+    text.assign(bytes.begin(), bytes.end());
+  } else if (coding.m_bUtf8) {
+    text = FromUtf8(bytes);
+  } else if (!DecodeText(bytes, coding.m_nCodePage, text)) {
+    DecodeText(bytes, CP_WINDOWS_1252, text);
+  }
 }
 
 }  // namespace
@@ -58,9 +65,9 @@ bool CMmdReader::ReadString(CString& text, const CMmdTextCoding& coding) {
   std::uint16_t count = 0;
   std::string_view bytes;
   if (!ReadU16(count) || !Take(count, bytes)) return false;
-  std::string plain(bytes);
-  for (char& c : plain) c = char(static_cast<unsigned char>(c) ^ mmd::kStringKey);
-  text = DecodeStored(plain, coding);
+  m_Scratch.assign(bytes);
+  for (char& c : m_Scratch) c = char(static_cast<unsigned char>(c) ^ mmd::kStringKey);
+  DecodeStored(m_Scratch, coding, text);
   return true;
 }
 
@@ -68,7 +75,7 @@ bool CMmdReader::ReadPlainString(CString& text, const CMmdTextCoding& coding) {
   std::uint16_t count = 0;
   std::string_view bytes;
   if (!ReadU16(count) || !Take(count, bytes)) return false;
-  text = DecodeStored(bytes, coding);
+  DecodeStored(bytes, coding, text);
   return true;
 }
 

@@ -53,6 +53,7 @@ class CMmdReader {
   std::uint64_t m_nBase;
   std::size_t m_nPos = 0;
   bool m_bFailed = false;
+  std::string m_Scratch;  // a string's bytes while they are decoded
 };
 
 class CMmdWriter {

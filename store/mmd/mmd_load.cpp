@@ -1,7 +1,10 @@
 // Reading a database file's skeleton: the header, the handle records and the
 // table records, whose bodies are skipped and read on first use (mmd_rows).
 // Layout: docs/mmd.md.
+#include <algorithm>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <string>
 
 #include "platform/file.h"
@@ -37,8 +40,9 @@ bool ReadHandleRecords(CMatDatenSatz& dataset, CMmdReader& file, const CMmdTextC
   if (!file.ReadU32(nCount)) return false;
   // A record is at least 6 bytes; a count beyond that can not be true.
   const std::uint64_t nPossible = file.GetRemaining() / 6;
-  dataset.m_HandleToName.InitHashTable(dataset.m_HandleToName.GetCount() +
-                                       std::size_t(std::min<std::uint64_t>(nCount, nPossible)));
+  const std::size_t nExpected = std::size_t(std::min<std::uint64_t>(nCount, nPossible));
+  dataset.m_HandleToName.InitHashTable(dataset.m_HandleToName.GetCount() + nExpected);
+  dataset.m_NameToHandle.InitHashTable(dataset.m_NameToHandle.GetCount() + nExpected);
   CString text;
   for (std::uint32_t i = 0; i < nCount; ++i) {
     std::uint32_t nStored = 0;
@@ -136,14 +140,22 @@ bool LoadDatasetBytes(CMatDatenSatz& dataset, std::string_view bytes) {
 bool LoadDataset(CMatDatenSatz& dataset) {
   CMmdBacking& backing = MmdBackingOf(dataset);
   if (!FileExists(dataset.m_strPath)) return false;
-  std::string bytes;
-  CString error;
   backing.m_FileStat = CFileStamp::Of(dataset.m_strPath);
-  if (!ReadWholeFile(dataset.m_strPath, bytes, &error)) {
-    mmd::ReportFileError(error);
+  // Read straight into an uninitialised buffer: a large dataset's file is
+  // tens of megabytes, and filling or copying it first would double the time.
+  CFile file;
+  std::uint64_t nLength = 0;
+  std::unique_ptr<char[]> pBytes;
+  if (file.Open(dataset.m_strPath, CFile::eRead)) {
+    nLength = file.GetLength().value_or(0);
+    pBytes.reset(new (std::nothrow) char[std::max<std::uint64_t>(nLength, 1)]);
+  }
+  if (pBytes == nullptr || !file.ReadAt(0, pBytes.get(), std::size_t(nLength))) {
+    mmd::ReportFileError(file.GetError().empty() ? dataset.m_strPath : file.GetError());
     return false;
   }
-  if (!LoadDatasetBytes(dataset, bytes)) return false;
+  if (!LoadDatasetBytes(dataset, std::string_view(pBytes.get(), std::size_t(nLength))))
+    return false;
   LibraryTranslation().ScanWordbookFiles(GetFolderOf(dataset.m_strPath));
   return true;
 }

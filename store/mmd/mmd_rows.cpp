@@ -38,7 +38,8 @@ bool ReadRowsSize(CMatDatenSatz& dataset, std::uint64_t nFilePos, std::uint32_t&
 // One text of a row: appended to the pool, its index in the cell (0 for none).
 bool ReadPoolText(CMatDatenSatz& dataset, CMmdReader& file, const CMmdTextCoding& coding,
                   std::uint32_t& nCell) {
-  CString text;
+  // One buffer for all the texts of a body: a table may hold 100,000 of them.
+  static thread_local CString text;
   if (!file.ReadString(text, coding)) return false;
   nCell = text.empty() ? 0 : dataset.AddPoolText(text);
   return true;
