@@ -8,7 +8,6 @@
 #include "platform/file.h"
 #include "platform/text.h"
 #include "query/article/table_lookup.h"
-#include "store/base/line_file.h"
 #include "store/base/message.h"
 #include "store/base/reg_util.h"
 #include "store/mat_store.h"
@@ -73,7 +72,7 @@ unsigned CDnLoader::ChooseCodePage(std::string_view bytes, bool dosCharset) cons
 }
 
 bool CDnLoader::LoadBytes(std::string_view bytes, const CString& path, bool dosCharset) {
-  m_Lines.clear();
+  m_Lines.Clear();
   m_nLine = 0;
   m_nLineCount = 0;
   m_nVersion = 0;
@@ -84,21 +83,19 @@ bool CDnLoader::LoadBytes(std::string_view bytes, const CString& path, bool dosC
     return false;
   }
   const unsigned codePage = ChooseCodePage(bytes, dosCharset);
-  CString text;
-  if (!DecodeText(bytes, codePage, text)) return false;
-  m_Lines = qelStrUtil::SplitLines(text, 0);
-  if (m_Lines.empty()) return false;
+  if (!m_Lines.Assign(bytes, codePage) || m_Lines.GetCount() == 0) return false;
   if (!ReadVersion(path)) return false;
   ReadHeader();
   ReadRecords();
   // Texts read from Unicode keep every character only in a Unicode file.
   if (codePage == CP_DETECT || codePage == CP_UTF8_TEXT) MmdBackingOf(*m_pDataset).m_bUtf8 = true;
   FinishProductGroups();
+  m_Lines.Clear();  // the lines are views of bytes the caller keeps only for the call
   return true;
 }
 
 bool CDnLoader::ReadVersion(const CString& path) {
-  const CString& first = m_Lines[0];
+  const std::wstring_view first = m_Lines.Get(0);
   if (first.empty() || first[0] != L'V') {
     ShowMessage(MB_OK | MB_ICONERROR, L"Keine Datanorm Datei! %s", path);
     return false;
@@ -117,9 +114,9 @@ bool CDnLoader::ReadVersion(const CString& path) {
 
 void CDnLoader::ReadHeader() {
   m_nLineCount = 1;
-  m_Reader.SetLine(m_Lines[0]);
+  m_Reader.SetLine(m_Lines.Get(0));
   if (m_nVersion == 4) {
-    ReadHeader4(m_Lines[0]);
+    ReadHeader4(m_Lines.Get(0));
   } else {
     ReadHeader5();
   }
@@ -162,8 +159,8 @@ void CDnLoader::StoreHeader(const CString& date, const CString& info, const CStr
 }
 
 void CDnLoader::ReadRecords() {
-  for (m_nLine = 1; m_nLine < m_Lines.size(); ++m_nLine) {
-    const CString& line = m_Lines[m_nLine];
+  for (m_nLine = 1; m_nLine < m_Lines.GetCount(); ++m_nLine) {
+    const std::wstring_view line = m_Lines.Get(m_nLine);
     ++m_nLineCount;
     if (!line.empty() && line[0] == kEndOfFile) break;
     // Catalogues with empty lines between records exist; what follows an
@@ -174,9 +171,9 @@ void CDnLoader::ReadRecords() {
     const bool noFlag = m_nVersion == 5 && (type == L'E' || type == L'R' || type == L'S');
     m_cFlag = noFlag ? L'N' : m_Reader.ReadChar();
     if (m_cFlag == 0 || m_cFlag == L'N') DispatchRecord(type);
-    if (m_Progress && m_nLine % kProgressStep == 0) m_Progress(m_nLine, m_Lines.size());
+    if (m_Progress && m_nLine % kProgressStep == 0) m_Progress(m_nLine, m_Lines.GetCount());
   }
-  if (m_Progress) m_Progress(m_Lines.size(), m_Lines.size());
+  if (m_Progress) m_Progress(m_Lines.GetCount(), m_Lines.GetCount());
 }
 
 void CDnLoader::DispatchRecord(wchar_t type) {
@@ -210,17 +207,17 @@ bool CDnLoader::NextContinuation(std::size_t nPrefix) {
   // Empty lines between the lines of one record are passed over, as the
   // record loop passes them over.
   std::size_t next = m_nLine + 1;
-  while (next < m_Lines.size() && m_Lines[next].empty()) ++next;
-  if (next >= m_Lines.size()) return false;
-  const CString& current = m_Lines[m_nLine];
-  const CString& candidate = m_Lines[next];
+  while (next < m_Lines.GetCount() && m_Lines.IsEmptyLine(next)) ++next;
+  if (next >= m_Lines.GetCount()) return false;
+  const std::wstring_view current = m_Lines.Get(m_nLine);
+  const std::wstring_view candidate = m_Lines.Get(next);
   if (current.size() < nPrefix || candidate.size() < nPrefix ||
       current.compare(0, nPrefix, candidate, 0, nPrefix) != 0) {
     return false;
   }
   m_nLineCount += next - m_nLine;
   m_nLine = next;
-  m_Reader.SetLine(m_Lines[m_nLine]);
+  m_Reader.SetLine(m_Lines.Get(m_nLine));
   return true;
 }
 

@@ -25,8 +25,8 @@
 
 #include "OrvaMat/types.h"
 #include "import/dn_fields.h"
+#include "import/dn_lines.h"
 #include "import/dn_tables.h"
-#include "store/base/string_list.h"
 
 class CMatStore;
 class CMatDatenSatz;
@@ -117,7 +117,7 @@ class CDnLoader {
   bool m_bReady = false;
 
   CProgress m_Progress;
-  CStringList m_Lines;
+  CDnLines m_Lines;
   std::size_t m_nLine = 0;  // index of the current line in m_Lines
   CDnFieldReader m_Reader;
   std::size_t m_nLineCount = 0;

@@ -10,8 +10,6 @@ namespace qelStrUtil {
 
 namespace {
 
-constexpr wchar_t kDosEndOfFile = 26;
-
 void AddLine(CStringList& list, std::wstring_view line, int flag) {
   CString text = (flag & eLinesTrim) ? Trim(line) : CString(line);
   if ((flag & eLinesSkipEmpty) && text.empty()) return;
@@ -21,18 +19,8 @@ void AddLine(CStringList& list, std::wstring_view line, int flag) {
 }  // namespace
 
 CStringList SplitLines(std::wstring_view text, int flag) {
-  if (!text.empty() && text.back() == kDosEndOfFile) text.remove_suffix(1);
   CStringList list;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find_first_of(L"\r\n", start);
-    if (end == std::wstring_view::npos) {
-      AddLine(list, text.substr(start), flag);
-      break;
-    }
-    AddLine(list, text.substr(start, end - start), flag);
-    start = end + ((text[end] == L'\r' && end + 1 < text.size() && text[end + 1] == L'\n') ? 2 : 1);
-  }
+  for (const std::wstring_view line : SplitLineViews(text)) AddLine(list, line, flag);
   return list;
 }
 

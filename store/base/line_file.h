@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "OrvaMat/types.h"
 #include "store/base/string_list.h"
@@ -41,5 +42,23 @@ bool isUnicodeFile(const CString& path, int flag = 0);
 
 // Splits a text into lines by the rules of readStringlistFromFile.
 CStringList SplitLines(std::wstring_view text, int flag);
+// The same without flags, as views into text (valid while text is): large
+// files are read without a copy of every line. Works on wide texts and on
+// bytes of code pages in which CR and LF are single bytes (1252, UTF-8, ...).
+template <typename Char>
+std::vector<std::basic_string_view<Char>> SplitLineViews(std::basic_string_view<Char> text) {
+  constexpr Char kCR = '\r', kLF = '\n', kDosEndOfFile = 26;
+  if (!text.empty() && text.back() == kDosEndOfFile) text.remove_suffix(1);
+  std::vector<std::basic_string_view<Char>> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = start;
+    while (end < text.size() && text[end] != kCR && text[end] != kLF) ++end;
+    lines.push_back(text.substr(start, end - start));
+    if (end == text.size()) break;
+    start = end + ((text[end] == kCR && end + 1 < text.size() && text[end + 1] == kLF) ? 2 : 1);
+  }
+  return lines;
+}
 
 }  // namespace qelStrUtil

@@ -1,0 +1,233 @@
+// DATANORM import and article reads at catalogue size: a generated version 5
+// file of 200,000 articles (A records, T long texts shared by groups of ten
+// articles, D text lines, R and S records; about a million lines) and the
+// same catalogue in version 4. Reports lines per second, the time to import
+// into a fresh dataset and save it, and the cost of one GetGesammtText and
+// one GetArtikelBildDatei (pictures on disk for a tenth of the articles).
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "OrvaMat/article.h"
+#include "import/dn_loader.h"
+#include "platform/recording_host_ui.h"
+#include "platform/text.h"
+#include "store/base/translation.h"
+#include "store/mat_store.h"
+#include "store/mmd/dataset_registry.h"
+#include "store/mmd/mmd_file.h"
+
+namespace {
+
+constexpr int kArticles = 200000;
+constexpr int kTextGroup = 10;  // articles sharing one long text
+
+std::string Folder() {
+  static const std::string folder = [] {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "orvamat-dnbench-XXXXXX").string();
+    return std::string(::mkdtemp(pattern.data()));
+  }();
+  return folder;
+}
+
+std::string Article(int i);
+std::string TextKey(int i);
+
+std::string Header4() {
+  std::string line = "V 150325Generierter Katalog";
+  line.resize(123, ' ');
+  return line + "04EUR\r\n";
+}
+
+// Appends the fields joined by ";" and a line end.
+void Line(std::string& out, std::initializer_list<std::string_view> fields) {
+  for (const std::string_view field : fields) {
+    out.append(field);
+    out += ';';
+  }
+  out += "\r\n";
+}
+
+std::string N(int n) { return std::to_string(n); }
+
+// Joins texts (operator+ on a literal and a temporary trips a false warning
+// of GCC 12).
+std::string Cat(std::initializer_list<std::string_view> parts) {
+  std::string out;
+  for (const std::string_view part : parts) out.append(part);
+  return out;
+}
+
+std::string Article(int i) { return Cat({"ART-", N(100000 + i)}); }
+std::string TextKey(int i) { return Cat({"T", N(i / kTextGroup)}); }
+
+void Groups(std::string& out, int version) {
+  for (int g = 0; g < 100; ++g) {
+    const std::string main = N(10 + g % 10), group = N(1000 + g), value = N(100 * g);
+    const std::string mainName = Cat({"Hauptgruppe ", main}), groupName = Cat({"Gruppe ", group});
+    const std::string discount = Cat({"R", N(g)});
+    if (version == 4) {
+      Line(out, {"S", "N", main, mainName, group, groupName});
+      Line(out, {"R", "N", discount, "1", value, "Rabatt"});
+    } else {
+      Line(out, {"S", main, group, groupName});
+      Line(out, {"R", discount, "1", value, "Rabatt"});
+    }
+  }
+}
+
+void LongText(std::string& out, int version, const std::string& key) {
+  for (int line = 1; line <= 10; line += 2) {
+    const std::string text1 = Cat({"Langtext Zeile ", N(line), " fuer die Gruppe"});
+    const std::string text2 = Cat({"und ihre Fortsetzung ", N(line + 1)});
+    if (version == 4) {
+      Line(out, {"T", "N", key, "", N(line), "", text1, N(line + 1), "", text2});
+    } else {
+      Line(out, {"T", "N", key, "1", N(line), text1});
+      Line(out, {"T", "N", key, "1", N(line + 1), text2});
+    }
+  }
+}
+
+void Articles(std::string& out, int version) {
+  for (int i = 0; i < kArticles; ++i) {
+    const std::string a = Article(i), main = N(10 + i % 10), group = N(1000 + i % 100);
+    const std::string discount = Cat({"R", N(i % 100)}), price = N(1000 + i), key = TextKey(i);
+    const std::string shortText = Cat({"Artikel ", a}), match = Cat({"MC", a}),
+                      ean = Cat({"40123", N(10000000 + i)});
+    if (i % kTextGroup == 0) LongText(out, version, key);
+    if (version == 4) {
+      Line(out, {"A", "N", a, "40", shortText, "zweite Zeile", "1", "0", "PCE", price, discount,
+                 main, key});
+      Line(out,
+           {"B", "N", a, match, " ", " ", "0", "0", "0", ean, " ", group, "90", "1", " ", " "});
+      Line(out, {"D", "N", a, "1", "X", "", "Hinweis eins", "2", "F", "", "Hinweis zwei"});
+    } else {
+      const std::string page = Cat({"S.", N(i % 500)});
+      Line(out, {"A",   "N",   a,     shortText, "zweite Zeile",
+                 "PCE", "1",   "1",   price,     discount,
+                 main,  group, match, "",        "",
+                 "",    "",    "",    ean,       "",
+                 "1",   page,  "4",   key,       "90",
+                 "",    "",    "",    ""});
+      Line(out, {"D", "N", a, "01", "X", "Hinweis eins", ""});
+      Line(out, {"D", "N", a, "02", "F", "Hinweis zwei", ""});
+    }
+  }
+}
+
+// The catalogue in one version; returns its path (made once).
+const std::string& Catalogue(int version) {
+  static std::string paths[2];
+  std::string& path = paths[version == 4 ? 0 : 1];
+  if (!path.empty()) return path;
+  path = Folder() + (version == 4 ? "/katalog4.001" : "/katalog5.001");
+  std::string out;
+  if (version == 4) {
+    out = Header4();
+  } else {
+    Line(out, {"V", "050", "A", "20250315", "EUR", "Generierter Katalog", "", "GEN"});
+  }
+  Groups(out, version);
+  Articles(out, version);
+  std::ofstream(path, std::ios::binary) << out;
+  return path;
+}
+
+std::size_t LineCount(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::size_t n = 0;
+  for (std::string line; std::getline(in, line);) ++n;
+  return n;
+}
+
+struct CQuiet {
+  CRecordingHostUI ui;
+  CScopedHostUI scopedUI{ui};
+  CTranslationManager translation{L""};
+  CScopedTranslationManager scopedTranslation{translation};
+};
+
+void Import(benchmark::State& state, int version, bool save) {
+  CQuiet quiet;
+  const std::string& path = Catalogue(version);
+  const std::size_t lines = LineCount(path);
+  for (auto _ : state) {
+    CScopedMatStore scope;
+    CMatDatenSatz* pDataset = NewDataset(scope.Get());
+    pDataset->m_strPath = FromUtf8(Folder() + "/bench.mmd");
+    CDnLoader loader(&scope.Get());
+    if (!loader.Load(FromUtf8(path), true)) state.SkipWithError("import failed");
+    if (save && !SaveDataset(*pDataset)) state.SkipWithError("save failed");
+    if (save) ReleaseWriteLock(*pDataset);
+  }
+  state.counters["lines/s"] = benchmark::Counter(static_cast<double>(lines) * state.iterations(),
+                                                 benchmark::Counter::kIsRate);
+  state.counters["lines"] = static_cast<double>(lines);
+}
+
+void BM_ImportV5(benchmark::State& state) { Import(state, 5, false); }
+void BM_ImportAndSaveV5(benchmark::State& state) { Import(state, 5, true); }
+void BM_ImportV4(benchmark::State& state) { Import(state, 4, false); }
+void BM_ImportAndSaveV4(benchmark::State& state) { Import(state, 4, true); }
+BENCHMARK(BM_ImportV5)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_ImportAndSaveV5)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_ImportV4)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_ImportAndSaveV4)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// One imported version 5 catalogue, its database file in <folder>/D and a
+// picture for every tenth article in <folder>/BMP.
+struct CImported {
+  CQuiet quiet;
+  CScopedMatStore scope;
+  std::vector<Handle> articles;
+  CImported() {
+    CMatDatenSatz* pDataset = NewDataset(scope.Get());
+    pDataset->m_strPath = FromUtf8(Folder() + "/D/bench.mmd");
+    CDnLoader loader(&scope.Get());
+    loader.Load(FromUtf8(Catalogue(5)), true);
+    std::filesystem::create_directories(Folder() + "/BMP");
+    for (int i = 0; i < kArticles; ++i) {
+      articles.push_back(pDataset->FindHandle(FromUtf8(Article(i))));
+      if (i % 10 == 0) std::ofstream(Folder() + "/BMP/" + Article(i) + ".jpg").put('x');
+    }
+  }
+};
+
+CImported& Imported() {
+  static CImported imported;
+  return imported;
+}
+
+void BM_GetGesammtText(benchmark::State& state) {
+  CImported& data = Imported();
+  std::size_t i = 0;
+  CString text;
+  for (auto _ : state) {
+    GetGesammtText(text, data.articles[i++ % data.articles.size()]);
+    benchmark::DoNotOptimize(text.data());
+  }
+}
+BENCHMARK(BM_GetGesammtText)->Unit(benchmark::kMicrosecond);
+
+void BM_GetArtikelBildDatei(benchmark::State& state) {
+  CImported& data = Imported();
+  std::size_t i = 0;
+  CString path, info;
+  for (auto _ : state) {
+    path.clear();
+    GetArtikelBildDatei(path, info, data.articles[i++ % data.articles.size()]);
+    benchmark::DoNotOptimize(path.data());
+  }
+}
+BENCHMARK(BM_GetArtikelBildDatei)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
