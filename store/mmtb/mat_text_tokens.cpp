@@ -54,6 +54,10 @@ bool CMatTextReader::LoadString(CString& out, bool bMultiLine) {
   const wchar_t* pPiece = p;
   for (;;) {
     const wchar_t c = *p;
+    if (c > L'-') {  // every character that ends or breaks a piece is at most "-"
+      ++p;
+      continue;
+    }
     if (c == L'*' && p[1] == L')') {
       out.append(pPiece, p);
       m_pPos = p + 2;

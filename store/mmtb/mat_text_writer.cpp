@@ -17,21 +17,29 @@ namespace {
 
 constexpr wchar_t kSubRowIndent[] = L"      ";
 
-// True when "(*" text "*)" reads back as text: no quote marks or continuation
-// inside, no "(" that would join the closing "*)", no end-of-file character,
-// and line breaks only as CR LF and only where the field takes them.
-bool ReadsBack(const wchar_t* p, bool bMultiLine) {
+// The length of text, and whether "(*" text "*)" reads back as text: no
+// quote marks or continuation inside, no "(" that would join the closing
+// "*)", no end-of-file character, and line breaks only as CR LF and only
+// where the field takes them. One pass: every character that matters is at
+// most "-", so the others cost one comparison.
+std::size_t ScanText(const wchar_t* pText, bool bMultiLine, bool& bReadsBack) {
+  bReadsBack = true;
+  const wchar_t* p = pText;
   for (; *p != 0; ++p) {
     const wchar_t c = *p;
-    if (c == L'(' && (p[1] == L'*' || p[1] == 0)) return false;
-    if ((c == L'*' || c == L'-') && p[1] == L')') return false;
-    if (c == 0x1A || c == L'\n') return false;
+    if (c > L'-') continue;
+    if (c == L'(' && (p[1] == L'*' || p[1] == 0)) bReadsBack = false;
+    if ((c == L'*' || c == L'-') && p[1] == L')') bReadsBack = false;
+    if (c == 0x1A || c == L'\n') bReadsBack = false;
     if (c == L'\r') {
-      if (!bMultiLine || p[1] != L'\n') return false;
-      ++p;
+      if (!bMultiLine || p[1] != L'\n') {
+        bReadsBack = false;
+      } else {
+        ++p;
+      }
     }
   }
-  return true;
+  return static_cast<std::size_t>(p - pText);
 }
 
 const std::uint32_t* CellsOf(std::uint64_t word) {
@@ -87,11 +95,13 @@ const wchar_t* CMatTextWriter::NameOf(const CMatTable& table, Handle h) const {
 
 void CMatTextWriter::AppendQuoted(CString& line, const wchar_t* pText, bool bMultiLine) {
   if (!pText) pText = L"";
-  if (!ReadsBack(pText, bMultiLine) && m_nLossy++ == 0) {
+  bool bReadsBack = true;
+  const std::size_t nLength = ScanText(pText, bMultiLine, bReadsBack);
+  if (!bReadsBack && m_nLossy++ == 0) {
     m_strLossyTable = m_pTable ? m_pTable->m_strName : CString();
     m_strLossyRow = m_pTable && m_hRow ? NameOf(*m_pTable, m_hRow) : L"";
   }
-  line.append(L"(*").append(pText).append(L"*)");
+  line.append(L"(*", 2).append(pText, nLength).append(L"*)", 2);
 }
 
 void CMatTextWriter::WriteHead(CMatTable& table) {
