@@ -87,7 +87,7 @@ bool CFormulaRuntime::EvaluateCondition(CCodeCursor& cur) {
 bool CFormulaRuntime::CompareInCondition(std::uint16_t op, CCodeCursor& cur) {
   const std::size_t nStart = cur.m_nPos;
   CNumber x, y;
-  if (EvaluateNumber(cur, x) && EvaluateNumber(cur, y))
+  if (EvaluateOperand(cur, x) && EvaluateOperand(cur, y))
     return CompareNumbers(op, AsDouble(x), AsDouble(y));
   cur.m_nPos = nStart;
   CVdiVar a, b;

@@ -53,6 +53,30 @@ bool LoadElement(const CVdiVar& var, std::size_t k, CNumber& out) {
 
 }  // namespace
 
+// An operand: variables and constants are read here, anything else by
+// EvaluateNumber (most operands are leaves; this saves a call for each).
+bool CFormulaRuntime::EvaluateOperand(CCodeCursor& cur, CNumber& out) {
+  if (cur.m_nPos >= cur.m_nSize) return false;
+  const std::uint16_t word = cur.m_pCode[cur.m_nPos];
+  if (pcode::OpOf(word) == VARVAL) {
+    ++cur.m_nPos;
+    const CVdiVar* var = cur.m_pFunction->m_pList->FindVar(pcode::OperandOf(word));
+    return var != nullptr && var->m_nCount == 0 && LoadScalar(*var, out);
+  }
+  if (word == ICONST && cur.m_nSize - cur.m_nPos >= 3) {
+    out.m_eType = INTEGER;
+    out.m_nValue =
+        static_cast<std::int32_t>(cur.m_pCode[cur.m_nPos + 1] |
+                                  (static_cast<std::uint32_t>(cur.m_pCode[cur.m_nPos + 2]) << 16));
+    cur.m_nPos += 3;
+    return true;
+  }
+  ++m_nDepth;
+  const bool bOk = EvaluateNumber(cur, out);
+  --m_nDepth;
+  return bOk;
+}
+
 bool CFormulaRuntime::EvaluateNumber(CCodeCursor& cur, CNumber& out) {
   if (cur.m_nPos >= cur.m_nSize || m_nDepth >= kMaxDepth) return false;
   const std::uint16_t word = cur.m_pCode[cur.m_nPos++];
@@ -91,10 +115,7 @@ bool CFormulaRuntime::EvaluateNumber(CCodeCursor& cur, CNumber& out) {
     case POTENZ:
     case MOD: {
       CNumber a, b;
-      ++m_nDepth;
-      const bool bOk = EvaluateNumber(cur, a) && EvaluateNumber(cur, b);
-      --m_nDepth;
-      if (!bOk) return false;
+      if (!EvaluateOperand(cur, a) || !EvaluateOperand(cur, b)) return false;
       if (op != MOD) {
         Promote(a, b);
         Arithmetic(op, a, b, out);

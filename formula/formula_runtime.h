@@ -48,6 +48,7 @@ class CFormulaRuntime {
   // The numeric fast path (fast_eval.cpp): false when the expression needs
   // the general evaluator; the cursor must then be rewound by the caller.
   bool EvaluateNumber(CCodeCursor& cur, formula::CNumber& out);
+  bool EvaluateOperand(CCodeCursor& cur, formula::CNumber& out);
   // Advances the cursor over one expression without evaluating it.
   void SkipExpression(CCodeCursor& cur);
 

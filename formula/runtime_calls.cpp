@@ -50,7 +50,7 @@ void CFormulaRuntime::Assign(CCodeCursor& cur, std::uint16_t word, std::size_t n
   if (target->m_nCount == 0 && IsNumeric(target->m_eType)) {
     const std::size_t nStart = cur.m_nPos;
     CNumber number;
-    if (EvaluateNumber(cur, number) && ConvertNumber(number, target->m_eType)) {
+    if (EvaluateOperand(cur, number) && ConvertNumber(number, target->m_eType)) {
       target->m_dValue = number.m_dValue;
       return;
     }
