@@ -21,10 +21,13 @@ CString DatasetBase(const CMatDatenSatz& dataset) {
 }
 
 // The first of name + each extension that exists in folder, or empty.
-CString FindWithExtensions(const CString& folder, const CString& name) {
+CString FindWithExtensions(const CFileFinder& folder, const CString& name) {
   if (name.empty()) return {};
+  CString file = name;
   for (const wchar_t* ext : kExtensions) {
-    CString path = FindExistingFile(folder, name + ext);
+    file.resize(name.size());
+    file += ext;
+    CString path = folder.Find(file);
     if (!path.empty()) return path;
   }
   return {};
@@ -78,18 +81,22 @@ eMatManager GetArtikelBildDatei(CString& path, CString& info, unsigned long arti
   CArticleContext context(CMatStore::Instance(), hArticle);
   if (context.Dataset() == nullptr) return eMatNoTable;
   const CString base = DatasetBase(*context.Dataset());
-  const CString pictures = CFilePath(base) ^ CFilePath(L"BMP");
+  const CFileFinder pictures(CFilePath(base) ^ CFilePath(L"BMP"));
   const CString& language = GetCurrentLanguage();
+  const CFileFinder languagePictures(
+      language.empty() ? CString()
+                       : CString(CFilePath(pictures.GetFolder()) ^ CFilePath(language)));
+  CMatTable* pInfo2 = context.Table(L"ArtikelInfo2");
+  CMatTable* pLang = context.Table(L"LangText");
   for (int pass = 0; pass < 2; ++pass, name = kDefault) {
     if (!language.empty()) {
-      path = FindWithExtensions(CFilePath(pictures) ^ CFilePath(language), name);
+      path = FindWithExtensions(languagePictures, name);
       if (!path.empty()) return eMatOk;
     }
     path = FindWithExtensions(pictures, name);
     if (!path.empty()) return eMatOk;
     std::uint32_t hKey = 0;
-    const eMatManager rc =
-        ReadCell(context.Store(), context.Table(L"ArtikelInfo2"), hArticle, 0, 0, hKey);
+    const eMatManager rc = ReadCell(context.Store(), pInfo2, hArticle, 0, 0, hKey);
     if (hKey == 0) {
       path = FindExistingFile(base, L"default.jpg");
       if (!path.empty()) return rc;
@@ -98,13 +105,13 @@ eMatManager GetArtikelBildDatei(CString& path, CString& info, unsigned long arti
     for (wchar_t& c : key) c = c == L'.' ? L'-' : c;
     path = FindWithExtensions(pictures, key);
     if (!path.empty()) return eMatOk;
-    std::uint32_t hLang = 0;
-    if (ReadCell(context.Store(), context.Table(L"LangText"), hArticle, 0, 0, hLang) == eMatOk) {
-      path = FindWithExtensions(pictures, NameOfHandle(context, hLang));
+    std::uint32_t hLangKey = 0;
+    if (ReadCell(context.Store(), pLang, hArticle, 0, 0, hLangKey) == eMatOk) {
+      path = FindWithExtensions(pictures, NameOfHandle(context, hLangKey));
       if (!path.empty()) return eMatOk;
     }
   }
-  path = CFilePath(pictures) ^ CFilePath(L"default.bmp");
+  path = CFilePath(pictures.GetFolder()) ^ CFilePath(L"default.bmp");
   return eMatNoRow;
 }
 

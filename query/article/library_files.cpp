@@ -82,6 +82,19 @@ CString FindExistingFile(const CString& folder, std::wstring_view name) {
   return CFolderListing::Get(path.GetFolder())->Find(path.GetFileName());
 }
 
+CFileFinder::CFileFinder(CString folder) : m_strFolder(std::move(folder)) {
+  if (!IsOnlineUsageEnabled() && !m_strFolder.empty())
+    m_pListing = CFolderListing::Get(m_strFolder);
+}
+
+CString CFileFinder::Find(std::wstring_view name) const {
+  if (m_strFolder.empty()) return {};
+  if (m_pListing == nullptr || name.find_first_of(L"/\\") != std::wstring_view::npos) {
+    return FindExistingFile(m_strFolder, name);
+  }
+  return m_pListing->Find(name);
+}
+
 void setEnableOnlineUsage(bool enable) { g_bOnlineUsage = enable; }
 
 void ResolveLibraryFile(CString& out, CString name) {

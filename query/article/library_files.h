@@ -52,3 +52,20 @@ class CFolderListing {
 // The path of folder/name when that file exists, else empty: through the
 // library-files manager when online usage is on, else through the listing.
 CString FindExistingFile(const CString& folder, std::wstring_view name);
+
+// One folder asked for many names in a row: its listing is taken once (and
+// checked against the folder's modification time once), so that each name
+// costs one look-up in memory. Valid for one search; names with folders of
+// their own and online usage go through FindExistingFile.
+class CFileFinder {
+ public:
+  // An empty folder finds nothing.
+  explicit CFileFinder(CString folder);
+  const CString& GetFolder() const { return m_strFolder; }
+  // The path of the file called name in the folder, or empty.
+  CString Find(std::wstring_view name) const;
+
+ private:
+  CString m_strFolder;
+  std::shared_ptr<const CFolderListing> m_pListing;  // null when online
+};
