@@ -10,10 +10,7 @@
 
 namespace {
 
-std::string ExampleDir() {
-  const char* source = std::getenv("ORVAMAT_SOURCE_DIR");
-  return std::string(source && *source ? source : ".") + "/examples/datanorm";
-}
+std::string ExampleDir() { return DnSourceDir() + "/examples/datanorm"; }
 
 class DatanormExamples : public ::testing::Test {
  protected:

@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 
