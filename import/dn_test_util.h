@@ -93,10 +93,17 @@ inline std::string DnHeader4(const std::string& date = "010125",
 
 inline std::string DnHeader5() { return "V;050;A;20240315;EUR;Zeile eins;Zeile zwei;HSK;\r\n"; }
 
-// Where the third-party test files are (ORVAMAT_TESTDATA, else ../shared/testdata
-// from the source tree).
+// The source tree: ORVAMAT_SOURCE_DIR, else where this file was compiled from.
+inline std::string DnSourceDir() {
+  if (const char* dir = std::getenv("ORVAMAT_SOURCE_DIR"); dir && *dir) return dir;
+  return std::filesystem::path(__FILE__).parent_path().parent_path().string();
+}
+
+// Where the third-party test files are: ORVAMAT_TESTDATA, else
+// ../shared/testdata beside the source tree.
 inline std::string DnTestDataDir() {
-  if (const char* dir = std::getenv("ORVAMAT_TESTDATA"); dir && *dir)
+  if (const char* dir = std::getenv("ORVAMAT_TESTDATA"); dir && *dir) {
     return std::string(dir) + "/datanorm";
-  return "../shared/testdata/datanorm";
+  }
+  return DnSourceDir() + "/../shared/testdata/datanorm";
 }
