@@ -286,3 +286,17 @@ TEST(DatanormTables, NewDatasetGetsTheStandardTables) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DatanormArticle, ArticleNumberWithBackslashStaysInItsDataset) {
+  CDnTestDataset t;
+  // "AB\12" looked up through the exported name look-up would be taken for
+  // dataset "AB"; the second record must find the first one's article.
+  ASSERT_TRUE(t.Load(DnHeader5() + "A;N;AB\\12;Erst;;PCE;1;1;100;;;;;;;;;;;;;;;;;\r\n"
+                                   "A;N;AB\\12;Dann;;PCE;1;1;200;;;;;;;;;;;;;;;;;\r\n"));
+  EXPECT_EQ(t.Text(L"KurzText", L"AB\\12"), L"Dann");
+  EXPECT_EQ(t.Store().GetRowCount(t.Table(L"KurzText")), 1);
+}
+
+}  // namespace
