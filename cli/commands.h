@@ -7,3 +7,11 @@
 void AddDemoCommand(CLI::App& app);
 // tables, get, find: the query interface (cli/query_command.cpp).
 void AddQueryCommands(CLI::App& app);
+// mmtb check, mmtb roundtrip: MMTB text tables (cli/mmtb_command.cpp).
+void AddMmtbCommands(CLI::App& app);
+// mmd info|dump|import-mmtb, dataset list|open|close|exclude (cli/mmd_command.cpp).
+void AddMmdCommands(CLI::App& app);
+// import datanorm, article (cli/datanorm_command.cpp).
+void AddDatanormCommands(CLI::App& app);
+// formula check|disasm|run (cli/formula_command.cpp).
+void AddFormulaCommands(CLI::App& app);

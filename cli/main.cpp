@@ -11,6 +11,10 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   AddDemoCommand(app);
   AddQueryCommands(app);
+  AddMmtbCommands(app);
+  AddMmdCommands(app);
+  AddDatanormCommands(app);
+  AddFormulaCommands(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
