@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "OrvaMat/article.h"
+#include "OrvaMat/mat_manager.h"
 #include "import/dn_loader.h"
 #include "platform/recording_host_ui.h"
 #include "platform/text.h"
@@ -212,7 +213,7 @@ void BM_GetGesammtText(benchmark::State& state) {
   std::size_t i = 0;
   CString text;
   for (auto _ : state) {
-    GetGesammtText(text, data.articles[i++ % data.articles.size()]);
+    CMatManager::GetGesammtText(text, data.articles[i++ % data.articles.size()]);
     benchmark::DoNotOptimize(text.data());
   }
 }
@@ -224,7 +225,7 @@ void BM_GetArtikelBildDatei(benchmark::State& state) {
   CString path, info;
   for (auto _ : state) {
     path.clear();
-    GetArtikelBildDatei(path, info, data.articles[i++ % data.articles.size()]);
+    CMatManager::GetArtikelBildDatei(path, info, data.articles[i++ % data.articles.size()]);
     benchmark::DoNotOptimize(path.data());
   }
 }

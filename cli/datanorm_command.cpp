@@ -146,16 +146,16 @@ CString ProductGroupOf(CMatDatenSatz& dataset, Handle hArticle, const CString& m
 CArticleFacts CollectFacts(CMatDatenSatz& dataset, Handle h) {
   CArticleFacts facts;
   CString text;
-  GetKurzText(text, h);
+  CMatManager::GetKurzText(text, h);
   facts.Add("short text", text);
-  GetGesammtText(text, h);
+  CMatManager::GetGesammtText(text, h);
   facts.Add("complete text", text);
   const auto price = std::bit_cast<float>(CellOf(dataset, L"Preis", h, 0, 0));
   char priceText[32];
   std::snprintf(priceText, sizeof priceText, "%.2f", static_cast<double>(price));
   facts.Add("price", FromUtf8(priceText));
   facts.Add("price unit", std::to_wstring(CellOf(dataset, L"ArtikelInfo1", h, 0, 1)));
-  GetMengeneinheitText(text, h);
+  CMatManager::GetMengeneinheitText(text, h);
   facts.Add("quantity unit", text);
   const std::uint32_t hDiscount = CellOf(dataset, L"ArtikelInfo1", h, 0, 3);
   facts.Add("discount group", HandleText(dataset, hDiscount));
@@ -167,8 +167,8 @@ CArticleFacts CollectFacts(CMatDatenSatz& dataset, Handle h) {
   facts.Add("match code", HandleText(dataset, CellOf(dataset, L"ArtikelInfo2", h, 0, 0)));
   facts.Add("EAN", TextOf(dataset, CellOf(dataset, L"ArtikelInfo2", h, 0, 2)));
   CString picture, info, resolved;
-  GetArtikelBildDatei(picture, info, h);
-  ResolveLibraryFile(resolved, picture);
+  CMatManager::GetArtikelBildDatei(picture, info, h);
+  CMatManager::ResolveLibraryFile(resolved, picture);
   facts.Add("picture", resolved);
   return facts;
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "OrvaMat/article.h"
+#include "OrvaMat/mat_manager.h"
 #include "import/dn_test_util.h"
 
 namespace {
@@ -26,18 +27,18 @@ class DatanormExamples : public ::testing::Test {
 
 TEST_F(DatanormExamples, CompleteTextsOfBothVersions) {
   CString text;
-  ASSERT_EQ(GetGesammtText(text, m_Data.H(L"TV-15-E")), eMatOk);
+  ASSERT_EQ(CMatManager::GetGesammtText(text, m_Data.H(L"TV-15-E")), eMatOk);
   EXPECT_EQ(text,
             L"Thermostatventil DN 15 Eckform\r\nvernickelt, Voreinstellung 1-6\r\n"
             L"Thermostatventil aus Messing, vernickelt,\r\nmit stufenloser Voreinstellung.\r\n"
             L"Passend für alle Thermostatköpfe mit\r\nAnschluss M30 x 1,5.");
-  ASSERT_EQ(GetGesammtText(text, m_Data.H(L"UP-25-60")), eMatOk);
+  ASSERT_EQ(CMatManager::GetGesammtText(text, m_Data.H(L"UP-25-60")), eMatOk);
   EXPECT_EQ(text,
             L"Umwälzpumpe 25-60\r\nBaulänge 180 mm\r\n"
             L"Hocheffizienz-Umwälzpumpe für Heizungsanlagen,\r\n"
             L"elektronisch geregelt, Energieeffizienzindex ≤ 0,20.\r\n"
             L"Förderhöhe 6   m, Anschluss 25 mm");
-  ASSERT_EQ(GetGesammtText(text, m_Data.H(L"RL-15")), eMatOk);
+  ASSERT_EQ(CMatManager::GetGesammtText(text, m_Data.H(L"RL-15")), eMatOk);
   EXPECT_EQ(text,
             L"Rücklaufverschraubung DN 15\r\nabsperrbar\r\n"
             L"Rücklaufverschraubung mit Entleerung\r\nund Absperrung, Messing vernickelt.");
@@ -45,14 +46,14 @@ TEST_F(DatanormExamples, CompleteTextsOfBothVersions) {
 
 TEST_F(DatanormExamples, UnitsGroupsAndPictureNames) {
   CString text, info;
-  EXPECT_EQ(GetMengeneinheitText(text, m_Data.H(L"KR-50")), eMatOk);
+  EXPECT_EQ(CMatManager::GetMengeneinheitText(text, m_Data.H(L"KR-50")), eMatOk);
   EXPECT_EQ(text, L"m");
   EXPECT_EQ(m_Data.Text(L"StringTable", L"WG_1020"), L"Rücklaufverschraubungen");
   EXPECT_EQ(m_Data.Text(L"StringTable", L"HWG_20"), L"Rohrsysteme");
   EXPECT_FLOAT_EQ(m_Data.Float(L"Rabattgruppen", L"HV", 0, 1), 0.7f);
   EXPECT_FLOAT_EQ(m_Data.Float(L"Preis", L"PF-22-W"), 456.0f);
   EXPECT_EQ(m_Data.Cell(L"ArtikelInfo1", L"PF-22-W", 0, 1), 100u);
-  EXPECT_EQ(GetArtikelGrafik(text, info, m_Data.H(L"UP-25-60")), eMatOk);
+  EXPECT_EQ(CMatManager::GetArtikelGrafik(text, info, m_Data.H(L"UP-25-60")), eMatOk);
   EXPECT_EQ(text, L"up-25-60.jpg");
   EXPECT_EQ(info, L"Ansicht");
 }

@@ -143,7 +143,7 @@ void Names(const CDataset& d) {
   CHECK(M::HerstellerName(out, d.pPreise) == eMatOk);
   CHECK(M::HerstellerNameOfHandle(out, d.hKH15) == eMatOk);
   CHECK(M::GetStringTableText(out, M::FindHandle(L"HERSTELLERNAME")) == eMatOk);
-  CHECK(!HasKurzText(d.hKH15));  // no "KurzText" row for it
+  CHECK(!CMatManager::HasKurzText(d.hKH15));  // no "KurzText" row for it
   CHECK(std::wstring(M::GetKostenartText(95)) == L"Gerätekosten");
   M::ShowMatError(eMatNoTable, 0);
   M::SetReadFlag();

@@ -11,12 +11,13 @@
 
 #include <cstdint>
 
+#include "OrvaMat/article.h"
 #include "OrvaMat/datasets.h"
 #include "OrvaMat/mat_table.h"
 #include "OrvaMat/mat_text.h"
 #include "OrvaMat/types.h"
 
-class ORVAMAT_API CMatManager : public CMatDatasetCalls {
+class ORVAMAT_API CMatManager : public CMatDatasetCalls, public CMatArticleCalls {
  public:
   CMatManager() = delete;
 

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "OrvaMat/article.h"
+#include "OrvaMat/mat_manager.h"
 #include "query/article/article_read.h"
 #include "query/article/library_files.h"
 #include "query/article/table_lookup.h"
@@ -40,7 +41,8 @@ CString NameOfHandle(const CArticleContext& context, std::uint32_t h) {
 
 }  // namespace
 
-eMatManager GetArtikelGrafik(CString& file, CString& info, unsigned long article) {
+eMatManager CMatArticleCalls::GetArtikelGrafik(CString& file, CString& info,
+                                               unsigned long article) {
   file.clear();
   Handle hArticle = static_cast<Handle>(article);
   CArticleContext context(CMatStore::Instance(), hArticle);
@@ -66,13 +68,14 @@ eMatManager GetArtikelGrafik(CString& file, CString& info, unsigned long article
   return rc;
 }
 
-eMatManager GetArtikelBildDatei(CString& path, CString& info, unsigned long article) {
+eMatManager CMatArticleCalls::GetArtikelBildDatei(CString& path, CString& info,
+                                                  unsigned long article) {
   CString name;
   if (!path.empty()) {
     name = std::move(path);
     path.clear();
   } else if (article != 0) {
-    GetArtikelGrafik(name, info, article);
+    CMatManager::GetArtikelGrafik(name, info, article);
   } else {
     name = kDefault;
   }
@@ -115,7 +118,8 @@ eMatManager GetArtikelBildDatei(CString& path, CString& info, unsigned long arti
   return eMatNoRow;
 }
 
-eMatManager FindDatasetFile(CString& name, const wchar_t* folder, const wchar_t* ext) {
+eMatManager CMatArticleCalls::FindDatasetFile(CString& name, const wchar_t* folder,
+                                              const wchar_t* ext) {
   CMatDatenSatz* pDataset = CMatStore::Instance().GetCurrent();
   if (pDataset == nullptr) return eMatNoTable;
   const CString dir =

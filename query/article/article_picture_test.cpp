@@ -3,13 +3,14 @@
 #include <cstdlib>
 
 #include "OrvaMat/article.h"
+#include "OrvaMat/mat_manager.h"
 #include "query/article/article_test_util.h"
 
 namespace {
 
 CString Picture(CArticleTestDataset& t, const wchar_t* article, eMatManager expected) {
   CString path, info;
-  EXPECT_EQ(GetArtikelBildDatei(path, info, article ? t.H(article) : 0), expected);
+  EXPECT_EQ(CMatManager::GetArtikelBildDatei(path, info, article ? t.H(article) : 0), expected);
   return path;
 }
 
@@ -26,7 +27,7 @@ TEST(ArticlePicture, GraphicEntryNameIsSearchedWithAllExtensions) {
   t.SetText(pGrafik, L"A", L"Ansicht", 0, 1);
   t.Info2();
   CString file, info;
-  EXPECT_EQ(GetArtikelGrafik(file, info, t.H(L"A")), eMatOk);
+  EXPECT_EQ(CMatManager::GetArtikelGrafik(file, info, t.H(L"A")), eMatOk);
   EXPECT_EQ(file, L"Pumpe.jpg");
   EXPECT_EQ(info, L"Ansicht");
   const CString png = t.Touch("BMP/pumpe.PNG");  // any case
@@ -40,12 +41,12 @@ TEST(ArticlePicture, ArticleNumberConnectionNumberAndDefaults) {
   CMatTable* pInfo2 = t.Info2();
   CString file, info;
   // Without a picture table the article's number up to its first dot names it.
-  EXPECT_EQ(GetArtikelGrafik(file, info, t.H(L"AB.12")), eMatNoTable);
+  EXPECT_EQ(CMatManager::GetArtikelGrafik(file, info, t.H(L"AB.12")), eMatNoTable);
   EXPECT_EQ(file, L"AB.BMP");
   t.SetValue(pInfo2, L"C", t.H(L"ANB-7"), 0, 3);
-  GetArtikelGrafik(file, info, t.H(L"C"));
+  CMatManager::GetArtikelGrafik(file, info, t.H(L"C"));
   EXPECT_EQ(file, L"ANB-7.BMP");
-  EXPECT_EQ(GetArtikelGrafik(file, info, 0), eMatOk);
+  EXPECT_EQ(CMatManager::GetArtikelGrafik(file, info, 0), eMatOk);
   EXPECT_EQ(file, L"default.bmp");
   // A match code with dots is tried with dashes; the default picture last.
   t.SetValue(pInfo2, L"M", t.H(L"X.Y"), 0, 0);
@@ -69,33 +70,33 @@ TEST(ArticlePicture, LanguageFolderAndLongTextKeyAndDefaultJpg) {
   EXPECT_EQ(Picture(t, L"Z", eMatNoRow), jpg);
   // A name given on entry is looked for instead of the article's.
   CString path = L"A.bmp", info;
-  EXPECT_EQ(GetArtikelBildDatei(path, info, 0), eMatOk);
+  EXPECT_EQ(CMatManager::GetArtikelBildDatei(path, info, 0), eMatOk);
   EXPECT_EQ(path, own);
 }
 
 TEST(ArticlePicture, DatasetFilesAndLibraryFiles) {
   CArticleTestDataset t(L"ENGLISH");
   CString name = L"liste";
-  EXPECT_EQ(FindDatasetFile(name, L"DOC", L".pdf"), eMatNoItem);
+  EXPECT_EQ(CMatManager::FindDatasetFile(name, L"DOC", L".pdf"), eMatNoItem);
   const CString plain = t.Touch("DOC/liste.pdf");
-  EXPECT_EQ(FindDatasetFile(name, L"DOC", L".pdf"), eMatOk);
+  EXPECT_EQ(CMatManager::FindDatasetFile(name, L"DOC", L".pdf"), eMatOk);
   EXPECT_EQ(name, plain);
   name = L"liste";
   const CString english = t.Touch("DOC/ENGLISH/liste.pdf");
-  EXPECT_EQ(FindDatasetFile(name, L"DOC/", L".pdf"), eMatOk);
+  EXPECT_EQ(CMatManager::FindDatasetFile(name, L"DOC/", L".pdf"), eMatOk);
   EXPECT_EQ(name, english);
 
   CString out;
-  ResolveLibraryFile(out, L"bilder/a.png");
+  CMatManager::ResolveLibraryFile(out, L"bilder/a.png");
   EXPECT_EQ(out, L"bilder/a.png");
   ::setenv("ORVAMAT_LIBRARY_FILES", ToUtf8(t.Folder()).c_str(), 1);
-  setEnableOnlineUsage(true);
-  ResolveLibraryFile(out, L"bilder/a.png");
+  CMatManager::setEnableOnlineUsage(true);
+  CMatManager::ResolveLibraryFile(out, L"bilder/a.png");
   EXPECT_EQ(out, t.Folder() + L"/bilder/a.png");
   t.Info2();
   const CString online = t.Touch("BMP/A.bmp");
   EXPECT_EQ(Picture(t, L"A", eMatOk), online);
-  setEnableOnlineUsage(false);
+  CMatManager::setEnableOnlineUsage(false);
   ::unsetenv("ORVAMAT_LIBRARY_FILES");
 }
 

@@ -1,11 +1,12 @@
 // Short texts, ready complete texts, quantity units and table display texts.
 #include "OrvaMat/article.h"
+#include "OrvaMat/mat_manager.h"
 #include "query/article/article_read.h"
 #include "query/article/table_lookup.h"
 #include "store/base/translation.h"
 #include "store/mat_store.h"
 
-eMatManager GetKurzText(CString& out, unsigned long article) {
+eMatManager CMatArticleCalls::GetKurzText(CString& out, unsigned long article) {
   out.clear();
   CArticleContext context(CMatStore::Instance(), static_cast<Handle>(article));
   CMatTable* pKurz = context.Table(L"KurzText");
@@ -14,12 +15,12 @@ eMatManager GetKurzText(CString& out, unsigned long article) {
                                 out);
 }
 
-bool HasKurzText(unsigned long article) {
+bool CMatArticleCalls::HasKurzText(unsigned long article) {
   CString text;
-  return GetKurzText(text, article) == eMatOk;
+  return CMatManager::GetKurzText(text, article) == eMatOk;
 }
 
-eMatManager SetKurzText(const wchar_t* text, unsigned long article) {
+eMatManager CMatArticleCalls::SetKurzText(const wchar_t* text, unsigned long article) {
   CArticleContext context(CMatStore::Instance(), static_cast<Handle>(article));
   CMatTable* pKurz = context.Table(L"KurzText");
   if (pKurz == nullptr) return eMatNoTable;
@@ -28,7 +29,7 @@ eMatManager SetKurzText(const wchar_t* text, unsigned long article) {
                                       static_cast<Handle>(article), 0, 0, CCellInput::Text(text));
 }
 
-eMatManager SetGesammtText(const wchar_t* text, unsigned long article) {
+eMatManager CMatArticleCalls::SetGesammtText(const wchar_t* text, unsigned long article) {
   CArticleContext context(CMatStore::Instance(), static_cast<Handle>(article));
   CMatTable* pTable = context.Table(L"GesammtText");
   if (pTable == nullptr) return eMatNoTable;
@@ -36,7 +37,7 @@ eMatManager SetGesammtText(const wchar_t* text, unsigned long article) {
                                       CCellInput::Text(text));
 }
 
-eMatManager GetMengeneinheitText(CString& out, unsigned long article) {
+eMatManager CMatArticleCalls::GetMengeneinheitText(CString& out, unsigned long article) {
   out.clear();
   CArticleContext context(CMatStore::Instance(), static_cast<Handle>(article));
   std::uint32_t hUnit = 0;
@@ -48,7 +49,7 @@ eMatManager GetMengeneinheitText(CString& out, unsigned long article) {
   return rc;
 }
 
-eMatManager GetTableText(CString& out, CMatTable* table) {
+eMatManager CMatArticleCalls::GetTableText(CString& out, CMatTable* table) {
   if (table == nullptr) return eMatNoRow;
   CMatStore& store = CMatStore::Instance();
   CMatDatenSatz* pDataset = table->m_pDatenSatz;

@@ -1,6 +1,7 @@
 // The complete text of an article: a ready text, or one assembled from the
 // short text, the long text block and the article's DATANORM text lines.
 #include "OrvaMat/article.h"
+#include "OrvaMat/mat_manager.h"
 #include "query/article/article_read.h"
 #include "query/article/table_lookup.h"
 #include "query/article/text_template.h"
@@ -137,7 +138,7 @@ eMatManager CGesammtText::Assemble(CString& out) {
 
 }  // namespace
 
-eMatManager GetGesammtText(CString& out, unsigned long article) {
+eMatManager CMatArticleCalls::GetGesammtText(CString& out, unsigned long article) {
   out.clear();
   const auto hArticle = static_cast<Handle>(article);
   CArticleContext context(CMatStore::Instance(), hArticle);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "OrvaMat/article.h"
+#include "OrvaMat/mat_manager.h"
 #include "query/article/article_test_util.h"
 
 namespace {
@@ -23,7 +24,7 @@ class ArticleGesammtText : public ::testing::Test {
   }
   CString Text(eMatManager expected = eMatOk) {
     CString out;
-    EXPECT_EQ(GetGesammtText(out, m_Data.H(L"A")), expected);
+    EXPECT_EQ(CMatManager::GetGesammtText(out, m_Data.H(L"A")), expected);
     return out;
   }
 
@@ -35,7 +36,7 @@ class ArticleGesammtText : public ::testing::Test {
 TEST_F(ArticleGesammtText, ReadyTextWinsWhateverTheTextTablesHold) {
   Build(40);
   CMatTable* pReady = m_Data.Table(L"GesammtText", eTypeString);
-  ASSERT_EQ(SetGesammtText(L"Fertig \r\n", m_Data.H(L"A")), eMatOk);
+  ASSERT_EQ(CMatManager::SetGesammtText(L"Fertig \r\n", m_Data.H(L"A")), eMatOk);
   EXPECT_EQ(Text(), L"Fertig \r\n");
   (void)pReady;
 }
@@ -78,42 +79,42 @@ TEST_F(ArticleGesammtText, LanguageChildrenComeFirst) {
   data.SetText(data.Table(L"ENGLISH", eTypeString, pKurz), L"A", L"Pump");
   data.SetValue(data.Info2(), L"A", 2, 0, 6);
   CString out;
-  EXPECT_EQ(GetGesammtText(out, data.H(L"A")), eMatOk);
+  EXPECT_EQ(CMatManager::GetGesammtText(out, data.H(L"A")), eMatOk);
   EXPECT_EQ(out, L"Pump");
-  EXPECT_EQ(GetKurzText(out, data.H(L"A")), eMatOk);
+  EXPECT_EQ(CMatManager::GetKurzText(out, data.H(L"A")), eMatOk);
   EXPECT_EQ(out, L"Pump");
-  ASSERT_EQ(SetKurzText(L"Pump 2", data.H(L"A")), eMatOk);
-  EXPECT_EQ(GetKurzText(out, data.H(L"A")), eMatOk);
+  ASSERT_EQ(CMatManager::SetKurzText(L"Pump 2", data.H(L"A")), eMatOk);
+  EXPECT_EQ(CMatManager::GetKurzText(out, data.H(L"A")), eMatOk);
   EXPECT_EQ(out, L"Pump 2");
 }
 
 TEST(ArticleTexts, ShortTextUnitsAndTableTexts) {
   CArticleTestDataset t;
   CString out;
-  EXPECT_EQ(GetKurzText(out, t.H(L"A")), eMatNoTable);
-  EXPECT_FALSE(HasKurzText(t.H(L"A")));
-  EXPECT_EQ(SetGesammtText(L"x", t.H(L"A")), eMatNoTable);
+  EXPECT_EQ(CMatManager::GetKurzText(out, t.H(L"A")), eMatNoTable);
+  EXPECT_FALSE(CMatManager::HasKurzText(t.H(L"A")));
+  EXPECT_EQ(CMatManager::SetGesammtText(L"x", t.H(L"A")), eMatNoTable);
   CMatTable* pKurz = t.Table(L"KurzText", eTypeString);
-  EXPECT_EQ(GetKurzText(out, t.H(L"A")), eMatNoRow);
+  EXPECT_EQ(CMatManager::GetKurzText(out, t.H(L"A")), eMatNoRow);
   t.SetText(pKurz, L"A", L"Kurz");
-  EXPECT_TRUE(HasKurzText(t.H(L"A")));
+  EXPECT_TRUE(CMatManager::HasKurzText(t.H(L"A")));
   CMatTable* pInfo1 = t.Table(L"ArtikelInfo1", eTypeStruct, nullptr,
                               {eTypeInteger, eTypeInteger, eTypeHandle, eTypeHandle});
   t.SetValue(pInfo1, L"A", t.H(L"m"), 0, 2);
-  EXPECT_EQ(GetMengeneinheitText(out, t.H(L"A")), eMatOk);
+  EXPECT_EQ(CMatManager::GetMengeneinheitText(out, t.H(L"A")), eMatOk);
   EXPECT_EQ(out, L"m");
   // Table texts: the nearest "Texte" above the table, else its name with 7.
   CMatTable* pTop = t.Table(L"Gruppe", eTypeVoid);
   CMatTable* pChild = t.Table(L"Kind", eTypeVoid, pTop);
-  EXPECT_EQ(GetTableText(out, pChild), eMatNoRow);
+  EXPECT_EQ(CMatManager::GetTableText(out, pChild), eMatNoRow);
   EXPECT_EQ(out, L"Kind");
   t.SetText(t.Table(L"Texte", eTypeString), L"Kind", L"Oben");
-  EXPECT_EQ(GetTableText(out, pChild), eMatOk);
+  EXPECT_EQ(CMatManager::GetTableText(out, pChild), eMatOk);
   EXPECT_EQ(out, L"Oben");
   t.SetText(t.Table(L"Texte", eTypeString, pTop), L"Kind", L"Nah");
-  EXPECT_EQ(GetTableText(out, pChild), eMatOk);
+  EXPECT_EQ(CMatManager::GetTableText(out, pChild), eMatOk);
   EXPECT_EQ(out, L"Nah");
-  EXPECT_EQ(GetTableText(out, nullptr), eMatNoRow);
+  EXPECT_EQ(CMatManager::GetTableText(out, nullptr), eMatNoRow);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "OrvaMat/article.h"
+#include "OrvaMat/mat_manager.h"
 #include "platform/file.h"
 #include "platform/text.h"
 #include "store/base/file_path.h"
@@ -95,8 +96,8 @@ CString CFileFinder::Find(std::wstring_view name) const {
   return m_pListing->Find(name);
 }
 
-void setEnableOnlineUsage(bool enable) { g_bOnlineUsage = enable; }
+void CMatArticleCalls::setEnableOnlineUsage(bool enable) { g_bOnlineUsage = enable; }
 
-void ResolveLibraryFile(CString& out, CString name) {
+void CMatArticleCalls::ResolveLibraryFile(CString& out, CString name) {
   out = IsOnlineUsageEnabled() ? qelLibraryFilesManager::getFile(name) : std::move(name);
 }
