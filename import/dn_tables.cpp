@@ -48,25 +48,26 @@ constexpr const wchar_t* kUnits[][2] = {
 
 // The table of that name under parent (null: top level), made when missing.
 // created tells whether it was made now.
-CMatTable* FindOrMake(CMatStore& store, CMatTable* parent, const CDnTableSpec& spec,
+CMatTable* FindOrMake(CMatStore& store, CMatTable* parent, const CDnTableSpec& tableDef,
                       bool& created) {
   CMatDatenSatz& dataset = *store.GetCurrent();
-  CMatTable* table = parent != nullptr ? FindChildNamed(*parent, spec.pName)
-                                       : FindTopTableNamed(dataset, spec.pName);
+  CMatTable* table = parent != nullptr ? FindChildNamed(*parent, tableDef.pName)
+                                       : FindTopTableNamed(dataset, tableDef.pName);
   created = table == nullptr;
   if (created) {
-    table = store.CreateTable(parent, spec.pName, static_cast<int>(spec.nType), spec.nValuesPerRow);
+    table = store.CreateTable(parent, tableDef.pName, static_cast<int>(tableDef.nType),
+                              tableDef.nValuesPerRow);
     if (table == nullptr) return nullptr;
-    if (spec.pStrucDef != nullptr) store.SetStrucDef(table, spec.pStrucDef);
-    if (spec.pBeschreibung != nullptr) store.SetBeschreibung(table, spec.pBeschreibung);
+    if (tableDef.pStrucDef != nullptr) store.SetStrucDef(table, tableDef.pStrucDef);
+    if (tableDef.pBeschreibung != nullptr) store.SetBeschreibung(table, tableDef.pBeschreibung);
   }
-  if (spec.bFlag1) store.SetFlags(table, kFlagDn, 0);
+  if (tableDef.bFlag1) store.SetFlags(table, kFlagDn, 0);
   return table;
 }
 
-CMatTable* FindOrMake(CMatStore& store, CMatTable* parent, const CDnTableSpec& spec) {
+CMatTable* FindOrMake(CMatStore& store, CMatTable* parent, const CDnTableSpec& tableDef) {
   bool created = false;
-  return FindOrMake(store, parent, spec, created);
+  return FindOrMake(store, parent, tableDef, created);
 }
 
 void FillUnits(CMatStore& store, CMatTable* table) {
