@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/host_ui.h"
+#include "platform/silent_host_ui.h"
 #include "platform/text.h"
 #include "store/base/translation.h"
 #include "store/mat_daten_satz.h"
@@ -18,17 +18,6 @@
 #include "store/mmd/mmd_file.h"
 
 namespace {
-
-class CSilentHostUI : public CHostUI {
- public:
-  int MessageBox(const CString&, const CString&, unsigned style) override {
-    return DefaultAnswer(style);
-  }
-  bool ChooseOpenFile(const CFileChooser&, CString&) override { return false; }
-  bool ChooseSaveFile(const CFileChooser&, CString&) override { return false; }
-  bool OpenWithViewer(const CString&) override { return false; }
-  void ConsoleWrite(const CString&) override {}
-};
 
 // The bytes as a file without touching the disk: a memory file named by its
 // descriptor, which the loader opens and stats like any other path.

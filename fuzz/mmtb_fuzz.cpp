@@ -9,24 +9,13 @@
 #include <string_view>
 
 #include "OrvaMat/mat_manager.h"
-#include "platform/host_ui.h"
+#include "platform/silent_host_ui.h"
 #include "platform/text.h"
 #include "store/base/num_string_macros.h"
 #include "store/mat_store.h"
 #include "store/mmtb/mat_text_file.h"
 
 namespace {
-
-class CSilentHostUI : public CHostUI {
- public:
-  int MessageBox(const CString&, const CString&, unsigned style) override {
-    return DefaultAnswer(style);
-  }
-  bool ChooseOpenFile(const CFileChooser&, CString&) override { return false; }
-  bool ChooseSaveFile(const CFileChooser&, CString&) override { return false; }
-  bool OpenWithViewer(const CString&) override { return false; }
-  void ConsoleWrite(const CString&) override {}
-};
 
 CMatDatenSatz* NewDataset(CMatStore& store) {
   CMatDatenSatz* pDataset = store.AddDataset(std::make_unique<CMatDatenSatz>());

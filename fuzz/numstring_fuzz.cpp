@@ -5,23 +5,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/host_ui.h"
+#include "platform/silent_host_ui.h"
 #include "platform/text.h"
 #include "store/base/num_string.h"
-
-namespace {
-
-// Answers every message silently: the fuzzer must not block on a dialog.
-class CSilentHostUI : public CHostUI {
- public:
-  int MessageBox(const CString&, const CString&, unsigned) override { return IDOK; }
-  bool ChooseOpenFile(const CFileChooser&, CString&) override { return false; }
-  bool ChooseSaveFile(const CFileChooser&, CString&) override { return false; }
-  bool OpenWithViewer(const CString&) override { return false; }
-  void ConsoleWrite(const CString&) override {}
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static CSilentHostUI s_UI;

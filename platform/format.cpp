@@ -102,20 +102,20 @@ CString Widen(const std::string& ascii) { return CString(ascii.begin(), ascii.en
 // Runs the C library on a directive we built ourselves from checked parts.
 template <typename T>
 CString RunPrintf(const CDirective& d, const char* length, char conversion, T value) {
-  std::string spec = "%";
-  if (d.m_bLeft) spec += '-';
-  if (d.m_bPlus) spec += '+';
-  if (d.m_bSpace) spec += ' ';
-  if (d.m_bZero) spec += '0';
-  if (d.m_bAlt) spec += '#';
-  if (d.m_nWidth >= 0) spec += std::to_string(d.m_nWidth);
-  if (d.m_nPrecision >= 0) spec += '.' + std::to_string(d.m_nPrecision);
-  spec += length;
-  spec += conversion;
-  const int size = std::snprintf(nullptr, 0, spec.c_str(), value);
+  std::string directive = "%";
+  if (d.m_bLeft) directive += '-';
+  if (d.m_bPlus) directive += '+';
+  if (d.m_bSpace) directive += ' ';
+  if (d.m_bZero) directive += '0';
+  if (d.m_bAlt) directive += '#';
+  if (d.m_nWidth >= 0) directive += std::to_string(d.m_nWidth);
+  if (d.m_nPrecision >= 0) directive += '.' + std::to_string(d.m_nPrecision);
+  directive += length;
+  directive += conversion;
+  const int size = std::snprintf(nullptr, 0, directive.c_str(), value);
   if (size <= 0) return CString();
   std::string buffer(static_cast<size_t>(size) + 1, '\0');
-  std::snprintf(buffer.data(), buffer.size(), spec.c_str(), value);
+  std::snprintf(buffer.data(), buffer.size(), directive.c_str(), value);
   buffer.resize(static_cast<size_t>(size));
   return Widen(buffer);
 }

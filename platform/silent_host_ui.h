@@ -1,0 +1,17 @@
+// CSilentHostUI: answers every message with its default answer and shows
+// nothing; fuzz targets and benchmarks install it so that no run blocks on a
+// dialog or floods the terminal.
+#pragma once
+
+#include "platform/host_ui.h"
+
+class CSilentHostUI : public CHostUI {
+ public:
+  int MessageBox(const CString&, const CString&, unsigned style) override {
+    return DefaultAnswer(style);
+  }
+  bool ChooseOpenFile(const CFileChooser&, CString&) override { return false; }
+  bool ChooseSaveFile(const CFileChooser&, CString&) override { return false; }
+  bool OpenWithViewer(const CString&) override { return false; }
+  void ConsoleWrite(const CString&) override {}
+};
