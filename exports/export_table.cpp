@@ -103,6 +103,7 @@ const std::array kExports = {
     CExportEntry{63, nullptr, Address(&M::RenameHandle)},
     CExportEntry{64, "CMatTable::DeleteContents", Address(&DeleteContents)},
     CExportEntry{65, nullptr, Address(&M::RemoveHandle)},
+    CExportEntry{66, nullptr, Address(&M::ReadScriptFileDlg)},
     CExportEntry{67, nullptr, Address(&M::GetTablePath)},
     CExportEntry{68, nullptr, Address(&M::SelectDatasetByID)},
     CExportEntry{73, nullptr, Address(&M::GetRegStr)},

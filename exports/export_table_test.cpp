@@ -76,6 +76,7 @@ const std::map<unsigned, void*>& Expected() {
       {62, Address(&M::CreateHandle)},
       {63, Address(&M::RenameHandle)},
       {65, Address(&M::RemoveHandle)},
+      {66, Address(&M::ReadScriptFileDlg)},
       {67, Address(&M::GetTablePath)},
       {68, Address(&M::SelectDatasetByID)},
       {73, Address(&M::GetRegStr)},

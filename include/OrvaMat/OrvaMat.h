@@ -9,4 +9,5 @@
 #include "OrvaMat/mat_table.h"
 #include "OrvaMat/mat_text.h"
 #include "OrvaMat/row_map.h"
+#include "OrvaMat/script.h"
 #include "OrvaMat/types.h"

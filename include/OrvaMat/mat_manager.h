@@ -15,9 +15,12 @@
 #include "OrvaMat/datasets.h"
 #include "OrvaMat/mat_table.h"
 #include "OrvaMat/mat_text.h"
+#include "OrvaMat/script.h"
 #include "OrvaMat/types.h"
 
-class ORVAMAT_API CMatManager : public CMatDatasetCalls, public CMatArticleCalls {
+class ORVAMAT_API CMatManager : public CMatDatasetCalls,
+                                public CMatArticleCalls,
+                                public CMatScriptCalls {
  public:
   CMatManager() = delete;
 
