@@ -1,0 +1,72 @@
+// Test support for the script processor: a fresh process-wide store, a
+// recording host UI, no user-interface language, a fresh macro table, the
+// settings file and every script in the test's own folder. Test code only.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/recording_host_ui.h"
+#include "platform/temp_folder.h"
+#include "platform/text.h"
+#include "script/read_script_file.h"
+#include "store/base/num_string_macros.h"
+#include "store/base/translation.h"
+#include "store/mat_store.h"
+#include "store/mmd/dataset_registry.h"
+
+class CScriptTest : public ::testing::Test {
+ protected:
+  CScriptTest()
+      : m_Translation(L""),
+        m_ScopedTranslation(m_Translation),
+        m_ScopedUI(m_UI),
+        m_ScopedMacros(m_Macros) {
+    setenv("ORVAMAT_HOME", ToUtf8(m_Folder.GetPath()).c_str(), 1);
+  }
+
+  // Writes a file under the test's folder (sub-folders made) and gives its path.
+  CString Write(const CString& name, const std::string& bytes) {
+    const CString path = m_Folder / name;
+    std::filesystem::create_directories(std::filesystem::path(ToUtf8(path)).parent_path());
+    std::ofstream(ToUtf8(path), std::ios::binary) << bytes;
+    return path;
+  }
+  // Runs a script written to name.
+  bool Run(const std::string& script, const CString& name = L"script.txt") {
+    return RunScriptFile(Store(), Write(name, script));
+  }
+
+  CMatStore& Store() { return m_Store.Get(); }
+  CMatDatenSatz& Current() { return *Store().GetCurrent(); }
+  CMatTable* Table(const wchar_t* name) { return FindTopLevelTable(Current(), name); }
+  // The text of a String row, "<none>" when there is none.
+  CString Text(const wchar_t* table, const wchar_t* row) {
+    CMatTable* pTable = Table(table);
+    const Handle h = Current().FindHandle(row);
+    CCell cell;
+    if (pTable == nullptr || h == 0 || Store().GetCellValue(pTable, cell, h, 0, 0) != eMatOk)
+      return L"<none>";
+    const wchar_t* p = cell.m_pText ? cell.m_pText : Current().GetPoolText(cell.m_nValue);
+    return p ? p : L"<none>";
+  }
+  // Every message box text, in order.
+  std::vector<CString> Messages() const {
+    std::vector<CString> texts;
+    for (const auto& message : m_UI.GetMessages()) texts.push_back(message.strText);
+    return texts;
+  }
+
+  CTempFolder m_Folder;
+  CScopedMatStore m_Store;
+  CTranslationManager m_Translation;
+  CScopedTranslationManager m_ScopedTranslation;
+  CRecordingHostUI m_UI;
+  CScopedHostUI m_ScopedUI;
+  CNumStringMacros m_Macros;
+  CScopedNumStringMacros m_ScopedMacros;
+};
