@@ -1,9 +1,11 @@
 // CNameMap: a dataset's map from name text to Handle (m_NameToHandle).
 //
-// The keys are the dataset's own arena copies of the texts, compared exactly
-// and case-sensitively; the map stores the key's address and hash, never a
-// copy. Open addressing with linear probing; a removed slot keeps probe
-// chains intact until the next rehash.
+// The keys are compared exactly and case-sensitively. A short key (at most
+// kInlineChars characters, each below 256, as most article numbers and table
+// names are) is kept inside its slot, one byte a character, so that a hit
+// costs one memory read instead of two; a longer key is kept as the address
+// of the dataset's own arena copy, never copied. Open addressing with linear
+// probing; a removed slot keeps probe chains intact until the next rehash.
 #pragma once
 
 #include <cstddef>
@@ -35,13 +37,22 @@ class CNameMap {
   static std::uint32_t Hash(std::wstring_view text);
 
  private:
+  static constexpr std::size_t kInlineChars = 15;
+  // aKey[15] tells the form: 0x80 | length for a key inside the slot (its
+  // characters in aKey[0..14]); 0 for an address in aKey[0..7], where a null
+  // address marks an empty slot and Removed() a removed one.
   struct CSlot {
-    const wchar_t* pText;  // null: empty; Removed(): removed
     std::uint32_t nHash;
     Handle hName;
+    unsigned char aKey[16];
   };
   static const wchar_t* Removed();
-  static bool IsUsed(const CSlot& s) { return s.pText != nullptr && s.pText != Removed(); }
+  static const wchar_t* AddressOf(const CSlot& s);
+  static bool IsEmpty(const CSlot& s) { return s.aKey[15] == 0 && AddressOf(s) == nullptr; }
+  static bool IsRemoved(const CSlot& s) { return s.aKey[15] == 0 && AddressOf(s) == Removed(); }
+  static bool IsUsed(const CSlot& s) { return !IsEmpty(s) && !IsRemoved(s); }
+  static void SetKey(CSlot& s, const wchar_t* pText, std::size_t nLength);
+  static bool KeyEquals(const CSlot& s, std::wstring_view text);
   std::size_t FindSlot(std::wstring_view text, std::uint32_t nHash) const;
   static std::unique_ptr<CSlot[]> NewSlots(std::size_t nCapacity);
   void Rehash(std::size_t nCapacity);
