@@ -10,28 +10,7 @@ using namespace formula;
 
 namespace {
 
-constexpr double kTolerance = 1e-10;
-
 bool LogicalTruth(const CVdiVar& v) { return v.m_eType == LOGICAL && v.m_nValue != 0; }
-
-// Numbers of any mix of types, compared in double precision with a tolerance.
-bool CompareNumbers(std::uint16_t op, double x, double y) {
-  const bool bNear = std::fabs(x - y) <= kTolerance;
-  switch (op) {
-    case EQ:
-      return bNear;
-    case NQ:
-      return !bNear;
-    case GT:
-      return x > y && !bNear;
-    case GE:
-      return x > y || bNear;
-    case LT:
-      return x < y && !bNear;
-    default:
-      return x < y || bNear;
-  }
-}
 
 }  // namespace
 
@@ -88,7 +67,7 @@ bool CFormulaRuntime::CompareInCondition(std::uint16_t op, CCodeCursor& cur) {
   const std::size_t nStart = cur.m_nPos;
   CNumber x, y;
   if (EvaluateOperand(cur, x) && EvaluateOperand(cur, y))
-    return CompareNumbers(op, AsDouble(x), AsDouble(y));
+    return CompareNear(op, AsDouble(x), AsDouble(y));
   cur.m_nPos = nStart;
   CVdiVar a, b;
   Evaluate(a, cur);
@@ -111,22 +90,7 @@ bool CFormulaRuntime::CompareInCondition(std::uint16_t op, CCodeCursor& cur) {
     }
   }
   if (IsNumeric(a.m_eType) && IsNumeric(b.m_eType)) {
-    const double x = AsDouble(a), y = AsDouble(b);
-    const bool bNear = std::fabs(x - y) <= kTolerance;
-    switch (op) {
-      case EQ:
-        return bNear;
-      case NQ:
-        return !bNear;
-      case GT:
-        return x > y && !bNear;
-      case GE:
-        return x > y || bNear;
-      case LT:
-        return x < y && !bNear;
-      default:
-        return x < y || bNear;
-    }
+    return CompareNear(op, AsDouble(a), AsDouble(b));
   }
   if (a.m_eType == LOGICAL && b.m_eType == LOGICAL && (op == EQ || op == NQ)) {
     return ((a.m_nValue != 0) == (b.m_nValue != 0)) == (op == EQ);

@@ -126,7 +126,7 @@ bool CFormulaRuntime::EvaluateNumber(CCodeCursor& cur, CNumber& out) {
         if (b.m_eType != INTEGER && !ToInt32(AsDouble(b), nDivisor)) return false;
         if (nDivisor == 0) return false;
         out.m_eType = INTEGER;
-        out.m_nValue = nDivisor == -1 ? 0 : a.m_nValue % nDivisor;
+        out.m_nValue = IntegerModulo(a.m_nValue, nDivisor);
         return true;
       }
       const double y = AsDouble(b);

@@ -105,6 +105,10 @@ class CFormulaContext {
   std::uint64_t m_nSteps = 0;       // instructions run by the current run (bounded)
   std::uint64_t m_nStatements = 0;  // statements completed by the current run
   bool m_bDebugMode = false;
+  // The run loop runs statements in each function's decoded form where it
+  // can (decoded_code.h); off: every statement through the general
+  // evaluator (the two agree; tests compare them).
+  bool m_bDecodedRun = true;
 
   // Limits that keep a product function from hanging or exhausting the host:
   // statements per run (a DO WHILE that never ends at the outermost level)

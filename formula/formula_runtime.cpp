@@ -1,6 +1,7 @@
 // The run entry, frames, statements, assignments and calls.
 #include "formula/formula_runtime.h"
 
+#include "formula/decoded_code.h"
 #include "formula/pcode.h"
 #include "formula/value_ops.h"
 #include "platform/format.h"
@@ -115,13 +116,15 @@ void CFormulaRuntime::Step() {
 
 // The run loop without a debugger: the same statements as repeated Step()
 // calls, but the cursor of the top frame stays in hand while that frame
-// stays on top.
+// stays on top, and the statements the function's decoded form covers run
+// there (decoded_code.h); each statement it leaves runs here.
 void CFormulaRuntime::RunToEnd() {
   auto& frames = m_Context.m_listFrames;
   while (!frames.empty() && !m_Context.m_bError) {
     std::size_t nFrame = frames.size() - 1;
     CCodeCursor cur = CursorOf(nFrame);
     for (;;) {
+      if (m_Context.m_bDecodedRun) RunDecodedStatements(m_Context, cur);
       const std::size_t nFrames = frames.size();
       while (!StepInstruction(nFrame, cur)) {
       }

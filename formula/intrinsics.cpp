@@ -103,7 +103,7 @@ void CFormulaRuntime::EvaluateMod(CVdiVar& cell, CCodeCursor& cur) {
     std::int32_t nDivisor = 0;
     if (!ToInt32(AsDouble(b), nDivisor)) Error(L"Value outside the INTEGER range");
     if (nDivisor == 0) Error(L"MOD with divisor 0");
-    SetInteger(cell, nDivisor == -1 ? 0 : a.m_nValue % nDivisor);
+    SetInteger(cell, IntegerModulo(a.m_nValue, nDivisor));
     return;
   }
   const double y = AsDouble(b);

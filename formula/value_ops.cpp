@@ -62,54 +62,26 @@ void Promote(CVdiVar& a, CVdiVar& b) {
 
 namespace {
 
-template <typename T>
-T FloatingArithmetic(std::uint16_t op, T a, T b) {
-  switch (op) {
-    case PLUS:
-      return a + b;
-    case MINUS:
-      return a - b;
-    case MUL:
-      return a * b;
-    case DIV:
-      return b == 0 ? T(0) : a / b;
-    default:
-      return std::pow(a, b);
-  }
-}
-
 void SetNumber(CNumber& r, enPCode eType) { r.m_eType = eType; }
 
 void IntegerArithmetic(std::uint16_t op, std::int32_t a, std::int32_t b, CNumber& r) {
-  const auto ua = static_cast<std::uint32_t>(a);
-  const auto ub = static_cast<std::uint32_t>(b);
   SetNumber(r, INTEGER);
   switch (op) {
     case PLUS:
-      r.m_nValue = static_cast<std::int32_t>(ua + ub);
+      r.m_nValue = IntegerSum(a, b);
       return;
     case MINUS:
-      r.m_nValue = static_cast<std::int32_t>(ua - ub);
+      r.m_nValue = IntegerDifference(a, b);
       return;
-    case MUL: {
-      const std::int64_t p = static_cast<std::int64_t>(a) * b;
-      if (p < -2147483647 || p > 2147483647) {
-        SetNumber(r, REAL);
-        r.m_fValue = static_cast<float>(p);
-      } else {
-        r.m_nValue = static_cast<std::int32_t>(p);
-      }
+    case MUL:
+      if (!IntegerProduct(a, b, r.m_nValue, r.m_fValue)) SetNumber(r, REAL);
       return;
-    }
-    case DIV: {
-      // Truncates toward zero; -2147483648 / -1 wraps like the other operations.
-      const std::int64_t q = b == 0 ? 0 : static_cast<std::int64_t>(a) / b;
-      r.m_nValue = static_cast<std::int32_t>(static_cast<std::uint32_t>(q));
+    case DIV:
+      r.m_nValue = IntegerQuotient(a, b);
       return;
-    }
     default:
       SetNumber(r, REAL);
-      r.m_fValue = static_cast<float>(std::pow(static_cast<double>(a), static_cast<double>(b)));
+      r.m_fValue = IntegerPower(a, b);
       return;
   }
 }

@@ -4,6 +4,8 @@
 // promotion lifts INTEGER to REAL and INTEGER or REAL to DOUBLE PRECISION.
 #pragma once
 
+#include <cmath>
+#include <cstdint>
 #include <string_view>
 
 #include "OrvaMat/formula.h"
@@ -55,6 +57,97 @@ inline void SetLogical(CVdiVar& cell, bool b) {
 }
 // A CHARACTER scalar holding text (length = the text's length).
 void SetText(CVdiVar& cell, std::wstring_view text);
+
+// The scalar rules every evaluator shares (the general one on cells, the
+// numeric fast path and the decoded run loop), so their results agree bit for
+// bit.
+//
+// Floating + - * / ** of one type; division by zero gives zero.
+template <typename T>
+inline T FloatingArithmetic(std::uint16_t op, T a, T b) {
+  switch (op) {
+    case PLUS:
+      return a + b;
+    case MINUS:
+      return a - b;
+    case MUL:
+      return a * b;
+    case DIV:
+      return b == 0 ? T(0) : a / b;
+    default:
+      return std::pow(a, b);
+  }
+}
+// INTEGER + and - wrap around.
+inline std::int32_t IntegerSum(std::int32_t a, std::int32_t b) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+inline std::int32_t IntegerDifference(std::int32_t a, std::int32_t b) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+}
+// The INTEGER product; false when it lies outside +-2147483647 (the
+// product is REAL then: the float of the exact product, in r).
+inline bool IntegerProduct(std::int32_t a, std::int32_t b, std::int32_t& n, float& r) {
+  const std::int64_t p = static_cast<std::int64_t>(a) * b;
+  if (p < -2147483647 || p > 2147483647) {
+    r = static_cast<float>(p);
+    return false;
+  }
+  n = static_cast<std::int32_t>(p);
+  return true;
+}
+// Truncates toward zero; division by zero gives zero and -2147483648 / -1
+// wraps like the other operations.
+inline std::int32_t IntegerQuotient(std::int32_t a, std::int32_t b) {
+  const std::int64_t q = b == 0 ? 0 : static_cast<std::int64_t>(a) / b;
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(q));
+}
+// INTEGER ** INTEGER is REAL.
+inline float IntegerPower(std::int32_t a, std::int32_t b) {
+  return static_cast<float>(std::pow(static_cast<double>(a), static_cast<double>(b)));
+}
+// MOD of INTEGERs for a divisor that is not 0.
+inline std::int32_t IntegerModulo(std::int32_t a, std::int32_t nDivisor) {
+  return nDivisor == -1 ? 0 : a % nDivisor;
+}
+// A relation (EQ ... NQ) of the outermost level of a condition: numbers of
+// any mix of types, compared in double precision with a tolerance of 1e-10.
+inline bool CompareNear(std::uint16_t op, double x, double y) {
+  constexpr double kTolerance = 1e-10;
+  const bool bNear = std::fabs(x - y) <= kTolerance;
+  switch (op) {
+    case EQ:
+      return bNear;
+    case NQ:
+      return !bNear;
+    case GT:
+      return x > y && !bNear;
+    case GE:
+      return x > y || bNear;
+    case LT:
+      return x < y && !bNear;
+    default:
+      return x < y || bNear;
+  }
+}
+// A relation inside an expression, of two operands promoted to one type
+// (exact; a NaN makes every relation but NQ false).
+inline bool CompareExact(std::uint16_t op, double x, double y) {
+  switch (op) {
+    case EQ:
+      return x == y;
+    case NQ:
+      return x != y;
+    case GT:
+      return x > y;
+    case GE:
+      return x >= y;
+    case LT:
+      return x < y;
+    default:
+      return x <= y;
+  }
+}
 
 // A numeric scalar without storage: the fast path of the evaluator.
 struct CNumber {

@@ -2,6 +2,7 @@
 // variable registry. Ids are handed out per list, so the 12-bit ids of the
 // p-code stay valid however many lists a process builds over its life.
 #include "OrvaMat/formula.h"
+#include "formula/decoded_code.h"
 #include "formula/fortran_scanner.h"
 #include "platform/text.h"
 

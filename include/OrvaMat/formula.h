@@ -127,6 +127,7 @@ struct VdiRecordPosition {
 };
 
 class CvdiFunctionList;
+class CDecodedCode;
 
 // One compiled function: result, parameters, locals and p-code.
 class ORVAMAT_API CvdiFunction {
@@ -224,6 +225,9 @@ class ORVAMAT_API CvdiFunction {
   CvdiFunctionList* m_pList = nullptr;
   std::vector<std::uint16_t> m_code;
   bool m_bComplete = false;
+  // The runtime's decoded form of m_code, built at the first run (internal;
+  // rebuilt when m_code changes).
+  std::unique_ptr<CDecodedCode> m_pDecoded;
 };
 
 // The functions of one product data set. Owns its functions and the registry
