@@ -15,3 +15,5 @@ void AddMmdCommands(CLI::App& app);
 void AddDatanormCommands(CLI::App& app);
 // formula check|disasm|run (cli/formula_command.cpp).
 void AddFormulaCommands(CLI::App& app);
+// script run: script files of dataset commands (cli/script_command.cpp).
+void AddScriptCommands(CLI::App& app);

@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
   AddMmdCommands(app);
   AddDatanormCommands(app);
   AddFormulaCommands(app);
+  AddScriptCommands(app);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
