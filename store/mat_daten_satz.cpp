@@ -61,6 +61,7 @@ Handle CMatDatenSatz::CreateHandle(std::wstring_view text) {
   }
   wchar_t* pText = CopyText(text);
   if (pText == nullptr) return 0;
+  EnterDeferredNames();
   ++m_nHandleCounter;
   const Handle h = GetPrefix() | (m_nHandleCounter & kCounterMask);
   m_HandleToName.SetAt(h, reinterpret_cast<std::uintptr_t>(pText));
@@ -77,6 +78,7 @@ const wchar_t* CMatDatenSatz::GetName(Handle h) const {
 bool CMatDatenSatz::RenameHandle(Handle h, std::wstring_view text) {
   wchar_t* pText = CopyText(text);
   if (pText == nullptr) return false;
+  EnterDeferredNames();
   if (const wchar_t* pOld = GetName(h)) m_NameToHandle.RemoveIf(pOld, h);
   m_HandleToName.SetAt(h, reinterpret_cast<std::uintptr_t>(pText));
   m_NameToHandle.SetAt(pText, h);
@@ -89,9 +91,41 @@ bool CMatDatenSatz::RenameHandle(Handle h, std::wstring_view text) {
 void CMatDatenSatz::RemoveNames(Handle h, bool bBlank) {
   const wchar_t* pOld = GetName(h);
   if (pOld == nullptr) return;
+  EnterDeferredNames();
   m_NameToHandle.RemoveIf(pOld, h);
   m_HandleToName.RemoveKey(h);
   if (bBlank) const_cast<wchar_t*>(pOld)[0] = 0;
+}
+
+void CMatDatenSatz::ReserveLoadedNames(std::size_t n) {
+  if (m_NameToHandle.GetCount() == 0) m_bNamesDeferred = true;
+  m_HandleToName.InitHashTable(m_HandleToName.GetCount() + n);
+  if (!m_bNamesDeferred) m_NameToHandle.InitHashTable(m_NameToHandle.GetCount() + n);
+}
+
+bool CMatDatenSatz::EnterLoadedName(Handle h, std::wstring_view text) {
+  if (const wchar_t* pOld = GetName(h)) return text == pOld || RenameHandle(h, text);
+  wchar_t* pText = CopyText(text);
+  if (pText == nullptr) return false;
+  m_HandleToName.SetAt(h, reinterpret_cast<std::uintptr_t>(pText));
+  if (!m_bNamesDeferred) m_NameToHandle.SetAt(pText, h);
+  return true;
+}
+
+void CMatDatenSatz::EnterDeferredNames() const {
+  if (!m_bNamesDeferred) return;
+  m_bNamesDeferred = false;
+  m_NameToHandle.InitHashTable(m_HandleToName.GetCount());
+  Handle h = 0;
+  std::uint64_t word = 0;
+  for (POSITION pos = m_HandleToName.GetStartPosition(); pos != nullptr;) {
+    m_HandleToName.GetNextAssoc(pos, h, word);
+    const auto* pText = reinterpret_cast<const wchar_t*>(static_cast<std::uintptr_t>(word));
+    // The map's order is not the order the handles were made in: of equal
+    // texts the higher handle, made later, wins.
+    const Handle hEntered = m_NameToHandle.Lookup(pText);
+    if (hEntered == 0 || hEntered < h) m_NameToHandle.SetAt(pText, h);
+  }
 }
 
 std::uint32_t CMatDatenSatz::AddPoolText(std::wstring_view text) {

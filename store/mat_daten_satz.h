@@ -46,7 +46,10 @@ class CMatDatenSatz {
   // Handles and names. CreateHandle skips leading spaces; an empty text, an
   // arena failure or an exhausted counter (reported) give 0.
   Handle CreateHandle(std::wstring_view text);
-  Handle FindHandle(std::wstring_view text) const { return m_NameToHandle.Lookup(text); }
+  Handle FindHandle(std::wstring_view text) const {
+    EnterDeferredNames();
+    return m_NameToHandle.Lookup(text);
+  }
   // The handle's text, null when the dataset has no such handle.
   const wchar_t* GetName(Handle h) const;
   // Gives a handle of this dataset a new text; false when the text could not
@@ -55,6 +58,17 @@ class CMatDatenSatz {
   // Drops both map entries of the handle; with bBlank its old text is
   // overwritten to be empty, for whoever still holds it.
   void RemoveNames(Handle h, bool bBlank);
+
+  // Loading a database file: ReserveLoadedNames makes room for n more names;
+  // EnterLoadedName enters one name record (false when its text could not be
+  // copied; reported). A handle the dataset has already keeps its text or is
+  // renamed (a file read again). When the dataset had no names before, the
+  // text -> handle map is left empty and filled from the handle -> text map
+  // on the first look-up or change of names: opening a large dataset need
+  // not pay for a map that may never be asked. A text several loaded handles
+  // share then finds the handle made last, as it did before saving.
+  void ReserveLoadedNames(std::size_t n);
+  bool EnterLoadedName(Handle h, std::wstring_view text);
 
   // String pool: 1-based indexes; 0 and indexes outside the pool mean no text.
   std::uint32_t AddPoolText(std::wstring_view text);  // 0 on arena failure
@@ -77,7 +91,8 @@ class CMatDatenSatz {
   CString m_strPath;
   CTableList m_Tables;
   CTableList m_RemovedTables;
-  CNameMap m_NameToHandle;
+  // Read it through FindHandle: after a load it is filled on first use.
+  mutable CNameMap m_NameToHandle;
   CRowMap m_HandleToName;  // handle -> address of its text
   std::vector<wchar_t*> m_StringPool;
   std::uint32_t m_nHandleCounter = 1;
@@ -99,6 +114,11 @@ class CMatDatenSatz {
 
  private:
   void ReportNoMemory(std::size_t nSize) const;
+  // Fills m_NameToHandle when a load left it to be filled (see
+  // ReserveLoadedNames); every use of that map comes here first.
+  void EnterDeferredNames() const;
+
+  mutable bool m_bNamesDeferred = false;
 
   CArena m_Arena;
   std::unique_ptr<CDatasetBacking> m_pBacking;

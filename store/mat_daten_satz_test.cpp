@@ -97,6 +97,70 @@ TEST_F(StoreDataset, RenameKeepsTheHandleAndDropsTheOldName) {
   EXPECT_TRUE(dataset.m_bModified);
 }
 
+// Names as a database file's loader enters them into a fresh dataset:
+// "Ventil" twice (the later handle read first), "Rohr" and "Bogen".
+class StoreLoadedNames : public CStoreTest {
+ protected:
+  StoreLoadedNames() : m_Dataset(AddDataset()), m_nPrefix(m_Dataset.GetPrefix()) {
+    m_Dataset.ReserveLoadedNames(4);
+    EXPECT_TRUE(m_Dataset.EnterLoadedName(H(9), L"Ventil"));
+    EXPECT_TRUE(m_Dataset.EnterLoadedName(H(5), L"Ventil"));
+    EXPECT_TRUE(m_Dataset.EnterLoadedName(H(6), L"Rohr"));
+    EXPECT_TRUE(m_Dataset.EnterLoadedName(H(7), L"Bogen"));
+    m_Dataset.m_nHandleCounter = H(9);
+  }
+  Handle H(std::uint32_t n) const { return m_nPrefix | n; }
+
+  CMatDatenSatz& m_Dataset;
+  const Handle m_nPrefix;
+};
+
+TEST_F(StoreLoadedNames, AreFoundAndASharedTextFindsTheLaterHandle) {
+  EXPECT_STREQ(m_Dataset.GetName(H(5)), L"Ventil");
+  EXPECT_EQ(m_Dataset.FindHandle(L"Ventil"), H(9));
+  EXPECT_EQ(m_Dataset.FindHandle(L"Rohr"), H(6));
+  EXPECT_EQ(m_Dataset.FindHandle(L"Bogen"), H(7));
+  EXPECT_EQ(m_Dataset.FindHandle(L"Muffe"), 0u);
+}
+
+TEST_F(StoreLoadedNames, ChangesBeforeTheFirstLookUpHold) {
+  // A new handle of a loaded text is the later one.
+  const Handle hNew = m_Dataset.CreateHandle(L"Bogen");
+  EXPECT_EQ(m_Dataset.FindHandle(L"Bogen"), hNew);
+  EXPECT_EQ(m_Dataset.FindHandle(L"Ventil"), H(9));
+}
+
+TEST_F(StoreLoadedNames, RenameBeforeTheFirstLookUpDropsTheOldText) {
+  ASSERT_TRUE(m_Dataset.RenameHandle(H(9), L"Kugelhahn"));
+  EXPECT_EQ(m_Dataset.FindHandle(L"Kugelhahn"), H(9));
+  EXPECT_EQ(m_Dataset.FindHandle(L"Ventil"), 0u);  // as after a rename of the found handle
+  EXPECT_EQ(m_Dataset.FindHandle(L"Rohr"), H(6));
+}
+
+TEST_F(StoreLoadedNames, RemoveBeforeTheFirstLookUpLeavesTheOthers) {
+  m_Dataset.RemoveNames(H(5), true);  // the older "Ventil"
+  m_Dataset.RemoveNames(H(6), false);
+  EXPECT_EQ(m_Dataset.FindHandle(L"Ventil"), H(9));
+  EXPECT_EQ(m_Dataset.FindHandle(L"Rohr"), 0u);
+  EXPECT_EQ(m_Dataset.GetName(H(6)), nullptr);
+  EXPECT_EQ(m_Dataset.FindHandle(L"Bogen"), H(7));
+}
+
+TEST_F(StoreLoadedNames, ReadingAgainKeepsOrRenamesKnownHandles) {
+  EXPECT_EQ(m_Dataset.FindHandle(L"Rohr"), H(6));  // the map is filled now
+  m_Dataset.m_bModified = false;
+  m_Dataset.ReserveLoadedNames(3);
+  const wchar_t* pBogen = m_Dataset.GetName(H(7));
+  EXPECT_TRUE(m_Dataset.EnterLoadedName(H(7), L"Bogen"));
+  EXPECT_EQ(m_Dataset.GetName(H(7)), pBogen);  // kept, not copied again
+  EXPECT_FALSE(m_Dataset.m_bModified);
+  EXPECT_TRUE(m_Dataset.EnterLoadedName(H(6), L"Rohr DN 20"));
+  EXPECT_TRUE(m_Dataset.EnterLoadedName(H(12), L"Muffe"));
+  EXPECT_EQ(m_Dataset.FindHandle(L"Rohr"), 0u);
+  EXPECT_EQ(m_Dataset.FindHandle(L"Rohr DN 20"), H(6));
+  EXPECT_EQ(m_Dataset.FindHandle(L"Muffe"), H(12));
+}
+
 TEST_F(StoreDataset, NoBackingMeansNeverLockedAndNothingToLoad) {
   CMatDatenSatz& dataset = AddDataset();
   EXPECT_FALSE(dataset.CheckWriteLock(true));

@@ -1,8 +1,10 @@
 #include "store/mmd/mmd_buffer.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/code_page.h"
+#include "platform/file.h"
 #include "platform/text.h"
 #include "store/mmd/mmd_format.h"
 
@@ -25,14 +27,41 @@ void DecodeStored(std::string_view bytes, const CMmdTextCoding& coding, CString&
 }  // namespace
 
 CMmdReader::CMmdReader(std::string_view bytes, std::uint64_t base)
-    : m_Bytes(bytes), m_nBase(base) {}
+    : m_Bytes(bytes), m_nWindowPos(base), m_nPos(base), m_nEnd(base + bytes.size()) {}
+
+CMmdReader::CMmdReader(CFile& file, std::uint64_t nFrom, std::uint64_t nLength)
+    : m_nWindowPos(nFrom), m_nPos(nFrom), m_nEnd(nFrom + nLength), m_pFile(&file) {}
+
+CMmdReader::~CMmdReader() = default;
+
+bool CMmdReader::Refill(std::size_t count) {
+  if (m_pFile == nullptr || count > kWindowBytes) return false;
+  if (m_pWindow == nullptr) m_pWindow.reset(new char[kWindowBytes]);
+  const auto nSize = std::size_t(std::min<std::uint64_t>(kWindowBytes, m_nEnd - m_nPos));
+  m_Bytes = {};
+  if (!m_pFile->ReadAt(m_nPos, m_pWindow.get(), nSize)) return false;
+  m_Bytes = std::string_view(m_pWindow.get(), nSize);
+  m_nWindowPos = m_nPos;
+  return true;
+}
 
 bool CMmdReader::Take(std::size_t count, std::string_view& out) {
-  if (m_bFailed || count > m_Bytes.size() - m_nPos) {
+  if (m_bFailed || count > GetRemaining()) {
     m_bFailed = true;
     return false;
   }
-  out = m_Bytes.substr(m_nPos, count);
+  // The window holds [m_nWindowPos, m_nWindowPos + size); the position only
+  // moves on, so a position skipped past it, or a read running over its end,
+  // reads the window anew from the position.
+  std::uint64_t nOffset = m_nPos - m_nWindowPos;
+  if (nOffset + count > m_Bytes.size()) {
+    if (!Refill(count)) {
+      m_bFailed = true;
+      return false;
+    }
+    nOffset = 0;
+  }
+  out = m_Bytes.substr(std::size_t(nOffset), count);
   m_nPos += count;
   return true;
 }
@@ -65,6 +94,16 @@ bool CMmdReader::ReadString(CString& text, const CMmdTextCoding& coding) {
   std::uint16_t count = 0;
   std::string_view bytes;
   if (!ReadU16(count) || !Take(count, bytes)) return false;
+  // Most stored texts are plain ASCII, which every coding reads the same:
+  // un-XOR-ed and widened in one pass, without a conversion.
+  text.resize(count);
+  unsigned nAll = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const unsigned c = static_cast<unsigned char>(bytes[i]) ^ mmd::kStringKey;
+    nAll |= c;
+    text[i] = wchar_t(c);
+  }
+  if (nAll < 0x80) return true;
   m_Scratch.assign(bytes);
   for (char& c : m_Scratch) c = char(static_cast<unsigned char>(c) ^ mmd::kStringKey);
   DecodeStored(m_Scratch, coding, text);
@@ -84,7 +123,7 @@ bool CMmdReader::Skip(std::uint64_t count) {
     m_bFailed = true;
     return false;
   }
-  m_nPos += std::size_t(count);
+  m_nPos += count;
   return true;
 }
 

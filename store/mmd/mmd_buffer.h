@@ -1,10 +1,13 @@
 // Bounded reading and writing of the database file's fields (docs/mmd.md).
 //
-// CMmdReader walks a byte range that is already in memory. Every read checks
-// what remains: a read past the end fails, sets the failed state, and every
-// later read fails too, so a loader can read a whole record and check once.
-// Nothing is ever allocated from a count read from the file beyond the bytes
-// that remain.
+// CMmdReader walks a byte range, either already in memory or a range of an
+// open file read through a window of kWindowBytes (so that opening a dataset
+// reads its skeleton and skips its bodies without holding the file). Every
+// read checks what remains: a read past the end fails, sets the failed state,
+// and every later read fails too, so a loader can read a whole record and
+// check once. Nothing is ever allocated from a count read from the file
+// beyond the bytes that remain. A file that shrinks while it is read fails
+// the read that finds its bytes missing.
 //
 // CMmdWriter builds a file in memory. A text that does not fit a stored
 // string (32,768 bytes or more once encoded) fails the writer with a message
@@ -12,10 +15,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "OrvaMat/types.h"
+
+class CFile;
 
 // How stored texts are encoded: UTF-8 ("MMD3") or an ANSI code page ("MMD2").
 struct CMmdTextCoding {
@@ -28,6 +34,16 @@ class CMmdReader {
   // bytes: the range to read; base: the file offset of its first byte, so that
   // GetPosition() answers in file offsets.
   CMmdReader(std::string_view bytes, std::uint64_t base = 0);
+  // The bytes [nFrom, nFrom + nLength) of an open file, which must outlive
+  // the reader. The caller checks the range against the file's length.
+  CMmdReader(CFile& file, std::uint64_t nFrom, std::uint64_t nLength);
+  ~CMmdReader();
+  CMmdReader(const CMmdReader&) = delete;
+  CMmdReader& operator=(const CMmdReader&) = delete;
+
+  // Bytes read from a file at once: a stored string (at most 65,535 bytes)
+  // always fits, and the window stays in the cache.
+  static constexpr std::size_t kWindowBytes = 0x10000;
 
   bool ReadU32(std::uint32_t& value);
   bool ReadU16(std::uint16_t& value);
@@ -41,17 +57,23 @@ class CMmdReader {
   // is checked with this before anything is sized from it).
   bool HasRoom(std::uint64_t count) const { return !m_bFailed && count <= GetRemaining(); }
 
-  std::uint64_t GetPosition() const { return m_nBase + m_nPos; }
-  std::uint64_t GetRemaining() const { return m_Bytes.size() - m_nPos; }
-  bool AtEnd() const { return m_nPos >= m_Bytes.size(); }
+  std::uint64_t GetPosition() const { return m_nPos; }
+  std::uint64_t GetRemaining() const { return m_nEnd - m_nPos; }
+  bool AtEnd() const { return m_nPos >= m_nEnd; }
   bool IsFailed() const { return m_bFailed; }
 
  private:
   bool Take(std::size_t count, std::string_view& out);
+  // Reads the window anew from the file, starting at the position; false
+  // when the file has fewer bytes than count there.
+  bool Refill(std::size_t count);
 
-  std::string_view m_Bytes;
-  std::uint64_t m_nBase;
-  std::size_t m_nPos = 0;
+  std::string_view m_Bytes;  // the window: file bytes from m_nWindowPos
+  std::uint64_t m_nWindowPos;
+  std::uint64_t m_nPos;  // file offset of the next byte
+  std::uint64_t m_nEnd;  // file offset after the range
+  CFile* m_pFile = nullptr;
+  std::unique_ptr<char[]> m_pWindow;
   bool m_bFailed = false;
   std::string m_Scratch;  // a string's bytes while they are decoded
 };

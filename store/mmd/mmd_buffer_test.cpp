@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "platform/file.h"
 #include "store/mmd/mmd_format.h"
+#include "store/mmd/mmd_test_util.h"
 
 namespace {
 
@@ -87,6 +89,73 @@ TEST(MmdBuffer, ReadsPastTheEndFailAndStayFailed) {
   EXPECT_FALSE(other.HasRoom(8));
   EXPECT_FALSE(other.Skip(8));
   EXPECT_TRUE(other.IsFailed());
+}
+
+// A stored string of raw bytes (the writer refuses texts this long; a
+// reader must still take every count a u16 can hold).
+std::string Stored(const std::string& bytes) {
+  std::string out{char(bytes.size() & 0xFF), char(bytes.size() >> 8)};
+  for (char c : bytes) out += char(static_cast<unsigned char>(c) ^ mmd::kStringKey);
+  return out;
+}
+
+std::string U32(std::uint32_t n) {
+  return std::string{char(n & 0xFF), char((n >> 8) & 0xFF), char((n >> 16) & 0xFF), char(n >> 24)};
+}
+
+// A file reader sees only a small window of the file at a time: values and
+// texts that cross the window's edge, skips beyond it, the end of the range
+// and a file shorter than the range all behave as in memory.
+TEST(MmdBuffer, FileWindowReadsAsMemoryDoes) {
+  CTempFolder folder;
+  const CString path = folder.Path("window.bin");
+  const std::size_t nWindow = CMmdReader::kWindowBytes;
+  std::string utf8;
+  for (int i = 0; i < 65535 / 2; ++i) utf8 += "\xC3\xBC";          // ü
+  const std::string bytes = Stored(std::string(nWindow - 5, 'a'))  // ends 3 bytes before the edge
+                            + U32(0xA1B2C3D4)                      // crosses it
+                            + Stored(utf8)  // the longest, over the next edge
+                            + U32(7) + Stored("weit hinten") + U32(0x12345678);
+  ASSERT_TRUE(WriteFileAtomically(path, bytes));
+  CFile file;
+  ASSERT_TRUE(file.Open(path, CFile::eRead));
+
+  CMmdReader reader(file, 0, bytes.size());
+  CString text;
+  std::uint32_t value = 0;
+  ASSERT_TRUE(reader.ReadString(text, kUtf8));
+  EXPECT_TRUE(text == CString(nWindow - 5, L'a'));
+  ASSERT_TRUE(reader.ReadU32(value));
+  EXPECT_EQ(value, 0xA1B2C3D4u);
+  ASSERT_TRUE(reader.ReadString(text, kUtf8));
+  EXPECT_TRUE(text == CString(65535 / 2, L'ü'));
+  ASSERT_TRUE(reader.ReadU32(value));
+  EXPECT_EQ(value, 7u);
+  ASSERT_TRUE(reader.ReadString(text, kUtf8));
+  EXPECT_EQ(text, L"weit hinten");
+  ASSERT_TRUE(reader.ReadU32(value));
+  EXPECT_TRUE(reader.AtEnd());
+  EXPECT_EQ(reader.GetPosition(), bytes.size());
+
+  // Skipping far past the window, then reading the last value.
+  CMmdReader skipping(file, 0, bytes.size());
+  ASSERT_TRUE(skipping.Skip(bytes.size() - 4));
+  ASSERT_TRUE(skipping.ReadU32(value));
+  EXPECT_EQ(value, 0x12345678u);
+
+  // A range ends where it says, though the file goes on.
+  CMmdReader range(file, bytes.size() - 8, 5);
+  std::uint16_t half = 0;
+  ASSERT_TRUE(range.ReadU16(half));
+  EXPECT_FALSE(range.ReadU32(value));
+  EXPECT_TRUE(range.IsFailed());
+
+  // A range beyond the file's end (a file that shrank): the missing bytes fail.
+  CMmdReader beyond(file, bytes.size() - 2, 8);
+  EXPECT_TRUE(beyond.HasRoom(8));
+  EXPECT_TRUE(beyond.Skip(2));
+  EXPECT_FALSE(beyond.ReadU32(value));
+  EXPECT_TRUE(beyond.IsFailed());
 }
 
 TEST(MmdBuffer, PlaceholdersArePatched) {

@@ -64,6 +64,49 @@ TEST_F(MmdFile, AnsiTablesNamedByALanguageUseItsCodePage) {
   EXPECT_EQ(GetText(Find(*pAgain, L"Andere"), H(L"k")), L"??????");  // no code in 1252
 }
 
+// A dataset many times the reading window: its handle records and its table
+// bodies span many windows, and a small table lies behind the large bodies.
+TEST_F(MmdFile, LargeDatasetReadsBackAcrossManyWindows) {
+  const CString path = m_Folder.Path("gross.mmd");
+  CMatDatenSatz& dataset = MakeDataset(L"GROS", path);
+  CMatTable* pKurz = Table(L"KurzText", eTypeString);
+  CMatTable* pPreis = Table(L"Preis", eTypeInteger, 2);
+  CMatTable* pKlein = Table(L"Klein", eTypeInteger);
+  constexpr int kRows = 6000;
+  auto text = [](int i) { return L"Heizkörper Typ " + std::to_wstring(i) + L" Bauhöhe 600 mm"; };
+  auto name = [](int i) { return L"Artikel " + std::to_wstring(i); };
+  for (int i = 0; i < kRows; ++i) {
+    const Handle h = H(name(i).c_str());
+    SetText(pKurz, h, text(i).c_str());
+    Set(pPreis, h, std::uint32_t(i), 1);
+  }
+  Set(pKlein, H(L"Einzeln"), 42);
+  Store().CreateHandle(L"Doppelt");
+  const Handle hLater = Store().CreateHandle(L"Doppelt");
+  ASSERT_TRUE(SaveDataset(dataset));
+  ASSERT_GT(Bytes("gross.mmd").size(), 4 * CMmdReader::kWindowBytes);
+
+  Store().RemoveAllDatasets();
+  CMatDatenSatz* pAgain = NewDataset(Store());
+  pAgain->m_strPath = path;
+  ASSERT_TRUE(LoadDataset(*pAgain));
+  // A text two handles share finds the later one, as before saving.
+  EXPECT_EQ(Store().FindHandle(L"Doppelt"), hLater);
+  CMatTable* pKurzAgain = Find(*pAgain, L"KurzText");
+  CMatTable* pPreisAgain = Find(*pAgain, L"Preis");
+  ASSERT_NE(pKurzAgain, nullptr);
+  ASSERT_NE(pPreisAgain, nullptr);
+  for (int i = 0; i < kRows; i += 1 + i / 3) {
+    const Handle h = Store().FindHandle(name(i).c_str());
+    ASSERT_NE(h, 0u) << i;
+    EXPECT_EQ(GetText(pKurzAgain, h), text(i));
+    EXPECT_EQ(Get(pPreisAgain, h, 1), std::uint32_t(i));
+  }
+  EXPECT_EQ(pKurzAgain->GetRowCount(), kRows);
+  EXPECT_EQ(Get(Find(*pAgain, L"Klein"), H(L"Einzeln")), 42u);
+  EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(m_UI.LastText());
+}
+
 TEST_F(MmdFile, SavingKeepsThePreviousFileAsBackup) {
   const CString path = m_Folder.Path("b.mmd");
   CMatDatenSatz& dataset = MakeDataset(L"BACK", path);

@@ -3,8 +3,7 @@
 // Layout: docs/mmd.md.
 #include <algorithm>
 #include <cstring>
-#include <memory>
-#include <new>
+#include <optional>
 #include <string>
 
 #include "platform/file.h"
@@ -22,33 +21,18 @@ bool SameTag(const char tag[4], const char expected[4]) {
   return std::memcmp(tag, expected, 4) == 0;
 }
 
-// A handle record whose text the dataset already knows under that handle is
-// left as it is; another text renames the handle (a file read again).
-void EnterName(CMatDatenSatz& dataset, Handle h, const CString& text) {
-  if (const wchar_t* pOld = dataset.GetName(h)) {
-    if (text != pOld) dataset.RenameHandle(h, text);
-    return;
-  }
-  wchar_t* pText = dataset.CopyText(text);
-  if (pText == nullptr) return;
-  dataset.m_HandleToName.SetAt(h, reinterpret_cast<std::uintptr_t>(pText));
-  dataset.m_NameToHandle.SetAt(pText, h);
-}
-
 bool ReadHandleRecords(CMatDatenSatz& dataset, CMmdReader& file, const CMmdTextCoding& coding) {
   std::uint32_t nCount = 0;
   if (!file.ReadU32(nCount)) return false;
   // A record is at least 6 bytes; a count beyond that can not be true.
   const std::uint64_t nPossible = file.GetRemaining() / 6;
-  const std::size_t nExpected = std::size_t(std::min<std::uint64_t>(nCount, nPossible));
-  dataset.m_HandleToName.InitHashTable(dataset.m_HandleToName.GetCount() + nExpected);
-  dataset.m_NameToHandle.InitHashTable(dataset.m_NameToHandle.GetCount() + nExpected);
+  dataset.ReserveLoadedNames(std::size_t(std::min<std::uint64_t>(nCount, nPossible)));
   CString text;
   for (std::uint32_t i = 0; i < nCount; ++i) {
     std::uint32_t nStored = 0;
     if (!file.ReadU32(nStored) || !file.ReadString(text, coding)) return false;
     const Handle h = mmd::StoredHandle(dataset, nStored);
-    if (h != 0 && !text.empty()) EnterName(dataset, h, text);
+    if (h != 0 && !text.empty()) dataset.EnterLoadedName(h, text);
   }
   return true;
 }
@@ -93,16 +77,12 @@ CMatTable* FindTopLevel(CMatDatenSatz& dataset, const wchar_t* pName) {
   return nullptr;
 }
 
-// The header up to the handle records; false when the bytes are no database file.
+// The header after the magic, up to the handle records; false when damaged.
 bool ReadHeader(CMatDatenSatz& dataset, CMmdBacking& backing, CMmdReader& file,
                 std::uint32_t& nVersion) {
-  char magic[4];
   char id[4];
   std::uint32_t nCounter = 0;
-  if (!file.ReadTag(magic) || !file.ReadTag(id) || !file.ReadU32(nVersion) ||
-      !file.ReadU32(nCounter))
-    return false;
-  backing.m_bUtf8 = SameTag(magic, mmd::kMagicUtf8);
+  if (!file.ReadTag(id) || !file.ReadU32(nVersion) || !file.ReadU32(nCounter)) return false;
   backing.m_nVersion = nVersion;
   for (int i = 0; i < 4; ++i)
     dataset.m_szHerstellerID[i] = wchar_t(static_cast<unsigned char>(id[i]));
@@ -113,20 +93,21 @@ bool ReadHeader(CMatDatenSatz& dataset, CMmdBacking& backing, CMmdReader& file,
   return true;
 }
 
-}  // namespace
-
-bool LoadDatasetBytes(CMatDatenSatz& dataset, std::string_view bytes) {
+// The skeleton from the file's first byte on. False when it is no database
+// file (reported); a damaged file loads what is sound and is reported.
+bool LoadSkeleton(CMatDatenSatz& dataset, CMmdReader& file) {
   CMmdBacking& backing = MmdBackingOf(dataset);
   backing.m_bLockHeld = backing.m_LockFile.IsHeld();
   backing.m_bLoadPending = false;
   backing.m_bDamageReported = false;
-  if (bytes.size() < 4 || (std::memcmp(bytes.data(), mmd::kMagicUtf8, 4) != 0 &&
-                           std::memcmp(bytes.data(), mmd::kMagicAnsi, 4) != 0)) {
+  char magic[4];
+  if (!file.ReadTag(magic) ||
+      (!SameTag(magic, mmd::kMagicUtf8) && !SameTag(magic, mmd::kMagicAnsi))) {
     ShowMessage(MB_OK | MB_ICONERROR, L"Die Datei %s ist keine Materialmanagement-Datei.",
                 dataset.m_strPath);
     return false;
   }
-  CMmdReader file(bytes);
+  backing.m_bUtf8 = SameTag(magic, mmd::kMagicUtf8);
   std::uint32_t nVersion = 0;
   const bool bSound = ReadHeader(dataset, backing, file, nVersion) &&
                       ReadHandleRecords(dataset, file, mmd::DatasetCoding(backing)) &&
@@ -137,25 +118,31 @@ bool LoadDatasetBytes(CMatDatenSatz& dataset, std::string_view bytes) {
   return true;
 }
 
+}  // namespace
+
+bool LoadDatasetBytes(CMatDatenSatz& dataset, std::string_view bytes) {
+  CMmdReader file(bytes);
+  return LoadSkeleton(dataset, file);
+}
+
 bool LoadDataset(CMatDatenSatz& dataset) {
   CMmdBacking& backing = MmdBackingOf(dataset);
   if (!FileExists(dataset.m_strPath)) return false;
   backing.m_FileStat = CFileStamp::Of(dataset.m_strPath);
-  // Read straight into an uninitialised buffer: a large dataset's file is
-  // tens of megabytes, and filling or copying it first would double the time.
+  // The skeleton is read through a small window, the bodies skipped: they
+  // are most of a large dataset's file and are read when first used.
+  // A file that can not be read at all (a folder) is a file error, not a
+  // damaged database file.
   CFile file;
-  std::uint64_t nLength = 0;
-  std::unique_ptr<char[]> pBytes;
-  if (file.Open(dataset.m_strPath, CFile::eRead)) {
-    nLength = file.GetLength().value_or(0);
-    pBytes.reset(new (std::nothrow) char[std::max<std::uint64_t>(nLength, 1)]);
-  }
-  if (pBytes == nullptr || !file.ReadAt(0, pBytes.get(), std::size_t(nLength))) {
+  char head[4];
+  const std::optional<std::uint64_t> nLength =
+      file.Open(dataset.m_strPath, CFile::eRead) ? file.GetLength() : std::nullopt;
+  if (!nLength || (*nLength >= 4 && !file.ReadAt(0, head, 4))) {
     mmd::ReportFileError(file.GetError().empty() ? dataset.m_strPath : file.GetError());
     return false;
   }
-  if (!LoadDatasetBytes(dataset, std::string_view(pBytes.get(), std::size_t(nLength))))
-    return false;
+  CMmdReader reader(file, 0, *nLength);
+  if (!LoadSkeleton(dataset, reader)) return false;
   LibraryTranslation().ScanWordbookFiles(GetFolderOf(dataset.m_strPath));
   return true;
 }

@@ -1,6 +1,7 @@
 // Table bodies read on first use: the rows of a table, the cells of an array
 // table, the text of a text-block table; and the change check that re-reads
 // a file another process has rewritten. Layout: docs/mmd.md.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <unordered_set>
@@ -15,24 +16,25 @@
 
 namespace {
 
-// Reads the body bytes [nFrom, nFrom + nSize) of the dataset's file, or what
-// of them the file has. False when the file can not be read at all.
-bool ReadBody(CMatDatenSatz& dataset, std::uint64_t nFrom, std::uint32_t nSize,
-              std::string& bytes) {
-  CFile file;
+// The dataset's file opened for reading a body, and its length; false when
+// it can not be opened now.
+bool OpenFile(CMatDatenSatz& dataset, CFile& file, std::uint64_t& nLength) {
   if (!file.Open(dataset.m_strPath, CFile::eRead)) return false;
-  const std::uint64_t nLength = file.GetLength().value_or(0);
-  const std::uint64_t nThere = nFrom < nLength ? nLength - nFrom : 0;
-  bytes.resize(std::size_t(std::min<std::uint64_t>(nSize, nThere)));
-  return bytes.empty() || file.ReadAt(nFrom, bytes.data(), bytes.size());
+  nLength = file.GetLength().value_or(0);
+  return true;
 }
 
-// The rows size field just before the body position.
-bool ReadRowsSize(CMatDatenSatz& dataset, std::uint64_t nFilePos, std::uint32_t& nSize) {
-  std::string field;
-  if (nFilePos < 4 || !ReadBody(dataset, nFilePos - 4, 4, field) || field.size() != 4) return false;
-  CMmdReader reader(field);
-  return reader.ReadU32(nSize) && nSize >= 4;
+// The u32 size field at nFrom; false when the file does not have it.
+bool ReadSizeField(CFile& file, std::uint64_t nFrom, std::uint32_t& nSize) {
+  char field[4];
+  if (!file.ReadAt(nFrom, field, 4)) return false;
+  CMmdReader reader(std::string_view(field, 4));
+  return reader.ReadU32(nSize);
+}
+
+// The bytes [nFrom, nFrom + nSize) of the file, or what of them it has.
+std::uint64_t BodyLength(std::uint64_t nFileLength, std::uint64_t nFrom, std::uint64_t nSize) {
+  return std::min(nSize, nFrom < nFileLength ? nFileLength - nFrom : 0);
 }
 
 // One text of a row: appended to the pool, its index in the cell (0 for none).
@@ -132,6 +134,19 @@ bool EnterListRow(CMatTable& table, std::unordered_set<Handle>& seen, Handle hRo
   return true;
 }
 
+// Room in the pool for a String table's texts before they are read: growing
+// it step by step would copy it many times. Bounded by what the file can hold
+// (two bytes a text at least) and grown at least twofold.
+void ReservePool(CMatTable& table, const CMmdReader& file) {
+  if (table.m_nType != eTypeString && table.m_nType != eTypeUniString) return;
+  std::vector<wchar_t*>& pool = table.m_pDatenSatz->m_StringPool;
+  const std::uint64_t nTexts = std::min<std::uint64_t>(
+      std::uint64_t(table.m_nRowCount) * std::uint64_t(table.GetCellsPerRow()),
+      file.GetRemaining() / 2);
+  if (pool.size() + nTexts > pool.capacity())
+    pool.reserve(std::max<std::size_t>(pool.size() + std::size_t(nTexts), pool.capacity() * 2));
+}
+
 bool ReadRows(CMatTable& table, CMmdReader& file, const CMmdTextCoding& coding) {
   CMatDatenSatz& dataset = *table.m_pDatenSatz;
   const std::uint32_t nFlags = table.m_nFlags;
@@ -144,6 +159,7 @@ bool ReadRows(CMatTable& table, CMmdReader& file, const CMmdTextCoding& coding) 
   if (!bList)
     table.m_Rows.InitHashTable(std::size_t(
         std::min<std::uint64_t>(std::uint64_t(table.m_nRowCount), file.GetRemaining() / 4)));
+  ReservePool(table, file);
   std::unordered_set<Handle> seen;
   for (std::int32_t i = 0; i < table.m_nRowCount; ++i) {
     std::uint32_t nStored = 0;
@@ -189,17 +205,19 @@ bool ReadArrayCells(CMatTable& table, CMmdReader& file, const CMmdTextCoding& co
 void LoadRows(CMatTable& table) {
   CMatDatenSatz& dataset = *table.m_pDatenSatz;
   CMmdBacking& backing = MmdBackingOf(dataset);
-  std::uint32_t nRowsSize = 0;
-  std::string bytes;
   if (table.m_nFilePos == 0) return;
   // A file that can not be read now keeps the row count: the rows are still
   // known to exist and saving refuses to drop them.
-  if (!ReadRowsSize(dataset, table.m_nFilePos, nRowsSize) ||
-      !ReadBody(dataset, table.m_nFilePos, nRowsSize - 4, bytes)) {
+  CFile handle;
+  std::uint64_t nLength = 0;
+  std::uint32_t nRowsSize = 0;
+  if (table.m_nFilePos < 4 || !OpenFile(dataset, handle, nLength) ||
+      !ReadSizeField(handle, table.m_nFilePos - 4, nRowsSize) || nRowsSize < 4) {
     mmd::ReportDamage(dataset, table.m_nFilePos);
     return;
   }
-  CMmdReader file(bytes, table.m_nFilePos);
+  const std::uint64_t nThere = BodyLength(nLength, table.m_nFilePos, nRowsSize - 4);
+  CMmdReader file(handle, table.m_nFilePos, nThere);
   const CMmdTextCoding coding = mmd::TableCoding(backing, table.m_strName);
   bool bSound = true;
   if (table.m_nType == eTypeStringArray || table.m_nType == eTypeDWordArray) {
@@ -208,7 +226,7 @@ void LoadRows(CMatTable& table) {
     bSound = ReadRows(table, file, coding);
     table.UpdateRowCount();
   }
-  if (!bSound || bytes.size() < nRowsSize - 4) mmd::ReportDamage(dataset, file.GetPosition());
+  if (!bSound || nThere < nRowsSize - 4) mmd::ReportDamage(dataset, file.GetPosition());
 }
 
 bool ReadTextRecord(CMatTable& table, CMmdReader& file) {
@@ -231,16 +249,15 @@ namespace {
 
 void LoadText(CMatTable& table) {
   CMatDatenSatz& dataset = *table.m_pDatenSatz;
-  std::string sizeField;
-  std::string bytes;
+  CFile handle;
+  std::uint64_t nLength = 0;
   std::uint32_t nSize = 0;
-  if (!ReadBody(dataset, table.m_nFilePos, 4, sizeField)) {
+  if (!OpenFile(dataset, handle, nLength)) {
     mmd::ReportDamage(dataset, table.m_nFilePos);  // unreadable now: stays pending
     return;
   }
-  CMmdReader sizeReader(sizeField);
-  if (sizeReader.ReadU32(nSize)) ReadBody(dataset, table.m_nFilePos, nSize, bytes);
-  CMmdReader file(bytes, table.m_nFilePos);
+  if (!ReadSizeField(handle, table.m_nFilePos, nSize)) nSize = 0;
+  CMmdReader file(handle, table.m_nFilePos, BodyLength(nLength, table.m_nFilePos, nSize));
   if (!ReadTextRecord(table, file)) {
     mmd::ReportDamage(dataset, file.GetPosition());
     // What could not be read stays empty rather than being tried on every use.
