@@ -26,7 +26,7 @@ void* CArena::TakeFreePiece(std::uint32_t nSize, bool bAligned) {
 }
 
 void CArena::CStorageDelete::operator()(unsigned char* p) const {
-  ::operator delete[](p, std::align_val_t{8});
+  ::operator delete[](p, std::align_val_t{nAlign});
 }
 
 unsigned char* CArena::NewBlockBytes() {
@@ -36,11 +36,12 @@ unsigned char* CArena::NewBlockBytes() {
   }
   const bool bSlab = m_ArenaBlocks.size() >= kSingleBlocks;
   const std::size_t nBytes = bSlab ? kSlabBlocks * std::size_t{kBlockSize} : kBlockSize;
+  const std::size_t nAlign = bSlab ? kSlabAlign : 8;
   auto* p =
-      static_cast<unsigned char*>(::operator new[](nBytes, std::align_val_t{8}, std::nothrow));
+      static_cast<unsigned char*>(::operator new[](nBytes, std::align_val_t{nAlign}, std::nothrow));
   if (p == nullptr) return nullptr;
   if (bSlab) AdviseHugePages(p, nBytes);
-  m_Storage.emplace_back(p);
+  m_Storage.emplace_back(p, CStorageDelete{nAlign});
   m_nBytesReserved += nBytes;
   m_nSlabBlocksLeft = bSlab ? kSlabBlocks - 1 : 0;
   return p;

@@ -29,6 +29,10 @@ class CArena {
   static constexpr std::uint32_t kMaxRequest = 0x20000;
   static constexpr std::size_t kSingleBlocks = 8;
   static constexpr std::size_t kSlabBlocks = 16;
+  // A slab is one huge page and starts on one, so that the kernel can back it
+  // with a single huge page: filling a large dataset's arena otherwise costs
+  // a page fault every 4 KiB.
+  static constexpr std::size_t kSlabAlign = kSlabBlocks * std::size_t{kBlockSize};
 
   CArena() = default;
   CArena(const CArena&) = delete;
@@ -56,6 +60,7 @@ class CArena {
     unsigned char* pBytes = nullptr;  // 8-aligned, owned by m_Storage
   };
   struct CStorageDelete {
+    std::size_t nAlign = 8;  // as the storage was asked for
     void operator()(unsigned char* p) const;
   };
   using CStorage = std::unique_ptr<unsigned char, CStorageDelete>;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -74,6 +75,24 @@ TEST(StoreArena, OlderBlocksAreFilledBeforeANewOneIsTaken) {
   EXPECT_EQ(arena.GetBlockCount(), 2u);
   ASSERT_NE(arena.Alloc(0x8000, false), nullptr);  // fits into the first block's rest
   EXPECT_EQ(arena.GetBlockCount(), 2u);
+}
+
+TEST(StoreArena, SlabsStartOnAHugePageAndHoldSixteenBlocks) {
+  CArena arena;
+  std::vector<std::uintptr_t> blocks;
+  for (std::size_t i = 0; i < CArena::kSingleBlocks + CArena::kSlabBlocks + 1; ++i) {
+    void* p = arena.Alloc(CArena::kBlockSize - 8, true);  // a block each
+    ASSERT_NE(p, nullptr);
+    std::memset(p, 1, CArena::kBlockSize - 8);
+    blocks.push_back(Address(p));
+  }
+  const std::uintptr_t nSlab = blocks[CArena::kSingleBlocks];
+  EXPECT_EQ(nSlab % CArena::kSlabAlign, 0u);
+  for (std::size_t i = 1; i < CArena::kSlabBlocks; ++i)
+    EXPECT_EQ(blocks[CArena::kSingleBlocks + i], nSlab + i * CArena::kBlockSize);
+  EXPECT_EQ(blocks.back() % CArena::kSlabAlign, 0u);  // the next slab
+  EXPECT_EQ(arena.GetBytesReserved(),
+            CArena::kSingleBlocks * CArena::kBlockSize + 2 * CArena::kSlabAlign);
 }
 
 }  // namespace
