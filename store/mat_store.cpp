@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "platform/text.h"
+#include "store/base/translation.h"
+
 namespace {
 CMatStore* g_pInstalled = nullptr;
 }  // namespace
@@ -54,9 +57,24 @@ CMatDatenSatz* CMatStore::FindDatasetByID(std::wstring_view id) const {
 void CMatStore::SetCurrent(CMatDatenSatz* pDataset) {
   if (pDataset == m_pCurrent) return;
   m_pCurrent = pDataset;
-  // Dataset activation also picks the dataset's "StringTable" in the user's
-  // language here once the path look-up exists; until then m_pStringTable is
-  // left as the dataset's loader set it.
+  if (pDataset == nullptr || pDataset->m_pStringTable != nullptr) return;
+  const CString language = CTranslationManager::GetInstance().GetActualLanguage();
+  pDataset->EnsureDatasetLoaded();
+  CMatTable* pStrings = FindTopLevelTable(*pDataset, L"StringTable");
+  pDataset->m_pStringTable = pStrings;
+  if (pStrings == nullptr || language.empty()) return;
+  for (auto& pChild : pStrings->m_Children) {
+    if (EqualsNoCase(pChild->m_strName, language)) {
+      pDataset->m_pStringTable = pChild.get();
+      return;
+    }
+  }
+}
+
+CMatTable* CMatStore::FindTopLevelTable(CMatDatenSatz& dataset, std::wstring_view name) {
+  for (auto& pTable : dataset.m_Tables)
+    if (EqualsNoCase(pTable->m_strName, name)) return pTable.get();
+  return nullptr;
 }
 
 void CMatStore::ActivateDataset(Handle h) {

@@ -58,8 +58,14 @@ class CMatStore {
   CMatDatenSatz* FindDatasetByID(std::wstring_view id) const;
   CMatDatenSatz* GetCurrent() const { return m_pCurrent; }
   // Makes the dataset current (null clears it) and selects what depends on
-  // the current dataset.
+  // the current dataset: a dataset made current whose m_pStringTable is not
+  // set yet (its tables read first, when they are still in its file) gets its
+  // top-level "StringTable", or that table's child named after the user's
+  // language when there is one.
   void SetCurrent(CMatDatenSatz* pDataset);
+  // The dataset's top-level table of that name (compared without regard to
+  // case), or null.
+  static CMatTable* FindTopLevelTable(CMatDatenSatz& dataset, std::wstring_view name);
   // Makes the handle's dataset current; a handle whose byte names no dataset
   // changes nothing.
   void ActivateDataset(Handle h);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "store/base/translation.h"
 #include "store/store_test_util.h"
 
 namespace {
@@ -62,6 +63,32 @@ TEST_F(StoreDatasets, FindHandleLoadsTheCurrentDatasetFirst) {
   CMatDatenSatz& dataset = AddDataset();
   CFakeBacking& backing = AttachBacking(dataset);
   Store().FindHandle(L"x");
+  EXPECT_EQ(backing.m_nDatasetLoads, 1);
+}
+
+TEST_F(StoreDatasets, MakingADatasetCurrentPicksItsStringTableInTheUserLanguage) {
+  CTranslationManager english(L"EN");
+  CScopedTranslationManager scoped(english);
+  CMatDatenSatz& withChild = AddDataset(L"AAAA");
+  CMatTable* pStrings = Table(L"StringTable", eTypeString);
+  Table(L"DE", eTypeString, 1, pStrings);
+  CMatTable* pEnglish = Table(L"en", eTypeString, 1, pStrings);
+  CMatDatenSatz& withoutChild = AddDataset(L"BBBB");
+  CMatTable* pOnlyTop = Table(L"STRINGTABLE", eTypeString);
+  CFakeBacking& backing = AttachBacking(withoutChild);
+  CMatDatenSatz& withNone = AddDataset(L"CCCC");
+
+  Store().SetCurrent(&withChild);
+  EXPECT_EQ(withChild.m_pStringTable, pEnglish);
+  Store().SetCurrent(&withoutChild);
+  EXPECT_EQ(withoutChild.m_pStringTable, pOnlyTop);
+  EXPECT_EQ(backing.m_nDatasetLoads, 1);  // its tables may still be in its file
+  EXPECT_EQ(withNone.m_pStringTable, nullptr);
+  // Once picked, the choice stays; the file is not asked again.
+  withChild.m_pStringTable = pStrings;
+  Store().SetCurrent(&withChild);
+  Store().SetCurrent(&withoutChild);
+  EXPECT_EQ(withChild.m_pStringTable, pStrings);
   EXPECT_EQ(backing.m_nDatasetLoads, 1);
 }
 

@@ -6,7 +6,6 @@
 
 #include "platform/file.h"
 #include "platform/text.h"
-#include "store/base/translation.h"
 #include "store/mat_daten_satz.h"
 #include "store/mat_store.h"
 #include "store/mmd/dataset_lists.h"
@@ -28,26 +27,10 @@ CMatDatenSatz* NewDataset(CMatStore& store) {
 }
 
 CMatTable* FindTopLevelTable(CMatDatenSatz& dataset, const wchar_t* pName) {
-  for (auto& pTable : dataset.m_Tables)
-    if (EqualsNoCase(pTable->m_strName, pName)) return pTable.get();
-  return nullptr;
+  return CMatStore::FindTopLevelTable(dataset, pName);
 }
 
-void MakeCurrent(CMatStore& store, CMatDatenSatz& dataset) {
-  const CString language = CTranslationManager::GetInstance().GetActualLanguage();
-  if (store.GetCurrent() == &dataset) return;
-  store.SetCurrent(&dataset);
-  if (dataset.m_pStringTable != nullptr) return;
-  dataset.EnsureDatasetLoaded();
-  dataset.m_pStringTable = FindTopLevelTable(dataset, L"StringTable");
-  if (dataset.m_pStringTable == nullptr || language.empty()) return;
-  for (auto& pChild : dataset.m_pStringTable->m_Children) {
-    if (EqualsNoCase(pChild->m_strName, language)) {
-      dataset.m_pStringTable = pChild.get();
-      return;
-    }
-  }
-}
+void MakeCurrent(CMatStore& store, CMatDatenSatz& dataset) { store.SetCurrent(&dataset); }
 
 void ActivateDataset(CMatStore& store, Handle h) {
   const std::size_t nByte = h >> 24;
