@@ -221,7 +221,7 @@ bool DecodeText(std::string_view bytes, unsigned codePage, CString& out) {
   out.clear();
   switch (codePage) {
     case CP_UTF8_TEXT:
-      out = FromUtf8(StartsWith(bytes, kUtf8Mark) ? bytes.substr(3) : bytes);
+      AppendFromUtf8(StartsWith(bytes, kUtf8Mark) ? bytes.substr(3) : bytes, out);
       return true;
     case CP_UTF16_LE:
       out = DecodeUtf16(StartsWith(bytes, CP_UTF16_LEMark) ? bytes.substr(2) : bytes, false);

@@ -1,6 +1,8 @@
 #include "platform/text.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 
 static_assert(sizeof(wchar_t) == 4, "texts hold one Unicode scalar value per wchar_t");
 
@@ -129,14 +131,33 @@ char32_t UpperOf(char32_t c) {
 CString FromUtf8(std::string_view bytes) {
   CString out;
   out.reserve(bytes.size());
-  size_t pos = 0;
+  AppendFromUtf8(bytes, out);
+  return out;
+}
+
+void AppendFromUtf8(std::string_view bytes, CString& out) {
+  // Decoded through a small buffer appended in pieces: the result is written
+  // once (no zero fill of a presized string), and a run of ASCII, which most
+  // of our texts are, costs a compare and a store a byte.
+  wchar_t aPiece[512];
+  std::size_t nPiece = 0;
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  std::size_t pos = 0;
   while (pos < bytes.size()) {
+    if (nPiece == std::size(aPiece)) {
+      out.append(aPiece, nPiece);
+      nPiece = 0;
+    }
+    if (p[pos] < 0x80) {
+      aPiece[nPiece++] = static_cast<wchar_t>(p[pos++]);
+      continue;
+    }
     char32_t cp = 0;
     bool valid = false;
     pos += DecodeOne(bytes, pos, cp, valid);
-    out += static_cast<wchar_t>(cp);
+    aPiece[nPiece++] = static_cast<wchar_t>(cp);
   }
-  return out;
+  out.append(aPiece, nPiece);
 }
 
 std::string ToUtf8(std::wstring_view text) {

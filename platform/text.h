@@ -9,6 +9,8 @@
 
 // UTF-8 to wide text; an invalid sequence becomes U+FFFD, never an error.
 CString FromUtf8(std::string_view bytes);
+// The same, appended to out (whose reserved room is used).
+void AppendFromUtf8(std::string_view bytes, CString& out);
 // Wide text to UTF-8; a lone surrogate or a value outside Unicode becomes U+FFFD.
 std::string ToUtf8(std::wstring_view text);
 // True when the bytes are well-formed UTF-8.

@@ -97,10 +97,14 @@ void CMatDatenSatz::RemoveNames(Handle h, bool bBlank) {
   if (bBlank) const_cast<wchar_t*>(pOld)[0] = 0;
 }
 
-void CMatDatenSatz::ReserveLoadedNames(std::size_t n) {
-  if (m_NameToHandle.GetCount() == 0) m_bNamesDeferred = true;
+void CMatDatenSatz::ReserveNames(std::size_t n) {
   m_HandleToName.InitHashTable(m_HandleToName.GetCount() + n);
   if (!m_bNamesDeferred) m_NameToHandle.InitHashTable(m_NameToHandle.GetCount() + n);
+}
+
+void CMatDatenSatz::ReserveLoadedNames(std::size_t n) {
+  if (m_NameToHandle.GetCount() == 0) m_bNamesDeferred = true;
+  ReserveNames(n);
 }
 
 bool CMatDatenSatz::EnterLoadedName(Handle h, std::wstring_view text) {

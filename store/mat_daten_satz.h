@@ -59,6 +59,9 @@ class CMatDatenSatz {
   // overwritten to be empty, for whoever still holds it.
   void RemoveNames(Handle h, bool bBlank);
 
+  // Makes room in both name maps for n more names, so that a text announcing
+  // a large table does not grow them by doubling.
+  void ReserveNames(std::size_t n);
   // Loading a database file: ReserveLoadedNames makes room for n more names;
   // EnterLoadedName enters one name record (false when its text could not be
   // copied; reported). A handle the dataset has already keeps its text or is

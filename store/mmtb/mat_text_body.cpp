@@ -183,7 +183,10 @@ void CMatTextReader::ReadHashTableSize(CMatTable& table) {
     // A table can not get more rows than the text has characters, so a
     // larger size asks for memory that no row will use.
     const std::size_t nLimit = std::max<std::size_t>(m_strBuffer.size(), 2);
-    table.SetHashTableSize(std::min<std::size_t>(nSize > 0 ? nSize : 0, nLimit));
+    const std::size_t nRows = std::min<std::size_t>(nSize > 0 ? nSize : 0, nLimit);
+    table.SetHashTableSize(nRows);
+    // The rows of a large table mostly bring names of their own.
+    if (table.m_pDatenSatz != nullptr && nRows > 1024) table.m_pDatenSatz->ReserveNames(nRows);
     return;
   }
   if (!table.m_bListMode) {

@@ -164,7 +164,12 @@ class CMatTextReader {
 
   CMatStore* m_pStore;
   CString m_strPath;
-  CString m_strBuffer;            // the text, then the end marker
+  CString m_strBuffer;  // the text, then the end marker
+  // Scratch texts of the row reader, kept so that a million rows do not cost
+  // a million heap round trips: the row name, and one cell's text (used up
+  // before the next cell is read).
+  CString m_strRowName;
+  CString m_strCellText;
   const wchar_t* m_pZeilenStart;  // the current line
   const wchar_t* m_pScan;         // the line after it; null when there is none
   const wchar_t* m_pPos;          // the read position in the current line

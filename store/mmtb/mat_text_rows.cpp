@@ -46,7 +46,7 @@ bool CMatTextReader::ReadRow(CMatTable& table) {
     return ReadTextRow(table);
   }
   const int nZeile = m_nZeile;
-  CString name;
+  CString& name = m_strRowName;
   if (!LoadString(name, false)) return false;
   if (name.find_first_not_of(L' ') == CString::npos) {
     ShowMessage(MB_OK | MB_ICONWARNING, kMsgRowWithoutName, m_strPath, nZeile, table.m_strName);
@@ -64,7 +64,7 @@ bool CMatTextReader::ReadRow(CMatTable& table) {
 // StrLine tables hold one text, array tables one cell per index; their lines
 // are the text, or the index and the cell.
 bool CMatTextReader::ReadTextRow(CMatTable& table) {
-  CString text;
+  CString& text = m_strCellText;
   if (table.m_nType == eTypeStrLine) {
     if (!LoadString(text, true)) return false;
     m_pStore->SetCellValue(&table, 0, 0, 0, CCellInput::Text(text.c_str()));
@@ -90,7 +90,7 @@ bool CMatTextReader::ReadTextRow(CMatTable& table) {
 
 bool CMatTextReader::ReadCell(std::uint32_t nType, std::uint32_t& nCell) {
   nCell = 0;
-  CString text;
+  CString& text = m_strCellText;
   switch (nType) {
     case eTypeHandle:
       if (!LoadString(text, false)) return false;
@@ -130,7 +130,7 @@ bool CMatTextReader::ReadRowCells(CMatTable& table, Handle hRow) {
       return ReadStructRow(table, hRow);
     case eTypeString:
     case eTypeUniString: {
-      CString text;
+      CString& text = m_strCellText;
       for (int i = 0; i < nCells; ++i) {
         if (!LoadString(text, true)) return false;
         m_pStore->SetCellValue(&table, hRow, i, 0, CCellInput::Text(text.c_str()));

@@ -9,6 +9,7 @@
 #include "platform/text.h"
 #include "store/base/reg_util.h"
 #include "store/base/translation.h"
+#include "store/huge_pages.h"
 #include "store/mmtb/mat_text_reader.h"
 
 namespace {
@@ -69,6 +70,12 @@ bool CMatTextReader::OpenText(const CString& path) {
 void CMatTextReader::OpenBytes(std::string_view bytes, const CString& path) {
   Reset();
   // Decoded straight into the buffer: a large file is held once, not twice.
+  // No decoding yields more characters than there are bytes; room for them
+  // is taken before it is first written, so that a large text can lie on
+  // huge pages instead of costing a page fault every thousand characters.
+  m_strBuffer.clear();
+  m_strBuffer.reserve(bytes.size());
+  AdviseHugePages(m_strBuffer.data(), m_strBuffer.capacity() * sizeof(wchar_t));
   const bool bUtf16 = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
   if (bUtf16) {
     DecodeText(bytes, CP_DETECT, m_strBuffer);
