@@ -43,14 +43,21 @@ eMatManager ReadStringValue(CMatStore& store, CString& out, CMatTable* pTable, H
     eMatManager nChild = eMatNoTable;
     if (FindTable(store, pChild, pTable, language) == eMatOk) {
       if (const wchar_t* pText = CellText(store, pChild, hRow, nIndex, nField, nChild)) {
-        out = pText;
+        out.assign(pText);
         return eMatOk;
       }
     }
   }
   eMatManager nResult = eMatOk;
-  if (const wchar_t* pText = CellText(store, pTable, hRow, nIndex, nField, nResult))
-    out = bTranslate ? LibraryTranslation().TranslateText(pText) : CString(pText);
+  const wchar_t* pText = CellText(store, pTable, hRow, nIndex, nField, nResult);
+  if (pText == nullptr) return nResult;
+  // Most hosts load no word book for the library: then the text is copied
+  // into the caller's buffer, which keeps its room from call to call.
+  const CTranslationModule& module = LibraryTranslation();
+  if (bTranslate && module.GetCount() != 0)
+    out = module.TranslateText(std::wstring_view(pText));
+  else
+    out.assign(pText);
   return nResult;
 }
 

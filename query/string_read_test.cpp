@@ -1,0 +1,96 @@
+// The text read behind GetStringValueEx as state around it changes between
+// calls: word books loaded late, the language switched, language children
+// made, hidden and removed, and one caller's buffer reused for every text.
+#include "query/string_read.h"
+
+#include "query/query_test_util.h"
+
+namespace {
+
+class QueryStringRead : public CQueryTest {
+ protected:
+  QueryStringRead() {
+    AddDataset(L"ABCD");
+    m_hRow = Row(L"Artikel1");
+    m_pTexte = Table(L"KurzText", eTypeString);
+    SetText(m_pTexte, m_hRow, L"Rohr");
+  }
+  // The text GetStringValueEx gives with translation on, "<code n>" on failure.
+  CString Read(Handle hRow, int nTranslate = 1) {
+    CString out = L"unchanged";
+    const eMatManager nResult =
+        CMatManager::GetStringValueEx(out, m_pTexte, hRow, 0, 0, nTranslate);
+    return nResult == eMatOk ? out : L"<code " + std::to_wstring(nResult) + L">";
+  }
+  Handle m_hRow;
+  CMatTable* m_pTexte;
+};
+
+TEST_F(QueryStringRead, TranslationLoadedAfterTheFirstReadIsUsed) {
+  EXPECT_EQ(Read(m_hRow), L"Rohr");
+  AddTranslation(L"Rohr", L"Pipe");
+  EXPECT_EQ(Read(m_hRow), L"Pipe");
+  EXPECT_EQ(Read(m_hRow, 0), L"Rohr") << "translate off";
+  SetLanguage(L"FRENCH");  // drops the translations of the old language
+  EXPECT_EQ(Read(m_hRow), L"Rohr");
+}
+
+TEST_F(QueryStringRead, LanguageChildFollowsLanguageAndChildren) {
+  SetLanguage(L"ENGLISH");
+  EXPECT_EQ(Read(m_hRow), L"Rohr") << "no child yet";
+  CMatTable* pEnglish = Table(L"English", eTypeString, 1, m_pTexte);
+  SetText(pEnglish, m_hRow, L"pipe");
+  EXPECT_EQ(Read(m_hRow), L"pipe") << "a child made after the first read, any case";
+  EXPECT_EQ(Read(m_hRow, 0), L"Rohr");
+
+  const Handle hBogen = Row(L"Bogen");
+  SetText(m_pTexte, hBogen, L"Bogen");
+  EXPECT_EQ(Read(hBogen), L"Bogen") << "the child lacks the row";
+
+  SetLanguage(L"FRENCH");
+  EXPECT_EQ(Read(m_hRow), L"Rohr");
+  CMatTable* pFrench = Table(L"FRENCH", eTypeString, 1, m_pTexte);
+  SetText(pFrench, m_hRow, L"tube");
+  EXPECT_EQ(Read(m_hRow), L"tube");
+  SetLanguage(L"ENGLISH");
+  EXPECT_EQ(Read(m_hRow), L"pipe");
+
+  ASSERT_EQ(Store().SetFlags(pEnglish, eFlagHidden, 0), eMatOk);
+  EXPECT_EQ(Read(m_hRow), L"Rohr") << "a hidden child is not found";
+  ASSERT_EQ(Store().SetFlags(pEnglish, 0, eFlagHidden), eMatOk);
+  EXPECT_EQ(Read(m_hRow), L"pipe");
+  ASSERT_EQ(Store().RenameTable(pEnglish, L"Englisch"), eMatOk);
+  EXPECT_EQ(Read(m_hRow), L"Rohr") << "renamed away";
+  ASSERT_EQ(Store().RenameTable(pEnglish, L"ENGLISH"), eMatOk);
+  EXPECT_EQ(Read(m_hRow), L"pipe");
+  ASSERT_EQ(Store().RemoveTable(pEnglish), eMatOk);
+  EXPECT_EQ(Read(m_hRow), L"Rohr") << "removed";
+}
+
+TEST_F(QueryStringRead, EmptyChildCellFallsBackAndEmptyCellLeavesOutAlone) {
+  SetLanguage(L"ENGLISH");
+  AddTranslation(L"Rohr", L"Pipe");
+  CMatTable* pEnglish = Table(L"ENGLISH", eTypeString, 1, m_pTexte);
+  ASSERT_EQ(Store().AddRow(pEnglish, m_hRow), eMatOk);
+  EXPECT_EQ(Read(m_hRow), L"Pipe") << "a child row without text: the base text, translated";
+
+  const Handle hLeer = Row(L"Leer");
+  ASSERT_EQ(Store().AddRow(m_pTexte, hLeer), eMatOk);
+  EXPECT_EQ(Read(hLeer), L"unchanged");
+  EXPECT_EQ(Read(Row(L"Fehlt")), L"<code 7>");
+}
+
+TEST_F(QueryStringRead, ReusedBufferHoldsExactlyTheLastText) {
+  const Handle hLang = Row(L"Lang");
+  SetText(m_pTexte, hLang, L"Rohrbogen 90 Grad verzinkt mit Gewinde");
+  CString out;
+  ASSERT_EQ(ReadStringValue(Store(), out, m_pTexte, hLang, 0, 0, false), eMatOk);
+  ASSERT_EQ(ReadStringValue(Store(), out, m_pTexte, m_hRow, 0, 0, false), eMatOk);
+  EXPECT_EQ(out, L"Rohr");
+  EXPECT_EQ(out.size(), 4u);
+  AddTranslation(L"Rohrbogen 90 Grad verzinkt mit Gewinde", L"Bend");
+  ASSERT_EQ(ReadStringValue(Store(), out, m_pTexte, hLang, 0, 0, true), eMatOk);
+  EXPECT_EQ(out, L"Bend");
+}
+
+}  // namespace
