@@ -1,8 +1,10 @@
 // The MMTB writer: head, keyword lines, child blocks, rows, end.
 #include "store/mmtb/mat_text_writer.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "OrvaMat/mat_manager.h"
@@ -151,9 +153,24 @@ void CMatTextWriter::WriteRows(const CMatTable& table) {
     WriteArray(table);
     return;
   }
+  // A table in map mode is written in the order its rows' names were made
+  // (handle order), not in the map's scattered order: the text reads the
+  // same after every save, and the names and texts, which lie in the arena
+  // in that order, are read front to back instead of at random.
+  std::vector<std::pair<Handle, std::uint64_t>> rows;
+  rows.reserve(table.GetRowCount());
   std::uint64_t word = 0;
   for (POSITION pos = table.GetFirstRowPosition(); pos != nullptr;) {
-    m_hRow = table.GetNextRow(pos, word);
+    const Handle h = table.GetNextRow(pos, word);
+    rows.emplace_back(h, word);
+  }
+  if (!table.m_bListMode) {
+    std::sort(rows.begin(), rows.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+  }
+  for (const auto& [hRow, rowWord] : rows) {
+    m_hRow = hRow;
+    word = rowWord;
     // Lines are built in one reused buffer and copied at their exact size.
     CString& line = m_strLine;
     line.clear();

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
+#include <vector>
 
 #include "OrvaMat/mat_manager.h"
 #include "platform/text.h"
@@ -35,6 +37,29 @@ TEST_F(MatTextWriter, IntegerTableGivesEightLines) {
                                 L"(*r*) 5", L"[Ende_MMTB]",       L"",           L""};
   EXPECT_EQ(Write(pTable), expected);
   EXPECT_TRUE(Write(nullptr).empty());
+}
+
+TEST_F(MatTextWriter, MapRowsAreWrittenInTheOrderTheirNamesWereMade) {
+  // Names made in one order, rows set in another: the text follows the
+  // names, whatever order the map keeps its rows in.
+  std::vector<Handle> names;
+  for (int i = 0; i < 300; ++i) {
+    wchar_t text[16];
+    std::swprintf(text, 16, L"r%03d", i);
+    names.push_back(Store().CreateHandle(text));
+  }
+  CMatTable* pTable = Table(L"Zahlen", eTypeInteger);
+  for (int i = 0; i < 300; ++i) {
+    const int n = (i * 7) % 300;  // 7 and 300 are coprime: every row once
+    ASSERT_EQ(Store().SetCellValue(pTable, names[n], 0, 0, CCellInput::Value(n)), eMatOk);
+  }
+  const CStringList lines = Write(pTable);
+  ASSERT_EQ(lines.size(), 300u + 7u);
+  for (int i = 0; i < 300; ++i) {
+    wchar_t expected[32];
+    std::swprintf(expected, 32, L"(*r%03d*) %d", i, i);
+    ASSERT_EQ(lines[4 + i], expected) << i;
+  }
 }
 
 TEST_F(MatTextWriter, ChildBlockStandsBetweenCommentAndRows) {
