@@ -2,7 +2,8 @@
 // articles with "KurzText" (String), "ArtikelInfo1" (Struct of 8 fields),
 // "Preis" (Float, 2 values) and "LangText" (Handle); about 300,000 handles.
 // Figures: opening (handle table and skeleton only), the first read of the
-// 100,000-row "KurzText" body, saving, and the file's size.
+// 100,000-row "KurzText" body, the first look-up by name, saving, and the
+// file's size.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -118,6 +119,22 @@ void BM_MmdFirstBodyLoad(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_MmdFirstBodyLoad)->Unit(benchmark::kMillisecond);
+
+// Opening leaves the name-to-handle map to the first look-up by name; this
+// is what that first look-up costs.
+void BM_MmdFirstNameLookup(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    CScopedMatStore store;
+    CMatDatenSatz* pDataset = Open(store.Get());
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(pDataset->FindHandle(L"A1050000"));
+    state.PauseTiming();
+    store.Get().RemoveAllDatasets();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_MmdFirstNameLookup)->Unit(benchmark::kMillisecond);
 
 void BM_MmdSave(benchmark::State& state) {
   CScopedMatStore store;
