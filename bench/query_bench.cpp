@@ -7,14 +7,23 @@
 // SQLite as the counter x_sqlite; the ratios are printed again after the run.
 #include <benchmark/benchmark.h>
 
+#include <stdlib.h>
+
 #include <cstdio>
+#include <cwchar>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "OrvaMat/mat_manager.h"
+#include "platform/text.h"
 #include "store/base/translation.h"
+#include "store/mat_daten_satz.h"
+#include "store/mat_store.h"
+#include "store/mmd/dataset_registry.h"
+#include "store/mmd/mmd_file.h"
 
 #if __has_include(<sqlite3.h>)
 #include <sqlite3.h>
@@ -214,6 +223,56 @@ void BM_GetStringValueEx_LanguageChild(benchmark::State& s) {
 BENCHMARK(BM_GetStringValueEx_NoLanguage);
 BENCHMARK(BM_GetStringValueEx_LanguageChild);
 
+// The plain texts again, from a dataset opened from its database file as a
+// host opens it (the file's folder watched for changes by other processes):
+// what a read costs beyond the in-memory one is the database file layer's
+// check before each use of a table.
+const CString& SavedTextsFile() {
+  static const CString path = [] {
+    std::string folder =
+        (std::filesystem::temp_directory_path() / "orvamat-query-bench-XXXXXX").string();
+    if (mkdtemp(folder.data()) == nullptr) folder = "/tmp";
+    setenv("ORVAMAT_HOME", folder.c_str(), 1);
+    const CString file = FromUtf8(folder) + L"/texte.mmd";
+    CScopedMatStore scoped;
+    CMatStore& store = scoped.Get();
+    CMatDatenSatz* pDataset = NewDataset(store);
+    wcsncpy(pDataset->m_szHerstellerID, L"BENF", 5);
+    pDataset->m_strPath = file;
+    CMatTable* pPlain = store.CreateTable(nullptr, L"LangText", eTypeString, 1);
+    for (int i = 0; i < kArticles; ++i) {
+      const Handle hRow = store.CreateHandle(Numbered(L"ART-", i).c_str());
+      store.SetCellValue(pPlain, hRow, 0, 0, CCellInput::Text(Numbered(L"Langtext ", i).c_str()));
+    }
+    SaveDataset(*pDataset);
+    ReleaseWriteLock(*pDataset);
+    return file;
+  }();
+  return path;
+}
+
+void BM_GetStringValueEx_FromFile(benchmark::State& state) {
+  const CString& file = SavedTextsFile();
+  SetLanguage(L"");
+  CScopedMatStore scoped;
+  CMatDatenSatz* pDataset = NewDataset(scoped.Get());
+  AttachFile(*pDataset, file);
+  LoadDataset(*pDataset);
+  CMatTable* pPlain = nullptr;
+  if (M::FindTable(&pPlain, nullptr, L"LangText") != eMatOk) state.SkipWithError("no table");
+  std::vector<unsigned long> order;
+  for (int i = 0; i < kArticles; ++i)
+    order.push_back(pDataset->FindHandle(Numbered(L"ART-", (i * 7919L) % kArticles)));
+  CString out;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(M::GetStringValueEx(out, pPlain, order[i], 0, 0, 1));
+    benchmark::DoNotOptimize(out.data());
+    if (++i == order.size()) i = 0;
+  }
+}
+BENCHMARK(BM_GetStringValueEx_FromFile);
+
 void BM_GetValue_Struct(benchmark::State& state) {
   CBenchData& d = Data();
   unsigned long nCell = 0;
@@ -245,6 +304,7 @@ BENCHMARK(BM_GetValue_TextCell);
 constexpr std::pair<const char*, const char*> kVersus[] = {
     {"BM_GetStringValueEx_NoLanguage", "BM_Sqlite_Text"},
     {"BM_GetStringValueEx_LanguageChild", "BM_Sqlite_Text"},
+    {"BM_GetStringValueEx_FromFile", "BM_Sqlite_Text"},
     {"BM_GetValue_Struct", "BM_Sqlite_StructCell"},
 };
 
