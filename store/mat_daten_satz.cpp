@@ -120,16 +120,23 @@ void CMatDatenSatz::EnterDeferredNames() const {
   if (!m_bNamesDeferred) return;
   m_bNamesDeferred = false;
   m_NameToHandle.InitHashTable(m_HandleToName.GetCount());
-  Handle h = 0;
-  std::uint64_t word = 0;
-  for (POSITION pos = m_HandleToName.GetStartPosition(); pos != nullptr;) {
-    m_HandleToName.GetNextAssoc(pos, h, word);
-    const auto* pText = reinterpret_cast<const wchar_t*>(static_cast<std::uintptr_t>(word));
-    // The map's order is not the order the handles were made in: of equal
-    // texts the higher handle, made later, wins.
-    const Handle hEntered = m_NameToHandle.Lookup(pText);
-    if (hEntered == 0 || hEntered < h) m_NameToHandle.SetAt(pText, h);
-  }
+  // The map's order is not the order the handles were made in. Texts are
+  // nearly always distinct, so every entry is entered once; only when some
+  // text took over another's entry does a second pass give each text its
+  // highest handle, the one made last.
+  auto forEach = [this](auto enter) {
+    Handle h = 0;
+    std::uint64_t word = 0;
+    for (POSITION pos = m_HandleToName.GetStartPosition(); pos != nullptr;) {
+      m_HandleToName.GetNextAssoc(pos, h, word);
+      enter(reinterpret_cast<const wchar_t*>(static_cast<std::uintptr_t>(word)), h);
+    }
+  };
+  forEach([this](const wchar_t* pText, Handle h) { m_NameToHandle.SetAt(pText, h); });
+  if (m_NameToHandle.GetCount() == m_HandleToName.GetCount()) return;
+  forEach([this](const wchar_t* pText, Handle h) {
+    if (m_NameToHandle.Lookup(pText) < h) m_NameToHandle.SetAt(pText, h);
+  });
 }
 
 std::uint32_t CMatDatenSatz::AddPoolText(std::wstring_view text) {
