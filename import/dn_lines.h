@@ -30,6 +30,12 @@ class CDnLines {
     return m_bDecodedWhole ? m_Wide[i].empty() : m_Bytes[i].empty();
   }
   std::wstring_view Get(std::size_t i);
+  // True when line i begins with the ASCII character c; decodes nothing (an
+  // ASCII character is the same byte in every code page lines are found in).
+  bool BeginsWith(std::size_t i, char c) const {
+    if (m_bDecodedWhole) return !m_Wide[i].empty() && m_Wide[i][0] == static_cast<wchar_t>(c);
+    return !m_Bytes[i].empty() && m_Bytes[i][0] == c;
+  }
 
  private:
   struct CSlot {

@@ -158,7 +158,24 @@ void CDnLoader::StoreHeader(const CString& date, const CString& info, const CStr
   if (!shortName.empty()) SetText(pStrings, GetDnHandle(L"HERSTELLERKURZEL"), 0, shortName);
 }
 
+void CDnLoader::MakeRoomForArticles() {
+  // One pass over the first characters: the article tables and the name maps
+  // then take their room once instead of growing by doubling through a
+  // catalogue of a few hundred thousand articles.
+  std::size_t nArticles = 0;
+  for (std::size_t i = 1; i < m_Lines.GetCount(); ++i) nArticles += m_Lines.BeginsWith(i, 'A');
+  if (nArticles < 1024) return;
+  m_pDataset->ReserveNames(nArticles);
+  for (CMatTable* pTable : {m_Tables.m_pKurzText, m_Tables.m_pPreis, m_Tables.m_pArtikelInfo1,
+                            m_Tables.m_pArtikelInfo2, m_Tables.m_pLangText}) {
+    if (pTable != nullptr && !pTable->m_bListMode) {
+      pTable->m_Rows.InitHashTable(pTable->GetRowCount() + nArticles);
+    }
+  }
+}
+
 void CDnLoader::ReadRecords() {
+  MakeRoomForArticles();
   for (m_nLine = 1; m_nLine < m_Lines.GetCount(); ++m_nLine) {
     const std::wstring_view line = m_Lines.Get(m_nLine);
     ++m_nLineCount;

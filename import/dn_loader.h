@@ -81,6 +81,7 @@ class CDnLoader {
   void ReadHeader5();
   void StoreHeader(const CString& date, const CString& info, const CString& currency,
                    const CString& shortName);
+  void MakeRoomForArticles();
   void ReadRecords();
   void DispatchRecord(wchar_t type);
   void FinishProductGroups();
