@@ -4,6 +4,7 @@
 #include "formula/decoded_code.h"
 
 #include "formula/decoded_statement.h"
+#include "formula/formula_context.h"
 
 using namespace decoded;
 using CVdiVar = CvdiFunction::CVdiVar;
@@ -33,6 +34,7 @@ CDecodedCode* CDecodedCode::For(CvdiFunction& f) {
 }
 
 void CDecodedCode::Clear() {
+  m_pBoundContext = nullptr;
   m_listOps.clear();
   m_listEdges.clear();
   m_listSlots.clear();
@@ -147,7 +149,8 @@ bool CDecodedCode::BindSlot(CSlot& slot) {
   return true;
 }
 
-bool CDecodedCode::Bind() {
+bool CDecodedCode::Bind(const CFormulaContext& context) {
+  if (m_pBoundContext == &context && m_nBoundEpoch == context.m_nBindingEpoch) return true;
   for (CSlot& slot : m_listSlots) {
     if (!BindSlot(slot)) {
       Clear();
@@ -155,5 +158,7 @@ bool CDecodedCode::Bind() {
       return false;
     }
   }
+  m_pBoundContext = &context;
+  m_nBoundEpoch = context.m_nBindingEpoch;
   return true;
 }

@@ -135,10 +135,11 @@ class CDecodedCode {
   std::uint32_t EdgeAt(std::size_t nPos);
   // Decodes the statement of edge nEdge if that was not done yet.
   void Resolve(std::uint32_t nEdge);
-  // Resolves every slot against the list's registry. False (and the decoded
-  // form is cleared for a rebuild) when a cell is missing or changed its type
-  // or shape since it was decoded.
-  bool Bind();
+  // Resolves every slot against the list's registry, unless nothing could
+  // have changed since the last time (the context's binding epoch). False
+  // (and the decoded form is cleared for a rebuild) when a cell is missing
+  // or changed its type or shape since it was decoded.
+  bool Bind(const CFormulaContext& context);
 
   // Read by the run loop (decoded_run.cpp).
   std::vector<decoded::COp> m_listOps;
@@ -163,10 +164,12 @@ class CDecodedCode {
   const CvdiFunction& m_Function;
   const std::uint16_t* m_pCode;
   std::size_t m_nSize;
-  std::vector<std::int32_t> m_listEdgeAt;       // per word position: edge or -1
-  std::vector<std::int32_t> m_listStatementAt;  // per word position: first op or kUnresolved
-  std::deque<std::uint64_t> m_listCells;        // constants and registers (stable addresses)
-  std::vector<std::uint32_t> m_listRegisters;   // operand indexes of the registers
+  std::vector<std::int32_t> m_listEdgeAt;            // per word position: edge or -1
+  std::vector<std::int32_t> m_listStatementAt;       // per word position: first op or kUnresolved
+  std::deque<std::uint64_t> m_listCells;             // constants and registers (stable addresses)
+  std::vector<std::uint32_t> m_listRegisters;        // operand indexes of the registers
+  const CFormulaContext* m_pBoundContext = nullptr;  // the last full Bind
+  std::uint64_t m_nBoundEpoch = 0;
   int m_nRebuilds = 0;
   bool m_bGivenUp = false;
 };

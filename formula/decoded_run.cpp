@@ -82,7 +82,7 @@ void RunDecodedStatements(CFormulaContext& ctx, CCodeCursor& cur) {
   CDecodedCode& d = *pCode;
   const std::uint32_t nFirstEdge = d.EdgeAt(cur.m_nPos);
   d.Resolve(nFirstEdge);
-  if (d.m_listEdges[nFirstEdge].m_nTarget == kGeneral || !d.Bind()) return;
+  if (d.m_listEdges[nFirstEdge].m_nTarget == kGeneral || !d.Bind(ctx)) return;
 
   std::uint64_t nSteps = ctx.m_nSteps;
   std::uint64_t nStatements = ctx.m_nStatements;

@@ -30,6 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const auto& f : list.m_listFunctions) {
     (void)DisassembleFunction(*f);
     runtime.Run(f.get(), nullptr);
+    // Again, on the decoded form the first run left behind.
+    runtime.Run(f.get(), nullptr);
   }
   return 0;
 }
