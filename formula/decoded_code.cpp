@@ -24,6 +24,7 @@ CDecodedCode::CDecodedCode(const CvdiFunction& f)
 }
 
 CDecodedCode* CDecodedCode::For(CvdiFunction& f) {
+  if (f.m_pList == nullptr) return nullptr;  // no registry to resolve variables in
   auto& p = f.m_pDecoded;
   // The host may replace a function's code; the cache follows it.
   if (p != nullptr && (p->m_pCode != f.m_code.data() || p->m_nSize != f.m_code.size())) {
