@@ -17,6 +17,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/commands.h"
+
 #include "OrvaMat/article.h"
 #include "OrvaMat/mat_manager.h"
 #include "import/dn_loader.h"
@@ -25,8 +27,6 @@
 #include "query/article/table_lookup.h"
 #include "store/mat_store.h"
 #include "store/mmd/mmd_file.h"
-
-void AddDatanormCommands(CLI::App& app);
 
 namespace {
 

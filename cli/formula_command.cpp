@@ -19,6 +19,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/commands.h"
+
 #include "OrvaMat/formula.h"
 #include "formula/disassembler.h"
 #include "formula/formula_context.h"
@@ -27,8 +29,6 @@
 #include "platform/format.h"
 #include "platform/recording_host_ui.h"
 #include "platform/text.h"
-
-void AddFormulaCommands(CLI::App& app);
 
 namespace {
 

@@ -14,6 +14,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/commands.h"
+
 #include "OrvaMat/mat_manager.h"
 #include "platform/file.h"
 #include "platform/text.h"
@@ -24,8 +26,6 @@
 #include "store/mmd/mmd_file.h"
 #include "store/mmtb/mat_text_file.h"
 #include "store/mmtb/mat_text_writer.h"
-
-void AddMmdCommands(CLI::App& app);
 
 namespace {
 

@@ -13,10 +13,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/commands.h"
+
 #include "OrvaMat/mat_manager.h"
 #include "platform/text.h"
-
-void AddQueryCommands(CLI::App& app);
 
 namespace {
 

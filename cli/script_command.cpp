@@ -10,6 +10,7 @@
 #include <CLI/CLI.hpp>
 
 #include "OrvaMat/mat_manager.h"
+#include "cli/commands.h"
 #include "platform/file.h"
 #include "platform/text.h"
 #include "script/read_script_file.h"

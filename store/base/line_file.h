@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "OrvaMat/mat_text.h"
 #include "OrvaMat/types.h"
-#include "store/base/string_list.h"
 
 namespace qelStrUtil {
 

@@ -7,8 +7,8 @@
 // replaces the key's values with the list, numbered from 1.
 #pragma once
 
+#include "OrvaMat/mat_text.h"
 #include "OrvaMat/types.h"
-#include "store/base/string_list.h"
 
 class CRegistryFile;
 
