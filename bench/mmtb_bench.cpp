@@ -7,7 +7,7 @@
 #include <string>
 
 #include "OrvaMat/mat_manager.h"
-#include "platform/host_ui.h"
+#include "platform/silent_host_ui.h"
 #include "store/mat_store.h"
 #include "store/mmtb/mat_text_file.h"
 
@@ -16,21 +16,8 @@ namespace {
 constexpr int kStringRows = 1000000;
 constexpr int kStructRows = 200000;
 
-class CQuietHostUI : public CHostUI {
- public:
-  int MessageBox(const CString&, const CString&, unsigned style) override {
-    ++m_nMessages;
-    return DefaultAnswer(style);
-  }
-  bool ChooseOpenFile(const CFileChooser&, CString&) override { return false; }
-  bool ChooseSaveFile(const CFileChooser&, CString&) override { return false; }
-  bool OpenWithViewer(const CString&) override { return false; }
-  void ConsoleWrite(const CString&) override {}
-  int m_nMessages = 0;
-};
-
-CQuietHostUI& QuietUI() {
-  static CQuietHostUI ui;
+CSilentHostUI& QuietUI() {
+  static CSilentHostUI ui;
   SetHostUI(&ui);
   return ui;
 }
@@ -64,7 +51,7 @@ std::unique_ptr<CMatStore> ReadInto(const std::string& text) {
 }
 
 void ReadBenchmark(benchmark::State& state, const std::string& text, int nRows) {
-  CQuietHostUI& ui = QuietUI();
+  CSilentHostUI& ui = QuietUI();
   for (auto _ : state) {
     std::unique_ptr<CMatStore> pStore = ReadInto(text);
     state.PauseTiming();
