@@ -8,7 +8,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
 #include "OrvaMat/types.h"
 
@@ -22,9 +21,6 @@ class CMmdReader;
 // refilled in place. False when the file does not exist, can not be read or
 // is no database file (reported, except a missing file).
 bool LoadDataset(CMatDatenSatz& dataset);
-// The same on bytes already in memory (the file's content): the fuzz target
-// and the change check use it.
-bool LoadDatasetBytes(CMatDatenSatz& dataset, std::string_view bytes);
 
 // One "MMtb" record after its tag and handle; one "MMtm" record after its tag.
 // False when the record is damaged (the caller stops reading).

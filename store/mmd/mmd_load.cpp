@@ -120,11 +120,6 @@ bool LoadSkeleton(CMatDatenSatz& dataset, CMmdReader& file) {
 
 }  // namespace
 
-bool LoadDatasetBytes(CMatDatenSatz& dataset, std::string_view bytes) {
-  CMmdReader file(bytes);
-  return LoadSkeleton(dataset, file);
-}
-
 bool LoadDataset(CMatDatenSatz& dataset) {
   CMmdBacking& backing = MmdBackingOf(dataset);
   if (!FileExists(dataset.m_strPath)) return false;

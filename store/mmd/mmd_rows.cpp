@@ -208,16 +208,16 @@ void LoadRows(CMatTable& table) {
   if (table.m_nFilePos == 0) return;
   // A file that can not be read now keeps the row count: the rows are still
   // known to exist and saving refuses to drop them.
-  CFile handle;
+  CFile source;
   std::uint64_t nLength = 0;
   std::uint32_t nRowsSize = 0;
-  if (table.m_nFilePos < 4 || !OpenFile(dataset, handle, nLength) ||
-      !ReadSizeField(handle, table.m_nFilePos - 4, nRowsSize) || nRowsSize < 4) {
+  if (table.m_nFilePos < 4 || !OpenFile(dataset, source, nLength) ||
+      !ReadSizeField(source, table.m_nFilePos - 4, nRowsSize) || nRowsSize < 4) {
     mmd::ReportDamage(dataset, table.m_nFilePos);
     return;
   }
   const std::uint64_t nThere = BodyLength(nLength, table.m_nFilePos, nRowsSize - 4);
-  CMmdReader file(handle, table.m_nFilePos, nThere);
+  CMmdReader file(source, table.m_nFilePos, nThere);
   const CMmdTextCoding coding = mmd::TableCoding(backing, table.m_strName);
   bool bSound = true;
   if (table.m_nType == eTypeStringArray || table.m_nType == eTypeDWordArray) {
@@ -249,15 +249,15 @@ namespace {
 
 void LoadText(CMatTable& table) {
   CMatDatenSatz& dataset = *table.m_pDatenSatz;
-  CFile handle;
+  CFile source;
   std::uint64_t nLength = 0;
   std::uint32_t nSize = 0;
-  if (!OpenFile(dataset, handle, nLength)) {
+  if (!OpenFile(dataset, source, nLength)) {
     mmd::ReportDamage(dataset, table.m_nFilePos);  // unreadable now: stays pending
     return;
   }
-  if (!ReadSizeField(handle, table.m_nFilePos, nSize)) nSize = 0;
-  CMmdReader file(handle, table.m_nFilePos, BodyLength(nLength, table.m_nFilePos, nSize));
+  if (!ReadSizeField(source, table.m_nFilePos, nSize)) nSize = 0;
+  CMmdReader file(source, table.m_nFilePos, BodyLength(nLength, table.m_nFilePos, nSize));
   if (!ReadTextRecord(table, file)) {
     mmd::ReportDamage(dataset, file.GetPosition());
     // What could not be read stays empty rather than being tried on every use.
