@@ -163,8 +163,23 @@ void AppendFromUtf8(std::string_view bytes, CString& out) {
 std::string ToUtf8(std::wstring_view text) {
   std::string out;
   out.reserve(text.size());
+  AppendToUtf8(text, out);
+  return out;
+}
+
+void AppendToUtf8(std::wstring_view text, std::string& out) {
   for (size_t i = 0; i < text.size(); ++i) {
     auto cp = static_cast<char32_t>(text[i]);
+    if (cp < 0x80) {
+      // Runs of ASCII, most of what we store, are copied without the
+      // sequence encoder.
+      const size_t nStart = i;
+      while (i + 1 < text.size() && static_cast<char32_t>(text[i + 1]) < 0x80) ++i;
+      const size_t nOld = out.size();
+      out.resize(nOld + (i + 1 - nStart));
+      for (size_t k = nStart; k <= i; ++k) out[nOld + (k - nStart)] = static_cast<char>(text[k]);
+      continue;
+    }
     // A surrogate pair can reach us from text that was read as UTF-16 units.
     if (IsHighSurrogate(cp) && i + 1 < text.size() &&
         IsLowSurrogate(static_cast<char32_t>(text[i + 1]))) {
@@ -175,7 +190,6 @@ std::string ToUtf8(std::wstring_view text) {
     }
     AppendUtf8(out, cp);
   }
-  return out;
 }
 
 bool IsValidUtf8(std::string_view bytes) {

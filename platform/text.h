@@ -13,6 +13,8 @@ CString FromUtf8(std::string_view bytes);
 void AppendFromUtf8(std::string_view bytes, CString& out);
 // Wide text to UTF-8; a lone surrogate or a value outside Unicode becomes U+FFFD.
 std::string ToUtf8(std::wstring_view text);
+// The same, appended to out.
+void AppendToUtf8(std::wstring_view text, std::string& out);
 // True when the bytes are well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);
 

@@ -12,6 +12,24 @@ TEST(PlatformText, Utf8RoundTripsEveryPlane) {
   EXPECT_EQ(FromUtf8(bytes), text);
 }
 
+TEST(PlatformText, LongMixedTextsConvertWholeAndAppend) {
+  // ASCII runs and sequences across the decoder's 512-character pieces, a
+  // defect right at a piece edge, and appending behind what is there.
+  CString text;
+  for (int i = 0; i < 700; ++i) text += (i % 97 == 0) ? L"\u00f6\U0001F600" : L"x";
+  std::string bytes = ToUtf8(text);
+  EXPECT_EQ(FromUtf8(bytes), text);
+  std::string edge(511, 'a');
+  edge += "\xC3(";
+  EXPECT_EQ(FromUtf8(edge), CString(511, L'a') + L"\uFFFD(");
+  CString wide = L"vor ";
+  AppendFromUtf8("\xC3\xA4nd", wide);
+  EXPECT_EQ(wide, L"vor \u00e4nd");
+  std::string narrow = "vor ";
+  AppendToUtf8(L"\u00e4nd", narrow);
+  EXPECT_EQ(narrow, "vor \xC3\xA4nd");
+}
+
 TEST(PlatformText, InvalidUtf8BecomesOneReplacementPerDefect) {
   struct Case {
     std::string bytes;

@@ -149,7 +149,7 @@ bool CMmdWriter::Encode(const wchar_t* text, std::string& bytes) {
   bytes.clear();
   if (!text || !*text) return true;
   if (m_Coding.m_bUtf8) {
-    bytes = ToUtf8(text);
+    AppendToUtf8(text, bytes);
   } else if (!EncodeText(text, m_Coding.m_nCodePage, bytes)) {
     EncodeText(text, CP_WINDOWS_1252, bytes);
   }
@@ -164,7 +164,7 @@ bool CMmdWriter::Encode(const wchar_t* text, std::string& bytes) {
 }
 
 void CMmdWriter::WriteString(const wchar_t* text) {
-  std::string bytes;
+  std::string& bytes = m_strScratch;
   Encode(text, bytes);
   WriteU16(std::uint16_t(bytes.size()));
   for (char& c : bytes) {
@@ -175,7 +175,7 @@ void CMmdWriter::WriteString(const wchar_t* text) {
 }
 
 void CMmdWriter::WritePlainString(const wchar_t* text) {
-  std::string bytes;
+  std::string& bytes = m_strScratch;
   Encode(text, bytes);
   WriteU16(std::uint16_t(bytes.size()));
   m_Bytes += bytes;

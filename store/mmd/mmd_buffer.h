@@ -111,6 +111,7 @@ class CMmdWriter {
 
   CMmdTextCoding m_Coding;
   std::string m_Bytes;
+  std::string m_strScratch;  // one text encoded, reused from text to text
   std::uint32_t m_nChecksum = 0;
   bool m_bFailed = false;
   std::size_t m_nFailedLength = 0;
