@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 #include <string>
 
 #include "platform/text.h"
@@ -45,6 +46,11 @@ void CFolderWatch::Stop() {
 
 bool CFolderWatch::TakeSignal() {
   if (m_nFd < 0) return false;
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);  // no system call: served in user space
+  const std::int64_t nNowNs = std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
+  if (nNowNs < m_nNextPollNs) return false;
+  m_nNextPollNs = nNowNs + kPollIntervalNs;
   bool signalled = false;
   alignas(inotify_event) char buffer[4096];
   // Bounded: the queue holds what happened so far; each read takes some away.

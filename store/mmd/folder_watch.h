@@ -34,10 +34,18 @@ class CFolderWatch {
   bool Watch(const CString& folder);
   void Stop();
   bool IsWatching() const { return m_nFd >= 0; }
-  // True when something happened in the folder since the last call. Reads
+  // True when something happened in the folder since the last look. Reads
   // the pending events away, which arms the watch for the next change.
+  // Looks at most once every kPollIntervalNs: it is asked at every table
+  // access, and a system call there cost more than the access itself (a
+  // cell read from a file-backed dataset took four times as long). A file
+  // rewritten by another process is therefore seen at the first table access
+  // at least that long after the previous look.
   bool TakeSignal();
+
+  static constexpr std::int64_t kPollIntervalNs = 2'000'000;
 
  private:
   int m_nFd = -1;
+  std::int64_t m_nNextPollNs = 0;
 };

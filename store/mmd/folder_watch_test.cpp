@@ -2,12 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 #include "platform/file.h"
 #include "store/mmd/mmd_test_util.h"
 
 namespace {
+
+// Looks once the poll interval since the previous look has passed.
+bool TakeAfterInterval(CFolderWatch& watch) {
+  std::this_thread::sleep_for(std::chrono::nanoseconds(2 * CFolderWatch::kPollIntervalNs));
+  return watch.TakeSignal();
+}
 
 TEST(MmdFolderWatch, SignalsOnceForAChangeAndRearms) {
   CTempFolder folder;
@@ -15,10 +23,27 @@ TEST(MmdFolderWatch, SignalsOnceForAChangeAndRearms) {
   ASSERT_TRUE(watch.Watch(FromUtf8(folder.Native())));
   EXPECT_FALSE(watch.TakeSignal());
   ASSERT_TRUE(WriteFileAtomically(folder.Path("a.mmd"), "one"));
-  EXPECT_TRUE(watch.TakeSignal());
-  EXPECT_FALSE(watch.TakeSignal());
+  EXPECT_TRUE(TakeAfterInterval(watch));
+  EXPECT_FALSE(TakeAfterInterval(watch));
   std::ofstream(folder.Native() + "/a.mmd", std::ios::app) << "more";
-  EXPECT_TRUE(watch.TakeSignal());
+  EXPECT_TRUE(TakeAfterInterval(watch));
+}
+
+TEST(MmdFolderWatch, LooksAtMostOncePerIntervalAndLosesNothing) {
+  CTempFolder folder;
+  CFolderWatch watch;
+  ASSERT_TRUE(watch.Watch(FromUtf8(folder.Native())));
+  // A change right after a look waits for the next look, and is not lost.
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(watch.TakeSignal());
+  std::ofstream(folder.Native() + "/a.mmd") << "one";
+  const bool bSeenAtOnce = watch.TakeSignal();
+  // (A machine that stalled us past the interval may rightly look again.)
+  if (std::chrono::steady_clock::now() - start <
+      std::chrono::nanoseconds(CFolderWatch::kPollIntervalNs)) {
+    EXPECT_FALSE(bSeenAtOnce);
+  }
+  EXPECT_TRUE(bSeenAtOnce || TakeAfterInterval(watch));
 }
 
 TEST(MmdFolderWatch, MissingFolderGivesNoWatch) {

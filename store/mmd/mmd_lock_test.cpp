@@ -9,6 +9,7 @@
 
 #include "OrvaMat/datasets.h"
 #include "platform/file.h"
+#include "store/mmd/folder_watch.h"
 #include "store/mmd/lock_file.h"
 #include "store/mmd/mmd_file_replace.h"
 #include "store/mmd/mmd_format.h"
@@ -113,6 +114,9 @@ TEST_F(MmdLock, AFileRewrittenByAnotherProcessIsReadAtTheNextTableAccess) {
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(Get(t, H(L"r")), 1u);
   ASSERT_EQ(SaveInChild(99), 0);
+  // The watch looks at most once per poll interval; the access after it
+  // sees the new file.
+  std::this_thread::sleep_for(std::chrono::nanoseconds(2 * CFolderWatch::kPollIntervalNs));
   EXPECT_EQ(Get(t, H(L"r")), 99u);
   EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(m_UI.LastText());
 }
