@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstring>
+#include <cwchar>
 #include <memory>
 #include <string>
 
@@ -13,6 +15,21 @@
 #include "store/mmtb/mat_text_reader.h"
 
 namespace {
+
+// Where a text ends: at its first NUL or end-of-file character, else at n.
+// Two vectorised searches, the second only up to the first's find.
+std::size_t TextEnd(const char* p, std::size_t n) {
+  if (n == 0) return 0;  // (an empty text may have no address to search)
+  if (const void* pNul = std::memchr(p, 0, n)) n = static_cast<const char*>(pNul) - p;
+  if (const void* pEof = std::memchr(p, 0x1A, n)) n = static_cast<const char*>(pEof) - p;
+  return n;
+}
+std::size_t TextEnd(const wchar_t* p, std::size_t n) {
+  if (n == 0) return 0;
+  if (const wchar_t* pNul = std::wmemchr(p, 0, n)) n = static_cast<std::size_t>(pNul - p);
+  if (const wchar_t* pEof = std::wmemchr(p, 0x1A, n)) n = static_cast<std::size_t>(pEof - p);
+  return n;
+}
 
 const wchar_t kEmptyText[] = {CMatTextReader::kEndMarker, 0};
 
@@ -77,6 +94,12 @@ void CMatTextReader::OpenBytes(std::string_view bytes, const CString& path) {
   m_strBuffer.reserve(bytes.size());
   AdviseHugePages(m_strBuffer.data(), m_strBuffer.capacity() * sizeof(wchar_t));
   const bool bUtf16 = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
+  if (!bUtf16) {
+    // In UTF-8 and in every code page a NUL or end-of-file byte is that
+    // character, never part of another: the text is cut there before it is
+    // decoded, a fourth of the memory to search and nothing decoded in vain.
+    bytes = bytes.substr(0, TextEnd(bytes.data(), bytes.size()));
+  }
   if (bUtf16) {
     DecodeText(bytes, CP_DETECT, m_strBuffer);
   } else if (bytes.size() >= 2 && bytes[0] == '\xEF' && bytes[1] == '\xBB') {
@@ -99,9 +122,8 @@ void CMatTextReader::StartBuffer(const CString& path) {
   m_strPath = path;
   // The text ends where the file's content says so: at its first NUL or
   // end-of-file character.
-  const size_t end = m_strBuffer.find_first_of(std::wstring_view(L"\0\x1A", 2));
   // The string's own terminating NUL is the end marker after the text.
-  if (end != CString::npos) m_strBuffer.resize(end);
+  m_strBuffer.resize(TextEnd(m_strBuffer.data(), m_strBuffer.size()));
   MakeLineCurrent(m_strBuffer.c_str());
 }
 
