@@ -15,6 +15,7 @@
 #include "store/mmd/mmd_file_replace.h"
 #include "store/mmd/mmd_format.h"
 #include "store/mmd/mmd_io.h"
+#include "store/row_order.h"
 
 namespace {
 
@@ -164,9 +165,7 @@ void CDatasetWriter::WriteRows(CMatTable& table) {
     const auto* pCells = static_cast<const std::uint32_t*>(table.m_pData);
     for (std::int32_t i = 0; i < nCount; ++i) m_Writer.WriteU32(pCells ? pCells[i] : 0);
   } else if (nCount > 0) {
-    std::uint64_t word = 0;
-    for (POSITION pos = table.GetFirstRowPosition(); pos != nullptr;) {
-      const Handle hRow = table.GetNextRow(pos, word);
+    for (const auto& [hRow, word] : RowsInWriteOrder(table)) {
       m_Writer.WriteU32(hRow & mmd::kHandleMask);
       const auto* pCells =
           reinterpret_cast<const std::uint32_t*>(static_cast<std::uintptr_t>(word));

@@ -1,10 +1,8 @@
 // The MMTB writer: head, keyword lines, child blocks, rows, end.
 #include "store/mmtb/mat_text_writer.h"
 
-#include <algorithm>
 #include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "OrvaMat/mat_manager.h"
@@ -14,6 +12,7 @@
 #include "store/mat_daten_satz.h"
 #include "store/mmtb/mat_text_messages.h"
 #include "store/mmtb/mat_text_number.h"
+#include "store/row_order.h"
 
 namespace {
 
@@ -153,24 +152,8 @@ void CMatTextWriter::WriteRows(const CMatTable& table) {
     WriteArray(table);
     return;
   }
-  // A table in map mode is written in the order its rows' names were made
-  // (handle order), not in the map's scattered order: the text reads the
-  // same after every save, and the names and texts, which lie in the arena
-  // in that order, are read front to back instead of at random.
-  std::vector<std::pair<Handle, std::uint64_t>> rows;
-  rows.reserve(table.GetRowCount());
-  std::uint64_t word = 0;
-  for (POSITION pos = table.GetFirstRowPosition(); pos != nullptr;) {
-    const Handle h = table.GetNextRow(pos, word);
-    rows.emplace_back(h, word);
-  }
-  if (!table.m_bListMode) {
-    std::sort(rows.begin(), rows.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-  }
-  for (const auto& [hRow, rowWord] : rows) {
+  for (const auto& [hRow, word] : RowsInWriteOrder(table)) {
     m_hRow = hRow;
-    word = rowWord;
     // Lines are built in one reused buffer and copied at their exact size.
     CString& line = m_strLine;
     line.clear();

@@ -1,0 +1,17 @@
+// The order in which tables are written out (text and database file): a
+// table in list mode keeps its list order; a table in map mode is written in
+// the order its rows' names were made (handle order), not in the map's
+// scattered order. The output is then the same after every save and reload,
+// and the names and pool texts, which lie in the arena in that order, are
+// read front to back instead of at random.
+#pragma once
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "OrvaMat/mat_table.h"
+
+using CRowEntry = std::pair<Handle, std::uint64_t>;  // row handle, row word
+
+std::vector<CRowEntry> RowsInWriteOrder(const CMatTable& table);

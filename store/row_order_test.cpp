@@ -1,0 +1,41 @@
+#include "store/row_order.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "store/mat_store.h"
+#include "store/store_test_util.h"
+
+namespace {
+
+class StoreRowOrder : public CStoreTest {
+ protected:
+  StoreRowOrder() { AddDataset(); }
+  static std::vector<Handle> Handles(const std::vector<CRowEntry>& rows) {
+    std::vector<Handle> handles;
+    for (const auto& [h, word] : rows) handles.push_back(h);
+    return handles;
+  }
+};
+
+TEST_F(StoreRowOrder, MapRowsComeInHandleOrderListRowsInTheirOwn) {
+  std::vector<Handle> names;
+  for (int i = 0; i < 200; ++i) names.push_back(Row((L"n" + std::to_wstring(i)).c_str()));
+  CMatTable* pMap = Table(L"M", eTypeInteger);
+  CMatTable* pList = Table(L"L", eTypeInteger);
+  pList->SetHashTableSize(1);
+  std::vector<Handle> listed;
+  for (int i = 0; i < 200; ++i) {
+    const Handle h = names[(i * 7) % 200];  // 7 and 200 are coprime: each once
+    ASSERT_EQ(Store().SetCellValue(pMap, h, 0, 0, CCellInput::Value(std::uint32_t(h))), eMatOk);
+    ASSERT_EQ(Store().AddRow(pList, h), eMatOk);
+    listed.push_back(h);
+  }
+  const std::vector<CRowEntry> mapRows = RowsInWriteOrder(*pMap);
+  EXPECT_EQ(Handles(mapRows), names);
+  for (const auto& [h, word] : mapRows) EXPECT_EQ(word, h);  // each row keeps its word
+  EXPECT_EQ(Handles(RowsInWriteOrder(*pList)), listed);
+}
+
+}  // namespace
