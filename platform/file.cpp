@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <system_error>
 
+#include "platform/huge_pages.h"
 #include "platform/text.h"
 
 namespace {
@@ -191,7 +192,11 @@ bool ReadWholeFile(const CString& path, std::string& bytes, CString* error) {
     return false;
   }
   // Only the size the file had when opened: a file growing meanwhile cannot
-  // keep us reading.
+  // keep us reading. A large file's room is taken before it is first written
+  // so that it can lie on huge pages: a page fault every 4 KiB costs more
+  // than reading the bytes.
+  bytes.reserve(static_cast<size_t>(info.st_size));
+  AdviseHugePages(bytes.data(), bytes.capacity());
   bytes.resize(static_cast<size_t>(info.st_size));
   size_t done = 0;
   while (done < bytes.size()) {

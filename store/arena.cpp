@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "store/huge_pages.h"
+#include "platform/huge_pages.h"
 
 namespace {
 constexpr std::uint32_t kPieceRoom = CArena::kBlockSize - 4;  // after the count word

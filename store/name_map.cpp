@@ -3,7 +3,7 @@
 #include <bit>
 #include <cstring>
 
-#include "store/huge_pages.h"
+#include "platform/huge_pages.h"
 
 namespace {
 // The name maps start with room for 512 names.

@@ -4,7 +4,7 @@
 #include <bit>
 #include <cstring>
 
-#include "store/huge_pages.h"
+#include "platform/huge_pages.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <string>
 
 #include "platform/code_page.h"
+#include "platform/huge_pages.h"
 #include "platform/text.h"
 #include "store/base/reg_util.h"
 #include "store/base/translation.h"
-#include "store/huge_pages.h"
 #include "store/mmtb/mat_text_reader.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "store/huge_pages.h"
+#include "platform/huge_pages.h"
 
 #include <cstdint>
 
