@@ -5,6 +5,7 @@
 
 #include "platform/code_page.h"
 #include "platform/file.h"
+#include "platform/huge_pages.h"
 #include "platform/text.h"
 #include "store/mmd/mmd_format.h"
 
@@ -136,6 +137,12 @@ void CMmdWriter::WriteU32(std::uint32_t value) {
   const char bytes[4] = {char(value & 0xFF), char((value >> 8) & 0xFF), char((value >> 16) & 0xFF),
                          char((value >> 24) & 0xFF)};
   m_Bytes.append(bytes, 4);
+}
+
+void CMmdWriter::Reserve(std::size_t n) {
+  if (n <= m_Bytes.capacity()) return;
+  m_Bytes.reserve(n);
+  AdviseHugePages(m_Bytes.data(), m_Bytes.capacity());
 }
 
 void CMmdWriter::WriteU16(std::uint16_t value) {

@@ -83,6 +83,10 @@ class CMmdWriter {
   explicit CMmdWriter(const CMmdTextCoding& coding) : m_Coding(coding) {}
 
   void SetCoding(const CMmdTextCoding& coding) { m_Coding = coding; }
+  // Takes room for about n bytes before they are written (advised for huge
+  // pages: growing a file image of tens of MiB by doubling faulted in every
+  // 4 KiB of it). Room beyond what is written is never touched.
+  void Reserve(std::size_t n);
   const CMmdTextCoding& GetCoding() const { return m_Coding; }
 
   void WriteU32(std::uint32_t value);

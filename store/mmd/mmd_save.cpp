@@ -1,6 +1,7 @@
 // Writing a dataset's database file (layout: docs/mmd.md). The whole file is
 // built in memory first: a text too long for the format, or a body that can
 // not be read from the old file, stops the save before anything is written.
+#include <algorithm>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -24,7 +25,15 @@ constexpr const wchar_t* kFilter = L"Rurodevo Duzidez Database (*.mmd)|*.mmd||";
 class CDatasetWriter {
  public:
   CDatasetWriter(CMatDatenSatz& dataset, CMmdBacking& backing)
-      : m_Dataset(dataset), m_Backing(backing), m_Writer(mmd::DatasetCoding(backing)) {}
+      : m_Dataset(dataset), m_Backing(backing), m_Writer(mmd::DatasetCoding(backing)) {
+    // Stored texts take at most the bytes their wide copies take in the
+    // arena, and rows fewer than their map entries: the arena's size bounds
+    // the file well enough (a dataset whose bodies still lie in its file
+    // also had that file's size).
+    m_Writer.Reserve(std::max<std::size_t>(dataset.GetArena().GetBytesUsed(),
+                                           std::size_t(backing.m_FileStat.m_nSize)) +
+                     65536);
+  }
 
   void WriteFile();
   const CMmdWriter& GetWriter() const { return m_Writer; }
