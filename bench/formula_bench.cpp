@@ -88,7 +88,8 @@ LOOP = S
 END FUNCTION LOOP
 )";
 
-class CSilentHostUI : public CHostUI {
+// Messages go to stderr: a benchmark whose function failed to compile says why.
+class CStderrHostUI : public CHostUI {
  public:
   int MessageBox(const CString& text, const CString&, unsigned) override {
     std::fprintf(stderr, "%s\n", ToUtf8(text).c_str());
@@ -101,7 +102,7 @@ class CSilentHostUI : public CHostUI {
 };
 
 struct CCompiled {
-  CSilentHostUI m_ui;
+  CStderrHostUI m_ui;
   CScopedHostUI m_scoped{m_ui};
   CFormulaContext m_context;
   CvdiFunctionList m_list;
