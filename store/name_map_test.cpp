@@ -52,13 +52,14 @@ TEST(StoreNameMap, ShortAndLongKeysAreToldApart) {
   // address: texts on either side of each limit must find only themselves.
   std::vector<std::wstring> texts = {L"",
                                      L"\u00e4",
-                                     L"Heizk\u00f6rper 123",     // 15 characters, inline
-                                     L"Heizk\u00f6rper 1234",    // 16: by address
+                                     L"Heizk\u00f6rper 123",       // 15 characters, inline
+                                     L"Heizk\u00f6rper 1234",      // 16: by address
                                      L"Heizk\u00f6rper 12\u20ac",  // 15 with one above 255
                                      L"Heizk\u00f6rper 12\u0100"};
   CNameMap map;
   for (std::size_t i = 0; i < texts.size(); ++i) map.SetAt(texts[i].c_str(), Handle(i + 1));
-  for (std::size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(map.Lookup(texts[i]), Handle(i + 1)) << i;
+  for (std::size_t i = 0; i < texts.size(); ++i)
+    EXPECT_EQ(map.Lookup(texts[i]), Handle(i + 1)) << i;
   EXPECT_EQ(map.Lookup(L"Heizk\u00f6rper 12"), 0u);
   EXPECT_EQ(map.Lookup(L"Heizk\u00f6rper 12\u0080"), 0u);
   EXPECT_EQ(map.Lookup(L"Heizk\u00f6rper 12345"), 0u);
