@@ -54,13 +54,8 @@ TEST_F(ScriptDataset, ActivateTwiceBeforeTheFirstSaveIsNoReadOnlyDataset) {
 }
 
 TEST_F(ScriptDataset, ActivateRefusesADatasetLockedByAnother) {
-  const CString path = m_Folder / L"locked.mmd";
-  ASSERT_GE(CMatManager::CreateDataset(L"LOCK", L"Gesperrt", path.c_str()), 0);
-  ASSERT_TRUE(SaveDataset(Current()));
-  ReleaseWriteLock(Current());
   CLockFile other;
-  ASSERT_TRUE(other.Acquire(MmdLockPath(path), L"jemand"));
-  ASSERT_TRUE(SetReadOnly(path, true));
+  const CString path = MakeDatasetLockedByAnother(other);
   EXPECT_FALSE(Run("[MMD1]\r\n#activateMMD LOCK x locked.mmd\r\n"));
   EXPECT_EQ(Messages(), std::vector<CString>{L"#activateMMD: MMD ist read-only!:" + path});
   // A file that is no database file is refused, not taken for an empty one.

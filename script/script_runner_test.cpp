@@ -104,13 +104,8 @@ TEST_F(ScriptRunnerTest, EachCompletedRunWritesTheDateOfTheRun) {
 }
 
 TEST_F(ScriptRunnerTest, ADatasetLockedByAnotherStopsTheFirstChangingCommand) {
-  const CString path = m_Folder / L"locked.mmd";
-  ASSERT_GE(CMatManager::CreateDataset(L"LOCK", L"Gesperrt", path.c_str()), 0);
-  ASSERT_TRUE(SaveDataset(Current()));
-  ReleaseWriteLock(Current());
   CLockFile other;
-  ASSERT_TRUE(other.Acquire(MmdLockPath(path), L"jemand"));
-  ASSERT_TRUE(SetReadOnly(path, true));
+  MakeDatasetLockedByAnother(other);
   EXPECT_FALSE(Run("[MMD1]\r\n#message nie\r\n"));
   EXPECT_EQ(Messages(), std::vector<CString>{L"Aktueller Datensatz ist schreibgeschützt"});
 }

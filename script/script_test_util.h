@@ -10,6 +10,8 @@
 #include <fstream>
 #include <string>
 
+#include "OrvaMat/mat_manager.h"
+#include "platform/file.h"
 #include "platform/recording_host_ui.h"
 #include "platform/temp_folder.h"
 #include "platform/text.h"
@@ -18,6 +20,9 @@
 #include "store/base/translation.h"
 #include "store/mat_store.h"
 #include "store/mmd/dataset_registry.h"
+#include "store/mmd/lock_file.h"
+#include "store/mmd/mmd_file.h"
+#include "store/mmd/mmd_format.h"
 
 class CScriptTest : public ::testing::Test {
  protected:
@@ -39,6 +44,18 @@ class CScriptTest : public ::testing::Test {
   // Runs a script written to name.
   bool Run(const std::string& script, const CString& name = L"script.txt") {
     return RunScriptFile(Store(), Write(name, script));
+  }
+
+  // Makes the dataset "LOCK" at locked.mmd, saved, with its lock taken by
+  // another owner through `other` (as another process would hold it).
+  CString MakeDatasetLockedByAnother(CLockFile& other) {
+    const CString path = m_Folder / L"locked.mmd";
+    EXPECT_GE(CMatManager::CreateDataset(L"LOCK", L"Gesperrt", path.c_str()), 0);
+    EXPECT_TRUE(SaveDataset(Current()));
+    ReleaseWriteLock(Current());
+    EXPECT_TRUE(other.Acquire(MmdLockPath(path), L"jemand"));
+    EXPECT_TRUE(SetReadOnly(path, true));
+    return path;
   }
 
   CMatStore& Store() { return m_Store.Get(); }
