@@ -25,8 +25,10 @@ TEST(StoreRowMap, AgreesWithAReferenceMapUnderMixedChanges) {
   std::mt19937 random(7);
   for (int i = 0; i < 200000; ++i) {
     // Few distinct keys, so that removals and re-entries hit the same slots;
-    // key 0 included.
-    const Handle h = random() % 3000;
+    // key 0 included. Dense runs, runs a large power of two apart and
+    // handles of another dataset (top byte) all share the array.
+    const Handle nLow = random() % 3000;
+    const Handle h = random() % 2 ? nLow : (0x03000000u | (nLow % 50) << 16);
     const std::uint64_t w = (std::uint64_t{random()} << 32) | random();
     switch (random() % 3) {
       case 0:
@@ -40,7 +42,8 @@ TEST(StoreRowMap, AgreesWithAReferenceMapUnderMixedChanges) {
   }
   EXPECT_EQ(map.GetCount(), reference.size());
   EXPECT_EQ(Collect(map), reference);
-  for (Handle h = 0; h < 3100; ++h) {
+  for (Handle n = 0; n < 3100 * 2; ++n) {
+    const Handle h = n < 3100 ? n : (0x03000000u | (n - 3100) % 60 << 16);
     std::uint64_t w = 0;
     const auto it = reference.find(h);
     ASSERT_EQ(map.Lookup(h, w), it != reference.end()) << h;
