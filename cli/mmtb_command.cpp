@@ -81,16 +81,9 @@ int RunRoundTrip(const std::string& path) {
   CScopedHostUI scopedUI(ui);
   CFreshStore fresh;
   const bool bRead = ReadMmtbFile(fresh.m_Store, FromUtf8(path));
-  CStringList lines;
-  for (const auto& pTable : fresh.Dataset().m_Tables) {
-    CMatManager::WriteTableText(pTable.get(), lines);
-  }
-  std::fputs("\xEF\xBB\xBF", stdout);
-  for (const CString& line : lines) {
-    const std::string text = ToUtf8(line);
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fputs("\r\n", stdout);
-  }
+  std::string text = "\xEF\xBB\xBF";
+  for (const auto& pTable : fresh.Dataset().m_Tables) WriteTableUtf8(pTable.get(), text);
+  std::fwrite(text.data(), 1, text.size(), stdout);
   return bRead ? 0 : 1;
 }
 

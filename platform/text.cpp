@@ -168,18 +168,22 @@ std::string ToUtf8(std::wstring_view text) {
 }
 
 void AppendToUtf8(std::wstring_view text, std::string& out) {
+  // Runs of ASCII, most of what we store, go through a small buffer that is
+  // appended whole: no sequence encoder and no zero-filled growth per run.
+  char buffer[256];
+  std::size_t nBuffered = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     auto cp = static_cast<char32_t>(text[i]);
     if (cp < 0x80) {
-      // Runs of ASCII, most of what we store, are copied without the
-      // sequence encoder.
-      const size_t nStart = i;
-      while (i + 1 < text.size() && static_cast<char32_t>(text[i + 1]) < 0x80) ++i;
-      const size_t nOld = out.size();
-      out.resize(nOld + (i + 1 - nStart));
-      for (size_t k = nStart; k <= i; ++k) out[nOld + (k - nStart)] = static_cast<char>(text[k]);
+      buffer[nBuffered++] = static_cast<char>(cp);
+      if (nBuffered == sizeof buffer) {
+        out.append(buffer, nBuffered);
+        nBuffered = 0;
+      }
       continue;
     }
+    out.append(buffer, nBuffered);
+    nBuffered = 0;
     // A surrogate pair can reach us from text that was read as UTF-16 units.
     if (IsHighSurrogate(cp) && i + 1 < text.size() &&
         IsLowSurrogate(static_cast<char32_t>(text[i + 1]))) {
@@ -190,6 +194,7 @@ void AppendToUtf8(std::wstring_view text, std::string& out) {
     }
     AppendUtf8(out, cp);
   }
+  out.append(buffer, nBuffered);
 }
 
 bool IsValidUtf8(std::string_view bytes) {

@@ -28,6 +28,10 @@ TEST(PlatformText, LongMixedTextsConvertWholeAndAppend) {
   std::string narrow = "vor ";
   AppendToUtf8(L"\u00e4nd", narrow);
   EXPECT_EQ(narrow, "vor \xC3\xA4nd");
+  const CString ascii = CString(600, L'a') + L"\u00e4" + CString(300, L'b');
+  narrow.clear();
+  AppendToUtf8(ascii, narrow);
+  EXPECT_EQ(narrow, std::string(600, 'a') + "\xC3\xA4" + std::string(300, 'b'));
 }
 
 TEST(PlatformText, InvalidUtf8BecomesOneReplacementPerDefect) {

@@ -7,6 +7,7 @@
 
 #include "OrvaMat/mat_manager.h"
 #include "platform/host_ui.h"
+#include "platform/text.h"
 #include "store/base/message.h"
 #include "store/base/translation.h"
 #include "store/mat_daten_satz.h"
@@ -59,10 +60,25 @@ void AppendTypeText(CString& out, std::uint32_t nType) {
 }
 
 void CMatManager::WriteTableText(CMatTable* table, CStringList& lines) {
+  CStringListSink sink(lines);
+  ::WriteTableText(table, sink);
+}
+
+void WriteTableText(CMatTable* table, CTextLineSink& sink) {
   if (!table) return;
-  CMatTextWriter writer(lines);
+  CMatTextWriter writer(sink);
   writer.WriteTable(*table);
   writer.ReportLossyTexts(*table);
+}
+
+void WriteTableUtf8(CMatTable* table, std::string& out) {
+  CUtf8LineSink sink(out);
+  ::WriteTableText(table, sink);
+}
+
+void CUtf8LineSink::Line(std::wstring_view line) {
+  AppendToUtf8(line, m_Out);
+  m_Out.append("\r\n", 2);
 }
 
 void CMatTextWriter::WriteTable(CMatTable& root) {
@@ -82,9 +98,9 @@ void CMatTextWriter::WriteTable(CMatTable& root) {
       continue;
     }
     WriteRows(*top.pTable);
-    m_Lines.emplace_back(L"[Ende_MMTB]");
-    m_Lines.emplace_back();
-    m_Lines.emplace_back();
+    m_Sink.Line(L"[Ende_MMTB]");
+    m_Sink.Line({});
+    m_Sink.Line({});
     stack.pop_back();
   }
 }
@@ -109,7 +125,7 @@ void CMatTextWriter::WriteHead(CMatTable& table) {
   if (table.m_pDatenSatz) table.m_pDatenSatz->EnsureRowsLoaded(table);
   m_pTable = &table;
   m_hRow = 0;
-  m_Lines.emplace_back(L"[MMTB]");
+  m_Sink.Line(L"[MMTB]");
   CString line;
   const wchar_t* pName = NameOf(table, table.m_hName);
   AppendQuoted(line, *pName ? pName : table.m_strName.c_str(), false);
@@ -118,21 +134,21 @@ void CMatTextWriter::WriteHead(CMatTable& table) {
   line.push_back(L',');
   const bool bStrLine = table.m_nType == eTypeStrLine;
   AppendIntText(line, bStrLine ? 1 : table.m_nValuesPerRow);
-  m_Lines.push_back(std::move(line));
+  m_Sink.Line(line);
   if (bStrLine) {
     const auto* pText = static_cast<const wchar_t*>(table.m_pData);
     const CString text = LibraryTranslation().TranslateText(pText ? pText : L"");
     line.clear();
     AppendQuoted(line, text.c_str(), true);
-    m_Lines.push_back(std::move(line));
+    m_Sink.Line(line);
     return;
   }
   line = L"RegStr";
   AppendQuoted(line, table.m_strRegStr1.c_str(), false);
-  m_Lines.push_back(std::move(line));
+  m_Sink.Line(line);
   line = L"Comment";
   AppendQuoted(line, table.m_strBeschreibung.c_str(), true);
-  m_Lines.push_back(std::move(line));
+  m_Sink.Line(line);
   if (table.m_pStrucDef) {
     line = L"StrucDef=";
     AppendIntText(line, static_cast<std::int32_t>(table.m_pStrucDef[0]));
@@ -140,7 +156,7 @@ void CMatTextWriter::WriteHead(CMatTable& table) {
       line.push_back(L',');
       AppendTypeText(line, table.m_pStrucDef[i]);
     }
-    m_Lines.push_back(std::move(line));
+    m_Sink.Line(line);
   }
 }
 
@@ -163,7 +179,7 @@ void CMatTextWriter::WriteRows(const CMatTable& table) {
       continue;
     }
     AppendCells(table, line, word);
-    m_Lines.emplace_back(line);
+    m_Sink.Line(line);
   }
   m_hRow = 0;
 }
@@ -183,7 +199,7 @@ void CMatTextWriter::WriteArray(const CMatTable& table) {
       AppendIntText(line,
                     static_cast<std::int32_t>(static_cast<const std::uint32_t*>(table.m_pData)[i]));
     }
-    m_Lines.push_back(std::move(line));
+    m_Sink.Line(line);
   }
 }
 
@@ -260,7 +276,7 @@ void CMatTextWriter::WriteStructRow(const CMatTable& table, CString& line, std::
   line.append(L"]  ");
   for (std::uint32_t s = 0; s < nSubRows; ++s) {
     if (s > 0) {
-      m_Lines.emplace_back(line);
+      m_Sink.Line(line);
       line = kSubRowIndent;
     }
     const std::uint32_t* pCells = pBlock + 1 + static_cast<std::size_t>(s) * nFields;
@@ -269,7 +285,7 @@ void CMatTextWriter::WriteStructRow(const CMatTable& table, CString& line, std::
       if (pDef[1 + f] == eTypeFloat) line.push_back(L' ');
     }
   }
-  m_Lines.emplace_back(line);
+  m_Sink.Line(line);
 }
 
 void CMatTextWriter::ReportLossyTexts(const CMatTable& table) const {

@@ -12,15 +12,52 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "OrvaMat/mat_table.h"
 #include "OrvaMat/mat_text.h"
 #include "OrvaMat/types.h"
 
+// Where the writer's lines go, one call a line (without its line end).
+class CTextLineSink {
+ public:
+  virtual ~CTextLineSink() = default;
+  virtual void Line(std::wstring_view line) = 0;
+};
+
+// The lines as a list (CMatManager::WriteTableText).
+class CStringListSink final : public CTextLineSink {
+ public:
+  explicit CStringListSink(CStringList& lines) : m_Lines(lines) {}
+  void Line(std::wstring_view line) override { m_Lines.emplace_back(line); }
+
+ private:
+  CStringList& m_Lines;
+};
+
+// The lines as the bytes of a UTF-8 file, each ended by CR LF (what
+// writeStringlistToFile makes of the list with code page 65001), built
+// without a string per line: saving a large table as text costs one buffer.
+class CUtf8LineSink final : public CTextLineSink {
+ public:
+  explicit CUtf8LineSink(std::string& out) : m_Out(out) {}
+  void Line(std::wstring_view line) override;
+
+ private:
+  std::string& m_Out;
+};
+
+// WriteTableText into any sink, with the same warning about lossy texts.
+void WriteTableText(CMatTable* table, CTextLineSink& sink);
+// Appends the table's text to out as UTF-8 with CR LF line ends (no
+// byte-order mark: the caller puts one at the start of a file).
+void WriteTableUtf8(CMatTable* table, std::string& out);
+
 class CMatTextWriter {
  public:
-  // Appends to lines, which must outlive the writer.
-  explicit CMatTextWriter(CStringList& lines) : m_Lines(lines) {}
+  // Hands every line to sink, which must outlive the writer.
+  explicit CMatTextWriter(CTextLineSink& sink) : m_Sink(sink) {}
 
   // Appends the block of table with its descendants' blocks inside.
   void WriteTable(CMatTable& table);
@@ -39,7 +76,7 @@ class CMatTextWriter {
   void AppendQuoted(CString& line, const wchar_t* pText, bool bMultiLine);
   const wchar_t* NameOf(const CMatTable& table, Handle h) const;
 
-  CStringList& m_Lines;
+  CTextLineSink& m_Sink;
   CString m_strLine;                    // the row line being built
   const CMatTable* m_pTable = nullptr;  // the table being written
   Handle m_hRow = 0;                    // the row being written

@@ -172,6 +172,22 @@ TEST_F(MatTextWriter, TextsThatDoNotReadBackAreNamedInOneWarning) {
   EXPECT_NE(m_UI.LastText().find(L"Erster: Tabelle <T>, Zeile <>"), CString::npos);
 }
 
+TEST_F(MatTextWriter, Utf8TextHoldsTheLinesAsTheirFileWould) {
+  CMatTable* pTable = Table(L"Maße", eTypeString);
+  CMatTable* pChild = Table(L"Kind", eTypeInteger, 1, pTable);
+  Set(pChild, L"k", 7);
+  SetText(pTable, Row(L"größe"), L"zwei\r\nZeilen \u20ac");
+  SetText(pTable, Row(L"lang"), CString(700, L'x').c_str());
+  SetText(pTable, Row(L"kaputt"), L"a*)b");
+  std::string expected;
+  for (const CString& line : Write(pTable)) expected += ToUtf8(line) + "\r\n";
+  ASSERT_EQ(m_UI.Count(), 1u);  // the lossy text, once per write
+  std::string bytes = "vorher";
+  WriteTableUtf8(pTable, bytes);
+  EXPECT_EQ(bytes, "vorher" + expected);
+  EXPECT_EQ(m_UI.Count(), 2u);
+}
+
 TEST_F(MatTextWriter, DeepTreesAreWrittenWithoutRecursion) {
   CMatTable* pTable = Table(L"t", eTypeVoid);
   CMatTable* pRoot = pTable;
