@@ -21,12 +21,12 @@ class CPathLookup {
  public:
   explicit CPathLookup(CMatStore& store) : m_Store(store) {}
   eMatManager Find(CMatTable*& out, CMatTable* pParent, std::wstring_view path);
+  static CMatTable* FindChild(CMatTable& parent, std::wstring_view name);
 
  private:
   bool HasDataset() const;
   eMatManager SelectPrefix(std::wstring_view id);
   eAliasResult ResolveAlias(CMatDatenSatz& dataset, std::wstring_view name, CMatTable*& pCur);
-  CMatTable* FindChild(CMatTable& parent, std::wstring_view name);
   CMatTable* FindTopLevel(CMatDatenSatz& dataset, std::wstring_view name);
 
   CMatStore& m_Store;
@@ -87,10 +87,19 @@ CMatTable* CPathLookup::FindChild(CMatTable& parent, std::wstring_view name) {
   CMatDatenSatz* pDataset = parent.m_pDatenSatz;
   if (pDataset == nullptr) return nullptr;
   pDataset->EnsureRowsLoaded(parent);
-  if (const CChildNameIndex* pIndex =
-          pDataset->m_ChildIndexes.Get(&parent, parent.m_Children, *pDataset))
-    return pIndex->Find(name);  // may be hidden by now: the caller answers 14
-  return WalkList(parent.m_Children, *pDataset, name);
+  CChildIndexCache& cache = pDataset->m_ChildIndexes;
+  const std::size_t nChildren = parent.m_Children.size();
+  if (CMatTable* pLast = cache.FindRemembered(&parent, nChildren, name);
+      pLast != nullptr && (pLast->m_nFlags & eFlagHidden) == 0)
+    return pLast;
+  CMatTable* pFound = nullptr;
+  if (const CChildNameIndex* pIndex = cache.Get(&parent, parent.m_Children, *pDataset))
+    pFound = pIndex->Find(name);  // may be hidden by now: the caller answers 14
+  else
+    pFound = WalkList(parent.m_Children, *pDataset, name);
+  if (pFound != nullptr && (pFound->m_nFlags & eFlagHidden) == 0)
+    cache.Remember(&parent, nChildren, name, pFound);
+  return pFound;
 }
 
 CMatTable* CPathLookup::FindTopLevel(CMatDatenSatz& dataset, std::wstring_view name) {
@@ -158,6 +167,11 @@ eMatManager CPathLookup::Find(CMatTable*& out, CMatTable* pParent, std::wstring_
 }
 
 }  // namespace
+
+CMatTable* FindVisibleChild(CMatTable& parent, std::wstring_view name) {
+  CMatTable* pFound = CPathLookup::FindChild(parent, name);
+  return pFound != nullptr && (pFound->m_nFlags & eFlagHidden) == 0 ? pFound : nullptr;
+}
 
 void ActivateDatasetOf(CMatStore& store, CMatDatenSatz& dataset) {
   if (store.GetCurrent() != &dataset) MakeCurrent(store, dataset);

@@ -27,6 +27,11 @@ class CMatDatenSatz;
 eMatManager FindTable(CMatStore& store, CMatTable*& out, CMatTable* pParent,
                       std::wstring_view path);
 
+// The child of parent that the path look-up finds for one plain name (no
+// prefix, no dots, no alias of the dataset), null when there is none or it is
+// hidden. Text reads look up the language child this way at every call.
+CMatTable* FindVisibleChild(CMatTable& parent, std::wstring_view name);
+
 // The table the path look-up finds for name under parent, else a new one
 // made by CreateTable; null when neither works.
 CMatTable* FindOrCreateTable(CMatStore& store, CMatTable* pParent, const wchar_t* pName, int nType,

@@ -21,7 +21,25 @@ const wchar_t* CellText(CMatStore& store, CMatTable* pTable, Handle hRow, int nI
   CCell cell;
   nResult = store.GetCellValue(pTable, cell, hRow, nIndex, nField);
   if (nResult != eMatOk || cell.m_nValue == 0 || pTable->m_pDatenSatz == nullptr) return nullptr;
-  return pTable->m_pDatenSatz->GetPoolText(cell.m_nValue);
+  const wchar_t* pText = pTable->m_pDatenSatz->GetPoolText(cell.m_nValue);
+  // Texts are packed without regard to cache lines, so most of them run into
+  // a second line: ask for it now, beside the first, not after it.
+  if (pText != nullptr) __builtin_prefetch(reinterpret_cast<const char*>(pText) + 64);
+  return pText;
+}
+
+// The child named after the language, as the path look-up finds it. Most
+// text tables have no children, and a plain name in a dataset without aliases
+// needs no path parsing: a text read pays for neither.
+CMatTable* LanguageChild(CMatStore& store, CMatTable& table, const CString& language) {
+  CMatDatenSatz* pDataset = table.m_pDatenSatz;
+  if (pDataset == nullptr || !pDataset->m_Aliases.empty() || language.find(L'.') != CString::npos ||
+      language.find(L'\\') != CString::npos) {
+    CMatTable* pChild = nullptr;
+    return FindTable(store, pChild, &table, language) == eMatOk ? pChild : nullptr;
+  }
+  ActivateDatasetOf(store, *pDataset);
+  return table.m_Children.empty() ? nullptr : FindVisibleChild(table, language);
 }
 
 }  // namespace
@@ -39,9 +57,8 @@ eMatManager ReadStringValue(CMatStore& store, CString& out, CMatTable* pTable, H
   }
   if (!IsTextType(nType)) return eMatWrongType;
   if (bTranslate && !language.empty()) {
-    CMatTable* pChild = nullptr;
     eMatManager nChild = eMatNoTable;
-    if (FindTable(store, pChild, pTable, language) == eMatOk) {
+    if (CMatTable* pChild = LanguageChild(store, *pTable, language)) {
       if (const wchar_t* pText = CellText(store, pChild, hRow, nIndex, nField, nChild)) {
         out.assign(pText);
         return eMatOk;

@@ -67,6 +67,26 @@ TEST_F(QueryStringRead, LanguageChildFollowsLanguageAndChildren) {
   EXPECT_EQ(Read(m_hRow), L"Rohr") << "removed";
 }
 
+TEST_F(QueryStringRead, LanguageChildIsTheOneThePathLookUpFinds) {
+  // The child found is remembered between reads; what the path look-up would
+  // find must still win after a child is hidden or shown, or an alias added.
+  SetLanguage(L"ENGLISH");
+  CMatTable* pFirst = Table(L"ENGLISH", eTypeString, 1, m_pTexte);
+  CMatTable* pSecond = Table(L"English", eTypeString, 1, m_pTexte);
+  SetText(pFirst, m_hRow, L"first");
+  SetText(pSecond, m_hRow, L"second");
+  EXPECT_EQ(Read(m_hRow), L"first");
+  ASSERT_EQ(Store().SetFlags(pFirst, eFlagHidden, 0), eMatOk);
+  EXPECT_EQ(Read(m_hRow), L"second");
+  ASSERT_EQ(Store().SetFlags(pFirst, 0, eFlagHidden), eMatOk);
+  EXPECT_EQ(Read(m_hRow), L"first") << "shown again, and first in child order";
+
+  CMatTable* pOther = Table(L"Andere", eTypeString, 1, m_pTexte);
+  SetText(pOther, m_hRow, L"other");
+  Store().AddAlias(L"ENGLISH", L"Andere");
+  EXPECT_EQ(Read(m_hRow), L"other") << "the language names an alias";
+}
+
 TEST_F(QueryStringRead, EmptyChildCellFallsBackAndEmptyCellLeavesOutAlone) {
   SetLanguage(L"ENGLISH");
   AddTranslation(L"Rohr", L"Pipe");

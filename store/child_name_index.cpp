@@ -67,4 +67,26 @@ const CChildNameIndex* CChildIndexCache::Get(const CMatTableBody* pParent, const
 
 void CChildIndexCache::Drop(const CMatTableBody* pParent) {
   if (!m_Indexes.empty()) m_Indexes.erase(pParent);
+  m_Last.pFound = nullptr;
+}
+
+void CChildIndexCache::Clear() {
+  m_Indexes.clear();
+  m_Last.pFound = nullptr;
+}
+
+CMatTable* CChildIndexCache::FindRemembered(const CMatTableBody* pParent, std::size_t nListSize,
+                                            std::wstring_view name) const {
+  if (m_Last.pFound == nullptr || m_Last.pParent != pParent || m_Last.nListSize != nListSize ||
+      m_Last.name != name)
+    return nullptr;
+  return m_Last.pFound;
+}
+
+void CChildIndexCache::Remember(const CMatTableBody* pParent, std::size_t nListSize,
+                                std::wstring_view name, CMatTable* pFound) {
+  m_Last.pParent = pParent;
+  m_Last.nListSize = nListSize;
+  m_Last.name.assign(name);
+  m_Last.pFound = pFound;
 }

@@ -10,10 +10,11 @@
 //
 // An index belongs to its parent and is dropped when a child is added to or
 // removed from that parent, when a child there is renamed, when the parent's
-// children are emptied or the parent is destroyed (CMatTable::DeleteContents)
-// and when any name text of the dataset changes (RenameHandle). A child list
-// whose length differs from the one indexed is indexed again on its next
-// look-up, so children appended by the database file's loader are seen too.
+// children are emptied or the parent is destroyed (CMatTable::DeleteContents),
+// when any name text of the dataset changes (RenameHandle) and when the
+// dataset is read again from its file. A child list whose length differs from
+// the one indexed is indexed again on its next look-up, so children appended
+// by the database file's loader are seen too.
 //
 // Entries point at children and at their name texts in the dataset's arena;
 // both live at least as long as the index does under the rules above.
@@ -67,11 +68,30 @@ class CChildIndexCache {
   // list); made or remade when needed. Null for lists below kMinChildren.
   const CChildNameIndex* Get(const CMatTableBody* pParent, const CTableList& list,
                              const CMatDatenSatz& dataset);
-  // Drops the index of one parent (null: of the top-level list).
+  // Drops the index of one parent (null: of the top-level list), and the
+  // remembered look-up below.
   void Drop(const CMatTableBody* pParent);
-  void Clear() { m_Indexes.clear(); }
+  void Clear();
   std::size_t GetCount() const { return m_Indexes.size(); }
+
+  // The last child found by exactly this name under pParent, whatever the
+  // length of the list: text reads look up the same language child at every
+  // call. Null when the look-up must be made; valid until the next Drop or
+  // Clear and while the list keeps its length.
+  CMatTable* FindRemembered(const CMatTableBody* pParent, std::size_t nListSize,
+                            std::wstring_view name) const;
+  void Remember(const CMatTableBody* pParent, std::size_t nListSize, std::wstring_view name,
+                CMatTable* pFound);
+  // A table was hidden or shown: an index still answers as built (a hidden
+  // child is reached and refused), but a walk of a list may now find another.
+  void ForgetRemembered() { m_Last.pFound = nullptr; }
 
  private:
   std::unordered_map<const CMatTableBody*, std::unique_ptr<CChildNameIndex>> m_Indexes;
+  struct CLastFound {
+    const CMatTableBody* pParent = nullptr;
+    std::size_t nListSize = 0;
+    CString name;
+    CMatTable* pFound = nullptr;
+  } m_Last;
 };

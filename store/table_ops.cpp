@@ -104,6 +104,9 @@ eMatManager CMatStore::SetFlags(CMatTable* pTable, std::uint32_t nSet, std::uint
     if (pTable->m_pDatenSatz->CheckWriteLock(true)) return eMatLocked;
     pTable->m_pDatenSatz->SetModified();
   }
+  // A child shown again may come before the one last found under its name.
+  if (((nFlags ^ pTable->m_nFlags) & eFlagHidden) != 0 && pTable->m_pDatenSatz != nullptr)
+    pTable->m_pDatenSatz->m_ChildIndexes.ForgetRemembered();
   pTable->m_nFlags = nFlags;
   return eMatOk;
 }

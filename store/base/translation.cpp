@@ -115,6 +115,13 @@ CScopedTranslationManager::CScopedTranslationManager(CTranslationManager& manage
 
 CScopedTranslationManager::~CScopedTranslationManager() { g_pInstalled = m_pPrevious; }
 
+CTranslationModule& CTranslationManager::GetLibraryModule() {
+  // Modules live as long as their manager, so the address can be kept: text
+  // reads ask for it on every call.
+  if (m_pLibrary == nullptr) m_pLibrary = AddModule(L"OrvaMat");
+  return *m_pLibrary;
+}
+
 CTranslationModule& LibraryTranslation() {
-  return *CTranslationManager::GetInstance().AddModule(L"OrvaMat");
+  return CTranslationManager::GetInstance().GetLibraryModule();
 }

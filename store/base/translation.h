@@ -71,6 +71,8 @@ class CTranslationManager {
   // The module of that name, made on first call. The pointer stays valid for
   // the manager's lifetime; a second call with the same name returns it again.
   CTranslationModule* AddModule(std::wstring_view name);
+  // The library's own module ("OrvaMat").
+  CTranslationModule& GetLibraryModule();
 
   // The current language in upper case, "" for none (see above).
   const CString& GetActualLanguage() const { return m_strLanguage; }
@@ -81,6 +83,7 @@ class CTranslationManager {
  private:
   CString m_strLanguage;
   std::vector<std::unique_ptr<CTranslationModule>> m_listModules;
+  CTranslationModule* m_pLibrary = nullptr;
 };
 
 // Makes `manager` the process-wide one for a scope (tests). The caller keeps

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <string>
@@ -21,6 +22,30 @@ CFileStamp CFileStamp::Of(const CString& path) {
   stamp.m_nModifiedNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
   return stamp;
 }
+
+namespace {
+
+std::int64_t ToNs(const timespec& t) { return std::int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec; }
+
+// Served from the vDSO page without a fence or a system call.
+std::int64_t CoarseNowNs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+  return ToNs(now);
+}
+
+std::int64_t CoarseTickNs() {
+  static const std::int64_t s_nTick = [] {
+    timespec resolution{};
+    clock_getres(CLOCK_MONOTONIC_COARSE, &resolution);
+    return std::max<std::int64_t>(ToNs(resolution), 1);
+  }();
+  return s_nTick;
+}
+
+}  // namespace
+
+std::int64_t CFolderWatch::MaxLookDelayNs() { return kPollIntervalNs + 2 * CoarseTickNs(); }
 
 CFolderWatch::~CFolderWatch() { Stop(); }
 
@@ -46,11 +71,11 @@ void CFolderWatch::Stop() {
 
 bool CFolderWatch::TakeSignal() {
   if (m_nFd < 0) return false;
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);  // no system call: served in user space
-  const std::int64_t nNowNs = std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
+  const std::int64_t nNowNs = CoarseNowNs();
   if (nNowNs < m_nNextPollNs) return false;
-  m_nNextPollNs = nNowNs + kPollIntervalNs;
+  // The coarse time lags the true time by up to one tick: a full tick more
+  // keeps the looks at least the interval apart.
+  m_nNextPollNs = nNowNs + kPollIntervalNs + CoarseTickNs();
   bool signalled = false;
   alignas(inotify_event) char buffer[4096];
   // Bounded: the queue holds what happened so far; each read takes some away.

@@ -38,12 +38,17 @@ class CFolderWatch {
   // the pending events away, which arms the watch for the next change.
   // Looks at most once every kPollIntervalNs: it is asked at every table
   // access, and a system call there cost more than the access itself (a
-  // cell read from a file-backed dataset took four times as long). A file
-  // rewritten by another process is therefore seen at the first table access
-  // at least that long after the previous look.
+  // cell read from a file-backed dataset took four times as long). The time
+  // comes from the coarse clock, which is read from memory; the precise one
+  // fences the processor at every access, so that reads of random rows could
+  // no longer overlap. A file rewritten by another process is therefore seen
+  // at the first table access at least the interval, and at most
+  // MaxLookDelayNs(), after the previous look.
   bool TakeSignal();
 
   static constexpr std::int64_t kPollIntervalNs = 2'000'000;
+  // The interval plus two ticks of the coarse clock.
+  static std::int64_t MaxLookDelayNs();
 
  private:
   int m_nFd = -1;

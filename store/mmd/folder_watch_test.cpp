@@ -13,7 +13,7 @@ namespace {
 
 // Looks once the poll interval since the previous look has passed.
 bool TakeAfterInterval(CFolderWatch& watch) {
-  std::this_thread::sleep_for(std::chrono::nanoseconds(2 * CFolderWatch::kPollIntervalNs));
+  std::this_thread::sleep_for(std::chrono::nanoseconds(CFolderWatch::MaxLookDelayNs() + 1'000'000));
   return watch.TakeSignal();
 }
 

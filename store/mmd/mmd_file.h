@@ -15,6 +15,7 @@ class CMatDatenSatz;
 class CMatTable;
 class CMatStore;
 class CMmdReader;
+class CMmdBacking;
 
 // Reads the file at dataset.m_strPath: handle table and table skeleton; the
 // rows stay in the file. Tables the dataset already has (by name handle) are
@@ -36,6 +37,7 @@ void LoadTableBody(CMatTable& table);
 // while this process holds the lock: no one else may save then, and its own
 // changes are kept. True when the file was read again.
 bool CheckForChange(CMatDatenSatz& dataset);
+bool CheckForChange(CMatDatenSatz& dataset, CMmdBacking& backing);
 // Reads the table's rows (or cells, for array tables) from the file.
 void LoadRows(CMatTable& table);
 

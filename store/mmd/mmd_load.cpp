@@ -137,7 +137,12 @@ bool LoadDataset(CMatDatenSatz& dataset) {
     return false;
   }
   CMmdReader reader(file, 0, *nLength);
-  if (!LoadSkeleton(dataset, reader)) return false;
+  // Tables are refilled in place: names and flags may change under the same
+  // child lists, so no look-up made before may be kept.
+  dataset.m_ChildIndexes.Clear();
+  const bool bLoaded = LoadSkeleton(dataset, reader);
+  dataset.m_ChildIndexes.Clear();
+  if (!bLoaded) return false;
   LibraryTranslation().ScanWordbookFiles(GetFolderOf(dataset.m_strPath));
   return true;
 }

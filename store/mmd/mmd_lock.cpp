@@ -10,6 +10,7 @@
 #include "store/mmd/mmd_backing.h"
 #include "store/mmd/mmd_file.h"
 #include "store/mmd/mmd_format.h"
+#include "store/mmd/mmd_io.h"
 
 CMmdBacking& MmdBackingOf(CMatDatenSatz& dataset) {
   if (CMmdBacking* pBacking = FindMmdBacking(dataset)) return *pBacking;
@@ -25,8 +26,11 @@ bool CMmdBacking::CheckWriteLock(CMatDatenSatz& dataset, bool bTake) {
   return ::CheckWriteLock(dataset, bTake);
 }
 
-void CMmdBacking::LoadTableBody(CMatDatenSatz& /*dataset*/, CMatTable& table) {
-  ::LoadTableBody(table);
+// Every table access comes here: the backing is at hand, so neither call
+// looks it up again.
+void CMmdBacking::LoadTableBody(CMatDatenSatz& dataset, CMatTable& table) {
+  CheckForChange(dataset, *this);
+  mmd::LoadBodyNow(table);
 }
 
 void CMmdBacking::LoadDataset(CMatDatenSatz& dataset) {
@@ -37,7 +41,7 @@ bool CheckWriteLock(CMatDatenSatz& dataset, bool take) {
   CMmdBacking* pBacking = FindMmdBacking(dataset);
   if (pBacking == nullptr || pBacking->m_bLockHeld) return false;
   const CString& path = dataset.m_strPath;
-  if (!FileExists(path)) return false;
+  if (path.empty() || !FileExists(path)) return false;
   const CString lockPath = MmdLockPath(path);
   if (IsReadOnly(path)) {
     if (CLockFile::IsHeldByOther(lockPath)) return true;

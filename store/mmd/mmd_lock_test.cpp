@@ -116,7 +116,7 @@ TEST_F(MmdLock, AFileRewrittenByAnotherProcessIsReadAtTheNextTableAccess) {
   ASSERT_EQ(SaveInChild(99), 0);
   // The watch looks at most once per poll interval; the access after it
   // sees the new file.
-  std::this_thread::sleep_for(std::chrono::nanoseconds(2 * CFolderWatch::kPollIntervalNs));
+  std::this_thread::sleep_for(std::chrono::nanoseconds(CFolderWatch::MaxLookDelayNs() + 1'000'000));
   EXPECT_EQ(Get(t, H(L"r")), 99u);
   EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(m_UI.LastText());
 }

@@ -269,18 +269,21 @@ void LoadText(CMatTable& table) {
 
 bool CheckForChange(CMatDatenSatz& dataset) {
   CMmdBacking* pBacking = FindMmdBacking(dataset);
-  if (pBacking == nullptr || !pBacking->m_ChangeNotify.TakeSignal() || pBacking->m_bLockHeld)
-    return false;
+  return pBacking != nullptr && CheckForChange(dataset, *pBacking);
+}
+
+bool CheckForChange(CMatDatenSatz& dataset, CMmdBacking& backing) {
+  if (!backing.m_ChangeNotify.TakeSignal() || backing.m_bLockHeld) return false;
   const CFileStamp stamp = CFileStamp::Of(dataset.m_strPath);
-  if (!stamp.m_bExists || stamp == pBacking->m_FileStat) return false;
+  if (!stamp.m_bExists || stamp == backing.m_FileStat) return false;
   LoadDataset(dataset);
   return true;
 }
 
 void LoadTableBody(CMatTable& table) {
-  if (table.m_pDatenSatz == nullptr || FindMmdBacking(*table.m_pDatenSatz) == nullptr) return;
-  CheckForChange(*table.m_pDatenSatz);
-  mmd::LoadBodyNow(table);
+  if (table.m_pDatenSatz == nullptr) return;
+  if (CMmdBacking* pBacking = FindMmdBacking(*table.m_pDatenSatz))
+    pBacking->LoadTableBody(*table.m_pDatenSatz, table);
 }
 
 bool mmd::IsBodyPending(const CMatTable& table) {
