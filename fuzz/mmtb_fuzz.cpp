@@ -14,6 +14,7 @@
 #include "store/base/num_string_macros.h"
 #include "store/mat_store.h"
 #include "store/mmtb/mat_text_file.h"
+#include "store/mmtb/mat_text_writer.h"
 
 namespace {
 
@@ -38,6 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
   for (const auto& pTable : pDataset->m_Tables) CMatManager::WriteTableText(pTable.get(), lines);
   std::string text = "\xEF\xBB\xBF";
   for (const CString& line : lines) text += ToUtf8(line) + "\r\n";
+  // The file form of the writer must hold exactly the lines of the list form.
+  std::string direct = "\xEF\xBB\xBF";
+  for (const auto& pTable : pDataset->m_Tables) WriteTableUtf8(pTable.get(), direct);
+  if (direct != text) __builtin_trap();
   NewDataset(store);
   ReadMmtbBytes(store, text, L"fuzz-written.mmtb");
   return 0;
