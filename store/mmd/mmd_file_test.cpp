@@ -128,6 +128,26 @@ TEST_F(MmdFile, SavingKeepsThePreviousFileAsBackup) {
   EXPECT_EQ(Get(t, H(L"r")), 2u);
 }
 
+TEST_F(MmdFile, ReadingTheFileAgainForgetsChildNameLookUps) {
+  // In the file the first of two children named alike is shown; in memory it
+  // was hidden, so a look-up found the second. Reading the file again refills
+  // the same tables (same child list), and the look-up must find the first.
+  const CString path = m_Folder.Path("c.mmd");
+  CMatDatenSatz& dataset = MakeDataset(L"CHLD", path);
+  CMatTable* pParent = Table(L"Texte", eTypeString);
+  CMatTable* pFirst = Table(L"ENGLISH", eTypeString, 1, pParent);
+  CMatTable* pSecond = Table(L"English", eTypeString, 1, pParent);
+  ASSERT_TRUE(SaveDataset(dataset));
+  ASSERT_EQ(Store().SetFlags(pFirst, eFlagHidden, 0), eMatOk);
+  CChildIndexCache& cache = dataset.m_ChildIndexes;
+  cache.Remember(pParent, 2, L"ENGLISH", pSecond);
+
+  ASSERT_TRUE(LoadDataset(dataset));
+  ASSERT_EQ(pParent->m_Children.size(), 2u);
+  EXPECT_EQ(pFirst->m_nFlags & eFlagHidden, 0u);
+  EXPECT_EQ(cache.FindRemembered(pParent, 2, L"ENGLISH"), nullptr);
+}
+
 TEST_F(MmdFile, StructWithoutDefinitionReadsBackAsVoid) {
   const CString path = m_Folder.Path("s.mmd");
   CMatDatenSatz& dataset = MakeDataset(L"STRU", path);
