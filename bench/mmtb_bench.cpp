@@ -52,7 +52,19 @@ std::unique_ptr<CMatStore> ReadInto(const std::string& text) {
   return pStore;
 }
 
-void ReadBenchmark(benchmark::State& state, const std::string& text, int nRows) {
+// The generated texts, made once on first use.
+const std::string& StringText() {
+  static const std::string text = StringTableText();
+  return text;
+}
+const std::string& StructText() {
+  static const std::string text = StructTableText();
+  return text;
+}
+using TextMaker = const std::string& (*)();
+
+void ReadRows(benchmark::State& state, TextMaker makeText, int nRows) {
+  const std::string& text = makeText();
   CSilentHostUI& ui = QuietUI();
   for (auto _ : state) {
     std::unique_ptr<CMatStore> pStore = ReadInto(text);
@@ -64,68 +76,43 @@ void ReadBenchmark(benchmark::State& state, const std::string& text, int nRows) 
   state.counters["messages"] = ui.m_nMessages;
 }
 
-// Into the exported list of lines: a string of its own for every line.
-void WriteBenchmark(benchmark::State& state, const std::string& text, int nRows) {
-  QuietUI();
-  std::unique_ptr<CMatStore> pStore = ReadInto(text);
-  CMatTable* pTable = pStore->GetCurrent()->m_Tables.front().get();
-  for (auto _ : state) {
-    CStringList lines;
-    lines.reserve(static_cast<std::size_t>(nRows) + 16);
-    CMatManager::WriteTableText(pTable, lines);
-    benchmark::DoNotOptimize(lines.data());
-  }
-  state.SetItemsProcessed(state.iterations() * nRows);
-}
+// Into the exported list of lines (a string of its own for every line), or
+// into the bytes of a UTF-8 file, as a table is saved as text.
+enum class EWriteForm { kList, kUtf8 };
 
-// Into the bytes of a UTF-8 file, as a table is saved as text.
-void WriteUtf8Benchmark(benchmark::State& state, const std::string& text, int nRows) {
+void WriteRows(benchmark::State& state, TextMaker makeText, int nRows, EWriteForm form) {
+  const std::string& text = makeText();
   QuietUI();
   std::unique_ptr<CMatStore> pStore = ReadInto(text);
   CMatTable* pTable = pStore->GetCurrent()->m_Tables.front().get();
   std::size_t nBytes = 0;
   for (auto _ : state) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 4);
-    WriteTableUtf8(pTable, out);
-    nBytes = out.size();
-    benchmark::DoNotOptimize(out.data());
+    if (form == EWriteForm::kList) {
+      CStringList lines;
+      lines.reserve(static_cast<std::size_t>(nRows) + 16);
+      CMatManager::WriteTableText(pTable, lines);
+      benchmark::DoNotOptimize(lines.data());
+    } else {
+      std::string out;
+      out.reserve(text.size() + text.size() / 4);
+      WriteTableUtf8(pTable, out);
+      nBytes = out.size();
+      benchmark::DoNotOptimize(out.data());
+    }
   }
   state.SetItemsProcessed(state.iterations() * nRows);
-  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(nBytes));
+  if (nBytes != 0) state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(nBytes));
 }
 
-void BM_ReadStringRows(benchmark::State& state) {
-  static const std::string text = StringTableText();
-  ReadBenchmark(state, text, kStringRows);
-}
-void BM_ReadStructRows(benchmark::State& state) {
-  static const std::string text = StructTableText();
-  ReadBenchmark(state, text, kStructRows);
-}
-void BM_WriteStringRows(benchmark::State& state) {
-  static const std::string text = StringTableText();
-  WriteBenchmark(state, text, kStringRows);
-}
-void BM_WriteStructRows(benchmark::State& state) {
-  static const std::string text = StructTableText();
-  WriteBenchmark(state, text, kStructRows);
-}
-
-void BM_WriteStringRowsUtf8(benchmark::State& state) {
-  static const std::string text = StringTableText();
-  WriteUtf8Benchmark(state, text, kStringRows);
-}
-void BM_WriteStructRowsUtf8(benchmark::State& state) {
-  static const std::string text = StructTableText();
-  WriteUtf8Benchmark(state, text, kStructRows);
-}
-
-BENCHMARK(BM_ReadStringRows)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadStructRows)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WriteStringRows)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WriteStructRows)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WriteStringRowsUtf8)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WriteStructRowsUtf8)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ReadRows, String, StringText, kStringRows)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ReadRows, Struct, StructText, kStructRows)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(WriteRows, String, StringText, kStringRows, EWriteForm::kList)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(WriteRows, Struct, StructText, kStructRows, EWriteForm::kList)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(WriteRows, StringUtf8, StringText, kStringRows, EWriteForm::kUtf8)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(WriteRows, StructUtf8, StructText, kStructRows, EWriteForm::kUtf8)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
