@@ -15,11 +15,17 @@ namespace {
 
 bool IsTextType(std::uint32_t nType) { return nType == eTypeString || nType == eTypeUniString; }
 
+// How a text cell is read: by the call's first table access, which looks
+// whether another process changed the database file, or by a further one.
+enum class eCellRead { kFirst, kFurther };
+
 // The pool text of a text cell, null when the read failed or holds none.
 const wchar_t* CellText(CMatStore& store, CMatTable* pTable, Handle hRow, int nIndex, int nField,
-                        eMatManager& nResult) {
+                        eCellRead nRead, eMatManager& nResult) {
   CCell cell;
-  nResult = store.GetCellValue(pTable, cell, hRow, nIndex, nField);
+  nResult = nRead == eCellRead::kFirst
+                ? store.GetCellValue(pTable, cell, hRow, nIndex, nField)
+                : store.GetFurtherCellValue(pTable, cell, hRow, nIndex, nField);
   if (nResult != eMatOk || cell.m_nValue == 0 || pTable->m_pDatenSatz == nullptr) return nullptr;
   const wchar_t* pText = pTable->m_pDatenSatz->GetPoolText(cell.m_nValue);
   // Texts are packed without regard to cache lines, so most of them run into
@@ -28,25 +34,17 @@ const wchar_t* CellText(CMatStore& store, CMatTable* pTable, Handle hRow, int nI
   return pText;
 }
 
-// The child named after the language, as the path look-up finds it. Most
-// text tables have no children, and a plain name in a dataset without aliases
-// needs no path parsing: a text read pays for neither.
-CMatTable* LanguageChild(CMatStore& store, CMatTable& table, const CString& language) {
-  CMatDatenSatz* pDataset = table.m_pDatenSatz;
-  if (pDataset == nullptr || !pDataset->m_Aliases.empty() || language.find(L'.') != CString::npos ||
-      language.find(L'\\') != CString::npos) {
-    CMatTable* pChild = nullptr;
-    return FindTable(store, pChild, &table, language) == eMatOk ? pChild : nullptr;
-  }
-  ActivateDatasetOf(store, *pDataset);
-  return table.m_Children.empty() ? nullptr : FindVisibleChild(table, language);
+// Copies a pool text into the caller's buffer, which keeps its room from
+// call to call (appending to the emptied buffer is the shortest way there).
+void CopyText(CString& out, const wchar_t* pText) {
+  out.clear();
+  out.append(pText);
 }
 
 }  // namespace
 
 eMatManager ReadStringValue(CMatStore& store, CString& out, CMatTable* pTable, Handle hRow,
                             int nIndex, int nField, bool bTranslate) {
-  const CString& language = CTranslationManager::GetInstance().GetActualLanguage();
   if (pTable == nullptr) return eMatNoTable;
   const std::uint32_t nType = CellTypeOf(pTable, nField);
   if (nType == eTypeStrLine) {
@@ -56,25 +54,42 @@ eMatManager ReadStringValue(CMatStore& store, CString& out, CMatTable* pTable, H
     return eMatOk;
   }
   if (!IsTextType(nType)) return eMatWrongType;
-  if (bTranslate && !language.empty()) {
+  CTranslationManager& translation = CTranslationManager::GetInstance();
+  if (bTranslate && translation.HasActualLanguage()) {
+    // The child named after the language, as the path look-up finds it. A
+    // plain name in a dataset without aliases needs no path parsing, and
+    // most text tables have no children: a text read pays for neither. The
+    // direct look-up has looked for changes of the file (for the parent,
+    // in the child's own dataset), so the child's cell need not look again.
+    const CString& language = translation.GetActualLanguage();
+    CMatDatenSatz* pDataset = pTable->m_pDatenSatz;
+    CMatTable* pChild = nullptr;
+    eCellRead nRead = eCellRead::kFirst;
+    if (pDataset == nullptr || !pDataset->m_Aliases.empty() ||
+        !translation.IsActualLanguageOneName()) {
+      if (FindTable(store, pChild, pTable, language) != eMatOk) pChild = nullptr;
+    } else {
+      ActivateDatasetOf(store, *pDataset);
+      if (!pTable->m_Children.empty()) pChild = FindVisibleChild(*pTable, language);
+      nRead = eCellRead::kFurther;
+    }
     eMatManager nChild = eMatNoTable;
-    if (CMatTable* pChild = LanguageChild(store, *pTable, language)) {
-      if (const wchar_t* pText = CellText(store, pChild, hRow, nIndex, nField, nChild)) {
-        out.assign(pText);
+    if (pChild != nullptr) {
+      if (const wchar_t* pText = CellText(store, pChild, hRow, nIndex, nField, nRead, nChild)) {
+        CopyText(out, pText);
         return eMatOk;
       }
     }
   }
   eMatManager nResult = eMatOk;
-  const wchar_t* pText = CellText(store, pTable, hRow, nIndex, nField, nResult);
+  const wchar_t* pText = CellText(store, pTable, hRow, nIndex, nField, eCellRead::kFirst, nResult);
   if (pText == nullptr) return nResult;
-  // Most hosts load no word book for the library: then the text is copied
-  // into the caller's buffer, which keeps its room from call to call.
-  const CTranslationModule& module = LibraryTranslation();
+  // Most hosts load no word book for the library: then the text is copied.
+  const CTranslationModule& module = translation.GetLibraryModule();
   if (bTranslate && module.GetCount() != 0)
     out = module.TranslateText(std::wstring_view(pText));
   else
-    out.assign(pText);
+    CopyText(out, pText);
   return nResult;
 }
 

@@ -3,7 +3,14 @@
 // made, hidden and removed, and one caller's buffer reused for every text.
 #include "query/string_read.h"
 
+#include <chrono>
+#include <thread>
+
+#include "OrvaMat/datasets.h"
+#include "query/path_lookup.h"
 #include "query/query_test_util.h"
+#include "store/mmd/folder_watch.h"
+#include "store/mmd/mmd_test_fixture.h"
 
 namespace {
 
@@ -100,6 +107,16 @@ TEST_F(QueryStringRead, EmptyChildCellFallsBackAndEmptyCellLeavesOutAlone) {
   EXPECT_EQ(Read(Row(L"Fehlt")), L"<code 7>");
 }
 
+TEST_F(QueryStringRead, LanguageWithADotNamesAPathBelowTheTable) {
+  CMatTable* pEnglish = Table(L"ENGLISH", eTypeString, 1, m_pTexte);
+  SetText(pEnglish, m_hRow, L"Pipe");
+  SetText(Table(L"UK", eTypeString, 1, pEnglish), m_hRow, L"Tube");
+  SetLanguage(L"english.uk");
+  EXPECT_EQ(Read(m_hRow), L"Tube");
+  SetLanguage(L"ENGLISH");
+  EXPECT_EQ(Read(m_hRow), L"Pipe");
+}
+
 TEST_F(QueryStringRead, ReusedBufferHoldsExactlyTheLastText) {
   const Handle hLang = Row(L"Lang");
   SetText(m_pTexte, hLang, L"Rohrbogen 90 Grad verzinkt mit Gewinde");
@@ -111,6 +128,50 @@ TEST_F(QueryStringRead, ReusedBufferHoldsExactlyTheLastText) {
   AddTranslation(L"Rohrbogen 90 Grad verzinkt mit Gewinde", L"Bend");
   ASSERT_EQ(ReadStringValue(Store(), out, m_pTexte, hLang, 0, 0, true), eMatOk);
   EXPECT_EQ(out, L"Bend");
+}
+
+// A dataset opened from its file: the language child's body is read on the
+// first text read, and a later save by another process is seen through the
+// child as it is through the parent.
+class QueryStringReadFromFile : public CMmdTest {
+ protected:
+  QueryStringReadFromFile() : m_strPath(m_Folder.Path("texte.mmd")) {
+    CMatDatenSatz& dataset = MakeDataset(L"TEXT", m_strPath);
+    CMatTable* pKurz = Table(L"KurzText", eTypeString);
+    SetText(pKurz, H(L"A1"), L"Rohr");
+    SetText(Table(L"ENGLISH", eTypeString, 1, pKurz), H(L"A1"), L"Pipe");
+    EXPECT_TRUE(SaveDataset(dataset));
+    Store().RemoveAllDatasets();
+    m_Translation.SetActualLanguage(L"ENGLISH");
+  }
+  CString Read(CMatTable* pKurz) {
+    CString out;
+    const eMatManager nResult =
+        ReadStringValue(Store(), out, pKurz, Store().FindHandle(L"A1"), 0, 0, true);
+    return nResult == eMatOk ? out : L"<code " + std::to_wstring(nResult) + L">";
+  }
+  CString m_strPath;
+};
+
+TEST_F(QueryStringReadFromFile, LanguageChildIsReadFromTheFileAndSeesAnotherProcesssSave) {
+  ASSERT_EQ(CMatDatasetCalls::OpenDataset(m_strPath.c_str()), 1);
+  CMatTable* pKurz = FindTopLevelTable(*Store().GetCurrent(), L"KurzText");
+  ASSERT_NE(pKurz, nullptr);
+  EXPECT_EQ(Read(pKurz), L"Pipe");
+  ASSERT_EQ(RunInChild([&] {
+              CScopedMatStore store;
+              if (CMatDatasetCalls::OpenDataset(m_strPath.c_str()) != 1) return 1;
+              CMatTable* pEnglish = nullptr;
+              FindTable(store.Get(), pEnglish, nullptr, L"KurzText.ENGLISH");
+              if (store.Get().SetCellValue(pEnglish, store.Get().FindHandle(L"A1"), 0, 0,
+                                           CCellInput::Text(L"Tube")) != eMatOk)
+                return 2;
+              return SaveDataset(*store.Get().GetCurrent()) ? 0 : 3;
+            }),
+            0);
+  std::this_thread::sleep_for(std::chrono::nanoseconds(CFolderWatch::MaxLookDelayNs() + 1'000'000));
+  EXPECT_EQ(Read(pKurz), L"Tube");
+  EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(m_UI.LastText());
 }
 
 }  // namespace

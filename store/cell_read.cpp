@@ -47,10 +47,25 @@ eMatManager ReadArrayCell(const CMatTable& table, CCell& cell, int nIndex) {
 
 eMatManager CMatStore::GetCellValue(CMatTable* pTable, CCell& cell, Handle hRow, int nIndex,
                                     int nField) {
+  return ReadCell(pTable, cell, hRow, nIndex, nField, true);
+}
+
+eMatManager CMatStore::GetFurtherCellValue(CMatTable* pTable, CCell& cell, Handle hRow, int nIndex,
+                                           int nField) {
+  return ReadCell(pTable, cell, hRow, nIndex, nField, false);
+}
+
+eMatManager CMatStore::ReadCell(CMatTable* pTable, CCell& cell, Handle hRow, int nIndex, int nField,
+                                bool bLookForChange) {
   cell = CCell{};
   if (pTable == nullptr) return eMatNoTable;
   ActivateDataset(hRow);
-  EnsureRowsLoaded(*pTable);
+  if (CMatDatenSatz* pDataset = pTable->m_pDatenSatz) {
+    if (bLookForChange)
+      pDataset->EnsureRowsLoaded(*pTable);
+    else
+      pDataset->EnsurePendingBodyLoaded(*pTable);
+  }
   switch (pTable->m_nType) {
     case eTypeHandle:
     case eTypeString:

@@ -4,7 +4,8 @@
 // another user and has nothing to load. The database file layer attaches a
 // backing that answers the lock question and reads table bodies and the
 // dataset's skeleton on first use. The store asks it only through
-// CMatDatenSatz::CheckWriteLock, EnsureRowsLoaded and EnsureDatasetLoaded.
+// CMatDatenSatz::CheckWriteLock, EnsureRowsLoaded, EnsurePendingBodyLoaded
+// and EnsureDatasetLoaded.
 #pragma once
 
 class CMatDatenSatz;
@@ -21,6 +22,12 @@ class CDatasetBacking {
   // fill the rows through CMatTable::SetValue, never through the cell
   // setters (which would call it again).
   virtual void LoadTableBody(CMatDatenSatz& dataset, CMatTable& table) = 0;
+  // As LoadTableBody, without looking whether another process changed the
+  // file: for a further table of one call, after the call's first table
+  // access has looked (a text read through a language child).
+  virtual void LoadPendingBody(CMatDatenSatz& dataset, CMatTable& table) {
+    LoadTableBody(dataset, table);
+  }
   // Called before a name look-up: reads the dataset when it is not loaded yet.
   virtual void LoadDataset(CMatDatenSatz& dataset) = 0;
 };

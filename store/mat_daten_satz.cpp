@@ -148,11 +148,6 @@ std::uint32_t CMatDatenSatz::AddPoolText(std::wstring_view text) {
   return static_cast<std::uint32_t>(m_StringPool.size());
 }
 
-const wchar_t* CMatDatenSatz::GetPoolText(std::uint32_t nIndex) const {
-  if (nIndex == 0 || nIndex > m_StringPool.size()) return nullptr;
-  return m_StringPool[nIndex - 1];
-}
-
 wchar_t* CMatDatenSatz::GetPoolTextForWrite(std::uint32_t nIndex) {
   if (nIndex == 0 || nIndex > m_StringPool.size()) return nullptr;
   return m_StringPool[nIndex - 1];
@@ -160,10 +155,6 @@ wchar_t* CMatDatenSatz::GetPoolTextForWrite(std::uint32_t nIndex) {
 
 bool CMatDatenSatz::CheckWriteLock(bool bTake) {
   return m_pBacking != nullptr && m_pBacking->CheckWriteLock(*this, bTake);
-}
-
-void CMatDatenSatz::EnsureRowsLoaded(CMatTable& table) {
-  if (m_pBacking != nullptr) m_pBacking->LoadTableBody(*this, table);
 }
 
 void CMatDatenSatz::EnsureDatasetLoaded() {

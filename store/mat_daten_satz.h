@@ -75,13 +75,21 @@ class CMatDatenSatz {
 
   // String pool: 1-based indexes; 0 and indexes outside the pool mean no text.
   std::uint32_t AddPoolText(std::wstring_view text);  // 0 on arena failure
-  const wchar_t* GetPoolText(std::uint32_t nIndex) const;
+  const wchar_t* GetPoolText(std::uint32_t nIndex) const {
+    return nIndex == 0 || nIndex > m_StringPool.size() ? nullptr : m_StringPool[nIndex - 1];
+  }
   wchar_t* GetPoolTextForWrite(std::uint32_t nIndex);
   std::size_t GetPoolCount() const { return m_StringPool.size(); }
 
   // The seam to the database file (see store/dataset_backing.h).
   bool CheckWriteLock(bool bTake);
-  void EnsureRowsLoaded(CMatTable& table);
+  void EnsureRowsLoaded(CMatTable& table) {
+    if (m_pBacking != nullptr) m_pBacking->LoadTableBody(*this, table);
+  }
+  // EnsureRowsLoaded for a further table of one call (see LoadPendingBody).
+  void EnsurePendingBodyLoaded(CMatTable& table) {
+    if (m_pBacking != nullptr) m_pBacking->LoadPendingBody(*this, table);
+  }
   void EnsureDatasetLoaded();
   void SetBacking(std::unique_ptr<CDatasetBacking> pBacking) { m_pBacking = std::move(pBacking); }
   CDatasetBacking* GetBacking() const { return m_pBacking.get(); }

@@ -102,6 +102,10 @@ class CMatStore {
   int GetRowCount(CMatTable* pTable);
   POSITION GetFirstRowPosition(CMatTable* pTable);
   eMatManager GetCellValue(CMatTable* pTable, CCell& cell, Handle hRow, int nIndex, int nField);
+  // GetCellValue for a further table of one call, whose first table access
+  // has looked whether the database file changed: it does not look again.
+  eMatManager GetFurtherCellValue(CMatTable* pTable, CCell& cell, Handle hRow, int nIndex,
+                                  int nField);
   eMatManager SetCellValue(CMatTable* pTable, Handle hRow, int nIndex, int nField,
                            const CCellInput& value);
 
@@ -117,6 +121,8 @@ class CMatStore {
  private:
   // Loads a table's body from its file when it is still there.
   static void EnsureRowsLoaded(CMatTable& table);
+  eMatManager ReadCell(CMatTable* pTable, CCell& cell, Handle hRow, int nIndex, int nField,
+                       bool bLookForChange);
   // Takes out one row of the table (Struct blocks go back to the arena).
   static bool RemoveRowOf(CMatTable& table, Handle hRow);
 

@@ -84,10 +84,16 @@ bool CTranslationModule::AddTranslation(std::wstring_view source, std::wstring_v
   return m_mapTexts.emplace(CString(source), CString(translation)).second;
 }
 
-CTranslationManager::CTranslationManager() : m_strLanguage(LanguageFromEnvironment()) {}
+CTranslationManager::CTranslationManager() { TakeLanguage(LanguageFromEnvironment()); }
 
-CTranslationManager::CTranslationManager(std::wstring_view language)
-    : m_strLanguage(NormalizeLanguage(language)) {}
+CTranslationManager::CTranslationManager(std::wstring_view language) {
+  TakeLanguage(NormalizeLanguage(language));
+}
+
+void CTranslationManager::TakeLanguage(CString language) {
+  m_strLanguage = std::move(language);
+  m_bOneName = m_strLanguage.find_first_of(L".\\") == CString::npos;
+}
 
 CTranslationManager& CTranslationManager::GetInstance() {
   static CTranslationManager s_Process;
@@ -104,7 +110,7 @@ CTranslationModule* CTranslationManager::AddModule(std::wstring_view name) {
 void CTranslationManager::SetActualLanguage(std::wstring_view language) {
   CString normalized = NormalizeLanguage(language);
   if (normalized == m_strLanguage) return;
-  m_strLanguage = std::move(normalized);
+  TakeLanguage(std::move(normalized));
   for (const auto& module : m_listModules) module->Clear();
 }
 

@@ -77,11 +77,17 @@ class CTranslationManager {
   // The current language in upper case, "" for none (see above).
   const CString& GetActualLanguage() const { return m_strLanguage; }
   bool HasActualLanguage() const { return !m_strLanguage.empty(); }
+  // True when the language holds neither "." nor "\\", so that as a table
+  // path it names one child: text reads then look the child up directly.
+  bool IsActualLanguageOneName() const { return m_bOneName; }
   // Changes the language; translations loaded for the old one are dropped.
   void SetActualLanguage(std::wstring_view language);
 
  private:
+  void TakeLanguage(CString language);
+
   CString m_strLanguage;
+  bool m_bOneName = true;
   std::vector<std::unique_ptr<CTranslationModule>> m_listModules;
   CTranslationModule* m_pLibrary = nullptr;
 };

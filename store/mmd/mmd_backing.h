@@ -21,6 +21,7 @@ class CMmdBacking : public CDatasetBacking {
  public:
   bool CheckWriteLock(CMatDatenSatz& dataset, bool bTake) override;
   void LoadTableBody(CMatDatenSatz& dataset, CMatTable& table) override;
+  void LoadPendingBody(CMatDatenSatz& dataset, CMatTable& table) override;
   void LoadDataset(CMatDatenSatz& dataset) override;
 
   // The file is "MMD3" (texts in UTF-8); new datasets are written so.

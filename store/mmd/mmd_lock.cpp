@@ -33,6 +33,8 @@ void CMmdBacking::LoadTableBody(CMatDatenSatz& dataset, CMatTable& table) {
   mmd::LoadBodyNow(table);
 }
 
+void CMmdBacking::LoadPendingBody(CMatDatenSatz&, CMatTable& table) { mmd::LoadBodyNow(table); }
+
 void CMmdBacking::LoadDataset(CMatDatenSatz& dataset) {
   if (m_bLoadPending) ::LoadDataset(dataset);
 }
