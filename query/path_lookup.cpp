@@ -21,7 +21,8 @@ class CPathLookup {
  public:
   explicit CPathLookup(CMatStore& store) : m_Store(store) {}
   eMatManager Find(CMatTable*& out, CMatTable* pParent, std::wstring_view path);
-  static CMatTable* FindChild(CMatTable& parent, std::wstring_view name);
+  static CMatTable* FindChild(CMatTable& parent, std::wstring_view name,
+                              std::uint64_t nNameStamp = 0);
 
  private:
   bool HasDataset() const;
@@ -83,13 +84,14 @@ eAliasResult CPathLookup::ResolveAlias(CMatDatenSatz& dataset, std::wstring_view
   return nResult;
 }
 
-CMatTable* CPathLookup::FindChild(CMatTable& parent, std::wstring_view name) {
+CMatTable* CPathLookup::FindChild(CMatTable& parent, std::wstring_view name,
+                                  std::uint64_t nNameStamp) {
   CMatDatenSatz* pDataset = parent.m_pDatenSatz;
   if (pDataset == nullptr) return nullptr;
   pDataset->EnsureRowsLoaded(parent);
   CChildIndexCache& cache = pDataset->m_ChildIndexes;
   const std::size_t nChildren = parent.m_Children.size();
-  if (CMatTable* pLast = cache.FindRemembered(&parent, nChildren, name);
+  if (CMatTable* pLast = cache.FindRemembered(&parent, nChildren, name, nNameStamp);
       pLast != nullptr && (pLast->m_nFlags & eFlagHidden) == 0)
     return pLast;
   CMatTable* pFound = nullptr;
@@ -98,7 +100,7 @@ CMatTable* CPathLookup::FindChild(CMatTable& parent, std::wstring_view name) {
   else
     pFound = WalkList(parent.m_Children, *pDataset, name);
   if (pFound != nullptr && (pFound->m_nFlags & eFlagHidden) == 0)
-    cache.Remember(&parent, nChildren, name, pFound);
+    cache.Remember(&parent, nChildren, name, pFound, nNameStamp);
   return pFound;
 }
 
@@ -168,8 +170,8 @@ eMatManager CPathLookup::Find(CMatTable*& out, CMatTable* pParent, std::wstring_
 
 }  // namespace
 
-CMatTable* FindVisibleChild(CMatTable& parent, std::wstring_view name) {
-  CMatTable* pFound = CPathLookup::FindChild(parent, name);
+CMatTable* FindVisibleChild(CMatTable& parent, std::wstring_view name, std::uint64_t nNameStamp) {
+  CMatTable* pFound = CPathLookup::FindChild(parent, name, nNameStamp);
   return pFound != nullptr && (pFound->m_nFlags & eFlagHidden) == 0 ? pFound : nullptr;
 }
 

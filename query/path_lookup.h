@@ -16,6 +16,7 @@
 // of the parent, becomes the current one and stays current.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "OrvaMat/mat_table.h"
@@ -29,8 +30,10 @@ eMatManager FindTable(CMatStore& store, CMatTable*& out, CMatTable* pParent,
 
 // The child of parent that the path look-up finds for one plain name (no
 // prefix, no dots, no alias of the dataset), null when there is none or it is
-// hidden. Text reads look up the language child this way at every call.
-CMatTable* FindVisibleChild(CMatTable& parent, std::wstring_view name);
+// hidden. Text reads look up the language child this way at every call,
+// with the language's stamp (CChildIndexCache::FindRemembered).
+CMatTable* FindVisibleChild(CMatTable& parent, std::wstring_view name,
+                            std::uint64_t nNameStamp = 0);
 
 // The table the path look-up finds for name under parent, else a new one
 // made by CreateTable; null when neither works.

@@ -70,7 +70,8 @@ eMatManager ReadStringValue(CMatStore& store, CString& out, CMatTable* pTable, H
       if (FindTable(store, pChild, pTable, language) != eMatOk) pChild = nullptr;
     } else {
       ActivateDatasetOf(store, *pDataset);
-      if (!pTable->m_Children.empty()) pChild = FindVisibleChild(*pTable, language);
+      if (!pTable->m_Children.empty())
+        pChild = FindVisibleChild(*pTable, language, translation.GetLanguageStamp());
       nRead = eCellRead::kFurther;
     }
     eMatManager nChild = eMatNoTable;

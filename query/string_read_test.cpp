@@ -90,6 +90,9 @@ TEST_F(QueryStringRead, LanguageChildIsTheOneThePathLookUpFinds) {
 
   CMatTable* pOther = Table(L"Andere", eTypeString, 1, m_pTexte);
   SetText(pOther, m_hRow, L"other");
+  CMatTable* pFound = nullptr;
+  ASSERT_EQ(CMatManager::FindTable(&pFound, m_pTexte, L"Andere"), eMatOk);
+  EXPECT_EQ(Read(m_hRow), L"first") << "another child looked up in between";
   Store().AddAlias(L"ENGLISH", L"Andere");
   EXPECT_EQ(Read(m_hRow), L"other") << "the language names an alias";
 }

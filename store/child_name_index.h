@@ -77,11 +77,14 @@ class CChildIndexCache {
   // The last child found by exactly this name under pParent, whatever the
   // length of the list: text reads look up the same language child at every
   // call. Null when the look-up must be made; valid until the next Drop or
-  // Clear and while the list keeps its length.
+  // Clear and while the list keeps its length. A name remembered with a
+  // stamp (non-zero, naming that text alone, as the language's stamp does)
+  // is found again by the stamp without comparing texts: a text read then
+  // touches neither text, which lie apart in memory.
   CMatTable* FindRemembered(const CMatTableBody* pParent, std::size_t nListSize,
-                            std::wstring_view name) const;
+                            std::wstring_view name, std::uint64_t nNameStamp = 0);
   void Remember(const CMatTableBody* pParent, std::size_t nListSize, std::wstring_view name,
-                CMatTable* pFound);
+                CMatTable* pFound, std::uint64_t nNameStamp = 0);
   // A table was hidden or shown: an index still answers as built (a hidden
   // child is reached and refused), but a walk of a list may now find another.
   void ForgetRemembered() { m_Last.pFound = nullptr; }
@@ -92,6 +95,7 @@ class CChildIndexCache {
     const CMatTableBody* pParent = nullptr;
     std::size_t nListSize = 0;
     CString name;
+    std::uint64_t nNameStamp = 0;
     CMatTable* pFound = nullptr;
   } m_Last;
 };

@@ -1,6 +1,7 @@
 #include "store/base/translation.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -93,6 +94,8 @@ CTranslationManager::CTranslationManager(std::wstring_view language) {
 void CTranslationManager::TakeLanguage(CString language) {
   m_strLanguage = std::move(language);
   m_bOneName = m_strLanguage.find_first_of(L".\\") == CString::npos;
+  static std::atomic<std::uint64_t> s_nStamps{0};
+  m_nLanguageStamp = ++s_nStamps;
 }
 
 CTranslationManager& CTranslationManager::GetInstance() {

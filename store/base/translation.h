@@ -12,6 +12,7 @@
 // later ones for the same source are ignored.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string_view>
@@ -80,6 +81,10 @@ class CTranslationManager {
   // True when the language holds neither "." nor "\\", so that as a table
   // path it names one child: text reads then look the child up directly.
   bool IsActualLanguageOneName() const { return m_bOneName; }
+  // A number that names the current language of this manager and no other
+  // setting of any manager in the process (never 0): a look-up remembered
+  // under it needs no comparison of the language's text.
+  std::uint64_t GetLanguageStamp() const { return m_nLanguageStamp; }
   // Changes the language; translations loaded for the old one are dropped.
   void SetActualLanguage(std::wstring_view language);
 
@@ -88,6 +93,7 @@ class CTranslationManager {
 
   CString m_strLanguage;
   bool m_bOneName = true;
+  std::uint64_t m_nLanguageStamp = 0;
   std::vector<std::unique_ptr<CTranslationModule>> m_listModules;
   CTranslationModule* m_pLibrary = nullptr;
 };
