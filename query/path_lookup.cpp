@@ -21,8 +21,7 @@ class CPathLookup {
  public:
   explicit CPathLookup(CMatStore& store) : m_Store(store) {}
   eMatManager Find(CMatTable*& out, CMatTable* pParent, std::wstring_view path);
-  static CMatTable* FindChild(CMatTable& parent, std::wstring_view name,
-                              std::uint64_t nNameStamp = 0);
+  static CMatTable* FindChild(CMatTable& parent, std::wstring_view name);
 
  private:
   bool HasDataset() const;
@@ -84,11 +83,17 @@ eAliasResult CPathLookup::ResolveAlias(CMatDatenSatz& dataset, std::wstring_view
   return nResult;
 }
 
-CMatTable* CPathLookup::FindChild(CMatTable& parent, std::wstring_view name,
-                                  std::uint64_t nNameStamp) {
+CMatTable* CPathLookup::FindChild(CMatTable& parent, std::wstring_view name) {
+  if (parent.m_pDatenSatz == nullptr) return nullptr;
+  parent.m_pDatenSatz->EnsureRowsLoaded(parent);
+  return FindLoadedChild(parent, name);
+}
+
+}  // namespace
+
+CMatTable* FindLoadedChild(CMatTable& parent, std::wstring_view name, std::uint64_t nNameStamp) {
   CMatDatenSatz* pDataset = parent.m_pDatenSatz;
   if (pDataset == nullptr) return nullptr;
-  pDataset->EnsureRowsLoaded(parent);
   CChildIndexCache& cache = pDataset->m_ChildIndexes;
   const std::size_t nChildren = parent.m_Children.size();
   if (CMatTable* pLast = cache.FindRemembered(&parent, nChildren, name, nNameStamp);
@@ -103,6 +108,8 @@ CMatTable* CPathLookup::FindChild(CMatTable& parent, std::wstring_view name,
     cache.Remember(&parent, nChildren, name, pFound, nNameStamp);
   return pFound;
 }
+
+namespace {
 
 CMatTable* CPathLookup::FindTopLevel(CMatDatenSatz& dataset, std::wstring_view name) {
   if (const CChildNameIndex* pIndex =
@@ -169,11 +176,6 @@ eMatManager CPathLookup::Find(CMatTable*& out, CMatTable* pParent, std::wstring_
 }
 
 }  // namespace
-
-CMatTable* FindVisibleChild(CMatTable& parent, std::wstring_view name, std::uint64_t nNameStamp) {
-  CMatTable* pFound = CPathLookup::FindChild(parent, name, nNameStamp);
-  return pFound != nullptr && (pFound->m_nFlags & eFlagHidden) == 0 ? pFound : nullptr;
-}
 
 void ActivateDatasetOf(CMatStore& store, CMatDatenSatz& dataset) {
   if (store.GetCurrent() != &dataset) MakeCurrent(store, dataset);

@@ -21,6 +21,7 @@
 
 #include "OrvaMat/mat_table.h"
 #include "OrvaMat/types.h"
+#include "store/mat_daten_satz.h"
 
 class CMatStore;
 class CMatDatenSatz;
@@ -29,11 +30,23 @@ eMatManager FindTable(CMatStore& store, CMatTable*& out, CMatTable* pParent,
                       std::wstring_view path);
 
 // The child of parent that the path look-up finds for one plain name (no
-// prefix, no dots, no alias of the dataset), null when there is none or it is
-// hidden. Text reads look up the language child this way at every call,
-// with the language's stamp (CChildIndexCache::FindRemembered).
-CMatTable* FindVisibleChild(CMatTable& parent, std::wstring_view name,
-                            std::uint64_t nNameStamp = 0);
+// prefix, no dots, no alias of the dataset), once the caller has looked for
+// changes of the parent's file (EnsureRowsLoaded); it may be hidden.
+CMatTable* FindLoadedChild(CMatTable& parent, std::wstring_view name, std::uint64_t nNameStamp = 0);
+
+// FindLoadedChild, null for a hidden child. Text reads look up the language
+// child this way at every call, with the language's stamp: the child found
+// by the last call is then taken without a call (CChildIndexCache).
+inline CMatTable* FindVisibleChild(CMatTable& parent, std::wstring_view name,
+                                   std::uint64_t nNameStamp = 0) {
+  CMatTable* pFound = nullptr;
+  if (CMatDatenSatz* pDataset = parent.m_pDatenSatz)
+    pFound = pDataset->m_ChildIndexes.FindRemembered(&parent, parent.m_Children.size(), name,
+                                                     nNameStamp);
+  if (pFound == nullptr || (pFound->m_nFlags & eFlagHidden) != 0)
+    pFound = FindLoadedChild(parent, name, nNameStamp);
+  return pFound != nullptr && (pFound->m_nFlags & eFlagHidden) == 0 ? pFound : nullptr;
+}
 
 // The table the path look-up finds for name under parent, else a new one
 // made by CreateTable; null when neither works.

@@ -20,17 +20,25 @@ bool IsTextType(std::uint32_t nType) { return nType == eTypeString || nType == e
 enum class eCellRead { kFirst, kFurther };
 
 // The pool text of a text cell, null when the read failed or holds none.
-const wchar_t* CellText(CMatStore& store, CMatTable* pTable, Handle hRow, int nIndex, int nField,
-                        eCellRead nRead, eMatManager& nResult) {
+[[gnu::always_inline]] inline const wchar_t* CellText(CMatStore& store, CMatTable* pTable,
+                                                      Handle hRow, int nIndex, int nField,
+                                                      eCellRead nRead, eMatManager& nResult) {
   CCell cell;
   nResult = nRead == eCellRead::kFirst
                 ? store.GetCellValue(pTable, cell, hRow, nIndex, nField)
                 : store.GetFurtherCellValue(pTable, cell, hRow, nIndex, nField);
-  if (nResult != eMatOk || cell.m_nValue == 0 || pTable->m_pDatenSatz == nullptr) return nullptr;
-  const wchar_t* pText = pTable->m_pDatenSatz->GetPoolText(cell.m_nValue);
+  const CMatDatenSatz* pDataset = pTable->m_pDatenSatz;
+  if (nResult != eMatOk || cell.m_nValue == 0 || pDataset == nullptr) return nullptr;
   // Texts are packed without regard to cache lines, so most of them run into
-  // a second line: ask for it now, beside the first, not after it.
-  if (pText != nullptr) __builtin_prefetch(reinterpret_cast<const char*>(pText) + 64);
+  // a second line: both are asked for where the row says the text lies,
+  // while the pool entry that tells for certain is still on its way.
+  if (const auto* pHint = static_cast<const char*>(pDataset->HintedText(cell.m_nTextHint))) {
+    __builtin_prefetch(pHint);
+    __builtin_prefetch(pHint + 64);
+  }
+  const wchar_t* pText = pDataset->GetPoolText(cell.m_nValue);
+  if (pText != nullptr && cell.m_nTextHint == 0)
+    __builtin_prefetch(reinterpret_cast<const char*>(pText) + 64);
   return pText;
 }
 
@@ -46,6 +54,14 @@ void CopyText(CString& out, const wchar_t* pText) {
 eMatManager ReadStringValue(CMatStore& store, CString& out, CMatTable* pTable, Handle hRow,
                             int nIndex, int nField, bool bTranslate) {
   if (pTable == nullptr) return eMatNoTable;
+  // The row of the table the text most likely comes from is asked for
+  // before anything else, so that its cache miss overlaps all the checks
+  // before the read. Under a language it is the child found last under this
+  // table; that may be the wrong guess, which costs no more than the miss.
+  const CMatTable* pLikely = nullptr;
+  if (bTranslate && pTable->m_pDatenSatz != nullptr)
+    pLikely = pTable->m_pDatenSatz->m_ChildIndexes.PeekRemembered(pTable);
+  (pLikely != nullptr ? pLikely : pTable)->PrefetchRow(hRow);
   const std::uint32_t nType = CellTypeOf(pTable, nField);
   if (nType == eTypeStrLine) {
     if (pTable->m_pDatenSatz != nullptr) pTable->m_pDatenSatz->EnsureRowsLoaded(*pTable);
@@ -70,9 +86,11 @@ eMatManager ReadStringValue(CMatStore& store, CString& out, CMatTable* pTable, H
       if (FindTable(store, pChild, pTable, language) != eMatOk) pChild = nullptr;
     } else {
       ActivateDatasetOf(store, *pDataset);
-      if (!pTable->m_Children.empty())
+      if (!pTable->m_Children.empty()) {
+        pDataset->EnsureRowsLoaded(*pTable);
         pChild = FindVisibleChild(*pTable, language, translation.GetLanguageStamp());
-      nRead = eCellRead::kFurther;
+        nRead = eCellRead::kFurther;
+      }
     }
     eMatManager nChild = eMatNoTable;
     if (pChild != nullptr) {

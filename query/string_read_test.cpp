@@ -120,6 +120,26 @@ TEST_F(QueryStringRead, LanguageWithADotNamesAPathBelowTheTable) {
   EXPECT_EQ(Read(m_hRow), L"Pipe");
 }
 
+// Where the row's word says the text lies is a hint for the memory only: a
+// word with a wrong hint, or none, still reads the text its pool index names.
+TEST_F(QueryStringRead, TextComesFromThePoolWhateverTheRowHints) {
+  CMatTable* pEnglish = Table(L"ENGLISH", eTypeString, 1, m_pTexte);
+  SetText(pEnglish, m_hRow, L"pipe");
+  std::uint64_t word = 0;
+  std::uint64_t childWord = 0;
+  ASSERT_TRUE(m_pTexte->FindRow(m_hRow, word));
+  ASSERT_TRUE(pEnglish->FindRow(m_hRow, childWord));
+  ASSERT_NE(word >> 32, 0u);
+  for (const std::uint64_t nHint : {0xDEADBEEFull, 0x1ull, 0xFFFFFFFFull, 0x0ull}) {
+    ASSERT_TRUE(m_pTexte->SetValue(m_hRow, (word & 0xFFFFFFFFu) | nHint << 32));
+    ASSERT_TRUE(pEnglish->SetValue(m_hRow, (childWord & 0xFFFFFFFFu) | nHint << 32));
+    SetLanguage(L"");
+    EXPECT_EQ(Read(m_hRow), L"Rohr") << nHint;
+    SetLanguage(L"ENGLISH");
+    EXPECT_EQ(Read(m_hRow), L"pipe") << nHint;
+  }
+}
+
 TEST_F(QueryStringRead, ReusedBufferHoldsExactlyTheLastText) {
   const Handle hLang = Row(L"Lang");
   SetText(m_pTexte, hLang, L"Rohrbogen 90 Grad verzinkt mit Gewinde");

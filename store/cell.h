@@ -3,10 +3,12 @@
 
 #include <cstdint>
 
-// A cell read: the 32-bit cell, and for text cells (StringArray, StrLine)
-// the text, which lives in the dataset's arena.
+// A cell read: the 32-bit cell, for a one-value text row the hint where its
+// pool text lies (CMatDatenSatz::TextCellWord), and for text cells
+// (StringArray, StrLine) the text, which lives in the dataset's arena.
 struct CCell {
   std::uint32_t m_nValue = 0;
+  std::uint32_t m_nTextHint = 0;
   const wchar_t* m_pText = nullptr;
 };
 

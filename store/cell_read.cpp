@@ -3,16 +3,13 @@
 
 namespace {
 
-// Handle, String, Integer, Float, Bit, Void and UniString rows.
+// A row of several Handle, String, Integer, Float, Bit, Void or UniString
+// cells (ReadCell reads the one-value rows itself).
 eMatManager ReadRowCell(const CMatTable& table, CCell& cell, Handle hRow, int nIndex) {
   std::uint64_t word = 0;
   if (hRow == 0 || !table.FindRow(hRow, word)) return eMatNoRow;
   if (nIndex < 0 || nIndex >= table.GetCellsPerRow()) return eMatIndex;
   if (table.m_nType == eTypeVoid) return eMatOk;  // only the row's existence counts
-  if (table.GetCellsPerRow() == 1) {
-    cell.m_nValue = static_cast<std::uint32_t>(word);
-    return eMatOk;
-  }
   // A row added without values has no array yet: its cells read as 0.
   if (const auto* pCells = WordToPointer<const std::uint32_t>(word)) cell.m_nValue = pCells[nIndex];
   return eMatOk;
@@ -45,28 +42,9 @@ eMatManager ReadArrayCell(const CMatTable& table, CCell& cell, int nIndex) {
 
 }  // namespace
 
-eMatManager CMatStore::GetCellValue(CMatTable* pTable, CCell& cell, Handle hRow, int nIndex,
-                                    int nField) {
-  return ReadCell(pTable, cell, hRow, nIndex, nField, true);
-}
-
-eMatManager CMatStore::GetFurtherCellValue(CMatTable* pTable, CCell& cell, Handle hRow, int nIndex,
-                                           int nField) {
-  return ReadCell(pTable, cell, hRow, nIndex, nField, false);
-}
-
-eMatManager CMatStore::ReadCell(CMatTable* pTable, CCell& cell, Handle hRow, int nIndex, int nField,
-                                bool bLookForChange) {
-  cell = CCell{};
-  if (pTable == nullptr) return eMatNoTable;
-  ActivateDataset(hRow);
-  if (CMatDatenSatz* pDataset = pTable->m_pDatenSatz) {
-    if (bLookForChange)
-      pDataset->EnsureRowsLoaded(*pTable);
-    else
-      pDataset->EnsurePendingBodyLoaded(*pTable);
-  }
-  switch (pTable->m_nType) {
+eMatManager CMatStore::ReadOtherCell(const CMatTable& table, CCell& cell, Handle hRow, int nIndex,
+                                     int nField) {
+  switch (table.m_nType) {
     case eTypeHandle:
     case eTypeString:
     case eTypeInteger:
@@ -74,15 +52,15 @@ eMatManager CMatStore::ReadCell(CMatTable* pTable, CCell& cell, Handle hRow, int
     case eTypeBit:
     case eTypeVoid:
     case eTypeUniString:
-      return ReadRowCell(*pTable, cell, hRow, nIndex);
+      return ReadRowCell(table, cell, hRow, nIndex);
     case eTypeStruct:
-      return ReadStructCell(*pTable, cell, hRow, nIndex, nField);
+      return ReadStructCell(table, cell, hRow, nIndex, nField);
     case eTypeStringArray:
     case eTypeDWordArray:
-      return ReadArrayCell(*pTable, cell, nIndex);
+      return ReadArrayCell(table, cell, nIndex);
     case eTypeStrLine:
       if (nIndex > 0) return eMatNoRow;
-      cell.m_pText = static_cast<const wchar_t*>(pTable->m_pData);
+      cell.m_pText = static_cast<const wchar_t*>(table.m_pData);
       return eMatOk;
     default:
       return eMatWrongType;

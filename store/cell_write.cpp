@@ -62,7 +62,7 @@ eMatManager WriteStringCell(CMatTable& table, Handle hRow, int nIndex, const wch
     *pCell = nNew;
     return eMatOk;
   }
-  return table.SetValue(hRow, nNew) ? eMatOk : eMatIndex;
+  return table.SetValue(hRow, dataset.TextCellWord(nNew)) ? eMatOk : eMatIndex;
 }
 
 eMatManager WriteStructCell(CMatTable& table, Handle hRow, int nIndex, int nField,

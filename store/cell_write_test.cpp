@@ -72,6 +72,26 @@ TEST_F(StoreCellWrite, ShorterTextOverwritesInPlaceLongerOneAppends) {
   EXPECT_STREQ(m_Dataset.GetPoolText(Cell(pTable, h)), L"   ");
 }
 
+// A one-value text row's word tells where its text lies, through overwrites
+// in place and new pool entries; its cell is the pool index alone.
+TEST_F(StoreCellWrite, TextRowWordTellsWhereItsTextLies) {
+  CMatTable* pTable = Table(L"S", eTypeString);
+  const Handle h = Row(L"r");
+  for (const wchar_t* pText : {L"abc", L"xy", L"a longer text"}) {
+    ASSERT_EQ(SetText(pTable, h, 0, pText), eMatOk);
+    std::uint64_t word = 0;
+    ASSERT_TRUE(pTable->FindRow(h, word));
+    EXPECT_EQ(Cell(pTable, h), static_cast<std::uint32_t>(word));
+    const wchar_t* pPool = m_Dataset.GetPoolText(Cell(pTable, h));
+    EXPECT_STREQ(pPool, pText);
+    EXPECT_EQ(m_Dataset.HintedText(static_cast<std::uint32_t>(word >> 32)), pPool) << pText;
+  }
+  ASSERT_EQ(SetText(pTable, h, 0, nullptr), eMatOk);
+  std::uint64_t word = 1;
+  ASSERT_TRUE(pTable->FindRow(h, word));
+  EXPECT_EQ(word, 0u);
+}
+
 TEST_F(StoreCellWrite, MultiValueStringRowsKeepEachCell) {
   CMatTable* pTable = Table(L"S", eTypeUniString, 3);
   const Handle h = Row(L"r");

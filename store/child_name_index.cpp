@@ -75,16 +75,6 @@ void CChildIndexCache::Clear() {
   m_Last.pFound = nullptr;
 }
 
-CMatTable* CChildIndexCache::FindRemembered(const CMatTableBody* pParent, std::size_t nListSize,
-                                            std::wstring_view name, std::uint64_t nNameStamp) {
-  if (m_Last.pFound == nullptr || m_Last.pParent != pParent || m_Last.nListSize != nListSize)
-    return nullptr;
-  if (nNameStamp != 0 && nNameStamp == m_Last.nNameStamp) return m_Last.pFound;
-  if (m_Last.name != name) return nullptr;
-  m_Last.nNameStamp = nNameStamp;  // the next look-up by the stamp compares no text
-  return m_Last.pFound;
-}
-
 void CChildIndexCache::Remember(const CMatTableBody* pParent, std::size_t nListSize,
                                 std::wstring_view name, CMatTable* pFound,
                                 std::uint64_t nNameStamp) {

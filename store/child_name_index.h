@@ -82,7 +82,19 @@ class CChildIndexCache {
   // is found again by the stamp without comparing texts: a text read then
   // touches neither text, which lie apart in memory.
   CMatTable* FindRemembered(const CMatTableBody* pParent, std::size_t nListSize,
-                            std::wstring_view name, std::uint64_t nNameStamp = 0);
+                            std::wstring_view name, std::uint64_t nNameStamp = 0) {
+    if (m_Last.pFound == nullptr || m_Last.pParent != pParent || m_Last.nListSize != nListSize)
+      return nullptr;
+    if (nNameStamp != 0 && nNameStamp == m_Last.nNameStamp) return m_Last.pFound;
+    if (m_Last.name != name) return nullptr;
+    m_Last.nNameStamp = nNameStamp;  // the next look-up by the stamp compares no text
+    return m_Last.pFound;
+  }
+  // The child found last under pParent, unchecked: only to ask for its
+  // memory early.
+  const CMatTable* PeekRemembered(const CMatTableBody* pParent) const {
+    return m_Last.pParent == pParent ? m_Last.pFound : nullptr;
+  }
   void Remember(const CMatTableBody* pParent, std::size_t nListSize, std::wstring_view name,
                 CMatTable* pFound, std::uint64_t nNameStamp = 0);
   // A table was hidden or shown: an index still answers as built (a hidden

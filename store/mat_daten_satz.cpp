@@ -144,8 +144,15 @@ std::uint32_t CMatDatenSatz::AddPoolText(std::wstring_view text) {
   wchar_t* pText = CopyText(text);
   if (pText == nullptr) return 0;
   if (m_StringPool.capacity() == 0) m_StringPool.reserve(kInitialPool);
+  if (m_nTextWindow == 0) m_nTextWindow = reinterpret_cast<std::uintptr_t>(pText) & kTextWindowMask;
   m_StringPool.push_back(pText);
   return static_cast<std::uint32_t>(m_StringPool.size());
+}
+
+std::uint64_t CMatDatenSatz::TextCellWord(std::uint32_t nIndex) const {
+  const auto nAddress = reinterpret_cast<std::uintptr_t>(GetPoolText(nIndex));
+  if (nAddress == 0 || (nAddress & kTextWindowMask) != m_nTextWindow) return nIndex;
+  return std::uint64_t{nIndex} | std::uint64_t{(nAddress & ~kTextWindowMask) >> 2} << 32;
 }
 
 wchar_t* CMatDatenSatz::GetPoolTextForWrite(std::uint32_t nIndex) {

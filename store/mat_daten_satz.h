@@ -81,6 +81,21 @@ class CMatDatenSatz {
   wchar_t* GetPoolTextForWrite(std::uint32_t nIndex);
   std::size_t GetPoolCount() const { return m_StringPool.size(); }
 
+  // The row word of a one-value text row: the pool index in the low half and,
+  // in the high half, where the text lies (its address in 4-byte steps inside
+  // the dataset's text window), or 0 when it lies outside. A read issues the
+  // load of the text from that hint beside the load of the pool entry instead
+  // of after it: the two cache misses overlap. The hint is never trusted; the
+  // text always comes from the pool, and every reader of a row word takes the
+  // cell as its low half.
+  static constexpr std::uintptr_t kTextWindowMask = ~((std::uintptr_t{1} << 34) - 1);
+  std::uint64_t TextCellWord(std::uint32_t nIndex) const;
+  // The address a hint stands for (only to prefetch; null for no hint).
+  const void* HintedText(std::uint32_t nHint) const {
+    return nHint == 0 ? nullptr
+                      : reinterpret_cast<const void*>(m_nTextWindow | std::uintptr_t{nHint} << 2);
+  }
+
   // The seam to the database file (see store/dataset_backing.h).
   bool CheckWriteLock(bool bTake);
   void EnsureRowsLoaded(CMatTable& table) {
@@ -130,6 +145,9 @@ class CMatDatenSatz {
   void EnterDeferredNames() const;
 
   mutable bool m_bNamesDeferred = false;
+  // The address bits a text hint leaves out (kTextWindowMask), taken from the
+  // first pool text: texts cut from the arena later share them as a rule.
+  std::uintptr_t m_nTextWindow = 0;
 
   CArena m_Arena;
   std::unique_ptr<CDatasetBacking> m_pBacking;

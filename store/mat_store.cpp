@@ -5,18 +5,16 @@
 #include "platform/text.h"
 #include "store/base/translation.h"
 
-namespace {
-CMatStore* g_pInstalled = nullptr;
-}  // namespace
-
-CMatStore& CMatStore::Instance() {
-  if (g_pInstalled != nullptr) return *g_pInstalled;
+CMatStore& CMatStore::Process() {
   static CMatStore store;
+  s_pInstalled = &store;  // from now on Instance() finds it without a call
   return store;
 }
 
-CScopedMatStore::CScopedMatStore() : m_pPrevious(g_pInstalled) { g_pInstalled = &m_Store; }
-CScopedMatStore::~CScopedMatStore() { g_pInstalled = m_pPrevious; }
+CScopedMatStore::CScopedMatStore() : m_pPrevious(CMatStore::s_pInstalled) {
+  CMatStore::s_pInstalled = &m_Store;
+}
+CScopedMatStore::~CScopedMatStore() { CMatStore::s_pInstalled = m_pPrevious; }
 
 CMatStore::~CMatStore() { RemoveAllDatasets(); }
 
@@ -37,15 +35,6 @@ void CMatStore::RemoveDataset(std::size_t nNummer) {
   if (nNummer >= m_Datasets.size()) return;
   if (m_pCurrent == m_Datasets[nNummer].get()) m_pCurrent = nullptr;
   m_Datasets[nNummer].reset();
-}
-
-CMatDatenSatz* CMatStore::GetDataset(std::size_t nNummer) const {
-  return nNummer < m_Datasets.size() ? m_Datasets[nNummer].get() : nullptr;
-}
-
-CMatDatenSatz* CMatStore::GetDatasetOfHandle(Handle h) const {
-  const std::size_t nByte = h >> 24;
-  return nByte == 0 ? nullptr : GetDataset(nByte - 1);
 }
 
 CMatDatenSatz* CMatStore::FindDatasetByID(std::wstring_view id) const {
@@ -75,10 +64,6 @@ CMatTable* CMatStore::FindTopLevelTable(CMatDatenSatz& dataset, std::wstring_vie
   for (auto& pTable : dataset.m_Tables)
     if (EqualsNoCase(pTable->m_strName, name)) return pTable.get();
   return nullptr;
-}
-
-void CMatStore::ActivateDataset(Handle h) {
-  if (CMatDatenSatz* pDataset = GetDatasetOfHandle(h)) SetCurrent(pDataset);
 }
 
 const wchar_t* CMatStore::KeepText(CString text) {

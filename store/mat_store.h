@@ -38,8 +38,8 @@ class CMatStore {
   CMatStore& operator=(const CMatStore&) = delete;
 
   // The process-wide store: the one installed by CScopedMatStore, else a
-  // static one made on first use.
-  static CMatStore& Instance();
+  // static one made on first use. Inline: every exported call asks for it.
+  static CMatStore& Instance() { return s_pInstalled != nullptr ? *s_pInstalled : Process(); }
 
   // ---- datasets (store/mat_store.cpp)
   // Takes the dataset, gives it the next number and ORs its byte into its
@@ -51,9 +51,14 @@ class CMatStore {
   void RemoveDataset(std::size_t nNummer);
   std::size_t GetDatasetCount() const { return m_Datasets.size(); }
   // The dataset of that number, null outside the array.
-  CMatDatenSatz* GetDataset(std::size_t nNummer) const;
+  CMatDatenSatz* GetDataset(std::size_t nNummer) const {
+    return nNummer < m_Datasets.size() ? m_Datasets[nNummer].get() : nullptr;
+  }
   // The dataset whose byte the handle carries, null when there is none.
-  CMatDatenSatz* GetDatasetOfHandle(Handle h) const;
+  CMatDatenSatz* GetDatasetOfHandle(Handle h) const {
+    const std::size_t nByte = h >> 24;
+    return nByte == 0 ? nullptr : GetDataset(nByte - 1);
+  }
   // The first dataset whose manufacturer ID equals id exactly, or null.
   CMatDatenSatz* FindDatasetByID(std::wstring_view id) const;
   CMatDatenSatz* GetCurrent() const { return m_pCurrent; }
@@ -67,8 +72,12 @@ class CMatStore {
   // case), or null.
   static CMatTable* FindTopLevelTable(CMatDatenSatz& dataset, std::wstring_view name);
   // Makes the handle's dataset current; a handle whose byte names no dataset
-  // changes nothing.
-  void ActivateDataset(Handle h);
+  // changes nothing. Every cell access comes here first: the common case,
+  // the dataset current already, costs no call.
+  void ActivateDataset(Handle h) {
+    CMatDatenSatz* pDataset = GetDatasetOfHandle(h);
+    if (pDataset != nullptr && pDataset != m_pCurrent) SetCurrent(pDataset);
+  }
 
   // ---- handles and names (store/store_handles.cpp)
   Handle CreateHandle(const wchar_t* pText);
@@ -101,11 +110,15 @@ class CMatStore {
   eMatManager RemoveRow(CMatTable* pTable, Handle hRow);
   int GetRowCount(CMatTable* pTable);
   POSITION GetFirstRowPosition(CMatTable* pTable);
-  eMatManager GetCellValue(CMatTable* pTable, CCell& cell, Handle hRow, int nIndex, int nField);
+  eMatManager GetCellValue(CMatTable* pTable, CCell& cell, Handle hRow, int nIndex, int nField) {
+    return ReadCell(pTable, cell, hRow, nIndex, nField, true);
+  }
   // GetCellValue for a further table of one call, whose first table access
   // has looked whether the database file changed: it does not look again.
   eMatManager GetFurtherCellValue(CMatTable* pTable, CCell& cell, Handle hRow, int nIndex,
-                                  int nField);
+                                  int nField) {
+    return ReadCell(pTable, cell, hRow, nIndex, nField, false);
+  }
   eMatManager SetCellValue(CMatTable* pTable, Handle hRow, int nIndex, int nField,
                            const CCellInput& value);
 
@@ -119,10 +132,48 @@ class CMatStore {
   const wchar_t* KeepText(CString text);
 
  private:
+  friend class CScopedMatStore;
+  // Makes the static store on first use and installs it.
+  static CMatStore& Process();
+  // The store installed by CScopedMatStore, else the static one once made.
+  static inline CMatStore* s_pInstalled = nullptr;
+
   // Loads a table's body from its file when it is still there.
   static void EnsureRowsLoaded(CMatTable& table);
+  // Inline up to the cell of a one-value row, the read behind nearly every
+  // text and value query; other cells are read out of line (ReadOtherCell).
   eMatManager ReadCell(CMatTable* pTable, CCell& cell, Handle hRow, int nIndex, int nField,
-                       bool bLookForChange);
+                       bool bLookForChange) {
+    cell = CCell{};
+    if (pTable == nullptr) return eMatNoTable;
+    ActivateDataset(hRow);
+    if (CMatDatenSatz* pDataset = pTable->m_pDatenSatz) {
+      if (bLookForChange)
+        pDataset->EnsureRowsLoaded(*pTable);
+      else
+        pDataset->EnsurePendingBodyLoaded(*pTable);
+    }
+    if (pTable->GetCellsPerRow() > 1 || !HoldsRowCells(pTable->m_nType))
+      return ReadOtherCell(*pTable, cell, hRow, nIndex, nField);
+    std::uint64_t word = 0;
+    if (hRow == 0 || !pTable->FindRow(hRow, word)) return eMatNoRow;
+    if (nIndex != 0) return eMatIndex;
+    if (pTable->m_nType == eTypeVoid) return eMatOk;  // only the row's existence counts
+    cell.m_nValue = static_cast<std::uint32_t>(word);
+    cell.m_nTextHint = static_cast<std::uint32_t>(word >> 32);
+    return eMatOk;
+  }
+  // Tables whose rows hold their cells in the row word or a cell array:
+  // Handle, String, Integer, Float, Bit, Void and UniString.
+  static bool HoldsRowCells(std::uint32_t nType) {
+    return nType == eTypeHandle || nType == eTypeString || nType == eTypeInteger ||
+           nType == eTypeFloat || nType == eTypeBit || nType == eTypeVoid ||
+           nType == eTypeUniString;
+  }
+  // The cell of a multi-value row, a Struct field, an array element or a
+  // StrLine text, once ReadCell has activated and loaded.
+  static eMatManager ReadOtherCell(const CMatTable& table, CCell& cell, Handle hRow, int nIndex,
+                                   int nField);
   // Takes out one row of the table (Struct blocks go back to the arena).
   static bool RemoveRowOf(CMatTable& table, Handle hRow);
 

@@ -73,8 +73,7 @@ bool CMatTable::SetValue(Handle hRow, std::uint64_t word) {
   return true;
 }
 
-bool CMatTable::FindRow(Handle hRow, std::uint64_t& word) const {
-  if (!m_bListMode) return m_Rows.Lookup(hRow, word);
+bool CMatTable::FindListRow(Handle hRow, std::uint64_t& word) const {
   const CValHolder* p = m_RowList.Find(hRow);
   if (p != nullptr) word = p->m_Value;
   return p != nullptr;

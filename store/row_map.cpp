@@ -8,15 +8,6 @@
 
 namespace {
 
-// Counters of one dataset are dense, so a multiplicative hash spreads them
-// evenly over the slots; the top bits of the product are the slot number.
-// Handles are hashed in groups of eight consecutive ones that keep their
-// order inside the group: rows made one after another (an import, a table
-// read from a file) share a cache line, so a walk in handle order touches a
-// new line every few rows instead of every row, while handles far apart
-// still spread over the whole array.
-constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ull;
-constexpr unsigned kGroupBits = 3;
 constexpr std::size_t kMinCapacity = 8;
 
 POSITION ToPosition(std::size_t n) { return reinterpret_cast<POSITION>(n + 1); }
@@ -27,26 +18,6 @@ std::size_t FromPosition(POSITION pos) { return reinterpret_cast<std::uintptr_t>
 void CRowMap::SetWord(CSlot& s, std::uint64_t w) {
   s.nLow = static_cast<std::uint32_t>(w);
   s.nHigh = static_cast<std::uint32_t>(w >> 32);
-}
-
-std::size_t CRowMap::Home(Handle hRow) const {
-  const unsigned nBits = static_cast<unsigned>(std::countr_zero(m_nCapacity));
-  if (nBits <= kGroupBits) return hRow & (m_nCapacity - 1);
-  const std::uint64_t nGroup = (std::uint64_t{hRow} >> kGroupBits) * kGolden;
-  const std::size_t nGroupHome = static_cast<std::size_t>(nGroup >> (64 - nBits + kGroupBits));
-  return (nGroupHome << kGroupBits) | (hRow & ((1u << kGroupBits) - 1));
-}
-
-std::size_t CRowMap::FindSlot(Handle hRow) const {
-  if (m_nCapacity == 0) return 0;
-  const std::size_t nMask = m_nCapacity - 1;
-  for (std::size_t i = Home(hRow), nProbes = 0; nProbes < m_nCapacity;
-       i = (i + 1) & nMask, ++nProbes) {
-    const CSlot& s = m_pSlots[i];
-    if (s.nKey == hRow) return i;
-    if (IsEmptySlot(s)) break;
-  }
-  return m_nCapacity;
 }
 
 void CRowMap::InitHashTable(std::size_t n) {
@@ -68,6 +39,7 @@ void CRowMap::Rehash(std::size_t nCapacity) {
   const std::size_t nOld = m_nCapacity;
   m_pSlots = NewSlots(nCapacity);  // every slot empty
   m_nCapacity = nCapacity;
+  m_nBits = static_cast<unsigned>(std::countr_zero(nCapacity));
   m_nRemoved = 0;
   const std::size_t nMask = nCapacity - 1;
   for (std::size_t j = 0; j < nOld; ++j) {
@@ -105,17 +77,6 @@ void CRowMap::SetAt(Handle hRow, std::uint64_t word) {
   ++m_nCount;
 }
 
-bool CRowMap::Lookup(Handle hRow, std::uint64_t& word) const {
-  if (hRow == 0) {
-    if (m_bHasZero) word = m_nZeroWord;
-    return m_bHasZero;
-  }
-  const std::size_t i = FindSlot(hRow);
-  if (i >= m_nCapacity) return false;
-  word = Word(m_pSlots[i]);
-  return true;
-}
-
 bool CRowMap::RemoveKey(Handle hRow) {
   if (hRow == 0) {
     if (!m_bHasZero) return false;
@@ -135,6 +96,7 @@ bool CRowMap::RemoveKey(Handle hRow) {
 void CRowMap::RemoveAll() {
   m_pSlots.reset();
   m_nCapacity = m_nCount = m_nRemoved = 0;
+  m_nBits = 0;
   m_bHasZero = false;
   m_nZeroWord = 0;
 }

@@ -97,7 +97,15 @@ class CMatTable : public CMatTableBody {
   // Enters the row's word (list mode: the first record of the row, or a new
   // one). False only when the arena gave no record (reported).
   bool SetValue(Handle hRow, std::uint64_t word);
-  bool FindRow(Handle hRow, std::uint64_t& word) const;
+  bool FindRow(Handle hRow, std::uint64_t& word) const {
+    return m_bListMode ? FindListRow(hRow, word) : m_Rows.Lookup(hRow, word);
+  }
+  // FindRow in list mode: a walk of the list.
+  bool FindListRow(Handle hRow, std::uint64_t& word) const;
+  // Asks for the row's place in memory ahead of FindRow (a hint, no more).
+  void PrefetchRow(Handle hRow) const {
+    if (!m_bListMode) m_Rows.Prefetch(hRow);
+  }
   // Takes the row out; true and its last word when it was there.
   bool RemoveRowEntry(Handle hRow, std::uint64_t& word);
   std::size_t GetRowCount() const;

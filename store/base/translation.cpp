@@ -14,8 +14,6 @@
 
 namespace {
 
-CTranslationManager* g_pInstalled = nullptr;
-
 CString NormalizeLanguage(std::wstring_view language) {
   CString name = ToUpper(Trim(language));
   return name == L"DEFAULT" ? CString() : name;
@@ -98,9 +96,10 @@ void CTranslationManager::TakeLanguage(CString language) {
   m_nLanguageStamp = ++s_nStamps;
 }
 
-CTranslationManager& CTranslationManager::GetInstance() {
+CTranslationManager& CTranslationManager::Process() {
   static CTranslationManager s_Process;
-  return g_pInstalled ? *g_pInstalled : s_Process;
+  s_pInstalled = &s_Process;  // from now on GetInstance() finds it without a call
+  return s_Process;
 }
 
 CTranslationModule* CTranslationManager::AddModule(std::wstring_view name) {
@@ -118,11 +117,13 @@ void CTranslationManager::SetActualLanguage(std::wstring_view language) {
 }
 
 CScopedTranslationManager::CScopedTranslationManager(CTranslationManager& manager)
-    : m_pPrevious(g_pInstalled) {
-  g_pInstalled = &manager;
+    : m_pPrevious(CTranslationManager::s_pInstalled) {
+  CTranslationManager::s_pInstalled = &manager;
 }
 
-CScopedTranslationManager::~CScopedTranslationManager() { g_pInstalled = m_pPrevious; }
+CScopedTranslationManager::~CScopedTranslationManager() {
+  CTranslationManager::s_pInstalled = m_pPrevious;
+}
 
 CTranslationModule& CTranslationManager::GetLibraryModule() {
   // Modules live as long as their manager, so the address can be kept: text

@@ -66,8 +66,10 @@ class CTranslationManager {
   CTranslationManager& operator=(const CTranslationManager&) = delete;
 
   // The process-wide manager: the one installed by CScopedTranslationManager,
-  // else a static one made on first use.
-  static CTranslationManager& GetInstance();
+  // else a static one made on first use. Inline: every text read asks.
+  static CTranslationManager& GetInstance() {
+    return s_pInstalled != nullptr ? *s_pInstalled : Process();
+  }
 
   // The module of that name, made on first call. The pointer stays valid for
   // the manager's lifetime; a second call with the same name returns it again.
@@ -89,6 +91,13 @@ class CTranslationManager {
   void SetActualLanguage(std::wstring_view language);
 
  private:
+  friend class CScopedTranslationManager;
+  // Makes the static manager on first use and installs it.
+  static CTranslationManager& Process();
+  // The manager installed by CScopedTranslationManager, else the static one
+  // once made.
+  static inline CTranslationManager* s_pInstalled = nullptr;
+
   void TakeLanguage(CString language);
 
   CString m_strLanguage;

@@ -17,7 +17,7 @@
 
 class CMatDatenSatz;
 
-class CMmdBacking : public CDatasetBacking {
+class CMmdBacking final : public CDatasetBacking {
  public:
   bool CheckWriteLock(CMatDatenSatz& dataset, bool bTake) override;
   void LoadTableBody(CMatDatenSatz& dataset, CMatTable& table) override;

@@ -42,6 +42,24 @@ TEST_F(MmdFile, Utf8FileKeepsEveryKindOfTable) {
   EXPECT_EQ(Bytes("sample.mmd").substr(0, 8), "MMD3SAMP");
 }
 
+// Rows read from the file tell where their texts lie, as rows written by
+// the cell setters do.
+TEST_F(MmdFile, ReadTextRowsTellWhereTheirTextsLie) {
+  CMatDatenSatz& dataset = SaveAndReopen(true);
+  CMatTable* pTable = Store().FindTopLevelTable(dataset, L"KurzText");
+  ASSERT_NE(pTable, nullptr);
+  dataset.EnsureRowsLoaded(*pTable);
+  std::size_t nRows = 0;
+  std::uint64_t word = 0;
+  for (POSITION pos = pTable->GetFirstRowPosition(); pos != nullptr; ++nRows) {
+    pTable->GetNextRow(pos, word);
+    const wchar_t* pText = dataset.GetPoolText(static_cast<std::uint32_t>(word));
+    ASSERT_NE(pText, nullptr);
+    EXPECT_EQ(dataset.HintedText(static_cast<std::uint32_t>(word >> 32)), pText);
+  }
+  EXPECT_GT(nRows, 0u);
+}
+
 TEST_F(MmdFile, AnsiFileKeepsEveryKindOfTable) {
   CMatDatenSatz& dataset = SaveAndReopen(false);
   EXPECT_FALSE(MmdBackingOf(dataset).m_bUtf8);

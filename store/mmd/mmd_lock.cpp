@@ -27,13 +27,16 @@ bool CMmdBacking::CheckWriteLock(CMatDatenSatz& dataset, bool bTake) {
 }
 
 // Every table access comes here: the backing is at hand, so neither call
-// looks it up again.
+// looks it up again, and a dataset not watched (not read from a file) and a
+// table made in memory (no body in the file) cost no further call.
 void CMmdBacking::LoadTableBody(CMatDatenSatz& dataset, CMatTable& table) {
-  CheckForChange(dataset, *this);
-  mmd::LoadBodyNow(table);
+  if (m_ChangeNotify.IsWatching()) CheckForChange(dataset, *this);
+  LoadPendingBody(dataset, table);
 }
 
-void CMmdBacking::LoadPendingBody(CMatDatenSatz&, CMatTable& table) { mmd::LoadBodyNow(table); }
+void CMmdBacking::LoadPendingBody(CMatDatenSatz&, CMatTable& table) {
+  if (table.m_nFilePos != 0) mmd::LoadBodyNow(table);
+}
 
 void CMmdBacking::LoadDataset(CMatDatenSatz& dataset) {
   if (m_bLoadPending) ::LoadDataset(dataset);

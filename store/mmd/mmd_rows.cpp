@@ -105,7 +105,8 @@ bool ReadRowValue(CMatTable& table, CMmdReader& file, const CMmdTextCoding& codi
   std::uint32_t nCell = 0;
   if (nCells == 1) {
     if (!ReadCell(dataset, file, coding, table.m_nType, nCell)) return false;
-    word = nCell;
+    const bool bText = table.m_nType == eTypeString || table.m_nType == eTypeUniString;
+    word = bText ? dataset.TextCellWord(nCell) : nCell;
     return true;
   }
   if (!file.HasRoom(std::uint64_t(nCells) * 2) || std::uint64_t(nCells) * 4 > CArena::kMaxRequest)
