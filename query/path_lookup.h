@@ -24,7 +24,6 @@
 #include "store/mat_daten_satz.h"
 
 class CMatStore;
-class CMatDatenSatz;
 
 eMatManager FindTable(CMatStore& store, CMatTable*& out, CMatTable* pParent,
                       std::wstring_view path);

@@ -44,15 +44,8 @@ eMatManager ReadArrayCell(const CMatTable& table, CCell& cell, int nIndex) {
 
 eMatManager CMatStore::ReadOtherCell(const CMatTable& table, CCell& cell, Handle hRow, int nIndex,
                                      int nField) {
+  if (HoldsRowCells(table.m_nType)) return ReadRowCell(table, cell, hRow, nIndex);
   switch (table.m_nType) {
-    case eTypeHandle:
-    case eTypeString:
-    case eTypeInteger:
-    case eTypeFloat:
-    case eTypeBit:
-    case eTypeVoid:
-    case eTypeUniString:
-      return ReadRowCell(table, cell, hRow, nIndex);
     case eTypeStruct:
       return ReadStructCell(table, cell, hRow, nIndex, nField);
     case eTypeStringArray:
