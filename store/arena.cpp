@@ -47,22 +47,47 @@ unsigned char* CArena::NewBlockBytes() {
   return p;
 }
 
+void* CArena::CutFrom(CBlock& block, std::uint32_t nSize, bool bAligned) {
+  std::uint32_t nUsed = block.nUsed;
+  if (bAligned) nUsed = (nUsed + 7u) & ~7u;
+  if (nUsed > kPieceRoom || kPieceRoom - nUsed <= nSize) return nullptr;
+  block.nUsed = nUsed + nSize;
+  return block.pBytes + nUsed;
+}
+
 void* CArena::CutFromBlocks(std::uint32_t nSize, bool bAligned) {
+  // The newest shared block first, without walking past the lanes' blocks
+  // made since; then every older one.
+  if (m_nSharedTip != 0)
+    if (void* p = CutFrom(m_ArenaBlocks[m_nSharedTip - 1], nSize, bAligned)) return p;
   for (std::size_t i = m_ArenaBlocks.size(); i-- > 0;) {
-    CBlock& block = m_ArenaBlocks[i];
-    std::uint32_t nUsed = block.nUsed;
-    if (bAligned) nUsed = (nUsed + 7u) & ~7u;
-    if (nUsed <= kPieceRoom && kPieceRoom - nUsed > nSize) {
-      block.nUsed = nUsed + nSize;
-      return block.pBytes + nUsed;
-    }
+    if (m_ArenaBlocks[i].bLane) continue;
+    if (void* p = CutFrom(m_ArenaBlocks[i], nSize, bAligned)) return p;
   }
   // A new block: its count word is kept beside it, so all its bytes hold
   // pieces; it offers the same room as a block with the count inside.
   unsigned char* pBytes = NewBlockBytes();
   if (pBytes == nullptr) return nullptr;
-  m_ArenaBlocks.push_back(CBlock{nSize, pBytes});
+  m_ArenaBlocks.push_back(CBlock{nSize, pBytes, false});
+  m_nSharedTip = m_ArenaBlocks.size();
   return pBytes;
+}
+
+void* CArena::AllocInLane(std::size_t nSize, std::uint32_t& nLane) {
+  if (nSize > kPieceRoom || m_ArenaBlocks.size() >= 0xFFFFFFFFu) return nullptr;
+  const auto nPiece = static_cast<std::uint32_t>(nSize);
+  if (nLane != 0 && nLane <= m_ArenaBlocks.size() && m_ArenaBlocks[nLane - 1].bLane)
+    if (void* p = CutFrom(m_ArenaBlocks[nLane - 1], nPiece, false)) return p;
+  try {
+    m_ArenaBlocks.reserve(m_ArenaBlocks.size() + 1);  // no throw between block and record
+    unsigned char* pBytes = NewBlockBytes();
+    if (pBytes == nullptr) return nullptr;
+    m_ArenaBlocks.push_back(CBlock{nPiece, pBytes, true});
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  nLane = static_cast<std::uint32_t>(m_ArenaBlocks.size());
+  return m_ArenaBlocks.back().pBytes;
 }
 
 void* CArena::Alloc(std::size_t nSize, bool bAligned) {

@@ -47,6 +47,13 @@ class CArena {
   void Free(void* pPiece, std::uint32_t nSize);
   // A zero-filled piece (cell arrays, Struct blocks).
   void* AllocZeroed(std::size_t nSize, bool bAligned);
+  // A piece (4-byte aligned) cut from the caller's own lane of blocks, which
+  // no other request uses: the pieces of one lane lie one after another, so
+  // that the texts of a large table fill cache lines of their own instead of
+  // sharing them with every other table's texts and the handle names. nLane
+  // is the lane's current block number + 1 (0: none yet); a full block gives
+  // the lane a new one. Null as Alloc.
+  void* AllocInLane(std::size_t nSize, std::uint32_t& nLane);
 
   std::size_t GetBlockCount() const { return m_ArenaBlocks.size(); }
   // Bytes taken from the heap (blocks and slabs) and bytes handed out.
@@ -58,7 +65,10 @@ class CArena {
   struct CBlock {
     std::uint32_t nUsed = 0;          // the block's count word, kept beside its bytes
     unsigned char* pBytes = nullptr;  // 8-aligned, owned by m_Storage
+    bool bLane = false;               // serves one lane only (AllocInLane)
   };
+  // Cuts nSize bytes from the block when it has room; null otherwise.
+  static void* CutFrom(CBlock& block, std::uint32_t nSize, bool bAligned);
   struct CStorageDelete {
     std::size_t nAlign = 8;  // as the storage was asked for
     void operator()(unsigned char* p) const;
@@ -72,6 +82,7 @@ class CArena {
   std::vector<CBlock> m_ArenaBlocks;  // the newest is last
   std::vector<CStorage> m_Storage;    // single blocks and slabs
   std::size_t m_nSlabBlocksLeft = 0;  // blocks of the newest slab not handed out
+  std::size_t m_nSharedTip = 0;       // newest block that is no lane's, + 1 (0: none)
   std::size_t m_nBytesReserved = 0;
   // Free pieces by size, the latest given back last: a request takes the
   // first fitting piece of the one list the free pieces would form.

@@ -77,6 +77,37 @@ TEST(StoreArena, OlderBlocksAreFilledBeforeANewOneIsTaken) {
   EXPECT_EQ(arena.GetBlockCount(), 2u);
 }
 
+// A lane's pieces lie one after another whatever is cut in between, no other
+// request is cut from a lane's block, and a full block gives the lane a new one.
+TEST(StoreArena, LanePiecesLieTogetherApartFromTheRest) {
+  CArena arena;
+  std::uint32_t nLane = 0;
+  char* const pFirst = static_cast<char*>(arena.AllocInLane(40, nLane));
+  ASSERT_NE(pFirst, nullptr);
+  ASSERT_NE(nLane, 0u);
+  const auto inFirstBlock = [&](const void* p) {
+    return Address(p) >= Address(pFirst) && Address(p) < Address(pFirst) + CArena::kBlockSize;
+  };
+  char* pLast = pFirst;
+  for (int i = 0; i < 100; ++i) {
+    const void* pShared = arena.Alloc(24, i % 2 == 0);
+    ASSERT_NE(pShared, nullptr);
+    EXPECT_FALSE(inFirstBlock(pShared));
+    char* p = static_cast<char*>(arena.AllocInLane(40, nLane));
+    EXPECT_EQ(p, pLast + 40);
+    pLast = p;
+  }
+  std::uint32_t nOther = 0;
+  EXPECT_FALSE(inFirstBlock(arena.AllocInLane(40, nOther)));
+  EXPECT_NE(nOther, nLane);
+  const std::uint32_t nFirstLane = nLane;
+  for (int i = 0; i < 200 && nLane == nFirstLane; ++i)
+    ASSERT_NE(arena.AllocInLane(1000, nLane), nullptr);
+  EXPECT_NE(nLane, nFirstLane);
+  EXPECT_EQ(arena.AllocInLane(CArena::kBlockSize, nLane), nullptr);
+  EXPECT_EQ(arena.GetBlockCount(), 4u);  // shared, two lanes, the first lane's next
+}
+
 TEST(StoreArena, SlabsStartOnAHugePageAndHoldSixteenBlocks) {
   CArena arena;
   std::vector<std::uintptr_t> blocks;

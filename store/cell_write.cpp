@@ -31,16 +31,25 @@ eMatManager WriteValueCell(CMatTable& table, Handle hRow, int nIndex, std::uint3
   return eMatOk;
 }
 
+// From this many rows on, a text table's texts are cut from a lane of their
+// own: a read of a random row then touches only this table's texts, where
+// the texts of all tables written side by side (an import writes an
+// article's texts one table after the other) would spread them over the
+// whole arena, and every read would miss the cache for them.
+constexpr std::size_t kLaneRows = 1024;
+
 // The pool index for a new text of a cell now holding nOld: a non-empty text
 // that fits into the old one overwrites it in place; otherwise a new entry.
-std::uint32_t PoolIndexFor(CMatDatenSatz& dataset, std::uint32_t nOld, std::wstring_view text) {
+std::uint32_t PoolIndexFor(CMatTable& table, std::uint32_t nOld, std::wstring_view text) {
+  CMatDatenSatz& dataset = *table.m_pDatenSatz;
   wchar_t* pOld = dataset.GetPoolTextForWrite(nOld);
   if (pOld != nullptr && !text.empty() && std::wcslen(pOld) >= text.size()) {
     std::copy(text.begin(), text.end(), pOld);
     pOld[text.size()] = 0;
     return nOld;
   }
-  return dataset.AddPoolText(text);
+  const bool bLane = table.m_nTextLane != 0 || table.GetRowCount() >= kLaneRows;
+  return dataset.AddPoolText(text, bLane ? &table.m_nTextLane : nullptr);
 }
 
 // String and UniString.
@@ -57,7 +66,7 @@ eMatManager WriteStringCell(CMatTable& table, Handle hRow, int nIndex, const wch
     nOld = static_cast<std::uint32_t>(word);
   }
   std::uint32_t nNew = 0;
-  if (pText != nullptr && (nNew = PoolIndexFor(dataset, nOld, pText)) == 0) return eMatIndex;
+  if (pText != nullptr && (nNew = PoolIndexFor(table, nOld, pText)) == 0) return eMatIndex;
   if (pCell != nullptr) {
     *pCell = nNew;
     return eMatOk;

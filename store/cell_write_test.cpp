@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "store/mat_store.h"
 #include "store/store_test_util.h"
@@ -90,6 +91,27 @@ TEST_F(StoreCellWrite, TextRowWordTellsWhereItsTextLies) {
   std::uint64_t word = 1;
   ASSERT_TRUE(pTable->FindRow(h, word));
   EXPECT_EQ(word, 0u);
+}
+
+// The texts of a large text table lie together, though another table's texts
+// and the handle names are written between them (as an import writes them).
+TEST_F(StoreCellWrite, LargeTextTableKeepsItsTextsTogether) {
+  CMatTable* pA = Table(L"A", eTypeString);
+  CMatTable* pB = Table(L"B", eTypeString);
+  std::vector<Handle> rows;
+  for (int i = 0; i < 2000; ++i) {
+    const Handle h = Row((L"Artikel " + std::to_wstring(i)).c_str());
+    ASSERT_EQ(SetText(pA, h, 0, L"aaaa"), eMatOk);
+    ASSERT_EQ(SetText(pB, h, 0, L"bbbbbb"), eMatOk);
+    rows.push_back(h);
+  }
+  int nTogether = 0;
+  for (std::size_t i = 1500; i < 1600; ++i) {
+    const wchar_t* p = m_Dataset.GetPoolText(Cell(pA, rows[i]));
+    nTogether += p == m_Dataset.GetPoolText(Cell(pA, rows[i - 1])) + 5 ? 1 : 0;
+    EXPECT_STREQ(p, L"aaaa");
+  }
+  EXPECT_GE(nTogether, 99);  // at most one step into the lane's next block
 }
 
 TEST_F(StoreCellWrite, MultiValueStringRowsKeepEachCell) {

@@ -39,9 +39,15 @@ void* CMatDatenSatz::ArenaAllocZeroed(std::size_t nSize, bool bAligned) {
 
 void CMatDatenSatz::ArenaFree(void* pPiece, std::uint32_t nSize) { m_Arena.Free(pPiece, nSize); }
 
-wchar_t* CMatDatenSatz::CopyText(std::wstring_view text) {
+wchar_t* CMatDatenSatz::CopyText(std::wstring_view text, std::uint32_t* pLane) {
   const std::size_t nBytes = (text.size() + 1) * sizeof(wchar_t);
-  auto* p = static_cast<wchar_t*>(ArenaAlloc(nBytes, false));
+  void* pPiece = nullptr;
+  if (pLane == nullptr) {
+    pPiece = ArenaAlloc(nBytes, false);
+  } else if ((pPiece = m_Arena.AllocInLane(nBytes, *pLane)) == nullptr) {
+    ReportNoMemory(nBytes);
+  }
+  auto* p = static_cast<wchar_t*>(pPiece);
   if (p == nullptr) return nullptr;
   std::copy(text.begin(), text.end(), p);
   p[text.size()] = 0;
@@ -139,9 +145,9 @@ void CMatDatenSatz::EnterDeferredNames() const {
   });
 }
 
-std::uint32_t CMatDatenSatz::AddPoolText(std::wstring_view text) {
+std::uint32_t CMatDatenSatz::AddPoolText(std::wstring_view text, std::uint32_t* pLane) {
   if (m_StringPool.size() >= 0xFFFFFFFEu) return 0;
-  wchar_t* pText = CopyText(text);
+  wchar_t* pText = CopyText(text, pLane);
   if (pText == nullptr) return 0;
   if (m_StringPool.capacity() == 0) m_StringPool.reserve(kInitialPool);
   if (m_nTextWindow == 0) m_nTextWindow = reinterpret_cast<std::uintptr_t>(pText) & kTextWindowMask;

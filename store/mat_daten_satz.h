@@ -41,7 +41,9 @@ class CMatDatenSatz {
   void* ArenaAllocZeroed(std::size_t nSize, bool bAligned);
   void ArenaFree(void* pPiece, std::uint32_t nSize);
   // A zero-terminated copy of the text in the arena, or null (reported).
-  wchar_t* CopyText(std::wstring_view text);
+  // With pLane, the copy is cut from that lane of the arena (CArena::
+  // AllocInLane): a large table's texts lie together.
+  wchar_t* CopyText(std::wstring_view text, std::uint32_t* pLane = nullptr);
 
   // Handles and names. CreateHandle skips leading spaces; an empty text, an
   // arena failure or an exhausted counter (reported) give 0.
@@ -74,7 +76,8 @@ class CMatDatenSatz {
   bool EnterLoadedName(Handle h, std::wstring_view text);
 
   // String pool: 1-based indexes; 0 and indexes outside the pool mean no text.
-  std::uint32_t AddPoolText(std::wstring_view text);  // 0 on arena failure
+  // 0 on arena failure; pLane as CopyText.
+  std::uint32_t AddPoolText(std::wstring_view text, std::uint32_t* pLane = nullptr);
   const wchar_t* GetPoolText(std::uint32_t nIndex) const {
     return nIndex == 0 || nIndex > m_StringPool.size() ? nullptr : m_StringPool[nIndex - 1];
   }

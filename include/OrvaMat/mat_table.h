@@ -142,4 +142,7 @@ class CMatTable : public CMatTableBody {
   CValHolderList m_RowList;
   std::int32_t m_nRowCount = 0;
   std::uint32_t* m_pStrucDef = nullptr;  // in the arena: n, then n type codes
+  // The arena lane a large text table's texts are cut from (CArena::
+  // AllocInLane; 0: none yet).
+  std::uint32_t m_nTextLane = 0;
 };
