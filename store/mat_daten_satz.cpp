@@ -41,14 +41,12 @@ void CMatDatenSatz::ArenaFree(void* pPiece, std::uint32_t nSize) { m_Arena.Free(
 
 wchar_t* CMatDatenSatz::CopyText(std::wstring_view text, std::uint32_t* pLane) {
   const std::size_t nBytes = (text.size() + 1) * sizeof(wchar_t);
-  void* pPiece = nullptr;
-  if (pLane == nullptr) {
-    pPiece = ArenaAlloc(nBytes, false);
-  } else if ((pPiece = m_Arena.AllocInLane(nBytes, *pLane)) == nullptr) {
+  auto* p = static_cast<wchar_t*>(pLane != nullptr ? m_Arena.AllocInLane(nBytes, *pLane)
+                                                   : m_Arena.Alloc(nBytes, false));
+  if (p == nullptr) {
     ReportNoMemory(nBytes);
+    return nullptr;
   }
-  auto* p = static_cast<wchar_t*>(pPiece);
-  if (p == nullptr) return nullptr;
   std::copy(text.begin(), text.end(), p);
   p[text.size()] = 0;
   return p;
