@@ -5,6 +5,7 @@
 #include "platform/file.h"
 #include "platform/format.h"
 #include "platform/registry.h"
+#include "store/base/message.h"
 
 CString ExcludedEntryPath(const CString& entry) {
   const std::size_t semi = entry.find(L';');
@@ -22,27 +23,44 @@ void ReadDatasetList(const CRegistryFile& file, const wchar_t* key, bool exclude
   }
 }
 
-void WriteDatasetList(CRegistryFile& file, const wchar_t* key, const CStringList& list) {
+bool WriteDatasetList(CRegistryFile& file, const wchar_t* key, const CStringList& list) {
   CRegistryFile::CValueList values;
   for (std::size_t i = 0; i < list.size(); ++i)
     values.emplace_back(Format(L"Datensatz%d", int(i + 1)), list[i]);
-  file.ReplaceValues(key, values);
+  if (file.ReplaceValues(key, values)) return true;
+  ShowMessage(MB_OK | MB_ICONERROR, L"Die Einstellungen in %s können nicht geschrieben werden.",
+              file.GetPath());
+  return false;
 }
 
 void ReadRegisteredList(CStringList& list) {
   ReadDatasetList(CRegistryFile(), kRegisteredListKey, false, list);
 }
 
-void WriteRegisteredList(const CStringList& list) {
+bool WriteRegisteredList(const CStringList& list) {
   CRegistryFile file;
-  WriteDatasetList(file, kRegisteredListKey, list);
+  return WriteDatasetList(file, kRegisteredListKey, list);
+}
+
+bool RegisterDatasetPath(const CString& path) {
+  CStringList list;
+  ReadRegisteredList(list);
+  if (std::find(list.begin(), list.end(), path) != list.end()) return true;
+  if (list.size() >= kMaxRegisteredDatasets) {
+    ShowMessage(MB_OK | MB_ICONERROR,
+                L"Es sind schon %d Datensätze angemeldet; %s wird nicht angemeldet.",
+                int(kMaxRegisteredDatasets), path);
+    return false;
+  }
+  list.push_back(path);
+  return WriteRegisteredList(list);
 }
 
 void ReadExcludedList(CStringList& list) {
   ReadDatasetList(CRegistryFile(), kExcludedListKey, true, list);
 }
 
-void WriteExcludedList(const CStringList& list) {
+bool WriteExcludedList(const CStringList& list) {
   CRegistryFile file;
-  WriteDatasetList(file, kExcludedListKey, list);
+  return WriteDatasetList(file, kExcludedListKey, list);
 }

@@ -15,16 +15,25 @@ class CRegistryFile;
 inline constexpr const wchar_t* kRegisteredListKey = L"Software\\Teskar GmbH\\MMD";
 inline constexpr const wchar_t* kExcludedListKey = L"Software\\Teskar GmbH\\MMDOUT";
 
+// A store numbers its datasets in a handle's top byte: it holds at most this
+// many, and so the registered list takes no more.
+inline constexpr std::size_t kMaxRegisteredDatasets = 255;
+
+// The writes are false when the settings file could not be written (reported).
 void ReadRegisteredList(CStringList& list);
-void WriteRegisteredList(const CStringList& list);
+bool WriteRegisteredList(const CStringList& list);
 void ReadExcludedList(CStringList& list);
-void WriteExcludedList(const CStringList& list);
+bool WriteExcludedList(const CStringList& list);
+
+// Adds path to the registered list unless it is there. False when it could
+// not be written or the list holds kMaxRegisteredDatasets already (reported).
+bool RegisterDatasetPath(const CString& path);
 
 // The same on a given settings file (tests, and the functions above with the
 // default file).
 void ReadDatasetList(const CRegistryFile& file, const wchar_t* key, bool excluded,
                      CStringList& list);
-void WriteDatasetList(CRegistryFile& file, const wchar_t* key, const CStringList& list);
+bool WriteDatasetList(CRegistryFile& file, const wchar_t* key, const CStringList& list);
 
 // The path part of an excluded entry ("name;path").
 CString ExcludedEntryPath(const CString& entry);

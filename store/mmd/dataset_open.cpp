@@ -14,17 +14,11 @@
 #include "store/mmd/dataset_registry.h"
 #include "store/mmd/mmd_backing.h"
 #include "store/mmd/mmd_file.h"
+#include "store/mmd/mmd_format.h"
 
 namespace {
 
 CMatStore& Store() { return CMatStore::Instance(); }
-
-void AddToRegisteredList(const CString& path) {
-  CStringList list;
-  ReadRegisteredList(list);
-  if (std::find(list.begin(), list.end(), path) == list.end()) list.push_back(path);
-  WriteRegisteredList(list);
-}
 
 // The magic and the ID of a database file; false when it is none.
 bool ReadFileHead(const CString& path, bool& bUtf8, wchar_t id[5]) {
@@ -117,7 +111,7 @@ int CMatDatasetCalls::OpenDataset(const wchar_t* path) {
     store.SetCurrent(nullptr);
     return 0;
   }
-  AddToRegisteredList(path);
+  RegisterDatasetPath(pDataset->m_strPath);
   return 1;
 }
 
@@ -202,8 +196,8 @@ int CMatDatasetCalls::CreateDataset(const wchar_t* id, const wchar_t* hersteller
   pDataset->m_szHerstellerID[4] = 0;
   MmdBackingOf(*pDataset);  // the file's settings (format) before it exists
   if (path != nullptr && *path != 0) {
-    pDataset->m_strPath = path;
-    AddToRegisteredList(path);
+    pDataset->m_strPath = ResolveDatabasePath(path);
+    RegisterDatasetPath(pDataset->m_strPath);
   }
   pDataset->SetModified();
   if (DatanormTableSetup setup = GetDatanormTableSetup()) setup(store);

@@ -10,6 +10,7 @@
 #include "store/mat_store.h"
 #include "store/mmd/dataset_lists.h"
 #include "store/mmd/mmd_backing.h"
+#include "store/mmd/mmd_format.h"
 
 namespace {
 DatanormTableSetup g_pDatanormSetup = nullptr;
@@ -39,9 +40,9 @@ void ActivateDataset(CMatStore& store, Handle h) {
 }
 
 void AttachFile(CMatDatenSatz& dataset, const CString& path) {
-  dataset.m_strPath = path;
+  dataset.m_strPath = ResolveDatabasePath(path);
   CMmdBacking& backing = MmdBackingOf(dataset);
-  const CString folder = GetFolderOf(path);
+  const CString folder = GetFolderOf(dataset.m_strPath);
   backing.m_ChangeNotify.Watch(folder);
   backing.m_FileStat = CFileStamp::Of(path);
   backing.m_strFolder = g_strDefaultFolder.empty() ? folder : g_strDefaultFolder;

@@ -40,8 +40,11 @@ class CMmdBacking final : public CDatasetBacking {
   bool m_bLockHeld = false;
   // Added by path only: the tables are read on first use.
   bool m_bLoadPending = false;
-  // A damaged file is reported once per reading of it.
+  // A damaged file is reported once per reading of it; the dataset then
+  // holds only the readable part and is not saved over the file unless the
+  // user asked to salvage it.
   bool m_bDamageReported = false;
+  bool m_bSalvage = false;
   // The further text an "MMD3" table record carries, by table name handle
   // (only tables that have one), so that saving keeps it.
   std::unordered_map<Handle, CString> m_ExtraTexts;

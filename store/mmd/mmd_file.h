@@ -43,8 +43,18 @@ void LoadRows(CMatTable& table);
 
 // Writes the whole dataset to its file (asking for a path when it has none).
 // False when nothing was saved (cancelled, locked by another user, a text too
-// long, a file error; all but the cancel reported).
+// long, a file error, a damaged file not released by SalvageDataset; all but
+// the cancel reported).
 bool SaveDataset(CMatDatenSatz& dataset);
+
+// True when the dataset's file was found damaged when it was read (only its
+// readable part is in memory). Such a dataset is never saved over its file:
+// that would put the readable part in place of everything the file held.
+bool IsDatasetDamaged(const CMatDatenSatz& dataset);
+// The user's explicit wish to keep what could be read: the next save of the
+// damaged dataset first keeps the damaged file under a name of its own
+// beside it (MmdDamagedPath) and then writes the readable part.
+void SalvageDataset(CMatDatenSatz& dataset);
 
 // True when another process holds the dataset's lock (the caller refuses the
 // change with 15); with take a free lock is taken.

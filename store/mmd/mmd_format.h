@@ -39,3 +39,15 @@ inline constexpr unsigned kRowMapBuckets = 512;
 CString MmdTempPath(const CString& path);
 CString MmdBackupPath(const CString& path);
 CString MmdLockPath(const CString& path);
+// The path a dataset keeps for its file: a symbolic link is followed to the
+// file it names (also when that file does not exist yet), so that saving,
+// the backup and the lock act on the real file and the link stays a link.
+CString ResolveDatabasePath(const CString& path);
+// Empty when path may name a database file; else why not, in one line: a
+// path that equals its own temporary, backup or lock file name ("x.$$mmd")
+// would be deleted or replaced by the companion files of the next save.
+CString WhyDatabasePathRefused(const CString& path);
+// Where a salvaging save keeps a damaged database file: "<name>.damaged.mmd"
+// beside it, or "<name>.damaged-N.mmd" with the first N from 2 on that is
+// free, so that an earlier damaged file is never replaced.
+CString MmdDamagedPath(const CString& path);

@@ -219,6 +219,15 @@ bool Refuse(const wchar_t* pGermanFormat, const CString& path, const CString& de
   return false;
 }
 
+// A salvaging save keeps the damaged file beside the new one: the tables
+// that could not be read are still in it.
+bool KeepDamagedFile(const CString& path, CString* error) {
+  if (!FileExists(path)) return true;
+  std::string bytes;
+  return ReadWholeFile(path, bytes, error) &&
+         WriteFileAtomically(MmdDamagedPath(path), bytes, error);
+}
+
 }  // namespace
 
 bool SaveDataset(CMatDatenSatz& dataset) {
@@ -230,6 +239,11 @@ bool SaveDataset(CMatDatenSatz& dataset) {
     return Refuse(
         L"Die Materialmanagement-Datei %s kann nicht gespeichert werden, weil Tabellen "
         L"aus der alten Datei nicht gelesen werden konnten.",
+        dataset.m_strPath);
+  if (backing.m_bDamageReported && !backing.m_bSalvage)
+    return Refuse(
+        L"Die Materialmanagement-Datei %s ist beschädigt und wird nicht überschrieben, "
+        L"weil nur ihr lesbarer Teil geladen ist.",
         dataset.m_strPath);
   if (FileExists(dataset.m_strPath) && CheckWriteLock(dataset, true))
     return Refuse(
@@ -253,12 +267,24 @@ bool SaveDataset(CMatDatenSatz& dataset) {
         L"aus der alten Datei nicht gelesen werden konnten.",
         dataset.m_strPath);
   CString error;
+  if (backing.m_bDamageReported && !KeepDamagedFile(dataset.m_strPath, &error))
+    return Refuse(L"Die Materialmanagement-Datei %s kann nicht gespeichert werden:\n%s",
+                  dataset.m_strPath, error);
   if (!ReplaceDatabaseFile(dataset.m_strPath, bytes.GetBytes(), backing.m_bLockHeld, &error))
     return Refuse(L"Die Materialmanagement-Datei %s kann nicht gespeichert werden:\n%s",
                   dataset.m_strPath, error);
   writer.MoveBodyPositions();
   backing.m_FileStat = CFileStamp::Of(dataset.m_strPath);
   backing.m_bLoadPending = false;
+  backing.m_bDamageReported = false;
+  backing.m_bSalvage = false;
   dataset.m_bModified = false;
   return true;
 }
+
+bool IsDatasetDamaged(const CMatDatenSatz& dataset) {
+  const CMmdBacking* pBacking = FindMmdBacking(dataset);
+  return pBacking != nullptr && pBacking->m_bDamageReported;
+}
+
+void SalvageDataset(CMatDatenSatz& dataset) { MmdBackingOf(dataset).m_bSalvage = true; }

@@ -1,0 +1,123 @@
+#include "store/mmd/import_target.h"
+
+#include <cwchar>
+
+#include "OrvaMat/datasets.h"
+#include "platform/file.h"
+#include "store/base/message.h"
+#include "store/mat_daten_satz.h"
+#include "store/mat_store.h"
+#include "store/mmd/dataset_lists.h"
+#include "store/mmd/dataset_registry.h"
+#include "store/mmd/mmd_file.h"
+#include "store/mmd/mmd_format.h"
+
+namespace {
+
+bool IsValidID(const CString& id) {
+  if (id.size() != 4) return false;
+  for (const wchar_t c : id)
+    if (c <= L' ' || c > 0xFF) return false;  // stored as four 8-bit characters
+  return true;
+}
+
+bool Refuse(const wchar_t* pGermanFormat, const CString& a, const CString& b = {}) {
+  ShowMessage(MB_OK | MB_ICONERROR, pGermanFormat, a, b);
+  return false;
+}
+
+CMatDatenSatz* OpenExisting(CMatStore& store, const CImportTarget& target) {
+  CMatDatenSatz* pDataset = NewDataset(store);
+  if (pDataset == nullptr) {
+    Refuse(L"Es sind schon zu viele Datensätze geöffnet; %s kann nicht geöffnet werden.",
+           target.strPath);
+    return nullptr;
+  }
+  AttachFile(*pDataset, target.strPath);
+  if (!LoadDataset(*pDataset)) {
+    pDataset->m_bClosed = true;
+    return nullptr;
+  }
+  if (IsDatasetDamaged(*pDataset)) {
+    if (!target.bSalvage) {
+      Refuse(
+          L"Die Materialmanagement-Datei %s ist beschädigt; der Import wird nicht "
+          L"gespeichert. Mit --salvage wird der lesbare Teil gespeichert und die "
+          L"beschädigte Datei daneben aufbewahrt.",
+          target.strPath);
+      pDataset->m_bClosed = true;
+      return nullptr;
+    }
+    SalvageDataset(*pDataset);
+  }
+  if (!target.strID.empty() && !HasID(*pDataset, target.strID.c_str())) {
+    Refuse(
+        L"Die Materialmanagement-Datei %s hat die Herstellerkennung %s, nicht die "
+        L"angegebene.",
+        target.strPath, pDataset->m_szHerstellerID);
+    pDataset->m_bClosed = true;
+    return nullptr;
+  }
+  MakeCurrent(store, *pDataset);
+  return pDataset;
+}
+
+}  // namespace
+
+CMatDatenSatz* OpenImportTarget(CMatStore& store, const CImportTarget& target) {
+  if (!target.strID.empty() && !IsValidID(target.strID)) {
+    Refuse(L"Die Herstellerkennung \"%s\" hat nicht genau 4 Zeichen.", target.strID);
+    return nullptr;
+  }
+  if (const CString why = WhyDatabasePathRefused(target.strPath); !why.empty()) {
+    Refuse(L"%s", why);
+    return nullptr;
+  }
+  CMatDatenSatz* pDataset = nullptr;
+  if (FileExists(target.strPath)) {
+    pDataset = OpenExisting(store, target);
+  } else if (target.strID.empty()) {
+    Refuse(L"Für die neue Materialmanagement-Datei %s fehlt die Herstellerkennung.",
+           target.strPath);
+  } else {
+    // Made without a path, so that it is registered only when asked for.
+    const CString name = target.strName.empty() ? target.strID : target.strName;
+    if (CMatDatasetCalls::CreateDataset(target.strID.c_str(), name.c_str(), nullptr) >= 0)
+      pDataset = store.GetCurrent();
+    if (pDataset != nullptr) pDataset->m_strPath = ResolveDatabasePath(target.strPath);
+  }
+  if (pDataset != nullptr && target.bRegister && !RegisterDatasetPath(pDataset->m_strPath))
+    pDataset = nullptr;
+  return pDataset;
+}
+
+bool FinishImport(CMatDatenSatz& dataset, bool bAllRead) {
+  bool bSaved = false;
+  if (bAllRead) {
+    bSaved = SaveDataset(dataset);
+  } else {
+    ShowMessage(MB_OK | MB_ICONERROR,
+                L"Der Import ist fehlgeschlagen; die Materialmanagement-Datei %s wurde nicht "
+                L"gespeichert.",
+                dataset.m_strPath);
+  }
+  ReleaseWriteLock(dataset);
+  return bSaved;
+}
+
+CString WhyInputUnreadable(const CString& path) {
+  if (FolderExists(path)) return path + L": ist ein Ordner, keine Datei";
+  if (!FileExists(path)) return path + L": Datei nicht gefunden";
+  CFile file;
+  if (!file.Open(path, CFile::eRead)) return file.GetError();
+  const auto nLength = file.GetLength();
+  if (!nLength) return file.GetError();
+  // A device or a file of the process table claims no length: one byte read
+  // tells whether anything is there at all.
+  char c = 0;
+  if (*nLength == 0 && !file.ReadAt(0, &c, 1)) {
+    const CString error = file.GetError();
+    return error.empty() ? path + L": die Datei ist leer" : error;
+  }
+  return {};
+}

@@ -1,0 +1,37 @@
+// The database file an import writes into, for every importer that a user
+// starts on a file (MMTB text, DATANORM, later VDI 3805, BDH-2, workbooks):
+// open it, or make it when it does not exist; afterwards save it only when
+// everything asked for was read.
+//
+// The rules hold whatever the importer: a damaged file is not written over
+// unless the user asked to salvage it; a manufacturer ID has exactly four
+// characters, and an ID named for an existing file must be the file's; an
+// import that failed saves nothing, so the file and its backup stay as they
+// were. Every refusal is reported through the host UI.
+#pragma once
+
+#include "OrvaMat/types.h"
+
+class CMatDatenSatz;
+class CMatStore;
+
+struct CImportTarget {
+  CString strPath;         // the database file
+  CString strID;           // manufacturer ID; empty: the file's, or an error for a new file
+  CString strName;         // manufacturer name of a new dataset (default: the ID)
+  bool bRegister = false;  // enter the file in the user's registered datasets
+  bool bSalvage = false;   // a damaged file may be saved over; it is kept beside
+};
+
+// The dataset of target.strPath, current afterwards; null when it can not be
+// opened or made (reported). Nothing is written to disk here.
+CMatDatenSatz* OpenImportTarget(CMatStore& store, const CImportTarget& target);
+
+// After the import: saves the dataset when bAllRead, else reports that
+// nothing was saved; gives back the write lock either way. True when saved.
+bool FinishImport(CMatDatenSatz& dataset, bool bAllRead);
+
+// Empty when path names a regular file with at least one byte that can be
+// opened for reading; else one line that names the file and says why not
+// (missing, a folder, empty, unreadable), for the importer to report.
+CString WhyInputUnreadable(const CString& path);
