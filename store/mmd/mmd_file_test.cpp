@@ -1,6 +1,8 @@
 #include "store/mmd/mmd_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -259,8 +261,9 @@ TEST_F(MmdFile, NoDatabaseFileIsRefused) {
   EXPECT_TRUE(m_UI.HasMessageContaining(L"keine Materialmanagement-Datei"));
 }
 
-// Every prefix of a sound file, and the file with single bytes changed,
-// loads what it can, reads every body without harm and reports at most once.
+// Every prefix of a sound file loads what it can, reads every body without
+// harm and reports at most once; every changed byte is found by the data
+// check (or the magic), reported once, and the dataset counts as damaged.
 TEST_F(MmdFile, DamagedFilesLoadWhatIsSoundAndReportOnce) {
   const CString path = m_Folder.Path("d.mmd");
   CMatDatenSatz& dataset = MakeDataset(L"DAMG", path);
@@ -269,12 +272,12 @@ TEST_F(MmdFile, DamagedFilesLoadWhatIsSoundAndReportOnce) {
   std::string sound;
   ASSERT_TRUE(ReadWholeFile(path, sound));
   const CString damaged = m_Folder.Path("damaged.mmd");
+  // Loads bytes and every body; true when the dataset came out damaged.
   auto loadAll = [&](const std::string& bytes) {
-    ASSERT_TRUE(WriteFileAtomically(damaged, bytes));
+    EXPECT_TRUE(WriteFileAtomically(damaged, bytes));
     CScopedMatStore fresh;
     m_UI.Clear();
     CMatDatenSatz* p = NewDataset(fresh.Get());
-    p->m_strPath = damaged;
     AttachFile(*p, damaged);
     LoadDataset(*p);
     std::vector<CMatTable*> todo;
@@ -284,17 +287,88 @@ TEST_F(MmdFile, DamagedFilesLoadWhatIsSoundAndReportOnce) {
       for (auto& c : todo[i]->m_Children) todo.push_back(c.get());
     }
     EXPECT_LE(m_UI.Count(), 1u);
+    return IsDatasetDamaged(*p);
   };
   for (std::size_t n = 0; n < sound.size(); n += 1 + n / 8) loadAll(sound.substr(0, n));
-  for (std::size_t i = 8; i < sound.size(); i += 1 + i / 16) {
+  for (std::size_t i = 0; i + mmd::kDataCheckBytes < sound.size(); i += 1 + i / 64) {
     std::string bytes = sound;
-    bytes[i] = char(bytes[i] ^ 0xA5);
-    loadAll(bytes);
+    bytes[i] = char(bytes[i] ^ (1 << (i % 8)));
+    const bool bDamaged = loadAll(bytes);
+    ASSERT_EQ(m_UI.Count(), 1u) << "byte " << i;
+    if (i >= 4) {
+      EXPECT_TRUE(bDamaged) << "byte " << i;
+      EXPECT_TRUE(m_UI.HasMessageContaining(L"Die Materialmanagement-Datei " + damaged +
+                                            L" ist beschädigt"))
+          << ToUtf8(m_UI.LastText());
+    }
   }
   // A count far beyond the file is not believed.
   std::string huge = sound;
   huge.replace(16 + 2, 4, "\xFF\xFF\xFF\x7F", 4);
-  loadAll(huge);
+  EXPECT_TRUE(loadAll(huge));
+  // A file written before files carried the data check opens as before.
+  EXPECT_EQ(sound.substr(sound.size() - mmd::kDataCheckBytes, 4), "crcC");
+  EXPECT_FALSE(loadAll(sound.substr(0, sound.size() - mmd::kDataCheckBytes)));
+  EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(m_UI.LastText());
+}
+
+// A dataset read damaged is never saved over its file: that would put the
+// readable part in place of all the file held. Salvaging keeps the damaged
+// file beside the new one.
+TEST_F(MmdFile, DamagedDatasetIsSavedOnlyWhenSalvaged) {
+  const CString path = m_Folder.Path("s.mmd");
+  CMatDatenSatz& dataset = MakeDataset(L"SALV", path);
+  BuildSample(dataset);
+  ASSERT_TRUE(SaveDataset(dataset));
+  ReleaseWriteLock(dataset);
+  std::string sound;
+  ASSERT_TRUE(ReadWholeFile(path, sound));
+  const std::string truncated = sound.substr(0, sound.size() / 2);
+  ASSERT_TRUE(WriteFileAtomically(path, truncated));
+  Store().RemoveAllDatasets();
+  CMatDatenSatz* pAgain = NewDataset(Store());
+  AttachFile(*pAgain, path);
+  ASSERT_TRUE(LoadDataset(*pAgain));
+  ASSERT_TRUE(IsDatasetDamaged(*pAgain));
+  m_UI.Clear();
+  EXPECT_FALSE(SaveDataset(*pAgain));
+  EXPECT_TRUE(m_UI.HasMessageContaining(L"ist beschädigt und wird nicht überschrieben"));
+  EXPECT_EQ(Bytes("s.mmd"), truncated);
+  EXPECT_FALSE(FileExists(MmdBackupPath(path)));
+
+  SalvageDataset(*pAgain);
+  EXPECT_TRUE(SaveDataset(*pAgain));
+  EXPECT_FALSE(IsDatasetDamaged(*pAgain));
+  EXPECT_EQ(Bytes("s.damaged.mmd"), truncated);
+  EXPECT_EQ(MmdDamagedPath(path), m_Folder.Path("s.damaged-2.mmd"));
+}
+
+// Saving through a symbolic link updates the file the link names; the link
+// stays a link and the backup and lock lie beside the real file.
+TEST_F(MmdFile, SavingThroughALinkWritesTheRealFile) {
+  const CString real = m_Folder.Path("real.mmd");
+  const CString link = m_Folder.Path("link.mmd");
+  ASSERT_EQ(symlink("real.mmd", ToUtf8(link).c_str()), 0);
+  CMatDatenSatz& dataset = MakeDataset(L"LINK", link);
+  dataset.m_strPath = ResolveDatabasePath(link);
+  BuildSample(dataset);
+  ASSERT_TRUE(SaveDataset(dataset));  // a new file, made at the link's target
+  Store().RemoveAllDatasets();
+  CMatDatenSatz* pAgain = NewDataset(Store());
+  AttachFile(*pAgain, link);
+  EXPECT_EQ(pAgain->m_strPath, real);
+  ASSERT_TRUE(LoadDataset(*pAgain));
+  Set(Find(*pAgain, L"Preis"), H(L"NEU"), 7);
+  ASSERT_TRUE(SaveDataset(*pAgain));
+  ReleaseWriteLock(*pAgain);
+  struct stat info {};
+  ASSERT_EQ(lstat(ToUtf8(link).c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  ASSERT_EQ(lstat(ToUtf8(MmdBackupPath(real)).c_str(), &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+  EXPECT_FALSE(IsReadOnly(real));
+  EXPECT_EQ(Bytes("link.mmd"), Bytes("real.mmd"));
+  EXPECT_NE(Bytes("real.mmd"), Bytes("real.bak"));
 }
 
 }  // namespace

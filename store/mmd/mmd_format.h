@@ -15,6 +15,12 @@ inline constexpr char kTagTables[4] = {'M', 'M', 't', 'a'};
 inline constexpr char kTagChecksum[4] = {'c', 'h', 'k', 's'};
 inline constexpr char kTagTable[4] = {'M', 'M', 't', 'b'};
 inline constexpr char kTagText[4] = {'M', 'M', 't', 'm'};
+// The data check, the file's last 12 bytes: this tag, then the CRC-32C of
+// every byte before the tag as 8 lower-case hexadecimal digits. To a reader
+// that does not know the tag the digits are two more bare tags, which it
+// skips: hexadecimal digits never spell a known tag.
+inline constexpr char kTagDataCheck[4] = {'c', 'r', 'c', 'C'};
+inline constexpr std::size_t kDataCheckBytes = 12;
 
 // Every byte of a stored string is XOR-ed with this key.
 inline constexpr std::uint8_t kStringKey = 0x5D;

@@ -31,6 +31,9 @@ CMmdTextCoding DatasetCoding(const CMmdBacking& backing);
 
 // Reports, once per reading of the file, that it is damaged at position.
 void ReportDamage(CMatDatenSatz& dataset, std::uint64_t nPosition);
+// Reports, unless damage was reported already, that the file's data check
+// does not match its bytes; the dataset counts as damaged.
+void ReportChecksumDamage(CMatDatenSatz& dataset);
 // Reports a file that can not be opened or read (reason from the system).
 void ReportFileError(const CString& reason);
 

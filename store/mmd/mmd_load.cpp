@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/file.h"
+#include "store/base/hashing.h"
 #include "store/base/message.h"
 #include "store/base/translation.h"
 #include "store/mat_daten_satz.h"
@@ -118,6 +119,46 @@ bool LoadSkeleton(CMatDatenSatz& dataset, CMmdReader& file) {
   return true;
 }
 
+// What the file's data check says: none (written before files carried one,
+// or by another writer), sound, or broken (the file was changed after it was
+// written: a flipped bit, a torn copy).
+enum class eDataCheck { eNone, eSound, eBroken };
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+eDataCheck CheckData(CFile& file, std::uint64_t nLength) {
+  char tail[mmd::kDataCheckBytes];
+  if (nLength < mmd::kDataCheckBytes ||
+      !file.ReadAt(nLength - mmd::kDataCheckBytes, tail, sizeof tail) ||
+      !SameTag(tail, mmd::kTagDataCheck))
+    return eDataCheck::eNone;
+  std::uint32_t nStored = 0;
+  for (std::size_t i = 4; i < mmd::kDataCheckBytes; ++i) {
+    const int digit = HexDigit(tail[i]);
+    // Only digits make a data check: the last bytes of an older file that
+    // happen to spell the tag are no check.
+    if (digit < 0) return eDataCheck::eNone;
+    nStored = nStored << 4 | std::uint32_t(digit);
+  }
+  // The whole file passes through a buffer of its own, not through the
+  // reader's window: checking costs one sequential read.
+  constexpr std::size_t kChunk = std::size_t{1} << 20;
+  const std::uint64_t nCovered = nLength - mmd::kDataCheckBytes;
+  std::string chunk(std::size_t(std::min<std::uint64_t>(kChunk, nCovered)), '\0');
+  std::uint32_t nCrc = 0;
+  for (std::uint64_t nAt = 0; nAt < nCovered;) {
+    const std::size_t n = std::size_t(std::min<std::uint64_t>(kChunk, nCovered - nAt));
+    if (!file.ReadAt(nAt, chunk.data(), n)) return eDataCheck::eBroken;
+    nCrc = CHashing::crc32c(std::string_view(chunk.data(), n), nCrc);
+    nAt += n;
+  }
+  return nCrc == nStored ? eDataCheck::eSound : eDataCheck::eBroken;
+}
+
 }  // namespace
 
 bool LoadDataset(CMatDatenSatz& dataset) {
@@ -140,9 +181,13 @@ bool LoadDataset(CMatDatenSatz& dataset) {
   // Tables are refilled in place: names and flags may change under the same
   // child lists, so no look-up made before may be kept.
   dataset.m_ChildIndexes.Clear();
+  const eDataCheck check = CheckData(file, *nLength);
   const bool bLoaded = LoadSkeleton(dataset, reader);
   dataset.m_ChildIndexes.Clear();
   if (!bLoaded) return false;
+  // What could be read is kept, as for any damaged file, but marked damaged:
+  // it may differ from what was saved, so it is not saved over the file.
+  if (check == eDataCheck::eBroken) mmd::ReportChecksumDamage(dataset);
   LibraryTranslation().ScanWordbookFiles(GetFolderOf(dataset.m_strPath));
   return true;
 }

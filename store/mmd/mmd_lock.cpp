@@ -48,6 +48,8 @@ bool CheckWriteLock(CMatDatenSatz& dataset, bool take) {
   const CString& path = dataset.m_strPath;
   if (path.empty() || !FileExists(path)) return false;
   const CString lockPath = MmdLockPath(path);
+  // Taking the lock would empty a file named like its own lock file.
+  if (lockPath == path) return true;
   if (IsReadOnly(path)) {
     if (CLockFile::IsHeldByOther(lockPath)) return true;
     SetReadOnly(path, false);  // a lock left behind by a process that ended

@@ -45,6 +45,16 @@ void ReportDamage(CMatDatenSatz& dataset, std::uint64_t nPosition) {
               dataset.m_strPath, static_cast<unsigned long long>(nPosition));
 }
 
+void ReportChecksumDamage(CMatDatenSatz& dataset) {
+  CMmdBacking& backing = MmdBackingOf(dataset);
+  if (backing.m_bDamageReported) return;
+  backing.m_bDamageReported = true;
+  ShowMessage(MB_OK | MB_ICONERROR,
+              L"Die Materialmanagement-Datei %s ist beschädigt: ihre Prüfsumme stimmt nicht.\n"
+              L"Ihre Daten können verfälscht sein.",
+              dataset.m_strPath);
+}
+
 void ReportFileError(const CString& reason) {
   ShowMessage(MB_OK | MB_ICONERROR, L"Die Materialmanagement-Datei kann nicht gelesen werden:\n%s",
               reason);

@@ -2,11 +2,13 @@
 // built in memory first: a text too long for the format, or a body that can
 // not be read from the old file, stops the save before anything is written.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <utility>
 #include <vector>
 
 #include "platform/file.h"
+#include "store/base/hashing.h"
 #include "store/base/message.h"
 #include "store/mat_daten_satz.h"
 #include "store/mat_store.h"
@@ -80,6 +82,13 @@ void CDatasetWriter::WriteFile() {
   for (auto& pTable : m_Dataset.m_Tables) WriteTable(*pTable, 0);
   m_Writer.WriteTag(mmd::kTagChecksum);
   m_Writer.WriteU32(m_Writer.GetChecksum());
+  // The sum above is kept for readers that know it; the data check is what
+  // this library verifies when it opens the file.
+  char digits[9];
+  std::snprintf(digits, sizeof digits, "%08x", unsigned(CHashing::crc32c(m_Writer.GetBytes())));
+  m_Writer.WriteTag(mmd::kTagDataCheck);
+  m_Writer.WriteTag(digits);
+  m_Writer.WriteTag(digits + 4);
 }
 
 void CDatasetWriter::WriteChildren(CMatTable& table) {
@@ -240,6 +249,10 @@ bool SaveDataset(CMatDatenSatz& dataset) {
         L"Die Materialmanagement-Datei %s kann nicht gespeichert werden, weil Tabellen "
         L"aus der alten Datei nicht gelesen werden konnten.",
         dataset.m_strPath);
+  if (const CString why = WhyDatabasePathRefused(dataset.m_strPath); !why.empty()) {
+    ShowMessage(MB_OK | MB_ICONERROR, L"%s", why);
+    return false;
+  }
   if (backing.m_bDamageReported && !backing.m_bSalvage)
     return Refuse(
         L"Die Materialmanagement-Datei %s ist beschädigt und wird nicht überschrieben, "
