@@ -197,7 +197,12 @@ bool ReadWholeFile(const CString& path, std::string& bytes, CString* error) {
   // than reading the bytes.
   bytes.reserve(static_cast<size_t>(info.st_size));
   AdviseHugePages(bytes.data(), bytes.capacity());
-  bytes.resize(static_cast<size_t>(info.st_size));
+  // A file that claims no size may still have content (the files of the
+  // process table do): it is read to its end, within a bound. Its first read
+  // tells a read error from an empty file.
+  constexpr size_t kUnsizedLimit = size_t{64} << 20;
+  const bool bSized = info.st_size > 0;
+  bytes.resize(bSized ? static_cast<size_t>(info.st_size) : size_t{65536});
   size_t done = 0;
   while (done < bytes.size()) {
     const std::int64_t got = file.Read(bytes.data() + done, bytes.size() - done);
@@ -206,8 +211,16 @@ bool ReadWholeFile(const CString& path, std::string& bytes, CString* error) {
       bytes.clear();
       return false;
     }
-    if (got == 0) break;  // the file shrank
+    if (got == 0) break;  // the file shrank, or an unsized file ended
     done += static_cast<size_t>(got);
+    if (!bSized && done == bytes.size()) {
+      if (bytes.size() >= kUnsizedLimit) {
+        SetError(error, path, EFBIG);
+        bytes.clear();
+        return false;
+      }
+      bytes.resize(bytes.size() * 2);
+    }
   }
   bytes.resize(done);
   return true;

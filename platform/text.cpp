@@ -197,6 +197,45 @@ void AppendToUtf8(std::wstring_view text, std::string& out) {
   out.append(buffer, nBuffered);
 }
 
+namespace {
+
+// Bytes of the character at text[i] as AppendToUtf8 writes it, and how many
+// wide units it takes (2 for a surrogate pair).
+std::size_t Utf8Bytes(std::wstring_view text, std::size_t i, std::size_t& nUnits) {
+  const auto cp = static_cast<char32_t>(text[i]);
+  nUnits = 1;
+  if (cp < 0x80) return 1;
+  if (cp < 0x800) return 2;
+  if (IsHighSurrogate(cp) && i + 1 < text.size() &&
+      IsLowSurrogate(static_cast<char32_t>(text[i + 1]))) {
+    nUnits = 2;
+    return 4;
+  }
+  if (cp < 0x10000 || cp > 0x10FFFF) return 3;  // a lone surrogate is U+FFFD
+  return 4;
+}
+
+}  // namespace
+
+std::size_t Utf8Length(std::wstring_view text) {
+  std::size_t nBytes = 0;
+  std::size_t nUnits = 1;
+  for (std::size_t i = 0; i < text.size(); i += nUnits) nBytes += Utf8Bytes(text, i, nUnits);
+  return nBytes;
+}
+
+std::wstring_view CutToUtf8Length(std::wstring_view text, std::size_t nMaxBytes) {
+  std::size_t nBytes = 0;
+  std::size_t nUnits = 1;
+  std::size_t i = 0;
+  for (; i < text.size(); i += nUnits) {
+    const std::size_t n = Utf8Bytes(text, i, nUnits);
+    if (nBytes + n > nMaxBytes) break;
+    nBytes += n;
+  }
+  return text.substr(0, i);
+}
+
 bool IsValidUtf8(std::string_view bytes) {
   size_t pos = 0;
   while (pos < bytes.size()) {

@@ -15,6 +15,11 @@ void AppendFromUtf8(std::string_view bytes, CString& out);
 std::string ToUtf8(std::wstring_view text);
 // The same, appended to out.
 void AppendToUtf8(std::wstring_view text, std::string& out);
+// The number of bytes ToUtf8 makes of text, without making them.
+std::size_t Utf8Length(std::wstring_view text);
+// The longest start of text whose UTF-8 form has at most nMaxBytes bytes,
+// cut between characters (a surrogate pair stays whole).
+std::wstring_view CutToUtf8Length(std::wstring_view text, std::size_t nMaxBytes);
 // True when the bytes are well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);
 

@@ -115,9 +115,10 @@ CString WhyInputUnreadable(const CString& path) {
   // A device or a file of the process table claims no length: one byte read
   // tells whether anything is there at all.
   char c = 0;
-  if (*nLength == 0 && !file.ReadAt(0, &c, 1)) {
-    const CString error = file.GetError();
-    return error.empty() ? path + L": die Datei ist leer" : error;
+  if (*nLength == 0) {
+    const std::int64_t got = file.Read(&c, 1);
+    if (got < 0) return file.GetError();
+    if (got == 0) return path + L": die Datei ist leer";
   }
   return {};
 }

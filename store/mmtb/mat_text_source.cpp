@@ -1,5 +1,4 @@
 // The text source: decoding a whole file into one buffer and the line model.
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
@@ -8,6 +7,7 @@
 #include <string>
 
 #include "platform/code_page.h"
+#include "platform/file.h"
 #include "platform/huge_pages.h"
 #include "platform/text.h"
 #include "store/base/reg_util.h"
@@ -44,23 +44,6 @@ unsigned LanguageCodePage() {
   return IsKnownCodePage(codePage) ? codePage : CP_WINDOWS_1252;
 }
 
-// Reads at most the size the file reports: a device or a growing file can not
-// keep the reader waiting or fill the memory.
-bool ReadWholeFile(const CString& path, std::string& bytes) {
-  const std::string name = ToUtf8(path);
-  struct stat info {};
-  // Text files are far below this; a larger "file" is a device image.
-  constexpr off_t kMaxBytes = off_t{1} << 30;
-  if (stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxBytes) {
-    return false;
-  }
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(name.c_str(), "rb"), &std::fclose);
-  if (!file) return false;
-  bytes.resize(static_cast<size_t>(info.st_size));
-  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
-  return true;
-}
-
 }  // namespace
 
 CMatTextReader::CMatTextReader(CMatStore* pStore) : m_pStore(pStore) { Reset(); }
@@ -78,8 +61,10 @@ void CMatTextReader::Reset() {
 }
 
 bool CMatTextReader::OpenText(const CString& path) {
+  // Text files are far below this; a larger "file" is a device image.
+  constexpr std::uint64_t kMaxBytes = std::uint64_t{1} << 30;
   std::string bytes;
-  if (!ReadWholeFile(path, bytes)) return false;
+  if (GetFileSize(path).value_or(0) > kMaxBytes || !ReadWholeFile(path, bytes)) return false;
   OpenBytes(bytes, path);
   return true;
 }

@@ -1,0 +1,140 @@
+#include "store/mmd/import_target.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <string>
+
+#include "platform/file.h"
+#include "store/mmd/dataset_lists.h"
+#include "store/mmd/mmd_format.h"
+#include "store/mmd/mmd_test_fixture.h"
+
+namespace {
+
+class ImportTarget : public CMmdTest {
+ protected:
+  CMatDatenSatz* Open(const CString& path, const CString& id, bool bSalvage = false) {
+    CImportTarget target;
+    target.strPath = path;
+    target.strID = id;
+    target.bSalvage = bSalvage;
+    return OpenImportTarget(Store(), target);
+  }
+  std::string Bytes(const CString& path) {
+    std::string bytes;
+    ReadWholeFile(path, bytes);
+    return bytes;
+  }
+};
+
+TEST_F(ImportTarget, RefusesWhatWouldLoseOrMisnameAFile) {
+  struct {
+    CString path;
+    const wchar_t* id;
+    const wchar_t* message;
+  } const cases[] = {
+      {m_Folder.Path("a.mmd"), L"ABC", L"nicht genau 4 Zeichen"},
+      {m_Folder.Path("a.mmd"), L"ABCDE", L"nicht genau 4 Zeichen"},
+      {m_Folder.Path("a.mmd"), L"", L"fehlt die Herstellerkennung"},
+      {m_Folder.Path("z.$$mmd"), L"ABCD", L"Hilfsdatei vorbehalten"},
+      {m_Folder.Path("z.bak"), L"ABCD", L"Hilfsdatei vorbehalten"},
+  };
+  for (const auto& c : cases) {
+    m_UI.Clear();
+    EXPECT_EQ(Open(c.path, c.id), nullptr) << ToUtf8(c.path);
+    EXPECT_TRUE(m_UI.HasMessageContaining(c.message)) << ToUtf8(m_UI.LastText());
+    EXPECT_FALSE(FileExists(c.path));
+  }
+}
+
+// A failed import keeps the file and its backup byte for byte; a new file
+// is not made; a different ID on an existing file is reported.
+TEST_F(ImportTarget, SavesOnlyAfterACompleteRead) {
+  const CString path = m_Folder.Path("t.mmd");
+  CMatDatenSatz* pNew = Open(path, L"TEST");
+  ASSERT_NE(pNew, nullptr);
+  EXPECT_FALSE(FinishImport(*pNew, false));
+  EXPECT_FALSE(FileExists(path));
+  ASSERT_TRUE(FinishImport(*pNew, true));
+  EXPECT_FALSE(IsReadOnly(path));  // the lock was given back
+  Store().RemoveAllDatasets();
+
+  CMatDatenSatz* pAgain = Open(path, L"");
+  ASSERT_NE(pAgain, nullptr);
+  EXPECT_EQ(CString(pAgain->m_szHerstellerID), L"TEST");
+  ASSERT_TRUE(FinishImport(*pAgain, true));  // now with a backup
+  const std::string file = Bytes(path);
+  const std::string backup = Bytes(MmdBackupPath(path));
+  Store().RemoveAllDatasets();
+  pAgain = Open(path, L"TEST");
+  ASSERT_NE(pAgain, nullptr);
+  m_UI.Clear();
+  EXPECT_FALSE(FinishImport(*pAgain, false));
+  EXPECT_TRUE(m_UI.HasMessageContaining(L"nicht gespeichert"));
+  EXPECT_EQ(Bytes(path), file);
+  EXPECT_EQ(Bytes(MmdBackupPath(path)), backup);
+
+  Store().RemoveAllDatasets();
+  EXPECT_EQ(Open(path, L"ANDR"), nullptr);
+  EXPECT_TRUE(m_UI.HasMessageContaining(L"hat die Herstellerkennung TEST"));
+  // Nothing was registered without being asked for.
+  CStringList registered;
+  ReadRegisteredList(registered);
+  EXPECT_TRUE(registered.empty());
+}
+
+TEST_F(ImportTarget, DamagedFileNeedsSalvage) {
+  const CString path = m_Folder.Path("d.mmd");
+  CMatDatenSatz& dataset = MakeDataset(L"DAMG", path);
+  BuildSample(dataset);
+  ASSERT_TRUE(SaveDataset(dataset));
+  ReleaseWriteLock(dataset);
+  Store().RemoveAllDatasets();
+  const std::string truncated = Bytes(path).substr(0, 200);
+  ASSERT_TRUE(WriteFileAtomically(path, truncated));
+  EXPECT_EQ(Open(path, L""), nullptr);
+  EXPECT_TRUE(m_UI.HasMessageContaining(L"--salvage"));
+  CMatDatenSatz* pSalvaged = Open(path, L"", true);
+  ASSERT_NE(pSalvaged, nullptr);
+  EXPECT_TRUE(FinishImport(*pSalvaged, true));
+  EXPECT_EQ(Bytes(m_Folder.Path("d.damaged.mmd")), truncated);
+}
+
+TEST_F(ImportTarget, SaysWhyAnInputCanNotBeRead) {
+  ASSERT_TRUE(WriteFileAtomically(m_Folder.Path("empty.txt"), ""));
+  ASSERT_TRUE(WriteFileAtomically(m_Folder.Path("one.txt"), "x"));
+  EXPECT_EQ(WhyInputUnreadable(m_Folder.Path("one.txt")), L"");
+  EXPECT_NE(WhyInputUnreadable(m_Folder.Path("empty.txt")).find(L"leer"), CString::npos);
+  EXPECT_NE(WhyInputUnreadable(m_Folder.Path("none.txt")).find(L"nicht gefunden"), CString::npos);
+  EXPECT_NE(WhyInputUnreadable(FromUtf8(m_Folder.Native())).find(L"Ordner"), CString::npos);
+  // A file that claims no size and can not be read is unreadable, not empty.
+  const CString mem = WhyInputUnreadable(L"/proc/self/mem");
+  EXPECT_NE(mem.find(L"/proc/self/mem"), CString::npos);
+  EXPECT_EQ(mem.find(L"leer"), CString::npos);
+  std::string bytes;
+  CString error;
+  EXPECT_FALSE(ReadWholeFile(L"/proc/self/mem", bytes, &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_TRUE(ReadWholeFile(L"/proc/self/status", bytes));
+  EXPECT_NE(bytes.find("Name:"), std::string::npos);
+}
+
+TEST_F(ImportTarget, RegisteredListStopsAtTheStoresLimitAndReportsWriteFailures) {
+  CStringList list;
+  for (std::size_t i = 0; i < kMaxRegisteredDatasets; ++i) {
+    list.push_back(m_Folder.Path("f" + std::to_string(i) + ".mmd"));
+    ASSERT_TRUE(WriteFileAtomically(list.back(), "x"));
+  }
+  ASSERT_TRUE(WriteRegisteredList(list));
+  EXPECT_TRUE(RegisterDatasetPath(list.front()));  // there already
+  EXPECT_FALSE(RegisterDatasetPath(m_Folder.Path("more.mmd")));
+  EXPECT_TRUE(m_UI.HasMessageContaining(L"255 Datensätze"));
+
+  setenv("ORVAMAT_HOME", "/dev/null/settings", 1);
+  m_UI.Clear();
+  EXPECT_FALSE(WriteRegisteredList(list));
+  EXPECT_TRUE(m_UI.HasMessageContaining(L"können nicht geschrieben werden"));
+}
+
+}  // namespace
