@@ -73,8 +73,24 @@ void* CArena::CutFromBlocks(std::uint32_t nSize, bool bAligned) {
   return pBytes;
 }
 
+void* CArena::AllocLarge(std::size_t nSize) {
+  if (nSize > kMaxRequest) return nullptr;
+  try {
+    m_Storage.reserve(m_Storage.size() + 1);  // no throw between the bytes and their owner
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  auto* p = static_cast<unsigned char*>(::operator new[](nSize, std::align_val_t{8}, std::nothrow));
+  if (p == nullptr) return nullptr;
+  m_Storage.emplace_back(p, CStorageDelete{8});
+  m_nBytesReserved += nSize;
+  m_nLargeBytes += nSize;
+  return p;
+}
+
 void* CArena::AllocInLane(std::size_t nSize, std::uint32_t& nLane) {
-  if (nSize > kPieceRoom || m_ArenaBlocks.size() >= 0xFFFFFFFFu) return nullptr;
+  if (nSize > kPieceRoom) return AllocLarge(nSize);
+  if (m_ArenaBlocks.size() >= 0xFFFFFFFFu) return nullptr;
   const auto nPiece = static_cast<std::uint32_t>(nSize);
   if (nLane != 0 && nLane <= m_ArenaBlocks.size() && m_ArenaBlocks[nLane - 1].bLane)
     if (void* p = CutFrom(m_ArenaBlocks[nLane - 1], nPiece, false)) return p;
@@ -94,9 +110,7 @@ void* CArena::Alloc(std::size_t nSize, bool bAligned) {
   if (nSize > kMaxRequest) return nullptr;
   const auto nPiece = static_cast<std::uint32_t>(nSize);
   if (void* p = TakeFreePiece(nPiece, bAligned)) return p;
-  // A piece as large as a whole block still gets a fresh block of its own;
-  // the heap may refuse that.
-  if (nPiece > kPieceRoom) return nullptr;
+  if (nPiece > kPieceRoom) return AllocLarge(nPiece);
   try {
     return CutFromBlocks(nPiece, bAligned);
   } catch (const std::bad_alloc&) {
@@ -118,7 +132,7 @@ void CArena::Free(void* pPiece, std::uint32_t nSize) {
 }
 
 std::size_t CArena::GetBytesUsed() const {
-  std::size_t n = 0;
+  std::size_t n = m_nLargeBytes;
   for (const CBlock& block : m_ArenaBlocks) n += block.nUsed;
   return n;
 }

@@ -8,6 +8,9 @@
 // rows, which go to a free list and are reused only by a request of exactly
 // their size. docs/store.md draws the layout.
 //
+// A piece larger than a block's room (a text of up to 32,767 characters,
+// the longest a database file stores, takes 128 KiB) gets storage of its own.
+//
 // Blocks come from the heap one by one at first; a dataset that grows past
 // kSingleBlocks blocks takes further blocks from slabs of kSlabBlocks, which
 // the kernel may back with huge pages (name look-ups read texts at random).
@@ -26,7 +29,7 @@
 class CArena {
  public:
   static constexpr std::uint32_t kBlockSize = 0x20000;
-  static constexpr std::uint32_t kMaxRequest = 0x20000;
+  static constexpr std::uint32_t kMaxRequest = 0x40000;
   static constexpr std::size_t kSingleBlocks = 8;
   static constexpr std::size_t kSlabBlocks = 16;
   // A slab is one huge page and starts on one, so that the kernel can back it
@@ -78,12 +81,15 @@ class CArena {
   void* CutFromBlocks(std::uint32_t nSize, bool bAligned);
   // The bytes of a new block, or null when the heap has none.
   unsigned char* NewBlockBytes();
+  // A piece of storage of its own, for one larger than a block's room.
+  void* AllocLarge(std::size_t nSize);
 
   std::vector<CBlock> m_ArenaBlocks;  // the newest is last
   std::vector<CStorage> m_Storage;    // single blocks and slabs
   std::size_t m_nSlabBlocksLeft = 0;  // blocks of the newest slab not handed out
   std::size_t m_nSharedTip = 0;       // newest block that is no lane's, + 1 (0: none)
   std::size_t m_nBytesReserved = 0;
+  std::size_t m_nLargeBytes = 0;  // pieces with storage of their own
   // Free pieces by size, the latest given back last: a request takes the
   // first fitting piece of the one list the free pieces would form.
   std::unordered_map<std::uint32_t, std::vector<void*>> m_FreePieces;

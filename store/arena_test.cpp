@@ -59,13 +59,27 @@ TEST(StoreArena, LatestFreedPieceOfASizeIsTakenFirst) {
   EXPECT_EQ(arena.Alloc(24, false), a);
 }
 
-TEST(StoreArena, RequestsBeyondABlockFail) {
+// A piece larger than a block's room (the longest text a database file
+// stores) gets storage of its own and leaves the blocks alone.
+TEST(StoreArena, PiecesBeyondABlockGetStorageOfTheirOwn) {
   CArena arena;
   EXPECT_EQ(arena.Alloc(CArena::kMaxRequest + 1, false), nullptr);
-  EXPECT_EQ(arena.Alloc(CArena::kMaxRequest, false), nullptr);  // the count word needs room
   void* p = arena.Alloc(CArena::kBlockSize - 8, true);
   ASSERT_NE(p, nullptr);
   std::memset(p, 1, CArena::kBlockSize - 8);
+  for (std::size_t n : {std::size_t{CArena::kBlockSize}, std::size_t{CArena::kMaxRequest}}) {
+    void* pLarge = arena.Alloc(n, true);
+    ASSERT_NE(pLarge, nullptr);
+    std::memset(pLarge, 2, n);
+  }
+  std::uint32_t nLane = 0;
+  void* pLane = arena.AllocInLane(32768 * 4, nLane);
+  ASSERT_NE(pLane, nullptr);
+  std::memset(pLane, 3, 32768 * 4);
+  EXPECT_EQ(nLane, 0u);
+  EXPECT_EQ(arena.GetBlockCount(), 1u);
+  EXPECT_EQ(arena.GetBytesUsed(),
+            CArena::kBlockSize - 8 + CArena::kBlockSize + CArena::kMaxRequest + 32768 * 4);
 }
 
 TEST(StoreArena, OlderBlocksAreFilledBeforeANewOneIsTaken) {
@@ -104,7 +118,6 @@ TEST(StoreArena, LanePiecesLieTogetherApartFromTheRest) {
   for (int i = 0; i < 200 && nLane == nFirstLane; ++i)
     ASSERT_NE(arena.AllocInLane(1000, nLane), nullptr);
   EXPECT_NE(nLane, nFirstLane);
-  EXPECT_EQ(arena.AllocInLane(CArena::kBlockSize, nLane), nullptr);
   EXPECT_EQ(arena.GetBlockCount(), 4u);  // shared, two lanes, the first lane's next
 }
 

@@ -61,10 +61,10 @@ TEST_F(StoreDataset, LastCounterValueIsRefusedInsteadOfWrappingIntoTheNextDatase
 TEST_F(StoreDataset, OversizedTextIsReportedOnceAndMakesNothing) {
   CMatDatenSatz& dataset = AddDataset();
   dataset.m_strPath = L"/daten/hers.mmd";
-  const std::wstring huge(40000, L'x');  // 160,004 bytes as wchar_t
+  const std::wstring huge(70000, L'x');  // 280,004 bytes as wchar_t
   EXPECT_EQ(dataset.CreateHandle(huge), 0u);
   ASSERT_EQ(m_UI.Count(), 1u);
-  EXPECT_EQ(m_UI.LastText(), L"Memory allocation failed (160004 byte).\n\n/daten/hers.mmd");
+  EXPECT_EQ(m_UI.LastText(), L"Memory allocation failed (280004 byte).\n\n/daten/hers.mmd");
   EXPECT_EQ(m_UI.LastTitle(), L"OrvaMat.dll");
   EXPECT_EQ(m_UI.LastStyle() & MB_ICONMASK, unsigned{MB_ICONERROR});
   EXPECT_EQ(dataset.AddPoolText(huge), 0u);

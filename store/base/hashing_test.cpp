@@ -24,4 +24,20 @@ TEST(BaseHashing, WideTextsAreHashedAsUtf8) {
   EXPECT_NE(CHashing::md5(std::string_view(zeros)), CHashing::md5(std::string_view("")));
 }
 
+TEST(BaseHashing, Crc32cKnownValuesAndPieces) {
+  EXPECT_EQ(CHashing::crc32c(""), 0u);
+  EXPECT_EQ(CHashing::crc32c("123456789"), 0xE3069283u);
+  // 32 zero bytes, a published check value of CRC-32C.
+  EXPECT_EQ(CHashing::crc32c(std::string(32, '\0')), 0x8A9136AAu);
+  // Pieces of every length around the eight-byte steps give the CRC of the whole.
+  std::string text;
+  for (int i = 0; i < 100; ++i) text += char(i * 37);
+  for (std::size_t cut = 0; cut <= 20; ++cut) {
+    const std::string_view whole(text);
+    EXPECT_EQ(CHashing::crc32c(whole.substr(cut), CHashing::crc32c(whole.substr(0, cut))),
+              CHashing::crc32c(whole))
+        << cut;
+  }
+}
+
 }  // namespace

@@ -81,6 +81,10 @@ inline constexpr wchar_t kMsgCannotCreateTable[] =
 // File, line, table name, limit.
 inline constexpr wchar_t kMsgTooManyValues[] =
     L"Datei: %s, Zeile:%d Die Tabelle <%s> hat mehr als %d Werte pro Zeile.";
+// File, line, table name, row name, bytes, limit.
+inline constexpr wchar_t kMsgTextTooLong[] =
+    L"Datei: %s, Zeile:%d Der Text der Tabelle <%s>, Zeile <%s> ist mit %u Bytes zu lang "
+    L"für die Materialmanagement-Datei (höchstens %u Bytes).";
 // File, line, limit.
 inline constexpr wchar_t kMsgNestingTooDeep[] =
     L"Datei: %s, Zeile:%d Tabellen und <#ifdef> sind tiefer als %d Ebenen verschachtelt.";

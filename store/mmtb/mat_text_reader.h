@@ -129,6 +129,10 @@ class CMatTextReader {
   void MakeLineCurrent(const wchar_t* pStart);
   // Tokens.
   void ShowLoadStringError();
+  // LoadString of a text cell of table (row names the row in the message):
+  // false, after an error message, when the text is longer than a database
+  // file can store.
+  bool LoadCellText(CString& out, const CMatTable& table, const CString& row);
   void ShowTerminationError();
   bool TakeNumberText(bool bHex, CString& digits);
   void SkipBlanksAndComma();
@@ -146,7 +150,7 @@ class CMatTextReader {
   bool ReadRow(CMatTable& table);
   bool ReadTextRow(CMatTable& table);
   bool ReadRowCells(CMatTable& table, Handle hRow);
-  bool ReadCell(std::uint32_t nType, std::uint32_t& nCell);
+  bool ReadCell(const CMatTable& table, std::uint32_t nType, std::uint32_t& nCell);
   bool ReadStructRow(CMatTable& table, Handle hRow);
   bool ReadStructBlock(CMatTable& table, Handle hRow, int nSubRows);
   bool ReadStructCells(CMatTable& table, std::uint32_t* pBlock);

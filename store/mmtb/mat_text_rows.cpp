@@ -4,8 +4,10 @@
 #include <cstring>
 
 #include "platform/host_ui.h"
+#include "platform/text.h"
 #include "store/base/message.h"
 #include "store/mat_store.h"
+#include "store/mmd/mmd_format.h"
 #include "store/mmtb/mat_text_messages.h"
 #include "store/mmtb/mat_text_reader.h"
 
@@ -66,7 +68,7 @@ bool CMatTextReader::ReadRow(CMatTable& table) {
 bool CMatTextReader::ReadTextRow(CMatTable& table) {
   CString& text = m_strCellText;
   if (table.m_nType == eTypeStrLine) {
-    if (!LoadString(text, true)) return false;
+    if (!LoadCellText(text, table, {})) return false;
     m_pStore->SetCellValue(&table, 0, 0, 0, CCellInput::Text(text.c_str()));
     return true;
   }
@@ -83,12 +85,12 @@ bool CMatTextReader::ReadTextRow(CMatTable& table) {
     m_pStore->SetCellValue(&table, 0, nIndex, 0, CCellInput::Value(nValue));
     return true;
   }
-  if (!LoadString(text, true)) return false;
+  if (!LoadCellText(text, table, std::to_wstring(nIndex))) return false;
   m_pStore->SetCellValue(&table, 0, nIndex, 0, CCellInput::Text(text.c_str()));
   return true;
 }
 
-bool CMatTextReader::ReadCell(std::uint32_t nType, std::uint32_t& nCell) {
+bool CMatTextReader::ReadCell(const CMatTable& table, std::uint32_t nType, std::uint32_t& nCell) {
   nCell = 0;
   CString& text = m_strCellText;
   switch (nType) {
@@ -98,7 +100,7 @@ bool CMatTextReader::ReadCell(std::uint32_t nType, std::uint32_t& nCell) {
       return true;
     case eTypeString:
     case eTypeUniString:  // Struct fields only: rows of text tables go through SetCellValue
-      if (!LoadString(text, true)) return false;
+      if (!LoadCellText(text, table, m_strRowName)) return false;
       if (CMatDatenSatz* pDataset = GetDataset()) nCell = pDataset->AddPoolText(text);
       return true;
     case eTypeInteger:
@@ -132,7 +134,7 @@ bool CMatTextReader::ReadRowCells(CMatTable& table, Handle hRow) {
     case eTypeUniString: {
       CString& text = m_strCellText;
       for (int i = 0; i < nCells; ++i) {
-        if (!LoadString(text, true)) return false;
+        if (!LoadCellText(text, table, m_strRowName)) return false;
         m_pStore->SetCellValue(&table, hRow, i, 0, CCellInput::Text(text.c_str()));
       }
       return true;
@@ -143,7 +145,7 @@ bool CMatTextReader::ReadRowCells(CMatTable& table, Handle hRow) {
     case eTypeBit: {
       std::uint32_t nCell = 0;
       if (nCells == 1) {
-        if (!ReadCell(nType, nCell)) return false;
+        if (!ReadCell(table, nType, nCell)) return false;
         table.SetValue(hRow, nCell);
         FinishRow(table);
         return true;
@@ -154,7 +156,7 @@ bool CMatTextReader::ReadRowCells(CMatTable& table, Handle hRow) {
                               : nullptr;
       if (!pCells) return true;  // reported by the arena; the row is left out
       for (int i = 0; i < nCells; ++i) {
-        if (!ReadCell(nType, pCells[i])) return false;
+        if (!ReadCell(table, nType, pCells[i])) return false;
       }
       table.SetValue(hRow, reinterpret_cast<std::uintptr_t>(pCells));
       FinishRow(table);
@@ -223,7 +225,7 @@ bool CMatTextReader::ReadStructCells(CMatTable& table, std::uint32_t* pBlock) {
     std::uint32_t* pCells = pBlock + 1 + static_cast<std::size_t>(nRead) * nFields;
     ++nRead;
     for (std::uint32_t f = 0; f < nFields; ++f) {
-      if (!ReadCell(pTypes[f], pCells[f])) {
+      if (!ReadCell(table, pTypes[f], pCells[f])) {
         pBlock[0] = nRead;
         return false;
       }
@@ -250,4 +252,17 @@ void CMatTextReader::CloseBraceBlock() {
     DropBlockZeilen();
     NextZeile();
   }
+}
+
+bool CMatTextReader::LoadCellText(CString& out, const CMatTable& table, const CString& row) {
+  const int nZeile = m_nZeile;
+  if (!LoadString(out, true)) return false;
+  // No character takes more than 4 bytes: most texts need no count.
+  if (out.size() * 4 <= mmd::kMaxStringBytes) return true;
+  const std::size_t nBytes = Utf8Length(out);
+  if (nBytes <= mmd::kMaxStringBytes) return true;
+  ShowMessage(MB_OK | MB_ICONERROR, kMsgTextTooLong, m_strPath, nZeile, table.m_strName, row,
+              static_cast<unsigned long long>(nBytes),
+              static_cast<unsigned long long>(mmd::kMaxStringBytes));
+  return false;
 }

@@ -188,3 +188,39 @@ TEST_F(MatTextRows, TooManyValuesPerRowStops) {
 }
 
 }  // namespace
+
+namespace {
+
+// A database file stores a text of up to 32,767 bytes. Texts up to that are
+// read whole, in every kind of text cell; a longer one stops the reading with
+// its table and row named, instead of losing the row and going on.
+TEST_F(MatTextRows, TextsUpToTheFileLimitAreKeptLongerOnesStopTheRead) {
+  const std::wstring fits(32767, L'x');
+  const std::wstring umlauts(16384, L'ä');  // 32,768 bytes in UTF-8
+  struct {
+    const wchar_t* head;
+    std::wstring body;
+  } const cases[] = {
+      {L"C,1", L"(*a*) (*" + fits + L"*)\r\n"},
+      {L"C,2", L"(*a*) (*x*) (*" + fits + L"*)\r\n"},
+      {L"S,1\r\nStrucDef=1,C", L"(*a*)[1] (*" + fits + L"*)\r\n"},
+      {L"L,1", L"(*" + fits + L"*)\r\n"},
+  };
+  for (const auto& c : cases) {
+    m_pDataset->m_Tables.clear();
+    m_UI.Clear();
+    Block(c.head, c.body);
+    EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(c.head) << ToUtf8(Texts());
+    std::wstring tooLong = c.body;
+    tooLong.replace(tooLong.find(fits), fits.size(), umlauts);
+    m_pDataset->m_Tables.clear();
+    Block(c.head, tooLong, false);
+    EXPECT_TRUE(m_UI.HasMessageContaining(L"ist mit 32768 Bytes zu lang")) << ToUtf8(Texts());
+    EXPECT_TRUE(m_UI.HasMessageContaining(L"Tabelle <T>")) << ToUtf8(Texts());
+  }
+  m_pDataset->m_Tables.clear();
+  CMatTable* pTable = Block(L"C,1", L"(*a*) (*" + fits + L"*)\r\n");
+  EXPECT_EQ(Text(Cell(pTable, L"a")), fits);
+}
+
+}  // namespace
