@@ -20,12 +20,21 @@ target_include_directories(OrvaMat PUBLIC
   $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
 add_library(OrvaMat::OrvaMat ALIAS OrvaMat)
 
+# Install components, one Debian package each (cmake/OrvaMatPackaging.cmake):
+# "library" the versioned shared object, "development" what a host builds
+# against (headers, the unversioned link, the CMake package, the pkg-config
+# file), "tool" the orvamat command and its man page.
 include(CMakePackageConfigHelpers)
 install(TARGETS OrvaMat EXPORT OrvaMatTargets
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(DIRECTORY include/OrvaMat DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT library
+  NAMELINK_COMPONENT development)
+install(DIRECTORY include/OrvaMat DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
 install(EXPORT OrvaMatTargets NAMESPACE OrvaMat::
-  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/OrvaMat)
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/OrvaMat COMPONENT development)
+file(RELATIVE_PATH ORVAMAT_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+configure_file(cmake/orvamat.pc.in ${CMAKE_CURRENT_BINARY_DIR}/orvamat.pc @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/orvamat.pc
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT development)
 configure_package_config_file(cmake/OrvaMatConfig.cmake.in
   ${CMAKE_CURRENT_BINARY_DIR}/OrvaMatConfig.cmake
   INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/OrvaMat)
@@ -33,4 +42,4 @@ write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/OrvaMatConfigVersio
   COMPATIBILITY SameMajorVersion)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/OrvaMatConfig.cmake
   ${CMAKE_CURRENT_BINARY_DIR}/OrvaMatConfigVersion.cmake
-  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/OrvaMat)
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/OrvaMat COMPONENT development)

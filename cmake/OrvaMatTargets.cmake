@@ -14,8 +14,11 @@ function(orvamat_library name)
   set_property(GLOBAL APPEND PROPERTY ORVAMAT_SUBSYSTEMS ${name})
 endfunction()
 
+# Warnings are on everywhere; the developers' presets and CI make them errors
+# (CMAKE_COMPILE_WARNING_AS_ERROR), so that a user's plain build still builds
+# when another compiler version raises a false alarm.
 function(orvamat_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
   target_compile_definitions(${target} PRIVATE ORVAMAT_BUILDING)
 endfunction()
 
@@ -29,6 +32,11 @@ function(orvamat_tests name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gmock GTest::gtest_main)
   orvamat_warnings(${name})
+  # GCC 12 at -O3 warns of overlapping copies inside std::string's operator+
+  # that can not happen (GCC bug 105651); tests build such texts freely.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+    target_compile_options(${name} PRIVATE -Wno-restrict)
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "ORVAMAT_TESTDATA=${ORVAMAT_TESTDATA_DIR}")

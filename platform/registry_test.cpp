@@ -137,7 +137,8 @@ TEST_F(PlatformRegistry, EveryWriteLeavesACompleteFile) {
     ASSERT_TRUE(registry.SetString(kKey, L"v" + std::to_wstring(i), std::wstring(i, L'x')));
     std::string expected = "[Software\\Test\\MMD]\n";
     for (int j = 0; j <= i; ++j) {
-      expected += "v" + std::to_string(j) + "=" + std::string(j, 'x') + "\n";
+      expected.append("v").append(std::to_string(j)).append("=").append(std::size_t(j), 'x');
+      expected += '\n';
     }
     ASSERT_EQ(FileText(), expected);
   }

@@ -9,6 +9,7 @@ packages=(
   libcli11-dev libmd-dev
   clang-14 libclang-rt-14-dev clang-format-14
   gfortran
+  help2man man-db
 )
 
 missing=()

@@ -42,8 +42,7 @@ CMatDatenSatz* OpenExisting(CMatStore& store, const CImportTarget& target) {
     if (!target.bSalvage) {
       Refuse(
           L"Die Materialmanagement-Datei %s ist beschädigt; der Import wird nicht "
-          L"gespeichert. Mit --salvage wird der lesbare Teil gespeichert und die "
-          L"beschädigte Datei daneben aufbewahrt.",
+          L"gespeichert, damit nichts von dem verloren geht, was die Datei noch enthält.",
           target.strPath);
       pDataset->m_bClosed = true;
       return nullptr;

@@ -94,7 +94,7 @@ TEST_F(ImportTarget, DamagedFileNeedsSalvage) {
   const std::string truncated = Bytes(path).substr(0, 200);
   ASSERT_TRUE(WriteFileAtomically(path, truncated));
   EXPECT_EQ(Open(path, L""), nullptr);
-  EXPECT_TRUE(m_UI.HasMessageContaining(L"--salvage"));
+  EXPECT_TRUE(m_UI.HasMessageContaining(L"beschädigt; der Import wird nicht gespeichert"));
   CMatDatenSatz* pSalvaged = Open(path, L"", true);
   ASSERT_NE(pSalvaged, nullptr);
   EXPECT_TRUE(FinishImport(*pSalvaged, true));
