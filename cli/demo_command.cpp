@@ -7,13 +7,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/run_report.h"
 
 extern char** environ;
 
@@ -70,10 +73,19 @@ int RunDemo(std::string examples, std::string folder) {
   namespace fs = std::filesystem;
   if (folder.empty()) {
     char tmpl[] = "/tmp/orvamat-demo-XXXXXX";
-    if (!mkdtemp(tmpl)) return 1;
+    if (!mkdtemp(tmpl)) {
+      ReportError(std::string("no folder for the demo in /tmp: ") + std::strerror(errno));
+      return 1;
+    }
     folder = tmpl;
   }
-  fs::create_directories(folder);
+  std::error_code error;
+  fs::create_directories(folder, error);
+  if (error || !fs::is_directory(folder, error)) {
+    ReportError(folder + ": can not be used as the demo's folder" +
+                (error ? ": " + error.message() : std::string(": not a folder")));
+    return 1;
+  }
   setenv("ORVAMAT_HOME", folder.c_str(), 1);
   const std::string muster = folder + "/muster.mmd";
   const std::string beispiel = folder + "/beispiel.mmd";
