@@ -72,6 +72,8 @@ int ReportParseError(CLI::App& app, const CLI::ParseError& e) {
                   "; subcommands: " + SubcommandNames(group));
     return e.get_exit_code();
   }
+  // A command's own exit status: it reported why already.
+  if (dynamic_cast<const CLI::RuntimeError*>(&e) != nullptr) return e.get_exit_code();
   if (RunReport().bJson && e.get_exit_code() != 0) {
     ReportError(e.what());
     return e.get_exit_code();
