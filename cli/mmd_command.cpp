@@ -146,8 +146,14 @@ int RunImport(const CImportArgs& a) {
   CMatStore& store = CMatStore::Instance();
   CMatDatenSatz* pDataset = OpenImportTarget(store, target);
   if (pDataset == nullptr) return 1;
+  // Every table, row and name the text brings marks the dataset changed: a
+  // text that leaves it unchanged held no block (random bytes, only
+  // comments) and is no import.
+  pDataset->m_bModified = false;
   const bool bRead = ReadMmtbFile(store, text);
-  const bool bSaved = FinishImport(*pDataset, bRead);
+  const bool bAny = pDataset->m_bModified;
+  if (bRead && !bAny) ReportError(a.strText + ": no MMTB table in the text");
+  const bool bSaved = FinishImport(*pDataset, bRead && bAny);
   if (!bSaved) {
     ReportError(a.strMmd + ": not saved" + (bRead ? "" : ", reading stopped at an error"));
     return 1;
