@@ -62,8 +62,15 @@ int RunStep(const std::string& self, const CDemoStep& step) {
   for (auto& s : argStore) argv.push_back(s.data());
   argv.push_back(nullptr);
 
+  // One output stream: a step's messages go where its results go, so that
+  // the demo redirected to a file reads in order, refusals included.
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
   pid_t pid = 0;
-  if (posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) return 127;
+  const int spawned = posix_spawn(&pid, self.c_str(), &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return 127;
   int status = 0;
   if (waitpid(pid, &status, 0) < 0) return 127;
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
