@@ -220,4 +220,17 @@ TEST(CliDemo, RedirectedOutputInStepOrder) {
   EXPECT_LT(nRefusal, nNext);
 }
 
+// A script runs in its own folder; a relative --mmd still names the file
+// from where the tool was started, and the tool says it saved that one.
+TEST(CliScript, RelativeMmdIsTheFileSaved) {
+  CToolFolder folder;
+  fs::create_directory(folder.Path() / "sub");
+  Write(folder.Path() / "sub/s.txt", "[MMD1] t\n#saveMMD\n");
+  const CRun run = RunTool(folder.Path(), "script run sub/s.txt --mmd x.mmd");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_NE(run.strOut.find("saved " + (folder.Path() / "x.mmd").string()), std::string::npos)
+      << run.strOut;
+  EXPECT_FALSE(fs::exists(folder.Path() / "sub/x.mmd"));
+}
+
 }  // namespace
