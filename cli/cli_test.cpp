@@ -154,6 +154,9 @@ INSTANTIATE_TEST_SUITE_P(
              "nicht gespeichert", kDatabase),
         Case("FailedImportMakesNoFile", "mmd import-mmtb bad.mmtb --mmd new.mmd --id NEUE",
              "nicht gespeichert", {}, {"new.mmd", "new.bak", "new.$$mmd"}),
+        Case("FailedImportRegistersNothing",
+             "mmd import-mmtb bad.mmtb --mmd new.mmd --id NEUE --register", "nicht gespeichert", {},
+             {"new.mmd", "registry.ini"}),
         Case("IDNotFourCharacters", "mmd import-mmtb good.mmtb --mmd new.mmd --id TOOLONG",
              "4 Zeichen", {}, {"new.mmd"}),
         Case("IDOfAnotherDataset", "mmd import-mmtb good.mmtb --mmd x.mmd --id ABCD", "TEST",
@@ -183,8 +186,12 @@ TEST(CliDatabaseLink, ImportWritesTheLinkedFile) {
   EXPECT_TRUE(fs::is_symlink(folder.Path() / "link.mmd"));
   EXPECT_NE(Read(folder.Path() / "x.mmd"), before);
   EXPECT_NE(RunTool(folder.Path(), "mmd dump x.mmd Mehr").strOut.find("(*y*)"), std::string::npos);
-  // Imports without --register leave the user's registered datasets alone.
+  // Imports without --register leave the user's registered datasets alone;
+  // with it, the file the link names is registered.
   EXPECT_EQ(Read(folder.Path() / "registry.ini").find("x.mmd"), std::string::npos);
+  EXPECT_EQ(RunTool(folder.Path(), "mmd import-mmtb more.mmtb --mmd link.mmd --register").nExit, 0);
+  EXPECT_NE(Read(folder.Path() / "registry.ini").find((folder.Path() / "x.mmd").string()),
+            std::string::npos);
 }
 
 // More registered files than a store holds datasets: each listed with the ID

@@ -142,7 +142,8 @@ int RunImport(const CImportArgs& a) {
     target.strID = L"HsID";
   target.strName = FromUtf8(a.strName);
   target.bSalvage = a.bSalvage;
-  target.bRegister = a.bRegister;
+  // Registered below, once saved: a failed import leaves the settings alone.
+  target.bRegister = false;
   CMatStore& store = CMatStore::Instance();
   CMatDatenSatz* pDataset = OpenImportTarget(store, target);
   if (pDataset == nullptr) return 1;
@@ -160,7 +161,7 @@ int RunImport(const CImportArgs& a) {
   }
   std::printf("%s: %zu tables, saved\n", ToUtf8(pDataset->m_strPath).c_str(),
               pDataset->m_Tables.size());
-  return 0;
+  return !a.bRegister || RegisterDatasetPath(pDataset->m_strPath) ? 0 : 1;
 }
 
 // The ID in the head of a database file; "????" when it has none.

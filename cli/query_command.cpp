@@ -106,10 +106,13 @@ std::string Utf8(const wchar_t* p) { return p != nullptr ? ToUtf8(p) : std::stri
 
 // Reports a failed call and ends the command with exit status 1.
 [[noreturn]] void Fail(const CQueryOptions& o, eMatManager nCode, const std::string& what) {
-  if (o.bJson)
+  if (o.bJson) {
     Pending().clear();
-  else
+    // Listed should the document give way to the failure document.
+    RunReport().listErrors.push_back(what);
+  } else {
     Flush(o);
+  }
   if (o.bJson)
     PrintJsonDocument("{\"result\":" + std::to_string(nCode) + ",\"name\":\"" + CodeName(nCode) +
                       "\",\"error\":" + Json(FromUtf8(what)) + ",\"ok\":false,\"errors\":[" +

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/console_host_ui.h"
 #include "platform/text.h"
 
 CRunReport& RunReport() {
@@ -34,6 +35,10 @@ std::string JsonString(const std::string& utf8) {
 std::string JsonString(const CString& text) { return JsonString(ToUtf8(text)); }
 
 void PrintJsonDocument(const std::string& text) {
+  // What was read after the library reported an error (a database that
+  // loaded damaged) is no result: main prints the failure document instead.
+  if (const auto* pConsole = dynamic_cast<const CConsoleHostUI*>(&GetHostUI()))
+    if (!pConsole->GetErrors().empty()) return;
   std::fputs(text.c_str(), stdout);
   RunReport().bDocumentPrinted = true;
 }

@@ -27,7 +27,9 @@ std::string JsonString(const std::string& utf8);
 std::string JsonString(const CString& text);
 
 // Prints the command's JSON document (text ends with a new line) and notes
-// that it was printed, so that main prints no second one.
+// that it was printed, so that main prints no second one. Withheld when the
+// console host UI showed an error: the run failed, and main prints the
+// failure document.
 void PrintJsonDocument(const std::string& text);
 
 // {"ok": false, "errors": [...]} of the given texts, one line.
