@@ -10,6 +10,7 @@
 // Messages go to stderr through the console host UI; exit code 1 on failure.
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -35,6 +36,14 @@
 namespace {
 
 void Print(const CString& text) { std::fputs(ToUtf8(text).c_str(), stdout); }
+
+// The path from the root, as the user's settings keep it: they outlive the
+// folder the tool was started in. As given when that fails.
+CString AbsolutePath(const CString& path) {
+  std::error_code error;
+  const auto absolute = std::filesystem::absolute(ToUtf8(path), error);
+  return error ? path : FromUtf8(absolute.lexically_normal().string());
+}
 
 // Opens FILE as the only dataset of the process's store; null when it can
 // not be read (reported).
@@ -161,7 +170,7 @@ int RunImport(const CImportArgs& a) {
   }
   std::printf("%s: %zu tables, saved\n", ToUtf8(pDataset->m_strPath).c_str(),
               pDataset->m_Tables.size());
-  return !a.bRegister || RegisterDatasetPath(pDataset->m_strPath) ? 0 : 1;
+  return !a.bRegister || RegisterDatasetPath(AbsolutePath(pDataset->m_strPath)) ? 0 : 1;
 }
 
 // The ID in the head of a database file; "????" when it has none.
@@ -194,8 +203,8 @@ int RunList() {
 // Opens the dataset of path and registers it; null when it can not be
 // opened (reported).
 CMatDatenSatz* OpenRegistered(const std::string& file) {
-  const CString path = FromUtf8(file);
-  if (const CString why = WhyInputUnreadable(path); !why.empty()) {
+  const CString path = AbsolutePath(FromUtf8(file));
+  if (const CString why = WhyInputUnreadable(FromUtf8(file)); !why.empty()) {
     ReportError(ToUtf8(why));
     return nullptr;
   }
@@ -225,12 +234,16 @@ int RunOpen(const std::string& file) {
 // Takes the path off the registered list; a file that is gone leaves it all
 // the same. A path that is not on the list is an error.
 int RunClose(const std::string& file) {
-  const CString path = FromUtf8(file);
+  const CString path = AbsolutePath(FromUtf8(file));
   const CString resolved = ResolveDatabasePath(path);
   CStringList list;
   ReadRegisteredList(list);
   const std::size_t nBefore = list.size();
-  std::erase_if(list, [&](const CString& entry) { return entry == path || entry == resolved; });
+  // Entries of older runs may hold the path as it was typed.
+  const CString typed = FromUtf8(file);
+  std::erase_if(list, [&](const CString& entry) {
+    return entry == path || entry == resolved || entry == typed;
+  });
   if (list.size() == nBefore) {
     ReportError(file + ": not a registered dataset");
     return 1;
