@@ -240,4 +240,14 @@ TEST(CliScript, RelativeMmdIsTheFileSaved) {
   EXPECT_FALSE(fs::exists(folder.Path() / "sub/x.mmd"));
 }
 
+// --salvage saves over a damaged database and keeps it beside, unchanged.
+TEST(CliSalvage, KeepsTheDamagedFileBeside) {
+  CToolFolder folder;
+  const std::string damaged = Read(folder.Path() / "t.mmd");
+  const CRun run = RunTool(folder.Path(), "mmd import-mmtb good.mmtb --mmd t.mmd --salvage");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_EQ(Read(folder.Path() / "t.damaged.mmd"), damaged);
+  EXPECT_EQ(RunTool(folder.Path(), "mmd info t.mmd").nExit, 0);
+}
+
 }  // namespace

@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
     ReportError("the command ended with an unknown error");
   }
   const CRunReport& report = RunReport();
-  if (rc == 0 && !ui.GetErrors().empty()) rc = 1;
+  if (rc == 0 && ui.GetErrors().size() > report.nErrorsAnswered) rc = 1;
   if (rc == 0 && !report.listErrors.empty()) rc = 1;
   if (rc != 0 && report.bJson && !report.bDocumentPrinted) {
     std::vector<std::string> errors = report.listErrors;

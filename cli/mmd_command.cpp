@@ -163,13 +163,17 @@ int RunImport(const CImportArgs& a) {
   const bool bRead = ReadMmtbFile(store, text);
   const bool bAny = pDataset->m_bModified;
   if (bRead && !bAny) ReportError(a.strText + ": no MMTB table in the text");
+  const bool bSalvaged = IsDatasetDamaged(*pDataset);  // only with --salvage here
   const bool bSaved = FinishImport(*pDataset, bRead && bAny);
   if (!bSaved) {
     ReportError(a.strMmd + ": not saved" + (bRead ? "" : ", reading stopped at an error"));
     return 1;
   }
-  std::printf("%s: %zu tables, saved\n", ToUtf8(pDataset->m_strPath).c_str(),
-              pDataset->m_Tables.size());
+  // The damage report was what --salvage answered: the damaged file lies
+  // beside, and the run did what was asked.
+  if (bSalvaged) AnswerShownErrors();
+  std::printf("%s: %zu tables, saved%s\n", ToUtf8(pDataset->m_strPath).c_str(),
+              pDataset->m_Tables.size(), bSalvaged ? " (salvaged)" : "");
   return !a.bRegister || RegisterDatasetPath(AbsolutePath(pDataset->m_strPath)) ? 0 : 1;
 }
 

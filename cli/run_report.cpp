@@ -10,6 +10,17 @@ CRunReport& RunReport() {
   return report;
 }
 
+namespace {
+
+const CConsoleHostUI* Console() { return dynamic_cast<const CConsoleHostUI*>(&GetHostUI()); }
+
+}  // namespace
+
+void AnswerShownErrors() {
+  if (const CConsoleHostUI* pConsole = Console())
+    RunReport().nErrorsAnswered = pConsole->GetErrors().size();
+}
+
 void ReportError(const std::string& text) {
   std::fprintf(stderr, "orvamat: %s\n", text.c_str());
   RunReport().listErrors.push_back(text);
@@ -37,8 +48,8 @@ std::string JsonString(const CString& text) { return JsonString(ToUtf8(text)); }
 void PrintJsonDocument(const std::string& text) {
   // What was read after the library reported an error (a database that
   // loaded damaged) is no result: main prints the failure document instead.
-  if (const auto* pConsole = dynamic_cast<const CConsoleHostUI*>(&GetHostUI()))
-    if (!pConsole->GetErrors().empty()) return;
+  if (const CConsoleHostUI* pConsole = Console())
+    if (pConsole->GetErrors().size() > RunReport().nErrorsAnswered) return;
   std::fputs(text.c_str(), stdout);
   RunReport().bDocumentPrinted = true;
 }

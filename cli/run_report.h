@@ -14,9 +14,16 @@ struct CRunReport {
   bool bJson = false;             // --json was given
   bool bDocumentPrinted = false;  // the command printed its one JSON document
   std::vector<std::string> listErrors;
+  // Error boxes shown that the command answered for (a damaged database the
+  // user asked to salvage): they do not fail the run.
+  std::size_t nErrorsAnswered = 0;
 };
 
 CRunReport& RunReport();
+
+// The error boxes shown so far were expected and answered: they do not fail
+// the run.
+void AnswerShownErrors();
 
 // An error of the command: "orvamat: <text>" on stderr, and one entry of the
 // "errors" of the JSON failure document.
