@@ -18,6 +18,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
+#include "cli/run_report.h"
 
 #include "OrvaMat/article.h"
 #include "OrvaMat/mat_manager.h"
@@ -26,6 +27,8 @@
 #include "platform/text.h"
 #include "query/article/table_lookup.h"
 #include "store/mat_store.h"
+#include "store/mmd/dataset_registry.h"
+#include "store/mmd/import_target.h"
 #include "store/mmd/mmd_file.h"
 
 namespace {
@@ -173,42 +176,31 @@ CArticleFacts CollectFacts(CMatDatenSatz& dataset, Handle h) {
   return facts;
 }
 
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char buffer[8];
-      std::snprintf(buffer, sizeof buffer, "\\u%04x", static_cast<unsigned char>(c));
-      out += buffer;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
 int RunArticle(const std::string& mmd, const std::string& number, bool json) {
   const CString path = FromUtf8(mmd);
-  if (!FileExists(path) || CMatManager::OpenDataset(path.c_str()) != 1) {
-    std::fprintf(stderr, "%s: can not be opened\n", mmd.c_str());
+  if (const CString why = WhyInputUnreadable(path); !why.empty()) {
+    ReportError(ToUtf8(why));
     return 1;
   }
-  CMatDatenSatz* pDataset = CMatStore::Instance().GetCurrent();
-  const Handle h = pDataset != nullptr ? pDataset->FindHandle(FromUtf8(number)) : 0;
+  // Opened, not registered: looking at an article changes no settings.
+  CMatDatenSatz* pDataset = NewDataset(CMatStore::Instance());
+  if (pDataset != nullptr) AttachFile(*pDataset, path);
+  if (pDataset == nullptr || !LoadDataset(*pDataset)) {
+    ReportError(mmd + ": no database file could be read");
+    return 1;
+  }
+  MakeCurrent(CMatStore::Instance(), *pDataset);
+  const Handle h = pDataset->FindHandle(FromUtf8(number));
   if (h == 0) {
-    std::fprintf(stderr, "%s: no article %s\n", mmd.c_str(), number.c_str());
+    ReportError(mmd + ": no article " + number);
     return 1;
   }
   const CArticleFacts facts = CollectFacts(*pDataset, h);
   if (json) {
-    std::printf("{\"article\": %s", JsonString(number).c_str());
-    for (const auto& [name, value] : facts.m_Fields) {
-      std::printf(",\n \"%s\": %s", name.c_str(), JsonString(value).c_str());
-    }
-    std::printf("}\n");
+    std::string document = "{\"article\": " + JsonString(number);
+    for (const auto& [name, value] : facts.m_Fields)
+      document += ",\n \"" + name + "\": " + JsonString(value);
+    PrintJsonDocument(document + "}\n");
     return 0;
   }
   std::printf("article          %s\n", number.c_str());

@@ -7,13 +7,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/run_report.h"
 
 extern char** environ;
 
@@ -59,8 +62,15 @@ int RunStep(const std::string& self, const CDemoStep& step) {
   for (auto& s : argStore) argv.push_back(s.data());
   argv.push_back(nullptr);
 
+  // One output stream: a step's messages go where its results go, so that
+  // the demo redirected to a file reads in order, refusals included.
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
   pid_t pid = 0;
-  if (posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) return 127;
+  const int spawned = posix_spawn(&pid, self.c_str(), &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return 127;
   int status = 0;
   if (waitpid(pid, &status, 0) < 0) return 127;
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
@@ -70,10 +80,19 @@ int RunDemo(std::string examples, std::string folder) {
   namespace fs = std::filesystem;
   if (folder.empty()) {
     char tmpl[] = "/tmp/orvamat-demo-XXXXXX";
-    if (!mkdtemp(tmpl)) return 1;
+    if (!mkdtemp(tmpl)) {
+      ReportError(std::string("no folder for the demo in /tmp: ") + std::strerror(errno));
+      return 1;
+    }
     folder = tmpl;
   }
-  fs::create_directories(folder);
+  std::error_code error;
+  fs::create_directories(folder, error);
+  if (error || !fs::is_directory(folder, error)) {
+    ReportError(folder + ": can not be used as the demo's folder" +
+                (error ? ": " + error.message() : std::string(": not a folder")));
+    return 1;
+  }
   setenv("ORVAMAT_HOME", folder.c_str(), 1);
   const std::string muster = folder + "/muster.mmd";
   const std::string beispiel = folder + "/beispiel.mmd";

@@ -10,8 +10,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -20,6 +18,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
+#include "cli/run_report.h"
 
 #include "OrvaMat/formula.h"
 #include "formula/disassembler.h"
@@ -40,23 +39,6 @@ struct COptions {
   std::vector<std::string> listArgs;
   bool bJson = false;
 };
-
-std::string JsonString(const CString& text) {
-  std::string out = "\"";
-  for (unsigned char c : ToUtf8(text)) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char buf[8];
-      std::snprintf(buf, sizeof(buf), "\\u%04x", c);
-      out += buf;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
-}
 
 const char* TypeName(enPCode eType) {
   switch (eType) {
@@ -119,15 +101,6 @@ std::string Cell(const CString& name, const CVdiVar& v, bool bJson) {
          "\", \"value\": " + Value(v, true) + "}";
 }
 
-bool ReadFile(const std::string& path, CString& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  text = FromUtf8(bytes);
-  if (!text.empty() && text[0] == 0xFEFF) text.erase(0, 1);
-  return true;
-}
-
 // Writes "NAME=VALUE" into the parameter of that name; false with a reason.
 bool SetArgument(CvdiFunction& f, const std::string& arg, std::string& error) {
   const auto n = arg.find('=');
@@ -169,26 +142,23 @@ bool SetArgument(CvdiFunction& f, const std::string& arg, std::string& error) {
   return error = "not a value of type " + std::string(TypeName(p->m_eType)) + ": " + arg, false;
 }
 
-// Parses the file into list; prints its problems (text mode). Returns false
-// when the file can not be read.
-bool Load(const COptions& options, CFormulaContext& context, CvdiFunctionList& list) {
-  CString text;
-  if (!ReadFile(options.strFile, text)) {
-    std::fprintf(stderr, "orvamat: can not read %s\n", options.strFile.c_str());
-    return false;
-  }
-  list.m_strLocation = FromUtf8(options.strFile);
-  ParseFormulaSections(context, list, SplitFormulaFile(text));
-  return true;
+// Reads and parses the file into list. A file that can not be read or holds
+// no function text is reported like a parser error: through the host UI,
+// with context.m_bError set.
+void Load(const COptions& options, CFormulaContext& context, CvdiFunctionList& list) {
+  LoadFormulaFile(context, list, FromUtf8(options.strFile));
 }
 
-std::string Errors(const CRecordingHostUI& ui, bool bJson) {
+std::string Errors(const CRecordingHostUI& ui, bool bJson, const std::string& extra = {}) {
   std::string out;
-  for (const CRecordedMessage& m : ui.GetMessages()) {
+  std::vector<CString> texts;
+  for (const CRecordedMessage& m : ui.GetMessages()) texts.push_back(m.strText);
+  if (!extra.empty()) texts.push_back(FromUtf8(extra));
+  for (const CString& text : texts) {
     if (bJson) {
-      out += (out.empty() ? "" : ", ") + JsonString(m.strText);
+      out += (out.empty() ? "" : ", ") + JsonString(text);
     } else {
-      out += "error: " + ToUtf8(m.strText) + "\n";
+      out += "error: " + ToUtf8(text) + "\n";
     }
   }
   return bJson ? "[" + out + "]" : out;
@@ -199,7 +169,7 @@ int Check(const COptions& o) {
   CScopedHostUI scoped(ui);
   CFormulaContext context;
   CvdiFunctionList list;
-  if (!Load(o, context, list)) return 2;
+  Load(o, context, list);
   const bool bOk = !context.m_bError;
   std::string functions;
   for (const auto& f : list.m_listFunctions) {
@@ -213,8 +183,8 @@ int Check(const COptions& o) {
     }
   }
   if (o.bJson) {
-    std::printf("{\"ok\": %s, \"functions\": [%s], \"errors\": %s}\n", bOk ? "true" : "false",
-                functions.c_str(), Errors(ui, true).c_str());
+    PrintJsonDocument("{\"ok\": " + std::string(bOk ? "true" : "false") + ", \"functions\": [" +
+                      functions + "], \"errors\": " + Errors(ui, true) + "}\n");
   } else {
     std::fputs(Errors(ui, false).c_str(), stdout);
   }
@@ -226,7 +196,7 @@ int Disasm(const COptions& o) {
   CScopedHostUI scoped(ui);
   CFormulaContext context;
   CvdiFunctionList list;
-  if (!Load(o, context, list)) return 2;
+  Load(o, context, list);
   std::fputs(Errors(ui, false).c_str(), stderr);
   bool bFound = false;
   for (const auto& f : list.m_listFunctions) {
@@ -248,19 +218,25 @@ int RunCommand(const COptions& o) {
   std::vector<CString> debugLines;
   context.m_fnDebugOutput = [&](const CString& s) { debugLines.push_back(s); };
   CvdiFunctionList list;
-  if (!Load(o, context, list)) return 2;
+  // Before the run: the reports so far and the reason, as the JSON document
+  // of a run that failed, or on stderr.
+  const auto refuse = [&](const std::string& reason, int rc) {
+    if (o.bJson) {
+      PrintJsonDocument(
+          "{\"ok\": false, \"result\": null, \"parameters\": [], \"debug\": [], \"errors\": " +
+          Errors(ui, true, reason) + "}\n");
+    } else {
+      std::fputs(Errors(ui, false).c_str(), stderr);
+      std::fprintf(stderr, "orvamat: %s\n", reason.c_str());
+    }
+    return rc;
+  };
+  Load(o, context, list);
   CvdiFunction* f = list.findFunction(FromUtf8(o.strFunction).c_str());
-  if (f == nullptr) {
-    std::fputs(Errors(ui, false).c_str(), stderr);
-    std::fprintf(stderr, "orvamat: no function %s\n", o.strFunction.c_str());
-    return 1;
-  }
+  if (f == nullptr) return refuse("no function " + o.strFunction, 1);
   for (const std::string& arg : o.listArgs) {
     std::string error;
-    if (!SetArgument(*f, arg, error)) {
-      std::fprintf(stderr, "orvamat: %s\n", error.c_str());
-      return 2;
-    }
+    if (!SetArgument(*f, arg, error)) return refuse(error, 2);
   }
   const bool bOk = !context.m_bError && CFormulaRuntime(context).Run(f, nullptr);
   if (o.bJson) {
@@ -270,10 +246,9 @@ int RunCommand(const COptions& o) {
     }
     std::string debug;
     for (const CString& s : debugLines) debug += (debug.empty() ? "" : ", ") + JsonString(s);
-    std::printf(
-        "{\"ok\": %s, \"result\": %s, \"parameters\": [%s], \"debug\": [%s], \"errors\": %s}\n",
-        bOk ? "true" : "false", Cell(f->m_strName, f->m_result, true).c_str(), params.c_str(),
-        debug.c_str(), Errors(ui, true).c_str());
+    PrintJsonDocument("{\"ok\": " + std::string(bOk ? "true" : "false") + ", \"result\": " +
+                      Cell(f->m_strName, f->m_result, true) + ", \"parameters\": [" + params +
+                      "], \"debug\": [" + debug + "], \"errors\": " + Errors(ui, true) + "}\n");
   } else {
     for (const CString& s : debugLines) std::printf("debug: %s\n", ToUtf8(s).c_str());
     std::fputs(Errors(ui, false).c_str(), stdout);

@@ -8,13 +8,17 @@
 // orvamat dataset list|open PATH|close PATH|exclude PATH [--again]: the
 //   user's registered and excluded datasets.
 // Messages go to stderr through the console host UI; exit code 1 on failure.
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
+#include "cli/run_report.h"
 
 #include "OrvaMat/mat_manager.h"
 #include "platform/file.h"
@@ -22,8 +26,10 @@
 #include "store/mat_store.h"
 #include "store/mmd/dataset_lists.h"
 #include "store/mmd/dataset_registry.h"
+#include "store/mmd/import_target.h"
 #include "store/mmd/mmd_backing.h"
 #include "store/mmd/mmd_file.h"
+#include "store/mmd/mmd_format.h"
 #include "store/mmtb/mat_text_file.h"
 #include "store/mmtb/mat_text_writer.h"
 
@@ -31,14 +37,26 @@ namespace {
 
 void Print(const CString& text) { std::fputs(ToUtf8(text).c_str(), stdout); }
 
+// The path from the root, as the user's settings keep it: they outlive the
+// folder the tool was started in. As given when that fails.
+CString AbsolutePath(const CString& path) {
+  std::error_code error;
+  const auto absolute = std::filesystem::absolute(ToUtf8(path), error);
+  return error ? path : FromUtf8(absolute.lexically_normal().string());
+}
+
 // Opens FILE as the only dataset of the process's store; null when it can
 // not be read (reported).
 CMatDatenSatz* OpenOnly(const std::string& file) {
+  if (const CString why = WhyInputUnreadable(FromUtf8(file)); !why.empty()) {
+    ReportError(ToUtf8(why));
+    return nullptr;
+  }
   CMatStore& store = CMatStore::Instance();
   CMatDatenSatz* pDataset = NewDataset(store);
   AttachFile(*pDataset, FromUtf8(file));
   if (LoadDataset(*pDataset)) return pDataset;
-  if (!FileExists(pDataset->m_strPath)) std::fprintf(stderr, "%s: no such file\n", file.c_str());
+  ReportError(file + ": no database file could be read");
   return nullptr;
 }
 
@@ -98,7 +116,7 @@ int RunDump(const std::string& file, const std::string& tablePath) {
   if (!tablePath.empty()) {
     CMatTable* pTable = FindByPath(*pDataset, FromUtf8(tablePath));
     if (pTable == nullptr) {
-      std::fprintf(stderr, "%s: no table %s\n", file.c_str(), tablePath.c_str());
+      ReportError(file + ": no table " + tablePath);
       return 1;
     }
     CMatManager::WriteTableText(pTable, lines);
@@ -109,24 +127,66 @@ int RunDump(const std::string& file, const std::string& tablePath) {
   return 0;
 }
 
-int RunImport(const std::string& text, const std::string& file, const std::string& id,
-              const std::string& name) {
-  const CString path = FromUtf8(file);
-  CMatStore& store = CMatStore::Instance();
-  if (FileExists(path)) {
-    if (CMatManager::OpenDataset(path.c_str()) != 1) return 1;
-  } else {
-    const CString strName = name.empty() ? FromUtf8(file) : FromUtf8(name);
-    CMatManager::CreateDataset(FromUtf8(id).c_str(), strName.c_str(), path.c_str());
+struct CImportArgs {
+  std::string strText;
+  std::string strMmd;
+  std::string strID;
+  std::string strName;
+  bool bSalvage = false;
+  bool bRegister = false;
+};
+
+int RunImport(const CImportArgs& a) {
+  const CString text = FromUtf8(a.strText);
+  if (const CString why = WhyInputUnreadable(text); !why.empty()) {
+    ReportError(ToUtf8(why));
+    return 1;
   }
-  CMatDatenSatz* pDataset = store.GetCurrent();
+  CImportTarget target;
+  target.strPath = FromUtf8(a.strMmd);
+  target.strID = FromUtf8(a.strID);
+  // A new file without --id gets the placeholder ID it always got; an
+  // existing file keeps its own unless --id names one to check.
+  if (target.strID.empty() && !FileExists(ResolveDatabasePath(target.strPath)))
+    target.strID = L"HsID";
+  target.strName = FromUtf8(a.strName);
+  target.bSalvage = a.bSalvage;
+  // Registered below, once saved: a failed import leaves the settings alone.
+  target.bRegister = false;
+  CMatStore& store = CMatStore::Instance();
+  CMatDatenSatz* pDataset = OpenImportTarget(store, target);
   if (pDataset == nullptr) return 1;
-  const bool bRead = ReadMmtbFile(store, FromUtf8(text));
-  const bool bSaved = SaveDataset(*pDataset);
-  ReleaseWriteLock(*pDataset);
-  std::printf("%s: %zu tables%s%s\n", file.c_str(), pDataset->m_Tables.size(),
-              bRead ? "" : ", reading stopped at an error", bSaved ? ", saved" : ", not saved");
-  return bRead && bSaved ? 0 : 1;
+  // Every table, row and name the text brings marks the dataset changed: a
+  // text that leaves it unchanged held no block (random bytes, only
+  // comments) and is no import.
+  pDataset->m_bModified = false;
+  const bool bRead = ReadMmtbFile(store, text);
+  const bool bAny = pDataset->m_bModified;
+  if (bRead && !bAny) ReportError(a.strText + ": no MMTB table in the text");
+  const bool bSalvaged = IsDatasetDamaged(*pDataset);  // only with --salvage here
+  const bool bSaved = FinishImport(*pDataset, bRead && bAny);
+  if (!bSaved) {
+    ReportError(a.strMmd + ": not saved" + (bRead ? "" : ", reading stopped at an error"));
+    return 1;
+  }
+  // The damage report was what --salvage answered: the damaged file lies
+  // beside, and the run did what was asked.
+  if (bSalvaged) AnswerShownErrors();
+  std::printf("%s: %zu tables, saved%s\n", ToUtf8(pDataset->m_strPath).c_str(),
+              pDataset->m_Tables.size(), bSalvaged ? " (salvaged)" : "");
+  return !a.bRegister || RegisterDatasetPath(AbsolutePath(pDataset->m_strPath)) ? 0 : 1;
+}
+
+// The ID in the head of a database file; "????" when it has none.
+CString IDOfFile(const CString& path) {
+  CFile file;
+  char head[8] = {};
+  if (!file.Open(path, CFile::eRead) || !file.ReadAt(0, head, sizeof head) ||
+      (std::string_view(head, 4) != "MMD3" && std::string_view(head, 4) != "MMD2"))
+    return L"????";
+  CString id;
+  for (int i = 4; i < 8; ++i) id += wchar_t(static_cast<unsigned char>(head[i]));
+  return id;
 }
 
 int RunList() {
@@ -134,34 +194,65 @@ int RunList() {
   CStringList excluded;
   ReadRegisteredList(registered);
   ReadExcludedList(excluded);
+  // Each file's own ID, read from its head: the list may hold more files
+  // than a store can open.
   for (const CString& path : registered) {
     bool bExcluded = false;
     for (const CString& entry : excluded) bExcluded |= EqualsNoCase(ExcludedEntryPath(entry), path);
-    CMatManager::AddDatasetFile(path.c_str());
-    const CMatDatenSatz* pDataset = CMatStore::Instance().GetCurrent();
-    Print((pDataset ? CString(pDataset->m_szHerstellerID) : CString(L"????")) + L"  " + path +
-          (bExcluded ? L"  (excluded)\n" : L"\n"));
+    Print(IDOfFile(path) + L"  " + path + (bExcluded ? L"  (excluded)\n" : L"\n"));
   }
   return 0;
 }
 
-// Opens the registered dataset of path; null when it can not be opened.
+// Opens the dataset of path and registers it; null when it can not be
+// opened (reported).
 CMatDatenSatz* OpenRegistered(const std::string& file) {
-  const CString path = FromUtf8(file);
+  const CString path = AbsolutePath(FromUtf8(file));
+  if (const CString why = WhyInputUnreadable(FromUtf8(file)); !why.empty()) {
+    ReportError(ToUtf8(why));
+    return nullptr;
+  }
   CMatManager::OpenDataset(path.c_str());
   CMatDatenSatz* pDataset = CMatStore::Instance().GetCurrent();
-  if (pDataset == nullptr || pDataset->m_strPath != path) return nullptr;
+  if (pDataset == nullptr || pDataset->m_strPath != ResolveDatabasePath(path)) {
+    ReportError(file + ": no database file could be opened");
+    return nullptr;
+  }
   return pDataset;
 }
 
-int RunClose(const std::string& file) {
-  if (CMatDatenSatz* pDataset = OpenRegistered(file))
-    return CMatManager::CloseDataset(pDataset->GetPrefix()) == 1 ? 0 : 1;
-  CStringList list;  // a file that is gone leaves the list all the same
-  ReadRegisteredList(list);
-  std::erase(list, FromUtf8(file));
-  WriteRegisteredList(list);
+int RunOpen(const std::string& file) {
+  CStringList before;
+  ReadRegisteredList(before);
+  CMatDatenSatz* pDataset = OpenRegistered(file);
+  if (pDataset == nullptr) return 1;
+  CStringList after;
+  ReadRegisteredList(after);
+  if (std::find(after.begin(), after.end(), pDataset->m_strPath) == after.end()) {
+    ReportError(file + ": opened, but not entered in the registered datasets");
+    return 1;
+  }
   return 0;
+}
+
+// Takes the path off the registered list; a file that is gone leaves it all
+// the same. A path that is not on the list is an error.
+int RunClose(const std::string& file) {
+  const CString path = AbsolutePath(FromUtf8(file));
+  const CString resolved = ResolveDatabasePath(path);
+  CStringList list;
+  ReadRegisteredList(list);
+  const std::size_t nBefore = list.size();
+  // Entries of older runs may hold the path as it was typed.
+  const CString typed = FromUtf8(file);
+  std::erase_if(list, [&](const CString& entry) {
+    return entry == path || entry == resolved || entry == typed;
+  });
+  if (list.size() == nBefore) {
+    ReportError(file + ": not a registered dataset");
+    return 1;
+  }
+  return WriteRegisteredList(list) ? 0 : 1;
 }
 
 int RunExclude(const std::string& file, bool again) {
@@ -175,8 +266,7 @@ int RunExclude(const std::string& file, bool again) {
       if (const wchar_t* p = pDataset->GetPoolText(cell.m_nValue)) name = p;
   }
   pDataset->m_strName = name;
-  SetDatasetListed(*pDataset, again);
-  return 0;
+  return SetDatasetListed(*pDataset, again) ? 0 : 1;
 }
 
 void Fail(int rc) {
@@ -190,8 +280,7 @@ void AddMmdCommands(CLI::App& app) {
   mmd->require_subcommand(1);
   auto file = std::make_shared<std::string>();
   auto other = std::make_shared<std::string>();
-  auto id = std::make_shared<std::string>("HsID");
-  auto name = std::make_shared<std::string>();
+  auto args = std::make_shared<CImportArgs>();
   auto* info = mmd->add_subcommand("info", "Header and table tree of FILE, no rows read");
   info->add_option("FILE", *file, "database file")->required();
   info->callback([file] { Fail(RunInfo(*file)); });
@@ -200,11 +289,16 @@ void AddMmdCommands(CLI::App& app) {
   dump->add_option("TABLEPATH", *other, "one table: Top.Child");
   dump->callback([file, other] { Fail(RunDump(*file, *other)); });
   auto* import = mmd->add_subcommand("import-mmtb", "Read MMTB text into a database file, save");
-  import->add_option("TEXTFILE", *other, "MMTB text file")->required();
-  import->add_option("--mmd", *file, "database file (made when missing)")->required();
-  import->add_option("--id", *id, "manufacturer ID of a new dataset");
-  import->add_option("--name", *name, "manufacturer name of a new dataset");
-  import->callback([file, other, id, name] { Fail(RunImport(*other, *file, *id, *name));
+  import->add_option("TEXTFILE", args->strText, "MMTB text file")->required();
+  import->add_option("--mmd", args->strMmd, "database file (made when missing)")->required();
+  import->add_option("--id", args->strID,
+                     "manufacturer ID, 4 characters: of a new dataset (default HsID), or checked "
+                     "against an existing one");
+  import->add_option("--name", args->strName, "manufacturer name of a new dataset");
+  import->add_flag("--salvage", args->bSalvage,
+                   "save over a damaged database file; the damaged file is kept beside it");
+  import->add_flag("--register", args->bRegister, "enter the file in the registered datasets");
+  import->callback([args] { Fail(RunImport(*args));
 });
 
 auto* dataset = app.add_subcommand("dataset", "The user's registered and excluded datasets");
@@ -212,7 +306,7 @@ dataset->require_subcommand(1);
 dataset->add_subcommand("list", "Registered datasets")->callback([] { Fail(RunList()); });
 auto* open = dataset->add_subcommand("open", "Open PATH and register it");
 open->add_option("PATH", *file, "database file")->required();
-open->callback([file] { Fail(OpenRegistered(*file) ? 0 : 1); });
+open->callback([file] { Fail(RunOpen(*file)); });
 auto* close = dataset->add_subcommand("close", "Take PATH off the registered list");
 close->add_option("PATH", *file, "database file")->required();
 close->callback([file] { Fail(RunClose(*file)); });

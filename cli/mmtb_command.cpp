@@ -1,6 +1,6 @@
 // orvamat mmtb check FILE: reads an MMTB text file into a fresh in-memory
-// dataset, prints every message and the tables read; exit code 1 when reading
-// stopped at an error.
+// dataset, prints every message and the tables read; exit code 1 when the
+// file can not be read, holds no table or reading stopped at an error.
 // orvamat mmtb roundtrip FILE: reads the file the same way and writes every
 // table back as MMTB text (UTF-8 with byte-order mark, CR LF) to stdout;
 // messages go to stderr.
@@ -10,10 +10,12 @@
 
 #include "OrvaMat/mat_manager.h"
 #include "cli/commands.h"
+#include "cli/run_report.h"
 #include "platform/host_ui.h"
 #include "platform/text.h"
 #include "store/base/num_string_macros.h"
 #include "store/mat_store.h"
+#include "store/mmd/import_target.h"
 #include "store/mmtb/mat_text_file.h"
 #include "store/mmtb/mat_text_writer.h"
 
@@ -67,20 +69,33 @@ int RunCheck(const std::string& path) {
   CPrintingHostUI ui(stdout);
   CScopedHostUI scopedUI(ui);
   CFreshStore fresh;
+  if (const CString why = WhyInputUnreadable(FromUtf8(path)); !why.empty()) {
+    ReportError(ToUtf8(why));
+    return 1;
+  }
   const bool bRead = ReadMmtbFile(fresh.m_Store, FromUtf8(path));
   int nTables = 0;
   long nRows = 0;
   for (const auto& pTable : fresh.Dataset().m_Tables) PrintTable(*pTable, 0, nTables, nRows);
   std::printf("%s: %d tables, %ld rows%s\n", path.c_str(), nTables, nRows,
               bRead ? "" : ", reading stopped at an error");
-  return bRead ? 0 : 1;
+  if (bRead && nTables == 0) ReportError(path + ": no MMTB table in the text");
+  return bRead && nTables > 0 ? 0 : 1;
 }
 
 int RunRoundTrip(const std::string& path) {
   CPrintingHostUI ui(stderr);
   CScopedHostUI scopedUI(ui);
   CFreshStore fresh;
+  if (const CString why = WhyInputUnreadable(FromUtf8(path)); !why.empty()) {
+    ReportError(ToUtf8(why));
+    return 1;
+  }
   const bool bRead = ReadMmtbFile(fresh.m_Store, FromUtf8(path));
+  if (bRead && fresh.Dataset().m_Tables.empty()) {
+    ReportError(path + ": no MMTB table in the text");
+    return 1;
+  }
   std::string text = "\xEF\xBB\xBF";
   for (const auto& pTable : fresh.Dataset().m_Tables) WriteTableUtf8(pTable.get(), text);
   std::fwrite(text.data(), 1, text.size(), stdout);

@@ -14,6 +14,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
+#include "cli/run_report.h"
 
 #include "OrvaMat/mat_manager.h"
 #include "platform/text.h"
@@ -86,14 +87,36 @@ std::string Json(const CString& text) {
   return out + "\"";
 }
 
-void Out(const std::string& text) { std::fputs(text.c_str(), stdout); }
+// The command's output, written when it ends: a failure halfway must not
+// leave half a JSON document before the failure document.
+std::string& Pending() {
+  static std::string pending;
+  return pending;
+}
+void Out(const std::string& text) { Pending() += text; }
+// Writes what the command printed; with --json it is the one document.
+void Flush(const CQueryOptions& o) {
+  if (o.bJson)
+    PrintJsonDocument(Pending());
+  else
+    std::fputs(Pending().c_str(), stdout);
+  Pending().clear();
+}
 std::string Utf8(const wchar_t* p) { return p != nullptr ? ToUtf8(p) : std::string(); }
 
 // Reports a failed call and ends the command with exit status 1.
 [[noreturn]] void Fail(const CQueryOptions& o, eMatManager nCode, const std::string& what) {
+  if (o.bJson) {
+    Pending().clear();
+    // Listed should the document give way to the failure document.
+    RunReport().listErrors.push_back(what);
+  } else {
+    Flush(o);
+  }
   if (o.bJson)
-    Out("{\"result\":" + std::to_string(nCode) + ",\"name\":\"" + CodeName(nCode) +
-        "\",\"error\":" + Json(FromUtf8(what)) + "}\n");
+    PrintJsonDocument("{\"result\":" + std::to_string(nCode) + ",\"name\":\"" + CodeName(nCode) +
+                      "\",\"error\":" + Json(FromUtf8(what)) + ",\"ok\":false,\"errors\":[" +
+                      Json(FromUtf8(what)) + "]}\n");
   else
     std::fprintf(stderr, "%s: %s (%d)\n", what.c_str(), CodeName(nCode), int(nCode));
   throw CLI::RuntimeError(1);
@@ -276,11 +299,17 @@ void AddQueryCommands(CLI::App& app) {
   static CQueryOptions o;
   CLI::App* pTables = AddCommand(app, "tables", "Show the table tree of a dataset", o);
   pTables->add_option("path", o.strPath, "Only the table of this path and below");
-  pTables->callback([] { RunTables(o); });
+  pTables->callback([] {
+    RunTables(o);
+    Flush(o);
+  });
 
   CLI::App* pFind = AddCommand(app, "find", "Look up a table path", o);
   pFind->add_option("path", o.strPath, "Table path (\"ID\\\\Table.Child\")")->required();
-  pFind->callback([] { RunFind(o); });
+  pFind->callback([] {
+    RunFind(o);
+    Flush(o);
+  });
 
   CLI::App* pGet = AddCommand(app, "get", "Read one cell of a table", o);
   pGet->add_option("path", o.strPath, "Table path")->required();
@@ -288,5 +317,8 @@ void AddQueryCommands(CLI::App& app) {
   pGet->add_option("--index", o.nIndex, "Value index, array cell or Struct sub-row");
   pGet->add_option("--field", o.nField, "Struct field");
   pGet->add_flag("--no-translate", o.bNoTranslate, "Texts as stored, untranslated");
-  pGet->callback([] { RunGet(o); });
+  pGet->callback([] {
+    RunGet(o);
+    Flush(o);
+  });
 }

@@ -1,6 +1,10 @@
 #include "formula/formula_file.h"
 
+#include "formula/formula_context.h"
 #include "formula/fortran_parser.h"
+#include "platform/file.h"
+#include "platform/text.h"
+#include "store/base/message.h"
 
 std::vector<CFormulaFileSection> SplitFormulaFile(std::wstring_view text) {
   std::vector<CFormulaFileSection> sections;
@@ -35,4 +39,28 @@ bool ParseFormulaSections(CFormulaContext& context, CvdiFunctionList& list,
     if (context.m_bError) return false;
   }
   return true;
+}
+
+bool LoadFormulaFile(CFormulaContext& context, CvdiFunctionList& list, const CString& path) {
+  std::string bytes;
+  CString error;
+  // Read through the platform's file calls: a folder, a device or a read
+  // error is a reported failure, never an exception out of a stream.
+  if (!ReadWholeFile(path, bytes, &error)) {
+    ShowMessage(MB_OK | MB_ICONERROR, L"Die Formeldatei kann nicht gelesen werden: %s", error);
+    context.m_bError = true;
+    return false;
+  }
+  CString text = FromUtf8(bytes);
+  if (!text.empty() && text[0] == 0xFEFF) text.erase(0, 1);
+  const std::vector<CFormulaFileSection> sections = SplitFormulaFile(text);
+  if (sections.empty()) {
+    ShowMessage(MB_OK | MB_ICONERROR,
+                L"%s enthält keinen Funktionstext (keine Zeile [declarations] oder [bodies]).",
+                path);
+    context.m_bError = true;
+    return false;
+  }
+  list.m_strLocation = path;
+  return ParseFormulaSections(context, list, sections);
 }

@@ -22,3 +22,10 @@ std::vector<CFormulaFileSection> SplitFormulaFile(std::wstring_view text);
 class CFormulaContext;
 bool ParseFormulaSections(CFormulaContext& context, CvdiFunctionList& list,
                           const std::vector<CFormulaFileSection>& sections);
+
+// Reads the formula file at path (UTF-8, a byte-order mark skipped) and
+// parses its sections into list. False, with the reason reported through the
+// host UI and context.m_bError set, when the file can not be read, when it
+// holds no "[declarations]" or "[bodies]" section, or when the parser
+// reported an error. Nothing here throws.
+bool LoadFormulaFile(CFormulaContext& context, CvdiFunctionList& list, const CString& path);

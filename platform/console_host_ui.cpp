@@ -84,6 +84,7 @@ void CConsoleHostUI::Write(const CString& text) {
 }
 
 int CConsoleHostUI::MessageBox(const CString& text, const CString& title, unsigned style) {
+  if ((style & MB_ICONMASK) == MB_ICONERROR) m_listErrors.push_back(text);
   CString head = L"--- " + title;
   if (const wchar_t* icon = IconName(style)) head += CString(L" (") + icon + L")";
   Write(head + L" ---\n" + text + L"\n");

@@ -10,11 +10,19 @@
 // queued by AddOpenPath/AddSavePath, else ask on the input stream, else
 // cancel. OpenWithViewer runs "xdg-open" only when enabled; otherwise it
 // prints the path and returns true.
+//
+// Every error box (MB_ICONERROR) it showed is counted and its text kept: a
+// host may end its run on a success of the call it made while the library
+// reported an error on the way (a database that loaded damaged, a settings
+// file that could not be written). The orvamat tool exits non-zero when an
+// error was shown, whatever the command thought, and lists the texts in the
+// "errors" of its JSON failure document.
 #pragma once
 
 #include <deque>
 #include <iosfwd>
 #include <map>
+#include <vector>
 
 #include "platform/host_ui.h"
 
@@ -38,6 +46,9 @@ class ORVAMAT_API CConsoleHostUI : public CHostUI {
   void AddSavePath(const CString& path) { m_listSavePaths.push_back(path); }
   void SetViewerEnabled(bool enabled) { m_bViewerEnabled = enabled; }
 
+  // The texts of the error boxes shown so far, oldest first.
+  const std::vector<CString>& GetErrors() const { return m_listErrors; }
+
  private:
   int NonInteractiveAnswer(unsigned style) const;
   int AskAnswer(unsigned style);
@@ -50,4 +61,5 @@ class ORVAMAT_API CConsoleHostUI : public CHostUI {
   std::deque<CString> m_listOpenPaths;
   std::deque<CString> m_listSavePaths;
   bool m_bViewerEnabled = false;
+  std::vector<CString> m_listErrors;
 };

@@ -20,6 +20,18 @@ TEST(PlatformConsoleHostUI, WritesTitleAndTextAsUtf8) {
   EXPECT_EQ(out.str(), "Fehler \xE2\x82\xAC\n");
 }
 
+// Only error boxes count: a host ends its run non-zero on them.
+TEST(PlatformConsoleHostUI, KeepsTheTextsOfErrorBoxes) {
+  std::ostringstream out;
+  CConsoleHostUI ui(out);
+  ui.MessageBox(L"Hinweis", L"t", MB_OK | MB_ICONINFORMATION);
+  ui.MessageBox(L"Warnung", L"t", MB_OK | MB_ICONWARNING);
+  EXPECT_TRUE(ui.GetErrors().empty());
+  ui.MessageBox(L"kaputt", L"t", MB_OK | MB_ICONERROR);
+  ui.MessageBox(L"weiter?", L"t", MB_YESNO | MB_ICONERROR);
+  EXPECT_EQ(ui.GetErrors(), (std::vector<CString>{L"kaputt", L"weiter?"}));
+}
+
 TEST(PlatformConsoleHostUI, ConfiguredNonInteractiveAnswers) {
   std::ostringstream out;
   CConsoleHostUI ui(out);

@@ -52,7 +52,7 @@ bool HasID(const CMatDatenSatz& dataset, const wchar_t* id) {
   return id != nullptr && std::wcsncmp(dataset.m_szHerstellerID, id, 4) == 0;
 }
 
-void SetDatasetListed(CMatDatenSatz& dataset, bool listed) {
+bool SetDatasetListed(CMatDatenSatz& dataset, bool listed) {
   CStringList list;
   ReadExcludedList(list);
   if (!listed) {
@@ -72,5 +72,5 @@ void SetDatasetListed(CMatDatenSatz& dataset, bool listed) {
       }
     }
   }
-  WriteExcludedList(list);
+  return WriteExcludedList(list);
 }

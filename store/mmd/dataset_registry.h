@@ -30,8 +30,9 @@ CMatTable* FindTopLevelTable(CMatDatenSatz& dataset, const wchar_t* pName);
 void AttachFile(CMatDatenSatz& dataset, const CString& path);
 
 // Excludes the dataset from path look-ups (listed false) or lists it again,
-// and records that in the excluded list.
-void SetDatasetListed(CMatDatenSatz& dataset, bool listed);
+// and records that in the excluded list. False when the list could not be
+// written (reported).
+bool SetDatasetListed(CMatDatenSatz& dataset, bool listed);
 
 // The four ID characters of the dataset equal the first four of id.
 bool HasID(const CMatDatenSatz& dataset, const wchar_t* id);

@@ -112,12 +112,12 @@ CString WhyInputUnreadable(const CString& path) {
   const auto nLength = file.GetLength();
   if (!nLength) return file.GetError();
   // A device or a file of the process table claims no length: one byte read
-  // tells whether anything is there at all.
+  // tells whether anything is there at all (none: empty; an error: that).
   char c = 0;
   if (*nLength == 0) {
-    const std::int64_t got = file.Read(&c, 1);
-    if (got < 0) return file.GetError();
-    if (got == 0) return path + L": die Datei ist leer";
+    const std::int64_t nGot = file.Read(&c, 1);
+    if (nGot < 0) return file.GetError();
+    if (nGot == 0) return path + L": die Datei ist leer";
   }
   return {};
 }

@@ -1,0 +1,253 @@
+// The orvamat tool on bad input, run as a user runs it: the built binary in
+// a fresh folder that is also its settings folder (ORVAMAT_HOME). Each case
+// checks the exit status, a key part of the message, and that the files it
+// must not touch keep every byte (or are not made at all).
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char kGoodText[] =
+    "[MMTB]\n(*Artikel*)(**)V,1\n(*A-1*)\n(*A-2*)\n[MMTB]\n(*KurzText*)(*Artikel*)C,1\n"
+    "(*A-1*) (*Erster Artikel mit einem recht langen Kurztext, der Platz braucht*)\n"
+    "(*A-2*) (*Zweiter Artikel mit einem recht langen Kurztext, der Platz braucht*)\n"
+    "[Ende_MMTB]\n[Ende_MMTB]\n"
+    "[MMTB]\n(*Preise*)(**)F,2\n(*A-1*) 1.5 2.5\n(*A-2*) 3.5 4.5\n[Ende_MMTB]\n";
+// The first block is sound, the second has a type no table has.
+const char kBadText[] =
+    "[MMTB]\n(*Neu*)(**)C,1\n(*A-1*) (*x*)\n[Ende_MMTB]\n"
+    "[MMTB]\n(*Kaputt*)(**)Q,1\n(*A-1*) 1\n[Ende_MMTB]\n";
+// The declarations fail, so the function of the bodies is never made.
+const char kNoCompile[] =
+    "[declarations]\nINTEGER = =\n[bodies]\nREAL FUNCTION F()\nF = 1\nEND FUNCTION F\n";
+
+std::string Read(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void Write(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+struct CRun {
+  int nExit = -1;
+  std::string strOut;
+  std::string strErr;
+};
+
+// args are given to a shell as they stand (quote what needs it).
+CRun RunTool(const fs::path& folder, const std::string& args) {
+  const std::string command = "cd '" + folder.string() + "' && ORVAMAT_HOME='" + folder.string() +
+                              "' ORVAMAT_LANGUAGE= '" ORVAMAT_BINARY "' " + args +
+                              (args.find('>') == std::string::npos ? " >out.txt" : "") +
+                              " 2>err.txt";
+  const int status = std::system(command.c_str());
+  CRun run;
+  run.nExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.strOut = Read(folder / "out.txt");
+  run.strErr = Read(folder / "err.txt");
+  return run;
+}
+
+// A folder with the inputs every case may use: MMTB texts good and bad, an
+// empty file, a folder, a database x.mmd saved twice (so x.bak exists too),
+// t.mmd its first 600 bytes, link.mmd a link to x.mmd, formula texts.
+class CToolFolder {
+ public:
+  CToolFolder() {
+    char pattern[] = "/tmp/orvamat-cli-XXXXXX";
+    m_Path = ::mkdtemp(pattern);
+    Write(m_Path / "good.mmtb", kGoodText);
+    Write(m_Path / "bad.mmtb", kBadText);
+    Write(m_Path / "empty", "");
+    Write(m_Path / "nocompile.txt", kNoCompile);
+    fs::create_directory(m_Path / "dir");
+    for (int i = 0; i < 2; ++i)
+      EXPECT_EQ(RunTool(m_Path, "mmd import-mmtb good.mmtb --mmd x.mmd --id TEST").nExit, 0);
+    const std::string bytes = Read(m_Path / "x.mmd");
+    EXPECT_GT(bytes.size(), 600u);
+    Write(m_Path / "t.mmd", bytes.substr(0, 600));
+    fs::create_symlink("x.mmd", m_Path / "link.mmd");
+  }
+  ~CToolFolder() {
+    std::error_code ignored;
+    fs::remove_all(m_Path, ignored);
+  }
+  const fs::path& Path() const { return m_Path; }
+
+ private:
+  fs::path m_Path;
+};
+
+struct CCase {
+  const char* szName;
+  std::string strArgs;
+  const char* szMessage;  // part of stdout or stderr
+  std::vector<std::string> listUnchanged;
+  std::vector<std::string> listAbsent;
+  const char* szSetup = "";  // a shell command run in the folder first
+};
+
+CCase Case(const char* szName, std::string strArgs, const char* szMessage,
+           std::vector<std::string> listUnchanged = {}, std::vector<std::string> listAbsent = {},
+           const char* szSetup = "") {
+  return {szName, std::move(strArgs), szMessage, std::move(listUnchanged), std::move(listAbsent),
+          szSetup};
+}
+
+void PrintTo(const CCase& c, std::ostream* out) { *out << c.szName; }
+
+class CliBadInput : public ::testing::TestWithParam<CCase> {};
+
+TEST_P(CliBadInput, FailsClearlyAndTouchesNothing) {
+  const CCase& c = GetParam();
+  CToolFolder folder;
+  if (*c.szSetup) {
+    ASSERT_EQ(std::system(("cd '" + folder.Path().string() + "' && " + c.szSetup).c_str()), 0);
+  }
+  std::vector<std::string> before;
+  for (const std::string& file : c.listUnchanged) before.push_back(Read(folder.Path() / file));
+  const CRun run = RunTool(folder.Path(), c.strArgs);
+  // A failure the tool reports, not a crash (an abort shows as 134).
+  EXPECT_GT(run.nExit, 0) << run.strOut;
+  EXPECT_LT(run.nExit, 128) << run.strOut;
+  EXPECT_NE((run.strOut + run.strErr).find(c.szMessage), std::string::npos)
+      << "stdout: " << run.strOut << "\nstderr: " << run.strErr;
+  for (std::size_t i = 0; i < c.listUnchanged.size(); ++i)
+    EXPECT_EQ(Read(folder.Path() / c.listUnchanged[i]), before[i]) << c.listUnchanged[i];
+  for (const std::string& file : c.listAbsent)
+    EXPECT_FALSE(fs::exists(fs::symlink_status(folder.Path() / file))) << file;
+}
+
+const std::vector<std::string> kDatabase = {"x.mmd", "x.bak"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliBadInput,
+    ::testing::Values(
+        Case("MissingInput", "mmd import-mmtb nothere.mmtb --mmd new.mmd", "nothere.mmtb", {},
+             {"new.mmd"}),
+        Case("FolderAsInput", "mmd import-mmtb dir --mmd new.mmd", "Ordner", {}, {"new.mmd"}),
+        Case("EmptyInput", "mmd import-mmtb empty --mmd new.mmd", "leer", {}, {"new.mmd"}),
+        Case("UnreadableInput", "mmd import-mmtb /proc/self/mem --mmd x.mmd", "/proc/self/mem",
+             kDatabase),
+        Case("ImportIntoTruncated", "mmd import-mmtb good.mmtb --mmd t.mmd", "beschädigt",
+             {"t.mmd"}),
+        Case("InfoOfTruncated", "mmd info t.mmd", "t.mmd", {"t.mmd"}),
+        Case("TextWithoutTable", "mmd import-mmtb nocompile.txt --mmd x.mmd", "no MMTB table",
+             kDatabase),
+        Case("CheckUnreadable", "mmtb check /proc/self/mem", "/proc/self/mem"),
+        Case("FailedImportKeepsFileAndBackup", "mmd import-mmtb bad.mmtb --mmd x.mmd",
+             "nicht gespeichert", kDatabase),
+        Case("FailedImportMakesNoFile", "mmd import-mmtb bad.mmtb --mmd new.mmd --id NEUE",
+             "nicht gespeichert", {}, {"new.mmd", "new.bak", "new.$$mmd"}),
+        Case("FailedImportRegistersNothing",
+             "mmd import-mmtb bad.mmtb --mmd new.mmd --id NEUE --register", "nicht gespeichert", {},
+             {"new.mmd", "registry.ini"}),
+        Case("IDNotFourCharacters", "mmd import-mmtb good.mmtb --mmd new.mmd --id TOOLONG",
+             "4 Zeichen", {}, {"new.mmd"}),
+        Case("IDOfAnotherDataset", "mmd import-mmtb good.mmtb --mmd x.mmd --id ABCD", "TEST",
+             kDatabase),
+        Case("CompanionFileName", "mmd import-mmtb good.mmtb --mmd 'z.$$mmd' --id ZZZZ",
+             "Hilfsdatei", {}, {"z.$$mmd"}),
+        Case("StdoutFull", "mmd dump x.mmd >/dev/full", "standard output"),
+        Case("ImportWithoutSubcommand", "import", "datanorm"),
+        Case("UnknownSubcommand", "mmd frobnicate x.mmd", "frobnicate"),
+        Case("FormulaOfEmptyFile", "formula check empty", "[declarations]"),
+        Case("FormulaOfFolder", "formula check dir", "dir"),
+        Case("DemoFolderIsAFile", "demo --dir empty", "empty"),
+        Case("DatasetOpenMissing", "dataset open nothere.mmd", "nothere.mmd"),
+        Case("DatasetCloseUnknown", "dataset close x.mmd", "not a registered"),
+        Case("SettingsNotWritable", "dataset open x.mmd", "Einstellungen", {}, {},
+             "rm -f registry.ini && mkdir registry.ini"),
+        Case("FormulaRunJsonNotCompiled", "formula run nocompile.txt F --json", "\"ok\": false")),
+    [](const ::testing::TestParamInfo<CCase>& info) { return std::string(info.param.szName); });
+
+// Saving through a link updates the file it names; the link stays a link.
+TEST(CliDatabaseLink, ImportWritesTheLinkedFile) {
+  CToolFolder folder;
+  const std::string before = Read(folder.Path() / "x.mmd");
+  Write(folder.Path() / "more.mmtb", "[MMTB]\n(*Mehr*)(**)C,1\n(*A-1*) (*y*)\n[Ende_MMTB]\n");
+  const CRun run = RunTool(folder.Path(), "mmd import-mmtb more.mmtb --mmd link.mmd");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_TRUE(fs::is_symlink(folder.Path() / "link.mmd"));
+  EXPECT_NE(Read(folder.Path() / "x.mmd"), before);
+  EXPECT_NE(RunTool(folder.Path(), "mmd dump x.mmd Mehr").strOut.find("(*y*)"), std::string::npos);
+  // Imports without --register leave the user's registered datasets alone;
+  // with it, the file the link names is registered.
+  EXPECT_EQ(Read(folder.Path() / "registry.ini").find("x.mmd"), std::string::npos);
+  EXPECT_EQ(RunTool(folder.Path(), "mmd import-mmtb more.mmtb --mmd link.mmd --register").nExit, 0);
+  EXPECT_NE(Read(folder.Path() / "registry.ini").find((folder.Path() / "x.mmd").string()),
+            std::string::npos);
+}
+
+// More registered files than a store holds datasets: each listed with the ID
+// in its own head.
+TEST(CliDatasetList, EveryEntryShowsItsOwnID) {
+  CToolFolder folder;
+  const std::string bytes = Read(folder.Path() / "x.mmd");
+  std::string settings = "[Software\\Teskar GmbH\\MMD]\n";
+  for (int i = 1; i <= 257; ++i) {
+    const std::string id = std::to_string(1000 + i);
+    const fs::path file = folder.Path() / ("d" + id + ".mmd");
+    Write(file, bytes.substr(0, 4) + id + bytes.substr(8));
+    settings += "Datensatz" + std::to_string(i) + "=" + file.string() + "\n";
+  }
+  Write(folder.Path() / "registry.ini", settings);
+  const CRun run = RunTool(folder.Path(), "dataset list");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_NE(run.strOut.find("1257  " + (folder.Path() / "d1257.mmd").string()), std::string::npos)
+      << run.strOut.substr(run.strOut.size() - std::min<std::size_t>(run.strOut.size(), 200));
+}
+
+// The demo redirected to a file reads in order: a step's refusal stands
+// under that step, not elsewhere.
+TEST(CliDemo, RedirectedOutputInStepOrder) {
+  CToolFolder folder;
+  const CRun run = RunTool(folder.Path(), "demo --dir demo");
+  EXPECT_EQ(run.nExit, 0) << run.strOut << run.strErr;
+  const std::size_t nStep = run.strOut.find("Artikel.Fehlt\n");
+  const std::size_t nRefusal = run.strOut.find("eMatNoTable");
+  const std::size_t nNext = run.strOut.find("DATANORM catalogue");
+  ASSERT_NE(nRefusal, std::string::npos) << run.strOut;
+  EXPECT_LT(nStep, nRefusal);
+  EXPECT_LT(nRefusal, nNext);
+}
+
+// A script runs in its own folder; a relative --mmd still names the file
+// from where the tool was started, and the tool says it saved that one.
+TEST(CliScript, RelativeMmdIsTheFileSaved) {
+  CToolFolder folder;
+  fs::create_directory(folder.Path() / "sub");
+  Write(folder.Path() / "sub/s.txt", "[MMD1] t\n#saveMMD\n");
+  const CRun run = RunTool(folder.Path(), "script run sub/s.txt --mmd x.mmd");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_NE(run.strOut.find("saved " + (folder.Path() / "x.mmd").string()), std::string::npos)
+      << run.strOut;
+  EXPECT_FALSE(fs::exists(folder.Path() / "sub/x.mmd"));
+}
+
+// --salvage saves over a damaged database and keeps it beside, unchanged.
+TEST(CliSalvage, KeepsTheDamagedFileBeside) {
+  CToolFolder folder;
+  const std::string damaged = Read(folder.Path() / "t.mmd");
+  const CRun run = RunTool(folder.Path(), "mmd import-mmtb good.mmtb --mmd t.mmd --salvage");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_EQ(Read(folder.Path() / "t.damaged.mmd"), damaged);
+  EXPECT_EQ(RunTool(folder.Path(), "mmd info t.mmd").nExit, 0);
+}
+
+}  // namespace

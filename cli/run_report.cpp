@@ -1,0 +1,61 @@
+#include "cli/run_report.h"
+
+#include <cstdio>
+
+#include "platform/console_host_ui.h"
+#include "platform/text.h"
+
+CRunReport& RunReport() {
+  static CRunReport report;
+  return report;
+}
+
+namespace {
+
+const CConsoleHostUI* Console() { return dynamic_cast<const CConsoleHostUI*>(&GetHostUI()); }
+
+}  // namespace
+
+void AnswerShownErrors() {
+  if (const CConsoleHostUI* pConsole = Console())
+    RunReport().nErrorsAnswered = pConsole->GetErrors().size();
+}
+
+void ReportError(const std::string& text) {
+  std::fprintf(stderr, "orvamat: %s\n", text.c_str());
+  RunReport().listErrors.push_back(text);
+}
+
+std::string JsonString(const std::string& utf8) {
+  std::string out = "\"";
+  for (const char c : utf8) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char buffer[8];
+      std::snprintf(buffer, sizeof buffer, "\\u%04x", static_cast<unsigned char>(c));
+      out += buffer;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+std::string JsonString(const CString& text) { return JsonString(ToUtf8(text)); }
+
+void PrintJsonDocument(const std::string& text) {
+  // What was read after the library reported an error (a database that
+  // loaded damaged) is no result: main prints the failure document instead.
+  if (const CConsoleHostUI* pConsole = Console())
+    if (pConsole->GetErrors().size() > RunReport().nErrorsAnswered) return;
+  std::fputs(text.c_str(), stdout);
+  RunReport().bDocumentPrinted = true;
+}
+
+std::string JsonFailure(const std::vector<std::string>& errors) {
+  std::string list;
+  for (const std::string& error : errors) list += (list.empty() ? "" : ", ") + JsonString(error);
+  return "{\"ok\": false, \"errors\": [" + list + "]}\n";
+}
