@@ -1,5 +1,6 @@
 // The write lock of a dataset (docs/mmd.md, "The lock and the change watch"),
 // the save prompt and the deletion of a dataset's file.
+#include <cerrno>
 #include <ctime>
 
 #include "platform/file.h"
@@ -46,8 +47,25 @@ bool CheckWriteLock(CMatDatenSatz& dataset, bool take) {
   CMmdBacking* pBacking = FindMmdBacking(dataset);
   if (pBacking == nullptr || pBacking->m_bLockHeld) return false;
   const CString& path = dataset.m_strPath;
-  if (path.empty() || !FileExists(path)) return false;
+  if (path.empty()) return false;
   const CString lockPath = MmdLockPath(path);
+  if (!FileExists(path)) {
+    // The file is still to be made (a new dataset, an import into a new
+    // file). Its lock file is taken at the first change, like an existing
+    // file's: every later check then costs nothing, where looking for the
+    // absent file again at each cell written made up most of such an import,
+    // and a second process that wants to make the same file is refused.
+    if (!take) return false;
+    if (pBacking->m_LockFile.Acquire(lockPath, CLockFile::OwnerName())) {
+      pBacking->m_FileStat = CFileStamp::Of(path);
+      pBacking->m_bLockHeld = true;
+      return false;
+    }
+    // Held by another process: it is making this file. Any other failure
+    // (a folder that does not exist yet) leaves the changes in memory; the
+    // save reports why the file can not be written.
+    return pBacking->m_LockFile.GetError() == EWOULDBLOCK;
+  }
   if (IsReadOnly(path)) {
     if (CLockFile::IsHeldByOther(lockPath)) return true;
     SetReadOnly(path, false);  // a lock left behind by a process that ended
