@@ -23,15 +23,20 @@ CMmdBacking* FindMmdBacking(const CMatDatenSatz& dataset) {
   return dynamic_cast<CMmdBacking*>(dataset.GetBacking());
 }
 
+// Every cell written comes here: while this process holds the lock the
+// answer is known without looking the backing up again.
 bool CMmdBacking::CheckWriteLock(CMatDatenSatz& dataset, bool bTake) {
-  return ::CheckWriteLock(dataset, bTake);
+  return !m_bLockHeld && ::CheckWriteLock(dataset, bTake);
 }
 
 // Every table access comes here: the backing is at hand, so neither call
 // looks it up again, and a dataset not watched (not read from a file) and a
-// table made in memory (no body in the file) cost no further call.
+// table made in memory (no body in the file) cost no further call. While
+// this process holds the lock no other can change the file, so the watch
+// is not asked; what it saw meanwhile (this process's own saves) is taken
+// at the first look after the lock is given back and found to be no change.
 void CMmdBacking::LoadTableBody(CMatDatenSatz& dataset, CMatTable& table) {
-  if (m_ChangeNotify.IsWatching()) CheckForChange(dataset, *this);
+  if (m_ChangeNotify.IsWatching() && !m_bLockHeld) CheckForChange(dataset, *this);
   LoadPendingBody(dataset, table);
 }
 
