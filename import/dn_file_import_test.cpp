@@ -36,13 +36,14 @@ class DatanormFileImport : public ::testing::Test {
   }
   // Imports files into target in a fresh store; true when all was done.
   bool Import(const std::vector<CString>& files, const CString& target, const wchar_t* id,
-              bool enter = false) {
+              bool enter = false, bool salvage = false) {
     CScopedMatStore scope;
     CDnFileImport request;
     request.files = files;
     request.target.strPath = target;
     request.target.strID = id;
     request.target.bRegister = enter;
+    request.target.bSalvage = salvage;
     return ImportDatanormIntoFile(scope.Get(), request, {}, m_Result);
   }
   bool IsRegistered(const CString& path) {
@@ -119,6 +120,20 @@ TEST_F(DatanormFileImport, TheIDIsCheckedAndTheFileRegisteredOnlyWhenAsked) {
   EXPECT_TRUE(m_UI.HasMessageContaining(L"KAT1"));
   EXPECT_TRUE(Import({input}, target, L"KAT1", true));
   EXPECT_TRUE(IsRegistered(target));
+}
+
+TEST_F(DatanormFileImport, ADamagedFileIsSavedOverOnlyWhenSalvaged) {
+  const CString input = Write(L"gut.001", kCatalogue);
+  const CString target = m_Folder / L"k.mmd";
+  ASSERT_TRUE(Import({input}, target, L"KAT1"));
+  std::filesystem::resize_file(ToUtf8(target), std::filesystem::file_size(ToUtf8(target)) - 40);
+  const std::string damaged = Bytes(target);
+  EXPECT_FALSE(Import({input}, target, L""));
+  EXPECT_TRUE(m_UI.HasMessageContaining(L"--salvage"));
+  EXPECT_EQ(Bytes(target), damaged);
+  EXPECT_TRUE(Import({input}, target, L"", false, true));
+  EXPECT_EQ(Bytes(m_Folder / L"k.damaged.mmd"), damaged);
+  EXPECT_NE(Bytes(target), damaged);
 }
 
 }  // namespace
