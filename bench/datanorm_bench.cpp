@@ -47,13 +47,24 @@ namespace {
 constexpr int kArticles = 200000;
 constexpr int kTextGroup = 10;  // articles sharing one long text
 
-std::string Folder() {
-  static const std::string folder = [] {
+// The benchmark's own folder, removed when the program ends: the catalogues
+// and database files in it take a few hundred megabytes.
+struct CBenchFolder {
+  std::string strPath;
+  CBenchFolder() {
     std::string pattern =
         (std::filesystem::temp_directory_path() / "orvamat-dnbench-XXXXXX").string();
-    return std::string(::mkdtemp(pattern.data()));
-  }();
-  return folder;
+    if (::mkdtemp(pattern.data()) != nullptr) strPath = pattern;
+  }
+  ~CBenchFolder() {
+    std::error_code ignored;
+    if (!strPath.empty()) std::filesystem::remove_all(strPath, ignored);
+  }
+};
+
+std::string Folder() {
+  static const CBenchFolder folder;
+  return folder.strPath;
 }
 
 std::string Article(int i);
