@@ -1,7 +1,9 @@
-// orvamat import datanorm FILE... --mmd FILE [--id XXXX] [--dos]: reads
-//   DATANORM files into the dataset of FILE (made when the file does not
-//   exist, with the ID given) and saves it. A terminal sees a progress bar
-//   with lines per second; other output gets one plain line per step.
+// orvamat import datanorm FILE... --mmd FILE [--id XXXX] [--dos] [--salvage]
+//   [--register]: reads DATANORM files into the dataset of FILE (made when the
+//   file does not exist, with the ID given) and saves it, only when every file
+//   was read (import/dn_import.h, ImportDatanormIntoFile). Progress goes to
+//   stderr: a bar on a terminal, otherwise one flushed line per step; the
+//   summary goes to stdout.
 // orvamat article --mmd FILE NUMBER [--json]: one article of the dataset:
 //   short and complete text, price and price unit, quantity unit, discount
 //   group and its factor, main and product group, match code, EAN and the
@@ -22,7 +24,7 @@
 
 #include "OrvaMat/article.h"
 #include "OrvaMat/mat_manager.h"
-#include "import/dn_loader.h"
+#include "import/dn_import.h"
 #include "platform/file.h"
 #include "platform/text.h"
 #include "query/article/table_lookup.h"
@@ -35,69 +37,78 @@ namespace {
 
 using CClock = std::chrono::steady_clock;
 
-// The dataset of the database file, opened, or made with the ID when the
-// file does not exist yet; current afterwards. Null on failure (reported).
-CMatDatenSatz* OpenOrCreate(const CString& path, const std::string& id) {
-  if (FileExists(path)) {
-    if (CMatManager::OpenDataset(path.c_str()) != 1) return nullptr;
-  } else {
-    CMatManager::CreateDataset(FromUtf8(id).c_str(), FromUtf8(id).c_str(), path.c_str());
-  }
-  return CMatStore::Instance().GetCurrent();
-}
-
+// Progress of one file: a bar redrawn on a terminal, otherwise one line per
+// step, flushed at once so that the log of an import that is stopped shows
+// how far it came.
 class CProgressLine {
  public:
-  CProgressLine(const std::string& file, bool terminal) : m_strFile(file), m_bTerminal(terminal) {}
+  explicit CProgressLine(bool terminal) : m_bTerminal(terminal) {}
 
-  void Show(std::size_t line, std::size_t lines) {
+  void Show(const std::string& file, std::size_t line, std::size_t lines) {
+    if (file != m_strFile) {
+      m_strFile = file;
+      m_Start = CClock::now();
+    }
     const double seconds = std::chrono::duration<double>(CClock::now() - m_Start).count();
     const double rate = seconds > 0 ? static_cast<double>(line) / seconds : 0;
     if (!m_bTerminal) {
-      std::printf("%s: %zu/%zu lines, %.0f lines/s\n", m_strFile.c_str(), line, lines, rate);
+      std::fprintf(stderr, "%s: %zu/%zu lines, %.0f lines/s\n", file.c_str(), line, lines, rate);
+      std::fflush(stderr);
       return;
     }
     constexpr int kWidth = 30;
     const int filled = lines > 0 ? static_cast<int>(kWidth * line / lines) : kWidth;
-    std::fprintf(stderr, "\r%s [%s%s] %zu/%zu lines %.0f lines/s", m_strFile.c_str(),
+    std::fprintf(stderr, "\r%s [%s%s] %zu/%zu lines %.0f lines/s", file.c_str(),
                  std::string(static_cast<std::size_t>(filled), '#').c_str(),
                  std::string(static_cast<std::size_t>(kWidth - filled), ' ').c_str(), line, lines,
                  rate);
     if (line == lines) std::fputc('\n', stderr);
+    std::fflush(stderr);
   }
 
  private:
-  std::string m_strFile;
   bool m_bTerminal;
+  std::string m_strFile;
   CClock::time_point m_Start = CClock::now();
 };
 
-int RunImport(const std::vector<std::string>& files, const std::string& mmd, const std::string& id,
-              bool dos) {
-  const CString path = FromUtf8(mmd);
-  CMatDatenSatz* pDataset = OpenOrCreate(path, id);
-  if (pDataset == nullptr) return 1;
-  const bool terminal = ::isatty(STDERR_FILENO) != 0;
+struct CImportOptions {
+  std::vector<std::string> files;
+  std::string mmd;
+  std::string id;
+  bool dos = false;
+  bool salvage = false;
+  bool enter = false;  // --register
+};
+
+// The default ID of a new database file, when none is given.
+constexpr const char* kDefaultNewID = "DN01";
+
+int RunImport(const CImportOptions& options) {
+  CDnFileImport request;
+  for (const std::string& file : options.files) request.files.push_back(FromUtf8(file));
+  request.target.strPath = FromUtf8(options.mmd);
+  request.target.strID = FromUtf8(options.id);
+  if (options.id.empty() && !FileExists(request.target.strPath))
+    request.target.strID = FromUtf8(kDefaultNewID);
+  request.target.bSalvage = options.salvage;
+  request.target.bRegister = options.enter;
+  request.bDosCharset = options.dos;
+  CProgressLine progress(::isatty(STDERR_FILENO) != 0);
   const auto start = CClock::now();
-  CDnLoader loader;
-  std::size_t lines = 0;
-  int failed = 0;
-  for (const std::string& file : files) {
-    CProgressLine progress(file, terminal);
-    loader.SetProgress([&](std::size_t n, std::size_t total) { progress.Show(n, total); });
-    if (!loader.Load(FromUtf8(file), dos)) {
-      std::fprintf(stderr, "%s: not imported\n", file.c_str());
-      ++failed;
-    }
-    lines += loader.GetLineCount();
-  }
-  const bool saved = SaveDataset(*pDataset);
-  ReleaseWriteLock(*pDataset);
+  CDnFileImportResult result;
+  const bool done = ImportDatanormIntoFile(
+      CMatStore::Instance(), request,
+      [&](std::size_t file, std::size_t line, std::size_t lines) {
+        progress.Show(options.files[file], line, lines);
+      },
+      result);
   const double seconds = std::chrono::duration<double>(CClock::now() - start).count();
-  std::printf("%s: %zu files, %zu lines in %.2f s (%.0f lines/s)%s\n", mmd.c_str(), files.size(),
-              lines, seconds, seconds > 0 ? static_cast<double>(lines) / seconds : 0.0,
-              saved ? ", saved" : ", not saved");
-  return failed == 0 && saved ? 0 : 1;
+  std::printf("%s: %d of %zu files, %zu lines in %.2f s (%.0f lines/s)%s\n", options.mmd.c_str(),
+              result.nFilesRead, options.files.size(), result.nLines, seconds,
+              seconds > 0 ? static_cast<double>(result.nLines) / seconds : 0.0,
+              result.bSaved ? ", saved" : ", not saved");
+  return done ? 0 : 1;
 }
 
 // ---- orvamat article
@@ -223,16 +234,27 @@ void AddDatanormCommands(CLI::App& app) {
                          ? named.front()
                          : app.add_subcommand("import", "Import product data into a dataset");
   auto* datanorm = import->add_subcommand("datanorm", "Import DATANORM 4/5 files into a dataset");
-  auto files = std::make_shared<std::vector<std::string>>();
-  auto mmd = std::make_shared<std::string>();
-  auto id = std::make_shared<std::string>("DN01");
-  auto dos = std::make_shared<bool>(false);
-  datanorm->add_option("FILE", *files, "DATANORM files, read in this order")->required();
-  datanorm->add_option("--mmd", *mmd, "database file (made when missing)")->required();
-  datanorm->add_option("--id", *id, "manufacturer ID of a new dataset (4 characters)");
-  datanorm->add_flag("--dos", *dos, "files use the DOS character set (CP850)");
+  auto options = std::make_shared<CImportOptions>();
+  datanorm->add_option("FILE", options->files, "DATANORM files, read in this order")->required();
+  datanorm->add_option("--mmd", options->mmd, "database file (made when missing)")->required();
+  datanorm->add_option("--id", options->id,
+                       "manufacturer ID (4 characters): of a new dataset (default DN01), or "
+                       "checked against an existing one");
+  datanorm->add_flag("--dos", options->dos, "files use the DOS character set (CP850)");
+  datanorm->add_flag("--salvage", options->salvage,
+                     "a damaged database file may be saved over; the damaged file is kept "
+                     "beside it");
+  datanorm->add_flag("--register", options->enter,
+                     "enter the database file in the user's registered datasets");
   datanorm->callback([=] {
-    if (int rc = RunImport(*files, *mmd, *id, *dos); rc != 0) throw CLI::RuntimeError(rc);
+    int rc = 1;
+    try {
+      rc = RunImport(*options);
+      if (std::fflush(stdout) != 0 || std::ferror(stdout)) rc = 1;
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "import datanorm: %s\n", e.what());
+    }
+    if (rc != 0) throw CLI::RuntimeError(rc);
   });
 
   auto* article = app.add_subcommand("article", "Show one article of a dataset");

@@ -9,6 +9,7 @@
 #include "store/base/reg_util.h"
 #include "store/base/translation.h"
 #include "store/mat_store.h"
+#include "store/mmd/dataset_lists.h"
 
 namespace {
 
@@ -82,4 +83,38 @@ void ImportDatanormDlg(int presetHandle, const wchar_t* presetName) {
   if (!CheckDnDatasetWritable()) return;
   // "DOS Zeichensatz" starts checked, and nothing here can uncheck it.
   ImportDatanormFiles(CollectDatanormFileSet(path), true);
+}
+
+bool ImportDatanormIntoFile(CMatStore& store, const CDnFileImport& request,
+                            const CDnFileProgress& progress, CDnFileImportResult& result) {
+  result = {};
+  // Every input first: a file that can not be read fails the import before
+  // the database file is opened, made or locked.
+  bool bInputsReadable = true;
+  for (const CString& file : request.files) {
+    if (const CString why = WhyInputUnreadable(file); !why.empty()) {
+      ShowMessage(MB_OK | MB_ICONERROR, L"%s", why);
+      bInputsReadable = false;
+    }
+  }
+  if (!bInputsReadable || request.files.empty()) return false;
+  // The file is registered once it exists: an import that fails must not
+  // leave the user's list naming a file that was never written.
+  CImportTarget target = request.target;
+  target.bRegister = false;
+  CMatDatenSatz* pDataset = OpenImportTarget(store, target);
+  if (pDataset == nullptr) return false;
+  CDnLoader loader(&store);
+  bool bAllRead = true;
+  for (std::size_t i = 0; i < request.files.size() && bAllRead; ++i) {
+    if (progress)
+      loader.SetProgress([&](std::size_t n, std::size_t total) { progress(i, n, total); });
+    bAllRead = loader.Load(request.files[i], request.bDosCharset);
+    result.nLines += loader.GetLineCount();
+    if (bAllRead) ++result.nFilesRead;
+  }
+  result.bSaved = FinishImport(*pDataset, bAllRead);
+  if (result.bSaved && request.target.bRegister && !RegisterDatasetPath(pDataset->m_strPath))
+    return false;
+  return result.bSaved;
 }

@@ -5,9 +5,14 @@
 // layout calls the same functions.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <vector>
 
 #include "OrvaMat/types.h"
+#include "store/mmd/import_target.h"
+
+class CMatStore;
 
 // The preview of a file's first line: date and header text as the dialog's
 // two read-only boxes show them.
@@ -52,3 +57,34 @@ int ImportDatanormFiles(const std::vector<CString>& files, bool dosCharset);
 // UI's file chooser ("DATANORM Datensatz einlesen"), refuses a read-only
 // dataset and imports the chosen file's set with the DOS character set.
 ORVAMAT_API void ImportDatanormDlg(int presetHandle, const wchar_t* presetName);
+
+// One import of DATANORM files into a database file, as a user starts it on
+// files (the command line's "import datanorm"): every input is checked before
+// anything else, the target is opened or made (OpenImportTarget), the files
+// are read in order with one loader, and the dataset is saved only when every
+// file was read (FinishImport).
+struct CDnFileImport {
+  std::vector<CString> files;  // read in this order
+  CImportTarget target;        // the database file and how to treat it
+  bool bDosCharset = false;    // the DOS character set instead of 1252
+};
+
+struct CDnFileImportResult {
+  int nFilesRead = 0;      // files read to their end
+  std::size_t nLines = 0;  // lines read, over all files
+  bool bSaved = false;     // the database file was written
+};
+
+// Called while a file is read: its index in CDnFileImport::files, the lines
+// read so far and its line count (the last call has both equal).
+using CDnFileProgress =
+    std::function<void(std::size_t nFile, std::size_t nLine, std::size_t nLines)>;
+
+// Runs the import on the store (it becomes the target's current dataset).
+// True only when every file was read and the dataset saved. A failure is
+// reported through the host UI; then nothing is saved, an existing file and
+// its backup stay as they were, and a file that did not exist is not made.
+// With target.bRegister the file is entered in the user's registered
+// datasets, and only once it has been saved.
+bool ImportDatanormIntoFile(CMatStore& store, const CDnFileImport& request,
+                            const CDnFileProgress& progress, CDnFileImportResult& result);

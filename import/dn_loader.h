@@ -8,13 +8,14 @@
 // Saving the dataset is not the loader's business.
 //
 // Bad input never stops an import: numbers stop at the first non-digit, texts
-// are cut at their maximum, unknown record types and records whose processing
-// flag is neither empty nor "N" are skipped, records cut short read as empty
-// fields. Only a file that is no DATANORM file (message "Keine Datanorm
-// Datei! %s"), a version 3 file (message "DATANORM Version 3 ???. Datei <%s>
-// Laden abgebrochen"), a dataset locked by another user (message "Aktueller
-// Datensatz ist schreibgeschützt") or an unreadable or empty file (no
-// message) is refused.
+// are cut at their maximum (a long text also at the bytes the database file
+// stores of one text, with a warning naming it), unknown record types and
+// records whose processing flag is neither empty nor "N" are skipped, records
+// cut short read as empty fields. Only a file that is no DATANORM file
+// (message "Keine Datanorm Datei! %s"), a version 3 file (message "DATANORM
+// Version 3 ???. Datei <%s> Laden abgebrochen"), a dataset locked by another
+// user (message "Aktueller Datensatz ist schreibgeschützt") or an unreadable
+// or empty file (no message) is refused.
 #pragma once
 
 #include <cstdint>
@@ -34,7 +35,7 @@ class CMatDatenSatz;
 class CDnLoader {
  public:
   // Texts longer than this are cut: one text must fit one piece of the
-  // dataset's arena.
+  // dataset's arena. (The database file limits a text's bytes as well.)
   static constexpr std::size_t kMaxTextLength = 32000;
   // Text lines of one article: DATANORM numbers them with two digits, so a
   // longer series can only come from a damaged file.
@@ -107,6 +108,9 @@ class CDnLoader {
   void SetHandle(CMatTable* pTable, Handle hRow, int field, Handle value);
   void SetText(CMatTable* pTable, Handle hRow, int field, const CString& text);
   void ForgetCompleteText(Handle hArticle);
+  // Tells the user that a text of the record named was cut to what a
+  // dataset holds of one text (the format takes the name).
+  void ReportCutText(const wchar_t* pGermanFormat, const CString& name);
   CMatTable* FindOrMakeGroup(CMatTable* pParent, const CString& name, std::uint32_t nType);
   // Moves to the next line when it continues the current record (same first
   // nPrefix characters); false at the end of the record.

@@ -1,10 +1,13 @@
 // Text records: "D" (text lines of an article), "T" (long text blocks) and,
 // in version 4, "E" (further text blocks). Each may go on over the following
 // lines of the same record type, flag and key.
+#include <cstdint>
 #include <vector>
 
 #include "import/dn_loader.h"
+#include "store/base/message.h"
 #include "store/mat_store.h"
+#include "store/mmd/mmd_format.h"
 
 namespace {
 
@@ -22,11 +25,39 @@ struct CDnTextEntry {
   CString strKey;
 };
 
-void AppendCapped(CString& text, std::wstring_view more) {
-  const std::size_t room =
-      CDnLoader::kMaxTextLength - std::min(text.size(), CDnLoader::kMaxTextLength);
-  text.append(more.substr(0, room));
+// Bytes the character takes in the database file's UTF-8.
+std::size_t Utf8Bytes(wchar_t c) {
+  const auto u = static_cast<std::uint32_t>(c);
+  return u < 0x80 ? 1 : u < 0x800 ? 2 : u < 0x10000 ? 3 : 4;
 }
+
+// A text collected from the lines of one record, kept to what a dataset holds
+// of one text: kMaxTextLength characters (a piece of the arena) and
+// kMaxStringBytes in the database file's UTF-8, where umlauts take two bytes.
+// It is cut after the last whole character that fits both, and remembers
+// that it was cut.
+class CDnCappedText {
+ public:
+  void Append(std::wstring_view more) {
+    for (const wchar_t c : more) {
+      const std::size_t n = Utf8Bytes(c);
+      if (m_nBytes + n > mmd::kMaxStringBytes || m_strText.size() == CDnLoader::kMaxTextLength) {
+        m_bCut = true;
+        return;
+      }
+      m_nBytes += n;
+      m_strText += c;
+    }
+  }
+  const CString& Get() const { return m_strText; }
+  CString& Get() { return m_strText; }
+  bool IsCut() const { return m_bCut; }
+
+ private:
+  CString m_strText;
+  std::size_t m_nBytes = 0;
+  bool m_bCut = false;
+};
 
 // Groups the collected lines into entries: a "T" line refers to a text
 // block; an "E" line with the following "E" lines of the same key and rising
@@ -39,27 +70,31 @@ std::vector<CDnTextEntry> GroupTextLines(const std::vector<CDnTextLine>& lines) 
     CDnTextEntry entry;
     std::size_t next = i + 1;
     std::int64_t last = first.nNumber;
+    CDnCappedText text;
     if (first.cKind == L'T') {
       entry.strKey = first.strKey;
     } else if (first.cKind == L'E') {
-      entry.strText = first.strText;
+      text.Append(first.strText);
       entry.bHasText = true;
       entry.strKey = first.strKey;
       for (; next < lines.size() && lines[next].cKind == L'E' && lines[next].nNumber > last &&
              lines[next].strKey == first.strKey;
            ++next) {
-        AppendCapped(entry.strText, lines[next].strText);
+        text.Append(lines[next].strText);
         last = lines[next].nNumber;
       }
     } else {
-      entry.strText = first.strText + L"\r\n";
+      text.Append(first.strText);
+      text.Append(L"\r\n");
       entry.bHasText = true;
       for (; next < lines.size() && lines[next].cKind == L'F' && lines[next].nNumber > last;
            ++next) {
-        AppendCapped(entry.strText, lines[next].strText + L"\r\n");
+        text.Append(lines[next].strText);
+        text.Append(L"\r\n");
         last = lines[next].nNumber;
       }
     }
+    entry.strText = std::move(text.Get());
     entries.push_back(std::move(entry));
     i = next;
   }
@@ -130,16 +165,18 @@ void CDnLoader::ReadTextBlock(CMatTable* pTarget) {
   const CString key = m_Reader.ReadText(m_nVersion == 4 ? 32 : 15);
   if (m_nVersion == 4) m_Reader.ReadText(32);
   const std::size_t prefix = key.size() + 5;
-  CString text;
+  CDnCappedText text;
   for (bool more = true; more;) {
     std::size_t limit = 128;
     if (m_nVersion == 5 && m_Reader.ReadChar() == L'0') limit = 70;
     m_Reader.ReadNumber(2);
     if (m_nVersion == 4) m_Reader.ReadText(132);
-    AppendCapped(text, m_Reader.ReadText(limit) + L"\r\n");
+    text.Append(m_Reader.ReadText(limit));
+    text.Append(L"\r\n");
     if (m_nVersion == 4 && m_Reader.ReadNumber(2) > 0) {
       m_Reader.ReadText(9);
-      AppendCapped(text, m_Reader.ReadText(128) + L"\r\n");
+      text.Append(m_Reader.ReadText(128));
+      text.Append(L"\r\n");
     }
     more = NextContinuation(prefix);
     if (more) {
@@ -149,6 +186,13 @@ void CDnLoader::ReadTextBlock(CMatTable* pTarget) {
       m_Reader.ReadText(m_nVersion == 4 ? 32 : 15);
     }
   }
-  RemoveTrailingControls(text);
-  if (const Handle hKey = GetDnHandle(key)) SetText(pTarget, hKey, 0, text);
+  RemoveTrailingControls(text.Get());
+  if (text.IsCut())
+    ReportCutText(
+        L"Der Langtext %s ist zu lang für die Materialmanagement-Datei und wurde gekürzt.", key);
+  if (const Handle hKey = GetDnHandle(key)) SetText(pTarget, hKey, 0, text.Get());
+}
+
+void CDnLoader::ReportCutText(const wchar_t* pGermanFormat, const CString& name) {
+  ShowMessage(MB_OK | MB_ICONWARNING, pGermanFormat, name);
 }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "import/dn_test_util.h"
+#include "platform/temp_folder.h"
+#include "store/mmd/mmd_file.h"
+#include "store/mmd/mmd_format.h"
 
 namespace {
 
@@ -76,6 +79,33 @@ TEST(DatanormTexts, EndlessContinuationIsBoundedAndEndsWithTheFile) {
   EXPECT_EQ(loader.GetLineCount(), 6001u);
   EXPECT_EQ(Entries(t, L"LONG").size(), CDnLoader::kMaxTextLines);
   EXPECT_EQ(t.Text(L"DATANORM_T", L"TL").size(), CDnLoader::kMaxTextLength);
+}
+
+// Bytes of the text in the database file's UTF-8.
+std::size_t Utf8Size(const CString& text) { return ToUtf8(text).size(); }
+
+TEST(DatanormTexts, LongTextsAreCutToWhatTheDatabaseFileStoresAndReported) {
+  CDnTestDataset t;
+  CTempFolder folder;
+  t.Dataset().m_strPath = folder / L"lang.mmd";
+  // Umlauts take two bytes: 32,000 characters would be about 64,000 bytes.
+  // Blocks of version 5 ("T") and version 4 ("E", own table).
+  const std::string umlauts = "\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F";  // äöüß
+  std::string v5 = DnHeader5(), v4 = DnHeader4();
+  for (int i = 0; i < 1500; ++i) {
+    v5 += "T;N;TL;1;01;a" + umlauts + umlauts + umlauts + umlauts + umlauts + ";\r\n";
+    v4 += "E;N;EL;;1;;" + umlauts + umlauts + ";2;;" + umlauts + ";\r\n";
+  }
+  ASSERT_TRUE(t.Load(v5));
+  ASSERT_TRUE(t.Load(v4));
+  for (const CString& cut : {t.Text(L"DATANORM_T", L"TL"), t.Text(L"DATANORM_E", L"EL")}) {
+    EXPECT_LE(Utf8Size(cut), mmd::kMaxStringBytes);
+    EXPECT_GT(Utf8Size(cut), mmd::kMaxStringBytes - 4);  // cut at the limit, not before
+  }
+  EXPECT_TRUE(t.UI().HasMessageContaining(L"Langtext TL"));
+  EXPECT_TRUE(t.UI().HasMessageContaining(L"Langtext EL"));
+  // The whole catalogue can be saved.
+  EXPECT_TRUE(SaveDataset(t.Dataset())) << ToUtf8(t.UI().LastText());
 }
 
 TEST(DatanormTexts, LanguageSubTablesTakeTheTexts) {

@@ -1,5 +1,6 @@
 // The write lock of a dataset (docs/mmd.md, "The lock and the change watch"),
 // the save prompt and the deletion of a dataset's file.
+#include <cerrno>
 #include <ctime>
 
 #include "platform/file.h"
@@ -22,15 +23,20 @@ CMmdBacking* FindMmdBacking(const CMatDatenSatz& dataset) {
   return dynamic_cast<CMmdBacking*>(dataset.GetBacking());
 }
 
+// Every cell written comes here: while this process holds the lock the
+// answer is known without looking the backing up again.
 bool CMmdBacking::CheckWriteLock(CMatDatenSatz& dataset, bool bTake) {
-  return ::CheckWriteLock(dataset, bTake);
+  return !m_bLockHeld && ::CheckWriteLock(dataset, bTake);
 }
 
 // Every table access comes here: the backing is at hand, so neither call
 // looks it up again, and a dataset not watched (not read from a file) and a
-// table made in memory (no body in the file) cost no further call.
+// table made in memory (no body in the file) cost no further call. While
+// this process holds the lock no other can change the file, so the watch
+// is not asked; what it saw meanwhile (this process's own saves) is taken
+// at the first look after the lock is given back and found to be no change.
 void CMmdBacking::LoadTableBody(CMatDatenSatz& dataset, CMatTable& table) {
-  if (m_ChangeNotify.IsWatching()) CheckForChange(dataset, *this);
+  if (m_ChangeNotify.IsWatching() && !m_bLockHeld) CheckForChange(dataset, *this);
   LoadPendingBody(dataset, table);
 }
 
@@ -46,10 +52,27 @@ bool CheckWriteLock(CMatDatenSatz& dataset, bool take) {
   CMmdBacking* pBacking = FindMmdBacking(dataset);
   if (pBacking == nullptr || pBacking->m_bLockHeld) return false;
   const CString& path = dataset.m_strPath;
-  if (path.empty() || !FileExists(path)) return false;
+  if (path.empty()) return false;
   const CString lockPath = MmdLockPath(path);
   // Taking the lock would empty a file named like its own lock file.
   if (lockPath == path) return true;
+  if (!FileExists(path)) {
+    // The file is still to be made (a new dataset, an import into a new
+    // file). Its lock file is taken at the first change, like an existing
+    // file's: every later check then costs nothing, where looking for the
+    // absent file again at each cell written made up most of such an import,
+    // and a second process that wants to make the same file is refused.
+    if (!take) return false;
+    if (pBacking->m_LockFile.Acquire(lockPath, CLockFile::OwnerName())) {
+      pBacking->m_FileStat = CFileStamp::Of(path);
+      pBacking->m_bLockHeld = true;
+      return false;
+    }
+    // Held by another process: it is making this file. Any other failure
+    // (a folder that does not exist yet) leaves the changes in memory; the
+    // save reports why the file can not be written.
+    return pBacking->m_LockFile.GetError() == EWOULDBLOCK;
+  }
   if (IsReadOnly(path)) {
     if (CLockFile::IsHeldByOther(lockPath)) return true;
     SetReadOnly(path, false);  // a lock left behind by a process that ended

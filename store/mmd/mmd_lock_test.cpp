@@ -225,3 +225,28 @@ TEST_F(MmdLock, TheUserDatasetIsSavedWithoutAsking) {
 }
 
 }  // namespace
+
+using MmdLockNewFile = CMmdTest;
+
+TEST_F(MmdLockNewFile, IsLockedFromItsFirstChangeUntilSavedAndReleased) {
+  CMatDatenSatz& dataset = MakeDataset(L"NEUE", m_Folder.Path("neu.mmd"));
+  const CString lockPath = MmdLockPath(dataset.m_strPath);
+  Set(Table(L"T", eTypeInteger), H(L"r"), 1);
+  // The first change took the lock file of the file still to be made.
+  EXPECT_TRUE(FileExists(lockPath));
+  EXPECT_FALSE(FileExists(dataset.m_strPath));
+  // Another process that would make the same file is refused meanwhile.
+  EXPECT_EQ(RunInChild([&] {
+              CScopedMatStore store;
+              CMatDatenSatz* pOther = NewDataset(store.Get());
+              pOther->m_strPath = dataset.m_strPath;
+              MmdBackingOf(*pOther);
+              return pOther->CheckWriteLock(true) ? 0 : 1;
+            }),
+            0);
+  ASSERT_TRUE(SaveDataset(dataset));
+  EXPECT_TRUE(IsReadOnly(dataset.m_strPath));  // saved while locked
+  ReleaseWriteLock(dataset);
+  EXPECT_FALSE(FileExists(lockPath));
+  EXPECT_FALSE(IsReadOnly(dataset.m_strPath));
+}

@@ -1,0 +1,139 @@
+// The import of DATANORM files into a database file as the command line runs
+// it: what is saved, made and registered when it works and when it fails.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "import/dn_import.h"
+#include "import/dn_test_util.h"
+#include "platform/file.h"
+#include "platform/temp_folder.h"
+#include "store/mmd/dataset_lists.h"
+#include "store/mmd/mmd_format.h"
+
+namespace {
+
+const std::string kCatalogue = DnHeader5() + "A;N;ART;Kurz;;PCE;1;1;100;;;;;;;;;;;;;;;;;\r\n";
+
+std::string Bytes(const CString& path) {
+  std::ifstream in(ToUtf8(path), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class DatanormFileImport : public ::testing::Test {
+ protected:
+  DatanormFileImport() : m_ScopedTranslation(m_Translation), m_ScopedUI(m_UI) {
+    setenv("ORVAMAT_HOME", ToUtf8(m_Folder.GetPath()).c_str(), 1);
+  }
+  CString Write(const wchar_t* name, const std::string& bytes) {
+    const CString path = m_Folder / name;
+    std::ofstream(ToUtf8(path), std::ios::binary) << bytes;
+    return path;
+  }
+  // Imports files into target in a fresh store; true when all was done.
+  bool Import(const std::vector<CString>& files, const CString& target, const wchar_t* id,
+              bool enter = false, bool salvage = false) {
+    CScopedMatStore scope;
+    CDnFileImport request;
+    request.files = files;
+    request.target.strPath = target;
+    request.target.strID = id;
+    request.target.bRegister = enter;
+    request.target.bSalvage = salvage;
+    return ImportDatanormIntoFile(scope.Get(), request, {}, m_Result);
+  }
+  bool IsRegistered(const CString& path) {
+    CStringList list;
+    ReadRegisteredList(list);
+    return std::find(list.begin(), list.end(), path) != list.end();
+  }
+
+  CTempFolder m_Folder;
+  CTranslationManager m_Translation{L""};
+  CScopedTranslationManager m_ScopedTranslation;
+  CRecordingHostUI m_UI;
+  CScopedHostUI m_ScopedUI;
+  CDnFileImportResult m_Result;
+};
+
+TEST_F(DatanormFileImport, AFailedImportMakesSavesAndRegistersNothing) {
+  std::filesystem::create_directory(ToUtf8(m_Folder / L"ordner"));
+  const struct {
+    CString input;
+    const wchar_t* message;  // part of the one message naming the input
+  } cases[] = {
+      {m_Folder / L"fehlt.001", L"nicht gefunden"},
+      {m_Folder / L"ordner", L"Ordner"},
+      {Write(L"leer.001", ""), L"leer"},
+      {Write(L"kein.001", "X;kein Katalog\r\n"), L"Keine Datanorm Datei"},
+      {Write(L"v3.001", "V;030;\r\n"), L"Version 3"},
+  };
+  const CString existing = m_Folder / L"alt.mmd";
+  ASSERT_TRUE(Import({Write(L"gut.001", kCatalogue)}, existing, L"ALT1"));
+  ASSERT_TRUE(Import({Write(L"gut.001", kCatalogue)}, existing, L""));  // makes the backup
+  const std::string before = Bytes(existing), backup = Bytes(MmdBackupPath(existing));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(ToUtf8(c.input));
+    m_UI.Clear();
+    const CString fresh = m_Folder / L"neu.mmd";
+    // The bad input after a good one: the good one must not be saved alone.
+    EXPECT_FALSE(Import({Write(L"gut.001", kCatalogue), c.input}, fresh, L"NEU1", true));
+    EXPECT_TRUE(m_UI.HasMessageContaining(c.message)) << ToUtf8(m_UI.LastText());
+    EXPECT_FALSE(m_Result.bSaved);
+    EXPECT_FALSE(FileExists(fresh));
+    EXPECT_FALSE(FileExists(MmdLockPath(fresh)));
+    EXPECT_FALSE(IsRegistered(fresh));
+    EXPECT_FALSE(Import({c.input}, existing, L"ALT1", true));
+    EXPECT_EQ(Bytes(existing), before);
+    EXPECT_EQ(Bytes(MmdBackupPath(existing)), backup);
+    EXPECT_FALSE(IsRegistered(existing));
+  }
+}
+
+TEST_F(DatanormFileImport, AReadErrorIsNoEmptyFile) {
+  // The process's memory file claims no length and its first page can not
+  // be read (EIO): an error, not an empty catalogue.
+  const CString mem = L"/proc/self/mem";
+  EXPECT_FALSE(Import({mem}, m_Folder / L"neu.mmd", L"NEU1"));
+  ASSERT_EQ(m_UI.Count(), 1u);
+  EXPECT_FALSE(m_UI.HasMessageContaining(L"leer")) << ToUtf8(m_UI.LastText());
+  EXPECT_TRUE(m_UI.HasMessageContaining(mem)) << ToUtf8(m_UI.LastText());
+}
+
+TEST_F(DatanormFileImport, TheIDIsCheckedAndTheFileRegisteredOnlyWhenAsked) {
+  const CString input = Write(L"gut.001", kCatalogue);
+  const CString target = m_Folder / L"k.mmd";
+  EXPECT_FALSE(Import({input}, target, L"ABC"));  // not four characters
+  EXPECT_TRUE(m_UI.HasMessageContaining(L"nicht genau 4 Zeichen"));
+  EXPECT_FALSE(FileExists(target));
+  ASSERT_TRUE(Import({input}, target, L"KAT1"));
+  EXPECT_TRUE(m_Result.bSaved);
+  EXPECT_EQ(m_Result.nFilesRead, 1);
+  EXPECT_EQ(m_Result.nLines, 2u);
+  EXPECT_FALSE(IsRegistered(target));
+  m_UI.Clear();
+  EXPECT_FALSE(Import({input}, target, L"ANDR"));  // the file's ID is KAT1
+  EXPECT_TRUE(m_UI.HasMessageContaining(L"KAT1"));
+  EXPECT_TRUE(Import({input}, target, L"KAT1", true));
+  EXPECT_TRUE(IsRegistered(target));
+}
+
+TEST_F(DatanormFileImport, ADamagedFileIsSavedOverOnlyWhenSalvaged) {
+  const CString input = Write(L"gut.001", kCatalogue);
+  const CString target = m_Folder / L"k.mmd";
+  ASSERT_TRUE(Import({input}, target, L"KAT1"));
+  std::filesystem::resize_file(ToUtf8(target), std::filesystem::file_size(ToUtf8(target)) - 40);
+  const std::string damaged = Bytes(target);
+  EXPECT_FALSE(Import({input}, target, L""));
+  EXPECT_TRUE(m_UI.HasMessageContaining(L"--salvage"));
+  EXPECT_EQ(Bytes(target), damaged);
+  EXPECT_TRUE(Import({input}, target, L"", false, true));
+  EXPECT_EQ(Bytes(m_Folder / L"k.damaged.mmd"), damaged);
+  EXPECT_NE(Bytes(target), damaged);
+}
+
+}  // namespace
