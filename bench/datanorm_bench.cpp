@@ -373,7 +373,7 @@ void ImportIntoFile(benchmark::State& state, bool existing) {
     made.strPath = FromUtf8(empty);
     made.strID = L"GEN1";
     CMatDatenSatz* pDataset = OpenImportTarget(scope.Get(), made);
-    if (pDataset == nullptr || !FinishImport(*pDataset, true))
+    if (pDataset == nullptr || !FinishImport(*pDataset, made, true))
       state.SkipWithError("empty file not saved");
   }
   CDnFileImport request;

@@ -103,6 +103,7 @@ int RunImport(const CImportOptions& options) {
         progress.Show(options.files[file], line, lines);
       },
       result);
+  if (result.bRefusedDamaged) ReportSalvageHint();
   const double seconds = std::chrono::duration<double>(CClock::now() - start).count();
   std::printf("%s: %d of %zu files, %zu lines in %.2f s (%.0f lines/s)%s\n", options.mmd.c_str(),
               result.nFilesRead, options.files.size(), result.nLines, seconds,

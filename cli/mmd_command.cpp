@@ -37,14 +37,6 @@ namespace {
 
 void Print(const CString& text) { std::fputs(ToUtf8(text).c_str(), stdout); }
 
-// The path from the root, as the user's settings keep it: they outlive the
-// folder the tool was started in. As given when that fails.
-CString AbsolutePath(const CString& path) {
-  std::error_code error;
-  const auto absolute = std::filesystem::absolute(ToUtf8(path), error);
-  return error ? path : FromUtf8(absolute.lexically_normal().string());
-}
-
 // Opens FILE as the only dataset of the process's store; null when it can
 // not be read (reported).
 CMatDatenSatz* OpenOnly(const std::string& file) {
@@ -151,11 +143,13 @@ int RunImport(const CImportArgs& a) {
     target.strID = L"HsID";
   target.strName = FromUtf8(a.strName);
   target.bSalvage = a.bSalvage;
-  // Registered below, once saved: a failed import leaves the settings alone.
-  target.bRegister = false;
+  target.bRegister = a.bRegister;
   CMatStore& store = CMatStore::Instance();
   CMatDatenSatz* pDataset = OpenImportTarget(store, target);
-  if (pDataset == nullptr) return 1;
+  if (pDataset == nullptr) {
+    if (target.bRefusedDamaged) ReportSalvageHint();
+    return 1;
+  }
   // Every table, row and name the text brings marks the dataset changed: a
   // text that leaves it unchanged held no block (random bytes, only
   // comments) and is no import.
@@ -164,7 +158,7 @@ int RunImport(const CImportArgs& a) {
   const bool bAny = pDataset->m_bModified;
   if (bRead && !bAny) ReportError(a.strText + ": no MMTB table in the text");
   const bool bSalvaged = IsDatasetDamaged(*pDataset);  // only with --salvage here
-  const bool bSaved = FinishImport(*pDataset, bRead && bAny);
+  const bool bSaved = FinishImport(*pDataset, target, bRead && bAny);
   if (!bSaved) {
     ReportError(a.strMmd + ": not saved" + (bRead ? "" : ", reading stopped at an error"));
     return 1;
@@ -174,7 +168,7 @@ int RunImport(const CImportArgs& a) {
   if (bSalvaged) AnswerShownErrors();
   std::printf("%s: %zu tables, saved%s\n", ToUtf8(pDataset->m_strPath).c_str(),
               pDataset->m_Tables.size(), bSalvaged ? " (salvaged)" : "");
-  return !a.bRegister || RegisterDatasetPath(AbsolutePath(pDataset->m_strPath)) ? 0 : 1;
+  return 0;
 }
 
 // The ID in the head of a database file; "????" when it has none.

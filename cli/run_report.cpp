@@ -26,6 +26,13 @@ void ReportError(const std::string& text) {
   RunReport().listErrors.push_back(text);
 }
 
+void ReportSalvageHint() {
+  std::fputs(
+      "orvamat: --salvage saves what could be read and keeps the damaged file beside it "
+      "(<name>.damaged.mmd)\n",
+      stderr);
+}
+
 std::string JsonString(const std::string& utf8) {
   std::string out = "\"";
   for (const char c : utf8) {

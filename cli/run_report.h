@@ -29,6 +29,10 @@ void AnswerShownErrors();
 // "errors" of the JSON failure document.
 void ReportError(const std::string& text);
 
+// After a refusal of a damaged database file: how the user saves what can
+// still be read (--salvage).
+void ReportSalvageHint();
+
 // The text as a JSON string, quotes included.
 std::string JsonString(const std::string& utf8);
 std::string JsonString(const CString& text);

@@ -61,7 +61,10 @@ int RunScript(const CScriptArgs& a) {
     if (target.strID.empty() && !FileExists(target.strPath)) target.strID = L"SKRP";
     target.strName = target.strID;
     target.bSalvage = a.bSalvage;
-    if (OpenImportTarget(store, target) == nullptr) return 1;
+    if (OpenImportTarget(store, target) == nullptr) {
+      if (target.bRefusedDamaged) ReportSalvageHint();
+      return 1;
+    }
     path = target.strPath;
   }
   // A file's time comes from a clock that may lag the system clock by a

@@ -129,7 +129,7 @@ TEST_F(DatanormFileImport, ADamagedFileIsSavedOverOnlyWhenSalvaged) {
   std::filesystem::resize_file(ToUtf8(target), std::filesystem::file_size(ToUtf8(target)) - 40);
   const std::string damaged = Bytes(target);
   EXPECT_FALSE(Import({input}, target, L""));
-  EXPECT_TRUE(m_UI.HasMessageContaining(L"--salvage"));
+  EXPECT_TRUE(m_UI.HasMessageContaining(L"beschädigt; der Import wird nicht gespeichert"));
   EXPECT_EQ(Bytes(target), damaged);
   EXPECT_TRUE(Import({input}, target, L"", false, true));
   EXPECT_EQ(Bytes(m_Folder / L"k.damaged.mmd"), damaged);

@@ -98,11 +98,9 @@ bool ImportDatanormIntoFile(CMatStore& store, const CDnFileImport& request,
     }
   }
   if (!bInputsReadable || request.files.empty()) return false;
-  // The file is registered once it exists: an import that fails must not
-  // leave the user's list naming a file that was never written.
   CImportTarget target = request.target;
-  target.bRegister = false;
   CMatDatenSatz* pDataset = OpenImportTarget(store, target);
+  result.bRefusedDamaged = target.bRefusedDamaged;
   if (pDataset == nullptr) return false;
   CDnLoader loader(&store);
   bool bAllRead = true;
@@ -113,8 +111,6 @@ bool ImportDatanormIntoFile(CMatStore& store, const CDnFileImport& request,
     result.nLines += loader.GetLineCount();
     if (bAllRead) ++result.nFilesRead;
   }
-  result.bSaved = FinishImport(*pDataset, bAllRead);
-  if (result.bSaved && request.target.bRegister && !RegisterDatasetPath(pDataset->m_strPath))
-    return false;
+  result.bSaved = FinishImport(*pDataset, target, bAllRead);
   return result.bSaved;
 }

@@ -70,9 +70,10 @@ struct CDnFileImport {
 };
 
 struct CDnFileImportResult {
-  int nFilesRead = 0;      // files read to their end
-  std::size_t nLines = 0;  // lines read, over all files
-  bool bSaved = false;     // the database file was written
+  int nFilesRead = 0;            // files read to their end
+  std::size_t nLines = 0;        // lines read, over all files
+  bool bSaved = false;           // the database file was written
+  bool bRefusedDamaged = false;  // the database file is damaged and was not taken
 };
 
 // Called while a file is read: its index in CDnFileImport::files, the lines

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <filesystem>
 #include <system_error>
 
 #include "platform/huge_pages.h"
@@ -313,6 +314,12 @@ std::optional<std::time_t> GetModificationTime(const CString& path) {
   struct stat info {};
   if (!StatPath(path, info)) return std::nullopt;
   return info.st_mtime;
+}
+
+CString AbsolutePath(const CString& path) {
+  std::error_code error;
+  const auto absolute = std::filesystem::absolute(ToUtf8(path), error);
+  return error ? path : FromUtf8(absolute.lexically_normal().string());
 }
 
 CString GetFolderOf(const CString& path) {

@@ -87,6 +87,9 @@ bool RemoveFile(const CString& path, CString* error = nullptr);
 std::optional<std::uint64_t> GetFileSize(const CString& path);
 // Last modification time in seconds since the epoch.
 std::optional<std::time_t> GetModificationTime(const CString& path);
+// The path from the root (made from the working folder), as given when that
+// fails.
+CString AbsolutePath(const CString& path);
 // The folder part of a path ("a/b/c.txt" -> "a/b", "c.txt" -> ".").
 CString GetFolderOf(const CString& path);
 // "<path>: <reason>" for a system error number.

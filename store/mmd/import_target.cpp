@@ -26,7 +26,7 @@ bool Refuse(const wchar_t* pGermanFormat, const CString& a, const CString& b = {
   return false;
 }
 
-CMatDatenSatz* OpenExisting(CMatStore& store, const CImportTarget& target) {
+CMatDatenSatz* OpenExisting(CMatStore& store, CImportTarget& target) {
   CMatDatenSatz* pDataset = NewDataset(store);
   if (pDataset == nullptr) {
     Refuse(L"Es sind schon zu viele Datensätze geöffnet; %s kann nicht geöffnet werden.",
@@ -40,6 +40,7 @@ CMatDatenSatz* OpenExisting(CMatStore& store, const CImportTarget& target) {
   }
   if (IsDatasetDamaged(*pDataset)) {
     if (!target.bSalvage) {
+      target.bRefusedDamaged = true;
       Refuse(
           L"Die Materialmanagement-Datei %s ist beschädigt; der Import wird nicht "
           L"gespeichert, damit nichts von dem verloren geht, was die Datei noch enthält.",
@@ -63,7 +64,7 @@ CMatDatenSatz* OpenExisting(CMatStore& store, const CImportTarget& target) {
 
 }  // namespace
 
-CMatDatenSatz* OpenImportTarget(CMatStore& store, const CImportTarget& target) {
+CMatDatenSatz* OpenImportTarget(CMatStore& store, CImportTarget& target) {
   if (!target.strID.empty() && !IsValidID(target.strID)) {
     Refuse(L"Die Herstellerkennung \"%s\" hat nicht genau 4 Zeichen.", target.strID);
     return nullptr;
@@ -85,12 +86,10 @@ CMatDatenSatz* OpenImportTarget(CMatStore& store, const CImportTarget& target) {
       pDataset = store.GetCurrent();
     if (pDataset != nullptr) pDataset->m_strPath = ResolveDatabasePath(target.strPath);
   }
-  if (pDataset != nullptr && target.bRegister && !RegisterDatasetPath(pDataset->m_strPath))
-    pDataset = nullptr;
   return pDataset;
 }
 
-bool FinishImport(CMatDatenSatz& dataset, bool bAllRead) {
+bool FinishImport(CMatDatenSatz& dataset, const CImportTarget& target, bool bAllRead) {
   bool bSaved = false;
   if (bAllRead) {
     bSaved = SaveDataset(dataset);
@@ -101,7 +100,7 @@ bool FinishImport(CMatDatenSatz& dataset, bool bAllRead) {
                 dataset.m_strPath);
   }
   ReleaseWriteLock(dataset);
-  return bSaved;
+  return bSaved && (!target.bRegister || RegisterDatasetPath(AbsolutePath(dataset.m_strPath)));
 }
 
 CString WhyInputUnreadable(const CString& path) {

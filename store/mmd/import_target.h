@@ -19,17 +19,24 @@ struct CImportTarget {
   CString strPath;         // the database file
   CString strID;           // manufacturer ID; empty: the file's, or an error for a new file
   CString strName;         // manufacturer name of a new dataset (default: the ID)
-  bool bRegister = false;  // enter the file in the user's registered datasets
+  bool bRegister = false;  // once saved, enter the file in the user's registered datasets
   bool bSalvage = false;   // a damaged file may be saved over; it is kept beside
+  // Answer of OpenImportTarget: the file was refused because it is damaged
+  // (the caller may tell how to salvage it).
+  bool bRefusedDamaged = false;
 };
 
 // The dataset of target.strPath, current afterwards; null when it can not be
 // opened or made (reported). Nothing is written to disk here.
-CMatDatenSatz* OpenImportTarget(CMatStore& store, const CImportTarget& target);
+CMatDatenSatz* OpenImportTarget(CMatStore& store, CImportTarget& target);
 
 // After the import: saves the dataset when bAllRead, else reports that
-// nothing was saved; gives back the write lock either way. True when saved.
-bool FinishImport(CMatDatenSatz& dataset, bool bAllRead);
+// nothing was saved; gives back the write lock either way. A saved file is
+// registered when the target asks for it (by its absolute path: the user's
+// settings outlive the working folder), so that a failed import never leaves
+// the list naming a file that was not written. True when saved (and, if
+// asked, registered).
+bool FinishImport(CMatDatenSatz& dataset, const CImportTarget& target, bool bAllRead);
 
 // Empty when path names a regular file with at least one byte that can be
 // opened for reading; else one line that names the file and says why not

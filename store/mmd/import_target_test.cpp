@@ -54,23 +54,23 @@ TEST_F(ImportTarget, SavesOnlyAfterACompleteRead) {
   const CString path = m_Folder.Path("t.mmd");
   CMatDatenSatz* pNew = Open(path, L"TEST");
   ASSERT_NE(pNew, nullptr);
-  EXPECT_FALSE(FinishImport(*pNew, false));
+  EXPECT_FALSE(FinishImport(*pNew, CImportTarget{}, false));
   EXPECT_FALSE(FileExists(path));
-  ASSERT_TRUE(FinishImport(*pNew, true));
+  ASSERT_TRUE(FinishImport(*pNew, CImportTarget{}, true));
   EXPECT_FALSE(IsReadOnly(path));  // the lock was given back
   Store().RemoveAllDatasets();
 
   CMatDatenSatz* pAgain = Open(path, L"");
   ASSERT_NE(pAgain, nullptr);
   EXPECT_EQ(CString(pAgain->m_szHerstellerID), L"TEST");
-  ASSERT_TRUE(FinishImport(*pAgain, true));  // now with a backup
+  ASSERT_TRUE(FinishImport(*pAgain, CImportTarget{}, true));  // now with a backup
   const std::string file = Bytes(path);
   const std::string backup = Bytes(MmdBackupPath(path));
   Store().RemoveAllDatasets();
   pAgain = Open(path, L"TEST");
   ASSERT_NE(pAgain, nullptr);
   m_UI.Clear();
-  EXPECT_FALSE(FinishImport(*pAgain, false));
+  EXPECT_FALSE(FinishImport(*pAgain, CImportTarget{}, false));
   EXPECT_TRUE(m_UI.HasMessageContaining(L"nicht gespeichert"));
   EXPECT_EQ(Bytes(path), file);
   EXPECT_EQ(Bytes(MmdBackupPath(path)), backup);
@@ -78,10 +78,21 @@ TEST_F(ImportTarget, SavesOnlyAfterACompleteRead) {
   Store().RemoveAllDatasets();
   EXPECT_EQ(Open(path, L"ANDR"), nullptr);
   EXPECT_TRUE(m_UI.HasMessageContaining(L"hat die Herstellerkennung TEST"));
-  // Nothing was registered without being asked for.
+  // Nothing was registered without being asked for, nor by a failed import.
   CStringList registered;
   ReadRegisteredList(registered);
   EXPECT_TRUE(registered.empty());
+  CImportTarget target;
+  target.strPath = path;
+  target.bRegister = true;
+  pAgain = OpenImportTarget(Store(), target);
+  ASSERT_NE(pAgain, nullptr);
+  EXPECT_FALSE(FinishImport(*pAgain, target, false));
+  ReadRegisteredList(registered);
+  EXPECT_TRUE(registered.empty());
+  EXPECT_TRUE(FinishImport(*pAgain, target, true));
+  ReadRegisteredList(registered);
+  EXPECT_EQ(registered, CStringList{path});
 }
 
 TEST_F(ImportTarget, DamagedFileNeedsSalvage) {
@@ -97,7 +108,7 @@ TEST_F(ImportTarget, DamagedFileNeedsSalvage) {
   EXPECT_TRUE(m_UI.HasMessageContaining(L"beschädigt; der Import wird nicht gespeichert"));
   CMatDatenSatz* pSalvaged = Open(path, L"", true);
   ASSERT_NE(pSalvaged, nullptr);
-  EXPECT_TRUE(FinishImport(*pSalvaged, true));
+  EXPECT_TRUE(FinishImport(*pSalvaged, CImportTarget{}, true));
   EXPECT_EQ(Bytes(m_Folder.Path("d.damaged.mmd")), truncated);
 }
 
