@@ -45,10 +45,6 @@ class CFormulaRuntime {
   // Expression evaluation at the cursor, advancing it.
   void Evaluate(CVdiVar& cell, CCodeCursor& cur);
   bool EvaluateCondition(CCodeCursor& cur);
-  // The numeric fast path (fast_eval.cpp): false when the expression needs
-  // the general evaluator; the cursor must then be rewound by the caller.
-  bool EvaluateNumber(CCodeCursor& cur, formula::CNumber& out);
-  bool EvaluateOperand(CCodeCursor& cur, formula::CNumber& out);
   // Advances the cursor over one expression without evaluating it.
   void SkipExpression(CCodeCursor& cur);
 

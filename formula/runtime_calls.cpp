@@ -47,15 +47,6 @@ void CFormulaRuntime::Assign(CCodeCursor& cur, std::uint16_t word, std::size_t n
     default:
       break;
   }
-  if (target->m_nCount == 0 && IsNumeric(target->m_eType)) {
-    const std::size_t nStart = cur.m_nPos;
-    CNumber number;
-    if (EvaluateOperand(cur, number) && ConvertNumber(number, target->m_eType)) {
-      target->m_dValue = number.m_dValue;
-      return;
-    }
-    cur.m_nPos = nStart;
-  }
   CVdiVar value;
   Evaluate(value, cur);
   if (value.m_eType == FUNCTION) {

@@ -58,9 +58,8 @@ inline void SetLogical(CVdiVar& cell, bool b) {
 // A CHARACTER scalar holding text (length = the text's length).
 void SetText(CVdiVar& cell, std::wstring_view text);
 
-// The scalar rules every evaluator shares (the general one on cells, the
-// numeric fast path and the decoded run loop), so their results agree bit for
-// bit.
+// The scalar rules both evaluators share (the general one on cells and the
+// decoded run loop), so their results agree bit for bit.
 //
 // Floating + - * / ** of one type; division by zero gives zero.
 template <typename T>
@@ -149,7 +148,7 @@ inline bool CompareExact(std::uint16_t op, double x, double y) {
   }
 }
 
-// A numeric scalar without storage: the fast path of the evaluator.
+// A numeric scalar without storage: the decoder's constants and their folding.
 struct CNumber {
   enPCode m_eType = nNONE;  // INTEGER, REAL or DOUBLE
   union {
