@@ -47,6 +47,10 @@ class CFormulaRuntime {
   bool EvaluateCondition(CCodeCursor& cur);
   // Advances the cursor over one expression without evaluating it.
   void SkipExpression(CCodeCursor& cur);
+  // Binds param to the cell of nRefId (0: to its own cell again). The one
+  // place a variable comes to stand for another cell: it moves the context's
+  // binding epoch, so that a decoded form resolves its variables again.
+  void BindParameter(CVdiVar& param, std::uint32_t nRefId);
 
   [[noreturn]] void Error(const CString& message) { m_Context.ReportError(message); }
   CFormulaContext& GetContext() { return m_Context; }
@@ -148,7 +152,9 @@ class CFormulaRecordAccess {
   virtual ~CFormulaRecordAccess() = default;
   // At every function entry: binds the host's record position (may be null).
   virtual void BindRecordPosition(const CvdiFunction& f, const VdiRecordPosition* pos) = 0;
-  // Evaluates one data function into result, reading its arguments.
+  // Evaluates one data function into result, reading its arguments. It may
+  // store values into the function's variables but never retypes, resizes or
+  // rebinds them (a decoded form keeps their addresses within a run).
   virtual void Evaluate(enPCode eOp, CFormulaArgs& args, CvdiFunction::CVdiVar& result) = 0;
 };
 
