@@ -7,6 +7,15 @@
 // outside a function's code or a cell's storage: malformed code, indexes
 // outside an array, too deep nesting and runs longer than the context's step
 // limit are reported like any other error.
+//
+// Sections and their files:
+//   Run entry, frames, statements, code access     formula_runtime.cpp
+//   Assignments, calls and parameter binding       runtime_calls.cpp
+//   Expressions                                    evaluator.cpp
+//   Conditions, skipping, argument lists           condition.cpp
+//   Intrinsics (SIN ... NINT, MOD, MIN, MAX)       intrinsics.cpp
+//   String functions (VdiFormat, VDI...STRING)     vdi_string.cpp
+//   The decoded form the run loop uses             decoded_code.h, decoded_run.cpp
 #pragma once
 
 #include <string_view>
@@ -69,26 +78,29 @@ class CFormulaRuntime {
   void Expect(CCodeCursor& cur, std::uint16_t word, const wchar_t* message);
 
  private:
+  // Frames and statements (formula_runtime.cpp).
   CCodeCursor CursorOf(std::size_t nFrame) const;
   void Save(std::size_t nFrame, const CCodeCursor& cur);
   void SkipSourceLines(CCodeCursor& cur);
   void Jump(CCodeCursor& cur, std::uint16_t nTarget);
   bool StepInstruction(std::size_t& nFrame, CCodeCursor& cur);
   void ExecuteEnd(std::size_t nFrame);
+
+  // Assignments (runtime_calls.cpp).
   void Assign(CCodeCursor& cur, std::uint16_t word, std::size_t nFrame);
   void AssignElement(CVdiVar& target, CCodeCursor& cur);
   void AssignList(CVdiVar& target, CCodeCursor& cur);
   void StoreConverted(CVdiVar& target, CVdiVar& value, int nOffset);
   std::int32_t IndexOperand(CCodeCursor& cur, const wchar_t* message);
 
-  // Calls.
+  // Calls (runtime_calls.cpp).
   void EvaluateCall(CVdiVar& cell, CCodeCursor& cur, std::size_t nUnits);
   void PassArguments(CvdiFunction& callee, CCodeCursor& cur);
   void RunCallee(CvdiFunction& callee, std::size_t nCalleeFrame, CVdiVar& cell);
   void CopyResult(const CvdiFunction& callee, CVdiVar& cell);
 
-  // Expressions.
-  void EvaluateOperation(std::uint16_t op, CVdiVar& cell, CCodeCursor& cur);
+  // Expressions (evaluator.cpp; intrinsics in intrinsics.cpp, the relation
+  // of a condition in condition.cpp).
   void EvaluateVariable(CVdiVar& cell, std::uint32_t nId, const CCodeCursor& cur);
   void EvaluateElement(CVdiVar& cell, std::uint32_t nId, CCodeCursor& cur);
   void EvaluateBinary(std::uint16_t op, CVdiVar& cell, CCodeCursor& cur);
