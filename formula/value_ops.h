@@ -111,9 +111,11 @@ inline std::int32_t IntegerModulo(std::int32_t a, std::int32_t nDivisor) {
 }
 // A relation (EQ ... NQ) of the outermost level of a condition: numbers of
 // any mix of types, compared in double precision with a tolerance of 1e-10.
+// Equal values are near also where their difference is not a number (two
+// infinities of one sign); a NaN is near nothing.
 inline bool CompareNear(std::uint16_t op, double x, double y) {
   constexpr double kTolerance = 1e-10;
-  const bool bNear = std::fabs(x - y) <= kTolerance;
+  const bool bNear = x == y || std::fabs(x - y) <= kTolerance;
   switch (op) {
     case EQ:
       return bNear;
