@@ -56,6 +56,8 @@ TEST_F(FormulaRuntime, UndefinedConstructsAreReported) {
   EXPECT_EQ(Failure(L"LOGICAL", L"F = 'a' .AND. .TRUE.\r\n"), L"Bad argument");
   EXPECT_EQ(Failure(L"INTEGER", L"INTEGER A(2)\r\nF = A\r\n"), L"Array A used as a value");
   EXPECT_EQ(Failure(L"LOGICAL", L"F = .TRUE. > .FALSE.\r\n"), L"Unknown data type handler");
+  EXPECT_EQ(Failure(L"INTEGER", L"F = (/1, 2/)\r\n"), L"Init. list used as a value");
+  EXPECT_EQ(Failure(L"INTEGER", L"F = MAX()\r\n"), L"MIN or MAX without arguments");
   EXPECT_EQ(Failure(L"INTEGER", L"F = VDIIWERT('100', 1, 2)\r\n"),
             L"VDIIWERT: no product records are bound");
 }

@@ -92,6 +92,8 @@ class CFortranParser {
   void ParseSymbol();
   void EmitIntegerConstant(const CString& text);
   static std::int64_t DigitsValue(std::wstring_view text);
+  // A CHARACTER length from its digits (fortran_parser.cpp).
+  static std::int32_t LengthValue(std::wstring_view text);
 
   // Code (fortran_parser.cpp).
   std::size_t Here() const;
