@@ -64,11 +64,6 @@ bool CFormulaRuntime::EvaluateCondition(CCodeCursor& cur) {
 }
 
 bool CFormulaRuntime::CompareInCondition(std::uint16_t op, CCodeCursor& cur) {
-  const std::size_t nStart = cur.m_nPos;
-  CNumber x, y;
-  if (EvaluateOperand(cur, x) && EvaluateOperand(cur, y))
-    return CompareNear(op, AsDouble(x), AsDouble(y));
-  cur.m_nPos = nStart;
   CVdiVar a, b;
   Evaluate(a, cur);
   Evaluate(b, cur);

@@ -250,4 +250,26 @@ TEST_F(FormulaDecodedRun, ParametersBoundToCellsOfOtherTypes) {
   EXPECT_EQ(f->m_listParameters[1]->m_fValue, 1.5f + 30000.0f);
 }
 
+// The same call twice, its parameter bound to one cell and then to another
+// of the same type: the second call must change the second cell, which the
+// decoded form sees only because every binding moves the binding epoch.
+TEST_F(FormulaDecodedRun, ACallWritesTheCellItIsBoundTo) {
+  Bodies(
+      L"INTEGER FUNCTION G(A)\r\nINTEGER A\r\nINTEGER N\r\nDO WHILE (N < 60000)\r\n"
+      L"N = N + 1\r\nA = A + 1\r\nENDDO\r\nG = N\r\nEND FUNCTION G");
+  const CString text =
+      L"INTEGER I, J, K\r\nREAL X\r\nDOUBLE PRECISION D\r\n"
+      L"J = 100\r\nK = G(I)\r\nK = G(J)\r\nF = J\r\n";
+  CvdiFunction* f = Compile(kHeader, text);
+  ASSERT_NE(f, nullptr) << ToUtf8(m_ui.LastText());
+  m_context.m_nMaxRunSteps = 50'000'000;
+  const COutcome general = RunOnce(f, false, 3, 0, 0);
+  const COutcome decoded = RunOnce(f, true, 3, 0, 0);
+  EXPECT_TRUE(decoded.m_bOk) << ToUtf8(decoded.m_strReport);
+  EXPECT_TRUE(general == decoded);
+  EXPECT_EQ(f->m_listParameters[0]->m_nValue, 3 + 60000);
+  EXPECT_EQ(f->m_result.m_dValue, 100.0 + 60000);
+  ASSERT_NE(m_list.findFunction(L"G")->m_pDecoded, nullptr) << "the call ran decoded";
+}
+
 }  // namespace

@@ -97,7 +97,6 @@ void CFormulaRuntime::Evaluate(CVdiVar& cell, CCodeCursor& cur) {
     if (op == VDISTRING || op == VDICSTRING || op == VDIISTRING || op == VDIRSTRING) {
       EvaluateVdiString(static_cast<enPCode>(op), args, cell);
     } else if (m_Context.m_pRecordAccess != nullptr) {
-      ++m_Context.m_nBindingEpoch;
       m_Context.m_pRecordAccess->Evaluate(static_cast<enPCode>(op), args, cell);
     } else {
       Error(Format(L"%s: no product records are bound", CFortranScanner::tokenName(op)));

@@ -109,9 +109,10 @@ class CFormulaContext {
   // can (decoded_code.h); off: every statement through the general
   // evaluator (the two agree; tests compare them).
   bool m_bDecodedRun = true;
-  // Changes whenever a variable may have been bound to another cell or
-  // retyped (run entry, function entry and end, a debugger's step, record
-  // access): the decoded form resolves its variables again then.
+  // Changes whenever a variable may stand for another cell than before: at
+  // every binding (CFormulaRuntime::BindParameter) and at the run entry (the
+  // host may have retyped cells between runs). A decoded form resolves its
+  // variables again then.
   std::uint64_t m_nBindingEpoch = 0;
 
   // Limits that keep a product function from hanging or exhausting the host:

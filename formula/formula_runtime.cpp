@@ -73,6 +73,8 @@ bool CFormulaRuntime::Run(CvdiFunction* f, VdiRecordPosition* pos) {
   ctx.m_listFrames.clear();
   ctx.m_nSteps = 0;
   ctx.m_nStatements = 0;
+  // Between runs the host may have retyped or reallocated cells: a decoded
+  // form resolves its variables again at its first statement.
   ++ctx.m_nBindingEpoch;
   m_nDepth = 0;
   try {
@@ -95,7 +97,6 @@ void CFormulaRuntime::EnterFunction(CvdiFunction* f) {
   }
   if (ctx.m_listFrames.size() >= ctx.m_nMaxCallDepth) Error(L"Function calls nested too deeply");
   ctx.m_listFrames.push_back(CFormulaFrame{f, 0, 0});
-  ++ctx.m_nBindingEpoch;
   CCodeCursor cur = CursorOf(ctx.m_listFrames.size() - 1);
   SkipSourceLines(cur);
   Save(ctx.m_listFrames.size() - 1, cur);
@@ -108,7 +109,6 @@ void CFormulaRuntime::EnterFunction(CvdiFunction* f) {
 void CFormulaRuntime::Step() {
   CFormulaContext& ctx = m_Context;
   if (ctx.m_listFrames.empty()) return;
-  ++ctx.m_nBindingEpoch;
   std::size_t nFrame = ctx.m_listFrames.size() - 1;
   CCodeCursor cur = CursorOf(nFrame);
   while (!StepInstruction(nFrame, cur)) {
@@ -223,8 +223,7 @@ bool CFormulaRuntime::StepInstruction(std::size_t& nFrame, CCodeCursor& cur) {
 void CFormulaRuntime::ExecuteEnd(std::size_t nFrame) {
   CFormulaContext& ctx = m_Context;
   const CFormulaFrame frame = ctx.m_listFrames[nFrame];
-  for (auto& param : frame.m_pFunction->m_listParameters) param->m_nRefId = 0;
-  ++ctx.m_nBindingEpoch;
+  for (auto& param : frame.m_pFunction->m_listParameters) BindParameter(*param, 0);
   ctx.m_listFrames.erase(ctx.m_listFrames.begin() + static_cast<std::ptrdiff_t>(nFrame));
   if (frame.m_nResultTarget != 0) {
     CVdiVar* target = frame.m_pFunction->m_pList->FindVar(frame.m_nResultTarget);

@@ -7,6 +7,15 @@
 // outside a function's code or a cell's storage: malformed code, indexes
 // outside an array, too deep nesting and runs longer than the context's step
 // limit are reported like any other error.
+//
+// Sections and their files:
+//   Run entry, frames, statements, code access     formula_runtime.cpp
+//   Assignments, calls and parameter binding       runtime_calls.cpp
+//   Expressions                                    evaluator.cpp
+//   Conditions, skipping, argument lists           condition.cpp
+//   Intrinsics (SIN ... NINT, MOD, MIN, MAX)       intrinsics.cpp
+//   String functions (VdiFormat, VDI...STRING)     vdi_string.cpp
+//   The decoded form the run loop uses             decoded_code.h, decoded_run.cpp
 #pragma once
 
 #include <string_view>
@@ -45,12 +54,12 @@ class CFormulaRuntime {
   // Expression evaluation at the cursor, advancing it.
   void Evaluate(CVdiVar& cell, CCodeCursor& cur);
   bool EvaluateCondition(CCodeCursor& cur);
-  // The numeric fast path (fast_eval.cpp): false when the expression needs
-  // the general evaluator; the cursor must then be rewound by the caller.
-  bool EvaluateNumber(CCodeCursor& cur, formula::CNumber& out);
-  bool EvaluateOperand(CCodeCursor& cur, formula::CNumber& out);
   // Advances the cursor over one expression without evaluating it.
   void SkipExpression(CCodeCursor& cur);
+  // Binds param to the cell of nRefId (0: to its own cell again). The one
+  // place a variable comes to stand for another cell: it moves the context's
+  // binding epoch, so that a decoded form resolves its variables again.
+  void BindParameter(CVdiVar& param, std::uint32_t nRefId);
 
   [[noreturn]] void Error(const CString& message) { m_Context.ReportError(message); }
   CFormulaContext& GetContext() { return m_Context; }
@@ -69,26 +78,29 @@ class CFormulaRuntime {
   void Expect(CCodeCursor& cur, std::uint16_t word, const wchar_t* message);
 
  private:
+  // Frames and statements (formula_runtime.cpp).
   CCodeCursor CursorOf(std::size_t nFrame) const;
   void Save(std::size_t nFrame, const CCodeCursor& cur);
   void SkipSourceLines(CCodeCursor& cur);
   void Jump(CCodeCursor& cur, std::uint16_t nTarget);
   bool StepInstruction(std::size_t& nFrame, CCodeCursor& cur);
   void ExecuteEnd(std::size_t nFrame);
+
+  // Assignments (runtime_calls.cpp).
   void Assign(CCodeCursor& cur, std::uint16_t word, std::size_t nFrame);
   void AssignElement(CVdiVar& target, CCodeCursor& cur);
   void AssignList(CVdiVar& target, CCodeCursor& cur);
   void StoreConverted(CVdiVar& target, CVdiVar& value, int nOffset);
   std::int32_t IndexOperand(CCodeCursor& cur, const wchar_t* message);
 
-  // Calls.
+  // Calls (runtime_calls.cpp).
   void EvaluateCall(CVdiVar& cell, CCodeCursor& cur, std::size_t nUnits);
   void PassArguments(CvdiFunction& callee, CCodeCursor& cur);
   void RunCallee(CvdiFunction& callee, std::size_t nCalleeFrame, CVdiVar& cell);
   void CopyResult(const CvdiFunction& callee, CVdiVar& cell);
 
-  // Expressions.
-  void EvaluateOperation(std::uint16_t op, CVdiVar& cell, CCodeCursor& cur);
+  // Expressions (evaluator.cpp; intrinsics in intrinsics.cpp, the relation
+  // of a condition in condition.cpp).
   void EvaluateVariable(CVdiVar& cell, std::uint32_t nId, const CCodeCursor& cur);
   void EvaluateElement(CVdiVar& cell, std::uint32_t nId, CCodeCursor& cur);
   void EvaluateBinary(std::uint16_t op, CVdiVar& cell, CCodeCursor& cur);
@@ -152,7 +164,9 @@ class CFormulaRecordAccess {
   virtual ~CFormulaRecordAccess() = default;
   // At every function entry: binds the host's record position (may be null).
   virtual void BindRecordPosition(const CvdiFunction& f, const VdiRecordPosition* pos) = 0;
-  // Evaluates one data function into result, reading its arguments.
+  // Evaluates one data function into result, reading its arguments. It may
+  // store values into the function's variables but never retypes, resizes or
+  // rebinds them (a decoded form keeps their addresses within a run).
   virtual void Evaluate(enPCode eOp, CFormulaArgs& args, CvdiFunction::CVdiVar& result) = 0;
 };
 

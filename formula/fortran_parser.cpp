@@ -2,6 +2,7 @@
 #include "formula/fortran_parser.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "formula/pcode.h"
 #include "platform/format.h"
@@ -24,6 +25,14 @@ std::int64_t CFortranParser::DigitsValue(std::wstring_view text) {
     if (n > 0x7FFFFFFF) return -1;
   }
   return n;
+}
+
+// A length beyond the INTEGER range (DigitsValue gives -1) is the largest
+// one, which no cell can hold: the declaration reports the variable as too
+// big instead of giving it another length.
+std::int32_t CFortranParser::LengthValue(std::wstring_view text) {
+  const std::int64_t n = DigitsValue(text);
+  return n < 0 ? std::numeric_limits<std::int32_t>::max() : static_cast<std::int32_t>(n);
 }
 
 CFortranParser::CNesting::CNesting(CFortranParser& parser) : m_Parser(parser) {
@@ -167,12 +176,12 @@ void CFortranParser::ReadType(enPCode& eType, std::int32_t& nLength, bool bBody)
     case DOUBLE:
       if (Next() != PRECISION) Error(L"Missing <PRECISION>...");
       return;
-    case CHARACTER:
+    case CHARACTER: {
       Next();
-      if (Next() == ICONST)
-        nLength = static_cast<std::int32_t>(std::max<std::int64_t>(DigitsValue(Text()), 0));
+      if (Next() == ICONST) nLength = LengthValue(Text());
       Next();
       return;
+    }
     case INTEGER:
     case REAL:
     case LOGICAL:
@@ -200,13 +209,16 @@ CFortranParser::CDimension CFortranParser::ReadDimension() {
 }
 
 // Elements of a dimension whose lower bound is nLower: hi - lo + 1 for lo:hi,
-// n - nLower + 1 for (n); 0 when no dimension was given.
+// n - nLower + 1 for (n); 0 when no dimension was given. A count beyond the
+// INTEGER range is the largest one, which no cell can hold (a cut count would
+// turn the array into a scalar).
 std::int32_t CFortranParser::DimensionCount(const CDimension& dim, std::int32_t nLower) const {
   if (!dim.m_bGiven) return 0;
   const std::int64_t nLast = dim.m_bRange ? dim.m_nLast : dim.m_nFirst;
   const std::int64_t n = nLast - nLower + 1;
   if (n < 0) m_Context.ReportError(L"Bad dimension");
-  return static_cast<std::int32_t>(n);
+  return static_cast<std::int32_t>(
+      std::min<std::int64_t>(n, std::numeric_limits<std::int32_t>::max()));
 }
 
 std::uint32_t CFortranParser::Register(CVdiVar& var) {

@@ -12,6 +12,12 @@
 //
 // Every grammar function opens with its rule. Nesting (parentheses, unary
 // minus, IF and DO WHILE) is bounded by kMaxNesting and reported beyond it.
+//
+// Sections and their files:
+//   Entries, declarations and types, code, errors   fortran_parser.cpp
+//   Statements (and the declarations of a body)     statement_parser.cpp
+//   Expressions                                     expression_parser.cpp
+//   Tokens                                          fortran_scanner.cpp
 #pragma once
 
 #include <memory>
@@ -38,7 +44,7 @@ class CFortranParser {
     std::int32_t m_nLast = 0;   // hi of lo:hi
   };
 
-  // Entries (throwing).
+  // Entries (throwing; fortran_parser.cpp).
   void ParseDeclarationsText(const wchar_t* text);
   void ParseBodiesText(const wchar_t* text);
   bool ParseOneFunction(const wchar_t* pStart);
@@ -46,7 +52,8 @@ class CFortranParser {
   void ParseDeclarationHeader(enPCode eType, std::int32_t nLength);
   const wchar_t* StartText(const wchar_t* text);
 
-  // Declarations and types.
+  // Declarations and types (fortran_parser.cpp; the two of a body in
+  // statement_parser.cpp).
   void ReadType(enPCode& eType, std::int32_t& nLength, bool bBody);
   CDimension ReadDimension();
   std::int32_t DimensionCount(const CDimension& dim, std::int32_t nLower) const;
@@ -57,7 +64,7 @@ class CFortranParser {
   CvdiFunction* NewFunction(const CString& name);
   void DropFunction(CvdiFunction* f);
 
-  // Statements.
+  // Statements (statement_parser.cpp).
   void ParseBlock(enPCode eTerminator);
   void ParseParameterNames();
   void ParseStatement();
@@ -69,7 +76,7 @@ class CFortranParser {
   void NewLine();
   void ConsumeLineEnds();
 
-  // Expressions.
+  // Expressions (expression_parser.cpp).
   void ParseExpression();
   void ParseArrayConstructor();
   void ParseEqv();
@@ -85,8 +92,10 @@ class CFortranParser {
   void ParseSymbol();
   void EmitIntegerConstant(const CString& text);
   static std::int64_t DigitsValue(std::wstring_view text);
+  // A CHARACTER length from its digits (fortran_parser.cpp).
+  static std::int32_t LengthValue(std::wstring_view text);
 
-  // Code.
+  // Code (fortran_parser.cpp).
   std::size_t Here() const;
   void Emit(std::uint32_t word);
   void Insert(std::size_t nPos, std::uint32_t word);

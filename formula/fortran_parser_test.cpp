@@ -203,7 +203,13 @@ INSTANTIATE_TEST_SUITE_P(
         CErrorCase{L"IF (L) THEN\r\nINTEGER Q\r\nENDIF\r\nEND FUNCTION F",
                    L"Statement not allowed inside IF: INTEGER"},
         CErrorCase{L"IF (L) THEN\r\nL = 1\r\n", L"IF in Zeile:3, missing ENDIF..."},
-        CErrorCase{L"L = 2147483648\r\nEND FUNCTION F", L"INTEGER constant too big: 2147483648"}));
+        CErrorCase{L"L = 2147483648\r\nEND FUNCTION F", L"INTEGER constant too big: 2147483648"},
+        CErrorCase{L"IF (L) ", L"Text ends inside an IF statement"},
+        CErrorCase{L"INTEGER A(5:2)\r\nEND FUNCTION F", L"Bad dimension"},
+        // Sizes beyond the INTEGER range are too big, not cut to another size.
+        CErrorCase{L"INTEGER A(0:2147483647)\r\nEND FUNCTION F", L"Variable 'A' too big"},
+        CErrorCase{L"CHARACTER (3000000000) T\r\nEND FUNCTION F", L"Variable 'T' too big"},
+        CErrorCase{L"INTEGER A(10000000)\r\nEND FUNCTION F", L"Variable 'A' too big"}));
 
 TEST_F(FormulaParser, UnknownFirstCharacter) {
   Bodies(L"  1INTEGER FUNCTION F()");
@@ -270,6 +276,14 @@ TEST_F(FormulaParser, TooLongFunctionIsReported) {
   for (int i = 0; i < 3000; ++i) body += L"X = X + 1 + 2\r\n";
   EXPECT_EQ(Compile(L"INTEGER FUNCTION F()", body), nullptr);
   EXPECT_EQ(LastMessage(), L"Function too long: more than 32766 words of p-code");
+  // A text constant's length is the 12-bit operand of its word.
+  const CString text(4096, L'x');
+  EXPECT_EQ(Compile(L"INTEGER FUNCTION F()", L"CHARACTER (1) T\r\nT = '" + text + L"'\r\n"),
+            nullptr);
+  EXPECT_EQ(LastMessage(), L"Text constant or name too long (more than 4095 characters)");
+  EXPECT_NE(
+      Compile(L"INTEGER FUNCTION F()", L"CHARACTER (1) T\r\nT = '" + text.substr(1) + L"'\r\n"),
+      nullptr);
 }
 
 TEST_F(FormulaParser, NestingIsBounded) {

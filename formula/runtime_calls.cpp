@@ -47,15 +47,6 @@ void CFormulaRuntime::Assign(CCodeCursor& cur, std::uint16_t word, std::size_t n
     default:
       break;
   }
-  if (target->m_nCount == 0 && IsNumeric(target->m_eType)) {
-    const std::size_t nStart = cur.m_nPos;
-    CNumber number;
-    if (EvaluateOperand(cur, number) && ConvertNumber(number, target->m_eType)) {
-      target->m_dValue = number.m_dValue;
-      return;
-    }
-    cur.m_nPos = nStart;
-  }
   CVdiVar value;
   Evaluate(value, cur);
   if (value.m_eType == FUNCTION) {
@@ -107,6 +98,11 @@ void CFormulaRuntime::AssignList(CVdiVar& target, CCodeCursor& cur) {
   Expect(cur, ARRAYEND, L"Init. list to long");
 }
 
+void CFormulaRuntime::BindParameter(CVdiVar& param, std::uint32_t nRefId) {
+  param.m_nRefId = nRefId;
+  ++m_Context.m_nBindingEpoch;
+}
+
 void CFormulaRuntime::EvaluateCall(CVdiVar& cell, CCodeCursor& cur, std::size_t nUnits) {
   Reset(cell);
   cell.m_eType = FUNCTION;
@@ -130,7 +126,7 @@ void CFormulaRuntime::PassArguments(CvdiFunction& callee, CCodeCursor& cur) {
       const std::uint32_t nId = pcode::OperandOf(word);
       const CVdiVar* var = list.FindVarDirect(nId);
       if (var == nullptr) Error(L"Syntax");
-      param->m_nRefId = var->m_nRefId != 0 ? var->m_nRefId : nId;
+      BindParameter(*param, var->m_nRefId != 0 ? var->m_nRefId : nId);
       continue;
     }
     CVdiVar value;
@@ -138,7 +134,7 @@ void CFormulaRuntime::PassArguments(CvdiFunction& callee, CCodeCursor& cur) {
     const EConvert e = ConvertTo(value, param->m_eType);
     if (e == EConvert::kOutOfRange) Error(L"Value outside the INTEGER range");
     if (e != EConvert::kDone || value.m_eType != param->m_eType) Error(L"Different data types");
-    param->m_nRefId = 0;
+    BindParameter(*param, 0);
     param->setValue(value, -1);
   }
   Expect(cur, KLAMMZU, L"Missing ')'");

@@ -116,7 +116,7 @@ void CFortranParser::ParseBodyDeclaration() {
   Next();
   if (eType == CHARACTER && Tok() == KLAMMAUF) {
     if (Next() != ICONST) Error(L"missing dimension");
-    nLength = static_cast<std::int32_t>(std::max<std::int64_t>(DigitsValue(Text()), 0));
+    nLength = LengthValue(Text());
     if (Next() != KLAMMZU) Error(L"missing ')'");
     Next();
   }

@@ -58,9 +58,8 @@ inline void SetLogical(CVdiVar& cell, bool b) {
 // A CHARACTER scalar holding text (length = the text's length).
 void SetText(CVdiVar& cell, std::wstring_view text);
 
-// The scalar rules every evaluator shares (the general one on cells, the
-// numeric fast path and the decoded run loop), so their results agree bit for
-// bit.
+// The scalar rules both evaluators share (the general one on cells and the
+// decoded run loop), so their results agree bit for bit.
 //
 // Floating + - * / ** of one type; division by zero gives zero.
 template <typename T>
@@ -112,9 +111,11 @@ inline std::int32_t IntegerModulo(std::int32_t a, std::int32_t nDivisor) {
 }
 // A relation (EQ ... NQ) of the outermost level of a condition: numbers of
 // any mix of types, compared in double precision with a tolerance of 1e-10.
+// Equal values are near also where their difference is not a number (two
+// infinities of one sign); a NaN is near nothing.
 inline bool CompareNear(std::uint16_t op, double x, double y) {
   constexpr double kTolerance = 1e-10;
-  const bool bNear = std::fabs(x - y) <= kTolerance;
+  const bool bNear = x == y || std::fabs(x - y) <= kTolerance;
   switch (op) {
     case EQ:
       return bNear;
@@ -149,7 +150,7 @@ inline bool CompareExact(std::uint16_t op, double x, double y) {
   }
 }
 
-// A numeric scalar without storage: the fast path of the evaluator.
+// A numeric scalar without storage: the decoder's constants and their folding.
 struct CNumber {
   enPCode m_eType = nNONE;  // INTEGER, REAL or DOUBLE
   union {
