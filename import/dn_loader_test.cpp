@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "OrvaMat/OrvaMat.h"
+#include "import/dn_tables.h"
 #include "import/dn_test_util.h"
 #include "store/dataset_backing.h"
 
@@ -259,6 +260,7 @@ namespace {
 
 TEST(DatanormTables, NewDatasetGetsTheStandardTables) {
   CDnTestDataset t;
+  RegisterDatanormTableSetup();  // what loading the library does
   const int nNummer = CMatManager::CreateDataset(L"ABCDE", L"Hersteller", nullptr);
   CMatDatenSatz* pDataset = t.Store().GetDataset(static_cast<std::size_t>(nNummer));
   ASSERT_NE(pDataset, nullptr);

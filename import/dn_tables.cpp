@@ -98,10 +98,9 @@ void SetUpNewDataset(CMatStore& store) {
   PrepareDnTables(store, tables);
 }
 
-// A new dataset gets the DATANORM tables from the start (CreateDataset).
-const bool g_bNewDatasetSetUp = (SetDatanormTableSetup(&SetUpNewDataset), true);
-
 }  // namespace
+
+void RegisterDatanormTableSetup() { SetDatanormTableSetup(&SetUpNewDataset); }
 
 bool PrepareDnTables(CMatStore& store, CDnTables& t) {
   if (store.GetCurrent() == nullptr) return false;

@@ -68,3 +68,9 @@ bool PrepareDnTables(CMatStore& store, CDnTables& tables);
 // The structure of the picture tables ("GRAFIK" and a kind): file name and
 // short name. Makes the table when missing.
 CMatTable* PrepareDnPictureTable(CMatStore& store, const CString& name);
+
+// Gives every dataset that CreateDataset makes the DATANORM tables from the
+// start. The store can not call the import layer: the library registers this
+// when a process loads it (exports/library_attach.cpp); a program linked from
+// the subsystem libraries calls it itself.
+void RegisterDatanormTableSetup();
