@@ -305,7 +305,7 @@ void AddQueryCommands(CLI::App& app) {
   });
 
   CLI::App* pFind = AddCommand(app, "find", "Look up a table path", o);
-  pFind->add_option("path", o.strPath, "Table path (\"ID\\\\Table.Child\")")->required();
+  pFind->add_option("path", o.strPath, "Table path (\"ID\\Table.Child\")")->required();
   pFind->callback([] {
     RunFind(o);
     Flush(o);
