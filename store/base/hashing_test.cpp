@@ -29,10 +29,12 @@ TEST(BaseHashing, Crc32cKnownValuesAndPieces) {
   EXPECT_EQ(CHashing::crc32c("123456789"), 0xE3069283u);
   // 32 zero bytes, a published check value of CRC-32C.
   EXPECT_EQ(CHashing::crc32c(std::string(32, '\0')), 0x8A9136AAu);
-  // Pieces of every length around the eight-byte steps give the CRC of the whole.
+  // Long enough for the three interleaved runs; the value as computed bit by bit.
   std::string text;
-  for (int i = 0; i < 100; ++i) text += char(i * 37);
-  for (std::size_t cut = 0; cut <= 20; ++cut) {
+  for (int i = 0; i < 100000; ++i) text += char(i * 7);
+  EXPECT_EQ(CHashing::crc32c(text), 0x31CE2478u);
+  // Pieces of every length around the steps give the CRC of the whole.
+  for (std::size_t cut : {0, 1, 7, 8, 9, 13, 8191, 8192, 24575, 24576, 24577, 50001, 99999}) {
     const std::string_view whole(text);
     EXPECT_EQ(CHashing::crc32c(whole.substr(cut), CHashing::crc32c(whole.substr(0, cut))),
               CHashing::crc32c(whole))
