@@ -380,7 +380,7 @@ void ImportIntoFile(benchmark::State& state, bool existing) {
   request.files = {FromUtf8(catalogue)};
   request.target.strPath = FromUtf8(target);
   request.target.strID = L"GEN1";
-  CSeconds import, split;
+  CSeconds importing, split;
   for (auto _ : state) {
     state.PauseTiming();
     split.Add([&] { benchmark::DoNotOptimize(ReadAndSplit(catalogue)); });
@@ -388,18 +388,18 @@ void ImportIntoFile(benchmark::State& state, bool existing) {
     std::filesystem::remove(ToUtf8(MmdBackupPath(FromUtf8(target))));
     if (existing) std::filesystem::copy_file(empty, target);
     state.ResumeTiming();
-    import.Add([&] {
+    importing.Add([&] {
       CScopedMatStore scope;
-    CDnFileImportResult result;
-    if (!ImportDatanormIntoFile(scope.Get(), request, {}, result))
-      state.SkipWithError("import failed");
-  });
+      CDnFileImportResult result;
+      if (!ImportDatanormIntoFile(scope.Get(), request, {}, result))
+        state.SkipWithError("import failed");
+    });
+  }
+  state.counters["lines/s"] = benchmark::Counter(
+      static_cast<double>(LineCount(catalogue)) * state.iterations(), benchmark::Counter::kIsRate);
+  state.counters["x split"] = split.cpu > 0 ? importing.cpu / split.cpu : 0;
+  state.counters["x split wall"] = split.wall > 0 ? importing.wall / split.wall : 0;
 }
-state.counters["lines/s"] = benchmark::Counter(
-    static_cast<double>(LineCount(catalogue)) * state.iterations(), benchmark::Counter::kIsRate);
-state.counters["x split"] = split.cpu > 0 ? import.cpu / split.cpu : 0;
-state.counters["x split wall"] = split.wall > 0 ? import.wall / split.wall : 0;
-}  // namespace
 
 void BM_CommandImportNewFile(benchmark::State& state) { ImportIntoFile(state, false); }
 void BM_CommandImportExistingFile(benchmark::State& state) { ImportIntoFile(state, true); }

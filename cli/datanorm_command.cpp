@@ -231,10 +231,11 @@ int RunArticle(const std::string& mmd, const std::string& number, bool json) {
 void AddDatanormCommands(CLI::App& app) {
   // "import" may be there already with the other importers.
   auto named = app.get_subcommands([](CLI::App* sub) { return sub->get_name() == "import"; });
-  CLI::App* import = !named.empty()
-                         ? named.front()
-                         : app.add_subcommand("import", "Import product data into a dataset");
-  auto* datanorm = import->add_subcommand("datanorm", "Import DATANORM 4/5 files into a dataset");
+  CLI::App* importGroup = !named.empty()
+                              ? named.front()
+                              : app.add_subcommand("import", "Import product data into a dataset");
+  auto* datanorm =
+      importGroup->add_subcommand("datanorm", "Import DATANORM 4/5 files into a dataset");
   auto options = std::make_shared<CImportOptions>();
   datanorm->add_option("FILE", options->files, "DATANORM files, read in this order")->required();
   datanorm->add_option("--mmd", options->mmd, "database file (made when missing)")->required();

@@ -282,31 +282,32 @@ void AddMmdCommands(CLI::App& app) {
   dump->add_option("FILE", *file, "database file")->required();
   dump->add_option("TABLEPATH", *other, "one table: Top.Child");
   dump->callback([file, other] { Fail(RunDump(*file, *other)); });
-  auto* import = mmd->add_subcommand("import-mmtb", "Read MMTB text into a database file, save");
-  import->add_option("TEXTFILE", args->strText, "MMTB text file")->required();
-  import->add_option("--mmd", args->strMmd, "database file (made when missing)")->required();
-  import->add_option("--id", args->strID,
-                     "manufacturer ID, 4 characters: of a new dataset (default HsID), or checked "
-                     "against an existing one");
-  import->add_option("--name", args->strName, "manufacturer name of a new dataset");
-  import->add_flag("--salvage", args->bSalvage,
-                   "save over a damaged database file; the damaged file is kept beside it");
-  import->add_flag("--register", args->bRegister, "enter the file in the registered datasets");
-  import->callback([args] { Fail(RunImport(*args));
-});
+  auto* importMmtb =
+      mmd->add_subcommand("import-mmtb", "Read MMTB text into a database file, save");
+  importMmtb->add_option("TEXTFILE", args->strText, "MMTB text file")->required();
+  importMmtb->add_option("--mmd", args->strMmd, "database file (made when missing)")->required();
+  importMmtb->add_option(
+      "--id", args->strID,
+      "manufacturer ID, 4 characters: of a new dataset (default HsID), or checked "
+      "against an existing one");
+  importMmtb->add_option("--name", args->strName, "manufacturer name of a new dataset");
+  importMmtb->add_flag("--salvage", args->bSalvage,
+                       "save over a damaged database file; the damaged file is kept beside it");
+  importMmtb->add_flag("--register", args->bRegister, "enter the file in the registered datasets");
+  importMmtb->callback([args] { Fail(RunImport(*args)); });
 
-auto* dataset = app.add_subcommand("dataset", "The user's registered and excluded datasets");
-dataset->require_subcommand(1);
-dataset->add_subcommand("list", "Registered datasets")->callback([] { Fail(RunList()); });
-auto* open = dataset->add_subcommand("open", "Open PATH and register it");
-open->add_option("PATH", *file, "database file")->required();
-open->callback([file] { Fail(RunOpen(*file)); });
-auto* close = dataset->add_subcommand("close", "Take PATH off the registered list");
-close->add_option("PATH", *file, "database file")->required();
-close->callback([file] { Fail(RunClose(*file)); });
-auto again = std::make_shared<bool>(false);
-auto* exclude = dataset->add_subcommand("exclude", "Exclude PATH from path look-ups");
-exclude->add_option("PATH", *file, "database file")->required();
-exclude->add_flag("--again", *again, "list it again instead");
-exclude->callback([file, again] { Fail(RunExclude(*file, *again)); });
+  auto* dataset = app.add_subcommand("dataset", "The user's registered and excluded datasets");
+  dataset->require_subcommand(1);
+  dataset->add_subcommand("list", "Registered datasets")->callback([] { Fail(RunList()); });
+  auto* open = dataset->add_subcommand("open", "Open PATH and register it");
+  open->add_option("PATH", *file, "database file")->required();
+  open->callback([file] { Fail(RunOpen(*file)); });
+  auto* close = dataset->add_subcommand("close", "Take PATH off the registered list");
+  close->add_option("PATH", *file, "database file")->required();
+  close->callback([file] { Fail(RunClose(*file)); });
+  auto again = std::make_shared<bool>(false);
+  auto* exclude = dataset->add_subcommand("exclude", "Exclude PATH from path look-ups");
+  exclude->add_option("PATH", *file, "database file")->required();
+  exclude->add_flag("--again", *again, "list it again instead");
+  exclude->callback([file, again] { Fail(RunExclude(*file, *again)); });
 }
