@@ -202,7 +202,7 @@ TEST_F(FormulaDecodedRun, GeneratedProgramsAgreeWithTheGeneralEvaluator) {
     ASSERT_NE(f, nullptr) << ToUtf8(text) << "\n" << ToUtf8(m_ui.LastText());
     nFailed += Compare(f, text, 8, rng);
     nRuns += 8;
-    if (f->m_pDecoded != nullptr && !f->m_pDecoded->m_listOps.empty()) ++nDecoded;
+    if (f->GetDecoded() != nullptr && !f->GetDecoded()->m_listOps.empty()) ++nDecoded;
   }
   // The programs must exercise both outcomes (most failures are the step
   // bound, indexes and MOD by 0 the decoded run hands back) and the decoded
@@ -269,7 +269,7 @@ TEST_F(FormulaDecodedRun, ACallWritesTheCellItIsBoundTo) {
   EXPECT_TRUE(general == decoded);
   EXPECT_EQ(f->m_listParameters[0]->m_nValue, 3 + 60000);
   EXPECT_EQ(f->m_result.m_dValue, 100.0 + 60000);
-  ASSERT_NE(m_list.findFunction(L"G")->m_pDecoded, nullptr) << "the call ran decoded";
+  ASSERT_NE(m_list.findFunction(L"G")->GetDecoded(), nullptr) << "the call ran decoded";
 }
 
 }  // namespace

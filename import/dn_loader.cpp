@@ -251,7 +251,7 @@ void CDnLoader::FinishProductGroups() {
     while (pos != nullptr) {
       std::uint64_t word = 0;
       const Handle hArticle = pGroup->GetNextRow(pos, word);
-      const wchar_t* pText = m_pDataset->GetPoolText(static_cast<std::uint32_t>(word));
+      const wchar_t* pText = m_pDataset->GetPoolText(RowWordCell(word));
       if (pText != nullptr && *pText != 0) continue;
       CCell cell;
       if (m_Store.GetCellValue(m_Tables.m_pArtikelInfo2, cell, hArticle, 0, eInfo2Katalogseite) !=

@@ -48,8 +48,8 @@ std::uint32_t PoolIndexFor(CMatTable& table, std::uint32_t nOld, std::wstring_vi
     pOld[text.size()] = 0;
     return nOld;
   }
-  const bool bLane = table.m_nTextLane != 0 || table.GetRowCount() >= kLaneRows;
-  return dataset.AddPoolText(text, bLane ? &table.m_nTextLane : nullptr);
+  const bool bLane = table.TextLane() != 0 || table.GetRowCount() >= kLaneRows;
+  return dataset.AddPoolText(text, bLane ? &table.TextLane() : nullptr);
 }
 
 // String and UniString.
@@ -63,7 +63,7 @@ eMatManager WriteStringCell(CMatTable& table, Handle hRow, int nIndex, const wch
     pCell += nIndex;
     nOld = *pCell;
   } else if (table.FindRow(hRow, word)) {
-    nOld = static_cast<std::uint32_t>(word);
+    nOld = RowWordCell(word);
   }
   std::uint32_t nNew = 0;
   if (pText != nullptr && (nNew = PoolIndexFor(table, nOld, pText)) == 0) return eMatIndex;

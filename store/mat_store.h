@@ -159,8 +159,8 @@ class CMatStore {
     if (hRow == 0 || !pTable->FindRow(hRow, word)) return eMatNoRow;
     if (nIndex != 0) return eMatIndex;
     if (pTable->m_nType == eTypeVoid) return eMatOk;  // only the row's existence counts
-    cell.m_nValue = static_cast<std::uint32_t>(word);
-    cell.m_nTextHint = static_cast<std::uint32_t>(word >> 32);
+    cell.m_nValue = RowWordCell(word);
+    cell.m_nTextHint = RowWordTextHint(word);
     return eMatOk;
   }
   // Tables whose rows hold their cells in the row word or a cell array:

@@ -225,8 +225,13 @@ class ORVAMAT_API CvdiFunction {
   CvdiFunctionList* m_pList = nullptr;
   std::vector<std::uint16_t> m_code;
   bool m_bComplete = false;
-  // The runtime's decoded form of m_code, built at the first run (internal;
-  // rebuilt when m_code changes).
+
+  // The runtime's decoded form of m_code, built at the first run and built
+  // again when m_code changes; null before. The runtime's own.
+  const CDecodedCode* GetDecoded() const { return m_pDecoded.get(); }
+
+ private:
+  friend class CDecodedCode;
   std::unique_ptr<CDecodedCode> m_pDecoded;
 };
 

@@ -7,8 +7,10 @@
 // pieces of its dataset's arena: deleting a table frees the table objects
 // and their maps and lists, never those pieces.
 //
-// Row word: with one value per row the cell itself (a handle, a pool index,
-// an integer, a float's bits); with several values per row the address of a
+// Row word (64 bits): with one value per row the cell in its low half (a
+// handle, a pool index, an integer, a float's bits; RowWordCell) and, for a
+// text row, in its high half where the pool text lies (RowWordTextHint, only
+// to start loading it early); with several values per row the address of a
 // zero-filled array of m_nValuesPerRow 32-bit cells; Void 0; Struct the
 // address of a block: a 32-bit sub-row count r, then r x n cells, sub-row by
 // sub-row (n = m_pStrucDef[0]). StringArray and DWordArray tables keep no
@@ -27,6 +29,12 @@
 
 class CMatTable;
 class CMatDatenSatz;
+
+// The two halves of a row word with one value per row.
+inline std::uint32_t RowWordCell(std::uint64_t word) { return static_cast<std::uint32_t>(word); }
+inline std::uint32_t RowWordTextHint(std::uint64_t word) {
+  return static_cast<std::uint32_t>(word >> 32);
+}
 
 // A list of tables in insertion order; the list owns them.
 using CTableList = std::vector<std::unique_ptr<CMatTable>>;
@@ -142,7 +150,11 @@ class CMatTable : public CMatTableBody {
   CValHolderList m_RowList;
   std::int32_t m_nRowCount = 0;
   std::uint32_t* m_pStrucDef = nullptr;  // in the arena: n, then n type codes
-  // The arena lane a large text table's texts are cut from (CArena::
-  // AllocInLane; 0: none yet).
+
+  // The store's own: the arena lane a large text table's texts are cut from
+  // (CArena::AllocInLane; 0: none yet).
+  std::uint32_t& TextLane() { return m_nTextLane; }
+
+ private:
   std::uint32_t m_nTextLane = 0;
 };

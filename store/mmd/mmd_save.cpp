@@ -195,7 +195,7 @@ void CDatasetWriter::WriteRows(CMatTable& table) {
       } else if (table.GetCellsPerRow() > 1) {
         WriteCells(table, pCells, table.GetCellsPerRow());
       } else {
-        WriteCell(table.m_nType, std::uint32_t(word));
+        WriteCell(table.m_nType, RowWordCell(word));
       }
     }
   }

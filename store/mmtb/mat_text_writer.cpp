@@ -208,8 +208,7 @@ void CMatTextWriter::AppendCells(const CMatTable& table, CString& line, std::uin
   const int nCells = table.GetCellsPerRow();
   const std::uint32_t* pCells = nCells > 1 ? CellsOf(word) : nullptr;
   for (int i = 0; i < nCells; ++i) {
-    const std::uint32_t nCell =
-        nCells == 1 ? static_cast<std::uint32_t>(word) : (pCells ? pCells[i] : 0);
+    const std::uint32_t nCell = nCells == 1 ? RowWordCell(word) : (pCells ? pCells[i] : 0);
     switch (nType) {
       case eTypeInteger:
       case eTypeBit:
