@@ -11,23 +11,18 @@
 
 #include "OrvaMat/types.h"
 #include "import/dn_loader.h"
-#include "platform/recording_host_ui.h"
 #include "platform/text.h"
 #include "query/article/table_lookup.h"
-#include "store/base/translation.h"
-#include "store/mat_store.h"
+#include "store/store_test_util.h"
 
-class CDnTestDataset {
+class CDnTestDataset : public CTestSurroundings {
  public:
-  explicit CDnTestDataset(const wchar_t* language = L"")
-      : m_Translation(language), m_ScopedTranslation(m_Translation), m_ScopedUI(m_UI) {
-    m_pDataset = m_Scope.Get().AddDataset(std::make_unique<CMatDatenSatz>());
-    m_Scope.Get().SetCurrent(m_pDataset);
+  explicit CDnTestDataset(const wchar_t* language = L"") : CTestSurroundings(language) {
+    m_pDataset = Store().AddDataset(std::make_unique<CMatDatenSatz>());
+    Store().SetCurrent(m_pDataset);
   }
 
-  CMatStore& Store() { return m_Scope.Get(); }
   CMatDatenSatz& Dataset() { return *m_pDataset; }
-  CRecordingHostUI& UI() { return m_UI; }
 
   // Loads DATANORM text (UTF-8 here, so that tests may write umlauts) with
   // a fresh loader.
@@ -73,11 +68,6 @@ class CDnTestDataset {
   }
 
  private:
-  CScopedMatStore m_Scope;
-  CTranslationManager m_Translation;
-  CScopedTranslationManager m_ScopedTranslation;
-  CRecordingHostUI m_UI;
-  CScopedHostUI m_ScopedUI;
   CMatDatenSatz* m_pDataset = nullptr;
 };
 
