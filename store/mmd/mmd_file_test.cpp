@@ -272,6 +272,22 @@ TEST_F(MmdFile, DamagedFilesLoadWhatIsSoundAndReportOnce) {
   std::string sound;
   ASSERT_TRUE(ReadWholeFile(path, sound));
   const CString damaged = m_Folder.Path("damaged.mmd");
+  // The one report of a damaged file, word for word: that it is none (its
+  // head is gone), where in the file the damage lies (a place inside it), or
+  // that its data check failed.
+  auto isDamageReport = [&](const CString& text) {
+    if (text == L"Die Datei " + damaged + L" ist keine Materialmanagement-Datei.") return true;
+    const CString head = L"Die Materialmanagement-Datei " + damaged + L" ist beschädigt";
+    if (text == head + L": ihre Prüfsumme stimmt nicht.\nIhre Daten können verfälscht sein.")
+      return true;
+    const CString at = head + L" (Byte ", tail = L").\nEs wurde nur der lesbare Teil geladen.";
+    if (text.size() <= at.size() + tail.size() || text.rfind(at, 0) != 0 ||
+        text.compare(text.size() - tail.size(), tail.size(), tail) != 0)
+      return false;
+    const CString number = text.substr(at.size(), text.size() - at.size() - tail.size());
+    return number.find_first_not_of(L"0123456789") == CString::npos &&
+           std::stoull(ToUtf8(number)) <= sound.size();
+  };
   // Loads bytes and every body; true when the dataset came out damaged.
   auto loadAll = [&](const std::string& bytes) {
     EXPECT_TRUE(WriteFileAtomically(damaged, bytes));
@@ -287,6 +303,9 @@ TEST_F(MmdFile, DamagedFilesLoadWhatIsSoundAndReportOnce) {
       for (auto& c : todo[i]->m_Children) todo.push_back(c.get());
     }
     EXPECT_LE(m_UI.Count(), 1u);
+    if (m_UI.Count() == 1) {
+      EXPECT_TRUE(isDamageReport(m_UI.LastText())) << ToUtf8(m_UI.LastText());
+    }
     return IsDatasetDamaged(*p);
   };
   for (std::size_t n = 0; n < sound.size(); n += 1 + n / 8) loadAll(sound.substr(0, n));
@@ -297,9 +316,6 @@ TEST_F(MmdFile, DamagedFilesLoadWhatIsSoundAndReportOnce) {
     ASSERT_EQ(m_UI.Count(), 1u) << "byte " << i;
     if (i >= 4) {
       EXPECT_TRUE(bDamaged) << "byte " << i;
-      EXPECT_TRUE(m_UI.HasMessageContaining(L"Die Materialmanagement-Datei " + damaged +
-                                            L" ist beschädigt"))
-          << ToUtf8(m_UI.LastText());
     }
   }
   // A count far beyond the file is not believed.
