@@ -99,20 +99,4 @@ TEST_F(StoreManager, StringPtrTranslatesCellTextsButNotTextLines) {
   EXPECT_EQ(CMatManager::SetIntValue(1, pText, r, 0, 0), eMatWrongType);
 }
 
-TEST_F(StoreManager, TablesThroughTheExportedCalls) {
-  CMatDatenSatz& dataset = AddDataset();
-  CMatTable* pTable = CMatManager::CreateTable(nullptr, L"T", eTypeStruct, 1);
-  const std::uint32_t def[] = {1, eTypeHandle};
-  EXPECT_EQ(CMatManager::SetStrucDef(pTable, def), eMatOk);
-  CMatManager::SetBeschreibung(pTable, L"Typen");
-  EXPECT_EQ(pTable->m_strBeschreibung, L"Typen");
-  CMatManager::AddAlias(L"T2", L"T");
-  EXPECT_EQ(dataset.m_Aliases.size(), 1u);
-  EXPECT_EQ(CMatManager::RenameTable(pTable, L"U"), eMatOk);
-  EXPECT_STREQ(CMatManager::HdlToString(pTable->m_hName), L"U");
-  pTable->DeleteContents();
-  EXPECT_EQ(CMatManager::RemoveTable(pTable), eMatOk);
-  EXPECT_TRUE(dataset.m_Tables.empty());
-}
-
 }  // namespace
