@@ -12,7 +12,7 @@ namespace {
 
 TEST(MmdLockFile, HolderWritesOwnerAndReleaseDeletes) {
   CTempFolder folder;
-  const CString path = folder.Path("a.$$mmd");
+  const CString path = (folder / L"a.$$mmd");
   CLockFile lock;
   ASSERT_TRUE(lock.Acquire(path, L"Jürgen"));
   std::ifstream in(ToUtf8(path));
@@ -27,7 +27,7 @@ TEST(MmdLockFile, HolderWritesOwnerAndReleaseDeletes) {
 
 TEST(MmdLockFile, AnotherProcessHoldingBlocksUntilItEnds) {
   CTempFolder folder;
-  const CString path = folder.Path("a.$$mmd");
+  const CString path = (folder / L"a.$$mmd");
   CChildProcess holder([&](CChildProcess& self) {
     CLockFile lock;
     self.ReadyThenWait(lock.Acquire(path, L"holder"));
@@ -47,7 +47,7 @@ TEST(MmdLockFile, AnotherProcessHoldingBlocksUntilItEnds) {
 
 TEST(MmdLockFile, OwnLockSeenFromChildAsAnothers) {
   CTempFolder folder;
-  const CString path = folder.Path("a.$$mmd");
+  const CString path = (folder / L"a.$$mmd");
   CLockFile lock;
   ASSERT_TRUE(lock.Acquire(path, L"me"));
   EXPECT_EQ(RunInChild([&] {
@@ -60,9 +60,9 @@ TEST(MmdLockFile, OwnLockSeenFromChildAsAnothers) {
 
 TEST(MmdLockFile, MissingFileIsNotHeld) {
   CTempFolder folder;
-  EXPECT_FALSE(CLockFile::IsHeldByOther(folder.Path("none.$$mmd")));
+  EXPECT_FALSE(CLockFile::IsHeldByOther((folder / L"none.$$mmd")));
   CLockFile lock;
-  EXPECT_FALSE(lock.Acquire(folder.Path("no/such/folder.$$mmd"), L"me"));
+  EXPECT_FALSE(lock.Acquire((folder / L"no/such/folder.$$mmd"), L"me"));
   EXPECT_NE(lock.GetError(), 0);
 }
 

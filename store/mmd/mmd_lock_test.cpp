@@ -16,7 +16,7 @@ namespace {
 
 class MmdLock : public CMmdTest {
  protected:
-  MmdLock() : m_strPath(m_Folder.Path("shared.mmd")) {
+  MmdLock() : m_strPath((m_Folder / L"shared.mmd")) {
     CMatDatenSatz& dataset = MakeDataset(L"SHAR", m_strPath);
     Set(Table(L"T", eTypeInteger), H(L"r"), 1);
     EXPECT_TRUE(SaveDataset(dataset));
@@ -195,7 +195,7 @@ TEST_F(MmdLock, TheUserDatasetIsSavedWithoutAsking) {
 using MmdLockNewFile = CMmdTest;
 
 TEST_F(MmdLockNewFile, IsLockedFromItsFirstChangeUntilSavedAndReleased) {
-  CMatDatenSatz& dataset = MakeDataset(L"NEUE", m_Folder.Path("neu.mmd"));
+  CMatDatenSatz& dataset = MakeDataset(L"NEUE", (m_Folder / L"neu.mmd"));
   const CString lockPath = MmdLockPath(dataset.m_strPath);
   Set(Table(L"T", eTypeInteger), H(L"r"), 1);
   // The first change took the lock file of the file still to be made.

@@ -16,7 +16,7 @@
 
 class CMmdTest : public ::testing::Test, public CTestSurroundings {
  protected:
-  CMmdTest() { setenv("ORVAMAT_HOME", m_Folder.Native().c_str(), 1); }
+  CMmdTest() { setenv("ORVAMAT_HOME", ToUtf8(m_Folder.GetPath()).c_str(), 1); }
 
   // A new current dataset with this ID and path (not saved).
   CMatDatenSatz& MakeDataset(const wchar_t* id, const CString& path) {

@@ -1,5 +1,5 @@
-// Helpers of the database file tests: a fresh folder per test (removed
-// afterwards) and small file utilities.
+// Helpers of the database file tests: a fresh folder per test
+// (platform/temp_folder.h) and a second process.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,27 +12,8 @@
 #include <string>
 
 #include "OrvaMat/types.h"
+#include "platform/temp_folder.h"
 #include "platform/text.h"
-
-class CTempFolder {
- public:
-  CTempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "orvamat-mmd-XXXXXX").string();
-    if (mkdtemp(pattern.data())) m_strPath = pattern;
-  }
-  ~CTempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_strPath, ignored);
-  }
-  CTempFolder(const CTempFolder&) = delete;
-  CTempFolder& operator=(const CTempFolder&) = delete;
-
-  const std::string& Native() const { return m_strPath; }
-  CString Path(const std::string& name) const { return FromUtf8(m_strPath + "/" + name); }
-
- private:
-  std::string m_strPath;
-};
 
 // A forked child process: the only way to have a second owner of a lock, or a
 // process that dies in the middle of a save. The child runs body(*this) and
