@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "store/base/translation.h"
 #include "store/store_test_util.h"
 
 namespace {
@@ -72,8 +71,7 @@ TEST_F(StoreManager, NullTablesAnswerNoTableEverywhere) {
 }
 
 TEST_F(StoreManager, StringPtrTranslatesCellTextsButNotTextLines) {
-  CTranslationManager manager(L"ENGLISH");
-  CScopedTranslationManager scoped(manager);
+  m_Translation.SetActualLanguage(L"ENGLISH");
   LibraryTranslation().AddTranslation(L"Ventil", L"Valve");
   AddDataset();
   CMatTable* pText = CMatManager::CreateTable(nullptr, L"S", eTypeString, 1);
