@@ -83,10 +83,10 @@ inline std::string DnHeader4(const std::string& date = "010125",
 
 inline std::string DnHeader5() { return "V;050;A;20240315;EUR;Zeile eins;Zeile zwei;HSK;\r\n"; }
 
-// The source tree: ORVAMAT_SOURCE_DIR, else where this file was compiled from.
+// The source tree: ORVAMAT_SOURCE_DIR, else the one the tests were built from.
 inline std::string DnSourceDir() {
   if (const char* dir = std::getenv("ORVAMAT_SOURCE_DIR"); dir && *dir) return dir;
-  return std::filesystem::path(__FILE__).parent_path().parent_path().string();
+  return ORVAMAT_TEST_SOURCE_DIR;
 }
 
 // Where the third-party test files are: ORVAMAT_TESTDATA, else
