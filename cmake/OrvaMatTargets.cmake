@@ -32,6 +32,9 @@ function(orvamat_tests name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gmock GTest::gtest_main)
   orvamat_warnings(${name})
+  # Tests that read the bundled examples find the source tree here: __FILE__
+  # is relative when the compiler launcher rewrites paths (ccache's base_dir).
+  target_compile_definitions(${name} PRIVATE ORVAMAT_TEST_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   # GCC 12 at -O3 warns of overlapping copies inside std::string's operator+
   # that can not happen (GCC bug 105651); tests build such texts freely.
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)

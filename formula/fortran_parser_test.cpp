@@ -84,12 +84,6 @@ TEST_F(FormulaParser, BodyDimensions) {
   EXPECT_EQ(Local(f, L"B").m_nLower, 0);
 }
 
-TEST_F(FormulaParser, SlashBindsTighterThanStar) {
-  const Words code = StatementCode(L"INTEGER X", L"X = 2 * 3 / 4");
-  EXPECT_EQ(code, (Words{static_cast<std::uint16_t>(ASSIGN + Id(L"X")), MUL, ICONST, 2, 0, DIV,
-                         ICONST, 3, 0, ICONST, 4, 0}));
-}
-
 TEST_F(FormulaParser, PrecedenceTable) {
   // A / B * C is (A / B) * C; a chain of * nests to the right; + is left to right.
   Words code = StatementCode(L"INTEGER X", L"X = 8 / 2 * 3");

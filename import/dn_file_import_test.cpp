@@ -24,11 +24,9 @@ std::string Bytes(const CString& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-class DatanormFileImport : public ::testing::Test {
+class DatanormFileImport : public ::testing::Test, public CTestSurroundings {
  protected:
-  DatanormFileImport() : m_ScopedTranslation(m_Translation), m_ScopedUI(m_UI) {
-    setenv("ORVAMAT_HOME", ToUtf8(m_Folder.GetPath()).c_str(), 1);
-  }
+  DatanormFileImport() { setenv("ORVAMAT_HOME", ToUtf8(m_Folder.GetPath()).c_str(), 1); }
   CString Write(const wchar_t* name, const std::string& bytes) {
     const CString path = m_Folder / name;
     std::ofstream(ToUtf8(path), std::ios::binary) << bytes;
@@ -53,10 +51,6 @@ class DatanormFileImport : public ::testing::Test {
   }
 
   CTempFolder m_Folder;
-  CTranslationManager m_Translation{L""};
-  CScopedTranslationManager m_ScopedTranslation;
-  CRecordingHostUI m_UI;
-  CScopedHostUI m_ScopedUI;
   CDnFileImportResult m_Result;
 };
 

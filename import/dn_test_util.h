@@ -11,23 +11,18 @@
 
 #include "OrvaMat/types.h"
 #include "import/dn_loader.h"
-#include "platform/recording_host_ui.h"
 #include "platform/text.h"
 #include "query/article/table_lookup.h"
-#include "store/base/translation.h"
-#include "store/mat_store.h"
+#include "store/store_test_util.h"
 
-class CDnTestDataset {
+class CDnTestDataset : public CTestSurroundings {
  public:
-  explicit CDnTestDataset(const wchar_t* language = L"")
-      : m_Translation(language), m_ScopedTranslation(m_Translation), m_ScopedUI(m_UI) {
-    m_pDataset = m_Scope.Get().AddDataset(std::make_unique<CMatDatenSatz>());
-    m_Scope.Get().SetCurrent(m_pDataset);
+  explicit CDnTestDataset(const wchar_t* language = L"") : CTestSurroundings(language) {
+    m_pDataset = Store().AddDataset(std::make_unique<CMatDatenSatz>());
+    Store().SetCurrent(m_pDataset);
   }
 
-  CMatStore& Store() { return m_Scope.Get(); }
   CMatDatenSatz& Dataset() { return *m_pDataset; }
-  CRecordingHostUI& UI() { return m_UI; }
 
   // Loads DATANORM text (UTF-8 here, so that tests may write umlauts) with
   // a fresh loader.
@@ -73,11 +68,6 @@ class CDnTestDataset {
   }
 
  private:
-  CScopedMatStore m_Scope;
-  CTranslationManager m_Translation;
-  CScopedTranslationManager m_ScopedTranslation;
-  CRecordingHostUI m_UI;
-  CScopedHostUI m_ScopedUI;
   CMatDatenSatz* m_pDataset = nullptr;
 };
 
@@ -93,10 +83,10 @@ inline std::string DnHeader4(const std::string& date = "010125",
 
 inline std::string DnHeader5() { return "V;050;A;20240315;EUR;Zeile eins;Zeile zwei;HSK;\r\n"; }
 
-// The source tree: ORVAMAT_SOURCE_DIR, else where this file was compiled from.
+// The source tree: ORVAMAT_SOURCE_DIR, else the one the tests were built from.
 inline std::string DnSourceDir() {
   if (const char* dir = std::getenv("ORVAMAT_SOURCE_DIR"); dir && *dir) return dir;
-  return std::filesystem::path(__FILE__).parent_path().parent_path().string();
+  return ORVAMAT_TEST_SOURCE_DIR;
 }
 
 // Where the third-party test files are: ORVAMAT_TESTDATA, else

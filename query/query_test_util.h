@@ -1,16 +1,12 @@
-// The fixture of the query tests: a fresh process-wide store (the exported
-// calls reach it), a recording host UI, and a translation manager of its
-// own whose language a test may set.
+// The fixture of the query tests: the store's test surroundings, whose
+// language a test may set.
 #pragma once
 
 #include "OrvaMat/mat_manager.h"
-#include "store/base/translation.h"
 #include "store/store_test_util.h"
 
 class CQueryTest : public CStoreTest {
  protected:
-  CQueryTest() : m_Translation(L""), m_ScopedTranslation(m_Translation) {}
-
   // Sets the user-interface language and one translation of the library.
   void SetLanguage(const wchar_t* pLanguage) { m_Translation.SetActualLanguage(pLanguage); }
   void AddTranslation(const wchar_t* pSource, const wchar_t* pTranslation) {
@@ -42,7 +38,4 @@ class CQueryTest : public CStoreTest {
     return pOut;
   }
   static std::string ToNarrow(const wchar_t* p) { return std::string(p, p + std::wcslen(p)); }
-
-  CTranslationManager m_Translation;
-  CScopedTranslationManager m_ScopedTranslation;
 };

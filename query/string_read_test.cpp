@@ -158,7 +158,7 @@ TEST_F(QueryStringRead, ReusedBufferHoldsExactlyTheLastText) {
 // child as it is through the parent.
 class QueryStringReadFromFile : public CMmdTest {
  protected:
-  QueryStringReadFromFile() : m_strPath(m_Folder.Path("texte.mmd")) {
+  QueryStringReadFromFile() : m_strPath((m_Folder / L"texte.mmd")) {
     CMatDatenSatz& dataset = MakeDataset(L"TEXT", m_strPath);
     CMatTable* pKurz = Table(L"KurzText", eTypeString);
     SetText(pKurz, H(L"A1"), L"Rohr");

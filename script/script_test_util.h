@@ -1,5 +1,5 @@
-// Test support for the script processor: a fresh process-wide store, a
-// recording host UI, no user-interface language, a fresh macro table, the
+// Test support for the script processor: the store's test surroundings, a
+// fresh macro table, the
 // settings file and every script in the test's own folder. Test code only.
 #pragma once
 
@@ -12,25 +12,19 @@
 
 #include "OrvaMat/mat_manager.h"
 #include "platform/file.h"
-#include "platform/recording_host_ui.h"
 #include "platform/temp_folder.h"
 #include "platform/text.h"
 #include "script/read_script_file.h"
 #include "store/base/num_string_macros.h"
-#include "store/base/translation.h"
-#include "store/mat_store.h"
 #include "store/mmd/dataset_registry.h"
 #include "store/mmd/lock_file.h"
 #include "store/mmd/mmd_file.h"
 #include "store/mmd/mmd_format.h"
+#include "store/store_test_util.h"
 
-class CScriptTest : public ::testing::Test {
+class CScriptTest : public ::testing::Test, public CTestSurroundings {
  protected:
-  CScriptTest()
-      : m_Translation(L""),
-        m_ScopedTranslation(m_Translation),
-        m_ScopedUI(m_UI),
-        m_ScopedMacros(m_Macros) {
+  CScriptTest() : m_ScopedMacros(m_Macros) {
     setenv("ORVAMAT_HOME", ToUtf8(m_Folder.GetPath()).c_str(), 1);
   }
 
@@ -58,7 +52,6 @@ class CScriptTest : public ::testing::Test {
     return path;
   }
 
-  CMatStore& Store() { return m_Store.Get(); }
   CMatDatenSatz& Current() { return *Store().GetCurrent(); }
   CMatTable* Table(const wchar_t* name) { return FindTopLevelTable(Current(), name); }
   // The text of a String row, "<none>" when there is none.
@@ -79,11 +72,6 @@ class CScriptTest : public ::testing::Test {
   }
 
   CTempFolder m_Folder;
-  CScopedMatStore m_Store;
-  CTranslationManager m_Translation;
-  CScopedTranslationManager m_ScopedTranslation;
-  CRecordingHostUI m_UI;
-  CScopedHostUI m_ScopedUI;
   CNumStringMacros m_Macros;
   CScopedNumStringMacros m_ScopedMacros;
 };

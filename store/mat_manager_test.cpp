@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "store/base/translation.h"
 #include "store/store_test_util.h"
 
 namespace {
@@ -72,8 +71,7 @@ TEST_F(StoreManager, NullTablesAnswerNoTableEverywhere) {
 }
 
 TEST_F(StoreManager, StringPtrTranslatesCellTextsButNotTextLines) {
-  CTranslationManager manager(L"ENGLISH");
-  CScopedTranslationManager scoped(manager);
+  m_Translation.SetActualLanguage(L"ENGLISH");
   LibraryTranslation().AddTranslation(L"Ventil", L"Valve");
   AddDataset();
   CMatTable* pText = CMatManager::CreateTable(nullptr, L"S", eTypeString, 1);
@@ -97,22 +95,6 @@ TEST_F(StoreManager, StringPtrTranslatesCellTextsButNotTextLines) {
   unsigned long out = 0;
   EXPECT_EQ(CMatManager::GetValue(out, pArray, 0, 1, 0), eMatWrongType);
   EXPECT_EQ(CMatManager::SetIntValue(1, pText, r, 0, 0), eMatWrongType);
-}
-
-TEST_F(StoreManager, TablesThroughTheExportedCalls) {
-  CMatDatenSatz& dataset = AddDataset();
-  CMatTable* pTable = CMatManager::CreateTable(nullptr, L"T", eTypeStruct, 1);
-  const std::uint32_t def[] = {1, eTypeHandle};
-  EXPECT_EQ(CMatManager::SetStrucDef(pTable, def), eMatOk);
-  CMatManager::SetBeschreibung(pTable, L"Typen");
-  EXPECT_EQ(pTable->m_strBeschreibung, L"Typen");
-  CMatManager::AddAlias(L"T2", L"T");
-  EXPECT_EQ(dataset.m_Aliases.size(), 1u);
-  EXPECT_EQ(CMatManager::RenameTable(pTable, L"U"), eMatOk);
-  EXPECT_STREQ(CMatManager::HdlToString(pTable->m_hName), L"U");
-  pTable->DeleteContents();
-  EXPECT_EQ(CMatManager::RemoveTable(pTable), eMatOk);
-  EXPECT_TRUE(dataset.m_Tables.empty());
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "store/base/translation.h"
 #include "store/store_test_util.h"
 
 namespace {
@@ -67,8 +66,7 @@ TEST_F(StoreDatasets, FindHandleLoadsTheCurrentDatasetFirst) {
 }
 
 TEST_F(StoreDatasets, MakingADatasetCurrentPicksItsStringTableInTheUserLanguage) {
-  CTranslationManager english(L"EN");
-  CScopedTranslationManager scoped(english);
+  m_Translation.SetActualLanguage(L"EN");
   CMatDatenSatz& withChild = AddDataset(L"AAAA");
   CMatTable* pStrings = Table(L"StringTable", eTypeString);
   Table(L"DE", eTypeString, 1, pStrings);

@@ -1,5 +1,6 @@
-// Test helpers of the store: a fresh process-wide store with datasets, a
-// recording host UI, and a backing that stands in for the database file.
+// Test helpers of the store: the surroundings of a test (a fresh process-wide
+// store, its own translation manager, a recording host UI), datasets in it,
+// and a backing that stands in for the database file.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "platform/recording_host_ui.h"
+#include "store/base/translation.h"
 #include "store/mat_store.h"
 
 // Counts what the store asks of the database file and answers the lock
@@ -28,11 +30,29 @@ class CFakeBacking : public CDatasetBacking {
   int m_nDatasetLoads = 0;
 };
 
-class CStoreTest : public ::testing::Test {
- protected:
-  CStoreTest() : m_ScopedUI(m_UI) {}
+// What every test above the base layer runs in: a fresh process-wide store
+// (the exported calls reach it), a translation manager of its own (no
+// user-interface language unless the test names one, so messages stay in
+// their German source text) and a host UI that records what it is asked.
+class CTestSurroundings {
+ public:
+  explicit CTestSurroundings(const wchar_t* pLanguage = L"")
+      : m_Translation(pLanguage), m_ScopedTranslation(m_Translation), m_ScopedUI(m_UI) {}
+  CTestSurroundings(const CTestSurroundings&) = delete;
+  CTestSurroundings& operator=(const CTestSurroundings&) = delete;
 
-  CMatStore& Store() { return m_Scoped.Get(); }
+  CMatStore& Store() { return m_Store.Get(); }
+  CRecordingHostUI& UI() { return m_UI; }
+
+  CScopedMatStore m_Store;
+  CTranslationManager m_Translation;
+  CScopedTranslationManager m_ScopedTranslation;
+  CRecordingHostUI m_UI;
+  CScopedHostUI m_ScopedUI;
+};
+
+class CStoreTest : public ::testing::Test, public CTestSurroundings {
+ protected:
   // A new dataset in the store, made current.
   CMatDatenSatz& AddDataset(const wchar_t* pID = L"HsID") {
     auto pDataset = std::make_unique<CMatDatenSatz>();
@@ -53,8 +73,4 @@ class CStoreTest : public ::testing::Test {
     return Store().CreateTable(pParent, pName, nType, nValuesPerRow);
   }
   Handle Row(const wchar_t* pName) { return Store().CreateHandle(pName); }
-
-  CRecordingHostUI m_UI;
-  CScopedHostUI m_ScopedUI;
-  CScopedMatStore m_Scoped;
 };

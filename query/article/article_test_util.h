@@ -8,22 +8,18 @@
 #include <fstream>
 #include <memory>
 
-#include "platform/recording_host_ui.h"
 #include "platform/temp_folder.h"
 #include "platform/text.h"
-#include "store/base/translation.h"
-#include "store/mat_store.h"
+#include "store/store_test_util.h"
 
-class CArticleTestDataset {
+class CArticleTestDataset : public CTestSurroundings {
  public:
-  explicit CArticleTestDataset(const wchar_t* language = L"")
-      : m_Translation(language), m_ScopedTranslation(m_Translation), m_ScopedUI(m_UI) {
+  explicit CArticleTestDataset(const wchar_t* language = L"") : CTestSurroundings(language) {
     m_pDataset = Store().AddDataset(std::make_unique<CMatDatenSatz>());
     m_pDataset->m_strPath = m_Folder / L"D/test.mmd";
     Store().SetCurrent(m_pDataset);
   }
 
-  CMatStore& Store() { return m_Scope.Get(); }
   CMatDatenSatz& Dataset() { return *m_pDataset; }
   const CString& Folder() const { return m_Folder.GetPath(); }
 
@@ -68,11 +64,6 @@ class CArticleTestDataset {
 
  private:
   CTempFolder m_Folder;
-  CScopedMatStore m_Scope;
-  CTranslationManager m_Translation;
-  CScopedTranslationManager m_ScopedTranslation;
-  CRecordingHostUI m_UI;
-  CScopedHostUI m_ScopedUI;
   CMatDatenSatz* m_pDataset = nullptr;
   CMatTable* m_pInfo2 = nullptr;
 };

@@ -153,11 +153,4 @@ TEST_F(BaseNumString, ScopedTablesAreIndependent) {
   EXPECT_EQ(bound.Int(), 5);
 }
 
-TEST_F(BaseNumString, SubStrCountsFieldsFromOne) {
-  CNumString number;
-  number = L"10;20;30";
-  EXPECT_EQ(number.SubStr(2, L';'), L"20");
-  EXPECT_EQ(number.SubStr(4, L';'), L"");
-}
-
 }  // namespace

@@ -20,23 +20,23 @@ bool TakeAfterInterval(CFolderWatch& watch) {
 TEST(MmdFolderWatch, SignalsOnceForAChangeAndRearms) {
   CTempFolder folder;
   CFolderWatch watch;
-  ASSERT_TRUE(watch.Watch(FromUtf8(folder.Native())));
+  ASSERT_TRUE(watch.Watch(FromUtf8(ToUtf8(folder.GetPath()))));
   EXPECT_FALSE(watch.TakeSignal());
-  ASSERT_TRUE(WriteFileAtomically(folder.Path("a.mmd"), "one"));
+  ASSERT_TRUE(WriteFileAtomically((folder / L"a.mmd"), "one"));
   EXPECT_TRUE(TakeAfterInterval(watch));
   EXPECT_FALSE(TakeAfterInterval(watch));
-  std::ofstream(folder.Native() + "/a.mmd", std::ios::app) << "more";
+  std::ofstream(ToUtf8(folder.GetPath()) + "/a.mmd", std::ios::app) << "more";
   EXPECT_TRUE(TakeAfterInterval(watch));
 }
 
 TEST(MmdFolderWatch, LooksAtMostOncePerIntervalAndLosesNothing) {
   CTempFolder folder;
   CFolderWatch watch;
-  ASSERT_TRUE(watch.Watch(FromUtf8(folder.Native())));
+  ASSERT_TRUE(watch.Watch(FromUtf8(ToUtf8(folder.GetPath()))));
   // A change right after a look waits for the next look, and is not lost.
   const auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(watch.TakeSignal());
-  std::ofstream(folder.Native() + "/a.mmd") << "one";
+  std::ofstream(ToUtf8(folder.GetPath()) + "/a.mmd") << "one";
   const bool bSeenAtOnce = watch.TakeSignal();
   // (A machine that stalled us past the interval may rightly look again.)
   if (std::chrono::steady_clock::now() - start <
@@ -55,7 +55,7 @@ TEST(MmdFolderWatch, MissingFolderGivesNoWatch) {
 
 TEST(MmdFileStamp, ReplacementChangesTheStamp) {
   CTempFolder folder;
-  const CString path = folder.Path("a.mmd");
+  const CString path = (folder / L"a.mmd");
   EXPECT_FALSE(CFileStamp::Of(path).m_bExists);
   ASSERT_TRUE(WriteFileAtomically(path, "same"));
   const CFileStamp first = CFileStamp::Of(path);

@@ -34,11 +34,11 @@ TEST_F(ImportTarget, RefusesWhatWouldLoseOrMisnameAFile) {
     const wchar_t* id;
     const wchar_t* message;
   } const cases[] = {
-      {m_Folder.Path("a.mmd"), L"ABC", L"nicht genau 4 Zeichen"},
-      {m_Folder.Path("a.mmd"), L"ABCDE", L"nicht genau 4 Zeichen"},
-      {m_Folder.Path("a.mmd"), L"", L"fehlt die Herstellerkennung"},
-      {m_Folder.Path("z.$$mmd"), L"ABCD", L"Hilfsdatei vorbehalten"},
-      {m_Folder.Path("z.bak"), L"ABCD", L"Hilfsdatei vorbehalten"},
+      {(m_Folder / L"a.mmd"), L"ABC", L"nicht genau 4 Zeichen"},
+      {(m_Folder / L"a.mmd"), L"ABCDE", L"nicht genau 4 Zeichen"},
+      {(m_Folder / L"a.mmd"), L"", L"fehlt die Herstellerkennung"},
+      {(m_Folder / L"z.$$mmd"), L"ABCD", L"Hilfsdatei vorbehalten"},
+      {(m_Folder / L"z.bak"), L"ABCD", L"Hilfsdatei vorbehalten"},
   };
   for (const auto& c : cases) {
     m_UI.Clear();
@@ -51,7 +51,7 @@ TEST_F(ImportTarget, RefusesWhatWouldLoseOrMisnameAFile) {
 // A failed import keeps the file and its backup byte for byte; a new file
 // is not made; a different ID on an existing file is reported.
 TEST_F(ImportTarget, SavesOnlyAfterACompleteRead) {
-  const CString path = m_Folder.Path("t.mmd");
+  const CString path = (m_Folder / L"t.mmd");
   CMatDatenSatz* pNew = Open(path, L"TEST");
   ASSERT_NE(pNew, nullptr);
   EXPECT_FALSE(FinishImport(*pNew, CImportTarget{}, false));
@@ -96,7 +96,7 @@ TEST_F(ImportTarget, SavesOnlyAfterACompleteRead) {
 }
 
 TEST_F(ImportTarget, DamagedFileNeedsSalvage) {
-  const CString path = m_Folder.Path("d.mmd");
+  const CString path = (m_Folder / L"d.mmd");
   CMatDatenSatz& dataset = MakeDataset(L"DAMG", path);
   BuildSample(dataset);
   ASSERT_TRUE(SaveDataset(dataset));
@@ -109,16 +109,17 @@ TEST_F(ImportTarget, DamagedFileNeedsSalvage) {
   CMatDatenSatz* pSalvaged = Open(path, L"", true);
   ASSERT_NE(pSalvaged, nullptr);
   EXPECT_TRUE(FinishImport(*pSalvaged, CImportTarget{}, true));
-  EXPECT_EQ(Bytes(m_Folder.Path("d.damaged.mmd")), truncated);
+  EXPECT_EQ(Bytes((m_Folder / L"d.damaged.mmd")), truncated);
 }
 
 TEST_F(ImportTarget, SaysWhyAnInputCanNotBeRead) {
-  ASSERT_TRUE(WriteFileAtomically(m_Folder.Path("empty.txt"), ""));
-  ASSERT_TRUE(WriteFileAtomically(m_Folder.Path("one.txt"), "x"));
-  EXPECT_EQ(WhyInputUnreadable(m_Folder.Path("one.txt")), L"");
-  EXPECT_NE(WhyInputUnreadable(m_Folder.Path("empty.txt")).find(L"leer"), CString::npos);
-  EXPECT_NE(WhyInputUnreadable(m_Folder.Path("none.txt")).find(L"nicht gefunden"), CString::npos);
-  EXPECT_NE(WhyInputUnreadable(FromUtf8(m_Folder.Native())).find(L"Ordner"), CString::npos);
+  ASSERT_TRUE(WriteFileAtomically((m_Folder / L"empty.txt"), ""));
+  ASSERT_TRUE(WriteFileAtomically((m_Folder / L"one.txt"), "x"));
+  EXPECT_EQ(WhyInputUnreadable((m_Folder / L"one.txt")), L"");
+  EXPECT_NE(WhyInputUnreadable((m_Folder / L"empty.txt")).find(L"leer"), CString::npos);
+  EXPECT_NE(WhyInputUnreadable((m_Folder / L"none.txt")).find(L"nicht gefunden"), CString::npos);
+  EXPECT_NE(WhyInputUnreadable(FromUtf8(ToUtf8(m_Folder.GetPath()))).find(L"Ordner"),
+            CString::npos);
   // A file that claims no size and can not be read is unreadable, not empty.
   const CString mem = WhyInputUnreadable(L"/proc/self/mem");
   EXPECT_NE(mem.find(L"/proc/self/mem"), CString::npos);
@@ -134,12 +135,12 @@ TEST_F(ImportTarget, SaysWhyAnInputCanNotBeRead) {
 TEST_F(ImportTarget, RegisteredListStopsAtTheStoresLimitAndReportsWriteFailures) {
   CStringList list;
   for (std::size_t i = 0; i < kMaxRegisteredDatasets; ++i) {
-    list.push_back(m_Folder.Path("f" + std::to_string(i) + ".mmd"));
+    list.push_back(m_Folder / (L"f" + std::to_wstring(i) + L".mmd"));
     ASSERT_TRUE(WriteFileAtomically(list.back(), "x"));
   }
   ASSERT_TRUE(WriteRegisteredList(list));
   EXPECT_TRUE(RegisterDatasetPath(list.front()));  // there already
-  EXPECT_FALSE(RegisterDatasetPath(m_Folder.Path("more.mmd")));
+  EXPECT_FALSE(RegisterDatasetPath((m_Folder / L"more.mmd")));
   EXPECT_TRUE(m_UI.HasMessageContaining(L"255 Datensätze"));
 
   setenv("ORVAMAT_HOME", "/dev/null/settings", 1);

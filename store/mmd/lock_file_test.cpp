@@ -1,9 +1,6 @@
 #include "store/mmd/lock_file.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -13,50 +10,9 @@
 
 namespace {
 
-// A second process that takes the lock, says so through a pipe and holds it
-// until told to go (or is killed).
-class CLockHolder {
- public:
-  explicit CLockHolder(const CString& path) {
-    if (pipe(m_nReady) != 0 || pipe(m_nGo) != 0) return;
-    m_nPid = fork();
-    if (m_nPid == 0) {
-      CLockFile lock;
-      const char ok = lock.Acquire(path, L"holder") ? 'y' : 'n';
-      if (write(m_nReady[1], &ok, 1) != 1) _exit(2);
-      char c;
-      if (read(m_nGo[0], &c, 1) < 0) _exit(3);
-      _exit(0);
-    }
-    char c = 0;
-    m_bHolding = read(m_nReady[0], &c, 1) == 1 && c == 'y';
-  }
-  ~CLockHolder() { Finish(); }
-  bool IsHolding() const { return m_bHolding; }
-  void Kill() {
-    if (m_nPid > 0) kill(m_nPid, SIGKILL);
-    Finish();
-  }
-  void Finish() {
-    if (m_nPid <= 0) return;
-    const char c = 'g';
-    if (write(m_nGo[1], &c, 1) != 1) {
-    }
-    waitpid(m_nPid, nullptr, 0);
-    m_nPid = -1;
-    for (int fd : {m_nReady[0], m_nReady[1], m_nGo[0], m_nGo[1]}) close(fd);
-  }
-
- private:
-  int m_nReady[2] = {-1, -1};
-  int m_nGo[2] = {-1, -1};
-  pid_t m_nPid = -1;
-  bool m_bHolding = false;
-};
-
 TEST(MmdLockFile, HolderWritesOwnerAndReleaseDeletes) {
   CTempFolder folder;
-  const CString path = folder.Path("a.$$mmd");
+  const CString path = (folder / L"a.$$mmd");
   CLockFile lock;
   ASSERT_TRUE(lock.Acquire(path, L"Jürgen"));
   std::ifstream in(ToUtf8(path));
@@ -71,9 +27,13 @@ TEST(MmdLockFile, HolderWritesOwnerAndReleaseDeletes) {
 
 TEST(MmdLockFile, AnotherProcessHoldingBlocksUntilItEnds) {
   CTempFolder folder;
-  const CString path = folder.Path("a.$$mmd");
-  CLockHolder holder(path);
-  ASSERT_TRUE(holder.IsHolding());
+  const CString path = (folder / L"a.$$mmd");
+  CChildProcess holder([&](CChildProcess& self) {
+    CLockFile lock;
+    self.ReadyThenWait(lock.Acquire(path, L"holder"));
+    return 0;
+  });
+  ASSERT_TRUE(holder.WaitUntilReady());
   EXPECT_TRUE(CLockFile::IsHeldByOther(path));
   CLockFile mine;
   EXPECT_FALSE(mine.Acquire(path, L"me"));
@@ -87,7 +47,7 @@ TEST(MmdLockFile, AnotherProcessHoldingBlocksUntilItEnds) {
 
 TEST(MmdLockFile, OwnLockSeenFromChildAsAnothers) {
   CTempFolder folder;
-  const CString path = folder.Path("a.$$mmd");
+  const CString path = (folder / L"a.$$mmd");
   CLockFile lock;
   ASSERT_TRUE(lock.Acquire(path, L"me"));
   EXPECT_EQ(RunInChild([&] {
@@ -100,9 +60,9 @@ TEST(MmdLockFile, OwnLockSeenFromChildAsAnothers) {
 
 TEST(MmdLockFile, MissingFileIsNotHeld) {
   CTempFolder folder;
-  EXPECT_FALSE(CLockFile::IsHeldByOther(folder.Path("none.$$mmd")));
+  EXPECT_FALSE(CLockFile::IsHeldByOther((folder / L"none.$$mmd")));
   CLockFile lock;
-  EXPECT_FALSE(lock.Acquire(folder.Path("no/such/folder.$$mmd"), L"me"));
+  EXPECT_FALSE(lock.Acquire((folder / L"no/such/folder.$$mmd"), L"me"));
   EXPECT_NE(lock.GetError(), 0);
 }
 

@@ -108,7 +108,7 @@ std::string U32(std::uint32_t n) {
 // and a file shorter than the range all behave as in memory.
 TEST(MmdBuffer, FileWindowReadsAsMemoryDoes) {
   CTempFolder folder;
-  const CString path = folder.Path("window.bin");
+  const CString path = (folder / L"window.bin");
   const std::size_t nWindow = CMmdReader::kWindowBytes;
   std::string utf8;
   for (int i = 0; i < 65535 / 2; ++i) utf8 += "\xC3\xBC";          // ü

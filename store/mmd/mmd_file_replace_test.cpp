@@ -29,7 +29,7 @@ TEST(MmdFileReplace, ProcessStoppedAtEveryStepLeavesOldOrNew) {
   for (int step = eSaveTempCreated; step <= eSaveDone; ++step) {
     SCOPED_TRACE(step);
     CTempFolder folder;
-    const CString path = folder.Path("a.mmd");
+    const CString path = (folder / L"a.mmd");
     ASSERT_TRUE(WriteFileAtomically(path, "old contents"));
     ASSERT_TRUE(WriteFileAtomically(MmdBackupPath(path), "older"));
     g_nStopAt = step;
@@ -53,7 +53,7 @@ TEST(MmdFileReplace, ProcessStoppedAtEveryStepLeavesOldOrNew) {
 
 TEST(MmdFileReplace, FirstSaveHasNoBackupAndReadOnlyIsKept) {
   CTempFolder folder;
-  const CString path = folder.Path("new.mmd");
+  const CString path = (folder / L"new.mmd");
   CString error;
   ASSERT_TRUE(ReplaceDatabaseFile(path, "abc", true, &error)) << ToUtf8(error);
   EXPECT_EQ(Content(path), "abc");
@@ -70,7 +70,7 @@ TEST(MmdFileReplace, FirstSaveHasNoBackupAndReadOnlyIsKept) {
 
 TEST(MmdFileReplace, FailureLeavesNothingBehind) {
   CTempFolder folder;
-  const CString path = folder.Path("missing/a.mmd");
+  const CString path = (folder / L"missing/a.mmd");
   CString error;
   EXPECT_FALSE(ReplaceDatabaseFile(path, "abc", false, &error));
   EXPECT_NE(error.find(L"a.mm$"), CString::npos);

@@ -1,8 +1,5 @@
 // The lock, the change watch and saving between real processes.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <thread>
@@ -19,7 +16,7 @@ namespace {
 
 class MmdLock : public CMmdTest {
  protected:
-  MmdLock() : m_strPath(m_Folder.Path("shared.mmd")) {
+  MmdLock() : m_strPath((m_Folder / L"shared.mmd")) {
     CMatDatenSatz& dataset = MakeDataset(L"SHAR", m_strPath);
     Set(Table(L"T", eTypeInteger), H(L"r"), 1);
     EXPECT_TRUE(SaveDataset(dataset));
@@ -46,49 +43,19 @@ class MmdLock : public CMmdTest {
 
 // A child process that changed the dataset (and so holds its lock) until
 // told to end.
-class CChangingChild {
- public:
-  explicit CChangingChild(const CString& path) {
-    if (pipe(m_nReady) != 0 || pipe(m_nGo) != 0) return;
-    m_nPid = fork();
-    if (m_nPid == 0) {
-      CScopedMatStore store;
-      CMatDatasetCalls::OpenDataset(path.c_str());
-      CMatTable* t = FindTopLevelTable(*store.Get().GetCurrent(), L"T");
-      const char ok = store.Get().SetCellValue(t, store.Get().FindHandle(L"r"), 0, 0,
-                                               CCellInput::Value(7)) == eMatOk
-                          ? 'y'
-                          : 'n';
-      char c;
-      if (write(m_nReady[1], &ok, 1) != 1 || read(m_nGo[0], &c, 1) < 0) _exit(3);
-      _exit(0);
-    }
-    char c = 0;
-    m_bChanged = read(m_nReady[0], &c, 1) == 1 && c == 'y';
-  }
-  ~CChangingChild() { End(); }
-  bool HasChanged() const { return m_bChanged; }
-  void End() {
-    if (m_nPid <= 0) return;
-    const char c = 'g';
-    if (write(m_nGo[1], &c, 1) != 1) kill(m_nPid, SIGKILL);
-    waitpid(m_nPid, nullptr, 0);
-    m_nPid = -1;
-    for (int fd : {m_nReady[0], m_nReady[1], m_nGo[0], m_nGo[1]}) close(fd);
-  }
-
- private:
-  int m_nReady[2] = {-1, -1};
-  int m_nGo[2] = {-1, -1};
-  pid_t m_nPid = -1;
-  bool m_bChanged = false;
-};
+int ChangeAndHold(const CString& path, CChildProcess& self) {
+  CScopedMatStore store;
+  CMatDatasetCalls::OpenDataset(path.c_str());
+  CMatTable* t = FindTopLevelTable(*store.Get().GetCurrent(), L"T");
+  self.ReadyThenWait(store.Get().SetCellValue(t, store.Get().FindHandle(L"r"), 0, 0,
+                                              CCellInput::Value(7)) == eMatOk);
+}
 
 TEST_F(MmdLock, AnotherProcessHoldingTheLockRefusesEveryChange) {
   CMatTable* t = Open();
   ASSERT_NE(t, nullptr);
-  CChangingChild child(m_strPath);
-  ASSERT_TRUE(child.HasChanged());
+  CChildProcess child([&](CChildProcess& self) { return ChangeAndHold(m_strPath, self); });
+  ASSERT_TRUE(child.WaitUntilReady());
   EXPECT_TRUE(IsReadOnly(m_strPath));
   EXPECT_TRUE(CMatDatasetCalls::IsDatasetReadOnly());
   EXPECT_TRUE(CMatDatasetCalls::IsDatasetLocked(true));
@@ -159,8 +126,7 @@ TEST_F(MmdLock, SaveStoppedAtEveryStepLeavesOldOrNewFile) {
 
 TEST_F(MmdLock, KillingASavingProcessNeverLeavesABrokenFile) {
   for (int round = 0; round < 6; ++round) {
-    const pid_t pid = fork();
-    if (pid == 0) {
+    CChildProcess saver([&](CChildProcess&) {
       CScopedMatStore store;
       CMatDatasetCalls::OpenDataset(m_strPath.c_str());
       CMatTable* t = FindTopLevelTable(*store.Get().GetCurrent(), L"T");
@@ -176,10 +142,10 @@ TEST_F(MmdLock, KillingASavingProcessNeverLeavesABrokenFile) {
         }
         SaveDataset(*store.Get().GetCurrent());
       }
-    }
+      return 0;
+    });
     std::this_thread::sleep_for(std::chrono::milliseconds(150 + 37 * round));
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+    saver.Kill();
     CScopedMatStore fresh;
     m_UI.Clear();
     ASSERT_EQ(CMatDatasetCalls::OpenDataset(m_strPath.c_str()), 1);
@@ -229,7 +195,7 @@ TEST_F(MmdLock, TheUserDatasetIsSavedWithoutAsking) {
 using MmdLockNewFile = CMmdTest;
 
 TEST_F(MmdLockNewFile, IsLockedFromItsFirstChangeUntilSavedAndReleased) {
-  CMatDatenSatz& dataset = MakeDataset(L"NEUE", m_Folder.Path("neu.mmd"));
+  CMatDatenSatz& dataset = MakeDataset(L"NEUE", (m_Folder / L"neu.mmd"));
   const CString lockPath = MmdLockPath(dataset.m_strPath);
   Set(Table(L"T", eTypeInteger), H(L"r"), 1);
   // The first change took the lock file of the file still to be made.

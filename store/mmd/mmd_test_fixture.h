@@ -1,27 +1,23 @@
-// The fixture of the database file and dataset tests: a fresh store, a
-// recording host UI, no user-interface language, the settings file in the
+// The fixture of the database file and dataset tests: the store's test
+// surroundings, the settings file in the
 // test's own folder, and a sample dataset with a table of every kind.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include "platform/recording_host_ui.h"
-#include "store/base/translation.h"
 #include "store/mat_daten_satz.h"
 #include "store/mat_store.h"
 #include "store/mmd/dataset_registry.h"
 #include "store/mmd/mmd_backing.h"
 #include "store/mmd/mmd_file.h"
 #include "store/mmd/mmd_test_util.h"
+#include "store/store_test_util.h"
 
-class CMmdTest : public ::testing::Test {
+class CMmdTest : public ::testing::Test, public CTestSurroundings {
  protected:
-  CMmdTest() : m_Translation(L""), m_ScopedTranslation(m_Translation), m_ScopedUI(m_UI) {
-    setenv("ORVAMAT_HOME", m_Folder.Native().c_str(), 1);
-  }
+  CMmdTest() { setenv("ORVAMAT_HOME", ToUtf8(m_Folder.GetPath()).c_str(), 1); }
 
-  CMatStore& Store() { return m_Store.Get(); }
   // A new current dataset with this ID and path (not saved).
   CMatDatenSatz& MakeDataset(const wchar_t* id, const CString& path) {
     CMatDatenSatz* pDataset = NewDataset(Store());
@@ -69,9 +65,4 @@ class CMmdTest : public ::testing::Test {
   void ExpectSample(CMatDatenSatz& dataset);
 
   CTempFolder m_Folder;
-  CScopedMatStore m_Store;
-  CTranslationManager m_Translation;
-  CScopedTranslationManager m_ScopedTranslation;
-  CRecordingHostUI m_UI;
-  CScopedHostUI m_ScopedUI;
 };
