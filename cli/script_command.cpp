@@ -21,7 +21,7 @@
 #include "cli/run_report.h"
 #include "platform/file.h"
 #include "platform/text.h"
-#include "script/read_script_file.h"
+#include "scriptfile/read_script_file.h"
 #include "store/mat_store.h"
 #include "store/mmd/import_target.h"
 #include "store/mmd/mmd_file.h"

@@ -17,7 +17,7 @@
 #include "platform/silent_host_ui.h"
 #include "platform/temp_folder.h"
 #include "platform/text.h"
-#include "script/read_script_file.h"
+#include "scriptfile/read_script_file.h"
 #include "store/base/num_string_macros.h"
 #include "store/mat_store.h"
 

@@ -1,4 +1,4 @@
-#include "script/script_paths.h"
+#include "scriptfile/script_paths.h"
 
 #include <gtest/gtest.h>
 

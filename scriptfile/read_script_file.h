@@ -12,7 +12,7 @@ class CMatStore;
 // Opens the script at path (made absolute against the current folder, so
 // that the script's folder stays known while the current folder changes),
 // makes it the store's reader with no reader before it, makes its folder
-// the process's current folder, and runs it (script/script_runner.h). On
+// the process's current folder, and runs it (scriptfile/script_runner.h). On
 // success the active dataset is marked changed. Afterwards, on every path,
 // the reader is closed and no longer the store's, the previous current
 // folder is back and every macro is deleted, so that a failed run leaves

@@ -3,8 +3,8 @@
 
 #include "import/dn_test_util.h"
 #include "platform/file.h"
-#include "script/script_importers.h"
-#include "script/script_test_util.h"
+#include "scriptfile/script_importers.h"
+#include "scriptfile/script_test_util.h"
 #include "store/mat_store.h"
 
 namespace {

@@ -1,8 +1,8 @@
-#include "script/script_runner.h"
+#include "scriptfile/script_runner.h"
 
 #include "OrvaMat/mat_manager.h"
 #include "platform/file.h"
-#include "script/script_test_util.h"
+#include "scriptfile/script_test_util.h"
 #include "store/base/num_string.h"
 #include "store/mmd/lock_file.h"
 #include "store/mmd/mmd_backing.h"

@@ -1,9 +1,9 @@
-#include "script/read_script_file.h"
+#include "scriptfile/read_script_file.h"
 
 #include "OrvaMat/mat_manager.h"
 #include "import/dn_test_util.h"
 #include "platform/file.h"
-#include "script/script_test_util.h"
+#include "scriptfile/script_test_util.h"
 #include "store/base/num_string.h"
 #include "store/mmd/mmd_file.h"
 

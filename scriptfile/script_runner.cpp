@@ -1,11 +1,11 @@
-#include "script/script_runner.h"
+#include "scriptfile/script_runner.h"
 
 #include <cwchar>
 #include <string_view>
 
 #include "platform/host_ui.h"
-#include "script/script_commands.h"
-#include "script/script_messages.h"
+#include "scriptfile/script_commands.h"
+#include "scriptfile/script_messages.h"
 #include "store/base/message.h"
 #include "store/base/num_string.h"
 #include "store/mat_store.h"

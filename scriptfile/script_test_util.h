@@ -14,7 +14,7 @@
 #include "platform/file.h"
 #include "platform/temp_folder.h"
 #include "platform/text.h"
-#include "script/read_script_file.h"
+#include "scriptfile/read_script_file.h"
 #include "store/base/num_string_macros.h"
 #include "store/mmd/dataset_registry.h"
 #include "store/mmd/lock_file.h"

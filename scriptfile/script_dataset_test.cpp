@@ -1,7 +1,7 @@
 // The commands that choose, check, empty and save the dataset.
 #include "OrvaMat/mat_manager.h"
 #include "platform/file.h"
-#include "script/script_test_util.h"
+#include "scriptfile/script_test_util.h"
 #include "store/mmd/lock_file.h"
 #include "store/mmd/mmd_file.h"
 #include "store/mmd/mmd_format.h"

@@ -1,4 +1,4 @@
-#include "script/script_importers.h"
+#include "scriptfile/script_importers.h"
 
 #include <array>
 #include <cstddef>

@@ -1,8 +1,8 @@
 // The commands of the script processor, one function each, and what they
-// share; script/script_runner.cpp dispatches to them. Each reads its
+// share; scriptfile/script_runner.cpp dispatches to them. Each reads its
 // parameters from the reader, which stands after the command word, and
 // returns true to go on or false to stop the run (after its message).
-// Internal to script/.
+// Internal to scriptfile/.
 #pragma once
 
 #include "OrvaMat/types.h"
@@ -11,7 +11,7 @@
 class CMatDatenSatz;
 class CMatTextReader;
 
-// ---- the dataset (script/script_dataset.cpp)
+// ---- the dataset (scriptfile/script_dataset.cpp)
 // The active dataset; without one a new dataset without a file is made and
 // made active. Null (reported) when the store can hold no further dataset.
 CMatDatenSatz* EnsureActiveDataset(CMatStore& store);
@@ -30,7 +30,7 @@ bool CheckHerstellerID(CMatStore& store, CMatTextReader& reader);
 bool DeleteAllTables(CMatStore& store, CMatTextReader& reader);
 bool DeleteTable(CMatStore& store, CMatTextReader& reader);
 
-// ---- files (script/script_files.cpp)
+// ---- files (scriptfile/script_files.cpp)
 bool ImportXls(CMatStore& store, CMatTextReader& reader);
 bool ImportVdi(CMatStore& store, CMatTextReader& reader);
 bool ImportDn(CMatStore& store, CMatTextReader& reader);
