@@ -70,23 +70,6 @@ const char* TypeName(int nType) {
   return nType >= 0 && nType <= 10 ? kNames[nType] : "unknown";
 }
 
-std::string Json(const CString& text) {
-  std::string out = "\"";
-  for (char c : ToUtf8(text)) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", c);
-      out += buf;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
 // The command's output, written when it ends: a failure halfway must not
 // leave half a JSON document before the failure document.
 std::string& Pending() {
@@ -115,8 +98,8 @@ std::string Utf8(const wchar_t* p) { return p != nullptr ? ToUtf8(p) : std::stri
   }
   if (o.bJson)
     PrintJsonDocument("{\"result\":" + std::to_string(nCode) + ",\"name\":\"" + CodeName(nCode) +
-                      "\",\"error\":" + Json(FromUtf8(what)) + ",\"ok\":false,\"errors\":[" +
-                      Json(FromUtf8(what)) + "]}\n");
+                      "\",\"error\":" + JsonString(what) + ",\"ok\":false,\"errors\":[" +
+                      JsonString(what) + "]}\n");
   else
     std::fprintf(stderr, "%s: %s (%d)\n", what.c_str(), CodeName(nCode), int(nCode));
   throw CLI::RuntimeError(1);
@@ -156,8 +139,8 @@ void PrintTable(const CQueryOptions& o, CMatTable* pTable, int nDepth, bool bFir
   const int nRows = nType == eTypeStrLine ? 0 : CMatManager::GetItemCount(pTable, false);
   const std::string name = Utf8(CMatManager::GetTableName(pTable));
   if (o.bJson) {
-    Out(std::string(bFirst ? "" : ",") + "{\"name\":" + Json(FromUtf8(name)) + ",\"type\":\"" +
-        TypeName(nType) +
+    Out(std::string(bFirst ? "" : ",") + "{\"name\":" + JsonString(FromUtf8(name)) +
+        ",\"type\":\"" + TypeName(nType) +
         "\",\"valuesPerRow\":" + std::to_string(CMatManager::GetValuesPerRow(pTable)) +
         ",\"flags\":" + std::to_string(pTable->m_nFlags) + ",\"rows\":" + std::to_string(nRows) +
         ",\"children\":[");
@@ -200,7 +183,8 @@ void RunFind(const CQueryOptions& o) {
   OpenDatasets(o);
   CMatTable* pTable = FindOrFail(o);
   if (o.bJson)
-    Out("{\"result\":0,\"name\":\"eMatOk\",\"path\":" + Json(FromUtf8(PathOf(pTable))) + "}\n");
+    Out("{\"result\":0,\"name\":\"eMatOk\",\"path\":" + JsonString(FromUtf8(PathOf(pTable))) +
+        "}\n");
   else
     Out(std::string("eMatOk (0)  ") + PathOf(pTable) + "\n");
 }
@@ -247,7 +231,7 @@ std::string CellText(const CQueryOptions& o, CMatTable* pTable, unsigned long hR
   }
   if (nCode == eMatEmptyHandle) return o.bJson ? "null" : "";
   if (nCode != eMatOk) Fail(o, nCode, o.strPath + " " + o.strRow);
-  return o.bJson && !bNumber ? Json(FromUtf8(text)) : text;
+  return o.bJson && !bNumber ? JsonString(FromUtf8(text)) : text;
 }
 
 // A Struct row: its sub-rows (or the one of --index), its fields (or the one

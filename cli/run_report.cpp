@@ -1,5 +1,7 @@
 #include "cli/run_report.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cstdio>
 
 #include "platform/console_host_ui.h"
@@ -34,20 +36,9 @@ void ReportSalvageHint() {
 }
 
 std::string JsonString(const std::string& utf8) {
-  std::string out = "\"";
-  for (const char c : utf8) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char buffer[8];
-      std::snprintf(buffer, sizeof buffer, "\\u%04x", static_cast<unsigned char>(c));
-      out += buffer;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
+  // A text from the command line need not be UTF-8: what is not becomes U+FFFD
+  // instead of an exception.
+  return nlohmann::json(utf8).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 std::string JsonString(const CString& text) { return JsonString(ToUtf8(text)); }
@@ -62,7 +53,8 @@ void PrintJsonDocument(const std::string& text) {
 }
 
 std::string JsonFailure(const std::vector<std::string>& errors) {
-  std::string list;
-  for (const std::string& error : errors) list += (list.empty() ? "" : ", ") + JsonString(error);
-  return "{\"ok\": false, \"errors\": [" + list + "]}\n";
+  nlohmann::ordered_json document;
+  document["ok"] = false;
+  document["errors"] = errors;
+  return document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
