@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "store/mat_store.h"
@@ -36,6 +37,30 @@ TEST_F(StoreRowOrder, MapRowsComeInHandleOrderListRowsInTheirOwn) {
   EXPECT_EQ(Handles(mapRows), names);
   for (const auto& [h, word] : mapRows) EXPECT_EQ(word, h);  // each row keeps its word
   EXPECT_EQ(Handles(RowsInWriteOrder(*pList)), listed);
+}
+
+// The byte-wise sort of many rows gives what a comparison sort gives, for
+// handles of several datasets and of every size.
+TEST(StoreRowOrderSort, ManyRowsSortAsFewDo) {
+  std::vector<CRowEntry> rows;
+  std::uint32_t x = 12345;
+  for (std::uint32_t i = 0; i < 5000; ++i) {
+    x = x * 1664525u + 1013904223u;  // distinct: a full-period sequence
+    rows.emplace_back(x, i);
+  }
+  std::vector<CRowEntry> expected = rows;
+  std::sort(expected.begin(), expected.end());
+  SortByHandle(rows);
+  EXPECT_EQ(rows, expected);
+  // One dataset's handles share their top byte.
+  for (CRowEntry& row : rows) row.first = 0x03000000u | (row.first & 0xFFFFFFu);
+  std::sort(rows.begin(), rows.end(), [](const CRowEntry& a, const CRowEntry& b) {
+    return a.second < b.second;  // scrambled again
+  });
+  expected = rows;
+  std::sort(expected.begin(), expected.end());
+  SortByHandle(rows);
+  EXPECT_EQ(rows, expected);
 }
 
 }  // namespace
