@@ -29,6 +29,16 @@ bool EndsWithNoCase(std::wstring_view text, std::wstring_view tail) {
 
 }  // namespace
 
+void CDnLoader::PrefetchArticleRows(Handle hArticle) const {
+  // The article's rows lie at random places of tables of a few megabytes;
+  // asking for all of them while its fields are read overlaps the waits
+  // that the writes would otherwise take one after the other.
+  for (const CMatTable* pTable : {m_Tables.m_pTextKurz, m_Tables.m_pArtikelInfo1,
+                                  m_Tables.m_pArtikelInfo2, m_Tables.m_pPreis}) {
+    if (pTable != nullptr) pTable->PrefetchRow(hArticle);
+  }
+}
+
 Handle CDnLoader::TranslateUnit(const CString& unit) {
   const Handle hUnit = GetDnHandle(unit);
   if (hUnit == 0) return 0;
@@ -60,6 +70,7 @@ void CDnLoader::SetMatchcode(Handle hArticle, const CString& matchcode) {
 // Preiseinheit;Mengeneinheit;Preis;Rabattgruppe;Hauptwarengruppe;Langtextschluessel
 void CDnLoader::ReadArticle4() {
   const Handle hArticle = GetDnHandle(m_Reader.ReadTrimmed(15));
+  PrefetchArticleRows(hArticle);
   const std::int64_t textMark = m_Reader.ReadNumber(2);
   const CString line1 = m_Reader.ReadText(128);
   const CString line2 = m_Reader.ReadText(128);
@@ -90,6 +101,7 @@ void CDnLoader::ReadArticle4() {
 
 void CDnLoader::ReadArticle5() {
   const Handle hArticle = GetDnHandle(m_Reader.ReadTrimmed(15));
+  PrefetchArticleRows(hArticle);
   const CString line1 = m_Reader.ReadText(128);
   const CString line2 = m_Reader.ReadText(128);
   const CString unit = m_Reader.ReadText(4);
@@ -146,6 +158,7 @@ void CDnLoader::ReadArticle5() {
 void CDnLoader::ReadArticleAddition() {
   const CString number = m_Reader.ReadTrimmed(132);
   const Handle hArticle = number.empty() ? 0 : m_pDataset->FindHandle(number);
+  PrefetchArticleRows(hArticle);
   const CString matchcode = m_Reader.ReadText(132);
   const CString alternative = m_Reader.ReadText(140);
   const CString page = m_Reader.ReadText(8);
@@ -181,19 +194,20 @@ void CDnLoader::ReadArticleAddition() {
   SetInt(pInfo1, hArticle, eInfo1Verpackungsmenge, packing < 1 ? 1 : packing);
 }
 
-CMatTable* CDnLoader::FindOrMakeGroup(CMatTable* pParent, const CString& name,
-                                      std::uint32_t nType) {
-  auto& cache = m_GroupTables[pParent];
-  const CString key = ToLower(name);
-  if (const auto it = cache.find(key); it != cache.end()) return it->second;
+CMatTable* CDnLoader::FindOrMakeGroup(CMatTable* pParent, std::wstring_view prefix,
+                                      std::wstring_view name, std::uint32_t nType) {
+  CGroupCache& cache = m_GroupTables[pParent];
+  if (const auto it = cache.find(name); it != cache.end()) return it->second;
+  CString fullName(prefix);
+  fullName += name;
   CMatTable* pTable = nullptr;
   if (pParent != nullptr) {
-    pTable = FindChildNamed(*pParent, name);
+    pTable = FindChildNamed(*pParent, fullName);
   } else {
-    pTable = FindTopTableNamed(*m_pDataset, name);
+    pTable = FindTopTableNamed(*m_pDataset, fullName);
   }
-  if (pTable == nullptr) pTable = m_Store.CreateTable(pParent, name.c_str(), nType, 1);
-  if (pTable != nullptr) cache.emplace(key, pTable);
+  if (pTable == nullptr) pTable = m_Store.CreateTable(pParent, fullName.c_str(), nType, 1);
+  if (pTable != nullptr) cache.emplace(CString(name), pTable);
   return pTable;
 }
 
@@ -201,10 +215,10 @@ CMatTable* CDnLoader::AddToProductGroup(Handle hArticle, const CString& mainGrou
                                         const CString* pProductGroup, const CString* pText) {
   if (!m_bReady) return nullptr;
   CMatTable* pMain =
-      FindOrMakeGroup(m_Tables.m_pHauptWarenGruppen, L"HWG_" + mainGroup, eTypeString);
+      FindOrMakeGroup(m_Tables.m_pHauptWarenGruppen, L"HWG_", mainGroup, eTypeString);
   if (pMain == nullptr) return nullptr;
   if (pProductGroup != nullptr) {
-    if (CMatTable* pGroup = FindOrMakeGroup(pMain, L"WG_" + *pProductGroup, eTypeVoid)) {
+    if (CMatTable* pGroup = FindOrMakeGroup(pMain, L"WG_", *pProductGroup, eTypeVoid)) {
       m_Store.AddRow(pGroup, hArticle);
     }
   }

@@ -99,6 +99,7 @@ class CDnLoader {
   void ReadProductGroup();
 
   // Helpers shared by the records.
+  void PrefetchArticleRows(Handle hArticle) const;
   Handle TranslateUnit(const CString& unit);
   void SetMatchcode(Handle hArticle, const CString& matchcode);
   void SetShortText(Handle hArticle, const CString& line1, const CString& line2);
@@ -111,7 +112,10 @@ class CDnLoader {
   // Tells the user that a text of the record named was cut to what a
   // dataset holds of one text (the format takes the name).
   void ReportCutText(const wchar_t* pGermanFormat, const CString& name);
-  CMatTable* FindOrMakeGroup(CMatTable* pParent, const CString& name, std::uint32_t nType);
+  // The group table prefix + name under pParent (a main group under the
+  // main groups' table, a product group under its main group).
+  CMatTable* FindOrMakeGroup(CMatTable* pParent, std::wstring_view prefix, std::wstring_view name,
+                             std::uint32_t nType);
   // Moves to the next line when it continues the current record (same first
   // nPrefix characters); false at the end of the record.
   bool NextContinuation(std::size_t nPrefix);
@@ -129,7 +133,16 @@ class CDnLoader {
   int m_nVersion = 0;
   wchar_t m_cFlag = 0;
   CString m_strLastMainGroup;
-  // Group tables by parent and lower-cased name: one look-up per name instead
-  // of a walk over the parent's children for every article.
-  std::unordered_map<const CMatTable*, std::unordered_map<CString, CMatTable*>> m_GroupTables;
+  // Group tables by parent and name as spelled in the file: one look-up per
+  // article that allocates nothing, instead of a walk over the parent's
+  // children. Another spelling of a name gets an entry of its own that leads
+  // to the same table, since the walk finds tables without regard to case.
+  struct CViewHash {
+    using is_transparent = void;
+    std::size_t operator()(std::wstring_view text) const noexcept {
+      return std::hash<std::wstring_view>{}(text);
+    }
+  };
+  using CGroupCache = std::unordered_map<CString, CMatTable*, CViewHash, std::equal_to<>>;
+  std::unordered_map<const CMatTable*, CGroupCache> m_GroupTables;
 };

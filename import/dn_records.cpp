@@ -81,10 +81,10 @@ void CDnLoader::ReadProductGroup() {
   // that a product group never lands outside its main group, and a record
   // that carries both names keeps both.
   CMatTable* pMain =
-      FindOrMakeGroup(m_Tables.m_pHauptWarenGruppen, L"HWG_" + mainGroup, eTypeString);
+      FindOrMakeGroup(m_Tables.m_pHauptWarenGruppen, L"HWG_", mainGroup, eTypeString);
   if (!mainName.empty())
     SetText(m_Tables.m_pTextStrings, GetDnHandle(L"HWG_" + mainGroup), 0, mainName);
   if (groupName.empty() || pMain == nullptr) return;
-  FindOrMakeGroup(pMain, L"WG_" + group, eTypeVoid);
+  FindOrMakeGroup(pMain, L"WG_", group, eTypeVoid);
   SetText(m_Tables.m_pTextStrings, GetDnHandle(L"WG_" + group), 0, groupName);
 }

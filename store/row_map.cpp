@@ -34,6 +34,15 @@ std::unique_ptr<CRowMap::CSlot[]> CRowMap::NewSlots(std::size_t nCapacity) {
   return pSlots;
 }
 
+bool CRowMap::Place(const CSlot& slot) {
+  const std::size_t nMask = m_nCapacity - 1;
+  std::size_t i = Home(slot.nKey);
+  for (++m_nProbes; IsUsed(m_pSlots[i]); ++m_nProbes) i = (i + 1) & nMask;
+  const bool bEmpty = IsEmptySlot(m_pSlots[i]);
+  m_pSlots[i] = slot;
+  return bEmpty;
+}
+
 void CRowMap::Rehash(std::size_t nCapacity) {
   std::unique_ptr<CSlot[]> pOld = std::move(m_pSlots);
   const std::size_t nOld = m_nCapacity;
@@ -41,13 +50,13 @@ void CRowMap::Rehash(std::size_t nCapacity) {
   m_nCapacity = nCapacity;
   m_nBits = static_cast<unsigned>(std::countr_zero(nCapacity));
   m_nRemoved = 0;
-  const std::size_t nMask = nCapacity - 1;
+  m_nProbes = 0;
   for (std::size_t j = 0; j < nOld; ++j) {
-    const CSlot& s = pOld[j];
-    if (!IsUsed(s)) continue;
-    std::size_t i = Home(s.nKey);
-    while (IsUsed(m_pSlots[i])) i = (i + 1) & nMask;
-    m_pSlots[i] = s;
+    if (IsUsed(pOld[j])) Place(pOld[j]);
+  }
+  if (ProbesTooLong()) {
+    m_bScrambled = true;
+    Rehash(m_nCapacity);
   }
 }
 
@@ -58,7 +67,7 @@ void CRowMap::SetAt(Handle hRow, std::uint64_t word) {
     m_nZeroWord = word;
     return;
   }
-  std::size_t i = FindSlot(hRow);
+  const std::size_t i = FindSlot(hRow);
   if (i < m_nCapacity) {
     SetWord(m_pSlots[i], word);
     return;
@@ -68,13 +77,14 @@ void CRowMap::SetAt(Handle hRow, std::uint64_t word) {
     const bool bGrow = (m_nCount + 1) * 2 > m_nCapacity;
     Rehash(m_nCapacity == 0 ? kMinCapacity : (bGrow ? m_nCapacity * 2 : m_nCapacity));
   }
-  const std::size_t nMask = m_nCapacity - 1;
-  i = Home(hRow);
-  while (IsUsed(m_pSlots[i])) i = (i + 1) & nMask;
-  if (!IsEmptySlot(m_pSlots[i])) --m_nRemoved;  // reusing a removed slot
-  m_pSlots[i].nKey = hRow;
-  SetWord(m_pSlots[i], word);
+  CSlot slot{hRow, 0, 0};
+  SetWord(slot, word);
+  if (!Place(slot)) --m_nRemoved;  // reusing a removed slot
   ++m_nCount;
+  if (ProbesTooLong()) {
+    m_bScrambled = true;
+    Rehash(m_nCapacity);
+  }
 }
 
 bool CRowMap::RemoveKey(Handle hRow) {
@@ -97,8 +107,20 @@ void CRowMap::RemoveAll() {
   m_pSlots.reset();
   m_nCapacity = m_nCount = m_nRemoved = 0;
   m_nBits = 0;
+  m_nProbes = 0;
+  m_bScrambled = false;
   m_bHasZero = false;
   m_nZeroWord = 0;
+}
+
+double CRowMap::GetMeanProbes() const {
+  std::size_t nRows = 0, nProbes = 0;
+  for (std::size_t i = 0; i < m_nCapacity; ++i) {
+    if (!IsUsed(m_pSlots[i])) continue;
+    ++nRows;
+    nProbes += ((i - Home(m_pSlots[i].nKey)) & (m_nCapacity - 1)) + 1;
+  }
+  return nRows == 0 ? 0.0 : static_cast<double>(nProbes) / static_cast<double>(nRows);
 }
 
 POSITION CRowMap::NextPosition(std::size_t nFrom) const {
