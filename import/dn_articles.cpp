@@ -39,7 +39,7 @@ void CDnLoader::PrefetchArticleRows(Handle hArticle) const {
   }
 }
 
-Handle CDnLoader::TranslateUnit(const CString& unit) {
+Handle CDnLoader::TranslateUnit(std::wstring_view unit) {
   const Handle hUnit = GetDnHandle(unit);
   if (hUnit == 0) return 0;
   CCell cell;
@@ -50,15 +50,19 @@ Handle CDnLoader::TranslateUnit(const CString& unit) {
   return hUnit;
 }
 
-void CDnLoader::SetShortText(Handle hArticle, const CString& line1, const CString& line2) {
-  SetText(m_Tables.m_pTextKurz, hArticle, 0, line2.empty() ? line1 : line1 + L"\r\n" + line2);
+void CDnLoader::SetShortText(Handle hArticle, std::wstring_view line1, std::wstring_view line2) {
+  if (line2.empty()) return SetText(m_Tables.m_pTextKurz, hArticle, 0, line1);
+  CString text;
+  text.reserve(line1.size() + 2 + line2.size());
+  text.append(line1).append(L"\r\n").append(line2);
+  SetText(m_Tables.m_pTextKurz, hArticle, 0, text);
 }
 
-void CDnLoader::SetLongTextKey(Handle hArticle, const CString& key) {
+void CDnLoader::SetLongTextKey(Handle hArticle, std::wstring_view key) {
   if (!key.empty() && key[0] > L' ') SetHandle(m_Tables.m_pLangText, hArticle, 0, GetDnHandle(key));
 }
 
-void CDnLoader::SetMatchcode(Handle hArticle, const CString& matchcode) {
+void CDnLoader::SetMatchcode(Handle hArticle, std::wstring_view matchcode) {
   const Handle hMatch = GetDnHandle(matchcode);
   if (hMatch == 0) return;
   SetHandle(m_Tables.m_pArtikelInfo2, hArticle, eInfo2Matchcode, hMatch);
@@ -100,29 +104,29 @@ void CDnLoader::ReadArticle4() {
 }
 
 void CDnLoader::ReadArticle5() {
-  const Handle hArticle = GetDnHandle(m_Reader.ReadTrimmed(15));
+  const Handle hArticle = GetDnHandle(m_Reader.ReadTrimmedView(15));
   PrefetchArticleRows(hArticle);
-  const CString line1 = m_Reader.ReadText(128);
-  const CString line2 = m_Reader.ReadText(128);
-  const CString unit = m_Reader.ReadText(4);
+  const std::wstring_view line1 = m_Reader.ReadView(128);
+  const std::wstring_view line2 = m_Reader.ReadView(128);
+  const std::wstring_view unit = m_Reader.ReadView(4);
   const std::int64_t priceMark = m_Reader.ReadNumber(1);
   const std::int64_t priceUnit = m_Reader.ReadNumber(6);
   const std::int64_t price = m_Reader.ReadNumber(10);
-  const CString discount = m_Reader.ReadText(4);
-  const CString mainGroup = m_Reader.ReadText(3);
-  const CString productGroup = m_Reader.ReadText(23);
-  const CString matchcode = m_Reader.ReadTrimmed(15);
-  m_Reader.ReadText(13);
-  const CString alternative = m_Reader.ReadTrimmed(40);
-  m_Reader.ReadText(13);
-  m_Reader.ReadText(35);
-  m_Reader.ReadText(35);
-  const CString ean = m_Reader.ReadText(18);
-  const CString connection = m_Reader.ReadTrimmed(15);
+  const std::wstring_view discount = m_Reader.ReadView(4);
+  const std::wstring_view mainGroup = m_Reader.ReadView(3);
+  const std::wstring_view productGroup = m_Reader.ReadView(23);
+  const std::wstring_view matchcode = m_Reader.ReadTrimmedView(15);
+  m_Reader.SkipField();
+  const std::wstring_view alternative = m_Reader.ReadTrimmedView(40);
+  m_Reader.SkipField();
+  m_Reader.SkipField();
+  m_Reader.SkipField();
+  const std::wstring_view ean = m_Reader.ReadView(18);
+  const std::wstring_view connection = m_Reader.ReadTrimmedView(15);
   const std::int64_t packing = m_Reader.ReadNumber(5);
-  const CString page = m_Reader.ReadText(31);
+  const std::wstring_view page = m_Reader.ReadView(31);
   const std::int64_t textMark = m_Reader.ReadNumber(1);
-  const CString longKey = m_Reader.ReadText(32);
+  const std::wstring_view longKey = m_Reader.ReadView(32);
   const std::int64_t costType = m_Reader.ReadNumber(2);
   if (hArticle == 0) return;
 
@@ -156,18 +160,18 @@ void CDnLoader::ReadArticle5() {
 // B;N;Artikelnummer;Matchcode;Alternativnummer;Katalogseite;(3 skipped);EAN;
 // Anbindungsnummer;Warengruppe;Kostenart;Verpackungsmenge;(2 skipped)
 void CDnLoader::ReadArticleAddition() {
-  const CString number = m_Reader.ReadTrimmed(132);
+  const std::wstring_view number = m_Reader.ReadTrimmedView(132);
   const Handle hArticle = number.empty() ? 0 : m_pDataset->FindHandle(number);
   PrefetchArticleRows(hArticle);
-  const CString matchcode = m_Reader.ReadText(132);
-  const CString alternative = m_Reader.ReadText(140);
-  const CString page = m_Reader.ReadText(8);
+  const std::wstring_view matchcode = m_Reader.ReadView(132);
+  const std::wstring_view alternative = m_Reader.ReadView(140);
+  const std::wstring_view page = m_Reader.ReadView(8);
   m_Reader.ReadChar();
   m_Reader.ReadNumber(3);
   m_Reader.ReadNumber(6);
-  const CString ean = m_Reader.ReadText(15);
-  CString connection = m_Reader.ReadText(32);
-  const CString productGroup = m_Reader.ReadText(10);
+  const std::wstring_view ean = m_Reader.ReadView(15);
+  std::wstring_view connection = m_Reader.ReadView(32);
+  const std::wstring_view productGroup = m_Reader.ReadView(10);
   const std::int64_t costType = m_Reader.ReadNumber(2);
   const std::int64_t packing = m_Reader.ReadNumber(5);
   // An addition to an article this dataset does not know has nowhere to go.
@@ -183,7 +187,7 @@ void CDnLoader::ReadArticleAddition() {
   if (!page.empty()) SetText(pInfo2, hArticle, eInfo2Katalogseite, page);
   if (!ean.empty()) SetText(pInfo2, hArticle, eInfo2EanNummer, ean);
   if (!connection.empty()) {
-    if (EndsWithNoCase(connection, L".TIF")) connection.resize(connection.size() - 4);
+    if (EndsWithNoCase(connection, L".TIF")) connection.remove_suffix(4);
     SetHandle(pInfo2, hArticle, eInfo2Anbindungsnummer, GetDnHandle(connection));
   }
   if (!productGroup.empty()) {
@@ -211,8 +215,9 @@ CMatTable* CDnLoader::FindOrMakeGroup(CMatTable* pParent, std::wstring_view pref
   return pTable;
 }
 
-CMatTable* CDnLoader::AddToProductGroup(Handle hArticle, const CString& mainGroup,
-                                        const CString* pProductGroup, const CString* pText) {
+CMatTable* CDnLoader::AddToProductGroup(Handle hArticle, std::wstring_view mainGroup,
+                                        const std::wstring_view* pProductGroup,
+                                        const std::wstring_view* pText) {
   if (!m_bReady) return nullptr;
   CMatTable* pMain =
       FindOrMakeGroup(m_Tables.m_pHauptWarenGruppen, L"HWG_", mainGroup, eTypeString);
@@ -222,6 +227,6 @@ CMatTable* CDnLoader::AddToProductGroup(Handle hArticle, const CString& mainGrou
       m_Store.AddRow(pGroup, hArticle);
     }
   }
-  SetText(pMain, hArticle, 0, pText != nullptr ? *pText : CString());
+  SetText(pMain, hArticle, 0, pText != nullptr ? *pText : std::wstring_view());
   return pMain;
 }

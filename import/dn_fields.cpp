@@ -8,11 +8,6 @@ namespace {
 constexpr wchar_t kSeparator = L';';
 constexpr int kMaxNumberPositions = 18;
 
-void TrimBlanksRight(CString& text) {
-  const auto end = text.find_last_not_of(L' ');
-  text.erase(end == CString::npos ? 0 : end + 1);
-}
-
 }  // namespace
 
 void CDnFieldReader::SkipToNextField() {
@@ -22,21 +17,21 @@ void CDnFieldReader::SkipToNextField() {
 
 void CDnFieldReader::SkipField() { SkipToNextField(); }
 
-CString CDnFieldReader::ReadText(std::size_t nMax) {
+std::wstring_view CDnFieldReader::ReadView(std::size_t nMax) {
   const std::size_t start = std::min(m_nPos, m_strLine.size());
   std::size_t end = start;
   while (end < m_strLine.size() && end - start < nMax && m_strLine[end] != kSeparator) ++end;
-  CString text(m_strLine.substr(start, end - start));
+  std::wstring_view text = m_strLine.substr(start, end - start);
   m_nPos = end;
   SkipToNextField();
-  TrimBlanksRight(text);
-  return text;
+  const auto last = text.find_last_not_of(L' ');
+  return text.substr(0, last == std::wstring_view::npos ? 0 : last + 1);
 }
 
-CString CDnFieldReader::ReadTrimmed(std::size_t nMax) {
-  CString text = ReadText(nMax);
+std::wstring_view CDnFieldReader::ReadTrimmedView(std::size_t nMax) {
+  std::wstring_view text = ReadView(nMax);
   const auto first = text.find_first_not_of(L' ');
-  text.erase(0, first == CString::npos ? text.size() : first);
+  text.remove_prefix(first == std::wstring_view::npos ? text.size() : first);
   return text;
 }
 

@@ -27,9 +27,13 @@ class CDnFieldReader {
   // Text field of at most nMax characters: copies up to ";", the end of the
   // line or nMax characters, skips the rest of the field and its ";", and
   // removes trailing blanks.
-  CString ReadText(std::size_t nMax);
+  CString ReadText(std::size_t nMax) { return CString(ReadView(nMax)); }
   // The same with leading blanks removed too (article numbers and keys).
-  CString ReadTrimmed(std::size_t nMax);
+  CString ReadTrimmed(std::size_t nMax) { return CString(ReadTrimmedView(nMax)); }
+  // The same as views into the line: an article's twenty fields then cost
+  // no allocation each.
+  std::wstring_view ReadView(std::size_t nMax);
+  std::wstring_view ReadTrimmedView(std::size_t nMax);
   // Character field: one character, 0 for an empty field or the end of the
   // line. A ";" right after the character is skipped; any other character
   // stays and begins the next field.

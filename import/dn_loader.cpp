@@ -276,10 +276,11 @@ void CDnLoader::SetHandle(CMatTable* pTable, Handle hRow, int field, Handle valu
   m_Store.SetCellValue(pTable, hRow, 0, field, CCellInput::Value(value));
 }
 
-void CDnLoader::SetText(CMatTable* pTable, Handle hRow, int field, const CString& text) {
+void CDnLoader::SetText(CMatTable* pTable, Handle hRow, int field, std::wstring_view text) {
   // An empty text is written as no text: it reads the same and does not add
   // an empty pool entry for every article.
-  const wchar_t* pText = text.empty() ? nullptr : text.c_str();
+  m_strText.assign(text);
+  const wchar_t* pText = text.empty() ? nullptr : m_strText.c_str();
   m_Store.SetCellValue(pTable, hRow, 0, field, CCellInput::Text(pText));
 }
 

@@ -57,8 +57,9 @@ class CDnLoader {
   // when a product group is given, "WG_" + product group under it (Void)
   // with the article as a row. Returns the main group table (null when it
   // could not be made).
-  CMatTable* AddToProductGroup(Handle hArticle, const CString& mainGroup,
-                               const CString* pProductGroup, const CString* pText);
+  CMatTable* AddToProductGroup(Handle hArticle, std::wstring_view mainGroup,
+                               const std::wstring_view* pProductGroup,
+                               const std::wstring_view* pText);
 
   // Called now and then while a file is read (every few thousand lines and
   // after the last), with the lines read so far and the file's line count.
@@ -100,14 +101,14 @@ class CDnLoader {
 
   // Helpers shared by the records.
   void PrefetchArticleRows(Handle hArticle) const;
-  Handle TranslateUnit(const CString& unit);
-  void SetMatchcode(Handle hArticle, const CString& matchcode);
-  void SetShortText(Handle hArticle, const CString& line1, const CString& line2);
-  void SetLongTextKey(Handle hArticle, const CString& key);
+  Handle TranslateUnit(std::wstring_view unit);
+  void SetMatchcode(Handle hArticle, std::wstring_view matchcode);
+  void SetShortText(Handle hArticle, std::wstring_view line1, std::wstring_view line2);
+  void SetLongTextKey(Handle hArticle, std::wstring_view key);
   void SetPrice(Handle hArticle, std::int64_t cents);
   void SetInt(CMatTable* pTable, Handle hRow, int field, std::int64_t value);
   void SetHandle(CMatTable* pTable, Handle hRow, int field, Handle value);
-  void SetText(CMatTable* pTable, Handle hRow, int field, const CString& text);
+  void SetText(CMatTable* pTable, Handle hRow, int field, std::wstring_view text);
   void ForgetCompleteText(Handle hArticle);
   // Tells the user that a text of the record named was cut to what a
   // dataset holds of one text (the format takes the name).
@@ -133,6 +134,7 @@ class CDnLoader {
   int m_nVersion = 0;
   wchar_t m_cFlag = 0;
   CString m_strLastMainGroup;
+  CString m_strText;  // a text on its way into a cell, reused from cell to cell
   // Group tables by parent and name as spelled in the file: one look-up per
   // article that allocates nothing, instead of a walk over the parent's
   // children. Another spelling of a name gets an entry of its own that leads
