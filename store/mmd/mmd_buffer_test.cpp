@@ -16,14 +16,18 @@ const CMmdTextCoding kAnsi{false, 1252};
 TEST(MmdBuffer, NumbersAreLittleEndianAndStringsXored) {
   CMmdWriter writer(kUtf8);
   writer.WriteU32(0x01020304);
-  writer.WriteString(L"Ä");
+  writer.WriteString(L"zÄ");  // ASCII first, then a character that is not
+  writer.WriteString(L"ab");
   const std::string& bytes = writer.GetBytes();
-  ASSERT_EQ(bytes.size(), 4u + 2u + 2u);
+  ASSERT_EQ(bytes.size(), 4u + 2u + 3u + 2u + 2u);
   EXPECT_EQ(bytes.substr(0, 4), std::string("\x04\x03\x02\x01", 4));
-  EXPECT_EQ(bytes.substr(4, 2), std::string("\x02\x00", 2));
-  EXPECT_EQ(static_cast<unsigned char>(bytes[6]), 0xC3 ^ 0x5D);
-  EXPECT_EQ(static_cast<unsigned char>(bytes[7]), 0x84 ^ 0x5D);
-  EXPECT_EQ(writer.GetChecksum(), unsigned((0xC3 ^ 0x5D) + (0x84 ^ 0x5D)));
+  EXPECT_EQ(bytes.substr(4, 2), std::string("\x03\x00", 2));
+  EXPECT_EQ(static_cast<unsigned char>(bytes[6]), 'z' ^ 0x5D);
+  EXPECT_EQ(static_cast<unsigned char>(bytes[7]), 0xC3 ^ 0x5D);
+  EXPECT_EQ(static_cast<unsigned char>(bytes[8]), 0x84 ^ 0x5D);
+  EXPECT_EQ(bytes.substr(9, 2), std::string("\x02\x00", 2));
+  EXPECT_EQ(writer.GetChecksum(),
+            unsigned(('z' ^ 0x5D) + (0xC3 ^ 0x5D) + (0x84 ^ 0x5D) + ('a' ^ 0x5D) + ('b' ^ 0x5D)));
 
   CMmdReader reader(bytes, 100);
   std::uint32_t value = 0;
@@ -32,7 +36,9 @@ TEST(MmdBuffer, NumbersAreLittleEndianAndStringsXored) {
   EXPECT_EQ(value, 0x01020304u);
   EXPECT_EQ(reader.GetPosition(), 104u);
   ASSERT_TRUE(reader.ReadString(text, kUtf8));
-  EXPECT_EQ(text, L"Ä");
+  EXPECT_EQ(text, L"zÄ");
+  ASSERT_TRUE(reader.ReadString(text, kUtf8));
+  EXPECT_EQ(text, L"ab");
   EXPECT_TRUE(reader.AtEnd());
 }
 
