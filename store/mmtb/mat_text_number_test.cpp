@@ -58,13 +58,4 @@ TEST(MatTextNumber, ParsingOutOfRangeAndInvalidTexts) {
   EXPECT_TRUE(std::isnan(ParseFloatText(L"nan")));
 }
 
-TEST(MatTextNumber, BitFormIsThePercentBinaryForm) {
-  CString s;
-  AppendBitText(s, 5);
-  EXPECT_EQ(s, L"%" + CString(29, L'0') + L"101");
-  s.clear();
-  AppendIntText(s, -2147483647 - 1);
-  EXPECT_EQ(s, L"-2147483648");
-}
-
 }  // namespace
