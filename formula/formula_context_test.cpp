@@ -80,15 +80,4 @@ TEST_F(FormulaErrorReport, HeadIsTranslated) {
   EXPECT_EQ(m_ui.LastText().rfind(L"The product's data set is faulty.\r\n\r\n", 0), 0u);
 }
 
-TEST(FormulaDebugStack, Describe) {
-  CFortranDebugStack stack;
-  EXPECT_EQ(stack.Describe(), L"");
-  {
-    CDebugScope a(stack, L"F", 2);
-    CDebugScope b(stack, L"G", -1);
-    EXPECT_EQ(stack.Describe(), L"F (2) -> G (-1)");
-  }
-  EXPECT_TRUE(stack.GetEntries().empty());
-}
-
 }  // namespace

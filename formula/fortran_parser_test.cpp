@@ -2,6 +2,7 @@
 
 #include "formula/pcode.h"
 #include "formula/test_support.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -57,22 +58,19 @@ TEST_F(FormulaParser, LineNumberPrefixInDeclarations) {
 }
 
 TEST_F(FormulaParser, DeclarationErrors) {
-  Declare(L"FOO A\r\nREAL FUNCTION F(A)");
-  EXPECT_EQ(LastMessage(), L"Missing data type...");
-  Declare(L"DOUBLE A");
-  EXPECT_EQ(LastMessage(), L"Missing <PRECISION>...");
-  Declare(L"INTEGER A(X)");
-  EXPECT_EQ(LastMessage(), L"missing dimension");
-  Declare(L"INTEGER A(3");
-  EXPECT_EQ(LastMessage(), L"missing ')'");
-  Declare(L"INTEGER , A");
-  EXPECT_EQ(LastMessage(), L"Missing symbol name...");
-  Declare(L"REAL FUNCTION G(A B)");
-  EXPECT_EQ(LastMessage(), L"Syntax....");
-  Declare(L"REAL FUNCTION H(A)\r\nINTEGER B");
-  EXPECT_EQ(LastMessage(), L"Missing symbol name...");
-  Declare(L"1 REAL FUNCTION K()");
-  EXPECT_EQ(LastMessage(), L"Unknown character...");
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"FOO A\r\nREAL FUNCTION F(A)", L"Missing data type..."},
+      {L"DOUBLE A", L"Missing <PRECISION>..."},
+      {L"INTEGER A(X)", L"missing dimension"},
+      {L"INTEGER A(3", L"missing ')'"},
+      {L"INTEGER , A", L"Missing symbol name..."},
+      {L"REAL FUNCTION G(A B)", L"Syntax...."},
+      {L"REAL FUNCTION H(A)\r\nINTEGER B", L"Missing symbol name..."},
+      {L"1 REAL FUNCTION K()", L"Unknown character..."}};
+  for (const auto& [text, message] : cases) {
+    Declare(text);
+    EXPECT_EQ(LastMessage(), message) << ToUtf8(text);
+  }
 }
 
 TEST_F(FormulaParser, BodyDimensions) {

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "platform/text.h"
+
 namespace {
 
 struct CToken {
@@ -32,32 +34,59 @@ std::vector<enPCode> Codes(const wchar_t* text) {
   return codes;
 }
 
-TEST(FormulaScanner, NamesAreCaseInsensitive) {
+TEST(FormulaScanner, TokensAndTheirTexts) {
   EXPECT_EQ(Scan(L"a = b"), Scan(L"A = B"));
-  EXPECT_EQ(Scan(L"a = b"), (std::vector<CToken>{{SYMBOL, L"A"}, {ASSIGN, L""}, {SYMBOL, L"B"}}));
-  EXPECT_EQ(Scan(L"größe"), (std::vector<CToken>{{SYMBOL, L"GRÖßE"}}));
+  const struct {
+    const wchar_t* szText;
+    std::vector<CToken> tokens;
+  } cases[] = {
+      // Names are case-insensitive.
+      {L"a = b", {{SYMBOL, L"A"}, {ASSIGN, L""}, {SYMBOL, L"B"}}},
+      {L"größe", {{SYMBOL, L"GRÖßE"}}},
+      // Numbers, and where a dot belongs to the next word.
+      {L"1.AND.X", {{ICONST, L"1"}, {AND, L".AND."}, {SYMBOL, L"X"}}},
+      {L"1.5E-3", {{RCONST, L"1.5E-3"}}},
+      {L"1e5", {{ICONST, L"1E5"}}},
+      {L".5", {{RCONST, L".5"}}},
+      {L"1.", {{RCONST, L"1."}}},
+      {L"1.E5", {{RCONST, L"1.E5"}}},
+      {L"1.EQ.2", {{ICONST, L"1"}, {SYMBOL, L".EQ."}, {ICONST, L"2"}}},
+      {L"A .EQ. B", {{SYMBOL, L"A"}, {SYMBOL, L".EQ."}, {SYMBOL, L"B"}}},
+      {L"A.B", {{SYMBOL, L"A"}, {SYMBOL, L".B"}}},
+      // Text literals: a doubled quote ends the literal; no escapes.
+      {L"'abc\r\nX", {{CCONST, L"abc"}, {CRLF, L""}, {SYMBOL, L"X"}}},
+      {L"\"a'B\" 'x\"y'", {{CCONST, L"a'B"}, {CCONST, L"x\"y"}}},
+      {L"'it''s'", {{CCONST, L"it"}, {CCONST, L"s"}}},
+      {L"'a\tb'", {{CCONST, L"a"}, {SYMBOL, L"B"}, {CCONST, L""}}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Scan(c.szText), c.tokens) << ToUtf8(c.szText);
 }
 
-TEST(FormulaScanner, Operators) {
-  EXPECT_EQ(Codes(L"X==Y/=Z"), (std::vector<enPCode>{SYMBOL, EQ, SYMBOL, NQ, SYMBOL}));
-  EXPECT_EQ(Codes(L"(/1,2/)"), (std::vector<enPCode>{ARRAYSTART, ICONST, KOMMA, ICONST, ARRAYEND}));
-  EXPECT_EQ(Codes(L"2**3"), (std::vector<enPCode>{ICONST, POTENZ, ICONST}));
-  EXPECT_EQ(Codes(L"2*3"), (std::vector<enPCode>{ICONST, MUL, ICONST}));
-  EXPECT_EQ(Codes(L"a<=b<c>=d>e:f"),
-            (std::vector<enPCode>{SYMBOL, LE, SYMBOL, LT, SYMBOL, GE, SYMBOL, GT, SYMBOL,
-                                  DOPPELPUNKT, SYMBOL}));
-}
-
-TEST(FormulaScanner, Numbers) {
-  EXPECT_EQ(Scan(L"1.AND.X"),
-            (std::vector<CToken>{{ICONST, L"1"}, {AND, L".AND."}, {SYMBOL, L"X"}}));
-  EXPECT_EQ(Scan(L"1.5E-3"), (std::vector<CToken>{{RCONST, L"1.5E-3"}}));
-  EXPECT_EQ(Scan(L"1e5"), (std::vector<CToken>{{ICONST, L"1E5"}}));
-  EXPECT_EQ(Scan(L".5"), (std::vector<CToken>{{RCONST, L".5"}}));
-  EXPECT_EQ(Scan(L"1."), (std::vector<CToken>{{RCONST, L"1."}}));
-  EXPECT_EQ(Scan(L"1.E5"), (std::vector<CToken>{{RCONST, L"1.E5"}}));
-  EXPECT_EQ(Scan(L"1.EQ.2"),
-            (std::vector<CToken>{{ICONST, L"1"}, {SYMBOL, L".EQ."}, {ICONST, L"2"}}));
+TEST(FormulaScanner, Codes) {
+  const struct {
+    const wchar_t* szText;
+    std::vector<enPCode> codes;
+  } cases[] = {
+      {L"X==Y/=Z", {SYMBOL, EQ, SYMBOL, NQ, SYMBOL}},
+      {L"(/1,2/)", {ARRAYSTART, ICONST, KOMMA, ICONST, ARRAYEND}},
+      {L"2**3", {ICONST, POTENZ, ICONST}},
+      {L"2*3", {ICONST, MUL, ICONST}},
+      {L"a<=b<c>=d>e:f",
+       {SYMBOL, LE, SYMBOL, LT, SYMBOL, GE, SYMBOL, GT, SYMBOL, DOPPELPUNKT, SYMBOL}},
+      {L".not. .true. .FALSE. .Or. .eqv. .neqv.", {NOT, TRUE, FALSE, OR, EQV, NEQV}},
+      // Comments and line ends: empty lines fold, blank ones do not.
+      {L"X ! comment\r\nY", {SYMBOL, CRLF, SYMBOL}},
+      {L"X ; comment\r\nY", {SYMBOL, CRLF, SYMBOL}},
+      {L"X ; comment", {SYMBOL, CRLF}},
+      {L"A\r\n\r\nB", {SYMBOL, CRLF, SYMBOL}},
+      {L"A\r\n  \r\nB", {SYMBOL, CRLF, CRLF, SYMBOL}},
+      {L"double precision function qel_debug vdiindexexist goto endif",
+       {DOUBLE, PRECISION, FUNCTION, QELDEBUG, VDIINDEXEXIST, SYMBOL, ENDIF}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Codes(c.szText), c.codes) << ToUtf8(c.szText);
+  EXPECT_EQ(CFortranScanner::LookupKeyword(L"VDIRSTRING"), VDIRSTRING);
+  EXPECT_EQ(CFortranScanner::LookupKeyword(L"IF2"), SYMBOL);
+  EXPECT_EQ(CFortranScanner::LookupKeyword(L"SRCLINE"), SYMBOL);
 }
 
 TEST(FormulaScanner, BrokenExponentThrowsIntegerFailure) {
@@ -73,31 +102,6 @@ TEST(FormulaScanner, BrokenExponentThrowsIntegerFailure) {
   EXPECT_THROW(scanner.nextToken(), CFortranScanFailure);
 }
 
-TEST(FormulaScanner, StringLiterals) {
-  EXPECT_EQ(Scan(L"'abc\r\nX"),
-            (std::vector<CToken>{{CCONST, L"abc"}, {CRLF, L""}, {SYMBOL, L"X"}}));
-  EXPECT_EQ(Scan(L"\"a'B\" 'x\"y'"), (std::vector<CToken>{{CCONST, L"a'B"}, {CCONST, L"x\"y"}}));
-  // A doubled quote ends the literal; no escapes.
-  EXPECT_EQ(Scan(L"'it''s'"), (std::vector<CToken>{{CCONST, L"it"}, {CCONST, L"s"}}));
-  EXPECT_EQ(Scan(L"'a\tb'"), (std::vector<CToken>{{CCONST, L"a"}, {SYMBOL, L"B"}, {CCONST, L""}}));
-}
-
-TEST(FormulaScanner, CommentsAndLineEnds) {
-  EXPECT_EQ(Codes(L"X ! comment\r\nY"), (std::vector<enPCode>{SYMBOL, CRLF, SYMBOL}));
-  EXPECT_EQ(Codes(L"X ; comment\r\nY"), (std::vector<enPCode>{SYMBOL, CRLF, SYMBOL}));
-  EXPECT_EQ(Codes(L"X ; comment"), (std::vector<enPCode>{SYMBOL, CRLF}));
-  EXPECT_EQ(Codes(L"A\r\n\r\nB"), (std::vector<enPCode>{SYMBOL, CRLF, SYMBOL}));
-  EXPECT_EQ(Codes(L"A\r\n  \r\nB"), (std::vector<enPCode>{SYMBOL, CRLF, CRLF, SYMBOL}));
-}
-
-TEST(FormulaScanner, DottedWords) {
-  EXPECT_EQ(Scan(L"A .EQ. B"),
-            (std::vector<CToken>{{SYMBOL, L"A"}, {SYMBOL, L".EQ."}, {SYMBOL, L"B"}}));
-  EXPECT_EQ(Scan(L"A.B"), (std::vector<CToken>{{SYMBOL, L"A"}, {SYMBOL, L".B"}}));
-  EXPECT_EQ(Codes(L".not. .true. .FALSE. .Or. .eqv. .neqv."),
-            (std::vector<enPCode>{NOT, TRUE, FALSE, OR, EQV, NEQV}));
-}
-
 TEST(FormulaScanner, UnknownCharacterDoesNotMove) {
   CFortranScanner scanner;
   const wchar_t* text = L"#";
@@ -106,15 +110,6 @@ TEST(FormulaScanner, UnknownCharacterDoesNotMove) {
     EXPECT_EQ(scanner.nextToken(), nNONE);
     EXPECT_EQ(scanner.scanPosition(), text);
   }
-}
-
-TEST(FormulaScanner, Keywords) {
-  EXPECT_EQ(
-      Codes(L"double precision function qel_debug vdiindexexist goto endif"),
-      (std::vector<enPCode>{DOUBLE, PRECISION, FUNCTION, QELDEBUG, VDIINDEXEXIST, SYMBOL, ENDIF}));
-  EXPECT_EQ(CFortranScanner::LookupKeyword(L"VDIRSTRING"), VDIRSTRING);
-  EXPECT_EQ(CFortranScanner::LookupKeyword(L"IF2"), SYMBOL);
-  EXPECT_EQ(CFortranScanner::LookupKeyword(L"SRCLINE"), SYMBOL);
 }
 
 // The names of single codes are the disassembler's listing; here the codes

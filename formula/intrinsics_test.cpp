@@ -1,6 +1,7 @@
 // Results of operators and intrinsics at their edges (NaN, infinities,
-// INTEGER overflow, division by zero, the ends of the character range), each
-// run through both evaluators: the general one and the decoded run loop must
+// INTEGER overflow, division by zero, the ends of the character range) and
+// the reports of what fails at run time (types, arrays, indexes), each run
+// through both evaluators: the general one and the decoded run loop must
 // give the same bits, the same report, and the value in the table. A first
 // statement that stores into a variable makes the second one run decoded.
 #include <cmath>
@@ -155,6 +156,65 @@ TEST_F(FormulaEdgeValues, NumericResults) {
       {L"INTEGER", L"F = ICHAR('')\r\n", 0, nullptr},
       {L"INTEGER", L"F = ICHAR('A')\r\n", 65, nullptr},
       {L"INTEGER", L"F = ICHAR(CHAR(1114111))\r\n", 1114111, nullptr},
+      // "/" binds before "*"; a power of INTEGERs is REAL; exponent literals.
+      {L"INTEGER", L"F = 2 * 3 / 4\r\n", 0, nullptr},
+      {L"INTEGER", L"F = 8 / 2 * 3\r\n", 12, nullptr},
+      {L"REAL", L"F = 2 ** 3\r\n", 8, nullptr},
+      {L"INTEGER", L"F = 2 ** 3\r\n", 8, nullptr},
+      {L"INTEGER", L"F = 2 ** -1 * 4\r\n", 2, nullptr},
+      {L"INTEGER", L"F = 1E5\r\n", 100000, nullptr},
+      {L"REAL", L"F = 25E-1\r\n", 2.5, nullptr},
+      {L"LOGICAL", L"F = 'abc' == 'abc'\r\n", 1, nullptr},
+      {L"LOGICAL", L"F = 'abc' < 'abd'\r\n", 1, nullptr},
+      // Undefined constructs are reported.
+      {L"INTEGER", L"F = 'a' + 1\r\n", 0, L"Different data types"},
+      {L"LOGICAL", L"F = .TRUE. + .TRUE.\r\n", 0,
+       L"Arithmetic needs INTEGER, REAL or DOUBLE PRECISION values"},
+      {L"LOGICAL", L"F = 'a' .AND. .TRUE.\r\n", 0, L"Bad argument"},
+      {L"INTEGER", L"INTEGER A(2)\r\nF = A\r\n", 0, L"Array A used as a value"},
+      {L"LOGICAL", L"F = .TRUE. > .FALSE.\r\n", 0, L"Unknown data type handler"},
+      {L"INTEGER", L"F = (/1, 2/)\r\n", 0, L"Init. list used as a value"},
+      {L"INTEGER", L"F = MAX()\r\n", 0, L"MIN or MAX without arguments"},
+      {L"INTEGER", L"F = VDIIWERT('100', 1, 2)\r\n", 0, L"VDIIWERT: no product records are bound"},
+      {L"INTEGER", L"LATER(X)\r\n", 0, L"Syntax error: Function might not be defined yet"},
+      // Arrays: lists, ranges and indexes outside the storage (lower bound 5,
+      // three elements: the count check alone would let 0..3 pass; lower
+      // bound 0: index 3 passes "greater than the count").
+      {L"INTEGER", L"INTEGER A(3)\r\nA(1:3) = (/1, 2, 3/)\r\nF = A(1) + A(2) * 10 + A(3) * 100\r\n",
+       321, nullptr},
+      {L"INTEGER", L"INTEGER A(3)\r\nA(1:3) = (/1, 2/)\r\n", 0, L"Init. list to short"},
+      {L"INTEGER", L"INTEGER A(3)\r\nA(1:2) = (/1, 2, 3/)\r\n", 0, L"Init. list to long"},
+      {L"INTEGER", L"INTEGER A(3)\r\nA(1:2) = 5\r\n", 0, L"Init. list missing"},
+      {L"INTEGER", L"INTEGER A(3)\r\nA(4) = 1\r\n", 0, L"Index to big"},
+      {L"INTEGER", L"INTEGER A(3)\r\nF = A(4)\r\n", 0, L"Index too big"},
+      {L"INTEGER", L"INTEGER A(3)\r\nA(4:5) = (/1, 2/)\r\n", 0, L"Index #1 too big"},
+      {L"INTEGER", L"INTEGER A(3)\r\nA(2:4) = (/1, 2, 3/)\r\n", 0, L"Index #2 too big"},
+      {L"INTEGER", L"INTEGER A(3)\r\nA(1.0) = 1\r\n", 0, L"INTEGER Vaue missing"},
+      {L"INTEGER", L"INTEGER A(3)\r\nF = A(1.0)\r\n", 0, L"INTEGER value missing as index"},
+      {L"INTEGER", L"INTEGER A(5:7)\r\nA(2) = 1\r\n", 0, L"Index below the lower bound"},
+      {L"INTEGER", L"INTEGER A(5:7)\r\nF = A(3)\r\n", 0, L"Index below the lower bound"},
+      {L"INTEGER", L"INTEGER A(0:2)\r\nF = A(-1)\r\n", 0, L"Index below the lower bound"},
+      {L"INTEGER", L"INTEGER A(0:2)\r\nA(3) = 1\r\n", 0, L"Index to big"},
+      {L"INTEGER", L"INTEGER A(0:2)\r\nF = A(3)\r\n", 0, L"Index too big"},
+      {L"INTEGER", L"INTEGER A(0:2)\r\nA(0) = 4\r\nA(2) = 5\r\nF = A(0) * 10 + A(2)\r\n", 45,
+       nullptr},
+      // Conditions compare with a tolerance, a relation outside them exactly;
+      // an INTEGER condition is false whatever it holds.
+      {L"INTEGER", L"IF (1 == 1.0) F = 1\r\n", 1, nullptr},
+      {L"INTEGER", L"D = 1\r\nIF (D + 1E-12 == 1) F = 1\r\n", 1, nullptr},
+      {L"INTEGER", L"D = 1\r\nIF (D + 1E-12 > 1) F = 1\r\n", 0, nullptr},
+      {L"LOGICAL", L"D = 1\r\nF = D + 1E-12 == 1\r\n", 0, nullptr},
+      {L"INTEGER", L"I = 5\r\nF = 2\r\nIF (I) F = 1\r\n", 2, nullptr},
+      {L"INTEGER", L"IF (1) F = 1\r\n", 1, nullptr},
+      {L"INTEGER", L"IF (1 .AND. 1) F = 1\r\n", 0, nullptr},
+      {L"INTEGER", L"IF ('a' == 1) F = 1\r\n", 0, L"Different data types"},
+      {L"INTEGER",
+       L"I = 2\r\nIF (I == 1) THEN\r\nF = 10\r\nELSEIF (I == 2) THEN\r\nF = 20\r\n"
+       L"ELSE\r\nF = 30\r\nENDIF\r\n",
+       20, nullptr},
+      {L"INTEGER",
+       L"INTEGER S\r\nDO WHILE (I < 10)\r\nI = I + 1\r\nS = S + I\r\nEND DO\r\nF = S\r\n", 55,
+       nullptr},
   };
   for (const CCase& c : cases) {
     const COutcome o = RunBoth(c.szType, c.szBody);

@@ -55,7 +55,7 @@ TEST(FormulaVdiVar, CharacterElementIsCut) {
   EXPECT_EQ(a.GetText(1), L"x");  // at most min(4, 2) characters, then no backslash
 }
 
-TEST(FormulaVdiVar, WholeCopy) {
+TEST(FormulaVdiVar, WholeCopyAndClean) {
   CVdiVar a, b;
   a.setType(REAL, 0, 3, 1);
   b.setType(REAL, 0, 2, 1);
@@ -67,9 +67,6 @@ TEST(FormulaVdiVar, WholeCopy) {
   EXPECT_EQ(p[0], 1);
   EXPECT_EQ(p[1], 2);
   EXPECT_EQ(p[2], 0) << "a longer target is zeroed first";
-}
-
-TEST(FormulaVdiVar, Clean) {
   CVdiVar v;
   v.setType(DOUBLE, 0, 0, 1);
   v.m_dValue = 3;

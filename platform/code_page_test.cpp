@@ -2,100 +2,77 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "platform/text.h"
+
 namespace {
 
-CString Decode(std::string_view bytes, unsigned codePage) {
-  CString out = L"stale";
-  EXPECT_TRUE(DecodeText(bytes, codePage, out)) << codePage;
-  return out;
+using namespace std::string_literals;
+
+// Bytes and the text they stand for in a code page. Invalid, undefined and
+// cut sequences read as U+FFFD and decoding goes on; CP_DETECT reads a
+// byte-order mark, else valid UTF-8, else 1252.
+TEST(PlatformCodePage, DecodesEachCodePage) {
+  const struct {
+    std::string bytes;
+    unsigned nCodePage;
+    CString text;
+  } cases[] = {
+      {"\200\304\326\334\344\366\374\337", CP_WINDOWS_1252,
+       L"\u20ac\u00c4\u00d6\u00dc\u00e4\u00f6\u00fc\u00df"},
+      {"a\0b"s, CP_WINDOWS_1252, CString(L"a\0b", 3)},
+      {"a\201\215\217\220\235b", CP_WINDOWS_1252, L"a\uFFFD\uFFFD\uFFFD\uFFFD\uFFFDb"},
+      {"\216\231\232\201\224\341", CP_DOS_850, L"\u00c4\u00d6\u00dc\u00fc\u00f6\u00df"},
+      {"\300\377", 1251, L"\u0410\u044f"},
+      {"\271\346", 1250, L"\u0105\u0107"},
+      {"\222\206\225\266", 932, L"\u4e2d\u6587"},
+      {"\260\241", 949, L"\uac00"},
+      {"\244\244", 950, L"\u4e2d"},
+      {"a\222", 932, L"a\uFFFD"},
+      {"\377a", 936, L"\uFFFDa"},
+      {"\357\273\277\303\244", CP_UTF8_TEXT, L"\u00e4"},
+      {"\303\244\377", CP_UTF8_TEXT, L"\u00e4\uFFFD"},
+      {"A\0\075\330\000\336"s, 1200, L"A\U0001F600"},
+      {"\377\376A\0"s, 1200, L"A"},
+      {"\377\376A\0\344\0"s, CP_DETECT, L"A\u00e4"},
+      {"\376\377\0A\0\344"s, CP_DETECT, L"A\u00e4"},
+      {"\357\273\277A\303\244", CP_DETECT, L"A\u00e4"},
+      {"A\303\244\342\202\254", CP_DETECT, L"A\u00e4\u20ac"},
+      {"A\344\200", CP_DETECT, L"A\u00e4\u20ac"},
+      {"", CP_DETECT, L""},
+      {"\377\376\000\330A\0B"s, CP_DETECT, L"\uFFFDA\uFFFD"},  // lone surrogate, odd last byte
+  };
+  for (const auto& c : cases) {
+    CString out = L"stale";
+    EXPECT_TRUE(DecodeText(c.bytes, c.nCodePage, out)) << c.nCodePage;
+    EXPECT_EQ(out, c.text) << c.nCodePage << " " << ToUtf8(c.text);
+  }
 }
 
-std::string Encode(std::wstring_view text, unsigned codePage) {
-  std::string out = "stale";
-  EXPECT_TRUE(EncodeText(text, codePage, out)) << codePage;
-  return out;
-}
-
-TEST(PlatformCodePage, Windows1252RoundTripsGermanAndEuro) {
-  const CString text = L"\u20ac\u00c4\u00d6\u00dc\u00e4\u00f6\u00fc\u00df";
-  const std::string bytes = "\x80\xC4\xD6\xDC\xE4\xF6\xFC\xDF";
-  EXPECT_EQ(Encode(text, CP_WINDOWS_1252), bytes);
-  EXPECT_EQ(Decode(bytes, CP_WINDOWS_1252), text);
-  EXPECT_EQ(Decode(std::string("a\0b", 3), CP_WINDOWS_1252), CString(L"a\0b", 3));
-}
-
-TEST(PlatformCodePage, UndefinedAndUnmappableCharacters) {
-  // The five bytes 1252 leaves undefined read as U+FFFD; decoding goes on.
-  EXPECT_EQ(Decode("a\x81\x8D\x8F\x90\x9D"
-                   "b",
-                   CP_WINDOWS_1252),
-            L"a\uFFFD\uFFFD\uFFFD\uFFFD\uFFFDb");
-  // Characters a code page cannot hold are written as '?'.
-  EXPECT_EQ(Encode(L"x\u4e2d\u20acy\uFFFD", CP_WINDOWS_1252), "x?\x80y?");
-  EXPECT_EQ(Encode(L"\u20ac", CP_DOS_850), "?");
-  EXPECT_EQ(Encode(L"\u00e9\u4e2d", 932), "?\x92\x86");
-}
-
-TEST(PlatformCodePage, DosCharacterSet) {
-  EXPECT_EQ(Decode("\x8E\x99\x9A\x81\x94\xE1", CP_DOS_850),
-            L"\u00c4\u00d6\u00dc\u00fc\u00f6\u00df");
-  EXPECT_EQ(Encode(L"\u00c4\u00d6\u00dc\u00fc\u00f6\u00df", CP_DOS_850),
-            "\x8E\x99\x9A\x81\x94\xE1");
-}
-
-TEST(PlatformCodePage, OtherWindowsPages) {
-  EXPECT_EQ(Decode("\xC0\xFF", 1251), L"\u0410\u044f");
-  EXPECT_EQ(Decode("\xB9\xE6", 1250), L"\u0105\u0107");
-  EXPECT_EQ(Decode("\x92\x86\x95\xB6", 932), L"\u4e2d\u6587");
-  EXPECT_EQ(Encode(L"\u4e2d\u6587", 936), "\xD6\xD0\xCE\xC4");
-  EXPECT_EQ(Decode("\xB0\xA1", 949), L"\uac00");
-  EXPECT_EQ(Decode("\xA4\xA4", 950), L"\u4e2d");
-  // An invalid or cut multi-byte sequence becomes U+FFFD and decoding goes on.
-  EXPECT_EQ(Decode("a\x92", 932), L"a\uFFFD");
-  EXPECT_EQ(Decode("\xFF"
-                   "a",
-                   936),
-            L"\uFFFD"
-            L"a");
-}
-
-TEST(PlatformCodePage, Utf8AndUtf16) {
-  EXPECT_EQ(Decode("\xEF\xBB\xBF\xC3\xA4", CP_UTF8_TEXT), L"\u00e4");
-  EXPECT_EQ(Decode("\xC3\xA4\xFF", CP_UTF8_TEXT), L"\u00e4\uFFFD");
-  EXPECT_EQ(Encode(L"\u00e4", CP_UTF8_TEXT), "\xC3\xA4");
-  EXPECT_EQ(Encode(L"\u00e4", CP_DETECT), "\xEF\xBB\xBF\xC3\xA4");
-  EXPECT_EQ(Encode(L"A\U0001F600", 1200), std::string("A\0\x3D\xD8\x00\xDE", 6));
-  EXPECT_EQ(Decode(std::string("A\0\x3D\xD8\x00\xDE", 6), 1200), L"A\U0001F600");
-  EXPECT_EQ(Decode(std::string("\xFF\xFE"
-                               "A\0",
-                               4),
-                   1200),
-            L"A");
-}
-
-TEST(PlatformCodePage, DetectsByteOrderMarksAndUtf8) {
-  EXPECT_EQ(Decode(std::string("\xFF\xFE"
-                               "A\0\xE4\0",
-                               6),
-                   CP_DETECT),
-            L"A\u00e4");
-  EXPECT_EQ(Decode(std::string("\xFE\xFF\0A\0\xE4", 6), CP_DETECT), L"A\u00e4");
-  EXPECT_EQ(Decode("\xEF\xBB\xBF"
-                   "A\xC3\xA4",
-                   CP_DETECT),
-            L"A\u00e4");
-  EXPECT_EQ(Decode("A\xC3\xA4\xE2\x82\xAC", CP_DETECT), L"A\u00e4\u20ac");
-  // Not UTF-8: the file is read as 1252.
-  EXPECT_EQ(Decode("A\xE4\x80", CP_DETECT), L"A\u00e4\u20ac");
-  EXPECT_EQ(Decode("", CP_DETECT), L"");
-  // Broken UTF-16: a lone surrogate and an odd last byte.
-  EXPECT_EQ(Decode(std::string("\xFF\xFE\x00\xD8"
-                               "A\0"
-                               "B",
-                               7),
-                   CP_DETECT),
-            L"\uFFFD"
-            L"A\uFFFD");
+// Characters a code page can not hold are written as '?'.
+TEST(PlatformCodePage, EncodesEachCodePage) {
+  const struct {
+    CString text;
+    unsigned nCodePage;
+    std::string bytes;
+  } cases[] = {
+      {L"\u20ac\u00c4\u00d6\u00dc\u00e4\u00f6\u00fc\u00df", CP_WINDOWS_1252,
+       "\200\304\326\334\344\366\374\337"},
+      {L"x\u4e2d\u20acy\uFFFD", CP_WINDOWS_1252, "x?\200y?"},
+      {L"\u00c4\u00d6\u00dc\u00fc\u00f6\u00df", CP_DOS_850, "\216\231\232\201\224\341"},
+      {L"\u20ac", CP_DOS_850, "?"},
+      {L"\u00e9\u4e2d", 932, "?\222\206"},
+      {L"\u4e2d\u6587", 936, "\326\320\316\304"},
+      {L"\u00e4", CP_UTF8_TEXT, "\303\244"},
+      {L"\u00e4", CP_DETECT, "\357\273\277\303\244"},
+      {L"A\U0001F600", 1200, "A\0\075\330\000\336"s},
+  };
+  for (const auto& c : cases) {
+    std::string out = "stale";
+    EXPECT_TRUE(EncodeText(c.text, c.nCodePage, out)) << c.nCodePage;
+    EXPECT_EQ(out, c.bytes) << c.nCodePage << " " << ToUtf8(c.text);
+  }
 }
 
 TEST(PlatformCodePage, UnknownCodePagesFail) {

@@ -40,19 +40,15 @@ TEST(PlatformText, InvalidUtf8BecomesOneReplacementPerDefect) {
     CString expected;
   };
   const Case cases[] = {
-      {"a\x80"
-       "b",
-       L"a\uFFFDb"},        // stray continuation byte
-      {"\xC3", L"\uFFFD"},  // truncated at the end
-      {"\xE2\x82"
-       "x",
-       L"\uFFFDx"},                                       // truncated three-byte sequence
-      {"\xC0\xAF", L"\uFFFD\uFFFD"},                      // overlong '/'
-      {"\xE0\x80\xAF", L"\uFFFD\uFFFD\uFFFD"},            // overlong three-byte
-      {"\xED\xA0\x80", L"\uFFFD\uFFFD\uFFFD"},            // encoded surrogate
-      {"\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"},  // beyond U+10FFFF
-      {"\xFF\xFE", L"\uFFFD\uFFFD"},
-      {"\xF0\x9F\x98", L"\uFFFD"},
+      {"a\200b", L"a\uFFFDb"},                            // stray continuation byte
+      {"\303", L"\uFFFD"},                                // truncated at the end
+      {"\342\202x", L"\uFFFDx"},                          // truncated three-byte sequence
+      {"\300\257", L"\uFFFD\uFFFD"},                      // overlong '/'
+      {"\340\200\257", L"\uFFFD\uFFFD\uFFFD"},            // overlong three-byte
+      {"\355\240\200", L"\uFFFD\uFFFD\uFFFD"},            // encoded surrogate
+      {"\364\220\200\200", L"\uFFFD\uFFFD\uFFFD\uFFFD"},  // beyond U+10FFFF
+      {"\377\376", L"\uFFFD\uFFFD"},
+      {"\360\237\230", L"\uFFFD"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(FromUtf8(c.bytes), c.expected) << c.bytes.size();
@@ -64,9 +60,7 @@ TEST(PlatformText, InvalidUtf8BecomesOneReplacementPerDefect) {
 
 TEST(PlatformText, ToUtf8ReplacesWhatIsNoCharacter) {
   const wchar_t lone[] = {L'a', static_cast<wchar_t>(0xD800), L'b', 0};
-  EXPECT_EQ(ToUtf8(lone),
-            "a\xEF\xBF\xBD"
-            "b");
+  EXPECT_EQ(ToUtf8(lone), "a\357\277\275b");
   const wchar_t tooBig[] = {static_cast<wchar_t>(0x110000), 0};
   EXPECT_EQ(ToUtf8(tooBig), "\xEF\xBF\xBD");
   // A pair of surrogates (text that came in UTF-16 units) is one character.

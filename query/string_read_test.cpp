@@ -38,21 +38,27 @@ TEST_F(QueryStringRead, TranslationLoadedAfterTheFirstReadIsUsed) {
   AddTranslation(L"Rohr", L"Pipe");
   EXPECT_EQ(Read(m_hRow), L"Pipe");
   EXPECT_EQ(Read(m_hRow, 0), L"Rohr") << "translate off";
+  CString out;
+  EXPECT_EQ(CMatManager::GetStringValue(out, m_pTexte, m_hRow, 0, 0), eMatOk);
+  EXPECT_EQ(out, L"Pipe") << "the call without a choice translates";
   SetLanguage(L"FRENCH");  // drops the translations of the old language
   EXPECT_EQ(Read(m_hRow), L"Rohr");
 }
 
 TEST_F(QueryStringRead, LanguageChildFollowsLanguageAndChildren) {
   SetLanguage(L"ENGLISH");
+  AddTranslation(L"pipe", L"pipe (dictionary)");
+  AddTranslation(L"Bogen", L"bend (dictionary)");
   EXPECT_EQ(Read(m_hRow), L"Rohr") << "no child yet";
   CMatTable* pEnglish = Table(L"English", eTypeString, 1, m_pTexte);
   SetText(pEnglish, m_hRow, L"pipe");
-  EXPECT_EQ(Read(m_hRow), L"pipe") << "a child made after the first read, any case";
+  EXPECT_EQ(Read(m_hRow), L"pipe") << "a child made after the first read, any case, untranslated";
   EXPECT_EQ(Read(m_hRow, 0), L"Rohr");
 
   const Handle hBogen = Row(L"Bogen");
   SetText(m_pTexte, hBogen, L"Bogen");
-  EXPECT_EQ(Read(hBogen), L"Bogen") << "the child lacks the row";
+  EXPECT_EQ(Read(hBogen), L"bend (dictionary)") << "the child lacks the row: the base, translated";
+  EXPECT_EQ(Read(hBogen, 0), L"Bogen");
 
   SetLanguage(L"FRENCH");
   EXPECT_EQ(Read(m_hRow), L"Rohr");

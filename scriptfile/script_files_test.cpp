@@ -1,7 +1,6 @@
 // The commands that read further files: importers and "#include".
 #include <unistd.h>
 
-#include "import/dn_test_util.h"
 #include "platform/file.h"
 #include "scriptfile/script_importers.h"
 #include "scriptfile/script_test_util.h"
@@ -47,19 +46,6 @@ class CRegisteredImporter {
  private:
   eScriptImporter m_eKind;
 };
-
-TEST_F(ScriptImport, DatanormIsLookedUpInTheScriptsFolder) {
-  std::string catalogue;
-  ASSERT_TRUE(
-      ReadWholeFile(FromUtf8(DnSourceDir() + "/examples/datanorm/beispiel.001"), catalogue));
-  Write(L"katalog/beispiel.001", catalogue);
-  Write(L"beispiel.001", "kein DATANORM");  // where the current folder would look
-  const CString before = CurrentFolder();
-  EXPECT_TRUE(Run("[MMD1]\r\n#importdn beispiel.001\r\n", L"katalog/script.txt"));
-  EXPECT_TRUE(Messages().empty()) << ToUtf8(m_UI.LastText());
-  EXPECT_NE(Current().FindHandle(L"TV-15-E"), 0u);
-  EXPECT_EQ(CurrentFolder(), before);
-}
 
 TEST_F(ScriptImport, AMissingFileStopsEveryImport) {
   for (const char* command : {"#importxls", "#importvdi", "#importdn", "#importdaemmung"}) {

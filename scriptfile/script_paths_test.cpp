@@ -9,14 +9,11 @@
 
 namespace {
 
-TEST(ScriptPaths, RelativePathsStartAtTheScriptsFolder) {
+TEST(ScriptPaths, RelativePathsStartAtTheScriptsFolderAbsoluteOnesStay) {
   EXPECT_EQ(ResolveScriptPath(L"/a/b/s.txt", L"x.001"), L"/a/b/x.001");
   EXPECT_EQ(ResolveScriptPath(L"/a/b/s.txt", L"../c/./x.001"), L"/a/c/x.001");
   EXPECT_EQ(ResolveScriptPath(L"/a/b/s.txt", L"daten\\x.001"), L"/a/b/daten/x.001");
   EXPECT_EQ(ResolveScriptPath(L"/a/b/s.txt", L""), L"");
-}
-
-TEST(ScriptPaths, AbsolutePathsStayAsTheyAre) {
   EXPECT_EQ(ResolveScriptPath(L"/a/b/s.txt", L"/d/x.001"), L"/d/x.001");
   EXPECT_EQ(ResolveScriptPath(L"/a/b/s.txt", L"\\d\\x.001"), L"/d/x.001");
   EXPECT_EQ(ResolveScriptPath(L"/a/b/s.txt", L"C:\\d\\x.001"), L"C:/d/x.001");

@@ -35,7 +35,7 @@ TEST(StoreArena, PiecesDoNotOverlapAndAlignedOnesStartOnEightBytes) {
   EXPECT_LE(arena.GetBytesUsed(), arena.GetBytesReserved());
 }
 
-TEST(StoreArena, FreedPieceIsReusedOnlyByExactlyItsSize) {
+TEST(StoreArena, FreedPiecesAreReusedByExactlyTheirSizeLatestFirst) {
   CArena arena;
   void* p = arena.Alloc(40, true);
   arena.Free(p, 40);
@@ -47,10 +47,6 @@ TEST(StoreArena, FreedPieceIsReusedOnlyByExactlyItsSize) {
   EXPECT_NE(q, p);
   EXPECT_EQ(arena.Alloc(40, true), p);
   EXPECT_EQ(arena.GetFreePieceCount(), 0u);
-}
-
-TEST(StoreArena, LatestFreedPieceOfASizeIsTakenFirst) {
-  CArena arena;
   void* a = arena.Alloc(24, true);
   void* b = arena.Alloc(24, true);
   arena.Free(a, 24);

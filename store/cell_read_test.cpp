@@ -11,6 +11,10 @@ class StoreCellRead : public CStoreTest {
   eMatManager Get(CMatTable* p, Handle hRow, int nIndex, int nField = 0) {
     return Store().GetCellValue(p, m_Cell, hRow, nIndex, nField);
   }
+  // The cell's value when the read succeeds, else ~0.
+  std::uint32_t Value(CMatTable* p, Handle hRow, int nIndex, int nField = 0) {
+    return Get(p, hRow, nIndex, nField) == eMatOk ? m_Cell.m_nValue : ~0u;
+  }
   eMatManager Set(CMatTable* p, Handle hRow, int nIndex, int nField, std::uint32_t n) {
     return Store().SetCellValue(p, hRow, nIndex, nField, CCellInput::Value(n));
   }
@@ -21,10 +25,8 @@ TEST_F(StoreCellRead, MultiValueRowsCheckTheRowBeforeTheIndex) {
   CMatTable* pTable = Table(L"Drei", eTypeInteger, 3);
   const Handle hWritten = Row(L"a"), hNever = Row(L"b");
   ASSERT_EQ(Set(pTable, hWritten, 2, 0, 42), eMatOk);
-  EXPECT_EQ(Get(pTable, hWritten, 2), eMatOk);
-  EXPECT_EQ(m_Cell.m_nValue, 42u);
-  EXPECT_EQ(Get(pTable, hWritten, 0), eMatOk);
-  EXPECT_EQ(m_Cell.m_nValue, 0u);
+  EXPECT_EQ(Value(pTable, hWritten, 2), 42u);
+  EXPECT_EQ(Value(pTable, hWritten, 0), 0u);
   m_Cell.m_nValue = 7;
   EXPECT_EQ(Get(pTable, hWritten, 3), eMatIndex);
   EXPECT_EQ(m_Cell.m_nValue, 0u);
@@ -42,17 +44,14 @@ TEST_F(StoreCellRead, RowAddedWithoutValuesReadsZeroInEveryCell) {
   Store().SetStrucDef(pStruct, def);
   const Handle h = Row(L"r");
   for (CMatTable* p : {pMulti, pVoid, pStruct}) ASSERT_EQ(Store().AddRow(p, h), eMatOk);
-  EXPECT_EQ(Get(pMulti, h, 3), eMatOk);
-  EXPECT_EQ(m_Cell.m_nValue, 0u);
+  EXPECT_EQ(Value(pMulti, h, 3), 0u);
   EXPECT_EQ(Get(pVoid, h, 2), eMatOk);
   EXPECT_EQ(Get(pStruct, h, 0, 0), eMatIndex);  // no sub-rows yet
   // Writing into such a row makes its array or block first.
   EXPECT_EQ(Set(pMulti, h, 1, 0, 9), eMatOk);
   EXPECT_EQ(Set(pStruct, h, 0, 0, 8), eMatOk);
-  EXPECT_EQ(Get(pMulti, h, 1), eMatOk);
-  EXPECT_EQ(m_Cell.m_nValue, 9u);
-  EXPECT_EQ(Get(pStruct, h, 0, 0), eMatOk);
-  EXPECT_EQ(m_Cell.m_nValue, 8u);
+  EXPECT_EQ(Value(pMulti, h, 1), 9u);
+  EXPECT_EQ(Value(pStruct, h, 0, 0), 8u);
 }
 
 TEST_F(StoreCellRead, StructChecksFieldRowAndSubRowInThatOrder) {
@@ -68,12 +67,10 @@ TEST_F(StoreCellRead, StructChecksFieldRowAndSubRowInThatOrder) {
   ASSERT_EQ(Set(pTable, h, 0, 1, 5), eMatOk);
   EXPECT_EQ(Get(pTable, h, 0, 0), eMatEmptyHandle);  // Handle field holding 0
   EXPECT_EQ(m_Cell.m_nValue, 0u);
-  EXPECT_EQ(Get(pTable, h, 0, 1), eMatOk);
-  EXPECT_EQ(m_Cell.m_nValue, 5u);
+  EXPECT_EQ(Value(pTable, h, 0, 1), 5u);
   EXPECT_EQ(Get(pTable, h, 1, 1), eMatIndex);
   ASSERT_EQ(Set(pTable, h, 0, 0, h), eMatOk);
-  EXPECT_EQ(Get(pTable, h, 0, 0), eMatOk);
-  EXPECT_EQ(m_Cell.m_nValue, h);
+  EXPECT_EQ(Value(pTable, h, 0, 0), h);
 }
 
 TEST_F(StoreCellRead, SubRowsBetweenAreReadableAfterAJumpAhead) {
@@ -88,12 +85,9 @@ TEST_F(StoreCellRead, SubRowsBetweenAreReadableAfterAJumpAhead) {
   for (int i = 0; i <= 6; ++i)
     for (int f = 0; f < 3; ++f) ASSERT_EQ(Get(pTable, h, i, f), eMatOk) << i << "," << f;
   EXPECT_EQ(Get(pTable, h, 7, 0), eMatIndex);
-  EXPECT_EQ(Get(pTable, h, 0, 2), eMatOk);
-  EXPECT_EQ(m_Cell.m_nValue, 11u);
-  EXPECT_EQ(Get(pTable, h, 6, 1), eMatOk);
-  EXPECT_EQ(m_Cell.m_nValue, 77u);
-  EXPECT_EQ(Get(pTable, h, 3, 1), eMatOk);
-  EXPECT_EQ(m_Cell.m_nValue, 0u);
+  EXPECT_EQ(Value(pTable, h, 0, 2), 11u);
+  EXPECT_EQ(Value(pTable, h, 6, 1), 77u);
+  EXPECT_EQ(Value(pTable, h, 3, 1), 0u);
 }
 
 TEST_F(StoreCellRead, ArraysAndTextLines) {
@@ -102,8 +96,7 @@ TEST_F(StoreCellRead, ArraysAndTextLines) {
   CMatTable* pLine = Table(L"L", eTypeStrLine);
   EXPECT_EQ(Get(pWords, 0, 0), eMatIndex);
   ASSERT_EQ(Set(pWords, 0, 1, 0, 5), eMatOk);
-  EXPECT_EQ(Get(pWords, 0, 1), eMatOk);
-  EXPECT_EQ(m_Cell.m_nValue, 5u);
+  EXPECT_EQ(Value(pWords, 0, 1), 5u);
   EXPECT_EQ(Get(pWords, 0, 2), eMatIndex);
   ASSERT_EQ(Store().SetCellValue(pTexts, 0, 0, 0, CCellInput::Text(L"Null")), eMatOk);
   EXPECT_EQ(Get(pTexts, 0, 0), eMatOk);

@@ -4,7 +4,7 @@
 
 namespace {
 
-TEST(BaseFilePath, JoinsWithExactlyOneSeparator) {
+TEST(BaseFilePath, JoinsWithOneSeparatorAndBackslashesAreSeparators) {
   EXPECT_EQ((CFilePath(L"a") ^ CFilePath(L"b")).GetPath(), L"a/b");
   EXPECT_EQ((CFilePath(L"a/") ^ CFilePath(L"/b")).GetPath(), L"a/b");
   EXPECT_EQ((CFilePath(L"a//") ^ CFilePath(L"//b/")).GetPath(), L"a/b");
@@ -12,9 +12,6 @@ TEST(BaseFilePath, JoinsWithExactlyOneSeparator) {
   EXPECT_EQ((CFilePath(L"/data") ^ L"sub" ^ L"x.mmd").GetPath(), L"/data/sub/x.mmd");
   EXPECT_EQ((CFilePath(L"") ^ CFilePath(L"b")).GetPath(), L"b");
   EXPECT_EQ((CFilePath(L"a") ^ CFilePath(L"")).GetPath(), L"a");
-}
-
-TEST(BaseFilePath, BackslashesAreSeparators) {
   EXPECT_EQ(CFilePath(L"BMP\\pumpe.bmp").GetPath(), L"BMP/pumpe.bmp");
   EXPECT_EQ((CFilePath(L"/daten\\") ^ L"\\BMP\\x.bmp").GetPath(), L"/daten/BMP/x.bmp");
   EXPECT_TRUE(CFilePath(L"C:\\Daten").IsAbsolute());

@@ -6,15 +6,9 @@
 
 namespace {
 
-TEST(BaseHashing, KnownDigests) {
+TEST(BaseHashing, Md5OfWideTextsIsTheDigestOfTheirUtf8) {
   EXPECT_EQ(CHashing::md5(std::wstring_view(L"")), L"d41d8cd98f00b204e9800998ecf8427e");
-  EXPECT_EQ(CHashing::md5(std::wstring_view(L"abc")), L"900150983cd24fb0d6963f7d28e17f72");
   EXPECT_EQ(CHashing::md5(std::string_view("abc")), L"900150983cd24fb0d6963f7d28e17f72");
-  EXPECT_EQ(CHashing::md5(std::string_view("The quick brown fox jumps over the lazy dog")),
-            L"9e107d9d372bb6826bd81d3542a419d6");
-}
-
-TEST(BaseHashing, WideTextsAreHashedAsUtf8) {
   // "ä" is C3 A4 in UTF-8; hashing the UTF-8 bytes must give the same digest.
   EXPECT_EQ(CHashing::md5(std::wstring_view(L"Heizkörper")),
             CHashing::md5(std::string_view("Heizk\xC3\xB6rper")));

@@ -41,38 +41,19 @@ TEST_F(BaseLineFile, EveryLineEnding) {
 
 TEST_F(BaseLineFile, EachCodePage) {
   const CStringList umlauts{L"Heizkörper", L"Maße"};
-  EXPECT_EQ(Read("Heizk\xF6rper\r\nMa\xDF"
-                 "e",
-                 1252),
-            umlauts);
-  EXPECT_EQ(Read("Heizk\x94rper\r\nMa\xE1"
-                 "e",
-                 3331),
-            umlauts);
-  EXPECT_EQ(Read("Heizk\xC3\xB6rper\r\nMa\xC3\x9F"
-                 "e",
-                 65001),
-            umlauts);
-  // Detection: BOMs, valid UTF-8, else 1252.
-  EXPECT_EQ(Read("\xEF\xBB\xBFHeizk\xC3\xB6rper\r\nMa\xC3\x9F"
-                 "e",
-                 3332),
-            umlauts);
-  EXPECT_EQ(Read("Heizk\xC3\xB6rper\r\nMa\xC3\x9F"
-                 "e",
-                 3332),
-            umlauts);
-  EXPECT_EQ(Read("Heizk\xF6rper\r\nMa\xDF"
-                 "e",
-                 3332),
-            umlauts);
-  EXPECT_EQ(Read(std::string("\xFF\xFEH\0\xF6\0\r\0\n\0\xDF\0", 12), 3332),
+  // Detection (3332): byte-order marks, valid UTF-8, else 1252.
+  const std::pair<std::string, unsigned> cases[] = {
+      {"Heizk\366rper\r\nMa\337e", 1252},
+      {"Heizk\224rper\r\nMa\341e", 3331},
+      {"Heizk\303\266rper\r\nMa\303\237e", 65001},
+      {"\357\273\277Heizk\303\266rper\r\nMa\303\237e", 3332},
+      {"Heizk\303\266rper\r\nMa\303\237e", 3332},
+      {"Heizk\366rper\r\nMa\337e", 3332}};
+  for (const auto& [bytes, codePage] : cases) EXPECT_EQ(Read(bytes, codePage), umlauts) << codePage;
+  EXPECT_EQ(Read(std::string("\377\376H\0\366\0\r\0\n\0\337\0", 12), 3332),
             (CStringList{L"Hö", L"ß"}));
   // A language code page: Polish "ł" is B3 in 1250.
-  EXPECT_EQ(Read("\xB3"
-                 "adowanie",
-                 1250),
-            CStringList{L"ładowanie"});
+  EXPECT_EQ(Read("\263adowanie", 1250), CStringList{L"ładowanie"});
 }
 
 TEST_F(BaseLineFile, FlagTrimsAndSkipsEmptyLines) {

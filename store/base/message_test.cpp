@@ -15,7 +15,7 @@ class BaseMessage : public ::testing::Test {
   CScopedTranslationManager m_ScopedTranslations{m_Translations};
 };
 
-TEST_F(BaseMessage, TranslatesThenFormats) {
+TEST_F(BaseMessage, TranslatesThenFormatsTextAndTitle) {
   LibraryTranslation().AddTranslation(L"Datei <%s> kann nicht geöffnet werden.",
                                       L"File <%s> can not be opened.");
   m_UI.PushAnswer(IDOK);
@@ -26,16 +26,10 @@ TEST_F(BaseMessage, TranslatesThenFormats) {
   EXPECT_EQ(m_UI.LastText(), L"File </tmp/a.txt> can not be opened.");
   EXPECT_EQ(m_UI.LastTitle(), L"OrvaMat");
   EXPECT_EQ(m_UI.LastStyle(), static_cast<unsigned>(MB_OK | MB_ICONERROR));
-}
-
-TEST_F(BaseMessage, UntranslatedTextIsItsOwnFormat) {
   ShowMessage(MB_OK, L"Zeile %d: %s", 5, L"kaputt");
   EXPECT_EQ(m_UI.LastText(), L"Zeile 5: kaputt");
   ShowMessage(MB_OK, L"100% sicher");
   EXPECT_EQ(m_UI.LastText(), L"100% sicher");
-}
-
-TEST_F(BaseMessage, ExplicitTitleIsTranslated) {
   LibraryTranslation().AddTranslation(L"Warnung", L"Warning");
   m_UI.PushAnswer(IDNO);
   EXPECT_EQ(ShowMessage(CMessageTitle{L"Warnung"}, MB_YESNO, L"Weiter?"), IDNO);

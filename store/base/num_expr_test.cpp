@@ -31,7 +31,7 @@ void ExpectError(const wchar_t* text, eNumError error,
   EXPECT_EQ(result.m_Value.AsDouble(), 0) << text;
 }
 
-TEST(BaseNumExpr, PlainNumbersEvaluateToThemselves) {
+TEST(BaseNumExpr, LiteralsEvaluateToThemselvesAndBlankToZero) {
   ExpectInt(L"42", 42);
   ExpectInt(L"  -7 ", -7);
   ExpectInt(L"0", 0);
@@ -45,9 +45,6 @@ TEST(BaseNumExpr, PlainNumbersEvaluateToThemselves) {
   ExpectDouble(L",5", 0.5);
   // Beyond 64 bits an integer literal continues as a double.
   ExpectDouble(L"18446744073709551616", 18446744073709551616.0);
-}
-
-TEST(BaseNumExpr, HexadecimalLiterals) {
   ExpectInt(L"0x1F", 31);
   ExpectInt(L"0XfF", 255);
   ExpectInt(L"0x0000000000000000000001", 1);
@@ -56,9 +53,11 @@ TEST(BaseNumExpr, HexadecimalLiterals) {
   ExpectError(L"0x10000000000000000", eNumRange);
   ExpectError(L"0x1G", eNumSyntax);
   ExpectError(L"0x", eNumSyntax);
+  ExpectInt(L"", 0);
+  ExpectInt(L" \t\r\n", 0);
 }
 
-TEST(BaseNumExpr, PrecedenceAndParentheses) {
+TEST(BaseNumExpr, PrecedenceParenthesesAndSigns) {
   ExpectInt(L"2+3*4", 14);
   ExpectInt(L"(2+3)*4", 20);
   ExpectInt(L"10-4-3", 3);
@@ -70,9 +69,6 @@ TEST(BaseNumExpr, PrecedenceAndParentheses) {
   ExpectInt(L"8/2", 4);
   ExpectDouble(L"0.5*4+1", 3.0);
   ExpectDouble(L"7.5%2", 1.5);
-}
-
-TEST(BaseNumExpr, UnarySigns) {
   ExpectInt(L"-3*-2", 6);
   ExpectInt(L"--3", 3);
   ExpectInt(L"+-+3", -3);
@@ -92,23 +88,15 @@ TEST(BaseNumExpr, IntegerOverflowContinuesInFloatingPoint) {
   ExpectError(L"1e999", eNumRange);
 }
 
-TEST(BaseNumExpr, DivisionByZero) {
+TEST(BaseNumExpr, DivisionByZeroAndSyntaxErrors) {
   ExpectError(L"1/0", eNumDivByZero);
   ExpectError(L"1%0", eNumDivByZero);
   ExpectError(L"1.5/(2-2.0)", eNumDivByZero);
   ExpectError(L"1/-0.0", eNumDivByZero);
-}
-
-TEST(BaseNumExpr, SyntaxErrors) {
   for (const wchar_t* text : {L"1+", L"(1", L"1)", L"()", L"*2", L"1 2", L"1.2.3", L"1,5,5",
                               L"12abc", L"1e", L"#", L"1;2", L"(1+2))", L"\x1A"}) {
     ExpectError(text, eNumSyntax);
   }
-}
-
-TEST(BaseNumExpr, BlankTextIsZeroWithoutError) {
-  ExpectInt(L"", 0);
-  ExpectInt(L" \t\r\n", 0);
 }
 
 TEST(BaseNumExpr, DeepNestingIsRefusedNotCrashed) {
@@ -141,7 +129,7 @@ TEST(BaseNumExpr, MacrosExpandAsParenthesisedExpressions) {
   EXPECT_EQ(result.m_strName, L"LAENGE");
 }
 
-TEST(BaseNumExpr, MacroErrorsInsideExpansionSurface) {
+TEST(BaseNumExpr, MacroErrorsCyclesAndDepth) {
   CNumStringMacros macros;
   macros.Define(L"LEER", L"");
   macros.Define(L"KAPUTT", L"1+");
@@ -149,10 +137,6 @@ TEST(BaseNumExpr, MacroErrorsInsideExpansionSurface) {
   ExpectError(L"LEER", eNumSyntax, macros);
   ExpectError(L"2*KAPUTT", eNumSyntax, macros);
   ExpectError(L"1/NULL", eNumDivByZero, macros);
-}
-
-TEST(BaseNumExpr, MacroCyclesAndDepthAreErrors) {
-  CNumStringMacros macros;
   macros.Define(L"A", L"B+1");
   macros.Define(L"B", L"A+1");
   macros.Define(L"SELF", L"SELF");

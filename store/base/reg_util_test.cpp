@@ -13,10 +13,7 @@ TEST(BaseRegUtil, EveryLanguageCodePageCanBeDecoded) {
        {L"PL", L"RU", L"EN", L"EL", L"TR", L"LT", L"TH", L"JA", L"ZH", L"KO"}) {
     EXPECT_TRUE(IsKnownCodePage(CRegUtil::getLanguageCodepage(language))) << language;
   }
-}
-
-// A locale name counts by its language part, in any case.
-TEST(BaseRegUtil, LocaleNamesCountByTheirLanguage) {
+  // A locale name counts by its language part, in any case.
   EXPECT_EQ(CRegUtil::getLanguageCodepage(L"ru-RU"), CRegUtil::getLanguageCodepage(L"RU"));
   EXPECT_EQ(CRegUtil::getLanguageCodepage(L"lt_LT"), CRegUtil::getLanguageCodepage(L"LT"));
   EXPECT_EQ(CRegUtil::getLanguageCodepage(L" polish "), CRegUtil::getLanguageCodepage(L"PL"));

@@ -6,14 +6,11 @@ namespace {
 
 using namespace qelStrUtil;
 
-TEST(BaseStrUtil, FieldsAreCountedFromOne) {
+TEST(BaseStrUtil, FieldsCountFromOneAndMissingOnesAreEmpty) {
   EXPECT_EQ(GetSubStr(L"a;b;c", 1, L';'), L"a");
   EXPECT_EQ(GetSubStr(L"a;b;c", 2, L';'), L"b");
   EXPECT_EQ(GetSubStr(L"a;b;c", 3, L';'), L"c");
   EXPECT_EQ(GetSubStr(L"810;1;ART-4711", 3, L';'), L"ART-4711");
-}
-
-TEST(BaseStrUtil, MissingFieldsAreEmptyAndReported) {
   CString out = L"stale";
   EXPECT_FALSE(substr(L"a;b;c", 4, L';', out));
   EXPECT_EQ(out, L"");
@@ -22,10 +19,6 @@ TEST(BaseStrUtil, MissingFieldsAreEmptyAndReported) {
   EXPECT_EQ(GetSubStr(L"a;b;c", 100, L';'), L"");
   EXPECT_TRUE(substr(L"a;b;c", 3, L';', out));
   EXPECT_EQ(out, L"c");
-}
-
-TEST(BaseStrUtil, EmptyFieldsAndSeparatorsAtTheEnds) {
-  CString out;
   EXPECT_TRUE(substr(L";x;", 1, L';', out));
   EXPECT_EQ(out, L"");
   EXPECT_EQ(GetSubStr(L";x;", 2, L';'), L"x");

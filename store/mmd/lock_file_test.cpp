@@ -25,39 +25,6 @@ TEST(MmdLockFile, HolderWritesOwnerAndReleaseDeletes) {
   EXPECT_FALSE(lock.IsHeld());
 }
 
-TEST(MmdLockFile, AnotherProcessHoldingBlocksUntilItEnds) {
-  CTempFolder folder;
-  const CString path = (folder / L"a.$$mmd");
-  CChildProcess holder([&](CChildProcess& self) {
-    CLockFile lock;
-    self.ReadyThenWait(lock.Acquire(path, L"holder"));
-    return 0;
-  });
-  ASSERT_TRUE(holder.WaitUntilReady());
-  EXPECT_TRUE(CLockFile::IsHeldByOther(path));
-  CLockFile mine;
-  EXPECT_FALSE(mine.Acquire(path, L"me"));
-  // The holder dies without cleaning up: its lock file is now stale.
-  holder.Kill();
-  EXPECT_TRUE(FileExists(path));
-  EXPECT_FALSE(CLockFile::IsHeldByOther(path));
-  EXPECT_FALSE(FileExists(path));
-  EXPECT_TRUE(mine.Acquire(path, L"me"));
-}
-
-TEST(MmdLockFile, OwnLockSeenFromChildAsAnothers) {
-  CTempFolder folder;
-  const CString path = (folder / L"a.$$mmd");
-  CLockFile lock;
-  ASSERT_TRUE(lock.Acquire(path, L"me"));
-  EXPECT_EQ(RunInChild([&] {
-              CLockFile other;
-              return (CLockFile::IsHeldByOther(path) ? 1 : 0) + (other.Acquire(path, L"x") ? 2 : 0);
-            }),
-            1);
-  EXPECT_TRUE(FileExists(path));
-}
-
 TEST(MmdLockFile, MissingFileIsNotHeld) {
   CTempFolder folder;
   EXPECT_FALSE(CLockFile::IsHeldByOther((folder / L"none.$$mmd")));

@@ -58,14 +58,11 @@ TEST(MmdBuffer, AnsiStringsUseTheCodePageAndQuestionMarks) {
   EXPECT_EQ(writer.GetBytes().substr(writer.GetSize() - 3), std::string("\x01\x00\xE4", 3));
 }
 
-TEST(MmdBuffer, NullAndEmptyTextsAreCountZero) {
-  CMmdWriter writer(kUtf8);
-  writer.WriteString(nullptr);
-  writer.WriteString(L"");
-  EXPECT_EQ(writer.GetBytes(), std::string(4, '\0'));
-}
-
-TEST(MmdBuffer, TextsOf32768BytesAreRefused) {
+TEST(MmdBuffer, TextsAreCountZeroWhenEmptyAndRefusedFrom32768Bytes) {
+  CMmdWriter empty(kUtf8);
+  empty.WriteString(nullptr);
+  empty.WriteString(L"");
+  EXPECT_EQ(empty.GetBytes(), std::string(4, '\0'));
   CMmdWriter writer(kUtf8);
   writer.WriteString(CString(mmd::kMaxStringBytes, L'a'));
   EXPECT_FALSE(writer.IsFailed());

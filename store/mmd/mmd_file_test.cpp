@@ -35,13 +35,16 @@ class MmdFile : public CMmdTest {
   }
 };
 
-TEST_F(MmdFile, Utf8FileKeepsEveryKindOfTable) {
-  CMatDatenSatz& dataset = SaveAndReopen(true);
-  EXPECT_EQ(CString(dataset.m_szHerstellerID), L"SAMP");
-  EXPECT_TRUE(MmdBackingOf(dataset).m_bUtf8);
-  ExpectSample(dataset);
-  EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(m_UI.LastText());
-  EXPECT_EQ(Bytes("sample.mmd").substr(0, 8), "MMD3SAMP");
+TEST_F(MmdFile, Utf8AndAnsiFilesKeepEveryKindOfTable) {
+  for (const bool bUtf8 : {true, false}) {
+    SCOPED_TRACE(bUtf8);
+    CMatDatenSatz& dataset = SaveAndReopen(bUtf8);
+    EXPECT_EQ(CString(dataset.m_szHerstellerID), L"SAMP");
+    EXPECT_EQ(MmdBackingOf(dataset).m_bUtf8, bUtf8);
+    ExpectSample(dataset);
+    EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(m_UI.LastText());
+    EXPECT_EQ(Bytes("sample.mmd").substr(0, 8), bUtf8 ? "MMD3SAMP" : "MMD2SAMP");
+  }
 }
 
 // Rows read from the file tell where their texts lie, as rows written by
@@ -60,13 +63,6 @@ TEST_F(MmdFile, ReadTextRowsTellWhereTheirTextsLie) {
     EXPECT_EQ(dataset.HintedText(static_cast<std::uint32_t>(word >> 32)), pText);
   }
   EXPECT_GT(nRows, 0u);
-}
-
-TEST_F(MmdFile, AnsiFileKeepsEveryKindOfTable) {
-  CMatDatenSatz& dataset = SaveAndReopen(false);
-  EXPECT_FALSE(MmdBackingOf(dataset).m_bUtf8);
-  ExpectSample(dataset);
-  EXPECT_EQ(Bytes("sample.mmd").substr(0, 4), "MMD2");
 }
 
 TEST_F(MmdFile, AnsiTablesNamedByALanguageUseItsCodePage) {

@@ -88,42 +88,6 @@ TEST_F(MmdLock, AFileRewrittenByAnotherProcessIsReadAtTheNextTableAccess) {
   EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(m_UI.LastText());
 }
 
-TEST_F(MmdLock, SaveStoppedAtEveryStepLeavesOldOrNewFile) {
-  for (int step = eSaveTempCreated; step <= eSaveDone; ++step) {
-    SCOPED_TRACE(step);
-    static int s_nStopAt;
-    s_nStopAt = step;
-    EXPECT_EQ(RunInChild([&] {
-                SetSaveStepHook([](eSaveStep s) {
-                  if (s == s_nStopAt) _exit(0);
-                });
-                CScopedMatStore store;
-                CMatDatasetCalls::OpenDataset(m_strPath.c_str());
-                CMatTable* t = FindTopLevelTable(*store.Get().GetCurrent(), L"T");
-                store.Get().SetCellValue(t, store.Get().FindHandle(L"r"), 0, 0,
-                                         CCellInput::Value(1000 + s_nStopAt));
-                SaveDataset(*store.Get().GetCurrent());
-                return 9;
-              }),
-              0);
-    CScopedMatStore fresh;
-    ASSERT_EQ(CMatDatasetCalls::OpenDataset(m_strPath.c_str()), 1);
-    CMatTable* t = FindTopLevelTable(*fresh.Get().GetCurrent(), L"T");
-    ASSERT_NE(t, nullptr);
-    CCell cell;
-    ASSERT_EQ(fresh.Get().GetCellValue(t, cell, fresh.Get().FindHandle(L"r"), 0, 0), eMatOk);
-    if (step >= eSaveRenamed) {
-      EXPECT_EQ(cell.m_nValue, std::uint32_t(1000 + step));
-    } else {
-      EXPECT_TRUE(cell.m_nValue == 1 || cell.m_nValue == std::uint32_t(1000 + step - 1) ||
-                  cell.m_nValue == std::uint32_t(1000 + eSaveRenamed - 1) || cell.m_nValue > 1000)
-          << cell.m_nValue;
-    }
-    // The process ended with the lock held: the next one finds it stale.
-    EXPECT_FALSE(CLockFile::IsHeldByOther(MmdLockPath(m_strPath)));
-  }
-}
-
 TEST_F(MmdLock, KillingASavingProcessNeverLeavesABrokenFile) {
   for (int round = 0; round < 6; ++round) {
     CChildProcess saver([&](CChildProcess&) {

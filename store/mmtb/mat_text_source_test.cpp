@@ -19,7 +19,7 @@ std::wstring Walk(CMatTextReader& reader) {
   return out;
 }
 
-TEST(MatTextSource, EveryLineBreakKindEndsOneLine) {
+TEST(MatTextSource, LineBreaksEmptyLinesAndTheEndOfTheText) {
   CMatTextReader reader;
   reader.OpenString(L"a\r\nb\n\rc\nd\re", L"t");
   EXPECT_EQ(Walk(reader), L"0:a 1:b 2:c 3:d 4:e ");
@@ -27,10 +27,6 @@ TEST(MatTextSource, EveryLineBreakKindEndsOneLine) {
   reader.NextZeile();
   EXPECT_TRUE(reader.AtEnd());
   EXPECT_EQ(reader.GetZeile(), 4);
-}
-
-TEST(MatTextSource, EmptyLinesCountAndTheTextEndsAtNulOrEndOfFile) {
-  CMatTextReader reader;
   reader.OpenString(std::wstring(L"a\r\n\r\nb\0c\r\nd", 11), L"t");
   EXPECT_EQ(Walk(reader), L"0:a 1: 2:b ");
   reader.OpenString(L"x\x1Ay", L"t");

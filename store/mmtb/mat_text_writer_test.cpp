@@ -90,9 +90,9 @@ TEST_F(MatTextWriter, ChildBlockStandsBetweenCommentAndRows) {
 
 TEST_F(MatTextWriter, CellFormsOfEachType) {
   CMatTable* pInts = Table(L"I3", eTypeInteger, 3);
-  Set(pInts, L"r", static_cast<std::uint32_t>(-1), 0);
+  Set(pInts, L"r", 0x80000000u, 0);
   Set(pInts, L"r", 7, 2);
-  EXPECT_EQ(Write(pInts)[4], L"(*r*) -1  0  7 ");
+  EXPECT_EQ(Write(pInts)[4], L"(*r*) -2147483648  0  7 ");
   CMatTable* pBit = Table(L"B", eTypeBit);
   Set(pBit, L"r", 5);
   EXPECT_EQ(Write(pBit)[4], L"(*r*) %" + CString(29, L'0') + L"101");
