@@ -31,4 +31,15 @@ TEST(PlatformHostUI, GlobalIsNeverNullAndScopesRestore) {
   EXPECT_EQ(&GetHostUI(), &console);
 }
 
+// Without anyone to answer, no box may go on with what it asks about, and a
+// retry must never be the answer (a loop without a user).
+TEST(PlatformHostUI, DefaultAnswerNeverGoesOnOrLoops) {
+  EXPECT_EQ(DefaultAnswer(MB_OK | MB_ICONERROR), IDOK);
+  EXPECT_EQ(DefaultAnswer(MB_OKCANCEL), IDCANCEL);
+  EXPECT_EQ(DefaultAnswer(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2), IDNO);
+  EXPECT_EQ(DefaultAnswer(MB_YESNOCANCEL), IDCANCEL);
+  EXPECT_EQ(DefaultAnswer(MB_RETRYCANCEL), IDCANCEL);
+  EXPECT_EQ(DefaultAnswer(MB_ABORTRETRYIGNORE), IDABORT);
+}
+
 }  // namespace
