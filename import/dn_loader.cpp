@@ -165,7 +165,8 @@ void CDnLoader::MakeRoomForArticles() {
   std::size_t nArticles = 0;
   for (std::size_t i = 1; i < m_Lines.GetCount(); ++i) nArticles += m_Lines.BeginsWith(i, 'A');
   if (nArticles < 1024) return;
-  m_pDataset->ReserveNames(nArticles);
+  // An article names itself and, in most catalogues, its matchcode.
+  m_pDataset->ReserveNames(2 * nArticles);
   for (CMatTable* pTable : {m_Tables.m_pKurzText, m_Tables.m_pPreis, m_Tables.m_pArtikelInfo1,
                             m_Tables.m_pArtikelInfo2, m_Tables.m_pLangText}) {
     if (pTable != nullptr && !pTable->m_bListMode) {
