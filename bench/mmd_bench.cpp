@@ -18,6 +18,7 @@
 #include "store/mat_store.h"
 #include "store/mmd/dataset_registry.h"
 #include "store/mmd/mmd_file.h"
+#include "store/table_names.h"
 
 namespace {
 
@@ -109,7 +110,7 @@ void BM_MmdFirstBodyLoad(benchmark::State& state) {
     state.PauseTiming();
     CScopedMatStore store;
     CMatDatenSatz* pDataset = Open(store.Get());
-    CMatTable* pKurz = FindTopLevelTable(*pDataset, L"KurzText");
+    CMatTable* pKurz = FindTopLevelTable(*pDataset, L"KurzText", eHiddenTables::kFind);
     state.ResumeTiming();
     LoadTableBody(*pKurz);
     benchmark::DoNotOptimize(pKurz->GetRowCount());

@@ -32,6 +32,7 @@
 #include "store/mmd/mmd_format.h"
 #include "store/mmtb/mat_text_file.h"
 #include "store/mmtb/mat_text_writer.h"
+#include "store/table_names.h"
 
 namespace {
 
@@ -253,7 +254,7 @@ int RunExclude(const std::string& file, bool again) {
   CMatDatenSatz* pDataset = OpenRegistered(file);
   if (pDataset == nullptr) return 1;
   CString name;
-  if (CMatTable* pStrings = FindTopLevelTable(*pDataset, L"StringTable")) {
+  if (CMatTable* pStrings = FindTopLevelTable(*pDataset, L"StringTable", eHiddenTables::kFind)) {
     CCell cell;
     const Handle h = pDataset->FindHandle(L"HERSTELLERNAME");
     if (h != 0 && CMatStore::Instance().GetCellValue(pStrings, cell, h, 0, 0) == eMatOk)

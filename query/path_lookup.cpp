@@ -6,6 +6,7 @@
 #include "platform/text.h"
 #include "store/mat_store.h"
 #include "store/mmd/dataset_registry.h"
+#include "store/table_names.h"
 
 namespace {
 
@@ -32,15 +33,6 @@ class CPathLookup {
   CMatStore& m_Store;
   std::vector<const CAlias*> m_AliasesInProgress;
 };
-
-CMatTable* WalkList(const CTableList& list, const CMatDatenSatz& dataset, std::wstring_view name) {
-  for (const auto& pTable : list) {
-    if ((pTable->m_nFlags & eFlagHidden) != 0 || pTable->m_hName == 0) continue;
-    const wchar_t* pName = dataset.GetName(pTable->m_hName);
-    if (pName != nullptr && EqualsNoCase(pName, name)) return pTable.get();
-  }
-  return nullptr;
-}
 
 bool CPathLookup::HasDataset() const {
   for (std::size_t n = 0; n < m_Store.GetDatasetCount(); ++n)
@@ -99,11 +91,10 @@ CMatTable* FindLoadedChild(CMatTable& parent, std::wstring_view name, std::uint6
   if (CMatTable* pLast = cache.FindRemembered(&parent, nChildren, name, nNameStamp);
       pLast != nullptr && (pLast->m_nFlags & eFlagHidden) == 0)
     return pLast;
-  CMatTable* pFound = nullptr;
-  if (const CChildNameIndex* pIndex = cache.Get(&parent, parent.m_Children, *pDataset))
-    pFound = pIndex->Find(name);  // may be hidden by now: the caller answers 14
-  else
-    pFound = WalkList(parent.m_Children, *pDataset, name);
+  // A child hidden since its parent was indexed is still found: the caller
+  // answers 14 for it.
+  CMatTable* pFound =
+      FindTableInList(*pDataset, &parent, parent.m_Children, name, eHiddenTables::kAsIndexed);
   if (pFound != nullptr && (pFound->m_nFlags & eFlagHidden) == 0)
     cache.Remember(&parent, nChildren, name, pFound, nNameStamp);
   return pFound;
@@ -112,13 +103,8 @@ CMatTable* FindLoadedChild(CMatTable& parent, std::wstring_view name, std::uint6
 namespace {
 
 CMatTable* CPathLookup::FindTopLevel(CMatDatenSatz& dataset, std::wstring_view name) {
-  if (const CChildNameIndex* pIndex =
-          dataset.m_ChildIndexes.Get(nullptr, dataset.m_Tables, dataset)) {
-    CMatTable* pFound = pIndex->Find(name);
-    // A top-level table is found only as a walk of the list finds it.
-    if (pFound == nullptr || (pFound->m_nFlags & eFlagHidden) == 0) return pFound;
-  }
-  return WalkList(dataset.m_Tables, dataset, name);
+  // A hidden first name is not found: the search goes on with the next.
+  return FindTopLevelTable(dataset, name, eHiddenTables::kSkip);
 }
 
 eMatManager CPathLookup::Find(CMatTable*& out, CMatTable* pParent, std::wstring_view path) {

@@ -11,6 +11,7 @@
 #include "query/query_test_util.h"
 #include "store/mmd/folder_watch.h"
 #include "store/mmd/mmd_test_fixture.h"
+#include "store/table_names.h"
 
 namespace {
 
@@ -184,7 +185,7 @@ class QueryStringReadFromFile : public CMmdTest {
 
 TEST_F(QueryStringReadFromFile, LanguageChildIsReadFromTheFileAndSeesAnotherProcesssSave) {
   ASSERT_EQ(CMatDatasetCalls::OpenDataset(m_strPath.c_str()), 1);
-  CMatTable* pKurz = FindTopLevelTable(*Store().GetCurrent(), L"KurzText");
+  CMatTable* pKurz = FindTopLevelTable(*Store().GetCurrent(), L"KurzText", eHiddenTables::kFind);
   ASSERT_NE(pKurz, nullptr);
   EXPECT_EQ(Read(pKurz), L"Pipe");
   ASSERT_EQ(RunInChild([&] {

@@ -18,6 +18,7 @@
 #include "store/mmd/mmd_backing.h"
 #include "store/mmd/mmd_file.h"
 #include "store/mmtb/mat_text_reader.h"
+#include "store/table_names.h"
 
 namespace {
 
@@ -110,7 +111,7 @@ void WriteLastUpdate(CMatStore& store) {
   CMatDatenSatz* pDataset = store.GetCurrent();
   if (pDataset == nullptr) return;
   pDataset->EnsureDatasetLoaded();
-  CMatTable* pStrings = FindTopLevelTable(*pDataset, kStringTable);
+  CMatTable* pStrings = FindTopLevelTable(*pDataset, kStringTable, eHiddenTables::kFind);
   if (pStrings == nullptr) {
     pStrings = store.CreateTable(nullptr, kStringTable, eTypeString, 1);
     if (pDataset->m_pStringTable == nullptr) pDataset->m_pStringTable = pStrings;
@@ -191,7 +192,7 @@ bool CheckHerstellerID(CMatStore& store, CMatTextReader& reader) {
 bool DeleteAllTables(CMatStore& store, CMatTextReader&) {
   CMatDatenSatz& dataset = *store.GetCurrent();
   dataset.EnsureDatasetLoaded();
-  CMatTable* pStrings = FindTopLevelTable(dataset, kStringTable);
+  CMatTable* pStrings = FindTopLevelTable(dataset, kStringTable, eHiddenTables::kFind);
   std::vector<CMatTable*> tables;
   for (const auto& pTable : dataset.m_Tables) {
     if (pTable.get() != pStrings) tables.push_back(pTable.get());
@@ -224,7 +225,7 @@ bool DeleteTable(CMatStore& store, CMatTextReader& reader) {
   reader.ReadKeyword(name);
   CMatDatenSatz& dataset = *store.GetCurrent();
   dataset.EnsureDatasetLoaded();
-  if (CMatTable* pTable = FindTopLevelTable(dataset, name.c_str()))
+  if (CMatTable* pTable = FindTopLevelTable(dataset, name.c_str(), eHiddenTables::kFind))
     RemoveTopLevelTable(store, dataset, pTable);
   return true;
 }

@@ -5,6 +5,7 @@
 #include "scriptfile/script_importers.h"
 #include "scriptfile/script_test_util.h"
 #include "store/mat_store.h"
+#include "store/table_names.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ bool RecordImport(CMatStore& store, const CString& path) {
   ++g_Record.m_nCalls;
   g_Record.m_strPath = path;
   CMatDatenSatz& dataset = *store.GetCurrent();
-  CMatTable* pStrings = FindTopLevelTable(dataset, L"StringTable");
+  CMatTable* pStrings = FindTopLevelTable(dataset, L"StringTable", eHiddenTables::kFind);
   CCell cell;
   if (pStrings != nullptr &&
       store.GetCellValue(pStrings, cell, dataset.FindHandle(L"LASTUPDATE_DATUM"), 0, 0) == eMatOk) {

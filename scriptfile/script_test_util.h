@@ -21,6 +21,7 @@
 #include "store/mmd/mmd_file.h"
 #include "store/mmd/mmd_format.h"
 #include "store/store_test_util.h"
+#include "store/table_names.h"
 
 class CScriptTest : public ::testing::Test, public CTestSurroundings {
  protected:
@@ -53,7 +54,9 @@ class CScriptTest : public ::testing::Test, public CTestSurroundings {
   }
 
   CMatDatenSatz& Current() { return *Store().GetCurrent(); }
-  CMatTable* Table(const wchar_t* name) { return FindTopLevelTable(Current(), name); }
+  CMatTable* Table(const wchar_t* name) {
+    return FindTopLevelTable(Current(), name, eHiddenTables::kFind);
+  }
   // The text of a String row, "<none>" when there is none.
   CString Text(const wchar_t* table, const wchar_t* row) {
     CMatTable* pTable = Table(table);

@@ -4,6 +4,7 @@
 
 #include "platform/text.h"
 #include "store/mat_daten_satz.h"
+#include "store/table_names.h"
 
 std::uint32_t CChildNameIndex::HashNoCase(std::wstring_view name) {
   // FNV-1a over the lower-cased characters: names are short, and folding
@@ -16,17 +17,16 @@ std::uint32_t CChildNameIndex::HashNoCase(std::wstring_view name) {
   return h;
 }
 
-CChildNameIndex::CChildNameIndex(const CTableList& list, const CMatDatenSatz& dataset)
-    : m_nListSize(list.size()) {
+CChildNameIndex::CChildNameIndex(const CTableList& list) : m_nListSize(list.size()) {
   // At most half full (list size x 1.2 + 1 rounded up to a power of two,
   // at least twice the list), so that probe chains stay short.
   const std::size_t nCapacity = std::bit_ceil(list.size() * 2 + 2);
   m_Slots.assign(nCapacity, CSlot{nullptr, nullptr, 0, 0});
   m_nMask = nCapacity - 1;
   for (const auto& pTable : list) {
-    if ((pTable->m_nFlags & eFlagHidden) != 0 || pTable->m_hName == 0) continue;
-    const wchar_t* pName = dataset.GetName(pTable->m_hName);
-    if (pName != nullptr) Insert(pTable.get(), pName);
+    if ((pTable->m_nFlags & eFlagHidden) != 0) continue;
+    const std::wstring_view name = TableNameText(*pTable);
+    if (!name.empty()) Insert(pTable.get(), name);
   }
 }
 
@@ -54,14 +54,13 @@ CMatTable* CChildNameIndex::Find(std::wstring_view name) const {
   }
 }
 
-const CChildNameIndex* CChildIndexCache::Get(const CMatTableBody* pParent, const CTableList& list,
-                                             const CMatDatenSatz& dataset) {
+const CChildNameIndex* CChildIndexCache::Get(const CMatTableBody* pParent, const CTableList& list) {
   if (list.size() < kMinChildren) return nullptr;
   // Parents with large child lists are few: 1024 buckets hold them all.
   if (m_Indexes.empty()) m_Indexes.reserve(1024);
   auto& pIndex = m_Indexes[pParent];
   if (pIndex == nullptr || pIndex->GetListSize() != list.size())
-    pIndex = std::make_unique<CChildNameIndex>(list, dataset);
+    pIndex = std::make_unique<CChildNameIndex>(list);
   return pIndex.get();
 }
 

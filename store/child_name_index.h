@@ -34,8 +34,8 @@ class CMatDatenSatz;
 class CChildNameIndex {
  public:
   // Builds the index of the list (a parent's children or a dataset's
-  // top-level tables); names are the handle texts of dataset.
-  CChildNameIndex(const CTableList& list, const CMatDatenSatz& dataset);
+  // top-level tables) by the names TableNameText gives.
+  explicit CChildNameIndex(const CTableList& list);
 
   // The first indexed table of that name (any case), or null.
   CMatTable* Find(std::wstring_view name) const;
@@ -66,8 +66,7 @@ class CChildIndexCache {
 
   // The index of list, whose owner is pParent (null: the dataset's top-level
   // list); made or remade when needed. Null for lists below kMinChildren.
-  const CChildNameIndex* Get(const CMatTableBody* pParent, const CTableList& list,
-                             const CMatDatenSatz& dataset);
+  const CChildNameIndex* Get(const CMatTableBody* pParent, const CTableList& list);
   // Drops the index of one parent (null: of the top-level list), and the
   // remembered look-up below.
   void Drop(const CMatTableBody* pParent);

@@ -16,8 +16,7 @@ class QueryChildIndex : public CStoreTest {
     return Table(name.c_str(), eTypeVoid, 1, m_pParent);
   }
   CMatTable* Lookup(std::wstring_view name) {
-    const CChildNameIndex* pIndex =
-        m_Dataset.m_ChildIndexes.Get(m_pParent, m_pParent->m_Children, m_Dataset);
+    const CChildNameIndex* pIndex = m_Dataset.m_ChildIndexes.Get(m_pParent, m_pParent->m_Children);
     return pIndex != nullptr ? pIndex->Find(name) : nullptr;
   }
   CMatDatenSatz& m_Dataset;
@@ -27,7 +26,7 @@ class QueryChildIndex : public CStoreTest {
 TEST_F(QueryChildIndex, SmallListsGetNoIndex) {
   CMatTable* pSmall = Table(L"Klein", eTypeVoid);
   Table(L"A", eTypeVoid, 1, pSmall);
-  EXPECT_EQ(m_Dataset.m_ChildIndexes.Get(pSmall, pSmall->m_Children, m_Dataset), nullptr);
+  EXPECT_EQ(m_Dataset.m_ChildIndexes.Get(pSmall, pSmall->m_Children), nullptr);
   EXPECT_EQ(m_Dataset.m_ChildIndexes.GetCount(), 0u);
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/text.h"
 #include "store/base/translation.h"
+#include "store/table_names.h"
 
 CMatStore& CMatStore::Process() {
   static CMatStore store;
@@ -49,21 +50,12 @@ void CMatStore::SetCurrent(CMatDatenSatz* pDataset) {
   if (pDataset == nullptr || pDataset->m_pStringTable != nullptr) return;
   const CString language = CTranslationManager::GetInstance().GetActualLanguage();
   pDataset->EnsureDatasetLoaded();
-  CMatTable* pStrings = FindTopLevelTable(*pDataset, L"StringTable");
+  // The dataset's own texts: a hidden "StringTable" or language child counts.
+  CMatTable* pStrings = FindTopLevelTable(*pDataset, L"StringTable", eHiddenTables::kFind);
   pDataset->m_pStringTable = pStrings;
   if (pStrings == nullptr || language.empty()) return;
-  for (auto& pChild : pStrings->m_Children) {
-    if (EqualsNoCase(pChild->m_strName, language)) {
-      pDataset->m_pStringTable = pChild.get();
-      return;
-    }
-  }
-}
-
-CMatTable* CMatStore::FindTopLevelTable(CMatDatenSatz& dataset, std::wstring_view name) {
-  for (auto& pTable : dataset.m_Tables)
-    if (EqualsNoCase(pTable->m_strName, name)) return pTable.get();
-  return nullptr;
+  if (CMatTable* pChild = FindChildTable(*pStrings, language, eHiddenTables::kFind))
+    pDataset->m_pStringTable = pChild;
 }
 
 const wchar_t* CMatStore::KeepText(CString text) {

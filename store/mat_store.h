@@ -70,7 +70,6 @@ class CMatStore {
   void SetCurrent(CMatDatenSatz* pDataset);
   // The dataset's top-level table of that name (compared without regard to
   // case), or null.
-  static CMatTable* FindTopLevelTable(CMatDatenSatz& dataset, std::wstring_view name);
   // Makes the handle's dataset current; a handle whose byte names no dataset
   // changes nothing. Every cell access comes here first: the common case,
   // the dataset current already, costs no call.

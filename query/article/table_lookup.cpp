@@ -4,27 +4,13 @@
 #include "store/base/translation.h"
 #include "store/mat_daten_satz.h"
 
-namespace {
-
-CMatTable* FindIn(const CTableList& tables, const CMatDatenSatz& dataset, std::wstring_view name) {
-  for (const auto& pTable : tables) {
-    if ((pTable->m_nFlags & eFlagHidden) != 0 || pTable->m_hName == 0) continue;
-    const wchar_t* pName = dataset.GetName(pTable->m_hName);
-    if (pName != nullptr && EqualsNoCase(pName, name)) return pTable.get();
-  }
-  return nullptr;
-}
-
-}  // namespace
-
 CMatTable* FindTopTableNamed(CMatDatenSatz& dataset, std::wstring_view name) {
   dataset.EnsureDatasetLoaded();
-  return FindIn(dataset.m_Tables, dataset, name);
+  return FindTopLevelTable(dataset, name, eHiddenTables::kSkip);
 }
 
 CMatTable* FindChildNamed(const CMatTable& parent, std::wstring_view name) {
-  if (parent.m_pDatenSatz == nullptr) return nullptr;
-  return FindIn(parent.m_Children, *parent.m_pDatenSatz, name);
+  return FindChildTable(parent, name, eHiddenTables::kSkip);
 }
 
 const CString& GetCurrentLanguage() {

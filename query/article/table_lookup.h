@@ -1,7 +1,6 @@
-// Finding a table by one name: a top-level table of a dataset or a direct
-// child of a table, compared without regard to case, hidden tables left out.
-// A name is taken whole: a "." in it is part of the name (DATANORM product
-// groups such as "WG_004.050" carry dots), unlike in a table path.
+// Finding a table by one name as a host sees it (store/table_names.h has the
+// rules): a top-level table of a dataset or a direct child of a table,
+// hidden tables left out.
 //
 // Also the language child of a text table: the child named after the current
 // user-interface language, or null when no language is set.
@@ -10,6 +9,7 @@
 #include <string_view>
 
 #include "OrvaMat/mat_table.h"
+#include "store/table_names.h"
 
 class CMatDatenSatz;
 

@@ -15,6 +15,7 @@
 #include "store/mmd/mmd_backing.h"
 #include "store/mmd/mmd_file.h"
 #include "store/mmd/mmd_format.h"
+#include "store/table_names.h"
 
 namespace {
 
@@ -40,8 +41,9 @@ CMatDatenSatz* OpenFile(const CString& path, bool& bLoaded) {
   AttachFile(*pDataset, path);
   bLoaded = LoadDataset(*pDataset);
   if (bLoaded) {
-    pDataset->m_pStringTable = FindTopLevelTable(*pDataset, L"StringTable");
-    pDataset->m_pSetGruppen = FindTopLevelTable(*pDataset, L"ArtikelSetGruppen");
+    pDataset->m_pStringTable = FindTopLevelTable(*pDataset, L"StringTable", eHiddenTables::kFind);
+    pDataset->m_pSetGruppen =
+        FindTopLevelTable(*pDataset, L"ArtikelSetGruppen", eHiddenTables::kFind);
   }
   return pDataset;
 }
@@ -202,14 +204,14 @@ int CMatDatasetCalls::CreateDataset(const wchar_t* id, const wchar_t* hersteller
   pDataset->SetModified();
   if (DatanormTableSetup setup = GetDatanormTableSetup()) setup(store);
 
-  CMatTable* pStrings = FindTopLevelTable(*pDataset, L"StringTable");
+  CMatTable* pStrings = FindTopLevelTable(*pDataset, L"StringTable", eHiddenTables::kFind);
   if (pStrings == nullptr) pStrings = store.CreateTable(nullptr, L"StringTable", eTypeString, 1);
   if (pStrings != nullptr) {
     store.SetCellValue(pStrings, store.CreateHandle(L"HERSTELLERNAME"), 0, 0,
                        CCellInput::Text(herstellerName));
     store.SetFlags(pStrings, 1, 0);
   }
-  CMatTable* pUnits = FindTopLevelTable(*pDataset, L"UebersetzungEinheiten");
+  CMatTable* pUnits = FindTopLevelTable(*pDataset, L"UebersetzungEinheiten", eHiddenTables::kFind);
   if (pUnits == nullptr)
     pUnits = store.CreateTable(nullptr, L"UebersetzungEinheiten", eTypeHandle, 1);
   if (pUnits != nullptr) FillUnits(store, *pUnits);

@@ -27,10 +27,6 @@ CMatDatenSatz* NewDataset(CMatStore& store) {
   return pDataset;
 }
 
-CMatTable* FindTopLevelTable(CMatDatenSatz& dataset, const wchar_t* pName) {
-  return CMatStore::FindTopLevelTable(dataset, pName);
-}
-
 void MakeCurrent(CMatStore& store, CMatDatenSatz& dataset) { store.SetCurrent(&dataset); }
 
 void ActivateDataset(CMatStore& store, Handle h) {

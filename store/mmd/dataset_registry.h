@@ -22,9 +22,6 @@ void ActivateDataset(CMatStore& store, Handle h);
 // The same for a dataset already found.
 void MakeCurrent(CMatStore& store, CMatDatenSatz& dataset);
 
-// The top-level table of that name (compared without regard to case), or null.
-CMatTable* FindTopLevelTable(CMatDatenSatz& dataset, const wchar_t* pName);
-
 // Gives a dataset its database file: path, folder watch, file stamp and
 // folder. Does not read the file.
 void AttachFile(CMatDatenSatz& dataset, const CString& path);

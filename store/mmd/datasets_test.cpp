@@ -9,6 +9,7 @@
 #include "store/mmd/dataset_lists.h"
 #include "store/mmd/mmd_format.h"
 #include "store/mmd/mmd_test_fixture.h"
+#include "store/table_names.h"
 
 namespace {
 
@@ -98,7 +99,7 @@ TEST_F(MmdDatasets, DeletingKeepsTheOtherNumbersAndHandles) {
   const CString c = MakeFile("c.mmd", L"CCCC", 3);
   for (const CString& p : {a, b, c}) CMatDatasetCalls::OpenDataset(p.c_str());
   CMatDatenSatz& last = *Store().GetDataset(2);
-  CMatTable* t = FindTopLevelTable(last, L"T");
+  CMatTable* t = FindTopLevelTable(last, L"T", eHiddenTables::kFind);
   const Handle hRow = last.FindHandle(L"r");
   m_UI.PushAnswer(IDNO);
   EXPECT_EQ(CMatDatasetCalls::DeleteDataset(0x02000000), 0);
@@ -162,7 +163,7 @@ TEST_F(MmdDatasets, AddedFilesAreReadOnFirstUse) {
   EXPECT_EQ(CMatDatasetCalls::GetDatabaseFormat(0x01000000), 3);
   // A name look-up reads the tables.
   added.EnsureDatasetLoaded();
-  EXPECT_EQ(Get(FindTopLevelTable(added, L"T"), added.FindHandle(L"r")), 4u);
+  EXPECT_EQ(Get(FindTopLevelTable(added, L"T", eHiddenTables::kFind), added.FindHandle(L"r")), 4u);
   CString id;
   EXPECT_EQ(CMatDatasetCalls::GetDatasetID(id, 0x02000005), eMatOk);
   EXPECT_EQ(id, L"AAAA");
@@ -176,11 +177,11 @@ TEST_F(MmdDatasets, CreatedDatasetsHaveTheirNameAndUnits) {
   CMatDatenSatz& dataset = *Store().GetCurrent();
   EXPECT_EQ(CString(dataset.m_szHerstellerID), L"NEUx");
   EXPECT_TRUE(dataset.m_bModified);
-  CMatTable* pStrings = FindTopLevelTable(dataset, L"StringTable");
+  CMatTable* pStrings = FindTopLevelTable(dataset, L"StringTable", eHiddenTables::kFind);
   ASSERT_NE(pStrings, nullptr);
   EXPECT_EQ(GetText(pStrings, dataset.FindHandle(L"HERSTELLERNAME")), L"Neue GmbH");
   EXPECT_EQ(pStrings->m_nFlags & 1u, 1u);
-  CMatTable* pUnits = FindTopLevelTable(dataset, L"UebersetzungEinheiten");
+  CMatTable* pUnits = FindTopLevelTable(dataset, L"UebersetzungEinheiten", eHiddenTables::kFind);
   ASSERT_NE(pUnits, nullptr);
   EXPECT_EQ(Store().GetRowCount(pUnits), 15);
   EXPECT_EQ(CString(dataset.GetName(Get(pUnits, dataset.FindHandle(L"MTK")))), L"m²");

@@ -10,6 +10,7 @@
 #include "store/mmd/mmd_buffer.h"
 #include "store/mmd/mmd_format.h"
 #include "store/mmd/mmd_test_fixture.h"
+#include "store/table_names.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ TEST_F(MmdFile, Utf8AndAnsiFilesKeepEveryKindOfTable) {
 // the cell setters do.
 TEST_F(MmdFile, ReadTextRowsTellWhereTheirTextsLie) {
   CMatDatenSatz& dataset = SaveAndReopen(true);
-  CMatTable* pTable = Store().FindTopLevelTable(dataset, L"KurzText");
+  CMatTable* pTable = FindTopLevelTable(dataset, L"KurzText", eHiddenTables::kFind);
   ASSERT_NE(pTable, nullptr);
   dataset.EnsureRowsLoaded(*pTable);
   std::size_t nRows = 0;

@@ -11,6 +11,7 @@
 #include "store/mmd/mmd_file_replace.h"
 #include "store/mmd/mmd_format.h"
 #include "store/mmd/mmd_test_fixture.h"
+#include "store/table_names.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ class MmdLock : public CMmdTest {
     return RunInChild([&] {
       CScopedMatStore store;
       EXPECT_EQ(CMatDatasetCalls::OpenDataset(m_strPath.c_str()), 1);
-      CMatTable* t = FindTopLevelTable(*store.Get().GetCurrent(), L"T");
+      CMatTable* t = FindTopLevelTable(*store.Get().GetCurrent(), L"T", eHiddenTables::kFind);
       if (store.Get().SetCellValue(t, store.Get().FindHandle(L"r"), 0, 0, CCellInput::Value(value)))
         return 1;
       return SaveDataset(*store.Get().GetCurrent()) ? 0 : 2;
@@ -46,7 +47,7 @@ class MmdLock : public CMmdTest {
 int ChangeAndHold(const CString& path, CChildProcess& self) {
   CScopedMatStore store;
   CMatDatasetCalls::OpenDataset(path.c_str());
-  CMatTable* t = FindTopLevelTable(*store.Get().GetCurrent(), L"T");
+  CMatTable* t = FindTopLevelTable(*store.Get().GetCurrent(), L"T", eHiddenTables::kFind);
   self.ReadyThenWait(store.Get().SetCellValue(t, store.Get().FindHandle(L"r"), 0, 0,
                                               CCellInput::Value(7)) == eMatOk);
 }
@@ -93,7 +94,7 @@ TEST_F(MmdLock, KillingASavingProcessNeverLeavesABrokenFile) {
     CChildProcess saver([&](CChildProcess&) {
       CScopedMatStore store;
       CMatDatasetCalls::OpenDataset(m_strPath.c_str());
-      CMatTable* t = FindTopLevelTable(*store.Get().GetCurrent(), L"T");
+      CMatTable* t = FindTopLevelTable(*store.Get().GetCurrent(), L"T", eHiddenTables::kFind);
       for (std::uint32_t i = 0;; ++i) {
         // Two versions of different sizes: 1 row, or 1 + 200 rows.
         store.Get().SetCellValue(t, store.Get().FindHandle(L"r"), 0, 0, CCellInput::Value(i % 2));
@@ -113,7 +114,7 @@ TEST_F(MmdLock, KillingASavingProcessNeverLeavesABrokenFile) {
     CScopedMatStore fresh;
     m_UI.Clear();
     ASSERT_EQ(CMatDatasetCalls::OpenDataset(m_strPath.c_str()), 1);
-    CMatTable* t = FindTopLevelTable(*fresh.Get().GetCurrent(), L"T");
+    CMatTable* t = FindTopLevelTable(*fresh.Get().GetCurrent(), L"T", eHiddenTables::kFind);
     ASSERT_NE(t, nullptr);
     CCell cell;
     ASSERT_EQ(fresh.Get().GetCellValue(t, cell, fresh.Get().FindHandle(L"r"), 0, 0), eMatOk);
@@ -141,7 +142,8 @@ TEST_F(MmdLock, SaveModifiedAsksForEachChangedDataset) {
   EXPECT_FALSE(Store().GetCurrent()->m_bModified);
   CScopedMatStore fresh;
   CMatDatasetCalls::OpenDataset(m_strPath.c_str());
-  EXPECT_EQ(Get(FindTopLevelTable(*fresh.Get().GetCurrent(), L"T"), fresh.Get().FindHandle(L"r")),
+  EXPECT_EQ(Get(FindTopLevelTable(*fresh.Get().GetCurrent(), L"T", eHiddenTables::kFind),
+                fresh.Get().FindHandle(L"r")),
             5u);
 }
 

@@ -13,6 +13,7 @@
 #include "store/mmd/mmd_file.h"
 #include "store/mmd/mmd_test_util.h"
 #include "store/store_test_util.h"
+#include "store/table_names.h"
 
 class CMmdTest : public ::testing::Test, public CTestSurroundings {
  protected:
@@ -52,7 +53,7 @@ class CMmdTest : public ::testing::Test, public CTestSurroundings {
   }
   // A top-level table or a child, by name path "A.B".
   CMatTable* Find(CMatDatenSatz& dataset, const wchar_t* name, const wchar_t* child = nullptr) {
-    CMatTable* t = FindTopLevelTable(dataset, name);
+    CMatTable* t = FindTopLevelTable(dataset, name, eHiddenTables::kFind);
     if (t == nullptr || child == nullptr) return t;
     for (auto& p : t->m_Children)
       if (p->m_strName == child) return p.get();

@@ -8,20 +8,12 @@
 #include "store/mat_store.h"
 #include "store/mmtb/mat_text_messages.h"
 #include "store/mmtb/mat_text_reader.h"
+#include "store/table_names.h"
 
 namespace {
 
 bool IsLineEnd(wchar_t c) {
   return c == L'\r' || c == L'\n' || c == 0 || c == CMatTextReader::kEndMarker;
-}
-
-// The top-level table of that name, compared as path look-ups compare names.
-CMatTable* FindTopLevelTable(CMatDatenSatz& dataset, const CString& name) {
-  for (const auto& pTable : dataset.m_Tables) {
-    const wchar_t* pName = dataset.GetName(pTable->m_hName);
-    if (EqualsNoCase(pName ? pName : pTable->m_strName.c_str(), name)) return pTable.get();
-  }
-  return nullptr;
 }
 
 }  // namespace
@@ -168,7 +160,8 @@ CMatTable* CMatTextReader::FindOrCreateBlockTable(CMatTable* pParent, const CStr
     pFound = h ? CMatStore::FindChildByHandle(pParent, h) : nullptr;
   } else {
     pDataset->EnsureDatasetLoaded();
-    pFound = FindTopLevelTable(*pDataset, name);
+    // A block fills the table of its name, hidden or not.
+    pFound = FindTopLevelTable(*pDataset, name, eHiddenTables::kFind);
   }
   if (pFound) {
     pDataset->EnsureRowsLoaded(*pFound);
