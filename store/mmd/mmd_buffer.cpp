@@ -8,6 +8,7 @@
 #include "platform/file.h"
 #include "platform/huge_pages.h"
 #include "platform/text.h"
+#include "store/base/hashing.h"
 #include "store/mmd/mmd_format.h"
 
 namespace {
@@ -138,9 +139,37 @@ void CMmdWriter::WriteU32(std::uint32_t value) {
   const char bytes[4] = {char(value & 0xFF), char((value >> 8) & 0xFF), char((value >> 16) & 0xFF),
                          char((value >> 24) & 0xFF)};
   m_Bytes.append(bytes, 4);
+  HandOverIfFull();
+}
+
+void CMmdWriter::StreamTo(CMmdSink* pSink, std::size_t nChunk) {
+  m_pSink = pSink;
+  m_nChunk = std::max<std::size_t>(nChunk, 1);
+  // A chunk and the largest string that may follow it before the check.
+  m_Bytes.reserve(m_nChunk + mmd::kMaxStringBytes + 8);
+}
+
+bool CMmdWriter::Flush() {
+  if (m_pSink != nullptr && !m_Bytes.empty() && !m_bSinkFailed) {
+    m_bSinkFailed = !m_pSink->Append(m_Bytes);
+    m_nHandedOver += m_Bytes.size();
+    m_Bytes.clear();
+  }
+  return !m_bSinkFailed;
+}
+
+bool CMmdWriter::GetDataCheck(std::uint32_t& crc) {
+  if (m_pSink == nullptr) {
+    crc = CHashing::crc32c(m_Bytes);
+    return true;
+  }
+  if (!Flush()) return false;
+  m_bSinkFailed = !m_pSink->Crc32c(crc);
+  return !m_bSinkFailed;
 }
 
 void CMmdWriter::Reserve(std::size_t n) {
+  if (m_pSink != nullptr) return;
   if (n <= m_Bytes.capacity()) return;
   m_Bytes.reserve(n);
   AdviseHugePages(m_Bytes.data(), m_Bytes.capacity());
@@ -191,6 +220,7 @@ void CMmdWriter::WriteString(const wchar_t* text) {
         m_Bytes[nAt] = static_cast<char>(nLength & 0xFF);
         m_Bytes[nAt + 1] = static_cast<char>(nLength >> 8);
         m_nChecksum += nSum;
+        HandOverIfFull();
         return;
       }
       m_Bytes.resize(nAt);
@@ -204,6 +234,7 @@ void CMmdWriter::WriteString(const wchar_t* text) {
     m_nChecksum += static_cast<unsigned char>(c);
   }
   m_Bytes += bytes;
+  HandOverIfFull();
 }
 
 void CMmdWriter::WritePlainString(const wchar_t* text) {
@@ -211,15 +242,31 @@ void CMmdWriter::WritePlainString(const wchar_t* text) {
   Encode(text, bytes);
   WriteU16(std::uint16_t(bytes.size()));
   m_Bytes += bytes;
+  HandOverIfFull();
 }
 
-std::size_t CMmdWriter::WritePlaceholder() {
-  const std::size_t offset = m_Bytes.size();
+std::uint64_t CMmdWriter::WritePlaceholder() {
+  const std::uint64_t offset = GetSize();
   WriteU32(0);
   return offset;
 }
 
-void CMmdWriter::Patch(std::size_t offset, std::uint32_t value) {
-  if (offset + 4 > m_Bytes.size()) return;
-  for (int i = 0; i < 4; ++i) m_Bytes[offset + i] = char((value >> (8 * i)) & 0xFF);
+void CMmdWriter::Patch(std::uint64_t offset, std::uint32_t value) {
+  const char bytes[4] = {char(value & 0xFF), char((value >> 8) & 0xFF), char((value >> 16) & 0xFF),
+                         char((value >> 24) & 0xFF)};
+  if (offset + 4 > GetSize()) return;
+  if (offset >= m_nHandedOver) {
+    std::memcpy(m_Bytes.data() + (offset - m_nHandedOver), bytes, 4);
+  } else if (m_pSink != nullptr && !m_bSinkFailed) {
+    // Chunks are handed over after whole fields: a placeholder lies wholly
+    // in the sink or wholly in the buffer.
+    m_bSinkFailed = !m_pSink->WriteAt(offset, std::string_view(bytes, 4));
+  }
+}
+
+bool CMmdWriter::PatchSize(std::uint64_t offset) {
+  const std::uint64_t nSize = GetSize() - offset;
+  if (nSize > 0xFFFFFFFFu) return false;
+  Patch(offset, static_cast<std::uint32_t>(nSize));
+  return true;
 }

@@ -9,9 +9,11 @@
 // beyond the bytes that remain. A file that shrinks while it is read fails
 // the read that finds its bytes missing.
 //
-// CMmdWriter builds a file in memory. A text that does not fit a stored
-// string (32,768 bytes or more once encoded) fails the writer with a message
-// naming the text's length; the caller then writes nothing.
+// CMmdWriter builds a file in memory, or streams it to a sink in chunks, so
+// that a save of a database of gigabytes never holds its whole image. A text
+// that does not fit a stored string (32,768 bytes or more once encoded) fails
+// the writer with a message naming the text's length; the caller then puts
+// nothing in place of the old file.
 #pragma once
 
 #include <cstdint>
@@ -78,8 +80,22 @@ class CMmdReader {
   std::string m_Scratch;  // a string's bytes while they are decoded
 };
 
+// Where a streaming writer hands its bytes: appended in order, a few of them
+// patched later at offsets already handed over (the sizes of records).
+class CMmdSink {
+ public:
+  virtual ~CMmdSink() = default;
+  virtual bool Append(std::string_view bytes) = 0;
+  virtual bool WriteAt(std::uint64_t offset, std::string_view bytes) = 0;
+  // The CRC-32C of every byte handed over so far, patches included.
+  virtual bool Crc32c(std::uint32_t& crc) = 0;
+};
+
 class CMmdWriter {
  public:
+  // A streaming writer hands its bytes over whenever this many are waiting.
+  static constexpr std::size_t kStreamChunk = std::size_t{1} << 20;
+
   explicit CMmdWriter(const CMmdTextCoding& coding) : m_Coding(coding) {}
 
   void SetCoding(const CMmdTextCoding& coding) { m_Coding = coding; }
@@ -87,6 +103,11 @@ class CMmdWriter {
   // pages: growing a file image of tens of MiB by doubling faulted in every
   // 4 KiB of it). Room beyond what is written is never touched.
   void Reserve(std::size_t n);
+  // From now on the bytes go to pSink in chunks of about nChunk bytes.
+  void StreamTo(CMmdSink* pSink, std::size_t nChunk = kStreamChunk);
+  // Hands over what is waiting; false when the sink refused bytes (now or
+  // before).
+  bool Flush();
   const CMmdTextCoding& GetCoding() const { return m_Coding; }
 
   void WriteU32(std::uint32_t value);
@@ -99,12 +120,19 @@ class CMmdWriter {
   void WritePlainString(const wchar_t* text);
 
   // A u32 placeholder written now and filled in by Patch.
-  std::size_t WritePlaceholder();
-  void Patch(std::size_t offset, std::uint32_t value);
+  std::uint64_t WritePlaceholder();
+  void Patch(std::uint64_t offset, std::uint32_t value);
+  // Fills the placeholder with the bytes written since it; false (and
+  // nothing patched) when they are more than a 32-bit size holds.
+  bool PatchSize(std::uint64_t offset);
 
-  std::size_t GetSize() const { return m_Bytes.size(); }
+  std::uint64_t GetSize() const { return m_nHandedOver + m_Bytes.size(); }
   std::uint32_t GetChecksum() const { return m_nChecksum; }
+  // The bytes of an in-memory writer (a streaming one's are in its sink).
   const std::string& GetBytes() const { return m_Bytes; }
+  // CRC-32C of every byte written; false when the sink failed.
+  bool GetDataCheck(std::uint32_t& crc);
+  bool IsSinkFailed() const { return m_bSinkFailed; }
   // Failed: a text was too long. The length in bytes and its first characters.
   bool IsFailed() const { return m_bFailed; }
   std::size_t GetFailedLength() const { return m_nFailedLength; }
@@ -113,8 +141,16 @@ class CMmdWriter {
  private:
   bool Encode(const wchar_t* text, std::string& bytes);
 
+  void HandOverIfFull() {
+    if (m_pSink != nullptr && m_Bytes.size() >= m_nChunk) Flush();
+  }
+
   CMmdTextCoding m_Coding;
   std::string m_Bytes;
+  CMmdSink* m_pSink = nullptr;
+  std::size_t m_nChunk = kStreamChunk;
+  std::uint64_t m_nHandedOver = 0;  // bytes already in the sink
+  bool m_bSinkFailed = false;
   std::string m_strScratch;  // one text encoded, reused from text to text
   std::uint32_t m_nChecksum = 0;
   bool m_bFailed = false;

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/file.h"
+#include "store/base/hashing.h"
 #include "store/mmd/mmd_format.h"
 #include "store/mmd/mmd_test_util.h"
 
@@ -161,18 +163,86 @@ TEST(MmdBuffer, FileWindowReadsAsMemoryDoes) {
   EXPECT_TRUE(beyond.IsFailed());
 }
 
-TEST(MmdBuffer, PlaceholdersArePatched) {
-  CMmdWriter writer(kUtf8);
-  writer.WriteTag(mmd::kTagTable);
-  const std::size_t at = writer.WritePlaceholder();
-  writer.WriteU16(7);
-  writer.Patch(at, std::uint32_t(writer.GetSize() - at));
-  CMmdReader reader(writer.GetBytes());
+// A sink in memory that may refuse after a number of bytes (a full disk).
+class CMemorySink : public CMmdSink {
+ public:
+  bool Append(std::string_view bytes) override {
+    if (m_Bytes.size() + bytes.size() > m_nRoom) return false;
+    m_Bytes += bytes;
+    return true;
+  }
+  bool WriteAt(std::uint64_t offset, std::string_view bytes) override {
+    if (offset + bytes.size() > m_Bytes.size()) return false;
+    m_Bytes.replace(offset, bytes.size(), bytes);
+    return true;
+  }
+  bool Crc32c(std::uint32_t& crc) override {
+    crc = CHashing::crc32c(m_Bytes);
+    return true;
+  }
+  std::string m_Bytes;
+  std::size_t m_nRoom = std::string::npos;
+};
+
+// Records nested in records, their sizes patched once they are written, as
+// a save writes tables: the same bytes and data check whether they were kept
+// in memory or handed over in chunks of any size.
+void WriteNestedRecords(CMmdWriter& writer) {
+  std::vector<std::uint64_t> open;
+  for (int i = 0; i < 40; ++i) {
+    writer.WriteTag(mmd::kTagTable);
+    open.push_back(writer.WritePlaceholder());
+    writer.WriteString(i % 3 == 0 ? L"Größe" : L"Rohr");
+    writer.WriteU32(std::uint32_t(i));
+    if (i % 4 == 3) {
+      for (int k = 0; k < 3 && !open.empty(); ++k) {
+        ASSERT_TRUE(writer.PatchSize(open.back()));
+        open.pop_back();
+      }
+    }
+  }
+  while (!open.empty()) {
+    ASSERT_TRUE(writer.PatchSize(open.back()));
+    open.pop_back();
+  }
+}
+
+TEST(MmdBuffer, PlaceholdersArePatchedAlsoAfterTheirChunkWasHandedOver) {
+  CMmdWriter whole(kUtf8);
+  WriteNestedRecords(whole);
+  std::uint32_t nWholeCrc = 0;
+  ASSERT_TRUE(whole.GetDataCheck(nWholeCrc));
+  CMmdReader reader(whole.GetBytes());
   char tag[4];
   std::uint32_t size = 0;
   ASSERT_TRUE(reader.ReadTag(tag) && reader.ReadU32(size));
   EXPECT_EQ(std::string(tag, 4), "MMtb");
-  EXPECT_EQ(size, 6u);
+  EXPECT_EQ(size, whole.GetSize() - 4) << "the first record holds all others";
+
+  for (const std::size_t nChunk : {1u, 5u, 64u, 100000u}) {
+    SCOPED_TRACE(nChunk);
+    CMemorySink sink;
+    CMmdWriter streamed(kUtf8);
+    streamed.StreamTo(&sink, nChunk);
+    WriteNestedRecords(streamed);
+    std::uint32_t nCrc = 0;
+    ASSERT_TRUE(streamed.GetDataCheck(nCrc));
+    EXPECT_EQ(sink.m_Bytes, whole.GetBytes());
+    EXPECT_EQ(nCrc, nWholeCrc);
+    EXPECT_EQ(streamed.GetChecksum(), whole.GetChecksum());
+  }
+}
+
+TEST(MmdBuffer, ASinkThatRefusesFailsTheWriter) {
+  CMemorySink sink;
+  sink.m_nRoom = 100;
+  CMmdWriter writer(kUtf8);
+  writer.StreamTo(&sink, 16);
+  WriteNestedRecords(writer);
+  std::uint32_t nCrc = 0;
+  EXPECT_TRUE(writer.IsSinkFailed());
+  EXPECT_FALSE(writer.GetDataCheck(nCrc));
+  EXPECT_FALSE(writer.Flush());
 }
 
 TEST(MmdPaths, CompanionFilesFollowTheNamingRules) {

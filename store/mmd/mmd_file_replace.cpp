@@ -4,11 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <memory>
 #include <string>
 
 #include "platform/file.h"
 #include "platform/text.h"
+#include "store/base/hashing.h"
 #include "store/mmd/mmd_format.h"
 
 namespace {
@@ -19,37 +22,9 @@ void Step(eSaveStep step) {
   if (g_pSaveStepHook) g_pSaveStepHook(step);
 }
 
-bool Fail(const CString& path, CString* error) {
+bool FailWith(const CString& path, CString* error) {
   if (error) *error = DescribeError(path, errno);
   return false;
-}
-
-bool WriteTemp(const CString& temp, std::string_view bytes, bool readOnly, CString* error) {
-  const std::string native = ToUtf8(temp);
-  unlink(native.c_str());
-  const int fd = open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return Fail(temp, error);
-  Step(eSaveTempCreated);
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = ENOSPC;
-      Fail(temp, error);
-      close(fd);
-      return false;
-    }
-    done += std::size_t(n);
-  }
-  Step(eSaveTempWritten);
-  struct stat st {};
-  bool ok = fsync(fd) == 0 && fstat(fd, &st) == 0;
-  if (ok && readOnly) ok = fchmod(fd, st.st_mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
-  if (!ok) Fail(temp, error);
-  if (close(fd) != 0 && ok) ok = Fail(temp, error);
-  if (ok) Step(eSaveTempSynced);
-  return ok;
 }
 
 // The old file under the backup's name, without the database path ever
@@ -58,7 +33,7 @@ bool KeepBackup(const CString& path, const CString& backup, CString* error) {
   const std::string nativeBackup = ToUtf8(backup);
   if (FileExists(backup)) {
     SetReadOnly(backup, false);
-    if (unlink(nativeBackup.c_str()) != 0 && errno != ENOENT) return Fail(backup, error);
+    if (unlink(nativeBackup.c_str()) != 0 && errno != ENOENT) return FailWith(backup, error);
   }
   Step(eSaveBackupRemoved);
   if (!FileExists(path)) return true;
@@ -81,20 +56,105 @@ void SyncFolder(const CString& path) {
 
 void SetSaveStepHook(SaveStepHook hook) { g_pSaveStepHook = hook; }
 
-bool ReplaceDatabaseFile(const CString& path, std::string_view bytes, bool readOnly,
-                         CString* error) {
-  const CString temp = MmdTempPath(path);
-  if (!WriteTemp(temp, bytes, readOnly, error) || !KeepBackup(path, MmdBackupPath(path), error)) {
-    unlink(ToUtf8(temp).c_str());
-    return false;
+CDatabaseFileReplacement::CDatabaseFileReplacement(const CString& path)
+    : m_strPath(path), m_strTemp(MmdTempPath(path)) {}
+
+CDatabaseFileReplacement::~CDatabaseFileReplacement() {
+  if (!m_bCommitted) Discard();
+}
+
+bool CDatabaseFileReplacement::Fail(const CString& path) { return FailWith(path, &m_strError); }
+
+void CDatabaseFileReplacement::Discard() {
+  if (m_nFd >= 0) close(m_nFd);
+  m_nFd = -1;
+  unlink(ToUtf8(m_strTemp).c_str());
+}
+
+bool CDatabaseFileReplacement::Open() {
+  const std::string native = ToUtf8(m_strTemp);
+  unlink(native.c_str());
+  m_nFd = open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (m_nFd < 0) return Fail(m_strTemp);
+  Step(eSaveTempCreated);
+  return true;
+}
+
+bool CDatabaseFileReplacement::Append(std::string_view bytes) {
+  if (!WriteAt(m_nWritten, bytes)) return false;
+  m_nWritten += bytes.size();
+  return true;
+}
+
+bool CDatabaseFileReplacement::WriteAt(std::uint64_t offset, std::string_view bytes) {
+  if (m_nFd < 0) {
+    errno = EBADF;
+    return Fail(m_strTemp);
   }
-  if (rename(ToUtf8(temp).c_str(), ToUtf8(path).c_str()) != 0) {
-    Fail(path, error);
-    unlink(ToUtf8(temp).c_str());
-    return false;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n =
+        pwrite(m_nFd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = ENOSPC;
+      return Fail(m_strTemp);
+    }
+    done += static_cast<std::size_t>(n);
   }
+  return true;
+}
+
+bool CDatabaseFileReplacement::Crc32c(std::uint32_t& crc) {
+  const int fd = open(ToUtf8(m_strTemp).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Fail(m_strTemp);
+  constexpr std::size_t kChunk = std::size_t{1} << 20;
+  const std::unique_ptr<char[]> pChunk(new char[kChunk]);
+  crc = 0;
+  for (std::uint64_t done = 0; done < m_nWritten;) {
+    const ssize_t n = pread(fd, pChunk.get(), std::min<std::uint64_t>(kChunk, m_nWritten - done),
+                            static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;  // the file is shorter than what was written to it
+      Fail(m_strTemp);
+      close(fd);
+      return false;
+    }
+    crc = CHashing::crc32c(std::string_view(pChunk.get(), static_cast<std::size_t>(n)), crc);
+    done += static_cast<std::uint64_t>(n);
+  }
+  close(fd);
+  return true;
+}
+
+bool CDatabaseFileReplacement::Commit(bool readOnly) {
+  if (m_nFd < 0) {
+    errno = EBADF;
+    return Fail(m_strTemp);
+  }
+  Step(eSaveTempWritten);
+  struct stat st {};
+  bool ok = fsync(m_nFd) == 0 && fstat(m_nFd, &st) == 0;
+  if (ok && readOnly) ok = fchmod(m_nFd, st.st_mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+  if (!ok) Fail(m_strTemp);
+  if (close(m_nFd) != 0 && ok) ok = Fail(m_strTemp);
+  m_nFd = -1;
+  if (!ok) return false;
+  Step(eSaveTempSynced);
+  if (!KeepBackup(m_strPath, MmdBackupPath(m_strPath), &m_strError)) return false;
+  if (rename(ToUtf8(m_strTemp).c_str(), ToUtf8(m_strPath).c_str()) != 0) return Fail(m_strPath);
+  m_bCommitted = true;
   Step(eSaveRenamed);
-  SyncFolder(path);
+  SyncFolder(m_strPath);
   Step(eSaveDone);
   return true;
+}
+
+bool ReplaceDatabaseFile(const CString& path, std::string_view bytes, bool readOnly,
+                         CString* error) {
+  CDatabaseFileReplacement file(path);
+  const bool ok = file.Open() && file.Append(bytes) && file.Commit(readOnly);
+  if (!ok && error != nullptr) *error = file.GetError();
+  return ok;
 }

@@ -1,6 +1,8 @@
-// Writing a dataset's database file (layout: docs/mmd.md). The whole file is
-// built in memory first: a text too long for the format, or a body that can
-// not be read from the old file, stops the save before anything is written.
+// Writing a dataset's database file (layout: docs/mmd.md). The file streams
+// to the temporary file beside the database file; a text too long for the
+// format, a record too large for its 32-bit size, or a body that can not be
+// read from the old file stops the save before the new file takes the old
+// one's place.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -26,20 +28,17 @@ constexpr const wchar_t* kFilter = L"Rurodevo Duzidez Database (*.mmd)|*.mmd||";
 
 class CDatasetWriter {
  public:
-  CDatasetWriter(CMatDatenSatz& dataset, CMmdBacking& backing)
+  CDatasetWriter(CMatDatenSatz& dataset, CMmdBacking& backing, CMmdSink& sink)
       : m_Dataset(dataset), m_Backing(backing), m_Writer(mmd::DatasetCoding(backing)) {
-    // Stored texts take at most the bytes their wide copies take in the
-    // arena, and rows fewer than their map entries: the arena's size bounds
-    // the file well enough (a dataset whose bodies still lie in its file
-    // also had that file's size).
-    m_Writer.Reserve(std::max<std::size_t>(dataset.GetArena().GetBytesUsed(),
-                                           std::size_t(backing.m_FileStat.m_nSize)) +
-                     65536);
+    m_Writer.StreamTo(&sink);
   }
 
-  void WriteFile();
+  // False when the sink refused bytes.
+  bool WriteFile();
   const CMmdWriter& GetWriter() const { return m_Writer; }
   bool IsBodyMissing() const { return m_bBodyMissing; }
+  // The first record whose bytes do not fit its 32-bit size (empty: none).
+  const CString& GetTooLarge() const { return m_strTooLarge; }
   // After the file is in place: the tables' bodies now lie at these positions.
   void MoveBodyPositions() const {
     for (auto& [pTable, nPos] : m_BodyPositions) pTable->m_nFilePos = nPos;
@@ -53,15 +52,21 @@ class CDatasetWriter {
   void WriteCells(CMatTable& table, const std::uint32_t* pCells, int nCount);
   void WriteStructRow(CMatTable& table, const std::uint32_t* pBlock);
   void WriteCell(std::uint32_t nType, std::uint32_t nCell);
+  void PatchSize(std::uint64_t nSizeAt, const CMatTable& table);
 
   CMatDatenSatz& m_Dataset;
   CMmdBacking& m_Backing;
   CMmdWriter m_Writer;
   bool m_bBodyMissing = false;
+  CString m_strTooLarge;
   std::vector<std::pair<CMatTable*, std::uint64_t>> m_BodyPositions;
 };
 
-void CDatasetWriter::WriteFile() {
+void CDatasetWriter::PatchSize(std::uint64_t nSizeAt, const CMatTable& table) {
+  if (!m_Writer.PatchSize(nSizeAt) && m_strTooLarge.empty()) m_strTooLarge = table.m_strName;
+}
+
+bool CDatasetWriter::WriteFile() {
   m_Writer.WriteTag(m_Backing.m_bUtf8 ? mmd::kMagicUtf8 : mmd::kMagicAnsi);
   char id[4];
   for (int i = 0; i < 4; ++i) id[i] = char(m_Dataset.m_szHerstellerID[i] & 0xFF);
@@ -84,11 +89,14 @@ void CDatasetWriter::WriteFile() {
   m_Writer.WriteU32(m_Writer.GetChecksum());
   // The sum above is kept for readers that know it; the data check is what
   // this library verifies when it opens the file.
+  std::uint32_t nCrc = 0;
+  if (!m_Writer.GetDataCheck(nCrc)) return false;
   char digits[9];
-  std::snprintf(digits, sizeof digits, "%08x", unsigned(CHashing::crc32c(m_Writer.GetBytes())));
+  std::snprintf(digits, sizeof digits, "%08x", unsigned(nCrc));
   m_Writer.WriteTag(mmd::kTagDataCheck);
   m_Writer.WriteTag(digits);
   m_Writer.WriteTag(digits + 4);
+  return m_Writer.Flush();
 }
 
 void CDatasetWriter::WriteChildren(CMatTable& table) {
@@ -98,7 +106,7 @@ void CDatasetWriter::WriteChildren(CMatTable& table) {
 
 void CDatasetWriter::WriteTextTable(CMatTable& table) {
   m_Writer.WriteTag(mmd::kTagText);
-  const std::size_t nSizeAt = m_Writer.WritePlaceholder();
+  const std::uint64_t nSizeAt = m_Writer.WritePlaceholder();
   m_BodyPositions.emplace_back(&table, nSizeAt);
   m_Writer.WriteU32(table.m_hName & mmd::kHandleMask);
   m_Writer.WriteU32(table.m_nFlags);
@@ -109,7 +117,7 @@ void CDatasetWriter::WriteTextTable(CMatTable& table) {
   else
     m_Writer.WritePlainString(pText);
   WriteChildren(table);
-  m_Writer.Patch(nSizeAt, std::uint32_t(m_Writer.GetSize() - nSizeAt));
+  PatchSize(nSizeAt, table);
 }
 
 void CDatasetWriter::WriteTable(CMatTable& table, Handle hParent) {
@@ -174,7 +182,7 @@ void CDatasetWriter::WriteRows(CMatTable& table) {
                               : bKnown ? std::int32_t(table.GetRowCount())
                                        : 0;
   m_Writer.WriteU32(std::uint32_t(nCount));
-  const std::size_t nSizeAt = m_Writer.WritePlaceholder();
+  const std::uint64_t nSizeAt = m_Writer.WritePlaceholder();
   m_BodyPositions.emplace_back(&table, nSizeAt + 4);
   if (table.m_nType == eTypeStringArray) {
     const auto* pCells = static_cast<wchar_t* const*>(table.m_pData);
@@ -199,7 +207,7 @@ void CDatasetWriter::WriteRows(CMatTable& table) {
       }
     }
   }
-  m_Writer.Patch(nSizeAt, std::uint32_t(m_Writer.GetSize() - nSizeAt));
+  PatchSize(nSizeAt, table);
 }
 
 // The save dialog of a dataset without a path. False when cancelled.
@@ -263,8 +271,14 @@ bool SaveDataset(CMatDatenSatz& dataset) {
         L"Die Materialmanagement-Datei %s wird von einem anderen Benutzer bearbeitet "
         L"und kann nicht gespeichert werden.",
         dataset.m_strPath);
-  CDatasetWriter writer(dataset, backing);
-  writer.WriteFile();
+  CDatabaseFileReplacement file(dataset.m_strPath);
+  if (!file.Open())
+    return Refuse(L"Die Materialmanagement-Datei %s kann nicht gespeichert werden:\n%s",
+                  dataset.m_strPath, file.GetError());
+  CDatasetWriter writer(dataset, backing, file);
+  if (!writer.WriteFile())
+    return Refuse(L"Die Materialmanagement-Datei %s kann nicht gespeichert werden:\n%s",
+                  dataset.m_strPath, file.GetError());
   const CMmdWriter& bytes = writer.GetWriter();
   if (bytes.IsFailed()) {
     ShowMessage(MB_OK | MB_ICONERROR,
@@ -272,6 +286,13 @@ bool SaveDataset(CMatDatenSatz& dataset) {
                 L"(höchstens 32767 Bytes):\n\"%s...\"\nDie Datei %s wurde nicht gespeichert.",
                 static_cast<unsigned long long>(bytes.GetFailedLength()), bytes.GetFailedText(),
                 dataset.m_strPath);
+    return false;
+  }
+  if (!writer.GetTooLarge().empty()) {
+    ShowMessage(MB_OK | MB_ICONERROR,
+                L"Die Tabelle %s ist zu groß für die Materialmanagement-Datei (höchstens "
+                L"4 GiB je Tabelle).\nDie Datei %s wurde nicht gespeichert.",
+                writer.GetTooLarge(), dataset.m_strPath);
     return false;
   }
   if (writer.IsBodyMissing())
@@ -283,9 +304,9 @@ bool SaveDataset(CMatDatenSatz& dataset) {
   if (backing.m_bDamageReported && !KeepDamagedFile(dataset.m_strPath, &error))
     return Refuse(L"Die Materialmanagement-Datei %s kann nicht gespeichert werden:\n%s",
                   dataset.m_strPath, error);
-  if (!ReplaceDatabaseFile(dataset.m_strPath, bytes.GetBytes(), backing.m_bLockHeld, &error))
+  if (!file.Commit(backing.m_bLockHeld))
     return Refuse(L"Die Materialmanagement-Datei %s kann nicht gespeichert werden:\n%s",
-                  dataset.m_strPath, error);
+                  dataset.m_strPath, file.GetError());
   writer.MoveBodyPositions();
   backing.m_FileStat = CFileStamp::Of(dataset.m_strPath);
   backing.m_bLoadPending = false;
