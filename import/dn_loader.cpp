@@ -189,6 +189,7 @@ void CDnLoader::ReadRecords() {
     const bool noFlag = m_nVersion == 5 && (type == L'E' || type == L'R' || type == L'S');
     m_cFlag = noFlag ? L'N' : m_Reader.ReadChar();
     if (m_cFlag == 0 || m_cFlag == L'N') DispatchRecord(type);
+    FlushPendingRows();
     if (m_Progress && m_nLine % kProgressStep == 0) m_Progress(m_nLine, m_Lines.GetCount());
   }
   if (m_Progress) m_Progress(m_Lines.GetCount(), m_Lines.GetCount());
@@ -268,18 +269,63 @@ void CDnLoader::FinishProductGroups() {
 
 // ---- cell writes shared by the records
 
+CDnLoader::CPendingField* CDnLoader::PendField(CMatTable* pTable, Handle hRow, int field) {
+  if (pTable == nullptr || hRow == 0) return nullptr;
+  CPendingRow* pRow = nullptr;
+  if (pTable == m_Tables.m_pArtikelInfo1) pRow = &m_PendingRows[0];
+  if (pTable == m_Tables.m_pArtikelInfo2) pRow = &m_PendingRows[1];
+  if (pRow == nullptr) return nullptr;
+  if (pRow->nCount > 0 && pRow->hRow != hRow) FlushPendingRow(*pRow);
+  pRow->pTable = pTable;
+  pRow->hRow = hRow;
+  for (std::size_t i = 0; i < pRow->nCount; ++i) {
+    if (pRow->fields[i].nField == field) return &pRow->fields[i];  // the later value wins
+  }
+  if (pRow->nCount == pRow->fields.size()) FlushPendingRow(*pRow);
+  CPendingField& pending = pRow->fields[pRow->nCount++];
+  pending.nField = field;
+  return &pending;
+}
+
+void CDnLoader::FlushPendingRow(CPendingRow& row) {
+  std::array<CFieldInput, std::tuple_size_v<decltype(row.fields)>> inputs{};
+  for (std::size_t i = 0; i < row.nCount; ++i) {
+    const CPendingField& field = row.fields[i];
+    const CCellInput value = field.bText
+                                 ? CCellInput::Text(field.bNoText ? nullptr : field.strText.c_str())
+                                 : CCellInput::Value(field.nValue);
+    inputs[i] = CFieldInput{field.nField, value};
+  }
+  if (row.nCount > 0) m_Store.SetStructFields(row.pTable, row.hRow, inputs.data(), row.nCount);
+  row.nCount = 0;
+}
+
+void CDnLoader::FlushPendingRows() {
+  for (CPendingRow& row : m_PendingRows) FlushPendingRow(row);
+}
+
 void CDnLoader::SetInt(CMatTable* pTable, Handle hRow, int field, std::int64_t value) {
-  m_Store.SetCellValue(pTable, hRow, 0, field,
-                       CCellInput::Value(static_cast<std::uint32_t>(DnClampInt(value))));
+  SetHandle(pTable, hRow, field, static_cast<std::uint32_t>(DnClampInt(value)));
 }
 
 void CDnLoader::SetHandle(CMatTable* pTable, Handle hRow, int field, Handle value) {
+  if (CPendingField* pField = PendField(pTable, hRow, field)) {
+    pField->bText = false;
+    pField->nValue = value;
+    return;
+  }
   m_Store.SetCellValue(pTable, hRow, 0, field, CCellInput::Value(value));
 }
 
 void CDnLoader::SetText(CMatTable* pTable, Handle hRow, int field, std::wstring_view text) {
   // An empty text is written as no text: it reads the same and does not add
   // an empty pool entry for every article.
+  if (CPendingField* pField = PendField(pTable, hRow, field)) {
+    pField->bText = true;
+    pField->bNoText = text.empty();
+    pField->strText.assign(text);
+    return;
+  }
   m_strText.assign(text);
   const wchar_t* pText = text.empty() ? nullptr : m_strText.c_str();
   m_Store.SetCellValue(pTable, hRow, 0, field, CCellInput::Text(pText));

@@ -18,6 +18,7 @@
 // or empty file (no message) is refused.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string_view>
@@ -110,6 +111,8 @@ class CDnLoader {
   void SetHandle(CMatTable* pTable, Handle hRow, int field, Handle value);
   void SetText(CMatTable* pTable, Handle hRow, int field, std::wstring_view text);
   void ForgetCompleteText(Handle hArticle);
+  // Writes the article fields waiting for the row's one write (end of record).
+  void FlushPendingRows();
   // Tells the user that a text of the record named was cut to what a
   // dataset holds of one text (the format takes the name).
   void ReportCutText(const wchar_t* pGermanFormat, const CString& name);
@@ -135,6 +138,26 @@ class CDnLoader {
   wchar_t m_cFlag = 0;
   CString m_strLastMainGroup;
   CString m_strText;  // a text on its way into a cell, reused from cell to cell
+  // The fields an article record sets in "ArtikelInfo1" and "ArtikelInfo2",
+  // kept until the record ends and then written with one look-up of the row
+  // each instead of one a field.
+  struct CPendingField {
+    int nField = 0;
+    bool bText = false;
+    bool bNoText = false;  // an empty text: the cell gets no text
+    std::uint32_t nValue = 0;
+    CString strText;
+  };
+  struct CPendingRow {
+    CMatTable* pTable = nullptr;
+    Handle hRow = 0;
+    std::size_t nCount = 0;
+    std::array<CPendingField, 8> fields;
+  };
+  // The pending row of the table, or null when its fields are written at once.
+  CPendingField* PendField(CMatTable* pTable, Handle hRow, int field);
+  void FlushPendingRow(CPendingRow& row);
+  std::array<CPendingRow, 2> m_PendingRows;
   // Group tables by parent and name as spelled in the file: one look-up per
   // article that allocates nothing, instead of a walk over the parent's
   // children. Another spelling of a name gets an entry of its own that leads

@@ -24,6 +24,12 @@ struct CCellInput {
   const wchar_t* m_pText;
 };
 
+// One field of a Struct row and its new value.
+struct CFieldInput {
+  int m_nField;
+  CCellInput m_Value;
+};
+
 // A row word that holds the address of a cell array or a Struct block.
 template <typename T>
 T* WordToPointer(std::uint64_t word) {

@@ -74,37 +74,53 @@ eMatManager WriteStringCell(CMatTable& table, Handle hRow, int nIndex, const wch
   return table.SetValue(hRow, dataset.TextCellWord(nNew)) ? eMatOk : eMatIndex;
 }
 
-eMatManager WriteStructCell(CMatTable& table, Handle hRow, int nIndex, int nField,
-                            const CCellInput& value) {
-  if (table.m_pStrucDef == nullptr) return eMatWrongType;
-  const std::uint32_t nFields = table.GetFieldCount();
-  if (nField < 0 || static_cast<std::uint32_t>(nField) >= nFields) return eMatField;
-  const bool bTextField = table.m_pStrucDef[1 + nField] == eTypeString ||
-                          table.m_pStrucDef[1 + nField] == eTypeUniString;
-  if (value.m_bText != bTextField) return eMatWrongType;
-  CMatDatenSatz& dataset = *table.m_pDatenSatz;
+// The Struct block of the row with room for sub-row nRow, grown (zero-filled)
+// when it has fewer; null when the arena is exhausted.
+std::uint32_t* StructBlockFor(CMatTable& table, Handle hRow, std::uint32_t nRow) {
   std::uint64_t word = 0;
   auto* pBlock = table.FindRow(hRow, word) ? WordToPointer<std::uint32_t>(word) : nullptr;
-  const auto nRow = static_cast<std::uint32_t>(nIndex);
-  if (BlockRowCount(pBlock) <= nRow) {
-    // The block grows to exactly the sub-rows it holds, so that its count
-    // never promises cells beyond its end.
-    const std::uint32_t nOldRows = BlockRowCount(pBlock);
-    auto* pNew = static_cast<std::uint32_t*>(
-        dataset.ArenaAllocZeroed(BlockBytes(std::uint64_t{nRow} + 1, nFields), true));
-    if (pNew == nullptr) return eMatIndex;
-    if (pBlock != nullptr) std::memcpy(pNew + 1, pBlock + 1, BlockBytes(nOldRows, nFields) - 4);
-    pNew[0] = nRow + 1;
-    if (!table.SetValue(hRow, PointerToWord(pNew))) return eMatIndex;
-    pBlock = pNew;
-  }
+  if (BlockRowCount(pBlock) > nRow) return pBlock;
+  // The block grows to exactly the sub-rows it holds, so that its count
+  // never promises cells beyond its end.
+  const std::uint32_t nFields = table.GetFieldCount();
+  const std::uint32_t nOldRows = BlockRowCount(pBlock);
+  auto* pNew = static_cast<std::uint32_t*>(
+      table.m_pDatenSatz->ArenaAllocZeroed(BlockBytes(std::uint64_t{nRow} + 1, nFields), true));
+  if (pNew == nullptr) return nullptr;
+  if (pBlock != nullptr) std::memcpy(pNew + 1, pBlock + 1, BlockBytes(nOldRows, nFields) - 4);
+  pNew[0] = nRow + 1;
+  return table.SetValue(hRow, PointerToWord(pNew)) ? pNew : nullptr;
+}
+
+// Whether the value fits the field: its kind and the field's number.
+eMatManager CheckStructField(const CMatTable& table, int nField, const CCellInput& value) {
+  if (table.m_pStrucDef == nullptr) return eMatWrongType;
+  if (nField < 0 || static_cast<std::uint32_t>(nField) >= table.GetFieldCount()) return eMatField;
+  const std::uint32_t nType = table.m_pStrucDef[1 + nField];
+  const bool bTextField = nType == eTypeString || nType == eTypeUniString;
+  return value.m_bText == bTextField ? eMatOk : eMatWrongType;
+}
+
+eMatManager WriteStructField(CMatTable& table, std::uint32_t* pBlock, std::uint32_t nRow,
+                             int nField, const CCellInput& value) {
   std::uint32_t nCell = value.m_nValue;
-  if (bTextField) {
-    nCell = value.m_pText != nullptr ? dataset.AddPoolText(value.m_pText) : 0;
+  if (value.m_bText) {
+    nCell = value.m_pText != nullptr ? table.m_pDatenSatz->AddPoolText(value.m_pText) : 0;
     if (value.m_pText != nullptr && nCell == 0) return eMatIndex;
   }
-  pBlock[1 + std::size_t{nRow} * nFields + static_cast<std::uint32_t>(nField)] = nCell;
+  pBlock[1 + std::size_t{nRow} * table.GetFieldCount() + static_cast<std::uint32_t>(nField)] =
+      nCell;
   return eMatOk;
+}
+
+eMatManager WriteStructCell(CMatTable& table, Handle hRow, int nIndex, int nField,
+                            const CCellInput& value) {
+  if (const eMatManager nCheck = CheckStructField(table, nField, value); nCheck != eMatOk)
+    return nCheck;
+  const auto nRow = static_cast<std::uint32_t>(nIndex);
+  std::uint32_t* pBlock = StructBlockFor(table, hRow, nRow);
+  if (pBlock == nullptr) return eMatIndex;
+  return WriteStructField(table, pBlock, nRow, nField, value);
 }
 
 // StringArray and DWordArray: one array, grown in groups of four cells.
@@ -202,5 +218,30 @@ eMatManager CMatStore::SetCellValue(CMatTable* pTable, Handle hRow, int nIndex, 
   if (pTable->m_nType != eTypeStringArray && pTable->m_nType != eTypeDWordArray &&
       pTable->m_nType != eTypeStrLine)
     pTable->UpdateRowCount();
+  return nResult;
+}
+
+eMatManager CMatStore::SetStructFields(CMatTable* pTable, Handle hRow, const CFieldInput* pFields,
+                                       std::size_t nFields) {
+  if (pTable == nullptr || pTable->m_pDatenSatz == nullptr) return eMatNoTable;
+  CMatDatenSatz& dataset = *pTable->m_pDatenSatz;
+  ActivateDataset(hRow);
+  if (dataset.CheckWriteLock(true)) return eMatLocked;
+  if (pTable->m_nType != eTypeStruct) return eMatWrongType;
+  if (hRow == 0) return eMatNoRow;
+  dataset.SetModified();
+  EnsureRowsLoaded(*pTable);
+  eMatManager nResult = eMatOk;
+  std::uint32_t* pBlock = nullptr;
+  for (std::size_t i = 0; i < nFields; ++i) {
+    eMatManager nField = CheckStructField(*pTable, pFields[i].m_nField, pFields[i].m_Value);
+    if (nField == eMatOk && pBlock == nullptr &&
+        (pBlock = StructBlockFor(*pTable, hRow, 0)) == nullptr)
+      nField = eMatIndex;
+    if (nField == eMatOk)
+      nField = WriteStructField(*pTable, pBlock, 0, pFields[i].m_nField, pFields[i].m_Value);
+    if (nResult == eMatOk) nResult = nField;
+  }
+  pTable->UpdateRowCount();
   return nResult;
 }

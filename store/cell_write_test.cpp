@@ -153,6 +153,37 @@ TEST_F(StoreCellWrite, ValuesOfTheWrongKindAreRefused) {
   EXPECT_EQ(Cell(pStruct, h, 1, 0), 0u);
 }
 
+// An importer writes an article's fields of one row at once: the cells must
+// be those the writes one by one give, the first refusal answered, and a row
+// made only when a field could be written.
+TEST_F(StoreCellWrite, StructFieldsAtOnceAsOneByOne) {
+  const std::uint32_t def[] = {3, eTypeInteger, eTypeString, eTypeHandle};
+  CMatTable* pOnce = Table(L"Einmal", eTypeStruct);
+  CMatTable* pEach = Table(L"Einzeln", eTypeStruct);
+  Store().SetStrucDef(pOnce, def);
+  Store().SetStrucDef(pEach, def);
+  const Handle h = Row(L"r");
+  const CFieldInput fields[] = {{2, CCellInput::Value(h)},
+                                {1, CCellInput::Value(7)},  // a text field: refused
+                                {1, CCellInput::Text(L"Rohr")},
+                                {5, CCellInput::Value(1)},  // no such field
+                                {0, CCellInput::Value(42)}};
+  EXPECT_EQ(Store().SetStructFields(pOnce, h, fields, std::size(fields)), eMatWrongType);
+  for (const CFieldInput& field : fields)
+    Store().SetCellValue(pEach, h, 0, field.m_nField, field.m_Value);
+  for (int nField = 0; nField < 3; ++nField) {
+    if (nField == 1) {
+      EXPECT_STREQ(m_Dataset.GetPoolText(Cell(pOnce, h, 0, 1)), L"Rohr");
+    } else {
+      EXPECT_EQ(Cell(pOnce, h, 0, nField), Cell(pEach, h, 0, nField)) << nField;
+    }
+  }
+  EXPECT_EQ(Cell(pOnce, h, 0, 0), 42u);
+  const CFieldInput refused[] = {{1, CCellInput::Value(7)}};
+  EXPECT_EQ(Store().SetStructFields(pOnce, Row(L"neu"), refused, 1), eMatWrongType);
+  EXPECT_EQ(pOnce->GetRowCount(), 1u);
+}
+
 TEST_F(StoreCellWrite, VoidRowsCountAndModifiedFlagIsSet) {
   CMatTable* pTable = Table(L"V", eTypeVoid);
   m_Dataset.m_bModified = false;

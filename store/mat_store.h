@@ -120,6 +120,11 @@ class CMatStore {
   }
   eMatManager SetCellValue(CMatTable* pTable, Handle hRow, int nIndex, int nField,
                            const CCellInput& value);
+  // Several fields of one Struct row (sub-row 0) at once, as SetCellValue
+  // would write them one by one: the row is looked up once. The result is
+  // that of the first field that failed, else 0.
+  eMatManager SetStructFields(CMatTable* pTable, Handle hRow, const CFieldInput* pFields,
+                              std::size_t nFields);
 
   // The text reader at work (set by the reader while it reads), or null.
   CMatTextReader* m_pTextReader = nullptr;
