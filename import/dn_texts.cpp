@@ -112,7 +112,8 @@ void RemoveTrailingControls(CString& text) {
 // Version 4: D;N;Artikelnummer;Nr;Kennung;Textschluessel;Text;Nr;Kennung;Textschluessel;Text
 // Version 5: D;N;Artikelnummer;Nr;Kennung;Text;Textschluessel
 void CDnLoader::ReadTextLines() {
-  const CString number = m_Reader.ReadTrimmed(15);
+  // A view of the current line: used up before the continuations are read.
+  const std::wstring_view number = m_Reader.ReadTrimmedView(15);
   const Handle hArticle = GetDnHandle(number);
   const std::size_t prefix = number.size() + 5;
   std::vector<CDnTextLine> lines;
@@ -143,11 +144,16 @@ void CDnLoader::ReadTextLines() {
     }
   }
   if (hArticle == 0) return;
-  const std::vector<CDnTextEntry> entries = GroupTextLines(lines);
   // The series replaces what the article had: a shorter series must not
   // leave lines of an earlier import behind.
   CMatTable* pTarget = m_Tables.m_pTextD;
   m_Store.RemoveRow(pTarget, hArticle);
+  if (lines.size() == 1 && lines[0].cKind == L'T') {
+    // Most articles refer to one text block and nothing else.
+    m_Store.SetCellValue(pTarget, hArticle, 0, 1, CCellInput::Value(GetDnHandle(lines[0].strKey)));
+    return;
+  }
+  const std::vector<CDnTextEntry> entries = GroupTextLines(lines);
   // The last entry first, so that the row's block is made once at its size.
   for (std::size_t i = entries.size(); i-- > 0;) {
     const CDnTextEntry& entry = entries[i];

@@ -67,6 +67,9 @@ TEST(DatanormTexts, Version5LinesAndAShorterSeriesLeavesNothingBehind) {
   ASSERT_TRUE(t.Load(DnHeader5() + "D;N;A5;01;X;Neu;;\r\n"));
   using E = std::pair<CString, CString>;
   EXPECT_EQ(Entries(t, L"A5"), (std::vector<E>{{L"Neu\r\n", L""}}));
+  // One reference to a text block alone, the most common series.
+  ASSERT_TRUE(t.Load(DnHeader5() + "D;N;A5;01;T;;TB2;\r\n"));
+  EXPECT_EQ(Entries(t, L"A5"), (std::vector<E>{{L"", L"TB2"}}));
 }
 
 TEST(DatanormTexts, EndlessContinuationIsBoundedAndEndsWithTheFile) {
