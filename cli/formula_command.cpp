@@ -7,6 +7,7 @@
 // result and every parameter afterwards.
 // With --json each command prints one JSON object; error reports are listed
 // in its "errors" array instead of as "error:" lines.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -43,6 +44,13 @@ std::string JsonElement(const CVdiVar& v, std::size_t nOffset) {
       return JsonString(text);
     case LOGICAL:
       return text == L".TRUE." ? "true" : "false";
+    case REAL:
+    case DOUBLE: {
+      // JSON has no number for infinity or NaN (SQRT(-1.0)): null stands for
+      // them, so that the document still parses.
+      const std::string number = ToUtf8(text);
+      return std::isfinite(std::strtod(number.c_str(), nullptr)) ? number : "null";
+    }
     default:
       return ToUtf8(text);
   }

@@ -8,6 +8,7 @@
 // Each takes --json for scripts. Without --mmd a path with a dataset prefix
 // ("ABCD\Table.Child") is looked up among the user's registered datasets.
 // A failed look-up prints the result code's name and exits with 1.
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -227,7 +228,9 @@ std::string CellText(const CQueryOptions& o, CMatTable* pTable, unsigned long hR
     nCode = CMatManager::GetFloatValue(f, pTable, hRow, nIndex, nField);
     char buf[32];
     std::snprintf(buf, sizeof buf, "%g", double(f));
-    text = buf;
+    // JSON has no number for infinity or NaN: null stands for them, so that
+    // the document still parses.
+    text = o.bJson && !std::isfinite(f) ? "null" : buf;
     bNumber = true;
   } else if (nType == eTypeVoid) {
     nCode = CMatManager::RowExistsEx(pTable, hRow);
