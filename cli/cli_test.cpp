@@ -250,4 +250,30 @@ TEST(CliSalvage, KeepsTheDamagedFileBeside) {
   EXPECT_EQ(RunTool(folder.Path(), "mmd info t.mmd").nExit, 0);
 }
 
+// JSON has no number for infinity or NaN: a float cell or a formula value
+// that holds one is null, so that the document still parses.
+TEST(CliJson, NonFiniteNumbersAreNull) {
+  CToolFolder folder;
+  Write(folder.Path() / "inf.mmtb",
+        "[MMTB]\n(*Werte*)(**)F,1\n(*A-1*) 1e999\n(*A-2*) 2.5\n[Ende_MMTB]\n");
+  Write(folder.Path() / "sqrt.txt",
+        "[bodies]\nREAL FUNCTION G(X)\nREAL X\nG = SQRT(X)\nEND FUNCTION G\n");
+  ASSERT_EQ(RunTool(folder.Path(), "mmd import-mmtb inf.mmtb --mmd i.mmd").nExit, 0);
+  const struct {
+    const char* szArgs;
+    const char* szExpected;
+  } cases[] = {
+      {"get --json --mmd i.mmd Werte A-1", "null\n"},
+      {"get --json --mmd i.mmd Werte A-2", "2.5\n"},
+      {"get --mmd i.mmd Werte A-1", "inf\n"},
+      {"formula run --json sqrt.txt G --arg X=-1", "\"value\": null}"},
+      {"formula run --json sqrt.txt G --arg X=4", "\"value\": 2}"},
+  };
+  for (const auto& c : cases) {
+    const CRun run = RunTool(folder.Path(), c.szArgs);
+    EXPECT_NE(run.strOut.find(c.szExpected), std::string::npos) << c.szArgs << "\n" << run.strOut;
+    EXPECT_EQ(run.strOut.find("nan"), std::string::npos) << c.szArgs << "\n" << run.strOut;
+  }
+}
+
 }  // namespace

@@ -11,7 +11,6 @@
 // Messages go to stderr through the console host UI; exit code 1 on failure.
 #include <unistd.h>
 
-#include <bit>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -19,19 +18,13 @@
 
 #include <CLI/CLI.hpp>
 
-#include "cli/commands.h"
-#include "cli/run_report.h"
+#include "commands.h"
+#include "run_report.h"
 
-#include "OrvaMat/article.h"
-#include "OrvaMat/mat_manager.h"
-#include "import/dn_import.h"
-#include "platform/file.h"
-#include "platform/text.h"
-#include "query/article/table_lookup.h"
-#include "store/mat_store.h"
-#include "store/mmd/dataset_registry.h"
-#include "store/mmd/import_target.h"
-#include "store/mmd/mmd_file.h"
+#include "OrvaMat/article_fields.h"
+#include "OrvaMat/database_file.h"
+#include "OrvaMat/import.h"
+#include "OrvaMat/text.h"
 
 namespace {
 
@@ -81,16 +74,15 @@ struct CImportOptions {
   bool enter = false;  // --register
 };
 
-// The default ID of a new database file, when none is given.
-constexpr const char* kDefaultNewID = "DN01";
+// The ID of a new database file, when none is given.
+constexpr const wchar_t* kDefaultNewID = L"DN01";
 
 int RunImport(const CImportOptions& options) {
   CDnFileImport request;
   for (const std::string& file : options.files) request.files.push_back(FromUtf8(file));
   request.target.strPath = FromUtf8(options.mmd);
   request.target.strID = FromUtf8(options.id);
-  if (options.id.empty() && !FileExists(request.target.strPath))
-    request.target.strID = FromUtf8(kDefaultNewID);
+  request.target.strNewID = kDefaultNewID;
   request.target.bSalvage = options.salvage;
   request.target.bRegister = options.enter;
   request.bDosCharset = options.dos;
@@ -98,7 +90,7 @@ int RunImport(const CImportOptions& options) {
   const auto start = CClock::now();
   CDnFileImportResult result;
   const bool done = ImportDatanormIntoFile(
-      CMatStore::Instance(), request,
+      request,
       [&](std::size_t file, std::size_t line, std::size_t lines) {
         progress.Show(options.files[file], line, lines);
       },
@@ -114,78 +106,22 @@ int RunImport(const CImportOptions& options) {
 
 // ---- orvamat article
 
-struct CArticleFacts {
-  std::vector<std::pair<std::string, std::string>> m_Fields;
-  void Add(const char* name, const CString& value) { m_Fields.emplace_back(name, ToUtf8(value)); }
-};
-
-CString HandleText(CMatDatenSatz& dataset, std::uint32_t h) {
-  const wchar_t* p = h != 0 ? dataset.GetName(h) : nullptr;
-  return p != nullptr ? p : L"";
-}
-
-std::uint32_t CellOf(CMatDatenSatz& dataset, const wchar_t* table, Handle row, int index,
-                     int field) {
-  CCell cell;
-  CMatTable* pTable = FindTopTableNamed(dataset, table);
-  if (pTable == nullptr) return 0;
-  const eMatManager rc = CMatStore::Instance().GetCellValue(pTable, cell, row, index, field);
-  return rc == eMatOk ? cell.m_nValue : 0;
-}
-
-CString TextOf(CMatDatenSatz& dataset, std::uint32_t poolIndex) {
-  const wchar_t* p = dataset.GetPoolText(poolIndex);
-  return p != nullptr ? p : L"";
-}
-
-CString Number(double value) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.4g", value);
-  return FromUtf8(buffer);
-}
-
-// The product group: the "WG_" table under the article's main group that
-// holds the article.
-CString ProductGroupOf(CMatDatenSatz& dataset, Handle hArticle, const CString& mainGroup) {
-  CMatTable* pHwg = FindTopTableNamed(dataset, L"HauptWarenGruppen");
-  CMatTable* pMain = pHwg != nullptr ? FindChildNamed(*pHwg, mainGroup) : nullptr;
-  if (pMain == nullptr) return {};
-  for (const auto& pGroup : pMain->m_Children) {
-    if (CMatStore::Instance().RowExists(pGroup.get(), hArticle) == eMatOk) {
-      return HandleText(dataset, pGroup->m_hName);
-    }
-  }
-  return {};
-}
-
-CArticleFacts CollectFacts(CMatDatenSatz& dataset, Handle h) {
-  CArticleFacts facts;
-  CString text;
-  CMatManager::GetKurzText(text, h);
-  facts.Add("short text", text);
-  CMatManager::GetGesammtText(text, h);
-  facts.Add("complete text", text);
-  const auto price = std::bit_cast<float>(CellOf(dataset, L"Preis", h, 0, 0));
-  char priceText[32];
-  std::snprintf(priceText, sizeof priceText, "%.2f", static_cast<double>(price));
-  facts.Add("price", FromUtf8(priceText));
-  facts.Add("price unit", std::to_wstring(CellOf(dataset, L"ArtikelInfo1", h, 0, 1)));
-  CMatManager::GetMengeneinheitText(text, h);
-  facts.Add("quantity unit", text);
-  const std::uint32_t hDiscount = CellOf(dataset, L"ArtikelInfo1", h, 0, 3);
-  facts.Add("discount group", HandleText(dataset, hDiscount));
-  const auto factor = std::bit_cast<float>(CellOf(dataset, L"Rabattgruppen", hDiscount, 0, 1));
-  facts.Add("discount factor", hDiscount != 0 && factor != 0 ? Number(factor) : CString());
-  const CString mainGroup = HandleText(dataset, CellOf(dataset, L"ArtikelInfo2", h, 0, 1));
-  facts.Add("main group", mainGroup);
-  facts.Add("product group", ProductGroupOf(dataset, h, mainGroup));
-  facts.Add("match code", HandleText(dataset, CellOf(dataset, L"ArtikelInfo2", h, 0, 0)));
-  facts.Add("EAN", TextOf(dataset, CellOf(dataset, L"ArtikelInfo2", h, 0, 2)));
-  CString picture, info, resolved;
-  CMatManager::GetArtikelBildDatei(picture, info, h);
-  CMatManager::ResolveLibraryFile(resolved, picture);
-  facts.Add("picture", resolved);
-  return facts;
+// The article's fields by the names the tool shows them under.
+std::vector<std::pair<std::string, CString>> NamedFields(const CArticleFields& f) {
+  return {
+      {"short text", f.strShortText},
+      {"complete text", f.strCompleteText},
+      {"price", FormatPrice(f.fPrice)},
+      {"price unit", std::to_wstring(f.nPriceUnit)},
+      {"quantity unit", f.strQuantityUnit},
+      {"discount group", f.strDiscountGroup},
+      {"discount factor", f.fDiscountFactor != 0 ? FormatFactor(f.fDiscountFactor) : CString()},
+      {"main group", f.strMainGroup},
+      {"product group", f.strProductGroup},
+      {"match code", f.strMatchCode},
+      {"EAN", f.strEAN},
+      {"picture", f.strPicture},
+  };
 }
 
 int RunArticle(const std::string& mmd, const std::string& number, bool json) {
@@ -195,29 +131,29 @@ int RunArticle(const std::string& mmd, const std::string& number, bool json) {
     return 1;
   }
   // Opened, not registered: looking at an article changes no settings.
-  CMatDatenSatz* pDataset = NewDataset(CMatStore::Instance());
-  if (pDataset != nullptr) AttachFile(*pDataset, path);
-  if (pDataset == nullptr || !LoadDataset(*pDataset)) {
+  const unsigned long prefix = OpenDatabaseFile(path);
+  if (prefix == 0) {
     ReportError(mmd + ": no database file could be read");
     return 1;
   }
-  MakeCurrent(CMatStore::Instance(), *pDataset);
-  const Handle h = pDataset->FindHandle(FromUtf8(number));
+  const unsigned long h = FindArticle(prefix, FromUtf8(number));
   if (h == 0) {
     ReportError(mmd + ": no article " + number);
     return 1;
   }
-  const CArticleFacts facts = CollectFacts(*pDataset, h);
+  CArticleFields fields;
+  GetArticleFields(fields, h);
+  const auto facts = NamedFields(fields);
   if (json) {
     std::string document = "{\"article\": " + JsonString(number);
-    for (const auto& [name, value] : facts.m_Fields)
+    for (const auto& [name, value] : facts)
       document += ",\n \"" + name + "\": " + JsonString(value);
     PrintJsonDocument(document + "}\n");
     return 0;
   }
   std::printf("article          %s\n", number.c_str());
-  for (const auto& [name, value] : facts.m_Fields) {
-    std::string shown = value;
+  for (const auto& [name, value] : facts) {
+    std::string shown = ToUtf8(value);
     for (std::size_t pos = 0; (pos = shown.find("\r\n", pos)) != std::string::npos;) {
       shown.replace(pos, 2, "\n                 ");
     }

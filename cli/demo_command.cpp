@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
-#include "cli/run_report.h"
+#include "commands.h"
+#include "run_report.h"
 
 extern char** environ;
 

@@ -7,27 +7,21 @@
 // result and every parameter afterwards.
 // With --json each command prints one JSON object; error reports are listed
 // in its "errors" array instead of as "error:" lines.
-#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
-#include "cli/commands.h"
-#include "cli/run_report.h"
+#include "commands.h"
+#include "run_report.h"
 
 #include "OrvaMat/formula.h"
-#include "formula/disassembler.h"
-#include "formula/formula_context.h"
-#include "formula/formula_file.h"
-#include "formula/formula_runtime.h"
-#include "platform/format.h"
-#include "platform/recording_host_ui.h"
-#include "platform/text.h"
+#include "OrvaMat/formula_file.h"
+#include "OrvaMat/text.h"
 
 namespace {
 
@@ -40,59 +34,35 @@ struct COptions {
   bool bJson = false;
 };
 
-const char* TypeName(enPCode eType) {
-  switch (eType) {
-    case INTEGER:
-      return "INTEGER";
-    case REAL:
-      return "REAL";
-    case DOUBLE:
-      return "DOUBLE PRECISION";
-    case LOGICAL:
-      return "LOGICAL";
-    case CHARACTER:
-      return "CHARACTER";
-    case FUNCTION:
-      return "PENDING";
-    default:
-      return "NONE";
-  }
-}
+std::string TypeName(enPCode eType) { return ToUtf8(FormulaTypeName(eType)); }
 
-// One element (nOffset) or the scalar as JSON (bJson) or as plain text.
-std::string Element(const CVdiVar& v, std::size_t nOffset, bool bJson) {
-  const bool bArray = v.m_nCount != 0;
-  const void* p = v.GetData();
-  char buf[64];
+// One element (nOffset) or the scalar as a JSON value.
+std::string JsonElement(const CVdiVar& v, std::size_t nOffset) {
+  const CString text = FormatFormulaElement(v, nOffset);
   switch (v.m_eType) {
     case CHARACTER:
-      return bJson ? JsonString(CString(v.GetText(nOffset))) : ToUtf8(v.GetText(nOffset));
+      return JsonString(text);
+    case LOGICAL:
+      return text == L".TRUE." ? "true" : "false";
     case REAL:
-      std::snprintf(buf, sizeof(buf), "%.9g",
-                    bArray ? static_cast<const float*>(p)[nOffset] : v.m_fValue);
-      return buf;
-    case DOUBLE:
-      std::snprintf(buf, sizeof(buf), "%.17g",
-                    bArray ? static_cast<const double*>(p)[nOffset] : v.m_dValue);
-      return buf;
-    case LOGICAL: {
-      const std::int32_t n = bArray ? static_cast<const std::int32_t*>(p)[nOffset] : v.m_nValue;
-      return bJson ? (n != 0 ? "true" : "false") : (n != 0 ? ".TRUE." : ".FALSE.");
+    case DOUBLE: {
+      // JSON has no number for infinity or NaN (SQRT(-1.0)): null stands for
+      // them, so that the document still parses.
+      const std::string number = ToUtf8(text);
+      return std::isfinite(std::strtod(number.c_str(), nullptr)) ? number : "null";
     }
-    default: {
-      const std::int32_t n = bArray ? static_cast<const std::int32_t*>(p)[nOffset] : v.m_nValue;
-      return std::to_string(n);
-    }
+    default:
+      return ToUtf8(text);
   }
 }
 
 std::string Value(const CVdiVar& v, bool bJson) {
-  if (v.m_nCount == 0) return Element(v, 0, bJson);
-  std::string out = bJson ? "[" : "(/ ";
-  const std::size_t n =
-      std::min<std::size_t>(v.GetElementCount(), static_cast<std::size_t>(v.m_nCount));
-  for (std::size_t i = 0; i < n; ++i) out += (i ? ", " : "") + Element(v, i, bJson);
-  return out + (bJson ? "]" : " /)");
+  if (!bJson) return ToUtf8(FormatFormulaValue(v));
+  if (v.m_nCount == 0) return JsonElement(v, 0);
+  std::string out = "[";
+  const std::size_t n = FormulaArrayLength(v);
+  for (std::size_t i = 0; i < n; ++i) out += (i ? ", " : "") + JsonElement(v, i);
+  return out + "]";
 }
 
 std::string Cell(const CString& name, const CVdiVar& v, bool bJson) {
@@ -139,20 +109,14 @@ bool SetArgument(CvdiFunction& f, const std::string& arg, std::string& error) {
     default:
       return error = "parameter has no type: " + arg, false;
   }
-  return error = "not a value of type " + std::string(TypeName(p->m_eType)) + ": " + arg, false;
+  return error = "not a value of type " + TypeName(p->m_eType) + ": " + arg, false;
 }
 
-// Reads and parses the file into list. A file that can not be read or holds
-// no function text is reported like a parser error: through the host UI,
-// with context.m_bError set.
-void Load(const COptions& options, CFormulaContext& context, CvdiFunctionList& list) {
-  LoadFormulaFile(context, list, FromUtf8(options.strFile));
-}
-
-std::string Errors(const CRecordingHostUI& ui, bool bJson, const std::string& extra = {}) {
+// The messages the file gave (and a reason of the tool's own): a JSON array,
+// or one "error:" line each.
+std::string Errors(const CFormulaFile& file, bool bJson, const std::string& extra = {}) {
   std::string out;
-  std::vector<CString> texts;
-  for (const CRecordedMessage& m : ui.GetMessages()) texts.push_back(m.strText);
+  std::vector<CString> texts = file.GetMessages();
   if (!extra.empty()) texts.push_back(FromUtf8(extra));
   for (const CString& text : texts) {
     if (bJson) {
@@ -165,14 +129,11 @@ std::string Errors(const CRecordingHostUI& ui, bool bJson, const std::string& ex
 }
 
 int Check(const COptions& o) {
-  CRecordingHostUI ui;
-  CScopedHostUI scoped(ui);
-  CFormulaContext context;
-  CvdiFunctionList list;
-  Load(o, context, list);
-  const bool bOk = !context.m_bError;
+  CFormulaFile file;
+  file.Load(FromUtf8(o.strFile));
+  const bool bOk = !file.HasError();
   std::string functions;
-  for (const auto& f : list.m_listFunctions) {
+  for (const auto& f : file.GetFunctions().m_listFunctions) {
     const char* state = f->IsComplete() ? "compiled" : "declared";
     if (o.bJson) {
       functions += (functions.empty() ? "" : ", ") + std::string("{\"name\": ") +
@@ -184,61 +145,54 @@ int Check(const COptions& o) {
   }
   if (o.bJson) {
     PrintJsonDocument("{\"ok\": " + std::string(bOk ? "true" : "false") + ", \"functions\": [" +
-                      functions + "], \"errors\": " + Errors(ui, true) + "}\n");
+                      functions + "], \"errors\": " + Errors(file, true) + "}\n");
   } else {
-    std::fputs(Errors(ui, false).c_str(), stdout);
+    std::fputs(Errors(file, false).c_str(), stdout);
   }
   return bOk ? 0 : 1;
 }
 
 int Disasm(const COptions& o) {
-  CRecordingHostUI ui;
-  CScopedHostUI scoped(ui);
-  CFormulaContext context;
-  CvdiFunctionList list;
-  Load(o, context, list);
-  std::fputs(Errors(ui, false).c_str(), stderr);
+  CFormulaFile file;
+  file.Load(FromUtf8(o.strFile));
+  std::fputs(Errors(file, false).c_str(), stderr);
   bool bFound = false;
-  for (const auto& f : list.m_listFunctions) {
+  for (const auto& f : file.GetFunctions().m_listFunctions) {
     if (!o.strFunction.empty() && !EqualsNoCase(f->m_strName, FromUtf8(o.strFunction))) continue;
     bFound = true;
-    std::fputs(ToUtf8(DisassembleFunction(*f)).c_str(), stdout);
+    std::fputs(ToUtf8(DisassembleFormula(*f)).c_str(), stdout);
   }
   if (!bFound && !o.strFunction.empty()) {
     std::fprintf(stderr, "orvamat: no function %s\n", o.strFunction.c_str());
     return 1;
   }
-  return context.m_bError ? 1 : 0;
+  return file.HasError() ? 1 : 0;
 }
 
 int RunCommand(const COptions& o) {
-  CRecordingHostUI ui;
-  CScopedHostUI scoped(ui);
-  CFormulaContext context;
+  CFormulaFile file;
   std::vector<CString> debugLines;
-  context.m_fnDebugOutput = [&](const CString& s) { debugLines.push_back(s); };
-  CvdiFunctionList list;
   // Before the run: the reports so far and the reason, as the JSON document
   // of a run that failed, or on stderr.
   const auto refuse = [&](const std::string& reason, int rc) {
     if (o.bJson) {
       PrintJsonDocument(
           "{\"ok\": false, \"result\": null, \"parameters\": [], \"debug\": [], \"errors\": " +
-          Errors(ui, true, reason) + "}\n");
+          Errors(file, true, reason) + "}\n");
     } else {
-      std::fputs(Errors(ui, false).c_str(), stderr);
+      std::fputs(Errors(file, false).c_str(), stderr);
       std::fprintf(stderr, "orvamat: %s\n", reason.c_str());
     }
     return rc;
   };
-  Load(o, context, list);
-  CvdiFunction* f = list.findFunction(FromUtf8(o.strFunction).c_str());
+  file.Load(FromUtf8(o.strFile));
+  CvdiFunction* f = file.GetFunctions().findFunction(FromUtf8(o.strFunction).c_str());
   if (f == nullptr) return refuse("no function " + o.strFunction, 1);
   for (const std::string& arg : o.listArgs) {
     std::string error;
     if (!SetArgument(*f, arg, error)) return refuse(error, 2);
   }
-  const bool bOk = !context.m_bError && CFormulaRuntime(context).Run(f, nullptr);
+  const bool bOk = !file.HasError() && file.Run(*f, debugLines);
   if (o.bJson) {
     std::string params;
     for (const auto& p : f->m_listParameters) {
@@ -248,10 +202,10 @@ int RunCommand(const COptions& o) {
     for (const CString& s : debugLines) debug += (debug.empty() ? "" : ", ") + JsonString(s);
     PrintJsonDocument("{\"ok\": " + std::string(bOk ? "true" : "false") + ", \"result\": " +
                       Cell(f->m_strName, f->m_result, true) + ", \"parameters\": [" + params +
-                      "], \"debug\": [" + debug + "], \"errors\": " + Errors(ui, true) + "}\n");
+                      "], \"debug\": [" + debug + "], \"errors\": " + Errors(file, true) + "}\n");
   } else {
     for (const CString& s : debugLines) std::printf("debug: %s\n", ToUtf8(s).c_str());
-    std::fputs(Errors(ui, false).c_str(), stdout);
+    std::fputs(Errors(file, false).c_str(), stdout);
     std::printf("result %s\n", Cell(f->m_strName, f->m_result, false).c_str());
     for (const auto& p : f->m_listParameters) {
       std::printf("parameter %s\n", Cell(p->m_strName, *p, false).c_str());

@@ -14,11 +14,10 @@
 #include <exception>
 #include <string>
 
-#include "cli/commands.h"
-#include "cli/run_report.h"
-#include "exports/library_attach.h"
-#include "platform/console_host_ui.h"
-#include "platform/text.h"
+#include "OrvaMat/console_host_ui.h"
+#include "OrvaMat/text.h"
+#include "commands.h"
+#include "run_report.h"
 
 namespace {
 
@@ -117,7 +116,6 @@ bool FlushStdout() {
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "C.UTF-8");
-  OrvaMatAttach();  // linked from the subsystem libraries, not loaded as libOrvaMat.so
   CConsoleHostUI ui;
   SetHostUI(&ui);
   for (int i = 1; i < argc; ++i) RunReport().bJson |= std::strcmp(argv[i], "--json") == 0;

@@ -8,113 +8,70 @@
 // orvamat dataset list|open PATH|close PATH|exclude PATH [--again]: the
 //   user's registered and excluded datasets.
 // Messages go to stderr through the console host UI; exit code 1 on failure.
-#include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <string_view>
 
 #include <CLI/CLI.hpp>
 
-#include "cli/commands.h"
-#include "cli/run_report.h"
+#include "commands.h"
+#include "run_report.h"
 
-#include "OrvaMat/mat_manager.h"
-#include "platform/file.h"
-#include "platform/text.h"
-#include "store/mat_store.h"
-#include "store/mmd/dataset_lists.h"
-#include "store/mmd/dataset_registry.h"
-#include "store/mmd/import_target.h"
-#include "store/mmd/mmd_backing.h"
-#include "store/mmd/mmd_file.h"
-#include "store/mmd/mmd_format.h"
-#include "store/mmtb/mat_text_file.h"
-#include "store/mmtb/mat_text_writer.h"
-#include "store/table_names.h"
+#include "OrvaMat/database_file.h"
+#include "OrvaMat/import.h"
+#include "OrvaMat/text.h"
 
 namespace {
 
 void Print(const CString& text) { std::fputs(ToUtf8(text).c_str(), stdout); }
 
-// Opens FILE as the only dataset of the process's store; null when it can
-// not be read (reported).
-CMatDatenSatz* OpenOnly(const std::string& file) {
+// Opens FILE as a dataset of its own; 0 when it can not be read (reported).
+unsigned long OpenOnly(const std::string& file) {
   if (const CString why = WhyInputUnreadable(FromUtf8(file)); !why.empty()) {
     ReportError(ToUtf8(why));
-    return nullptr;
+    return 0;
   }
-  CMatStore& store = CMatStore::Instance();
-  CMatDatenSatz* pDataset = NewDataset(store);
-  AttachFile(*pDataset, FromUtf8(file));
-  if (LoadDataset(*pDataset)) return pDataset;
+  if (const unsigned long prefix = OpenDatabaseFile(FromUtf8(file))) return prefix;
   ReportError(file + ": no database file could be read");
-  return nullptr;
-}
-
-void PrintTree(const CMatTable& table, int nDepth) {
-  CString type;
-  AppendTypeText(type, table.m_nType);
-  CString line(std::size_t(nDepth * 2), L' ');
-  line += table.m_strName + L"  " + type;
-  if (table.m_nType == eTypeStrLine) {
-    line += L"  text";
-  } else {
-    line += L"," + std::to_wstring(table.m_nValuesPerRow) + L"  " +
-            std::to_wstring(table.m_nRowCount) + L" rows";
-  }
-  if (table.m_nFlags != 0) line += L"  flags " + std::to_wstring(table.m_nFlags);
-  Print(line + L"\n");
-  for (const auto& pChild : table.m_Children) PrintTree(*pChild, nDepth + 1);
-}
-
-int RunInfo(const std::string& file) {
-  CMatDatenSatz* pDataset = OpenOnly(file);
-  if (pDataset == nullptr) return 1;
-  const CMmdBacking& backing = MmdBackingOf(*pDataset);
-  Print(CString(L"magic    ") + (backing.m_bUtf8 ? L"MMD3 (UTF-8)" : L"MMD2 (ANSI)") + L"\n");
-  Print(CString(L"ID       ") + pDataset->m_szHerstellerID + L"\n");
-  Print(L"version  " + std::to_wstring(backing.m_nVersion) + L"\n");
-  Print(L"handles  " + std::to_wstring(pDataset->m_HandleToName.GetCount()) + L" (counter " +
-        std::to_wstring(pDataset->m_nHandleCounter & 0xFFFFFF) + L")\n");
-  if (!backing.m_strInfo.empty()) Print(L"info     " + backing.m_strInfo + L"\n");
-  Print(L"tables   " + std::to_wstring(pDataset->m_Tables.size()) + L"\n");
-  for (const auto& pTable : pDataset->m_Tables) PrintTree(*pTable, 1);
   return 0;
 }
 
-// The table that "Top.Child" names, names compared without regard to case.
-CMatTable* FindByPath(CMatDatenSatz& dataset, const CString& path) {
-  CTableList* pList = &dataset.m_Tables;
-  CMatTable* pFound = nullptr;
-  std::size_t nStart = 0;
-  while (pList != nullptr && nStart <= path.size()) {
-    const std::size_t nDot = std::min(path.find(L'.', nStart), path.size());
-    const CString name = path.substr(nStart, nDot - nStart);
-    pFound = nullptr;
-    for (auto& pTable : *pList)
-      if (EqualsNoCase(pTable->m_strName, name)) pFound = pTable.get();
-    if (pFound == nullptr) return nullptr;
-    pList = &pFound->m_Children;
-    nStart = nDot + 1;
+void PrintTree(const CTableSummary& table, int nDepth) {
+  CString line(std::size_t(nDepth * 2), L' ');
+  line += table.strName + L"  " + TableTypeText(table.nType);
+  if (table.nType == eTypeStrLine) {
+    line += L"  text";
+  } else {
+    line += L"," + std::to_wstring(table.nValuesPerRow) + L"  " + std::to_wstring(table.nRowCount) +
+            L" rows";
   }
-  return pFound;
+  if (table.nFlags != 0) line += L"  flags " + std::to_wstring(table.nFlags);
+  Print(line + L"\n");
+  for (const CTableSummary& child : table.children) PrintTree(child, nDepth + 1);
+}
+
+int RunInfo(const std::string& file) {
+  const unsigned long prefix = OpenOnly(file);
+  CDatabaseFileInfo info;
+  if (prefix == 0 || !GetDatabaseFileInfo(prefix, info)) return 1;
+  Print(CString(L"magic    ") + (info.bUtf8 ? L"MMD3 (UTF-8)" : L"MMD2 (ANSI)") + L"\n");
+  Print(L"ID       " + info.strID + L"\n");
+  Print(L"version  " + std::to_wstring(info.nVersion) + L"\n");
+  Print(L"handles  " + std::to_wstring(info.nHandles) + L" (counter " +
+        std::to_wstring(info.nHandleCounter) + L")\n");
+  if (!info.strInfo.empty()) Print(L"info     " + info.strInfo + L"\n");
+  Print(L"tables   " + std::to_wstring(info.tables.size()) + L"\n");
+  for (const CTableSummary& table : info.tables) PrintTree(table, 1);
+  return 0;
 }
 
 int RunDump(const std::string& file, const std::string& tablePath) {
-  CMatDatenSatz* pDataset = OpenOnly(file);
-  if (pDataset == nullptr) return 1;
+  const unsigned long prefix = OpenOnly(file);
+  if (prefix == 0) return 1;
   CStringList lines;
-  if (!tablePath.empty()) {
-    CMatTable* pTable = FindByPath(*pDataset, FromUtf8(tablePath));
-    if (pTable == nullptr) {
-      ReportError(file + ": no table " + tablePath);
-      return 1;
-    }
-    CMatManager::WriteTableText(pTable, lines);
-  } else {
-    for (const auto& pTable : pDataset->m_Tables) CMatManager::WriteTableText(pTable.get(), lines);
+  if (WriteDatasetText(prefix, FromUtf8(tablePath), lines) != eMatOk) {
+    ReportError(file + ": no table " + tablePath);
+    return 1;
   }
   for (const CString& line : lines) Print(line + L"\n");
   return 0;
@@ -140,128 +97,72 @@ int RunImport(const CImportArgs& a) {
   target.strID = FromUtf8(a.strID);
   // A new file without --id gets the placeholder ID it always got; an
   // existing file keeps its own unless --id names one to check.
-  if (target.strID.empty() && !FileExists(ResolveDatabasePath(target.strPath)))
-    target.strID = L"HsID";
+  target.strNewID = L"HsID";
   target.strName = FromUtf8(a.strName);
   target.bSalvage = a.bSalvage;
   target.bRegister = a.bRegister;
-  CMatStore& store = CMatStore::Instance();
-  CMatDatenSatz* pDataset = OpenImportTarget(store, target);
-  if (pDataset == nullptr) {
+  const unsigned long prefix = OpenImportFile(target);
+  if (prefix == 0) {
     if (target.bRefusedDamaged) ReportSalvageHint();
     return 1;
   }
-  // Every table, row and name the text brings marks the dataset changed: a
-  // text that leaves it unchanged held no block (random bytes, only
-  // comments) and is no import.
-  pDataset->m_bModified = false;
-  const bool bRead = ReadMmtbFile(store, text);
-  const bool bAny = pDataset->m_bModified;
-  if (bRead && !bAny) ReportError(a.strText + ": no MMTB table in the text");
-  const bool bSalvaged = IsDatasetDamaged(*pDataset);  // only with --salvage here
-  const bool bSaved = FinishImport(*pDataset, target, bRead && bAny);
+  const CMmtbReadResult read = ReadMmtbIntoDataset(prefix, text);
+  if (read.bRead && !read.bAnyTable) ReportError(a.strText + ": no MMTB table in the text");
+  const bool bSaved = FinishImportFile(prefix, target, read.bRead && read.bAnyTable);
   if (!bSaved) {
-    ReportError(a.strMmd + ": not saved" + (bRead ? "" : ", reading stopped at an error"));
+    ReportError(a.strMmd + ": not saved" + (read.bRead ? "" : ", reading stopped at an error"));
     return 1;
   }
   // The damage report was what --salvage answered: the damaged file lies
   // beside, and the run did what was asked.
-  if (bSalvaged) AnswerShownErrors();
-  std::printf("%s: %zu tables, saved%s\n", ToUtf8(pDataset->m_strPath).c_str(),
-              pDataset->m_Tables.size(), bSalvaged ? " (salvaged)" : "");
+  if (read.bDamaged) AnswerShownErrors();
+  std::printf("%s: %zu tables, saved%s\n", ToUtf8(read.strPath).c_str(), read.nTables,
+              read.bDamaged ? " (salvaged)" : "");
   return 0;
-}
-
-// The ID in the head of a database file; "????" when it has none.
-CString IDOfFile(const CString& path) {
-  CFile file;
-  char head[8] = {};
-  if (!file.Open(path, CFile::eRead) || !file.ReadAt(0, head, sizeof head) ||
-      (std::string_view(head, 4) != "MMD3" && std::string_view(head, 4) != "MMD2"))
-    return L"????";
-  CString id;
-  for (int i = 4; i < 8; ++i) id += wchar_t(static_cast<unsigned char>(head[i]));
-  return id;
 }
 
 int RunList() {
-  CStringList registered;
-  CStringList excluded;
-  ReadRegisteredList(registered);
-  ReadExcludedList(excluded);
-  // Each file's own ID, read from its head: the list may hold more files
-  // than a store can open.
-  for (const CString& path : registered) {
-    bool bExcluded = false;
-    for (const CString& entry : excluded) bExcluded |= EqualsNoCase(ExcludedEntryPath(entry), path);
-    Print(IDOfFile(path) + L"  " + path + (bExcluded ? L"  (excluded)\n" : L"\n"));
-  }
+  for (const CRegisteredDataset& entry : ListRegisteredDatasets())
+    Print(entry.strID + L"  " + entry.strPath + (entry.bExcluded ? L"  (excluded)\n" : L"\n"));
   return 0;
 }
 
-// Opens the dataset of path and registers it; null when it can not be
-// opened (reported).
-CMatDatenSatz* OpenRegistered(const std::string& file) {
-  const CString path = AbsolutePath(FromUtf8(file));
-  if (const CString why = WhyInputUnreadable(FromUtf8(file)); !why.empty()) {
-    ReportError(ToUtf8(why));
-    return nullptr;
+// The exit status of a call on the registered datasets; what failed is
+// reported.
+int Reported(eDatasetFileResult result, const std::string& file) {
+  switch (result) {
+    case eDatasetFileOk:
+      return 0;
+    case eDatasetFileUnreadable:
+      ReportError(ToUtf8(WhyInputUnreadable(FromUtf8(file))));
+      return 1;
+    case eDatasetFileNotOpened:
+      ReportError(file + ": no database file could be opened");
+      return 1;
+    case eDatasetFileNotEntered:
+      ReportError(file + ": opened, but not entered in the registered datasets");
+      return 1;
+    case eDatasetFileNotListed:
+      ReportError(file + ": not a registered dataset");
+      return 1;
+    case eDatasetFileNotWritten:
+      return 1;  // the library showed why
   }
-  CMatManager::OpenDataset(path.c_str());
-  CMatDatenSatz* pDataset = CMatStore::Instance().GetCurrent();
-  if (pDataset == nullptr || pDataset->m_strPath != ResolveDatabasePath(path)) {
-    ReportError(file + ": no database file could be opened");
-    return nullptr;
-  }
-  return pDataset;
+  return 1;
 }
 
 int RunOpen(const std::string& file) {
-  CStringList before;
-  ReadRegisteredList(before);
-  CMatDatenSatz* pDataset = OpenRegistered(file);
-  if (pDataset == nullptr) return 1;
-  CStringList after;
-  ReadRegisteredList(after);
-  if (std::find(after.begin(), after.end(), pDataset->m_strPath) == after.end()) {
-    ReportError(file + ": opened, but not entered in the registered datasets");
-    return 1;
-  }
-  return 0;
+  return Reported(OpenRegisteredDataset(FromUtf8(file)), file);
 }
 
 // Takes the path off the registered list; a file that is gone leaves it all
 // the same. A path that is not on the list is an error.
 int RunClose(const std::string& file) {
-  const CString path = AbsolutePath(FromUtf8(file));
-  const CString resolved = ResolveDatabasePath(path);
-  CStringList list;
-  ReadRegisteredList(list);
-  const std::size_t nBefore = list.size();
-  // Entries of older runs may hold the path as it was typed.
-  const CString typed = FromUtf8(file);
-  std::erase_if(list, [&](const CString& entry) {
-    return entry == path || entry == resolved || entry == typed;
-  });
-  if (list.size() == nBefore) {
-    ReportError(file + ": not a registered dataset");
-    return 1;
-  }
-  return WriteRegisteredList(list) ? 0 : 1;
+  return Reported(CloseRegisteredDataset(FromUtf8(file)), file);
 }
 
 int RunExclude(const std::string& file, bool again) {
-  CMatDatenSatz* pDataset = OpenRegistered(file);
-  if (pDataset == nullptr) return 1;
-  CString name;
-  if (CMatTable* pStrings = FindTopLevelTable(*pDataset, L"StringTable", eHiddenTables::kFind)) {
-    CCell cell;
-    const Handle h = pDataset->FindHandle(L"HERSTELLERNAME");
-    if (h != 0 && CMatStore::Instance().GetCellValue(pStrings, cell, h, 0, 0) == eMatOk)
-      if (const wchar_t* p = pDataset->GetPoolText(cell.m_nValue)) name = p;
-  }
-  pDataset->m_strName = name;
-  return SetDatasetListed(*pDataset, again) ? 0 : 1;
+  return Reported(ExcludeRegisteredDataset(FromUtf8(file), again), file);
 }
 
 void Fail(int rc) {

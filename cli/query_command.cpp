@@ -8,16 +8,18 @@
 // Each takes --json for scripts. Without --mmd a path with a dataset prefix
 // ("ABCD\Table.Child") is looked up among the user's registered datasets.
 // A failed look-up prints the result code's name and exits with 1.
+#include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
-#include "cli/commands.h"
-#include "cli/run_report.h"
+#include "commands.h"
+#include "run_report.h"
 
 #include "OrvaMat/mat_manager.h"
-#include "platform/text.h"
+#include "OrvaMat/text.h"
 
 namespace {
 
@@ -96,12 +98,17 @@ std::string Utf8(const wchar_t* p) { return p != nullptr ? ToUtf8(p) : std::stri
   } else {
     Flush(o);
   }
-  if (o.bJson)
-    PrintJsonDocument("{\"result\":" + std::to_string(nCode) + ",\"name\":\"" + CodeName(nCode) +
-                      "\",\"error\":" + JsonString(what) + ",\"ok\":false,\"errors\":[" +
-                      JsonString(what) + "]}\n");
-  else
+  if (o.bJson) {
+    nlohmann::ordered_json document;
+    document["result"] = int(nCode);
+    document["name"] = CodeName(nCode);
+    document["error"] = what;
+    document["ok"] = false;
+    document["errors"] = nlohmann::ordered_json::array({what});
+    PrintJsonDocument(JsonText(document) + "\n");
+  } else {
     std::fprintf(stderr, "%s: %s (%d)\n", what.c_str(), CodeName(nCode), int(nCode));
+  }
   throw CLI::RuntimeError(1);
 }
 
@@ -134,47 +141,51 @@ std::string PathOf(CMatTable* pTable) {
 
 // ---- tables
 
-void PrintTable(const CQueryOptions& o, CMatTable* pTable, int nDepth, bool bFirst) {
+// The table and its subtree as JSON.
+nlohmann::ordered_json TableJson(CMatTable* pTable) {
+  const int nType = CMatManager::GetTableType(pTable);
+  nlohmann::ordered_json table;
+  table["name"] = Utf8(CMatManager::GetTableName(pTable));
+  table["type"] = TypeName(nType);
+  table["valuesPerRow"] = CMatManager::GetValuesPerRow(pTable);
+  table["flags"] = pTable->m_nFlags;
+  table["rows"] = nType == eTypeStrLine ? 0 : CMatManager::GetItemCount(pTable, false);
+  table["children"] = nlohmann::ordered_json::array();
+  POSITION pos = CMatManager::GetFirstTablePosition(pTable);
+  while (pos != nullptr)
+    table["children"].push_back(TableJson(CMatManager::GetNextTable(pTable, pos)));
+  return table;
+}
+
+void PrintTable(CMatTable* pTable, int nDepth) {
   const int nType = CMatManager::GetTableType(pTable);
   const int nRows = nType == eTypeStrLine ? 0 : CMatManager::GetItemCount(pTable, false);
-  const std::string name = Utf8(CMatManager::GetTableName(pTable));
-  if (o.bJson) {
-    Out(std::string(bFirst ? "" : ",") + "{\"name\":" + JsonString(FromUtf8(name)) +
-        ",\"type\":\"" + TypeName(nType) +
-        "\",\"valuesPerRow\":" + std::to_string(CMatManager::GetValuesPerRow(pTable)) +
-        ",\"flags\":" + std::to_string(pTable->m_nFlags) + ",\"rows\":" + std::to_string(nRows) +
-        ",\"children\":[");
-  } else {
-    char line[64];
-    std::snprintf(line, sizeof line, "  %s,%d  %d rows", TypeName(nType),
-                  CMatManager::GetValuesPerRow(pTable), nRows);
-    Out(std::string(std::size_t(nDepth) * 2, ' ') + name + line);
-    if (pTable->m_nFlags != 0) Out("  flags " + std::to_string(pTable->m_nFlags));
-    Out("\n");
-  }
+  char line[64];
+  std::snprintf(line, sizeof line, "  %s,%d  %d rows", TypeName(nType),
+                CMatManager::GetValuesPerRow(pTable), nRows);
+  Out(std::string(std::size_t(nDepth) * 2, ' ') + Utf8(CMatManager::GetTableName(pTable)) + line);
+  if (pTable->m_nFlags != 0) Out("  flags " + std::to_string(pTable->m_nFlags));
+  Out("\n");
   POSITION pos = CMatManager::GetFirstTablePosition(pTable);
-  bool bFirstChild = true;
-  while (pos != nullptr) {
-    PrintTable(o, CMatManager::GetNextTable(pTable, pos), nDepth + 1, bFirstChild);
-    bFirstChild = false;
-  }
-  if (o.bJson) Out("]}");
+  while (pos != nullptr) PrintTable(CMatManager::GetNextTable(pTable, pos), nDepth + 1);
 }
 
 void RunTables(const CQueryOptions& o) {
   OpenDatasets(o);
-  if (o.bJson) Out("[");
+  std::vector<CMatTable*> tables;
   if (!o.strPath.empty()) {
-    PrintTable(o, FindOrFail(o), 0, true);
+    tables.push_back(FindOrFail(o));
   } else {
     POSITION pos = CMatManager::GetFirstTablePositionEx(nullptr);
-    bool bFirst = true;
-    while (pos != nullptr) {
-      PrintTable(o, CMatManager::GetNextTable(nullptr, pos), 0, bFirst);
-      bFirst = false;
-    }
+    while (pos != nullptr) tables.push_back(CMatManager::GetNextTable(nullptr, pos));
   }
-  if (o.bJson) Out("]\n");
+  if (!o.bJson) {
+    for (CMatTable* pTable : tables) PrintTable(pTable, 0);
+    return;
+  }
+  nlohmann::ordered_json document = nlohmann::ordered_json::array();
+  for (CMatTable* pTable : tables) document.push_back(TableJson(pTable));
+  Out(JsonText(document) + "\n");
 }
 
 // ---- find
@@ -182,11 +193,15 @@ void RunTables(const CQueryOptions& o) {
 void RunFind(const CQueryOptions& o) {
   OpenDatasets(o);
   CMatTable* pTable = FindOrFail(o);
-  if (o.bJson)
-    Out("{\"result\":0,\"name\":\"eMatOk\",\"path\":" + JsonString(FromUtf8(PathOf(pTable))) +
-        "}\n");
-  else
+  if (o.bJson) {
+    nlohmann::ordered_json document;
+    document["result"] = 0;
+    document["name"] = "eMatOk";
+    document["path"] = PathOf(pTable);
+    Out(JsonText(document) + "\n");
+  } else {
     Out(std::string("eMatOk (0)  ") + PathOf(pTable) + "\n");
+  }
 }
 
 // ---- get
@@ -213,7 +228,9 @@ std::string CellText(const CQueryOptions& o, CMatTable* pTable, unsigned long hR
     nCode = CMatManager::GetFloatValue(f, pTable, hRow, nIndex, nField);
     char buf[32];
     std::snprintf(buf, sizeof buf, "%g", double(f));
-    text = buf;
+    // JSON has no number for infinity or NaN: null stands for them, so that
+    // the document still parses.
+    text = o.bJson && !std::isfinite(f) ? "null" : buf;
     bNumber = true;
   } else if (nType == eTypeVoid) {
     nCode = CMatManager::RowExistsEx(pTable, hRow);

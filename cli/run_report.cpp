@@ -1,11 +1,11 @@
-#include "cli/run_report.h"
+#include "run_report.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
 
-#include "platform/console_host_ui.h"
-#include "platform/text.h"
+#include "OrvaMat/console_host_ui.h"
+#include "OrvaMat/text.h"
 
 CRunReport& RunReport() {
   static CRunReport report;
@@ -35,10 +35,14 @@ void ReportSalvageHint() {
       stderr);
 }
 
+std::string JsonText(const nlohmann::ordered_json& document) {
+  return document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 std::string JsonString(const std::string& utf8) {
   // A text from the command line need not be UTF-8: what is not becomes U+FFFD
   // instead of an exception.
-  return nlohmann::json(utf8).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  return JsonText(utf8);
 }
 
 std::string JsonString(const CString& text) { return JsonString(ToUtf8(text)); }
@@ -56,5 +60,5 @@ std::string JsonFailure(const std::vector<std::string>& errors) {
   nlohmann::ordered_json document;
   document["ok"] = false;
   document["errors"] = errors;
-  return document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+  return JsonText(document) + "\n";
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "OrvaMat/types.h"
 
 struct CRunReport {
@@ -32,6 +34,10 @@ void ReportError(const std::string& text);
 // After a refusal of a damaged database file: how the user saves what can
 // still be read (--salvage).
 void ReportSalvageHint();
+
+// The document on one line without blanks (a text that is not UTF-8 gets
+// U+FFFD instead of an exception); no line end.
+std::string JsonText(const nlohmann::ordered_json& document);
 
 // The text as a JSON string, quotes included.
 std::string JsonString(const std::string& utf8);

@@ -43,6 +43,10 @@ set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_TOOL_PACKAGE_NAME orvamat)
 set(CPACK_DEBIAN_TOOL_PACKAGE_SECTION utils)
 set(CPACK_COMPONENT_DEVELOPMENT_DEPENDS library)
+# The tool links libOrvaMat.so like any host: its package needs the library's,
+# and dpkg-shlibdeps finds the library where the build put it.
+set(CPACK_COMPONENT_TOOL_DEPENDS library)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR})
 set(CPACK_COMPONENT_LIBRARY_DESCRIPTION
   "OrvaMat material-management library\nLooks up manufacturers' articles, prices, texts, pictures and technical data kept as datasets of named tables in database files, and imports DATANORM, VDI 3805, BDH-2 and spreadsheets.")
 set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION

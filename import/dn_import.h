@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "OrvaMat/import.h"
 #include "OrvaMat/types.h"
 #include "store/mmd/import_target.h"
 
@@ -58,28 +59,7 @@ int ImportDatanormFiles(const std::vector<CString>& files, bool dosCharset);
 // dataset and imports the chosen file's set with the DOS character set.
 ORVAMAT_API void ImportDatanormDlg(int presetHandle, const wchar_t* presetName);
 
-// One import of DATANORM files into a database file, as a user starts it on
-// files (the command line's "import datanorm"): every input is checked before
-// anything else, the target is opened or made (OpenImportTarget), the files
-// are read in order with one loader, and the dataset is saved only when every
-// file was read (FinishImport).
-struct CDnFileImport {
-  std::vector<CString> files;  // read in this order
-  CImportTarget target;        // the database file and how to treat it
-  bool bDosCharset = false;    // the DOS character set instead of 1252
-};
-
-struct CDnFileImportResult {
-  int nFilesRead = 0;            // files read to their end
-  std::size_t nLines = 0;        // lines read, over all files
-  bool bSaved = false;           // the database file was written
-  bool bRefusedDamaged = false;  // the database file is damaged and was not taken
-};
-
-// Called while a file is read: its index in CDnFileImport::files, the lines
-// read so far and its line count (the last call has both equal).
-using CDnFileProgress =
-    std::function<void(std::size_t nFile, std::size_t nLine, std::size_t nLines)>;
+// CDnFileImport, CDnFileImportResult and CDnFileProgress are in OrvaMat/import.h.
 
 // Runs the import on the store (it becomes the target's current dataset).
 // True only when every file was read and the dataset saved. A failure is

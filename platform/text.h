@@ -5,15 +5,12 @@
 #include <string>
 #include <string_view>
 
+#include "OrvaMat/text.h"
 #include "OrvaMat/types.h"
 
-// UTF-8 to wide text; an invalid sequence becomes U+FFFD, never an error.
-CString FromUtf8(std::string_view bytes);
-// The same, appended to out (whose reserved room is used).
+// FromUtf8 (OrvaMat/text.h), appended to out (whose reserved room is used).
 void AppendFromUtf8(std::string_view bytes, CString& out);
-// Wide text to UTF-8; a lone surrogate or a value outside Unicode becomes U+FFFD.
-std::string ToUtf8(std::wstring_view text);
-// The same, appended to out.
+// ToUtf8, appended to out.
 void AppendToUtf8(std::wstring_view text, std::string& out);
 // The number of bytes ToUtf8 makes of text, without making them.
 std::size_t Utf8Length(std::wstring_view text);
@@ -24,12 +21,11 @@ std::wstring_view CutToUtf8Length(std::wstring_view text, std::size_t nMaxBytes)
 bool IsValidUtf8(std::string_view bytes);
 
 // Lower and upper case of one character and of a text (Latin-1 and Latin
-// Extended-A letters fold as well as ASCII, so "Ä" and "ä" compare equal).
+// Extended-A letters fold as well as ASCII, so "Ä" and "ä" compare equal;
+// ToUpper and EqualsNoCase are in OrvaMat/text.h).
 wchar_t ToLowerChar(wchar_t c);
 wchar_t ToUpperChar(wchar_t c);
 CString ToLower(std::wstring_view text);
-CString ToUpper(std::wstring_view text);
-bool EqualsNoCase(std::wstring_view a, std::wstring_view b);
 
 CString TrimLeft(std::wstring_view text);
 CString TrimRight(std::wstring_view text);

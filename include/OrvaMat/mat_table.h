@@ -46,7 +46,7 @@ enum : std::uint32_t {
   eFlagListMode = 16,     // rows kept as an insertion-ordered list
 };
 
-class CMatTableBody {
+class ORVAMAT_API CMatTableBody {
  public:
   CMatTableBody() = default;
   virtual ~CMatTableBody();

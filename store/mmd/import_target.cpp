@@ -4,6 +4,7 @@
 
 #include "OrvaMat/datasets.h"
 #include "platform/file.h"
+#include "store/base/guarded_call.h"
 #include "store/base/message.h"
 #include "store/mat_daten_satz.h"
 #include "store/mat_store.h"
@@ -62,9 +63,28 @@ CMatDatenSatz* OpenExisting(CMatStore& store, CImportTarget& target) {
   return pDataset;
 }
 
+CString WhyUnreadable(const CString& path) {
+  if (FolderExists(path)) return path + L": ist ein Ordner, keine Datei";
+  if (!FileExists(path)) return path + L": Datei nicht gefunden";
+  CFile file;
+  if (!file.Open(path, CFile::eRead)) return file.GetError();
+  const auto nLength = file.GetLength();
+  if (!nLength) return file.GetError();
+  // A device or a file of the process table claims no length: one byte read
+  // tells whether anything is there at all (none: empty; an error: that).
+  char c = 0;
+  if (*nLength == 0) {
+    const std::int64_t nGot = file.Read(&c, 1);
+    if (nGot < 0) return file.GetError();
+    if (nGot == 0) return path + L": die Datei ist leer";
+  }
+  return {};
+}
+
 }  // namespace
 
 CMatDatenSatz* OpenImportTarget(CMatStore& store, CImportTarget& target) {
+  if (target.strID.empty() && !FileExists(target.strPath)) target.strID = target.strNewID;
   if (!target.strID.empty() && !IsValidID(target.strID)) {
     Refuse(L"Die Herstellerkennung \"%s\" hat nicht genau 4 Zeichen.", target.strID);
     return nullptr;
@@ -103,20 +123,21 @@ bool FinishImport(CMatDatenSatz& dataset, const CImportTarget& target, bool bAll
   return bSaved && (!target.bRegister || RegisterDatasetPath(AbsolutePath(dataset.m_strPath)));
 }
 
+unsigned long OpenImportFile(CImportTarget& target) {
+  return GuardedCall(0ul, [&]() -> unsigned long {
+    const CMatDatenSatz* pDataset = OpenImportTarget(CMatStore::Instance(), target);
+    return pDataset != nullptr ? pDataset->GetPrefix() : 0;
+  });
+}
+
+bool FinishImportFile(unsigned long prefix, const CImportTarget& target, bool bAllRead) {
+  return GuardedCall(false, [&] {
+    CMatDatenSatz* pDataset = CMatStore::Instance().GetDatasetOfHandle(Handle(prefix));
+    return pDataset != nullptr && FinishImport(*pDataset, target, bAllRead);
+  });
+}
+
 CString WhyInputUnreadable(const CString& path) {
-  if (FolderExists(path)) return path + L": ist ein Ordner, keine Datei";
-  if (!FileExists(path)) return path + L": Datei nicht gefunden";
-  CFile file;
-  if (!file.Open(path, CFile::eRead)) return file.GetError();
-  const auto nLength = file.GetLength();
-  if (!nLength) return file.GetError();
-  // A device or a file of the process table claims no length: one byte read
-  // tells whether anything is there at all (none: empty; an error: that).
-  char c = 0;
-  if (*nLength == 0) {
-    const std::int64_t nGot = file.Read(&c, 1);
-    if (nGot < 0) return file.GetError();
-    if (nGot == 0) return path + L": die Datei ist leer";
-  }
-  return {};
+  // An exception on the way (shown) leaves the file unread: not "readable".
+  return GuardedCall(path + L": kann nicht gelesen werden", [&] { return WhyUnreadable(path); });
 }

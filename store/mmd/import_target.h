@@ -10,21 +10,14 @@
 // were. Every refusal is reported through the host UI.
 #pragma once
 
+#include "OrvaMat/import.h"
 #include "OrvaMat/types.h"
 
 class CMatDatenSatz;
 class CMatStore;
 
-struct CImportTarget {
-  CString strPath;         // the database file
-  CString strID;           // manufacturer ID; empty: the file's, or an error for a new file
-  CString strName;         // manufacturer name of a new dataset (default: the ID)
-  bool bRegister = false;  // once saved, enter the file in the user's registered datasets
-  bool bSalvage = false;   // a damaged file may be saved over; it is kept beside
-  // Answer of OpenImportTarget: the file was refused because it is damaged
-  // (the caller may tell how to salvage it).
-  bool bRefusedDamaged = false;
-};
+// CImportTarget, WhyInputUnreadable and the calls of a host (the prefix
+// instead of the dataset) are in OrvaMat/import.h.
 
 // The dataset of target.strPath, current afterwards; null when it can not be
 // opened or made (reported). Nothing is written to disk here.
@@ -37,8 +30,3 @@ CMatDatenSatz* OpenImportTarget(CMatStore& store, CImportTarget& target);
 // the list naming a file that was not written. True when saved (and, if
 // asked, registered).
 bool FinishImport(CMatDatenSatz& dataset, const CImportTarget& target, bool bAllRead);
-
-// Empty when path names a regular file with at least one byte that can be
-// opened for reading; else one line that names the file and says why not
-// (missing, a folder, empty, unreadable), for the importer to report.
-CString WhyInputUnreadable(const CString& path);
