@@ -6,7 +6,6 @@
 
 #include "import/dn_test_util.h"
 #include "platform/temp_folder.h"
-#include "store/dataset_backing.h"
 
 namespace {
 
@@ -80,23 +79,11 @@ TEST(DatanormImport, DialogImportsTheChosenSetIntoTheChosenDataset) {
 }
 
 TEST(DatanormImport, ReadOnlyDatasetIsRefused) {
-  struct CLocked : CDatasetBacking {
-    bool CheckWriteLock(CMatDatenSatz&, bool) override { return true; }
-    void LoadTableBody(CMatDatenSatz&, CMatTable&) override {}
-    void LoadDataset(CMatDatenSatz&) override {}
-  };
   CDnTestDataset t;
   EXPECT_TRUE(CheckDnDatasetWritable());
-  t.Dataset().SetBacking(std::make_unique<CLocked>());
+  t.Dataset().SetBacking(std::make_unique<CLockedBacking>());
   EXPECT_FALSE(CheckDnDatasetWritable());
   EXPECT_EQ(t.UI().LastText(), L"Aktueller Datensatz ist schreibgeschützt");
-  // The dialog shows the message and imports nothing.
-  CTempFolder folder;
-  t.UI().PushChooserPath(
-      Write(folder, L"K.001", DnHeader4() + "A;N;ART;00;Kurz;;1;0;ST;100;;;;\r\n"));
-  ImportDatanormDlg(0, nullptr);
-  EXPECT_EQ(t.H(L"ART"), 0u);
-  EXPECT_EQ(t.UI().Count(), 2u);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "import/dn_loader.h"
 #include "platform/text.h"
 #include "query/article/table_lookup.h"
+#include "store/dataset_backing.h"
 #include "store/store_test_util.h"
 
 class CDnTestDataset : public CTestSurroundings {
@@ -69,6 +70,13 @@ class CDnTestDataset : public CTestSurroundings {
 
  private:
   CMatDatenSatz* m_pDataset = nullptr;
+};
+
+// A dataset whose file another user holds: every write is refused.
+struct CLockedBacking : CDatasetBacking {
+  bool CheckWriteLock(CMatDatenSatz&, bool) override { return true; }
+  void LoadTableBody(CMatDatenSatz&, CMatTable&) override {}
+  void LoadDataset(CMatDatenSatz&) override {}
 };
 
 // A version 4 header line: date (ddmmyy), 80 characters of text, "04" at

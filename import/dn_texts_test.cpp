@@ -21,13 +21,17 @@ std::vector<std::pair<CString, CString>> Entries(CDnTestDataset& t, const wchar_
   return entries;
 }
 
-TEST(DatanormTexts, Version4TextBlockWithContinuationAndTrailingBlanks) {
+TEST(DatanormTexts, Version4TextBlocksWithContinuationAndTrailingBlanks) {
   CDnTestDataset t;
   ASSERT_TRUE(t.Load(DnHeader4() + "T;N;K1;;1;;Erste Zeile;2;;zweite;\r\n"
                                    "T;N;K1;;3;;dritte   ;0;;;\r\n"
-                                   "T;N;K2;;1;;andere;;;;\r\n"));
+                                   "T;N;K2;;1;;andere;;;;\r\n"
+                                   "E;N;EK;;1;;Wert $$ mm;;;;\r\n"));
   EXPECT_EQ(t.Text(L"DATANORM_T", L"K1"), L"Erste Zeile\r\nzweite\r\ndritte");
   EXPECT_EQ(t.Text(L"DATANORM_T", L"K2"), L"andere");
+  // "E" blocks go to their own table.
+  EXPECT_EQ(t.Text(L"DATANORM_E", L"EK"), L"Wert $$ mm");
+  EXPECT_EQ(t.Cell(L"DATANORM_T", L"EK"), ~0u);
 }
 
 TEST(DatanormTexts, Version5TextBlockLimitsAndEndRecord) {
@@ -38,13 +42,6 @@ TEST(DatanormTexts, Version5TextBlockLimitsAndEndRecord) {
   EXPECT_EQ(t.Text(L"DATANORM_T", L"TK"),
             CString(70, L'x') + L"\r\n" + CString(80, L'x'));  // "0" limits a line to 70
   EXPECT_EQ(t.H(L"Ende"), 0u);  // the version 5 end record is no text block
-}
-
-TEST(DatanormTexts, Version4EBlocksGoToTheirOwnTable) {
-  CDnTestDataset t;
-  ASSERT_TRUE(t.Load(DnHeader4() + "E;N;EK;;1;;Wert $$ mm;;;;\r\n"));
-  EXPECT_EQ(t.Text(L"DATANORM_E", L"EK"), L"Wert $$ mm");
-  EXPECT_EQ(t.Cell(L"DATANORM_T", L"EK"), ~0u);
 }
 
 TEST(DatanormTexts, Version4LinesOfOneArticleBecomeOneSeries) {

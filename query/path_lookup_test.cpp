@@ -72,10 +72,7 @@ TEST_F(QueryPathLookup, PrefixesNeedAListedOpenDataset) {
   Store().SetCurrent(&second);
   EXPECT_EQ(Found(L"Preise", m_pArtikel), m_pPreise);
   EXPECT_EQ(Store().GetCurrent(), m_pDataset);
-}
-
-TEST_F(QueryPathLookup, NoDatasetGivesEight) {
-  CScopedMatStore empty;
+  CScopedMatStore empty;  // no dataset at all
   EXPECT_EQ(Find(L"Artikel"), eMatNoDataset);
 }
 
@@ -88,9 +85,7 @@ TEST_F(QueryPathLookup, AliasStandsForItsPath) {
   Store().AddAlias(L"P", L"Gruppen");
   Store().AddAlias(L"P", L"Fehlt");
   EXPECT_EQ(Found(L"P"), m_pGruppen);
-}
-
-TEST_F(QueryPathLookup, AliasThatResolvesNowhereSearchesTheTopLevel) {
+  // An alias that resolves nowhere: the name is searched at the top level.
   Store().AddAlias(L"Gruppen", L"Fehlt");
   EXPECT_EQ(Found(L"Artikel.Gruppen"), m_pGruppen);
 }
@@ -153,10 +148,6 @@ TEST_F(QueryPathLookup, FindOrCreateTableMakesOnlyWhatIsMissing) {
   EXPECT_EQ(pNew->m_pParent, m_pArtikel);
   EXPECT_EQ(FindOrCreateTable(Store(), m_pArtikel, L"NETTO", eTypeFloat, 1), pNew);
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(QueryPathLookup, ChildHiddenAfterIndexingIsReachedAndRefused) {
   CMatTable* pLarge = Table(L"Gross", eTypeVoid);

@@ -35,10 +35,9 @@ class ArticleGesammtText : public ::testing::Test {
 
 TEST_F(ArticleGesammtText, ReadyTextWinsWhateverTheTextTablesHold) {
   Build(40);
-  CMatTable* pReady = m_Data.Table(L"GesammtText", eTypeString);
+  m_Data.Table(L"GesammtText", eTypeString);
   ASSERT_EQ(CMatManager::SetGesammtText(L"Fertig \r\n", m_Data.H(L"A")), eMatOk);
   EXPECT_EQ(Text(), L"Fertig \r\n");
-  (void)pReady;
 }
 
 TEST_F(ArticleGesammtText, ModesChooseShortAndLongText) {

@@ -37,16 +37,10 @@ TEST(MatTextSource, LineBreaksEmptyLinesAndTheEndOfTheText) {
 
 TEST(MatTextSource, DecodesByByteOrderMarkElseTheLanguageCodePage) {
   CMatTextReader reader;
-  reader.OpenBytes(std::string("\xFF\xFE"
-                               "a\0\xE4\0",
-                               6),
-                   L"t");
+  reader.OpenBytes(std::string{'\xFF', '\xFE', 'a', 0, '\xE4', 0}, L"t");
   EXPECT_TRUE(reader.IsUnicode());
   EXPECT_EQ(Walk(reader), L"0:a\xE4 ");
-  reader.OpenBytes(
-      "\xEF\xBB\xBF"
-      "\xC3\xA4x",
-      L"t");
+  reader.OpenBytes("\xEF\xBB\xBF\xC3\xA4x", L"t");
   EXPECT_FALSE(reader.IsUnicode());
   EXPECT_EQ(Walk(reader), L"0:\xE4x ");
   // No mark: the ANSI code page (1252 without a language), so UTF-8 bytes
@@ -55,15 +49,9 @@ TEST(MatTextSource, DecodesByByteOrderMarkElseTheLanguageCodePage) {
   EXPECT_EQ(Walk(reader), L"0:\xE4\xC3\xA4 ");
   // A UTF-16 text of an odd length and invalid UTF-8 after a mark decode
   // without failing.
-  reader.OpenBytes(std::string("\xFF\xFE"
-                               "a\0b",
-                               5),
-                   L"t");
+  reader.OpenBytes(std::string{'\xFF', '\xFE', 'a', 0, 'b'}, L"t");
   EXPECT_EQ(Walk(reader).substr(0, 3), L"0:a");
-  reader.OpenBytes(
-      "\xEF\xBB\xBF"
-      "\xFF\xFEz",
-      L"t");
+  reader.OpenBytes("\xEF\xBB\xBF\xFF\xFEz", L"t");
   EXPECT_NE(Walk(reader).find(L'z'), std::wstring::npos);
 }
 
