@@ -14,7 +14,7 @@ foreach(lib ${orvamat_subsystems})
   target_sources(OrvaMat PRIVATE $<TARGET_OBJECTS:${lib}>)
 endforeach()
 target_link_libraries(OrvaMat PRIVATE ${orvamat_subsystems})
-target_link_options(OrvaMat PRIVATE -Wl,--no-undefined)
+target_link_options(OrvaMat PRIVATE -Wl,--no-undefined -Wl,-Bsymbolic-functions)
 target_include_directories(OrvaMat PUBLIC
   $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
   $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
