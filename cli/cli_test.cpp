@@ -277,3 +277,23 @@ TEST(CliJson, NonFiniteNumbersAreNull) {
 }
 
 }  // namespace
+
+namespace {
+
+// A file's rate is counted from the start of its reading: a small file,
+// whose only report is its last, once showed billions of lines a second.
+TEST(CliProgress, TheRateOfASmallFileIsPlausible) {
+  CToolFolder folder;
+  Write(folder.Path() / "k.001",
+        "V;050;A;20250101;EUR;Katalog;;KAT;\r\nA;N;UP-1;Rohr;;PCE;1;1;100;R1;10;1000;;\r\n");
+  const CRun run = RunTool(folder.Path(), "import datanorm k.001 --mmd k.mmd --id KATA");
+  const std::size_t at = run.strErr.rfind(" lines/s");
+  ASSERT_NE(at, std::string::npos) << run.strErr;
+  const std::size_t from = run.strErr.rfind(' ', at - 1) + 1;
+  const double rate = std::stod(run.strErr.substr(from, at - from));
+  // Two lines read, a file made and synced: well under a millisecond is
+  // not possible.
+  EXPECT_LT(rate, 2000.0 / 0.001) << run.strErr;
+}
+
+}  // namespace

@@ -37,16 +37,21 @@ class CProgressLine {
  public:
   explicit CProgressLine(bool terminal) : m_bTerminal(terminal) {}
 
+  // The clock of a file runs from the end of the one before (the first: from
+  // the start of the import), not from its first report, which comes only
+  // after thousands of lines and made the first rate absurd.
   void Show(const std::string& file, std::size_t line, std::size_t lines) {
     if (file != m_strFile) {
+      if (!m_bFileDone) m_Start = CClock::now();  // the one before stopped short
       m_strFile = file;
-      m_Start = CClock::now();
+      m_bFileDone = false;
     }
     const double seconds = std::chrono::duration<double>(CClock::now() - m_Start).count();
     const double rate = seconds > 0 ? static_cast<double>(line) / seconds : 0;
     if (!m_bTerminal) {
       std::fprintf(stderr, "%s: %zu/%zu lines, %.0f lines/s\n", file.c_str(), line, lines, rate);
       std::fflush(stderr);
+      if (line == lines) FileDone();
       return;
     }
     constexpr int kWidth = 30;
@@ -57,11 +62,19 @@ class CProgressLine {
                  rate);
     if (line == lines) std::fputc('\n', stderr);
     std::fflush(stderr);
+    if (line == lines) FileDone();
+  }
+
+  // After a file's last report.
+  void FileDone() {
+    m_bFileDone = true;
+    m_Start = CClock::now();
   }
 
  private:
   bool m_bTerminal;
   std::string m_strFile;
+  bool m_bFileDone = true;
   CClock::time_point m_Start = CClock::now();
 };
 
