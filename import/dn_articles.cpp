@@ -86,6 +86,7 @@ void CDnLoader::ReadArticle4() {
   CString mainGroup = m_Reader.ReadText(13);
   const CString longKey = m_Reader.ReadText(32);
   if (hArticle == 0) return;
+  ++m_nArticles;
 
   SetInt(m_Tables.m_pArtikelInfo2, hArticle, eInfo2Textkennzeichen, textMark);
   SetShortText(hArticle, line1, line2);
@@ -129,6 +130,7 @@ void CDnLoader::ReadArticle5() {
   const std::wstring_view longKey = m_Reader.ReadView(32);
   const std::int64_t costType = m_Reader.ReadNumber(2);
   if (hArticle == 0) return;
+  ++m_nArticles;
 
   CMatTable* pInfo1 = m_Tables.m_pArtikelInfo1;
   CMatTable* pInfo2 = m_Tables.m_pArtikelInfo2;

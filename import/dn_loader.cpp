@@ -52,7 +52,15 @@ Handle CDnLoader::GetDnHandle(std::wstring_view text) {
   // The dataset's own name map: an article number may hold a backslash,
   // which the exported look-up would take for a manufacturer prefix.
   const Handle h = m_pDataset->FindHandle(text);
-  return h != 0 ? h : m_pDataset->CreateHandle(text);
+  if (h != 0) return h;
+  // A catalogue larger than the dataset's names stops at the first name that
+  // does not fit (ReadRecords), instead of skipping every article after it.
+  if (!m_pDataset->HasFreeNames()) {
+    if (!m_bNamesExhausted) m_nExhaustedLine = m_nLine + 1;
+    m_bNamesExhausted = true;
+    return 0;
+  }
+  return m_pDataset->CreateHandle(text);
 }
 
 bool CDnLoader::Load(const CString& path, bool dosCharset) {
@@ -76,6 +84,8 @@ bool CDnLoader::LoadBytes(std::string_view bytes, const CString& path, bool dosC
   m_nLine = 0;
   m_nLineCount = 0;
   m_nVersion = 0;
+  m_nArticles = 0;
+  m_bNamesExhausted = false;
   if (m_pDataset == nullptr) return false;
   m_Store.SetCurrent(m_pDataset);
   if (!m_bReady || m_pDataset->CheckWriteLock(true)) {
@@ -87,6 +97,14 @@ bool CDnLoader::LoadBytes(std::string_view bytes, const CString& path, bool dosC
   if (!ReadVersion(path)) return false;
   ReadHeader();
   ReadRecords();
+  if (m_bNamesExhausted) {
+    ShowMessage(MB_OK | MB_ICONERROR,
+                L"Der Datensatz hat keine freien Namen mehr: Die Datei %s wurde bei Zeile %zu "
+                L"abgebrochen, %zu Artikel wurden gelesen.",
+                path, m_nExhaustedLine, m_nArticles);
+    m_Lines.Clear();
+    return false;
+  }
   // Texts read from Unicode keep every character only in a Unicode file.
   if (codePage == CP_DETECT || codePage == CP_UTF8_TEXT) MmdBackingOf(*m_pDataset).m_bUtf8 = true;
   FinishProductGroups();
@@ -177,7 +195,7 @@ void CDnLoader::MakeRoomForArticles() {
 
 void CDnLoader::ReadRecords() {
   MakeRoomForArticles();
-  for (m_nLine = 1; m_nLine < m_Lines.GetCount(); ++m_nLine) {
+  for (m_nLine = 1; m_nLine < m_Lines.GetCount() && !m_bNamesExhausted; ++m_nLine) {
     const std::wstring_view line = m_Lines.Get(m_nLine);
     ++m_nLineCount;
     if (!line.empty() && line[0] == kEndOfFile) break;

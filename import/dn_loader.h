@@ -135,6 +135,9 @@ class CDnLoader {
   CDnFieldReader m_Reader;
   std::size_t m_nLineCount = 0;
   int m_nVersion = 0;
+  std::size_t m_nArticles = 0;       // article records stored from the current file
+  bool m_bNamesExhausted = false;    // a name did not fit: the file stops there
+  std::size_t m_nExhaustedLine = 0;  // its line, counted from 1
   wchar_t m_cFlag = 0;
   CString m_strLastMainGroup;
   CString m_strText;  // a text on its way into a cell, reused from cell to cell

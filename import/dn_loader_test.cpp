@@ -34,6 +34,26 @@ TEST(DatanormHeader, Version5Fields) {
   EXPECT_EQ(t.Text(L"StringTable", L"HERSTELLERKURZEL"), L"HSK");
 }
 
+// A catalogue larger than the dataset's names stops at the first article
+// that does not fit, with one message naming its line, instead of skipping
+// (and reporting) every article after it.
+TEST(DatanormHeader, ACatalogueBeyondTheNamesStopsAtItsFirstArticleThatDoesNotFit) {
+  CDnTestDataset t;
+  // The header's names and the main group's table first: then each article
+  // takes one name.
+  ASSERT_TRUE(t.Load(DnHeader5() + "A;N;VORAB;Rohr;;PCE;1;1;100;;10;;\r\n"));
+  std::string text = DnHeader5();
+  for (int i = 0; i < 10; ++i)
+    text += "A;N;ART" + std::to_string(i) + ";Rohr;;PCE;1;1;100;;10;;\r\n";
+  t.Dataset().m_nHandleCounter = CMatDatenSatz::kCounterMask - 3;
+  t.UI().Clear();
+  EXPECT_FALSE(t.Load(text));
+  ASSERT_EQ(t.UI().Count(), 1u);
+  EXPECT_EQ(t.UI().LastText(),
+            L"Der Datensatz hat keine freien Namen mehr: Die Datei test.001 wurde bei Zeile 5 "
+            L"abgebrochen, 3 Artikel wurden gelesen.");
+}
+
 TEST(DatanormHeader, RefusalsAndEmptyFile) {
   CDnTestDataset t;
   EXPECT_FALSE(t.Load("X;N;nothing\r\n"));

@@ -113,6 +113,8 @@ class CMatDatenSatz {
   CDatasetBacking* GetBacking() const { return m_pBacking.get(); }
 
   void SetModified() { m_bModified = true; }
+  // Whether CreateHandle can give one more name.
+  bool HasFreeNames() const { return (m_nHandleCounter & kCounterMask) != kCounterMask; }
   const CArena& GetArena() const { return m_Arena; }
   // Bytes of the name maps and the pool array (the arena counted apart).
   std::size_t GetIndexMemoryBytes() const;
