@@ -14,7 +14,12 @@
 // report their processor time as a multiple of its ("x split"; "x split
 // wall" the same of wall times).
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -400,6 +405,46 @@ void ImportIntoFile(benchmark::State& state, bool existing) {
   state.counters["x split"] = split.cpu > 0 ? importing.cpu / split.cpu : 0;
   state.counters["x split wall"] = split.wall > 0 ? importing.wall / split.wall : 0;
 }
+
+// The tool's import as a process of its own, into a new file: its peak
+// memory is the kernel's high-water mark of its resident set, compared with
+// the catalogue's size.
+void BM_CommandPeakMemory(benchmark::State& state) {
+  const std::string& catalogue = SharedTextCatalogue();
+  const std::string target = Folder() + "/peak.mmd";
+  std::string home = "ORVAMAT_HOME=" + Folder();  // the tool's settings stay in the folder
+  std::vector<std::string> args = {ORVAMAT_BINARY, "import", "datanorm", catalogue,
+                                   "--mmd",        target,   "--id",     "GEN1"};
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  char* envp[] = {home.data(), nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  long nPeakKb = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::filesystem::remove(target);
+    std::filesystem::remove(ToUtf8(MmdBackupPath(FromUtf8(target))));
+    state.ResumeTiming();
+    pid_t pid = 0;
+    int status = 0;
+    struct rusage usage {};
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp) != 0 ||
+        wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+      state.SkipWithError("the tool's import failed");
+      break;
+    }
+    nPeakKb = std::max(nPeakKb, usage.ru_maxrss);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  const double nFileBytes = static_cast<double>(std::filesystem::file_size(catalogue));
+  state.counters["peak MB"] = static_cast<double>(nPeakKb) / 1024.0;
+  state.counters["x file"] = static_cast<double>(nPeakKb) * 1024.0 / nFileBytes;
+}
+BENCHMARK(BM_CommandPeakMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_CommandImportNewFile(benchmark::State& state) { ImportIntoFile(state, false); }
 void BM_CommandImportExistingFile(benchmark::State& state) { ImportIntoFile(state, true); }
