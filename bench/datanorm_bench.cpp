@@ -35,12 +35,12 @@
 #include "OrvaMat/article.h"
 #include "OrvaMat/mat_manager.h"
 #include "import/dn_import.h"
-#include "import/dn_lines.h"
 #include "import/dn_loader.h"
 #include "platform/code_page.h"
 #include "platform/file.h"
 #include "platform/recording_host_ui.h"
 #include "platform/text.h"
+#include "store/base/line_file.h"
 #include "store/base/translation.h"
 #include "store/mat_store.h"
 #include "store/mmd/dataset_registry.h"
@@ -334,11 +334,11 @@ const std::string& SharedTextCatalogue() {
 std::size_t ReadAndSplit(const std::string& path) {
   std::string bytes;
   if (!ReadWholeFile(FromUtf8(path), bytes)) return 0;
-  CDnLines lines;
-  lines.Assign(bytes, CP_WINDOWS_1252);
+  CString text;
   std::size_t fields = 0;
-  for (std::size_t i = 0; i < lines.GetCount(); ++i) {
-    for (const wchar_t c : lines.Get(i)) fields += c == L';';
+  for (const std::string_view line : qelStrUtil::SplitLineViews(std::string_view(bytes))) {
+    DecodeText(line, CP_WINDOWS_1252, text);
+    for (const wchar_t c : text) fields += c == L';';
   }
   return fields;
 }

@@ -2,6 +2,7 @@
 // the pass over the product groups after the last record.
 #include "import/dn_loader.h"
 
+#include <algorithm>
 #include <bit>
 
 #include "platform/code_page.h"
@@ -31,13 +32,6 @@ bool HasUtf16Mark(std::string_view bytes) {
 
 bool HasUtf8Mark(std::string_view bytes) { return bytes.substr(0, 3) == "\xEF\xBB\xBF"; }
 
-bool HasNonAscii(std::string_view bytes) {
-  for (const char c : bytes) {
-    if (static_cast<unsigned char>(c) >= 0x80) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 CDnLoader::CDnLoader(CMatStore* pStore)
@@ -64,51 +58,77 @@ Handle CDnLoader::GetDnHandle(std::wstring_view text) {
 }
 
 bool CDnLoader::Load(const CString& path, bool dosCharset) {
-  std::string bytes;
-  if (!ReadWholeFile(path, bytes)) return false;
-  return LoadBytes(bytes, path, dosCharset);
+  if (!m_Lines.Open(path)) {
+    // The caller checked that the file can be read; this is a file that
+    // failed while it was read.
+    ShowMessage(MB_OK | MB_ICONERROR, L"Die Datei kann nicht gelesen werden:\n%s",
+                m_Lines.GetError());
+    m_Lines.Clear();
+    return false;
+  }
+  return LoadLines(path, dosCharset);
 }
 
-unsigned CDnLoader::ChooseCodePage(std::string_view bytes, bool dosCharset) const {
+bool CDnLoader::LoadBytes(std::string_view bytes, const CString& path, bool dosCharset) {
+  m_Lines.Assign(bytes);
+  return LoadLines(path, dosCharset);
+}
+
+unsigned CDnLoader::ChooseCodePage(const CDnScan& scan, bool dosCharset) const {
   // Catalogues are also written in UTF-8 or UTF-16 although the format names
   // 8-bit code pages; such text is read as what it is.
-  if (HasUtf16Mark(bytes) || HasUtf8Mark(bytes)) return CP_DETECT;
-  if (HasNonAscii(bytes) && IsValidUtf8(bytes)) return CP_UTF8_TEXT;
+  if (HasUtf16Mark(scan.strHead) || HasUtf8Mark(scan.strHead)) return CP_DETECT;
+  if (scan.bNonAscii && scan.bValidUtf8) return CP_UTF8_TEXT;
   const CString& language = GetCurrentLanguage();
   if (!language.empty() && language != L"DE") return CRegUtil::getLanguageCodepage(language);
   return dosCharset ? CP_DOS_850 : CP_WINDOWS_1252;
 }
 
-bool CDnLoader::LoadBytes(std::string_view bytes, const CString& path, bool dosCharset) {
-  m_Lines.Clear();
+bool CDnLoader::LoadLines(const CString& path, bool dosCharset) {
   m_nLine = 0;
   m_nLineCount = 0;
   m_nVersion = 0;
   m_nArticles = 0;
   m_bNamesExhausted = false;
+  const bool bRead = LoadRecords(path, dosCharset);
+  m_Lines.Clear();  // lines of a caller's bytes are views the caller keeps only for the call
+  return bRead;
+}
+
+bool CDnLoader::LoadRecords(const CString& path, bool dosCharset) {
   if (m_pDataset == nullptr) return false;
   m_Store.SetCurrent(m_pDataset);
   if (!m_bReady || m_pDataset->CheckWriteLock(true)) {
     ShowMessage(MB_OK | MB_ICONWARNING, L"Aktueller Datensatz ist schreibgeschützt");
     return false;
   }
-  const unsigned codePage = ChooseCodePage(bytes, dosCharset);
-  if (!m_Lines.Assign(bytes, codePage) || m_Lines.GetCount() == 0) return false;
+  const unsigned codePage = ChooseCodePage(m_Lines.GetScan(), dosCharset);
+  if (!m_Lines.Start(codePage) || !m_Lines.Has(0)) {
+    ReportReadError();
+    return false;
+  }
   if (!ReadVersion(path)) return false;
   ReadHeader();
   ReadRecords();
+  if (ReportReadError()) return false;
   if (m_bNamesExhausted) {
     ShowMessage(MB_OK | MB_ICONERROR,
                 L"Der Datensatz hat keine freien Namen mehr: Die Datei %s wurde bei Zeile %zu "
                 L"abgebrochen, %zu Artikel wurden gelesen.",
                 path, m_nExhaustedLine, m_nArticles);
-    m_Lines.Clear();
     return false;
   }
   // Texts read from Unicode keep every character only in a Unicode file.
   if (codePage == CP_DETECT || codePage == CP_UTF8_TEXT) MmdBackingOf(*m_pDataset).m_bUtf8 = true;
   FinishProductGroups();
-  m_Lines.Clear();  // the lines are views of bytes the caller keeps only for the call
+  return true;
+}
+
+bool CDnLoader::ReportReadError() {
+  if (!m_Lines.HasReadError()) return false;
+  // What was read before the error is not a catalogue: nothing of it is kept.
+  ShowMessage(MB_OK | MB_ICONERROR, L"Die Datei kann nicht gelesen werden:\n%s",
+              m_Lines.GetError());
   return true;
 }
 
@@ -180,8 +200,7 @@ void CDnLoader::MakeRoomForArticles() {
   // One pass over the first characters: the article tables and the name maps
   // then take their room once instead of growing by doubling through a
   // catalogue of a few hundred thousand articles.
-  std::size_t nArticles = 0;
-  for (std::size_t i = 1; i < m_Lines.GetCount(); ++i) nArticles += m_Lines.BeginsWith(i, 'A');
+  const std::size_t nArticles = m_Lines.GetScan().nArticleLines;
   if (nArticles < 1024) return;
   // An article names itself and, in most catalogues, its matchcode.
   m_pDataset->ReserveNames(2 * nArticles);
@@ -195,7 +214,8 @@ void CDnLoader::MakeRoomForArticles() {
 
 void CDnLoader::ReadRecords() {
   MakeRoomForArticles();
-  for (m_nLine = 1; m_nLine < m_Lines.GetCount() && !m_bNamesExhausted; ++m_nLine) {
+  for (m_nLine = 1; !m_bNamesExhausted && m_Lines.Has(m_nLine); ++m_nLine) {
+    m_Lines.Release(m_nLine);
     const std::wstring_view line = m_Lines.Get(m_nLine);
     ++m_nLineCount;
     if (!line.empty() && line[0] == kEndOfFile) break;
@@ -208,9 +228,13 @@ void CDnLoader::ReadRecords() {
     m_cFlag = noFlag ? L'N' : m_Reader.ReadChar();
     if (m_cFlag == 0 || m_cFlag == L'N') DispatchRecord(type);
     FlushPendingRows();
-    if (m_Progress && m_nLine % kProgressStep == 0) m_Progress(m_nLine, m_Lines.GetCount());
+    if (m_Progress && m_nLine % kProgressStep == 0) {
+      m_Progress(m_nLine, std::max(m_nLine, m_Lines.GetCount()));
+    }
   }
-  if (m_Progress) m_Progress(m_Lines.GetCount(), m_Lines.GetCount());
+  // The count of the first pass, unless the file grew between the passes.
+  const std::size_t nTotal = std::max(m_nLine, m_Lines.GetCount());
+  if (m_Progress) m_Progress(nTotal, nTotal);
 }
 
 void CDnLoader::DispatchRecord(wchar_t type) {
@@ -244,8 +268,8 @@ bool CDnLoader::NextContinuation(std::size_t nPrefix) {
   // Empty lines between the lines of one record are passed over, as the
   // record loop passes them over.
   std::size_t next = m_nLine + 1;
-  while (next < m_Lines.GetCount() && m_Lines.IsEmptyLine(next)) ++next;
-  if (next >= m_Lines.GetCount()) return false;
+  while (m_Lines.Has(next) && m_Lines.IsEmptyLine(next)) ++next;
+  if (!m_Lines.Has(next)) return false;
   const std::wstring_view current = m_Lines.Get(m_nLine);
   const std::wstring_view candidate = m_Lines.Get(next);
   if (current.size() < nPrefix || candidate.size() < nPrefix ||

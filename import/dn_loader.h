@@ -77,7 +77,11 @@ class CDnLoader {
   Handle GetDnHandle(std::wstring_view text);
 
  private:
-  unsigned ChooseCodePage(std::string_view bytes, bool dosCharset) const;
+  unsigned ChooseCodePage(const CDnScan& scan, bool dosCharset) const;
+  bool LoadLines(const CString& path, bool dosCharset);
+  bool LoadRecords(const CString& path, bool dosCharset);
+  // Reports a read error of the file, if one happened.
+  bool ReportReadError();
   bool ReadVersion(const CString& path);
   void ReadHeader();
   void ReadHeader4(std::wstring_view line);

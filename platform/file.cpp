@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
@@ -180,32 +181,75 @@ bool CFile::Sync() {
   return ::fsync(m_nFd) == 0 || Fail(errno);
 }
 
+bool CFileReader::Open(const CString& path, CString* error) {
+  m_strError.clear();
+  m_nSize = m_nLimit = m_nDone = 0;
+  struct stat info {};
+  if (!m_File.Open(path, CFile::eRead)) {
+    m_strError = m_File.GetError();
+  } else if (::fstat(m_File.GetFd(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    SetError(&m_strError, path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+  } else {
+    // A file that claims no size may still have content (the files of the
+    // process table do); its first read tells a read error from an empty file.
+    constexpr std::uint64_t kUnsizedLimit = std::uint64_t{64} << 20;
+    m_nSize = static_cast<std::uint64_t>(info.st_size);
+    m_nLimit = m_nSize > 0 ? m_nSize : kUnsizedLimit;
+    return true;
+  }
+  if (error) *error = m_strError;
+  m_File.Close();
+  return false;
+}
+
+std::int64_t CFileReader::Read(char* buffer, std::size_t size) {
+  if (!m_File.IsOpen()) return -1;
+  if (m_nDone == m_nLimit) {
+    if (m_nSize > 0) return 0;
+    // An unsized file at its bound: an error only when there is more.
+    char probe = 0;
+    const std::int64_t got = m_File.Read(&probe, 1);
+    if (got == 0) return 0;
+    if (got > 0)
+      SetError(&m_strError, m_File.GetPath(), EFBIG);
+    else
+      m_strError = m_File.GetError();
+    return -1;
+  }
+  const std::int64_t got = m_File.Read(
+      buffer, static_cast<std::size_t>(std::min<std::uint64_t>(size, m_nLimit - m_nDone)));
+  if (got < 0) {
+    m_strError = m_File.GetError();
+    return -1;
+  }
+  m_nDone += static_cast<std::uint64_t>(got);
+  return got;
+}
+
+bool CFileReader::Rewind() {
+  m_nDone = 0;
+  if (m_File.Seek(0)) return true;
+  m_strError = m_File.GetError();
+  return false;
+}
+
 bool ReadWholeFile(const CString& path, std::string& bytes, CString* error) {
   bytes.clear();
-  CFile file;
-  struct stat info {};
-  if (!file.Open(path, CFile::eRead)) {
-    if (error) *error = file.GetError();
-    return false;
-  }
-  if (::fstat(file.GetFd(), &info) != 0 || !S_ISREG(info.st_mode)) {
-    SetError(error, path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
-    return false;
-  }
-  // Only the size the file had when opened: a file growing meanwhile cannot
-  // keep us reading. A large file's room is taken before it is first written
-  // so that it can lie on huge pages: a page fault every 4 KiB costs more
-  // than reading the bytes.
-  bytes.reserve(static_cast<size_t>(info.st_size));
+  CFileReader file;
+  if (!file.Open(path, error)) return false;
+  // A large file's room is taken before it is first written so that it can
+  // lie on huge pages: a page fault every 4 KiB costs more than reading the
+  // bytes.
+  const bool bSized = file.GetSize() > 0;
+  bytes.reserve(static_cast<size_t>(file.GetSize()));
   AdviseHugePages(bytes.data(), bytes.capacity());
-  // A file that claims no size may still have content (the files of the
-  // process table do): it is read to its end, within a bound. Its first read
-  // tells a read error from an empty file.
-  constexpr size_t kUnsizedLimit = size_t{64} << 20;
-  const bool bSized = info.st_size > 0;
-  bytes.resize(bSized ? static_cast<size_t>(info.st_size) : size_t{65536});
+  bytes.resize(bSized ? static_cast<size_t>(file.GetSize()) : size_t{65536});
   size_t done = 0;
-  while (done < bytes.size()) {
+  for (;;) {
+    if (done == bytes.size()) {
+      if (bSized) break;
+      bytes.resize(bytes.size() * 2);
+    }
     const std::int64_t got = file.Read(bytes.data() + done, bytes.size() - done);
     if (got < 0) {
       if (error) *error = file.GetError();
@@ -214,14 +258,6 @@ bool ReadWholeFile(const CString& path, std::string& bytes, CString* error) {
     }
     if (got == 0) break;  // the file shrank, or an unsized file ended
     done += static_cast<size_t>(got);
-    if (!bSized && done == bytes.size()) {
-      if (bytes.size() >= kUnsizedLimit) {
-        SetError(error, path, EFBIG);
-        bytes.clear();
-        return false;
-      }
-      bytes.resize(bytes.size() * 2);
-    }
   }
   bytes.resize(done);
   return true;

@@ -60,8 +60,32 @@ class CFile {
   CString m_strError;
 };
 
-// The whole content of a regular file into bytes: as many bytes as the file
-// held when it was opened (a device, a pipe or a folder is refused).
+// A regular file read front to back in pieces, so that a reader of a file of
+// gigabytes holds a window of it, not all of it. The read ends where the file
+// ended when it was opened: a file growing meanwhile can not keep a reader
+// reading. A file that claims no size (those of the process table) is read
+// to its end, within a bound. A device, a pipe or a folder is refused.
+class CFileReader {
+ public:
+  bool Open(const CString& path, CString* error = nullptr);
+  // The size the file had when opened; 0 for a file that claims none.
+  std::uint64_t GetSize() const { return m_nSize; }
+  // Reads up to size bytes: the count read, 0 at the end, -1 on an error
+  // (a read error, or an unsized file beyond the bound).
+  std::int64_t Read(char* buffer, std::size_t size);
+  // Back to the first byte, for another pass.
+  bool Rewind();
+  const CString& GetError() const { return m_strError; }
+
+ private:
+  CFile m_File;
+  std::uint64_t m_nSize = 0;
+  std::uint64_t m_nLimit = 0;
+  std::uint64_t m_nDone = 0;
+  CString m_strError;
+};
+
+// The whole content of a regular file into bytes (CFileReader's rules).
 bool ReadWholeFile(const CString& path, std::string& bytes, CString* error = nullptr);
 
 // Replaces the file at path with bytes so that the path names either the
