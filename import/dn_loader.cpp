@@ -50,11 +50,23 @@ Handle CDnLoader::GetDnHandle(std::wstring_view text) {
   // A catalogue larger than the dataset's names stops at the first name that
   // does not fit (ReadRecords), instead of skipping every article after it.
   if (!m_pDataset->HasFreeNames()) {
-    if (!m_bNamesExhausted) m_nExhaustedLine = m_nLine + 1;
-    m_bNamesExhausted = true;
+    Stop(eStop::kNames);
     return 0;
   }
-  return m_pDataset->CreateHandle(text);
+  const Handle hNew = m_pDataset->CreateHandle(text);
+  if (hNew == 0) Stop(eStop::kStore);
+  return hNew;
+}
+
+void CDnLoader::Stop(eStop reason) {
+  if (m_eStop != eStop::kNone) return;
+  m_eStop = reason;
+  m_nStopLine = m_nLine + 1;
+  m_nStopArticles = m_nRecordArticles;
+}
+
+void CDnLoader::Stored(eMatManager rc, Handle hRow) {
+  if (rc != eMatOk && hRow != 0) Stop(eStop::kStore);
 }
 
 bool CDnLoader::Load(const CString& path, bool dosCharset) {
@@ -89,7 +101,7 @@ bool CDnLoader::LoadLines(const CString& path, bool dosCharset) {
   m_nLineCount = 0;
   m_nVersion = 0;
   m_nArticles = 0;
-  m_bNamesExhausted = false;
+  m_eStop = eStop::kNone;
   const bool bRead = LoadRecords(path, dosCharset);
   m_Lines.Clear();  // lines of a caller's bytes are views the caller keeps only for the call
   return bRead;
@@ -111,11 +123,18 @@ bool CDnLoader::LoadRecords(const CString& path, bool dosCharset) {
   ReadHeader();
   ReadRecords();
   if (ReportReadError()) return false;
-  if (m_bNamesExhausted) {
+  if (m_eStop == eStop::kNames) {
     ShowMessage(MB_OK | MB_ICONERROR,
                 L"Der Datensatz hat keine freien Namen mehr: Die Datei %s wurde bei Zeile %zu "
                 L"abgebrochen, %zu Artikel wurden gelesen.",
-                path, m_nExhaustedLine, m_nArticles);
+                path, m_nStopLine, m_nStopArticles);
+    return false;
+  }
+  if (m_eStop == eStop::kStore) {
+    ShowMessage(MB_OK | MB_ICONERROR,
+                L"Der Datensatz hat keinen Speicher mehr frei: Die Datei %s wurde bei Zeile %zu "
+                L"abgebrochen, %zu Artikel wurden gelesen.",
+                path, m_nStopLine, m_nStopArticles);
     return false;
   }
   // Texts read from Unicode keep every character only in a Unicode file.
@@ -214,7 +233,7 @@ void CDnLoader::MakeRoomForArticles() {
 
 void CDnLoader::ReadRecords() {
   MakeRoomForArticles();
-  for (m_nLine = 1; !m_bNamesExhausted && m_Lines.Has(m_nLine); ++m_nLine) {
+  for (m_nLine = 1; m_eStop == eStop::kNone && m_Lines.Has(m_nLine); ++m_nLine) {
     m_Lines.Release(m_nLine);
     const std::wstring_view line = m_Lines.Get(m_nLine);
     ++m_nLineCount;
@@ -226,6 +245,7 @@ void CDnLoader::ReadRecords() {
     const wchar_t type = m_Reader.ReadChar();
     const bool noFlag = m_nVersion == 5 && (type == L'E' || type == L'R' || type == L'S');
     m_cFlag = noFlag ? L'N' : m_Reader.ReadChar();
+    m_nRecordArticles = m_nArticles;
     if (m_cFlag == 0 || m_cFlag == L'N') DispatchRecord(type);
     FlushPendingRows();
     if (m_Progress && m_nLine % kProgressStep == 0) {
@@ -338,7 +358,9 @@ void CDnLoader::FlushPendingRow(CPendingRow& row) {
                                  : CCellInput::Value(field.nValue);
     inputs[i] = CFieldInput{field.nField, value};
   }
-  if (row.nCount > 0) m_Store.SetStructFields(row.pTable, row.hRow, inputs.data(), row.nCount);
+  if (row.nCount > 0) {
+    Stored(m_Store.SetStructFields(row.pTable, row.hRow, inputs.data(), row.nCount), row.hRow);
+  }
   row.nCount = 0;
 }
 
@@ -356,7 +378,7 @@ void CDnLoader::SetHandle(CMatTable* pTable, Handle hRow, int field, Handle valu
     pField->nValue = value;
     return;
   }
-  m_Store.SetCellValue(pTable, hRow, 0, field, CCellInput::Value(value));
+  Stored(m_Store.SetCellValue(pTable, hRow, 0, field, CCellInput::Value(value)), hRow);
 }
 
 void CDnLoader::SetText(CMatTable* pTable, Handle hRow, int field, std::wstring_view text) {
@@ -370,14 +392,15 @@ void CDnLoader::SetText(CMatTable* pTable, Handle hRow, int field, std::wstring_
   }
   m_strText.assign(text);
   const wchar_t* pText = text.empty() ? nullptr : m_strText.c_str();
-  m_Store.SetCellValue(pTable, hRow, 0, field, CCellInput::Text(pText));
+  Stored(m_Store.SetCellValue(pTable, hRow, 0, field, CCellInput::Text(pText)), hRow);
 }
 
 void CDnLoader::SetPrice(Handle hArticle, std::int64_t cents) {
   if (cents <= 0) return;
   const float price = static_cast<float>(static_cast<double>(cents) / 100.0);
-  m_Store.SetCellValue(m_Tables.m_pPreis, hArticle, 0, 0,
-                       CCellInput::Value(std::bit_cast<std::uint32_t>(price)));
+  Stored(m_Store.SetCellValue(m_Tables.m_pPreis, hArticle, 0, 0,
+                              CCellInput::Value(std::bit_cast<std::uint32_t>(price))),
+         hArticle);
 }
 
 void CDnLoader::ForgetCompleteText(Handle hArticle) {

@@ -82,6 +82,14 @@ class CDnLoader {
   bool LoadRecords(const CString& path, bool dosCharset);
   // Reports a read error of the file, if one happened.
   bool ReportReadError();
+  // Why the file stops before its end: a name that did not fit in the
+  // dataset's handles, or a write the store refused (its memory or its text
+  // pool exhausted). Either stops at the line where it happened, instead of
+  // losing that article and going on.
+  enum class eStop { kNone, kNames, kStore };
+  void Stop(eStop reason);
+  // A write into row hRow: a refusal stops the file.
+  void Stored(eMatManager rc, Handle hRow);
   bool ReadVersion(const CString& path);
   void ReadHeader();
   void ReadHeader4(std::wstring_view line);
@@ -139,9 +147,11 @@ class CDnLoader {
   CDnFieldReader m_Reader;
   std::size_t m_nLineCount = 0;
   int m_nVersion = 0;
-  std::size_t m_nArticles = 0;       // article records stored from the current file
-  bool m_bNamesExhausted = false;    // a name did not fit: the file stops there
-  std::size_t m_nExhaustedLine = 0;  // its line, counted from 1
+  std::size_t m_nArticles = 0;  // article records stored from the current file
+  eStop m_eStop = eStop::kNone;
+  std::size_t m_nStopLine = 0;        // its line, counted from 1
+  std::size_t m_nStopArticles = 0;    // the articles stored before that line's record
+  std::size_t m_nRecordArticles = 0;  // the articles stored before the current record
   wchar_t m_cFlag = 0;
   CString m_strLastMainGroup;
   CString m_strText;  // a text on its way into a cell, reused from cell to cell

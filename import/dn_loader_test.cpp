@@ -54,6 +54,23 @@ TEST(DatanormHeader, ACatalogueBeyondTheNamesStopsAtItsFirstArticleThatDoesNotFi
             L"abgebrochen, 3 Artikel wurden gelesen.");
 }
 
+TEST(DatanormHeader, ACatalogueBeyondTheTextPoolStopsAtItsFirstArticleThatDoesNotFit) {
+  CDnTestDataset t;
+  ASSERT_TRUE(t.Load(DnHeader5() + "A;N;VORAB;Rohr;;PCE;1;1;100;;10;;\r\n"));
+  std::string text = DnHeader5();
+  for (int i = 0; i < 10; ++i)
+    text +=
+        "A;N;ART" + std::to_string(i) + ";Rohr " + std::to_string(i) + ";;PCE;1;1;100;;10;;\r\n";
+  // Room for the texts of two articles more.
+  t.Dataset().m_nPoolLimit = static_cast<std::uint32_t>(t.Dataset().GetPoolCount() + 2);
+  t.UI().Clear();
+  EXPECT_FALSE(t.Load(text));
+  ASSERT_EQ(t.UI().Count(), 1u);
+  EXPECT_EQ(t.UI().LastText(),
+            L"Der Datensatz hat keinen Speicher mehr frei: Die Datei test.001 wurde bei Zeile 4 "
+            L"abgebrochen, 2 Artikel wurden gelesen.");
+}
+
 TEST(DatanormHeader, RefusalsAndEmptyFile) {
   CDnTestDataset t;
   EXPECT_FALSE(t.Load("X;N;nothing\r\n"));

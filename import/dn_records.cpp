@@ -26,7 +26,8 @@ void CDnLoader::ReadAssemblyTime() {
   // Unit 1: tenths of an hour in minutes; 3: thousandths of an hour.
   const double minutes = unit == 1 ? t / 10 * 0.6 : unit == 3 ? t / 1000 * 60 : t / 10;
   const CString text = m_nVersion == 5 ? m_Reader.ReadText(40) : CString();
-  m_Store.SetCellValue(m_Tables.m_pMontageZeit, hArticle, 0, 0, FloatCell(minutes));
+  Stored(m_Store.SetCellValue(m_Tables.m_pMontageZeit, hArticle, 0, 0, FloatCell(minutes)),
+         hArticle);
   SetHandle(m_Tables.m_pMontageZeit, hArticle, 1, GetDnHandle(text));
 }
 
@@ -59,8 +60,9 @@ void CDnLoader::ReadDiscountGroup() {
   SetInt(pTable, hGroup, 0, mark);
   // Mark 1: a discount in hundredths of a percent becomes a price factor;
   // otherwise a multiplier with three decimals.
-  m_Store.SetCellValue(pTable, hGroup, 0, 1,
-                       FloatCell(mark == 1 ? 1 - value / 10000 : value / 1000));
+  Stored(m_Store.SetCellValue(pTable, hGroup, 0, 1,
+                              FloatCell(mark == 1 ? 1 - value / 10000 : value / 1000)),
+         hGroup);
   if (!name.empty()) SetText(pTable, hGroup, 2, name);
 }
 

@@ -150,7 +150,9 @@ void CDnLoader::ReadTextLines() {
   m_Store.RemoveRow(pTarget, hArticle);
   if (lines.size() == 1 && lines[0].cKind == L'T') {
     // Most articles refer to one text block and nothing else.
-    m_Store.SetCellValue(pTarget, hArticle, 0, 1, CCellInput::Value(GetDnHandle(lines[0].strKey)));
+    Stored(m_Store.SetCellValue(pTarget, hArticle, 0, 1,
+                                CCellInput::Value(GetDnHandle(lines[0].strKey))),
+           hArticle);
     return;
   }
   const std::vector<CDnTextEntry> entries = GroupTextLines(lines);
@@ -158,9 +160,13 @@ void CDnLoader::ReadTextLines() {
   for (std::size_t i = entries.size(); i-- > 0;) {
     const CDnTextEntry& entry = entries[i];
     const int index = static_cast<int>(i);
-    m_Store.SetCellValue(pTarget, hArticle, index, 1, CCellInput::Value(GetDnHandle(entry.strKey)));
+    Stored(m_Store.SetCellValue(pTarget, hArticle, index, 1,
+                                CCellInput::Value(GetDnHandle(entry.strKey))),
+           hArticle);
     if (entry.bHasText) {
-      m_Store.SetCellValue(pTarget, hArticle, index, 0, CCellInput::Text(entry.strText.c_str()));
+      Stored(m_Store.SetCellValue(pTarget, hArticle, index, 0,
+                                  CCellInput::Text(entry.strText.c_str())),
+             hArticle);
     }
   }
 }

@@ -144,7 +144,7 @@ void CMatDatenSatz::EnterDeferredNames() const {
 }
 
 std::uint32_t CMatDatenSatz::AddPoolText(std::wstring_view text, std::uint32_t* pLane) {
-  if (m_StringPool.size() >= 0xFFFFFFFEu) return 0;
+  if (m_StringPool.size() >= m_nPoolLimit) return 0;
   wchar_t* pText = CopyText(text, pLane);
   if (pText == nullptr) return 0;
   if (m_StringPool.capacity() == 0) m_StringPool.reserve(kInitialPool);

@@ -76,7 +76,7 @@ class CMatDatenSatz {
   bool EnterLoadedName(Handle h, std::wstring_view text);
 
   // String pool: 1-based indexes; 0 and indexes outside the pool mean no text.
-  // 0 on arena failure; pLane as CopyText.
+  // 0 on arena failure or a full pool (m_nPoolLimit); pLane as CopyText.
   std::uint32_t AddPoolText(std::wstring_view text, std::uint32_t* pLane = nullptr);
   const wchar_t* GetPoolText(std::uint32_t nIndex) const {
     return nIndex == 0 || nIndex > m_StringPool.size() ? nullptr : m_StringPool[nIndex - 1];
@@ -126,6 +126,9 @@ class CMatDatenSatz {
   mutable CNameMap m_NameToHandle;
   CRowMap m_HandleToName;  // handle -> address of its text
   std::vector<wchar_t*> m_StringPool;
+  // The most texts the pool takes: its indexes are 32-bit and 0 means none.
+  // A host (or a test) may set a lower bound to keep a dataset's memory.
+  std::uint32_t m_nPoolLimit = 0xFFFFFFFEu;
   std::uint32_t m_nHandleCounter = 1;
   std::uint32_t m_nNummer = 0;
   bool m_bModified = false;
