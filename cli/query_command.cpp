@@ -18,6 +18,7 @@
 #include "commands.h"
 #include "run_report.h"
 
+#include "OrvaMat/database_file.h"
 #include "OrvaMat/mat_manager.h"
 #include "OrvaMat/text.h"
 
@@ -149,9 +150,9 @@ nlohmann::ordered_json TableJson(CMatTable* pTable) {
   table["type"] = TypeName(nType);
   table["valuesPerRow"] = CMatManager::GetValuesPerRow(pTable);
   table["flags"] = pTable->m_nFlags;
-  table["rows"] = nType == eTypeStrLine ? 0 : CMatManager::GetItemCount(pTable, false);
+  table["rows"] = nType == eTypeStrLine ? 0 : GetTableRowCount(pTable);
   table["children"] = nlohmann::ordered_json::array();
-  POSITION pos = CMatManager::GetFirstTablePosition(pTable);
+  POSITION pos = CMatManager::GetFirstTablePositionEx(pTable);
   while (pos != nullptr)
     table["children"].push_back(TableJson(CMatManager::GetNextTable(pTable, pos)));
   return table;
@@ -159,14 +160,14 @@ nlohmann::ordered_json TableJson(CMatTable* pTable) {
 
 void PrintTable(CMatTable* pTable, int nDepth) {
   const int nType = CMatManager::GetTableType(pTable);
-  const int nRows = nType == eTypeStrLine ? 0 : CMatManager::GetItemCount(pTable, false);
+  const int nRows = nType == eTypeStrLine ? 0 : GetTableRowCount(pTable);
   char line[64];
   std::snprintf(line, sizeof line, "  %s,%d  %d rows", TypeName(nType),
                 CMatManager::GetValuesPerRow(pTable), nRows);
   Out(std::string(std::size_t(nDepth) * 2, ' ') + Utf8(CMatManager::GetTableName(pTable)) + line);
   if (pTable->m_nFlags != 0) Out("  flags " + std::to_string(pTable->m_nFlags));
   Out("\n");
-  POSITION pos = CMatManager::GetFirstTablePosition(pTable);
+  POSITION pos = CMatManager::GetFirstTablePositionEx(pTable);
   while (pos != nullptr) PrintTable(CMatManager::GetNextTable(pTable, pos), nDepth + 1);
 }
 

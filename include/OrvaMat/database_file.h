@@ -14,6 +14,8 @@
 #include "OrvaMat/mat_text.h"
 #include "OrvaMat/types.h"
 
+class CMatTable;
+
 // Opens the database file as a dataset of its own, without entering it in
 // the registered datasets (looking at a file changes no settings); current
 // afterwards. Its table tree is read, its rows stay in the file until used.
@@ -46,6 +48,12 @@ struct CDatabaseFileInfo {
 // The head and the table tree of the dataset of the prefix; false when there
 // is none.
 ORVAMAT_API bool GetDatabaseFileInfo(unsigned long prefix, CDatabaseFileInfo& out);
+
+// The rows of a table without reading its body: while the body still lies
+// in the database file, the count the file's table tree holds; else the
+// rows in memory (CMatManager::GetItemCount reads the body first). A look at
+// a database of gigabytes stays a look at its table tree.
+ORVAMAT_API int GetTableRowCount(const CMatTable* table);
 
 // The type of a table as the MMTB text writes it in head lines ("H", "S",
 // ...; the number for a type without a letter).

@@ -65,6 +65,15 @@ CTableSummary SummarizeTable(const CMatTable& table) {
   return summary;
 }
 
+int GetTableRowCount(const CMatTable* table) {
+  if (table == nullptr) return 0;
+  if (table->m_nFilePos != 0 || table->m_nType == eTypeStringArray ||
+      table->m_nType == eTypeDWordArray) {
+    return table->m_nRowCount;
+  }
+  return static_cast<int>(table->GetRowCount());
+}
+
 unsigned long OpenDatabaseFile(const CString& path) {
   return GuardedCall(0ul, [&]() -> unsigned long {
     CMatStore& store = CMatStore::Instance();

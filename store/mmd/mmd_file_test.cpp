@@ -4,8 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "OrvaMat/database_file.h"
 #include "platform/file.h"
 #include "store/mmd/mmd_buffer.h"
 #include "store/mmd/mmd_format.h"
@@ -45,6 +49,30 @@ TEST_F(MmdFile, Utf8AndAnsiFilesKeepEveryKindOfTable) {
     ExpectSample(dataset);
     EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(m_UI.LastText());
     EXPECT_EQ(Bytes("sample.mmd").substr(0, 8), bUtf8 ? "MMD3SAMP" : "MMD2SAMP");
+  }
+}
+
+// A look at a table tree (the tool's "tables") counts rows without reading
+// the bodies, and counts what reading them finds.
+TEST_F(MmdFile, RowCountsOfTheTreeNeedNoBody) {
+  CMatDatenSatz& dataset = SaveAndReopen(true);
+  std::vector<std::pair<CMatTable*, int>> counts;
+  std::function<void(CTableList&)> walk = [&](CTableList& tables) {
+    for (const auto& pTable : tables) {
+      counts.emplace_back(pTable.get(), GetTableRowCount(pTable.get()));
+      walk(pTable->m_Children);
+    }
+  };
+  walk(dataset.m_Tables);
+  ASSERT_GT(counts.size(), 3u);
+  int nUnread = 0;
+  for (const auto& [pTable, nCount] : counts) nUnread += pTable->m_nFilePos != 0;
+  EXPECT_EQ(nUnread, static_cast<int>(counts.size()));
+  for (const auto& [pTable, nCount] : counts) {
+    dataset.EnsureRowsLoaded(*pTable);
+    if (pTable->m_nType != eTypeStrLine) {
+      EXPECT_EQ(GetTableRowCount(pTable), nCount) << ToUtf8(pTable->m_strName);
+    }
   }
 }
 
