@@ -175,7 +175,7 @@ void CMatTextReader::ReadHashTableSize(CMatTable& table) {
   if (table.GetRowCount() == 0) {
     // A table can not get more rows than the text has characters, so a
     // larger size asks for memory that no row will use.
-    const std::size_t nLimit = std::max<std::size_t>(m_strBuffer.size(), 2);
+    const auto nLimit = static_cast<std::size_t>(std::max<std::uint64_t>(m_nSourceBytes, 2));
     const std::size_t nRows = std::min<std::size_t>(nSize > 0 ? nSize : 0, nLimit);
     table.SetHashTableSize(nRows);
     // The rows of a large table mostly bring names of their own.

@@ -2,9 +2,13 @@
 // docs/mmtb.md) and everything that reads it: the line model, the token
 // readers, the body reader with its keywords and rows, and the preprocessor.
 //
-// Source. The whole text is decoded into one wide buffer on opening (UTF-16
-// LE mark, UTF-8 mark, else the ANSI code page of the user's language) and
-// read in place. The text ends at its end or at its first NUL or end-of-file
+// Source. The text is decoded into a wide window (UTF-16 LE mark, UTF-8
+// mark, else the ANSI code page of the user's language) and read in place.
+// A file of any size is decoded a block at a time: the window holds the
+// current line, the lines after it up to a line end, and no more than a
+// block beyond; the lines before the current one are let go. (A UTF-16 text
+// is decoded whole.) Pointers into the window (GetPos) stay valid until the
+// next move to another line. The text ends at its end or at its first NUL or end-of-file
 // character 0x1A, whichever comes first; every reader stops at either. Line breaks are CR LF, LF
 // CR, a lone LF or a lone CR. m_nZeile counts from 0 and goes up with every move to a following
 // line, also inside multi-line strings and brace blocks.
@@ -31,6 +35,7 @@
 #include <unordered_set>
 
 #include "OrvaMat/types.h"
+#include "platform/file.h"
 
 class CMatDatenSatz;
 class CMatStore;
@@ -47,6 +52,8 @@ class CMatTextReader {
   static constexpr std::uint32_t kTypeUnknown = 0xFFFFFFFFu;
   // The end-of-file character; like NUL it ends the text.
   static constexpr wchar_t kEndMarker = 0x1A;
+  // The bytes of the source decoded at a time.
+  static constexpr std::size_t kDecodeBlock = std::size_t{1} << 20;
 
   // The store is not owned and must outlive the reader; it may be null for a
   // reader that only reads tokens (the body readers then read nothing).
@@ -59,11 +66,14 @@ class CMatTextReader {
   // Opens and decodes a regular file; false, with no message, when it can not
   // be read. The path names the source in messages.
   bool OpenText(const CString& path);
-  // The same for bytes already in memory (a file's content).
+  // The same for bytes already in memory (a file's content). They are
+  // decoded a block at a time: they must stay until the text is read.
   void OpenBytes(std::string_view bytes, const CString& path);
   // The same for a decoded text.
   void OpenString(std::wstring_view text, const CString& path);
   void CloseText();
+  // The bytes decoded at a time (tests make it small to cut lines anywhere).
+  void SetDecodeBlock(std::size_t nBytes) { m_nBlock = nBytes > 0 ? nBytes : 1; }
 
   // Moves to the start of the next line (or of the next collected brace-block
   // line). At the end of the text the position stays at the end marker.
@@ -126,6 +136,20 @@ class CMatTextReader {
   void Reset();
   // Ends the decoded text at its end marker and makes its first line current.
   void StartBuffer(const CString& path);
+  // Chooses the code page of bytes (the source's first ones) and makes the
+  // first line current.
+  void StartSource(std::string_view head, const CString& path);
+  // Decodes the next block of the source into the window, keeping the text
+  // from pKeep on; returns where that text now lies (pKeep when nothing
+  // more came). The reader's own positions in the kept text move with it.
+  const wchar_t* DecodeMore(const wchar_t* pKeep);
+  // The byte count of the next piece to decode: up to a LF that no CR
+  // follows (so that no CR LF or LF CR pair falls apart), all when bAll.
+  static std::size_t PieceEnd(std::string_view bytes, bool bAll);
+  // True when p is the window's end and more of the source is to come.
+  bool AtWindowEnd(const wchar_t* p) const {
+    return !m_bSourceEnd && p == m_strBuffer.c_str() + m_strBuffer.size();
+  }
   void MakeLineCurrent(const wchar_t* pStart);
   // Tokens.
   void ShowLoadStringError();
@@ -168,7 +192,19 @@ class CMatTextReader {
 
   CMatStore* m_pStore;
   CString m_strPath;
-  CString m_strBuffer;  // the text, then the end marker
+  CString m_strBuffer;  // the window of decoded text, then the end marker
+  // The source not decoded yet: the rest of the caller's bytes, or the file
+  // with the bytes read from it that are not decoded yet.
+  std::string_view m_Unread;
+  CFileReader m_File;
+  bool m_bFileSource = false;
+  bool m_bFileEnd = false;
+  std::string m_strRaw;
+  CString m_strPiece;  // a piece decoded before it joins the window
+  unsigned m_nCodePage = 0;
+  bool m_bSourceEnd = true;          // the window holds the text's end
+  std::uint64_t m_nSourceBytes = 0;  // the source's size (a bound on what it holds)
+  std::size_t m_nBlock = kDecodeBlock;
   // Scratch texts of the row reader, kept so that a million rows do not cost
   // a million heap round trips: the row name, and one cell's text (used up
   // before the next cell is read).

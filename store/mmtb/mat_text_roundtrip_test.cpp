@@ -4,10 +4,12 @@
 
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <random>
 #include <string>
 
 #include "OrvaMat/mat_manager.h"
+#include "platform/temp_folder.h"
 #include "platform/text.h"
 #include "store/mmtb/mmtb_test_util.h"
 
@@ -234,6 +236,46 @@ TEST_F(MatTextRoundTrip, GeneratedTablesReadBackUnchanged) {
     if (HasFatalFailure() || HasNonfatalFailure()) {
       ADD_FAILURE() << ToUtf8(text);
       return;
+    }
+  }
+}
+
+// A text is decoded a block at a time: wherever a block ends (inside a
+// line break pair, a character, a brace block or a multi-line string), the
+// tables read are those of the whole text, from memory and from a file.
+TEST_F(MatTextRoundTrip, TextsReadInSmallBlocksReadTheSame) {
+  const char* const kBreaks[] = {"\r\n", "\n", "\n\r", "\r"};
+  CTempFolder folder;
+  for (std::uint32_t nSeed = 1; nSeed <= 12; ++nSeed) {
+    SCOPED_TRACE(nSeed);
+    m_Random.seed(nSeed);
+    Store().SetCurrent(m_pDataset);
+    CMatTable* pTable = RandomTable(nullptr, 0);
+    CStringList lines;
+    CMatManager::WriteTableText(pTable, lines);
+    std::string bytes = "\xEF\xBB\xBF";  // UTF-8, for every character the tables hold
+    for (const CString& line : lines) bytes += ToUtf8(line) + kBreaks[nSeed % 4];
+    const CString path = folder / (L"t" + std::to_wstring(nSeed) + L".mmtb");
+    std::ofstream(ToUtf8(path), std::ios::binary) << bytes;
+    for (const std::size_t nBlock : {1, 2, 3, 5, 8, 13, 64}) {
+      for (const bool bFile : {false, true}) {
+        SCOPED_TRACE(testing::Message() << "block " << nBlock << (bFile ? " file" : " memory"));
+        CMatDatenSatz& copy = AddDataset(L"COPY");
+        CMatTextReader reader(&Store());
+        reader.SetDecodeBlock(nBlock);
+        if (bFile) {
+          ASSERT_TRUE(reader.OpenText(path));
+        } else {
+          reader.OpenBytes(bytes, L"test.mmtb");
+        }
+        ASSERT_TRUE(reader.ReadTableBody(nullptr));
+        EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(Texts());
+        ASSERT_EQ(copy.m_Tables.size(), 1u);
+        CTableCompare(*m_pDataset, copy).Tables(*pTable, *copy.m_Tables[0]);
+        if (HasFatalFailure() || HasNonfatalFailure()) return;
+        Store().RemoveDataset(copy.m_nNummer);
+        Store().SetCurrent(m_pDataset);
+      }
     }
   }
 }

@@ -57,25 +57,42 @@ TEST_F(MatTextRows, StringRowsAreMultiLineAndGoThroughTheCellSetter) {
   EXPECT_EQ(Text(Cell(pTable, L"b", 1)), L"y");
 }
 
+// Read whole, and decoded in blocks that end anywhere inside the brace block.
 TEST_F(MatTextRows, StructRowsInBracketAndBraceFormGiveTheSameBlock) {
-  CMatTable* pTable = Block(L"S,1",
-                            L"StrucDef=2,H,I\r\n"
-                            L"(*r1*)[2] (*a*) 1 <br> (*b*) 2\r\n"
-                            L"(*r2*) {\r\n"
-                            L"  (*a*) 1\r\n"
-                            L"  (*b*) 2\r\n"
-                            L"}\r\n"
-                            L"(*r3*)[2]  (*a*) 1\r\n"
-                            L"      (*b*) 2\r\n"
-                            L"(*after*)[1] (*c*) 3\r\n");
-  for (const wchar_t* pRow : {L"r1", L"r2", L"r3"}) {
-    EXPECT_EQ(Cell(pTable, pRow, 0, 0), Name(L"a")) << pRow;
-    EXPECT_EQ(Cell(pTable, pRow, 1, 0), Name(L"b")) << pRow;
-    EXPECT_EQ(Cell(pTable, pRow, 1, 1), 2u) << pRow;
-    EXPECT_EQ(Cell(pTable, pRow, 2, 0), ~0u) << pRow;  // exactly two sub-rows
+  const std::wstring text =
+      L"[MMTB]\r\n(*T*)(**)S,1\r\n"
+      L"StrucDef=2,H,I\r\n"
+      L"(*r1*)[2] (*a*) 1 <br> (*b*) 2\r\n"
+      L"(*r2*) {\r\n"
+      L"  (*a*) 1\r\n"
+      L"  (*b*) 2\r\n"
+      L"}\r\n"
+      L"(*r3*)[2]  (*a*) 1\r\n"
+      L"      (*b*) 2\r\n"
+      L"(*after*)[1] (*c*) 3\r\n"
+      L"[Ende_MMTB]\r\n";
+  const std::string bytes = ToUtf8(text);
+  for (const std::size_t nBlock : {0, 1, 3, 7}) {
+    SCOPED_TRACE(nBlock);
+    m_pDataset = &AddDataset();
+    CMatTextReader reader(&Store());
+    if (nBlock == 0) {
+      reader.OpenString(text, L"test.mmtb");
+    } else {
+      reader.SetDecodeBlock(nBlock);
+      reader.OpenBytes(bytes, L"test.mmtb");
+    }
+    ASSERT_TRUE(reader.ReadTableBody(nullptr)) << Texts();
+    CMatTable* pTable = Top(L"T");
+    for (const wchar_t* pRow : {L"r1", L"r2", L"r3"}) {
+      EXPECT_EQ(Cell(pTable, pRow, 0, 0), Name(L"a")) << pRow;
+      EXPECT_EQ(Cell(pTable, pRow, 1, 0), Name(L"b")) << pRow;
+      EXPECT_EQ(Cell(pTable, pRow, 1, 1), 2u) << pRow;
+      EXPECT_EQ(Cell(pTable, pRow, 2, 0), ~0u) << pRow;  // exactly two sub-rows
+    }
+    EXPECT_EQ(Cell(pTable, L"after", 0, 1), 3u);
+    EXPECT_EQ(m_UI.Count(), 0u) << Texts();
   }
-  EXPECT_EQ(Cell(pTable, L"after", 0, 1), 3u);
-  EXPECT_EQ(m_UI.Count(), 0u) << Texts();
 }
 
 TEST_F(MatTextRows, StructFieldsOfEveryKind) {

@@ -1,5 +1,7 @@
-// The text source: decoding a whole file into one buffer and the line model.
+// The text source: decoding a file a block at a time into a window, and the
+// line model.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -10,6 +12,7 @@
 #include "platform/file.h"
 #include "platform/huge_pages.h"
 #include "platform/text.h"
+#include "store/base/message.h"
 #include "store/base/reg_util.h"
 #include "store/base/translation.h"
 #include "store/mmtb/mat_text_reader.h"
@@ -52,6 +55,13 @@ CMatTextReader::~CMatTextReader() = default;
 
 void CMatTextReader::Reset() {
   m_strBuffer.clear();
+  m_Unread = {};
+  m_File = CFileReader();
+  m_bFileSource = false;
+  m_bFileEnd = false;
+  m_strRaw.clear();
+  m_bSourceEnd = true;
+  m_nSourceBytes = 0;
   m_BlockZeilen.clear();
   m_bBlockCurrent = false;
   m_pZeilenStart = m_pPos = kEmptyText;
@@ -61,46 +71,72 @@ void CMatTextReader::Reset() {
 }
 
 bool CMatTextReader::OpenText(const CString& path) {
-  // Text files are far below this; a larger "file" is a device image.
-  constexpr std::uint64_t kMaxBytes = std::uint64_t{1} << 30;
-  std::string bytes;
-  if (GetFileSize(path).value_or(0) > kMaxBytes || !ReadWholeFile(path, bytes)) return false;
-  OpenBytes(bytes, path);
+  Reset();
+  if (!m_File.Open(path)) return false;
+  m_bFileSource = true;
+  m_nSourceBytes = m_File.GetSize();
+  // The first bytes tell the encoding.
+  std::string head(2, '\0');
+  std::size_t nHead = 0;
+  while (nHead < head.size()) {
+    const std::int64_t got = m_File.Read(head.data() + nHead, head.size() - nHead);
+    if (got < 0) return false;
+    if (got == 0) break;
+    nHead += static_cast<std::size_t>(got);
+  }
+  head.resize(nHead);
+  if (head == "\xFF\xFE") {
+    // UTF-16 is decoded whole: its line ends can not be found in the bytes.
+    // Text files are far below this; a larger "file" is a device image.
+    constexpr std::uint64_t kMaxBytes = std::uint64_t{1} << 30;
+    std::string bytes;
+    if (m_nSourceBytes > kMaxBytes || !ReadWholeFile(path, bytes)) return false;
+    OpenBytes(bytes, path);
+    return true;
+  }
+  m_strRaw = head;
+  StartSource(head, path);
   return true;
 }
 
 void CMatTextReader::OpenBytes(std::string_view bytes, const CString& path) {
   Reset();
-  // Decoded straight into the buffer: a large file is held once, not twice.
-  // No decoding yields more characters than there are bytes; room for them
-  // is taken before it is first written, so that a large text can lie on
-  // huge pages instead of costing a page fault every thousand characters.
-  m_strBuffer.clear();
-  m_strBuffer.reserve(bytes.size());
-  AdviseHugePages(m_strBuffer.data(), m_strBuffer.capacity() * sizeof(wchar_t));
-  const bool bUtf16 = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
-  if (!bUtf16) {
-    // In UTF-8 and in every code page a NUL or end-of-file byte is that
-    // character, never part of another: the text is cut there before it is
-    // decoded, a fourth of the memory to search and nothing decoded in vain.
-    bytes = bytes.substr(0, TextEnd(bytes.data(), bytes.size()));
-  }
-  if (bUtf16) {
+  m_nSourceBytes = bytes.size();
+  if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
+    m_strBuffer.reserve(bytes.size() / 2);
     DecodeText(bytes, CP_DETECT, m_strBuffer);
-  } else if (bytes.size() >= 2 && bytes[0] == '\xEF' && bytes[1] == '\xBB') {
-    // The mark's third byte is skipped whatever it holds.
-    DecodeText(bytes.substr(bytes.size() < 3 ? bytes.size() : 3), CP_UTF8_TEXT, m_strBuffer);
-  } else if (!DecodeText(bytes, LanguageCodePage(), m_strBuffer)) {
-    DecodeText(bytes, CP_WINDOWS_1252, m_strBuffer);
+    StartBuffer(path);
+    m_bUnicode = true;
+    return;
   }
-  StartBuffer(path);
-  m_bUnicode = bUtf16;
+  m_Unread = bytes;
+  StartSource(bytes, path);
 }
 
 void CMatTextReader::OpenString(std::wstring_view text, const CString& path) {
   Reset();
+  m_nSourceBytes = text.size();
   m_strBuffer.assign(text);
   StartBuffer(path);
+}
+
+void CMatTextReader::StartSource(std::string_view head, const CString& path) {
+  m_nCodePage = LanguageCodePage();
+  if (head.size() >= 2 && head[0] == '\xEF' && head[1] == '\xBB') {
+    // The mark's third byte is skipped whatever it holds.
+    m_nCodePage = CP_UTF8_TEXT;
+    if (m_bFileSource) {
+      char third = 0;
+      if (m_File.Read(&third, 1) < 0) m_bFileEnd = true;
+      m_strRaw.clear();
+    } else {
+      m_Unread.remove_prefix(m_Unread.size() < 3 ? m_Unread.size() : 3);
+    }
+  }
+  m_strPath = path;
+  m_bSourceEnd = false;
+  m_strBuffer.reserve(m_nBlock + 1024);
+  MakeLineCurrent(m_strBuffer.c_str());
 }
 
 void CMatTextReader::StartBuffer(const CString& path) {
@@ -109,7 +145,84 @@ void CMatTextReader::StartBuffer(const CString& path) {
   // end-of-file character.
   // The string's own terminating NUL is the end marker after the text.
   m_strBuffer.resize(TextEnd(m_strBuffer.data(), m_strBuffer.size()));
+  m_bSourceEnd = true;
   MakeLineCurrent(m_strBuffer.c_str());
+}
+
+std::size_t CMatTextReader::PieceEnd(std::string_view bytes, bool bAll) {
+  if (bAll) return bytes.size();
+  if (bytes.size() < 2) return 0;
+  // The last LF whose next byte is there and is no CR.
+  for (std::size_t nFrom = bytes.size() - 2;;) {
+    const std::size_t nLf = bytes.rfind('\n', nFrom);
+    if (nLf == std::string_view::npos) return 0;
+    if (bytes[nLf + 1] != '\r') return nLf + 1;
+    if (nLf == 0) return 0;
+    nFrom = nLf - 1;
+  }
+}
+
+const wchar_t* CMatTextReader::DecodeMore(const wchar_t* pKeep) {
+  if (m_bSourceEnd) return pKeep;
+  std::string_view bytes;
+  std::size_t nPiece = 0;
+  bool bAll = false;
+  for (std::size_t nTaken = 0;;) {
+    if (m_bFileSource) {
+      if (!m_bFileEnd) {
+        const std::size_t nHad = m_strRaw.size();
+        m_strRaw.resize(nHad + m_nBlock);
+        const std::int64_t got = m_File.Read(m_strRaw.data() + nHad, m_nBlock);
+        if (got < 0) {
+          // The text ends where the file failed, and the failure is shown.
+          ShowMessage(MB_OK | MB_ICONERROR, L"Die Datei kann nicht gelesen werden:\n%s",
+                      m_File.GetError());
+        }
+        m_bFileEnd = got <= 0;
+        m_strRaw.resize(nHad + static_cast<std::size_t>(got > 0 ? got : 0));
+      }
+      bytes = m_strRaw;
+      bAll = m_bFileEnd;
+    } else {
+      nTaken = std::min(m_Unread.size(), nTaken + m_nBlock);
+      bytes = m_Unread.substr(0, nTaken);
+      bAll = nTaken == m_Unread.size();
+    }
+    nPiece = PieceEnd(bytes, bAll);
+    if (nPiece > 0 || bAll) break;
+  }
+  std::string_view piece = bytes.substr(0, nPiece);
+  const std::size_t nEnd = TextEnd(piece.data(), piece.size());
+  m_bSourceEnd = bAll && nPiece == bytes.size();
+  if (nEnd < piece.size()) {
+    piece = piece.substr(0, nEnd);
+    m_bSourceEnd = true;
+  }
+  // The text before pKeep goes; what is kept moves to the window's front.
+  const wchar_t* const pOld = m_strBuffer.c_str();
+  const std::size_t nOldSize = m_strBuffer.size();
+  const auto nKeep = static_cast<std::size_t>(pKeep - pOld);
+  const auto Moved = [&](const wchar_t*& p) {
+    if (p != nullptr && p >= pKeep && p <= pOld + nOldSize) p = m_strBuffer.c_str() + (p - pKeep);
+  };
+  m_strBuffer.erase(0, nKeep);
+  if (m_nCodePage == CP_UTF8_TEXT) {
+    AppendFromUtf8(piece, m_strBuffer);
+  } else {
+    DecodeText(piece, m_nCodePage, m_strPiece);
+    m_strBuffer += m_strPiece;
+  }
+  if (m_bFileSource) {
+    m_strRaw.erase(0, nPiece);
+  } else {
+    m_Unread.remove_prefix(nPiece);
+  }
+  if (!m_bBlockCurrent) {
+    Moved(m_pZeilenStart);
+    Moved(m_pPos);
+  }
+  Moved(m_pScan);
+  return m_strBuffer.c_str();
 }
 
 void CMatTextReader::CloseText() {
@@ -118,9 +231,15 @@ void CMatTextReader::CloseText() {
 }
 
 void CMatTextReader::MakeLineCurrent(const wchar_t* pStart) {
-  m_pZeilenStart = m_pPos = pStart;
   const wchar_t* p = pStart;
-  while (!IsBreak(*p) && !IsTextEnd(*p)) ++p;
+  for (;;) {
+    while (!IsBreak(*p) && !IsTextEnd(*p)) ++p;
+    if (!AtWindowEnd(p)) break;
+    const std::size_t nDone = static_cast<std::size_t>(p - pStart);
+    pStart = DecodeMore(pStart);
+    p = pStart + nDone;
+  }
+  m_pZeilenStart = m_pPos = pStart;
   if (IsTextEnd(*p)) {
     m_pScan = nullptr;
     return;
@@ -170,7 +289,16 @@ int CMatTextReader::CollectBlockZeilen() {
   for (;;) {
     const wchar_t* p = pLine;
     bool bClose = false;
-    while (!IsBreak(*p) && !IsTextEnd(*p)) bClose |= *p++ == L'}';
+    for (;;) {
+      while (!IsBreak(*p) && !IsTextEnd(*p)) bClose |= *p++ == L'}';
+      if (!AtWindowEnd(p)) break;
+      // The current line stays in the window; the collected ones are copies.
+      const std::size_t nLine = static_cast<std::size_t>(pLine - m_pZeilenStart);
+      const std::size_t nDone = static_cast<std::size_t>(p - m_pZeilenStart);
+      const wchar_t* pCurrent = DecodeMore(m_pZeilenStart);
+      pLine = pCurrent + nLine;
+      p = pCurrent + nDone;
+    }
     if (bClose) break;
     if (IsTextEnd(*p) && p == pLine) {
       pLine = p;
