@@ -24,6 +24,7 @@ const std::uint32_t kFieldTypes[] = {eTypeHandle, eTypeString, eTypeInteger,
 class MatTextRoundTrip : public CMmtbTest {
  protected:
   std::uint32_t Random(std::uint32_t nBelow) { return m_Random() % nBelow; }
+  CStringList GeneratedTableText(std::uint32_t nSeed, CMatTable*& pTable);
 
   // Texts of letters, digits, blanks and punctuation (none of "(", ")" and
   // "*", which the writer warns about), with CR LF where the field takes it.
@@ -217,16 +218,22 @@ class CTableCompare {
   const CMatDatenSatz& m_B;
 };
 
+// The text lines of a table generated from nSeed (pTable) in the fixture's dataset.
+CStringList MatTextRoundTrip::GeneratedTableText(std::uint32_t nSeed, CMatTable*& pTable) {
+  m_Random.seed(nSeed);
+  Store().SetCurrent(m_pDataset);
+  pTable = RandomTable(nullptr, 0);
+  CStringList lines;
+  CMatManager::WriteTableText(pTable, lines);
+  return lines;
+}
+
 TEST_F(MatTextRoundTrip, GeneratedTablesReadBackUnchanged) {
   for (std::uint32_t nSeed = 1; nSeed <= 150; ++nSeed) {
     SCOPED_TRACE(nSeed);
-    m_Random.seed(nSeed);
-    Store().SetCurrent(m_pDataset);
-    CMatTable* pTable = RandomTable(nullptr, 0);
-    CStringList lines;
-    CMatManager::WriteTableText(pTable, lines);
+    CMatTable* pTable = nullptr;
     std::wstring text;
-    for (const CString& line : lines) text += line + L"\r\n";
+    for (const CString& line : GeneratedTableText(nSeed, pTable)) text += line + L"\r\n";
 
     CMatDatenSatz& copy = AddDataset(L"COPY");
     ASSERT_TRUE(Read(text)) << ToUtf8(text);
@@ -248,13 +255,10 @@ TEST_F(MatTextRoundTrip, TextsReadInSmallBlocksReadTheSame) {
   CTempFolder folder;
   for (std::uint32_t nSeed = 1; nSeed <= 12; ++nSeed) {
     SCOPED_TRACE(nSeed);
-    m_Random.seed(nSeed);
-    Store().SetCurrent(m_pDataset);
-    CMatTable* pTable = RandomTable(nullptr, 0);
-    CStringList lines;
-    CMatManager::WriteTableText(pTable, lines);
+    CMatTable* pTable = nullptr;
     std::string bytes = "\xEF\xBB\xBF";  // UTF-8, for every character the tables hold
-    for (const CString& line : lines) bytes += ToUtf8(line) + kBreaks[nSeed % 4];
+    for (const CString& line : GeneratedTableText(nSeed, pTable))
+      bytes += ToUtf8(line) + kBreaks[nSeed % 4];
     const CString path = folder / (L"t" + std::to_wstring(nSeed) + L".mmtb");
     std::ofstream(ToUtf8(path), std::ios::binary) << bytes;
     for (const std::size_t nBlock : {1, 2, 3, 5, 8, 13, 64}) {
