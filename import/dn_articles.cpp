@@ -32,7 +32,9 @@ bool EndsWithNoCase(std::wstring_view text, std::wstring_view tail) {
 void CDnLoader::PrefetchArticleRows(Handle hArticle) const {
   // The article's rows lie at random places of tables of a few megabytes;
   // asking for all of them while its fields are read overlaps the waits
-  // that the writes would otherwise take one after the other.
+  // that the writes would otherwise take one after the other. No handle
+  // (a line without an article number) has no rows to ask for.
+  if (hArticle == 0) return;
   for (const CMatTable* pTable : {m_Tables.m_pTextKurz, m_Tables.m_pArtikelInfo1,
                                   m_Tables.m_pArtikelInfo2, m_Tables.m_pPreis}) {
     if (pTable != nullptr) pTable->PrefetchRow(hArticle);

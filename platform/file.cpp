@@ -263,7 +263,13 @@ bool ReadWholeFile(const CString& path, std::string& bytes, CString* error) {
   return true;
 }
 
-bool WriteFileAtomically(const CString& path, std::string_view bytes, CString* error) {
+namespace {
+
+// The file at path replaced by what write puts into a new file beside it
+// (false and errno set when it fails): complete or not at all, with the
+// old file's permissions.
+template <class Write>
+bool ReplaceAtomically(const CString& path, Write write, CString* error) {
   std::string tempName;
   const int fd = CreateTemporary(path, tempName);
   if (fd < 0) {
@@ -271,7 +277,7 @@ bool WriteFileAtomically(const CString& path, std::string_view bytes, CString* e
     return false;
   }
   int failure = 0;
-  if (!WriteAll(fd, bytes)) failure = errno;
+  if (!write(fd)) failure = errno != 0 ? errno : EIO;
   struct stat old {};
   if (!failure && StatPath(path, old) && S_ISREG(old.st_mode) &&
       ::fchmod(fd, old.st_mode & 07777) != 0) {
@@ -287,6 +293,38 @@ bool WriteFileAtomically(const CString& path, std::string_view bytes, CString* e
   }
   SyncFolder(GetFolderOf(path));
   return true;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const CString& path, std::string_view bytes, CString* error) {
+  return ReplaceAtomically(
+      path, [&](int fd) { return WriteAll(fd, bytes); }, error);
+}
+
+bool CopyFileAtomically(const CString& from, const CString& path, CString* error) {
+  CFileReader source;
+  if (!source.Open(from, error)) return false;
+  CString readError;
+  const bool bCopied = ReplaceAtomically(
+      path,
+      [&](int fd) {
+        std::string block(std::size_t{1} << 20, '\0');
+        for (;;) {
+          const std::int64_t got = source.Read(block.data(), block.size());
+          if (got < 0) {
+            readError = source.GetError();
+            errno = EIO;
+            return false;
+          }
+          if (got == 0) return true;
+          if (!WriteAll(fd, std::string_view(block.data(), static_cast<std::size_t>(got))))
+            return false;
+        }
+      },
+      error);
+  if (!bCopied && !readError.empty() && error) *error = readError;
+  return bCopied;
 }
 
 bool FileExists(const CString& path) {

@@ -96,6 +96,9 @@ bool ReadWholeFile(const CString& path, std::string& bytes, CString* error = nul
 // gets the default permissions. A symbolic link at path is replaced by the
 // file. On failure the old file is untouched and no temporary file remains.
 bool WriteFileAtomically(const CString& path, std::string_view bytes, CString* error = nullptr);
+// The same with the content of the file from, read and written a block at a
+// time (a file of gigabytes is never held).
+bool CopyFileAtomically(const CString& from, const CString& path, CString* error = nullptr);
 
 // True when path names an existing entry that is not a folder.
 bool FileExists(const CString& path);

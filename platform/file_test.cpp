@@ -71,6 +71,27 @@ TEST(PlatformFile, FailedAtomicWriteKeepsTheOldFile) {
   EXPECT_EQ(CountEntries(folder.GetPath()), 2u);
 }
 
+// A copy goes a block at a time: a file of several blocks arrives whole; a
+// source that fails while read leaves the target as it was.
+TEST(PlatformFile, AtomicCopyOfSeveralBlocksAndOfAFailingSource) {
+  CTempFolder folder;
+  std::string bytes;
+  for (int i = 0; bytes.size() < (std::size_t{5} << 19); ++i) bytes += std::to_string(i) + '\n';
+  ASSERT_TRUE(WriteFileAtomically(folder / L"from", bytes));
+  ASSERT_TRUE(WriteFileAtomically(folder / L"to", "old"));
+  CString error;
+  ASSERT_TRUE(CopyFileAtomically(folder / L"from", folder / L"to", &error));
+  std::string back;
+  ASSERT_TRUE(ReadWholeFile(folder / L"to", back));
+  EXPECT_EQ(back, bytes);
+  ASSERT_TRUE(WriteFileAtomically(folder / L"to", "old"));
+  EXPECT_FALSE(CopyFileAtomically(L"/proc/self/mem", folder / L"to", &error));
+  EXPECT_EQ(error, L"/proc/self/mem: Input/output error");
+  ASSERT_TRUE(ReadWholeFile(folder / L"to", back));
+  EXPECT_EQ(back, "old");
+  EXPECT_EQ(CountEntries(folder.GetPath()), 2u);
+}
+
 TEST(PlatformFile, AtomicWriteKeepsPermissionBits) {
   CTempFolder folder;
   const CString path = folder / L"data.mmd";

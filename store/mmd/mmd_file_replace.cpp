@@ -37,9 +37,9 @@ bool KeepBackup(const CString& path, const CString& backup, CString* error) {
   }
   Step(eSaveBackupRemoved);
   if (!FileExists(path)) return true;
-  if (link(ToUtf8(path).c_str(), nativeBackup.c_str()) != 0) {
-    std::string old;
-    if (!ReadWholeFile(path, old, error) || !WriteFileAtomically(backup, old, error)) return false;
+  if (link(ToUtf8(path).c_str(), nativeBackup.c_str()) != 0 &&
+      !CopyFileAtomically(path, backup, error)) {
+    return false;
   }
   Step(eSaveBackupLinked);
   return true;
