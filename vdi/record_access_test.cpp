@@ -76,9 +76,12 @@ TEST_F(RecordFunctions, FieldsAsNumbers) {
     std::int32_t nInt;
   };
   const CCase ints[] = {
-      {L"VDIIWERT('700', 0, 5)", 42},                                       // "  42abc"
-      {L"VDIIWERT('710.01', 3, 4)", -7}, {L"VDIIWERT('710.01', 1, 4)", 5},  // "5.098039E-02"
-      {L"VDIIWERT('700', 0, 2)", 0},     {L"VDIIWERT('710.02', 0, 2)", 0},
+      {L"VDIIWERT('700', 0, 5)", 42},  // "  42abc"
+      {L"VDIIWERT('710.01', 3, 4)", -7},
+      {L"VDIIWERT('710.01', 1, 4)", 5},  // "5.098039E-02"
+      {L"VDIIWERT('700', 0, 2)", 0},
+      {L"VDIIWERT('710.02', 0, 2)", 0},
+      {L"VDIIWERT('710.01', 0, 2147483647)", 0},
   };
   for (const CCase& c : ints) {
     SCOPED_TRACE(ToUtf8(c.szExpr));
@@ -112,6 +115,8 @@ TEST_F(RecordFunctions, MissingRecordsAndWrongArguments) {
       {L"F = VDIRWERT('710.01', 9, 2)", L"VDIRWERT: Record not found <710_01-9>"},
       {L"F = VDIIWERT('100', 7, 2)", L"VDIIWERT: Record not found <VDI-Heizkoerper-2.100-7>"},
       {L"F = VDIIWERT('710.01', 0, 1)", L"VDIIWERT: Field 1 is not a field of a record"},
+      {L"F = VDIIWERT('710.01', -2147483647 - 1, 2)",
+       L"VDIIWERT: Record not found <700-1.710_01--2147483648>"},
       {L"F = VDIIWERT('710.01', 0, 2.0)", L"INTEGER Vaue missing"},
       {L"F = VDIIWERT('710.01', 'x', 2)", L"INTEGER Vaue missing"},
       {L"F = VDIIWERT('710.01', 0)", L"Missing function parameter"},
