@@ -41,7 +41,7 @@ struct CProduct {
   CScopedHostUI m_scopedUi{m_ui};
   CScopedMatStore m_store;
   CFormulaContext m_context;
-  CVdiRecordAccess m_access{&m_store.Get()};
+  CVdiRecordAccess m_access{&m_context, &m_store.Get()};
   CvdiFunctionList m_list;
   VdiRecordPosition m_pos;
 

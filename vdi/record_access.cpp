@@ -2,6 +2,8 @@
 // look-ups the record functions share.
 #include "vdi/record_access.h"
 
+#include <algorithm>
+
 #include "query/string_read.h"
 #include "store/mat_store.h"
 #include "store/table_names.h"
@@ -25,17 +27,29 @@ CMatStore& CVdiRecordAccess::Store() const {
   return m_pStore != nullptr ? *m_pStore : CMatStore::Instance();
 }
 
+// An entry pushes its frame before it binds, so the frame count names the
+// entry; bindings above it belong to calls that have returned.
+CVdiRecordAccess::CBinding& CVdiRecordAccess::Bound() {
+  const CFormulaContext& context = m_pContext != nullptr ? *m_pContext : CFormulaContext::Process();
+  const std::size_t nDepth = std::max<std::size_t>(context.m_listFrames.size(), 1);
+  if (m_Bindings.size() < nDepth) m_Bindings.resize(nDepth);
+  return m_Bindings[nDepth - 1];
+}
+
 void CVdiRecordAccess::BindRecordPosition(const CvdiFunction& f, const VdiRecordPosition* pos) {
   CMatTable* pProduct = f.m_pList != nullptr ? f.m_pList->m_pTable : nullptr;
   CMatTable* pParent = pProduct != nullptr ? pProduct->m_pParent : nullptr;
-  m_pFunctionTable = pProduct;
   m_pPosition = pos;
-  m_nSheet = SheetOf(pParent != nullptr ? pParent->m_pParent : nullptr);
-  m_Slots.fill(nullptr);
+  CBinding& bound = Bound();
+  m_Bindings.resize(&bound - m_Bindings.data() + 1);
+  bound = CBinding{};
+  bound.m_pFunctionTable = pProduct;
+  bound.m_nSheet = SheetOf(pParent != nullptr ? pParent->m_pParent : nullptr);
   BindByName(pProduct);
   BindByName(pParent);
   if (pProduct == nullptr || pos == nullptr) return;
-  m_strName = L"700-" + std::to_wstring(pos->m_nRecord[kPosition700]);
+  m_strName = L"700";
+  AppendRecordNumber(m_strName, pos->m_nRecord[kPosition700]);
   BindByName(FindChild(pProduct, m_strName));
   BindPositionRecords(*pos);
 }
@@ -54,44 +68,47 @@ int CVdiRecordAccess::SheetOf(CMatTable* pSheetTable) {
 void CVdiRecordAccess::BindByName(CMatTable* pTable) {
   if (pTable == nullptr) return;
   if (const int nSlot = SlotOfRecordName(TableNameText(*pTable)); nSlot >= 0)
-    m_Slots[static_cast<std::size_t>(nSlot)] = pTable;
+    Bound().m_Slots[static_cast<std::size_t>(nSlot)] = pTable;
 }
 
 void CVdiRecordAccess::BindPositionRecords(const VdiRecordPosition& pos) {
-  for (const CPositionRecord& record : PositionRecordsOf(m_nSheet)) {
-    m_strName = RecordTypeText(record.m_nType) + L"-" +
-                std::to_wstring(pos.m_nRecord[static_cast<std::size_t>(record.m_nField)]);
+  const int nSheet = Bound().m_nSheet;
+  for (const CPositionRecord& record : PositionRecordsOf(nSheet)) {
+    m_strName = RecordTypeText(record.m_nType);
+    AppendRecordNumber(m_strName, pos.m_nRecord[static_cast<std::size_t>(record.m_nField)]);
     CMatTable* pFound = FindChild(GetCurrentRecord(record.m_nBelow), m_strName);
     // Where the sheet hangs the record below another 710.xx record (the
     // 710.11 records of sheet 3 below their 710.01 record), it is found
     // there once the 700 record has none of that name.
-    const RecordType nParent = ParentTypeOf(record.m_nType, m_nSheet);
+    const RecordType nParent = ParentTypeOf(record.m_nType, nSheet);
     if (pFound == nullptr && nParent != record.m_nBelow && SlotOf(nParent) >= 0)
       pFound = FindChild(GetCurrentRecord(nParent), m_strName);
     BindByName(pFound);
   }
 }
 
-CMatTable* CVdiRecordAccess::GetCurrentRecord(RecordType t) const {
-  if (const int nSlot = SlotOf(t); nSlot >= 0) return m_Slots[static_cast<std::size_t>(nSlot)];
+CMatTable* CVdiRecordAccess::GetCurrentRecord(RecordType t) {
+  const auto& slots = Bound().m_Slots;
+  if (const int nSlot = SlotOf(t); nSlot >= 0) return slots[static_cast<std::size_t>(nSlot)];
   // A type without a slot: none for the 1xx and 7xx records, whose current
   // record would have to be bound; the product itself for the others (the
   // 600 and 800 records hang below it). A text that is no type has none.
   if (t == 0) return nullptr;
   const std::uint32_t nFirstDigit = t >> 24;
   if (nFirstDigit == 1 || nFirstDigit == 7) return nullptr;
-  return m_Slots[kSlot110];
+  return slots[kSlot110];
 }
 
-CMatTable* CVdiRecordAccess::ParentRecord(RecordType t) const {
-  const RecordType nParent = ParentTypeOf(t, m_nSheet);
+CMatTable* CVdiRecordAccess::ParentRecord(RecordType t) {
+  const CBinding& bound = Bound();
+  const RecordType nParent = ParentTypeOf(t, bound.m_nSheet);
   if (nParent == kSheetRecord) {
-    CMatTable* p100 = m_Slots[kSlot100];
+    CMatTable* p100 = bound.m_Slots[kSlot100];
     return p100 != nullptr ? p100->m_pParent : nullptr;
   }
   if (const int nSlot = SlotOf(nParent); nSlot >= 0)
-    return m_Slots[static_cast<std::size_t>(nSlot)];
-  return m_Slots[kSlot110];
+    return bound.m_Slots[static_cast<std::size_t>(nSlot)];
+  return bound.m_Slots[kSlot110];
 }
 
 CMatTable* CVdiRecordAccess::FindChild(CMatTable* pParent, std::wstring_view name) const {

@@ -15,7 +15,9 @@
 // and P, the 700 record of the host's record position and the sheet's
 // 710.xx records of the position become the current records of their
 // types; VDIAKTUELL makes another record current for the rest of that
-// entry.
+// entry. Each entry keeps its own binding: when a called function returns,
+// its caller reads the records it had bound and made current, not those
+// of the callee.
 //
 // Errors go through the formula's error report and end the run. A record a
 // function answers with 0 or .FALSE. for (VDIAKTUELL, the sequencing
@@ -28,6 +30,7 @@
 
 #include <array>
 #include <string_view>
+#include <vector>
 
 #include "formula/formula_runtime.h"
 #include "vdi/record_cache.h"
@@ -37,9 +40,11 @@ class CMatStore;
 
 class CVdiRecordAccess : public CFormulaRecordAccess {
  public:
-  // Works on that store; null: on the process-wide store of each call
-  // (CMatStore::Instance()).
-  explicit CVdiRecordAccess(CMatStore* pStore = nullptr) : m_pStore(pStore) {}
+  // Installed in that formula context (null: the process-wide one), whose
+  // frames tell the function entries apart; works on that store (null: the
+  // process-wide store of each call, CMatStore::Instance()).
+  explicit CVdiRecordAccess(CFormulaContext* pContext = nullptr, CMatStore* pStore = nullptr)
+      : m_pContext(pContext), m_pStore(pStore) {}
 
   // The one behind the exported entry points.
   static CVdiRecordAccess& Process();
@@ -48,8 +53,8 @@ class CVdiRecordAccess : public CFormulaRecordAccess {
   void Evaluate(enPCode eOp, CFormulaArgs& args, CvdiFunction::CVdiVar& result) override;
 
   // The bound state, for tests and the debugger.
-  int GetSheet() const { return m_nSheet; }
-  CMatTable* GetCurrentRecord(vdirecord::RecordType t) const;
+  int GetSheet() { return Bound().m_nSheet; }
+  CMatTable* GetCurrentRecord(vdirecord::RecordType t);
   CFortranVdiCache& GetCache() { return m_Cache; }
 
  private:
@@ -57,11 +62,20 @@ class CVdiRecordAccess : public CFormulaRecordAccess {
   int SheetOf(CMatTable* pSheetTable);
   void BindByName(CMatTable* pTable);
   void BindPositionRecords(const VdiRecordPosition& pos);
-  CMatTable* ParentRecord(vdirecord::RecordType t) const;
+  CMatTable* ParentRecord(vdirecord::RecordType t);
   CMatTable* FindChild(CMatTable* pParent, std::wstring_view name) const;
   // The record text of a table (empty for null or when it has none).
   std::wstring_view RecordText(CMatTable* pTable);
   CMatStore& Store() const;
+
+  // What one function entry has bound.
+  struct CBinding {
+    CMatTable* m_pFunctionTable = nullptr;  // T
+    int m_nSheet = 0;
+    std::array<CMatTable*, vdirecord::kSlotCount> m_Slots{};
+  };
+  // The binding of the entry running now (the context's top frame).
+  CBinding& Bound();
 
   // The functions (record_functions.cpp).
   void EvaluateField(enPCode eOp, CFormulaArgs& args, CvdiFunction::CVdiVar& result);
@@ -72,11 +86,10 @@ class CVdiRecordAccess : public CFormulaRecordAccess {
   void EvaluateSequence(enPCode eOp, CFormulaArgs& args, CvdiFunction::CVdiVar& result);
   void EvaluateIndex(CFormulaArgs& args, CvdiFunction::CVdiVar& result);
 
+  CFormulaContext* m_pContext;
   CMatStore* m_pStore;
-  CMatTable* m_pFunctionTable = nullptr;  // T of the current function entry
-  const VdiRecordPosition* m_pPosition = nullptr;
-  int m_nSheet = 0;
-  std::array<CMatTable*, vdirecord::kSlotCount> m_Slots{};
+  const VdiRecordPosition* m_pPosition = nullptr;  // the host's, for the run
+  std::vector<CBinding> m_Bindings;                // by frame, the outermost first
   CFortranVdiCache m_Cache;
   CString m_strText;  // the record text read last
   CString m_strName;  // the record name formed last

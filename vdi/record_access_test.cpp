@@ -1,5 +1,6 @@
 #include "vdi/record_access.h"
 
+#include "formula/fortran_parser.h"
 #include "vdi/record_test_support.h"
 
 namespace {
@@ -190,6 +191,15 @@ TEST_F(RecordFunctions, AktuellMakesARecordCurrent) {
   EXPECT_EQ(Text(L"IF (VDIAKTUELL('710.01', 3)) F = VDICWERT('710.01', 0, 3)\r\n"), L"3");
   // A record that is not there changes nothing.
   EXPECT_EQ(Text(L"IF (.NOT. VDIAKTUELL('710.01', 9)) F = VDICWERT('710.01', 0, 3)\r\n"), L"5");
+  // A called function binds the host's records for itself; when it returns,
+  // its caller reads what it had made current.
+  CvdiFunction* pCaller = Compile(L"CHARACTER (20)",
+                                  L"CHARACTER (20) S\r\nIF (VDIAKTUELL('710.01', 3)) S = G()\r\n"
+                                  L"F = VDISTRING('&&', S, VDICWERT('710.01', 0, 3))\r\n");
+  CFortranParser(m_context, *m_pList)
+      .Bodies(L"CHARACTER (20) FUNCTION G()\r\nG = VDICWERT('710.01', 0, 3)\r\nEND FUNCTION G\r\n");
+  ASSERT_TRUE(Run(pCaller)) << ToUtf8(LastMessage());
+  EXPECT_EQ(pCaller->m_result.GetText(), L"53");
   // The next function entry binds the host's records again.
   CvdiFunction* f = Compile(L"INTEGER", L"IF (VDIAKTUELL('710.01', 3)) F = 1\r\n");
   ASSERT_TRUE(Run(f));

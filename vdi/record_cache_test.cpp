@@ -30,6 +30,8 @@ TEST(RecordLayout, TypesNamesAndNumbers) {
   EXPECT_EQ(ParentTypeOf(ParseRecordType(L"710.02"), 6), kRecord700);
   EXPECT_EQ(ParentTypeOf(ParseRecordType(L"710.21"), 6), 0u);
   EXPECT_EQ(ParentTypeOf(ParseRecordType(L"710.21"), 20), ParseRecordType(L"710.02"));
+  EXPECT_EQ(ParentTypeOf(ParseRecordType(L"710.02"), 99), ParseRecordType(L"710.01"));
+  EXPECT_EQ(ParentTypeOf(ParseRecordType(L"760.01"), 35), ParseRecordType(L"760"));
 
   EXPECT_EQ(RecordPiece(L"a;bc;;d", 1), L"bc");
   EXPECT_EQ(RecordPiece(L"a;bc;;d", 2), L"");

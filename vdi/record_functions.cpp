@@ -26,8 +26,7 @@ void FormRecordPrefix(CString& name, std::wstring_view type) {
 }
 void FormRecordName(CString& name, std::wstring_view type, std::int32_t n) {
   FormRecordPrefix(name, type);
-  name += L'-';
-  name += std::to_wstring(n);
+  AppendRecordNumber(name, n);
 }
 
 std::int32_t NextInteger(CFormulaArgs& args) {
@@ -68,7 +67,7 @@ void CVdiRecordAccess::Evaluate(enPCode eOp, CFormulaArgs& args, CVdiVar& result
 // read; the first argument that is no text is the field number.
 void CVdiRecordAccess::EvaluateField(enPCode eOp, CFormulaArgs& args, CVdiVar& result) {
   CFormulaRuntime& runtime = args.GetRuntime();
-  CMatTable* pCur = m_pFunctionTable;
+  CMatTable* pCur = Bound().m_pFunctionTable;
   std::int32_t nField = 0;
   for (;;) {
     CVdiVar arg;
@@ -122,7 +121,7 @@ CMatTable* CVdiRecordAccess::FindOnPath(CFormulaArgs& args, enPCode eOp, std::ws
   } else {
     pFound = FindChild(pCur, m_strName);
     if (pFound == nullptr) {
-      if (CMatTable* pOther = GetCurrentRecord(ParentTypeOf(t, m_nSheet))) {
+      if (CMatTable* pOther = GetCurrentRecord(ParentTypeOf(t, Bound().m_nSheet))) {
         pSearched = pOther;
         pFound = FindChild(pOther, m_strName);
       }
@@ -243,7 +242,7 @@ void CVdiRecordAccess::EvaluateIndex(CFormulaArgs& args, CVdiVar& result) {
   args.Next(type);
   if (type.m_eType != CHARACTER) args.GetRuntime().Error(L"VDIINDEX: Parameter not CHAR()");
   args.Finish();
-  const int nField = PositionFieldOf(ParseRecordType(type.GetText()), m_nSheet);
+  const int nField = PositionFieldOf(ParseRecordType(type.GetText()), Bound().m_nSheet);
   SetInteger(result, nField >= 0 && m_pPosition != nullptr
                          ? m_pPosition->m_nRecord[static_cast<std::size_t>(nField)]
                          : 0);

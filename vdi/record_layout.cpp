@@ -173,9 +173,24 @@ std::wstring RecordTypeText(RecordType t) {
   return text;
 }
 
+void AppendRecordNumber(std::wstring& name, std::int32_t n) {
+  wchar_t digits[12];
+  wchar_t* p = digits + 12;
+  std::uint32_t u = n < 0 ? 0u - static_cast<std::uint32_t>(n) : static_cast<std::uint32_t>(n);
+  do {
+    *--p = static_cast<wchar_t>(L'0' + u % 10);
+    u /= 10;
+  } while (u != 0);
+  name += L'-';
+  if (n < 0) name += L'-';
+  name.append(p, digits + 12);
+}
+
 RecordType ParentTypeOf(RecordType t, int nSheet) {
-  for (const CSheetParentEntry& entry : kSheetParents)
+  for (const CSheetParentEntry& entry : kSheetParents) {
+    if (entry.m_nSheet > nSheet) break;  // the entries go by sheet
     if (entry.m_nSheet == nSheet && entry.m_nType == t) return entry.m_nParent;
+  }
   if (Is710Type(t) && (t & 0xFFFF) <= 0x19) return kRecord700;
   for (const CParentEntry& entry : kFixedParents)
     if (entry.m_nType == t) return entry.m_nParent;

@@ -30,6 +30,9 @@ constexpr RecordType kRecord700 = 0x07000000;
 RecordType ParseRecordType(std::wstring_view text);
 // The type as a record name writes it: "710_01", "100".
 std::wstring RecordTypeText(RecordType t);
+// Appends "-" and the record number in decimal, as a record name ends (the
+// names are formed at every read: without the C library's formatting).
+void AppendRecordNumber(std::wstring& name, std::int32_t n);
 // True for the 710.xx types (main number 710, any sub-number).
 inline bool Is710Type(RecordType t) { return (t >> 16) == 0x710 && (t & 0xFFFF) != 0; }
 

@@ -42,6 +42,6 @@ class CRecordTest : public ::testing::Test, public CTestSurroundings {
   std::uint64_t m_nTicks = 1000;
   CFormulaContext m_context;
   CFormulaRuntime m_runtime{m_context};
-  CVdiRecordAccess m_access{&Store()};
+  CVdiRecordAccess m_access{&m_context, &Store()};
   std::unique_ptr<CvdiFunctionList> m_pList;
 };
