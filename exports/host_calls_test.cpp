@@ -13,6 +13,7 @@
 #include "OrvaMat/formula_file.h"
 #include "OrvaMat/import.h"
 #include "OrvaMat/text.h"
+#include "exports/library_attach.h"
 #include "platform/file.h"
 #include "platform/temp_folder.h"
 #include "store/store_test_util.h"
@@ -194,6 +195,34 @@ TEST_F(HostCalls, FormulaFileKeepsItsMessagesForTheHost) {
   EXPECT_TRUE(good.Run(*f, debug));
   EXPECT_EQ(FormatFormulaValue(f->m_result), L"3");
   EXPECT_TRUE(good.GetMessages().empty());
+}
+
+// A host runs a product's function through the run entry: the library has
+// installed the record access, which finds the product's records.
+TEST_F(HostCalls, ProductFunctionsReadTheirRecords) {
+  OrvaMatAttach();
+  auto pDataset = std::make_unique<CMatDatenSatz>();
+  Store().SetCurrent(Store().AddDataset(std::move(pDataset)));
+  auto record = [&](CMatTable* pParent, const wchar_t* pName, const wchar_t* pText) {
+    CMatTable* pTable = Store().CreateTable(pParent, pName, eTypeStrLine, 1);
+    Store().SetCellValue(pTable, pTable->m_hName, 0, 0, CCellInput::Text(pText));
+    return pTable;
+  };
+  CMatTable* pSheet = record(nullptr, L"VDI-Heizkoerper-2", L"6");
+  CMatTable* pProduct = record(record(pSheet, L"100-1", L""), L"110-1", L"");
+  record(record(pProduct, L"700-4", L"Bauhoehe;600"), L"710_01-2", L"Laenge;1200");
+  CvdiFunctionList list;
+  list.m_pTable = pProduct;
+  list.scanAndParseFunctions(
+      L"INTEGER FUNCTION F()\r\nF = VDIIWERT('700', 0, 3) + VDIIWERT('710.01', 0, 3)\r\n"
+      L"END FUNCTION F\r\n");
+  CvdiFunction* f = list.findFunction(L"F");
+  ASSERT_NE(f, nullptr);
+  VdiRecordPosition pos;
+  pos.m_nRecord[15] = 4;  // 700
+  pos.m_nRecord[17] = 2;  // 710.01
+  EXPECT_TRUE(CvdiFortran::runFunction(f, &pos)) << ToUtf8(UI().LastText());
+  EXPECT_EQ(f->m_result.m_nValue, 1800);
 }
 
 }  // namespace

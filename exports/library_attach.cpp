@@ -1,10 +1,15 @@
 #include "exports/library_attach.h"
 
+#include "formula/formula_context.h"
 #include "import/dn_tables.h"
+#include "vdi/record_access.h"
 
 void OrvaMatAttach() {
   // New datasets get the DATANORM tables (CreateDataset lives in the store).
   RegisterDatanormTableSetup();
+  // Product functions read their product's records (the formula layer
+  // lies below the records' layer and is handed the access here).
+  CFormulaContext::Process().m_pRecordAccess = &CVdiRecordAccess::Process();
 }
 
 namespace {

@@ -67,11 +67,18 @@ const CChildNameIndex* CChildIndexCache::Get(const CMatTableBody* pParent, const
 void CChildIndexCache::Drop(const CMatTableBody* pParent) {
   if (!m_Indexes.empty()) m_Indexes.erase(pParent);
   m_Last.pFound = nullptr;
+  m_nTreeStamp = NextTreeStamp();
 }
 
 void CChildIndexCache::Clear() {
   m_Indexes.clear();
   m_Last.pFound = nullptr;
+  m_nTreeStamp = NextTreeStamp();
+}
+
+std::uint64_t CChildIndexCache::NextTreeStamp() {
+  static std::uint64_t s_nLast = 0;
+  return ++s_nLast;
 }
 
 void CChildIndexCache::Remember(const CMatTableBody* pParent, std::size_t nListSize,

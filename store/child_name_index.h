@@ -18,6 +18,10 @@
 //
 // Entries point at children and at their name texts in the dataset's arena;
 // both live at least as long as the index does under the rules above.
+//
+// The same events move the cache's tree stamp. A cache of another layer's
+// own over a parent's children (the record lists of product functions)
+// remembers the stamp it was built under and holds while the stamp does.
 #pragma once
 
 #include <cstddef>
@@ -73,6 +77,12 @@ class CChildIndexCache {
   void Clear();
   std::size_t GetCount() const { return m_Indexes.size(); }
 
+  // Changes at every Drop and Clear, that is whenever the dataset's table
+  // tree may have changed under a look-up by name. Stamps come from one
+  // counter of the process: no two caches, not even one made where another
+  // was destroyed, ever show the same stamp.
+  std::uint64_t GetTreeStamp() const { return m_nTreeStamp; }
+
   // The last child found by exactly this name under pParent, whatever the
   // length of the list: text reads look up the same language child at every
   // call. Null when the look-up must be made; valid until the next Drop or
@@ -109,4 +119,7 @@ class CChildIndexCache {
     std::uint64_t nNameStamp = 0;
     CMatTable* pFound = nullptr;
   } m_Last;
+  std::uint64_t m_nTreeStamp = NextTreeStamp();
+
+  static std::uint64_t NextTreeStamp();
 };

@@ -72,4 +72,32 @@ TEST_F(QueryChildIndex, EmptiedOrDestroyedParentsLoseTheirIndex) {
   EXPECT_EQ(m_Dataset.m_ChildIndexes.GetCount(), 0u);
 }
 
+// The tree stamp moves with every change a look-up by name could see, and
+// a cache made later never shows a stamp an earlier one showed.
+TEST_F(QueryChildIndex, TreeStampMovesWithTheTree) {
+  CChildIndexCache& cache = m_Dataset.m_ChildIndexes;
+  std::uint64_t nStamp = cache.GetTreeStamp();
+  auto moved = [&] {
+    const std::uint64_t nNow = cache.GetTreeStamp();
+    const bool bMoved = nNow != nStamp;
+    nStamp = nNow;
+    return bMoved;
+  };
+  EXPECT_FALSE(moved());
+  Lookup(L"WG1");
+  EXPECT_FALSE(moved()) << "a look-up changes nothing";
+  CMatTable* pNew = Child(L"Neu");
+  EXPECT_TRUE(moved());
+  ASSERT_EQ(Store().RenameTable(pNew, L"Neuer"), eMatOk);
+  EXPECT_TRUE(moved());
+  ASSERT_EQ(Store().RemoveTable(pNew), eMatOk);
+  EXPECT_TRUE(moved());
+  m_Dataset.RenameHandle(m_pParent->m_Children[6]->m_hName, L"Sechs");
+  EXPECT_TRUE(moved());
+  m_pParent->m_Children[0]->DeleteContents();
+  EXPECT_TRUE(moved());
+  CChildIndexCache later;
+  EXPECT_GT(later.GetTreeStamp(), nStamp);
+}
+
 }  // namespace
