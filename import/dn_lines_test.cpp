@@ -61,7 +61,7 @@ const std::string kSamples[] = {
     "V\r\nA;Stra\xDF"
     "e;\x80;\xA9\r\nT;\xFC\r",                               // 8-bit text
     "\xEF\xBB\xBFV\r\nA;\xC3\xA4\r\n",                       // UTF-8 with its mark
-    std::string("\xFF\xFEV\0\r\0\n\0A\0;\0\xE4\0\n\0", 18),  // UTF-16 with its mark
+    std::string("\xFF\xFEV\0\r\0\n\0A\0;\0\xE4\0\n\0", 16),  // UTF-16 with its mark
     "",
     "\r\n",
 };
