@@ -1,10 +1,14 @@
 #include "exports/library_attach.h"
 
 #include "import/dn_tables.h"
+#include "scriptfile/script_importers.h"
+#include "vdi/vdi_import.h"
 
 void OrvaMatAttach() {
   // New datasets get the DATANORM tables (CreateDataset lives in the store).
   RegisterDatanormTableSetup();
+  // "#importvdi" of script files reads VDI 3805 files.
+  RegisterScriptImporter(eScriptImporter::eVdi, &ImportVdiForScript);
 }
 
 namespace {

@@ -115,6 +115,7 @@ std::vector<CVdiSheet> ListVdiSheets(CMatDatenSatz& dataset) {
     for (const auto& pGroup : pTop->m_Children) {
       const CString groupName = NameOf(*pGroup);
       if (!HasPrefix(groupName, L"100-")) continue;
+      dataset.EnsureRowsLoaded(*pGroup);
       for (const auto& pProduct : pGroup->m_Children) {
         const CString productName = NameOf(*pProduct);
         if (!HasPrefix(productName, L"110-")) continue;
