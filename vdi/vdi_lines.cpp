@@ -27,6 +27,13 @@ void CVdiLines::Assign(std::string_view bytes) {
   }
   // A UTF-16 text of an odd number of bytes: the last byte is no character.
   if (m_nUnit == 2 && bytes.size() % 2 != 0) bytes.remove_suffix(1);
+  // A DOS end-of-file mark as the file's last character ends the text: it
+  // is no part of the last line, even without a line end before it.
+  if (m_nUnit == 1 && !bytes.empty() && bytes.back() == '\x1A') bytes.remove_suffix(1);
+  if (m_nUnit == 2 && bytes.size() >= 2 &&
+      bytes.substr(bytes.size() - 2) ==
+          (m_bBigEndian ? std::string_view("\0\x1A", 2) : std::string_view("\x1A\0", 2)))
+    bytes.remove_suffix(2);
   m_Bytes = bytes;
   m_nPos = 0;
   m_nLineNumber = 0;
