@@ -128,7 +128,7 @@ TEST(VdiReader, TgaNumbersAndArticleKeys) {
   ASSERT_TRUE(
       t.Read(Product("800;1;001001???;\r\n810;1;A;DN1;;;;;1;\r\n810;2;$DGN;x\r\n"
                      "800;2;001002000\r\n810;1;A;DN2\r\n810;2;A|1;eigen\r\n"
-                     "800;3;001003000\r\n810;1;A;DN3\r\n")));
+                     "800;3;001003000\r\n810;1;A;DN3\r\n810;2; A;blank\r\n")));
   CMatTable* pRefs = t.Table(L"VDI-Pumpen/TGA-800to810");
   CMatTable* pNumbers = t.Table(L"VDI-Pumpen/TGA-Nummer");
   EXPECT_EQ(t.Field(pRefs, L"1-1-?", 0, 0), L"A;DN1;;;;;1");
@@ -142,6 +142,9 @@ TEST(VdiReader, TgaNumbersAndArticleKeys) {
   EXPECT_EQ(t.Field(pNumbers, L"A|2", 0, 1), L"A|1;eigen");
   EXPECT_EQ(t.HandleField(pNumbers, L"A|3", 0, 0), L"1-3-0");
   EXPECT_EQ(t.Field(pNumbers, L"$DGN", 0, 1), L"<none>");
+  // Leading blanks are no part of an article number.
+  EXPECT_EQ(t.Field(pNumbers, L"A|4", 0, 1), L" A;blank");
+  EXPECT_EQ(t.Dataset().FindHandle(L" A"), 0u);
 }
 
 TEST(VdiReader, TgaFieldNormalisation) {

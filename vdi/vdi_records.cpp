@@ -44,6 +44,11 @@ CString NextArticleKey(const CString& key) {
 }  // namespace
 
 Handle CVdiReader::GetHandle(std::wstring_view text) {
+  // A name is made without its leading blanks: looked up with them, it
+  // would never be found again, and every line would make another.
+  const std::size_t first = text.find_first_not_of(L' ');
+  if (first == std::wstring_view::npos) return 0;
+  text.remove_prefix(first);
   if (const Handle h = m_pDataset->FindHandle(text); h != 0) return h;
   // A file larger than the dataset's names stops at the first name that does
   // not fit, with one message, instead of one for every name after it.
@@ -221,7 +226,8 @@ void CVdiReader::Read800() { m_strTgaKey = NormaliseTgaField(FirstField(m_Record
 void CVdiReader::Read810() {
   if (m_pTgaNummer == nullptr || m_pTga800to810 == nullptr) return;  // no sheet read yet
   const std::wstring_view body = Fit(m_Record.body);
-  const CString article(FirstField(body));
+  CString article(FirstField(body));
+  article.erase(0, std::min(article.find_first_not_of(L' '), article.size()));
   m_strText.assign(body);
   const Handle hTag = m_strTgaKey.empty() ? 0 : GetHandle(m_strTgaKey);
   if (hTag != 0) {
