@@ -147,6 +147,19 @@ TEST(VdiReader, TgaNumbersAndArticleKeys) {
   EXPECT_EQ(t.Dataset().FindHandle(L" A"), 0u);
 }
 
+// Keys of article numbers that end in a number too long to count on: a
+// "|1" more, never an exception or a key tried twice.
+TEST(VdiReader, ArticleKeysOfLongNumbers) {
+  CVdiTestDataset t;
+  ASSERT_TRUE(t.Read(Product("800;1;001\r\n810;1;X|99999999999999999999;a\r\n"
+                             "810;2;X|99999999999999999999;b\r\n810;3;Y|999999999;c\r\n"
+                             "810;4;Y|999999999;d\r\n")));
+  CMatTable* pNumbers = t.Table(L"VDI-Pumpen/TGA-Nummer");
+  EXPECT_EQ(t.Field(pNumbers, L"X|99999999999999999999|1", 0, 1), L"X|99999999999999999999;b");
+  EXPECT_EQ(t.Field(pNumbers, L"Y|1000000000", 0, 1), L"Y|999999999;d");
+  EXPECT_EQ(t.Messages(), L"");
+}
+
 TEST(VdiReader, TgaFieldNormalisation) {
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
       {L"001001???", L"1-1-?"},
