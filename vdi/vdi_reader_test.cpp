@@ -51,6 +51,21 @@ TEST(VdiReader, RecordKeysBodiesAndDefaultFlag) {
   }
 }
 
+// A second line of the same key, in any case, replaces the text of the one
+// table: under tables of this read and under tables read before.
+TEST(VdiReader, SameKeyReplacesTheText) {
+  CVdiTestDataset t;
+  ASSERT_TRUE(t.Read(Product("400;a;x\r\n400;A;y\r\n710.01;1;p\r\n710_01;1;q\r\n")));
+  EXPECT_EQ(t.Children(L"VDI-Pumpen/100-1/110-1"), L"700-1 400-a");
+  EXPECT_EQ(t.Text(L"VDI-Pumpen/100-1/110-1/400-a"), L"y");
+  EXPECT_EQ(t.Text(L"VDI-Pumpen/100-1/110-1/700-1/710_01-1"), L"q");
+  ASSERT_TRUE(t.Read("100;1;r\r\n110;1;s\r\n"));
+  ASSERT_TRUE(t.Read("100;1;r2\r\n110;1;s2\r\n"));
+  EXPECT_EQ(t.Children(L""), L"VDI-Pumpen 100-1");
+  EXPECT_EQ(t.Children(L"100-1"), L"110-1");
+  EXPECT_EQ(t.Text(L"100-1/110-1"), L"s2");
+}
+
 TEST(VdiReader, SheetNamesAndReadingASheetAgainReplacesIt) {
   {
     CVdiTestDataset t;
@@ -151,9 +166,10 @@ TEST(VdiReader, TgaNumbersAndArticleKeys) {
 // "|1" more, never an exception or a key tried twice.
 TEST(VdiReader, ArticleKeysOfLongNumbers) {
   CVdiTestDataset t;
-  ASSERT_TRUE(t.Read(Product("800;1;001\r\n810;1;X|99999999999999999999;a\r\n"
-                             "810;2;X|99999999999999999999;b\r\n810;3;Y|999999999;c\r\n"
-                             "810;4;Y|999999999;d\r\n")));
+  ASSERT_TRUE(
+      t.Read(Product("800;1;001\r\n810;1;X|99999999999999999999;a\r\n"
+                     "810;2;X|99999999999999999999;b\r\n810;3;Y|999999999;c\r\n"
+                     "810;4;Y|999999999;d\r\n")));
   CMatTable* pNumbers = t.Table(L"VDI-Pumpen/TGA-Nummer");
   EXPECT_EQ(t.Field(pNumbers, L"X|99999999999999999999|1", 0, 1), L"X|99999999999999999999;b");
   EXPECT_EQ(t.Field(pNumbers, L"Y|1000000000", 0, 1), L"Y|999999999;d");

@@ -2,6 +2,7 @@
 // function texts and the TGA numbers of records 800 and 810.
 #include "platform/format.h"
 #include "platform/host_ui.h"
+#include "platform/text.h"
 #include "query/article/table_lookup.h"
 #include "store/base/message.h"
 #include "store/base/translation.h"
@@ -60,11 +61,30 @@ Handle CVdiReader::GetHandle(std::wstring_view text) {
   return m_pDataset->CreateHandle(text);
 }
 
+std::size_t CVdiReader::CChildKeyHash::operator()(const CChildKey& key) const noexcept {
+  return std::hash<CString>{}(key.strName) ^ (std::hash<const void*>{}(key.pParent) * 31);
+}
+
 CMatTable* CVdiReader::FindOrMake(CMatTable* pParent, const CString& name, int nType) {
   if (GetHandle(name) == 0) return nullptr;
-  CMatTable* pTable =
-      pParent != nullptr ? FindChildNamed(*pParent, name) : FindTopTableNamed(*m_pDataset, name);
-  if (pTable == nullptr) pTable = m_Store.CreateTable(pParent, name.c_str(), nType, 1);
+  // Under a table this read made, the reader knows every child: it looks
+  // them up in its own map. The store's look-up would index the parent's
+  // children again after every child added, and a variant has hundreds.
+  const bool bKnown = pParent != nullptr && m_MadeTables.count(pParent) != 0;
+  m_Key.pParent = pParent;
+  m_Key.strName = ToLower(name);
+  if (bKnown) {
+    const auto found = m_MadeChildren.find(m_Key);
+    if (found != m_MadeChildren.end()) return found->second;
+  } else {
+    CMatTable* pTable =
+        pParent != nullptr ? FindChildNamed(*pParent, name) : FindTopTableNamed(*m_pDataset, name);
+    if (pTable != nullptr) return pTable;
+  }
+  CMatTable* pTable = m_Store.CreateTable(pParent, name.c_str(), nType, 1);
+  if (pTable == nullptr) return nullptr;
+  if (bKnown) m_MadeChildren.emplace(m_Key, pTable);
+  m_MadeTables.insert(pTable);
   return pTable;
 }
 
@@ -88,7 +108,12 @@ void CVdiReader::ReadSheet() {
   // Reading a sheet again replaces it. The tables of the sheet before are
   // gone with it (or belong to another sheet): no record after this one may
   // land under them.
-  if (CMatTable* pOld = FindTopTableNamed(*m_pDataset, name)) m_Store.RemoveTable(pOld);
+  if (CMatTable* pOld = FindTopTableNamed(*m_pDataset, name)) {
+    m_Store.RemoveTable(pOld);
+    // Tables made later may take the addresses of those removed.
+    m_MadeTables.clear();
+    m_MadeChildren.clear();
+  }
   ResetSlots();
   m_810PerKey.clear();
   m_UsedArticles.clear();
@@ -174,7 +199,9 @@ void CVdiReader::ReadGroup(const CDispatch& dispatch, bool bSilent) {
     const std::wstring_view index = FirstField(rest);
     const std::wstring_view text =
         index.size() < rest.size() ? rest.substr(index.size() + 1) : std::wstring_view();
-    m_strName = Format(L"%s-%d", dispatch.pGroup, VdiIndexValue(index));
+    m_strName = dispatch.pGroup;
+    m_strName += L'-';
+    m_strName += std::to_wstring(VdiIndexValue(index));
     if (CMatTable* pTable = FindOrMake(pParent, m_strName, eTypeStrLine)) {
       SetText(pTable, text);
       pLast = pTable;
