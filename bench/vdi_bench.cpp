@@ -3,12 +3,14 @@
 // records 600/610 and 800/810 blocks) imported into a new database file
 // through the tool's path (ImportVdiIntoFile: read and save), and beside it,
 // in the same iteration, a bare read of the file split into lines and
-// fields. Counters: import_s (read + save), split_s, and their ratio.
+// fields. Counters: import_s (read + save), split_s, their ratio, and
+// read_s: the read alone into a dataset without a file.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "OrvaMat/vdi.h"
@@ -17,6 +19,7 @@
 #include "platform/temp_folder.h"
 #include "platform/text.h"
 #include "store/mat_store.h"
+#include "vdi/vdi_reader.h"
 
 namespace {
 
@@ -112,7 +115,7 @@ void BM_VdiImportAndSplit(benchmark::State& state) {
   const CString vdi = folder / L"sheet22.vdi";
   const std::string text = SheetText();
   std::ofstream(ToUtf8(vdi), std::ios::binary) << text;
-  double importSeconds = 0, splitSeconds = 0;
+  double importSeconds = 0, splitSeconds = 0, readSeconds = 0;
   int nRun = 0;
   for (auto _ : state) {
     const auto t0 = CClock::now();
@@ -128,11 +131,19 @@ void BM_VdiImportAndSplit(benchmark::State& state) {
     const auto t2 = CClock::now();
     splitSeconds += std::chrono::duration<double>(t1 - t0).count();
     importSeconds += std::chrono::duration<double>(t2 - t1).count();
+    // The read alone, into a dataset without a file: what the save adds.
+    CScopedMatStore readStore;
+    readStore.Get().SetCurrent(readStore.Get().AddDataset(std::make_unique<CMatDatenSatz>()));
+    const auto t3 = CClock::now();
+    CVdiReader reader(&readStore.Get());
+    if (!reader.Read(vdi)) state.SkipWithError("the read failed");
+    readSeconds += std::chrono::duration<double>(CClock::now() - t3).count();
   }
   const double n = static_cast<double>(state.iterations());
   state.counters["MB"] = static_cast<double>(text.size()) / 1e6;
   state.counters["import_s"] = importSeconds / n;
   state.counters["split_s"] = splitSeconds / n;
+  state.counters["read_s"] = readSeconds / n;
   state.counters["ratio"] = splitSeconds > 0 ? importSeconds / splitSeconds : 0;
 }
 BENCHMARK(BM_VdiImportAndSplit)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -17,6 +17,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string_view>
 #include <unordered_map>
@@ -169,19 +170,10 @@ class CVdiReader {
   bool m_bWarned810 = false;
   bool m_bNamesExhausted = false;  // a name did not fit: the file stops there
   std::size_t m_nExhaustedLine = 0;
-  // The tables this read made, and their children by parent and name in
-  // lower case (FindOrMake); emptied when tables are removed.
-  struct CChildKey {
-    const CMatTable* pParent = nullptr;
-    CString strName;
-    bool operator==(const CChildKey&) const = default;
-  };
-  struct CChildKeyHash {
-    std::size_t operator()(const CChildKey& key) const noexcept;
-  };
+  // The tables this read made, and their children by a key of parent and
+  // name (FindOrMake); emptied when tables are removed.
   std::unordered_set<const CMatTable*> m_MadeTables;
-  std::unordered_map<CChildKey, CMatTable*, CChildKeyHash> m_MadeChildren;
-  CChildKey m_Key;    // the key of a look-up, reused
+  std::unordered_map<std::uint64_t, CMatTable*> m_MadeChildren;
   CString m_strName;  // a table name on its way, reused
   CString m_strText;  // a text on its way into a cell, reused
 };

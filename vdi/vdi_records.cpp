@@ -7,6 +7,7 @@
 #include "store/base/message.h"
 #include "store/base/translation.h"
 #include "store/mat_store.h"
+#include "store/table_names.h"
 #include "vdi/vdi_reader.h"
 
 namespace {
@@ -61,9 +62,19 @@ Handle CVdiReader::GetHandle(std::wstring_view text) {
   return m_pDataset->CreateHandle(text);
 }
 
-std::size_t CVdiReader::CChildKeyHash::operator()(const CChildKey& key) const noexcept {
-  return std::hash<CString>{}(key.strName) ^ (std::hash<const void*>{}(key.pParent) * 31);
+namespace {
+
+// The key of a child name under a parent: a hash of both, the name's letters
+// folded as the store compares names. Two names may share a key; a hit is
+// checked against the table found.
+std::uint64_t ChildKey(const CMatTable* pParent, std::wstring_view name) {
+  std::uint64_t h = 14695981039346656037ull ^ reinterpret_cast<std::uintptr_t>(pParent);
+  for (const wchar_t c : name)
+    h = (h ^ static_cast<std::uint64_t>(ToLowerChar(c))) * 1099511628211ull;
+  return h;
 }
+
+}  // namespace
 
 CMatTable* CVdiReader::FindOrMake(CMatTable* pParent, const CString& name, int nType) {
   if (GetHandle(name) == 0) return nullptr;
@@ -71,19 +82,23 @@ CMatTable* CVdiReader::FindOrMake(CMatTable* pParent, const CString& name, int n
   // them up in its own map. The store's look-up would index the parent's
   // children again after every child added, and a variant has hundreds.
   const bool bKnown = pParent != nullptr && m_MadeTables.count(pParent) != 0;
-  m_Key.pParent = pParent;
-  m_Key.strName = ToLower(name);
+  const std::uint64_t key = ChildKey(pParent, name);
+  CMatTable* pTable = nullptr;
   if (bKnown) {
-    const auto found = m_MadeChildren.find(m_Key);
-    if (found != m_MadeChildren.end()) return found->second;
+    const auto found = m_MadeChildren.find(key);
+    if (found != m_MadeChildren.end()) {
+      pTable = found->second;
+      // Another name of the same key: the store's look-up decides.
+      if (!EqualsNoCase(TableNameText(*pTable), name)) pTable = FindChildNamed(*pParent, name);
+    }
   } else {
-    CMatTable* pTable =
+    pTable =
         pParent != nullptr ? FindChildNamed(*pParent, name) : FindTopTableNamed(*m_pDataset, name);
-    if (pTable != nullptr) return pTable;
   }
-  CMatTable* pTable = m_Store.CreateTable(pParent, name.c_str(), nType, 1);
+  if (pTable != nullptr) return pTable;
+  pTable = m_Store.CreateTable(pParent, name.c_str(), nType, 1);
   if (pTable == nullptr) return nullptr;
-  if (bKnown) m_MadeChildren.emplace(m_Key, pTable);
+  if (bKnown) m_MadeChildren.emplace(key, pTable);
   m_MadeTables.insert(pTable);
   return pTable;
 }
