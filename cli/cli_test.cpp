@@ -173,7 +173,15 @@ INSTANTIATE_TEST_SUITE_P(
         Case("DatasetCloseUnknown", "dataset close x.mmd", "not a registered"),
         Case("SettingsNotWritable", "dataset open x.mmd", "Einstellungen", {}, {},
              "rm -f registry.ini && mkdir registry.ini"),
-        Case("FormulaRunJsonNotCompiled", "formula run nocompile.txt F --json", "\"ok\": false")),
+        Case("FormulaRunJsonNotCompiled", "formula run nocompile.txt F --json", "\"ok\": false"),
+        Case("VdiMissingInput", "import vdi nothere.vdi --mmd x.mmd", "nothere.vdi", kDatabase),
+        Case("VdiMissingInputMakesNoFile", "import vdi nothere.vdi --mmd new.mmd", "nothere.vdi",
+             {}, {"new.mmd", "new.$$mmd"}),
+        // Another process holds the database: the reader refuses, nothing saved.
+        Case("VdiLockedDataset", "import vdi p.vdi --mmd x.mmd", "schreibgeschützt", kDatabase, {},
+             "printf '010;4;x\\n100;1;r\\n' > p.vdi && chmod a-w x.mmd && "
+             "{ flock 'x.$$mmd' sleep 3 & } && sleep 0.5"),
+        Case("VdiProductsOfMissingFile", "vdi products --mmd nothere.mmd --json", "\"ok\":false")),
     [](const ::testing::TestParamInfo<CCase>& info) { return std::string(info.param.szName); });
 
 // Saving through a link updates the file it names; the link stays a link.
@@ -192,6 +200,34 @@ TEST(CliDatabaseLink, ImportWritesTheLinkedFile) {
   EXPECT_EQ(RunTool(folder.Path(), "mmd import-mmtb more.mmtb --mmd link.mmd --register").nExit, 0);
   EXPECT_NE(Read(folder.Path() / "registry.ini").find((folder.Path() / "x.mmd").string()),
             std::string::npos);
+}
+
+// A file imported, then its products listed as the JSON the checks read; a
+// second file of the same sheet replaces the first one's tree.
+TEST(CliVdi, ImportThenProducts) {
+  CToolFolder folder;
+  Write(folder.Path() / "a.vdi",
+        "010;4;Hersteller;Pumpen;\r\n100;1;Reihe;\r\n110;1;Pumpe A;x;\r\n"
+        "110;2;Pumpe \"B;\r\n100;2;Reihe 2\r\n110;1;Pumpe C\x1A");
+  Write(folder.Path() / "b.vdi", "010;22;W\n100;1;R\n110;1;WP\n");
+  CRun run = RunTool(folder.Path(), "import vdi a.vdi b.vdi --mmd v.mmd");
+  ASSERT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_NE(run.strOut.find("2 of 2 files"), std::string::npos) << run.strOut;
+  run = RunTool(folder.Path(), "vdi products --mmd v.mmd --json");
+  ASSERT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_EQ(run.strOut,
+            "[{\"sheet\":\"VDI-Pumpen\",\"number\":4,\"products\":["
+            "{\"path\":\"VDI-Pumpen.100-1.110-1\",\"title\":\"Pumpe A\"},"
+            "{\"path\":\"VDI-Pumpen.100-1.110-2\",\"title\":\"Pumpe \\\"B\"},"
+            "{\"path\":\"VDI-Pumpen.100-2.110-1\",\"title\":\"Pumpe C\"}]},"
+            "{\"sheet\":\"VDI-Wärmepumpen\",\"number\":22,\"products\":["
+            "{\"path\":\"VDI-Wärmepumpen.100-1.110-1\",\"title\":\"WP\"}]}]\n");
+  Write(folder.Path() / "c.vdi", "010;4;neu\n100;7;R\n110;3;Neu\n");
+  ASSERT_EQ(RunTool(folder.Path(), "import vdi c.vdi --mmd v.mmd").nExit, 0);
+  run = RunTool(folder.Path(), "vdi products --mmd v.mmd");
+  EXPECT_EQ(run.strOut,
+            "VDI-Wärmepumpen\t22\n  VDI-Wärmepumpen.100-1.110-1\tWP\n"
+            "VDI-Pumpen\t4\n  VDI-Pumpen.100-7.110-3\tNeu\n");
 }
 
 // More registered files than a store holds datasets: each listed with the ID

@@ -13,6 +13,8 @@ void AddMmtbCommands(CLI::App& app);
 void AddMmdCommands(CLI::App& app);
 // import datanorm, article (cli/datanorm_command.cpp).
 void AddDatanormCommands(CLI::App& app);
+// import vdi, vdi products (cli/vdi_command.cpp).
+void AddVdiCommands(CLI::App& app);
 // formula check|disasm|run (cli/formula_command.cpp).
 void AddFormulaCommands(CLI::App& app);
 // script run: script files of dataset commands (cli/script_command.cpp).

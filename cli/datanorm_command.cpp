@@ -19,6 +19,7 @@
 #include <CLI/CLI.hpp>
 
 #include "commands.h"
+#include "import_progress.h"
 #include "run_report.h"
 
 #include "OrvaMat/article_fields.h"
@@ -29,54 +30,6 @@
 namespace {
 
 using CClock = std::chrono::steady_clock;
-
-// Progress of one file: a bar redrawn on a terminal, otherwise one line per
-// step, flushed at once so that the log of an import that is stopped shows
-// how far it came.
-class CProgressLine {
- public:
-  explicit CProgressLine(bool terminal) : m_bTerminal(terminal) {}
-
-  // The clock of a file runs from the end of the one before (the first: from
-  // the start of the import), not from its first report, which comes only
-  // after thousands of lines and made the first rate absurd.
-  void Show(const std::string& file, std::size_t line, std::size_t lines) {
-    if (file != m_strFile) {
-      if (!m_bFileDone) m_Start = CClock::now();  // the one before stopped short
-      m_strFile = file;
-      m_bFileDone = false;
-    }
-    const double seconds = std::chrono::duration<double>(CClock::now() - m_Start).count();
-    const double rate = seconds > 0 ? static_cast<double>(line) / seconds : 0;
-    if (!m_bTerminal) {
-      std::fprintf(stderr, "%s: %zu/%zu lines, %.0f lines/s\n", file.c_str(), line, lines, rate);
-      std::fflush(stderr);
-      if (line == lines) FileDone();
-      return;
-    }
-    constexpr int kWidth = 30;
-    const int filled = lines > 0 ? static_cast<int>(kWidth * line / lines) : kWidth;
-    std::fprintf(stderr, "\r%s [%s%s] %zu/%zu lines %.0f lines/s", file.c_str(),
-                 std::string(static_cast<std::size_t>(filled), '#').c_str(),
-                 std::string(static_cast<std::size_t>(kWidth - filled), ' ').c_str(), line, lines,
-                 rate);
-    if (line == lines) std::fputc('\n', stderr);
-    std::fflush(stderr);
-    if (line == lines) FileDone();
-  }
-
-  // After a file's last report.
-  void FileDone() {
-    m_bFileDone = true;
-    m_Start = CClock::now();
-  }
-
- private:
-  bool m_bTerminal;
-  std::string m_strFile;
-  bool m_bFileDone = true;
-  CClock::time_point m_Start = CClock::now();
-};
 
 struct CImportOptions {
   std::vector<std::string> files;
@@ -178,11 +131,7 @@ int RunArticle(const std::string& mmd, const std::string& number, bool json) {
 }  // namespace
 
 void AddDatanormCommands(CLI::App& app) {
-  // "import" may be there already with the other importers.
-  auto named = app.get_subcommands([](CLI::App* sub) { return sub->get_name() == "import"; });
-  CLI::App* importGroup = !named.empty()
-                              ? named.front()
-                              : app.add_subcommand("import", "Import product data into a dataset");
+  CLI::App* importGroup = ImportCommandGroup(app);
   auto* datanorm =
       importGroup->add_subcommand("datanorm", "Import DATANORM 4/5 files into a dataset");
   auto options = std::make_shared<CImportOptions>();

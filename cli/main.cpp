@@ -91,6 +91,7 @@ int Run(int argc, char** argv) {
   AddMmtbCommands(app);
   AddMmdCommands(app);
   AddDatanormCommands(app);
+  AddVdiCommands(app);
   AddFormulaCommands(app);
   AddScriptCommands(app);
   RequireSubcommands(app);
@@ -112,11 +113,16 @@ bool FlushStdout() {
   return false;
 }
 
+// Messages of one kind written before the rest are only counted.
+constexpr std::size_t kRepeatedMessagesShown = 5;
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "C.UTF-8");
   CConsoleHostUI ui;
+  // A file with thousands of faulty lines prints a few of each and a count.
+  ui.SetRepeatLimit(kRepeatedMessagesShown);
   SetHostUI(&ui);
   for (int i = 1; i < argc; ++i) RunReport().bJson |= std::strcmp(argv[i], "--json") == 0;
   int rc = 1;
@@ -137,6 +143,7 @@ int main(int argc, char** argv) {
       errors.push_back("the command failed (exit status " + std::to_string(rc) + ")");
     std::fputs(JsonFailure(errors).c_str(), stdout);
   }
+  ui.FlushRepeats();
   if (!FlushStdout() && rc == 0) rc = 1;
   SetHostUI(nullptr);
   return rc;

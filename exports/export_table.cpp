@@ -8,6 +8,7 @@
 #include "OrvaMat/exports.h"
 #include "OrvaMat/formula.h"
 #include "OrvaMat/mat_manager.h"
+#include "OrvaMat/vdi.h"
 #include "import/dn_import.h"
 
 namespace {
@@ -145,6 +146,7 @@ const std::array kExports = {
     CExportEntry{139, nullptr, Address(&CMatManager::setEnableOnlineUsage)},
     CExportEntry{152, nullptr, Address(&M::GetSubStringText)},
     CExportEntry{154, nullptr, Address(&M::GetCellType)},
+    CExportEntry{155, nullptr, Address(static_cast<void (*)(const wchar_t*)>(&ImportVdiFile))},
     CExportEntry{156, "CvdiFunction::CVdiVar::setType", Address(&SetVdiVarType)},
     CExportEntry{159, nullptr, Address(&M::RenameTable)},
     CExportEntry{162, "CvdiFunction::CVdiVar::setValue", Address(&SetVdiVarValue)},

@@ -12,7 +12,9 @@
 #include "OrvaMat/database_file.h"
 #include "OrvaMat/formula_file.h"
 #include "OrvaMat/import.h"
+#include "OrvaMat/script.h"
 #include "OrvaMat/text.h"
+#include "OrvaMat/vdi.h"
 #include "exports/library_attach.h"
 #include "platform/file.h"
 #include "platform/temp_folder.h"
@@ -223,6 +225,27 @@ TEST_F(HostCalls, ProductFunctionsReadTheirRecords) {
   pos.m_nRecord[17] = 2;  // 710.01
   EXPECT_TRUE(CvdiFortran::runFunction(f, &pos)) << ToUtf8(UI().LastText());
   EXPECT_EQ(f->m_result.m_nValue, 1800);
+}
+
+// "#importvdi" reads the file once the library is put together: the reader
+// lies above the script processor and is registered by the attach.
+TEST_F(HostCalls, ScriptImportsVdiFile) {
+  OrvaMatAttach();
+  Write(L"pumpen.vdi", "010;4;Hersteller;Pumpen\r\n100;1;Reihe\r\n110;1;Pumpe A\r\n");
+  const CString script = Write(L"run.txt", "[MMD1]\r\n#importvdi pumpen.vdi\r\n#saveMMD\r\n");
+  CImportTarget target;
+  target.strPath = m_Folder / L"vdi.mmd";
+  target.strNewID = L"VDI0";
+  CScriptRunResult result;
+  ASSERT_TRUE(RunScriptIntoFile(script, target, result));
+  EXPECT_TRUE(result.bTargetSaved);
+  const std::vector<CVdiSheet> sheets = ListVdiSheets(OpenDatabaseFile(target.strPath));
+  ASSERT_EQ(sheets.size(), 1u);
+  EXPECT_EQ(sheets[0].strName, L"VDI-Pumpen");
+  EXPECT_EQ(sheets[0].nNumber, 4);
+  ASSERT_EQ(sheets[0].products.size(), 1u);
+  EXPECT_EQ(sheets[0].products[0].strPath, L"VDI-Pumpen.100-1.110-1");
+  EXPECT_EQ(sheets[0].products[0].strTitle, L"Pumpe A");
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include "formula/formula_context.h"
 #include "import/dn_tables.h"
+#include "scriptfile/script_importers.h"
 #include "vdi/record_access.h"
+#include "vdi/vdi_import.h"
 
 void OrvaMatAttach() {
   // New datasets get the DATANORM tables (CreateDataset lives in the store).
@@ -10,6 +12,8 @@ void OrvaMatAttach() {
   // Product functions read their product's records (the formula layer
   // lies below the records' layer and is handed the access here).
   CFormulaContext::Process().m_pRecordAccess = &CVdiRecordAccess::Process();
+  // "#importvdi" of script files reads VDI 3805 files.
+  RegisterScriptImporter(eScriptImporter::eVdi, &ImportVdiForScript);
 }
 
 namespace {

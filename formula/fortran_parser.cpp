@@ -68,13 +68,24 @@ void CFortranParser::Bodies(const wchar_t* text) {
   }
 }
 
-// Skips leading blanks; null for an empty text; reports a text that does not
-// start with a letter.
+// Skips leading blanks, and the empty and comment lines manufacturers put
+// before the first statement (a function record's first line is often a
+// comment line); null for a text with nothing else; reports a text that does
+// not start with a letter.
 const wchar_t* CFortranParser::StartText(const wchar_t* text) {
   m_Scanner.SetLine(1);
   m_Context.SetReportSource(m_List);
   if (text == nullptr) return nullptr;
-  while (*text == L' ' || *text == L'\t') ++text;
+  for (;;) {
+    while (*text == L' ' || *text == L'\t') ++text;
+    if (*text == L';' || *text == L'!') {
+      while (*text != 0 && *text != L'\r' && *text != L'\n') ++text;
+    }
+    if (*text != L'\r' && *text != L'\n') break;
+    if (text[0] == L'\r' && text[1] == L'\n') ++text;
+    ++text;
+    m_Scanner.SetLine(m_Scanner.GetLine() + 1);
+  }
   if (*text == 0) return nullptr;
   m_Scanner.setScanPosition(text);
   if (!IsAsciiLetter(*text)) Error(L"Unknown character...");

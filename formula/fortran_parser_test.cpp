@@ -57,6 +57,23 @@ TEST_F(FormulaParser, LineNumberPrefixInDeclarations) {
   ASSERT_EQ(m_list.findFunction(L"F")->m_listParameters.size(), 2u);
 }
 
+// Function records often open with comment lines: the text starts at the
+// first statement, and line numbers still count from the text's first line.
+TEST_F(FormulaParser, LeadingCommentLines) {
+  Declare(L"; Parameter\r\n\r\n  ! weiter\r\nINTEGER A\r\nINTEGER FUNCTION F(A)");
+  ASSERT_FALSE(m_context.m_bError) << m_ui.LastText();
+  Bodies(L";\r\n; Rumpf\nINTEGER FUNCTION F(A)\r\nINTEGER A\r\nF = A\r\nEND FUNCTION F");
+  ASSERT_FALSE(m_context.m_bError) << m_ui.LastText();
+  EXPECT_NE(m_list.findFunction(L"F"), nullptr);
+  Declare(L"; eins\r\n; zwei\r\n1 REAL FUNCTION K()");
+  EXPECT_EQ(LastMessage(), L"Unknown character...");
+  EXPECT_NE(m_ui.LastText().find(L"Line nbr: 3"), CString::npos) << m_ui.LastText();
+  // Nothing but comments: an empty text, no report.
+  const std::size_t nShown = m_ui.Count();
+  Declare(L"; nur Kommentar\r\n\r\n");
+  EXPECT_EQ(m_ui.Count(), nShown);
+}
+
 TEST_F(FormulaParser, DeclarationErrors) {
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
       {L"FOO A\r\nREAL FUNCTION F(A)", L"Missing data type..."},

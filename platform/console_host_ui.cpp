@@ -83,8 +83,41 @@ void CConsoleHostUI::Write(const CString& text) {
   m_pOutput->flush();
 }
 
+CConsoleHostUI::~CConsoleHostUI() { FlushRepeats(); }
+
+bool CConsoleHostUI::ShowRepeat(const CString& kind, const CString& text) {
+  if (m_nRepeatLimit == 0) return true;
+  // Shorter starts ("12 Artikel", "Zeile 3") would put unlike texts together.
+  constexpr std::size_t kMinStart = 8;
+  const std::size_t digit = text.find_first_of(L"0123456789");
+  const CString start = digit != CString::npos && digit >= kMinStart ? text.substr(0, digit) : text;
+  CRepeat& repeat = m_mapRepeats[kind + L'\n' + start];
+  if (repeat.nShown < m_nRepeatLimit) {
+    ++repeat.nShown;
+    return true;
+  }
+  if (repeat.nHidden++ == 0) repeat.strStart = start;
+  return false;
+}
+
+void CConsoleHostUI::FlushRepeats() {
+  for (auto& [kind, repeat] : m_mapRepeats) {
+    if (repeat.nHidden == 0) continue;
+    Write(L"(" + std::to_wstring(repeat.nHidden) + L" more like this: " +
+          TrimRight(repeat.strStart) + L"...)\n");
+    repeat.nHidden = 0;
+  }
+}
+
 int CConsoleHostUI::MessageBox(const CString& text, const CString& title, unsigned style) {
   if ((style & MB_ICONMASK) == MB_ICONERROR) m_listErrors.push_back(text);
+  // Only warnings and errors nobody is asked about may go unwritten: their
+  // answer is OK, and what a script says (information) is always written.
+  const unsigned icon = style & MB_ICONMASK;
+  if ((style & MB_TYPEMASK) == MB_OK && !m_pInput &&
+      (icon == MB_ICONWARNING || icon == MB_ICONERROR) &&
+      !ShowRepeat(title + L'\n' + std::to_wstring(style), text))
+    return NonInteractiveAnswer(style);
   CString head = L"--- " + title;
   if (const wchar_t* icon = IconName(style)) head += CString(L" (") + icon + L")";
   Write(head + L" ---\n" + text + L"\n");
@@ -158,4 +191,6 @@ bool CConsoleHostUI::OpenWithViewer(const CString& path) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-void CConsoleHostUI::ConsoleWrite(const CString& text) { Write(text); }
+void CConsoleHostUI::ConsoleWrite(const CString& text) {
+  if (ShowRepeat(L"console", text)) Write(text);
+}

@@ -80,3 +80,45 @@ TEST(PlatformConsoleHostUI, ChoosersAndViewer) {
 }
 
 }  // namespace
+
+namespace {
+
+// A run with thousands of lines of one fault: the first few boxes of a kind
+// are written, the rest counted; what a host decides on (answers, the error
+// texts) stays whole.
+TEST(PlatformConsoleHostUI, RepeatLimitCountsBoxesOfOneKind) {
+  std::ostringstream out;
+  CConsoleHostUI ui(out);
+  ui.SetRepeatLimit(2);
+  for (const wchar_t* id : {L"7100015", L"1230000", L"7100099", L"9990000"})
+    ui.MessageBox(CString(L"Unbekannte ID [") + id + L"]. Leseroutine", L"T",
+                  MB_OK | MB_ICONWARNING);
+  for (int i = 0; i < 3; ++i) ui.MessageBox(L"Information " + std::to_wstring(i), L"T", MB_OK);
+  ui.MessageBox(L"Datei 1 fehlt", L"T", MB_OK | MB_ICONERROR);
+  ui.MessageBox(L"Datei 2 fehlt", L"T", MB_OK | MB_ICONERROR);
+  ui.MessageBox(L"Datei 3 fehlt", L"T", MB_OK | MB_ICONERROR);
+  EXPECT_EQ(ui.MessageBox(L"Weiter 1?", L"T", MB_YESNO), IDNO);
+  EXPECT_EQ(ui.MessageBox(L"Weiter 2?", L"T", MB_YESNO), IDNO);
+  EXPECT_EQ(ui.MessageBox(L"Weiter 3?", L"T", MB_YESNO), IDNO);
+  for (int i = 0; i < 3; ++i)
+    ui.ConsoleWrite(L"FEHLER: Folgende Zeile: 710_41;" + std::to_wstring(i) + L"\n");
+  ui.FlushRepeats();
+  const std::string text = out.str();
+  EXPECT_NE(text.find("[7100015]"), std::string::npos);
+  EXPECT_NE(text.find("[1230000]"), std::string::npos);
+  EXPECT_EQ(text.find("[7100099]"), std::string::npos);
+  EXPECT_NE(text.find("(2 more like this: Unbekannte ID [...)\n"), std::string::npos);
+  // "Datei " is too short a start to stand for a kind: every text is its own.
+  EXPECT_NE(text.find("Datei 3 fehlt"), std::string::npos);
+  EXPECT_NE(text.find("Weiter 3?"), std::string::npos);
+  EXPECT_NE(text.find("Information 2"), std::string::npos);
+  EXPECT_EQ(text.find("710_41;2"), std::string::npos);
+  EXPECT_NE(text.find("(1 more like this: FEHLER: Folgende Zeile:...)\n"), std::string::npos);
+  EXPECT_EQ(ui.GetErrors().size(), 3u);
+  // Counted once: a second flush writes nothing.
+  out.str("");
+  ui.FlushRepeats();
+  EXPECT_EQ(out.str(), "");
+}
+
+}  // namespace

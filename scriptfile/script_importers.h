@@ -1,10 +1,9 @@
 // The importers behind the script commands "#importxls" (article
 // spreadsheets), "#importvdi" (VDI 3805 files) and "#importdaemmung"
 // (insulation systems). Each importer lives in its own layer, above the
-// script processor, and registers itself here when it is linked in (a
-// static initializer in its own file, as the DATANORM tables register their
-// dataset setup). A command whose importer is not registered tells the user
-// that the import is not available and stops the run: a script never
+// script processor, and is registered here where the library is put
+// together (exports/library_attach.cpp), never by a static initializer. A command whose importer is
+// not registered tells the user that the import is not available and stops the run: a script never
 // reports success for an import that did not happen.
 #pragma once
 

@@ -50,7 +50,23 @@ class ORVAMAT_API CConsoleHostUI : public CHostUI {
   // The texts of the error boxes shown so far, oldest first.
   const std::vector<CString>& GetErrors() const { return m_listErrors; }
 
+  // A file with thousands of lines of one fault would print thousands of
+  // boxes: with a limit n (0, the default, shows all), only the first n OK
+  // boxes of a warning or an error of one kind are written, and the first n
+  // console texts of one kind; the others are counted, and FlushRepeats (and
+  // the destructor) writes each count as one line "(N more like this: <start
+  // of the text>...)". A kind is the title, the style and the text up to its
+  // first digit (the whole text when that start is only a few characters):
+  // "Unbekannte ID [7100015]" and "Unbekannte ID [1230000]" are one kind.
+  // Boxes that ask and information boxes are always written, and GetErrors
+  // keeps every error text, written or counted.
+  void SetRepeatLimit(std::size_t n) { m_nRepeatLimit = n; }
+  void FlushRepeats();
+  ~CConsoleHostUI() override;
+
  private:
+  // Whether the text of that kind is to be written (else it is counted).
+  bool ShowRepeat(const CString& kind, const CString& text);
   int NonInteractiveAnswer(unsigned style) const;
   int AskAnswer(unsigned style);
   bool ChooseFile(const CFileChooser& request, std::deque<CString>& preset, CString& path);
@@ -63,6 +79,13 @@ class ORVAMAT_API CConsoleHostUI : public CHostUI {
   std::deque<CString> m_listSavePaths;
   bool m_bViewerEnabled = false;
   std::vector<CString> m_listErrors;
+  struct CRepeat {
+    std::size_t nShown = 0;
+    std::size_t nHidden = 0;
+    CString strStart;  // the kind's text as far as it is shown in the count
+  };
+  std::size_t m_nRepeatLimit = 0;
+  std::map<CString, CRepeat> m_mapRepeats;
 };
 
 // CLineHostUI: every message as one line "<kind>: <text>" on a C stream

@@ -1,0 +1,139 @@
+// orvamat import vdi FILE... --mmd FILE [--id XXXX] [--salvage]: reads VDI
+//   3805 files into the dataset of FILE (made when the file does not exist,
+//   with the ID given, else "VDI0") and saves it once, only when every file
+//   was read (OrvaMat/vdi.h, ImportVdiIntoFile). Progress goes to stderr: a
+//   bar on a terminal, otherwise one flushed line per step; the summary goes
+//   to stdout.
+// orvamat vdi products --mmd FILE [--json]: every sheet table of the dataset
+//   with its sheet number and its products (the 100-i/110-i tables) with
+//   their titles.
+// Messages go to stderr through the console host UI; exit code 1 on failure.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "commands.h"
+#include "import_progress.h"
+#include "run_report.h"
+
+#include "OrvaMat/database_file.h"
+#include "OrvaMat/text.h"
+#include "OrvaMat/vdi.h"
+
+namespace {
+
+using CClock = std::chrono::steady_clock;
+
+struct CVdiImportOptions {
+  std::vector<std::string> files;
+  std::string mmd;
+  std::string id;
+  bool salvage = false;
+};
+
+// The ID of a new database file, when none is given.
+constexpr const wchar_t* kDefaultNewID = L"VDI0";
+
+int RunImport(const CVdiImportOptions& options) {
+  CVdiFileImport request;
+  for (const std::string& file : options.files) request.files.push_back(FromUtf8(file));
+  request.target.strPath = FromUtf8(options.mmd);
+  request.target.strID = FromUtf8(options.id);
+  request.target.strNewID = kDefaultNewID;
+  request.target.bSalvage = options.salvage;
+  CProgressLine progress(::isatty(STDERR_FILENO) != 0);
+  const auto start = CClock::now();
+  CVdiFileImportResult result;
+  const bool done = ImportVdiIntoFile(
+      request,
+      [&](std::size_t file, std::size_t line, std::size_t lines) {
+        progress.Show(options.files[file], line, lines);
+      },
+      result);
+  if (result.bRefusedDamaged) ReportSalvageHint();
+  const double seconds = std::chrono::duration<double>(CClock::now() - start).count();
+  std::printf("%s: %d of %zu files, %zu lines in %.2f s%s\n", options.mmd.c_str(),
+              result.nFilesRead, options.files.size(), result.nLines, seconds,
+              result.bSaved ? ", saved" : ", not saved");
+  return done ? 0 : 1;
+}
+
+int RunProducts(const std::string& mmd, bool json) {
+  const CString path = FromUtf8(mmd);
+  if (const CString why = WhyInputUnreadable(path); !why.empty()) {
+    ReportError(ToUtf8(why));
+    return 1;
+  }
+  // Opened, not registered: looking at a dataset changes no settings.
+  const unsigned long prefix = OpenDatabaseFile(path);
+  if (prefix == 0) {
+    ReportError(mmd + ": no database file could be read");
+    return 1;
+  }
+  const std::vector<CVdiSheet> sheets = ListVdiSheets(prefix);
+  if (json) {
+    nlohmann::ordered_json document = nlohmann::ordered_json::array();
+    for (const CVdiSheet& sheet : sheets) {
+      nlohmann::ordered_json products = nlohmann::ordered_json::array();
+      for (const CVdiProduct& product : sheet.products)
+        products.push_back(
+            {{"path", ToUtf8(product.strPath)}, {"title", ToUtf8(product.strTitle)}});
+      document.push_back(
+          {{"sheet", ToUtf8(sheet.strName)}, {"number", sheet.nNumber}, {"products", products}});
+    }
+    PrintJsonDocument(JsonText(document) + "\n");
+    return 0;
+  }
+  for (const CVdiSheet& sheet : sheets) {
+    std::printf("%s\t%d\n", ToUtf8(sheet.strName).c_str(), sheet.nNumber);
+    for (const CVdiProduct& product : sheet.products)
+      std::printf("  %s\t%s\n", ToUtf8(product.strPath).c_str(), ToUtf8(product.strTitle).c_str());
+  }
+  return 0;
+}
+
+// Runs a command body: an exception becomes a message, stdout is checked,
+// and a failure ends the run with its status.
+template <typename Fn>
+void RunCommand(const char* name, Fn&& body) {
+  int rc = 1;
+  try {
+    rc = body();
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) rc = 1;
+  } catch (const std::exception& e) {
+    ReportError(std::string(name) + ": " + e.what());
+  }
+  if (rc != 0) throw CLI::RuntimeError(rc);
+}
+
+}  // namespace
+
+void AddVdiCommands(CLI::App& app) {
+  auto* import = ImportCommandGroup(app)->add_subcommand(
+      "vdi", "Import VDI 3805 product data files into a dataset");
+  auto options = std::make_shared<CVdiImportOptions>();
+  import->add_option("FILE", options->files, "VDI 3805 files, read in this order")->required();
+  import->add_option("--mmd", options->mmd, "database file (made when missing)")->required();
+  import->add_option("--id", options->id,
+                     "manufacturer ID (4 characters): of a new dataset (default VDI0), or "
+                     "checked against an existing one");
+  import->add_flag("--salvage", options->salvage,
+                   "a damaged database file may be saved over; the damaged file is kept beside it");
+  import->callback([=] { RunCommand("import vdi", [&] { return RunImport(*options);
+});
+});
+
+auto* group = app.add_subcommand("vdi", "VDI 3805 product data of a dataset");
+auto* products = group->add_subcommand("products", "The sheets of a dataset and their products");
+auto mmd = std::make_shared<std::string>();
+auto json = std::make_shared<bool>(false);
+products->add_option("--mmd", *mmd, "database file")->required();
+products->add_flag("--json", *json, "print JSON");
+products->callback([=] { RunCommand("vdi products", [&] { return RunProducts(*mmd, *json); }); });
+}

@@ -1,0 +1,66 @@
+// VDI 3805 product data files: reading a file into a dataset, and the sheets
+// and products a dataset holds afterwards (docs/vdi.md has the table tree).
+//
+// Every message goes through the host UI (OrvaMat/host_ui.h). No exception
+// leaves these calls.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <vector>
+
+#include "OrvaMat/import.h"
+#include "OrvaMat/types.h"
+
+// Reads the VDI 3805 file at path into the current dataset (exported by
+// ordinal 155 only). A null path asks the user for the file through the host
+// UI's file chooser; cancelling reads nothing. A dataset that may not be
+// written is refused ("Aktuelle MMD ist schreibgeschützt") before anything
+// is asked or read. The dataset is not saved.
+ORVAMAT_API void ImportVdiFile(const wchar_t* path);
+
+// One import of VDI files into a database file, as a user starts it on files:
+// every input is checked first, the target is opened or made, the files are
+// read in order, and the dataset is saved only when every file was read.
+struct CVdiFileImport {
+  std::vector<CString> files;  // read in this order
+  CImportTarget target;        // the database file and how to treat it
+};
+
+struct CVdiFileImportResult {
+  int nFilesRead = 0;            // files read to their end
+  std::size_t nLines = 0;        // lines read, over all files
+  bool bSaved = false;           // the database file was written
+  bool bRefusedDamaged = false;  // the database file is damaged and was not taken
+};
+
+// Called while a file is read: its index in CVdiFileImport::files, the lines
+// read so far and its line count (the last call has both equal).
+using CVdiFileProgress =
+    std::function<void(std::size_t nFile, std::size_t nLine, std::size_t nLines)>;
+
+// Runs the import on the process's datasets (the target's becomes current).
+// True only when every file was read and the dataset saved. A failure is
+// shown; then nothing is saved, an existing file and its backup stay as they
+// were, and a file that did not exist is not made.
+ORVAMAT_API bool ImportVdiIntoFile(const CVdiFileImport& request, const CVdiFileProgress& progress,
+                                   CVdiFileImportResult& result);
+
+// A product of a sheet: its path from the sheet table ("VDI-Pumpen.100-1.110-2")
+// and its title (the first field of the product record's text).
+struct CVdiProduct {
+  CString strPath;
+  CString strTitle;
+};
+
+// A sheet table of a dataset: its name, its sheet number (as record 010 gave
+// it) and its products in the order they were read.
+struct CVdiSheet {
+  CString strName;
+  int nNumber = 0;
+  std::vector<CVdiProduct> products;
+};
+
+// The sheet tables among the top-level tables of the dataset of the prefix
+// (OrvaMat/datasets.h); empty when there is none or no such dataset.
+ORVAMAT_API std::vector<CVdiSheet> ListVdiSheets(unsigned long prefix);

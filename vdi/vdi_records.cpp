@@ -1,0 +1,301 @@
+// The records of a VDI 3805 file: sheet, main records, sub-record groups,
+// function texts and the TGA numbers of records 800 and 810.
+#include "platform/format.h"
+#include "platform/host_ui.h"
+#include "platform/text.h"
+#include "query/article/table_lookup.h"
+#include "store/base/message.h"
+#include "store/base/translation.h"
+#include "store/mat_store.h"
+#include "store/table_names.h"
+#include "vdi/vdi_reader.h"
+
+namespace {
+
+constexpr std::uint32_t kFlagDefaultVariant = 4;
+constexpr std::uint32_t kDefTgaNummer[] = {2, eTypeHandle, eTypeString};
+constexpr std::uint32_t kDefTga800to810[] = {2, eTypeString, eTypeString};
+constexpr const wchar_t* kTgaNummerText =
+    L"Verweis von Artikelnummer zur TGA info\r\n[0] TGA-Nummer\r\n[1] Datensatz 810\r\n";
+constexpr const wchar_t* kTga800to810Text =
+    L"Verweis von 800er zu 810er Datenätzen\r\n[0] Datensatz 810\r\n[1] Artikelnummer\r\n";
+// An 810 record that names no article.
+constexpr std::wstring_view kNoArticle = L"$DGN";
+constexpr std::wstring_view kTgaNummer = L"TGA-Nummer";
+constexpr std::wstring_view kTga800to810 = L"TGA-800to810";
+
+std::wstring_view FirstField(std::wstring_view body) {
+  return body.substr(0, std::min(body.find(L';'), body.size()));
+}
+
+// The next key of an article number already used: A -> A|1 -> A|2. A number
+// after '|' too long to count on gets "|1" appended, so that every step gives
+// a key not tried before.
+CString NextArticleKey(const CString& key) {
+  const auto bar = key.rfind(L'|');
+  if (bar != CString::npos) {
+    const std::wstring_view digits = std::wstring_view(key).substr(bar + 1);
+    if (!digits.empty() && digits.size() <= 9 &&
+        digits.find_first_not_of(L"0123456789") == std::wstring_view::npos) {
+      return key.substr(0, bar) + L"|" + std::to_wstring(std::stol(CString(digits)) + 1);
+    }
+  }
+  return key + L"|1";
+}
+
+}  // namespace
+
+Handle CVdiReader::GetHandle(std::wstring_view text) {
+  // A name is made without its leading blanks: looked up with them, it
+  // would never be found again, and every line would make another.
+  const std::size_t first = text.find_first_not_of(L' ');
+  if (first == std::wstring_view::npos) return 0;
+  text.remove_prefix(first);
+  if (const Handle h = m_pDataset->FindHandle(text); h != 0) return h;
+  // A file larger than the dataset's names stops at the first name that does
+  // not fit, with one message, instead of one for every name after it.
+  if (!m_pDataset->HasFreeNames()) {
+    if (!m_bNamesExhausted) m_nExhaustedLine = m_Lines.GetLineNumber();
+    m_bNamesExhausted = true;
+    return 0;
+  }
+  return m_pDataset->CreateHandle(text);
+}
+
+namespace {
+
+// The key of a child name under a parent: a hash of both, the name's letters
+// folded as the store compares names. Two names may share a key; a hit is
+// checked against the table found.
+std::uint64_t ChildKey(const CMatTable* pParent, std::wstring_view name) {
+  std::uint64_t h = 14695981039346656037ull ^ reinterpret_cast<std::uintptr_t>(pParent);
+  for (const wchar_t c : name)
+    h = (h ^ static_cast<std::uint64_t>(ToLowerChar(c))) * 1099511628211ull;
+  return h;
+}
+
+}  // namespace
+
+CMatTable* CVdiReader::FindOrMake(CMatTable* pParent, const CString& name, int nType) {
+  if (GetHandle(name) == 0) return nullptr;
+  // Under a table this read made, the reader knows every child: it looks
+  // them up in its own map. The store's look-up would index the parent's
+  // children again after every child added, and a variant has hundreds.
+  const bool bKnown = pParent != nullptr && m_MadeTables.count(pParent) != 0;
+  const std::uint64_t key = ChildKey(pParent, name);
+  CMatTable* pTable = nullptr;
+  if (bKnown) {
+    const auto found = m_MadeChildren.find(key);
+    if (found != m_MadeChildren.end()) {
+      pTable = found->second;
+      // Another name of the same key: the store's look-up decides.
+      if (!EqualsNoCase(TableNameText(*pTable), name)) pTable = FindChildNamed(*pParent, name);
+    }
+  } else {
+    pTable =
+        pParent != nullptr ? FindChildNamed(*pParent, name) : FindTopTableNamed(*m_pDataset, name);
+  }
+  if (pTable != nullptr) return pTable;
+  pTable = m_Store.CreateTable(pParent, name.c_str(), nType, 1);
+  if (pTable == nullptr) return nullptr;
+  if (bKnown) m_MadeChildren.emplace(key, pTable);
+  m_MadeTables.insert(pTable);
+  return pTable;
+}
+
+std::wstring_view CVdiReader::Fit(std::wstring_view text) {
+  if (text.size() <= kMaxTextLength) return text;
+  ShowMessage(MB_OK | MB_ICONWARNING,
+              L"Zeile %zu: Der Text ist länger als %zu Zeichen und wurde gekürzt.",
+              m_Lines.GetLineNumber(), kMaxTextLength);
+  return text.substr(0, kMaxTextLength);
+}
+
+void CVdiReader::SetText(CMatTable* pTable, std::wstring_view text) {
+  if (pTable == nullptr) return;
+  m_strText.assign(Fit(text));
+  m_Store.SetCellValue(pTable, pTable->m_hName, 0, 0, CCellInput::Text(m_strText.c_str()));
+}
+
+void CVdiReader::ReadSheet() {
+  m_nSheet = VdiIndexValue(m_Record.index);
+  const CString name = VdiSheetTableName(m_nSheet);
+  // Reading a sheet again replaces it. The tables of the sheet before are
+  // gone with it (or belong to another sheet): no record after this one may
+  // land under them.
+  if (CMatTable* pOld = FindTopTableNamed(*m_pDataset, name)) {
+    m_Store.RemoveTable(pOld);
+    // Tables made later may take the addresses of those removed.
+    m_MadeTables.clear();
+    m_MadeChildren.clear();
+  }
+  ResetSlots();
+  m_810PerKey.clear();
+  m_UsedArticles.clear();
+  m_LastArticleKey.clear();
+  m_strTgaKey.clear();
+  m_pTgaNummer = m_pTga800to810 = nullptr;
+  CMatTable* pSheet = FindOrMake(nullptr, name, eTypeStrLine);
+  if (pSheet == nullptr) return;
+  m_Slots[eSheet] = pSheet;
+  const std::wstring_view line = m_Lines.Get();
+  SetText(pSheet, line.substr(std::min(line.find(L';'), line.size() - 1) + 1));
+  MakeTgaTables();
+}
+
+void CVdiReader::MakeTgaTables() {
+  CMatTable* pSheet = m_Slots[eSheet];
+  m_pTgaNummer = FindOrMake(pSheet, CString(kTgaNummer), eTypeStruct);
+  m_pTga800to810 = FindOrMake(pSheet, CString(kTga800to810), eTypeStruct);
+  if (m_pTgaNummer != nullptr) {
+    m_Store.SetStrucDef(m_pTgaNummer, kDefTgaNummer);
+    m_Store.SetBeschreibung(m_pTgaNummer, kTgaNummerText);
+  }
+  if (m_pTga800to810 != nullptr) {
+    m_Store.SetStrucDef(m_pTga800to810, kDefTga800to810);
+    m_Store.SetBeschreibung(m_pTga800to810, kTga800to810Text);
+  }
+}
+
+void CVdiReader::ReadMain(const CDispatch& dispatch) {
+  // A record whose parent kind was not read yet goes under the last table of
+  // that kind, or to the top level when there was none.
+  CMatTable* pParent = dispatch.parent != eNone ? m_Slots[dispatch.parent] : nullptr;
+  m_strName = m_Record.strIdText;
+  m_strName += L'-';
+  m_strName.append(m_Record.index);
+  const bool bString = dispatch.action == eAction::eMainString;
+  CMatTable* pTable = FindOrMake(pParent, m_strName, bString ? eTypeString : eTypeStrLine);
+  if (dispatch.kept != eNone) m_Slots[dispatch.kept] = pTable;
+  if (dispatch.nId == MakeVdiRecordId(0x110)) m_Slots[e160] = nullptr;
+  if (dispatch.nId == MakeVdiRecordId(0x700)) m_Slots[e710_01] = nullptr;
+  if (pTable == nullptr) return;
+  if (bString) {
+    m_strText.assign(Fit(m_Record.body));
+    m_Store.SetCellValue(pTable, pTable->m_hName, 0, 0, CCellInput::Text(m_strText.c_str()));
+  } else {
+    SetText(pTable, m_Record.body);
+  }
+  if (dispatch.action == eAction::eMainFlag && VdiIndexValue(m_Record.index) == 1)
+    m_Store.SetFlags(pTable, kFlagDefaultVariant, 0);
+}
+
+void CVdiReader::ReadGroup(const CDispatch& dispatch, bool bSilent) {
+  CMatTable* pParent = m_Slots[dispatch.parent];
+  if (pParent == nullptr) {
+    if (bSilent) {
+      m_Lines.Advance();
+      return;
+    }
+    GetHostUI().ConsoleWrite(
+        FormatV(LibraryTranslation().TranslateText(
+                    L"FEHLER: Folgende Zeile ist nicht an erwarteter Stelle bzw. eine bestimmte "
+                    L"andere Zeile müsste ihr voraus gehen: %s\r\n"),
+                {CFormatArg(m_Lines.Get())}));
+  }
+  const CString prefix = CString(dispatch.pGroup) + L";";
+  CMatTable* pLast = nullptr;
+  for (bool bFirst = true; m_Lines.HasLine() && !m_bNamesExhausted; bFirst = false) {
+    CString& line = m_Lines.Get();
+    if (const auto dot = line.find(L'.'); dot != CString::npos && dot > 0 && dot < prefix.size())
+      line[dot] = L'_';
+    std::wstring_view rest;
+    if (line.compare(0, prefix.size(), prefix) == 0) {
+      rest = std::wstring_view(line).substr(prefix.size());
+    } else if (bFirst) {
+      // The line was dispatched here by its number, written another way
+      // (710.1, 0710.01): it belongs to the group all the same.
+      const auto semicolon = line.find(L';');
+      rest = semicolon == CString::npos ? std::wstring_view()
+                                        : std::wstring_view(line).substr(semicolon + 1);
+    } else {
+      break;
+    }
+    const std::wstring_view index = FirstField(rest);
+    const std::wstring_view text =
+        index.size() < rest.size() ? rest.substr(index.size() + 1) : std::wstring_view();
+    m_strName = dispatch.pGroup;
+    m_strName += L'-';
+    m_strName += std::to_wstring(VdiIndexValue(index));
+    if (CMatTable* pTable = FindOrMake(pParent, m_strName, eTypeStrLine)) {
+      SetText(pTable, text);
+      pLast = pTable;
+    }
+    m_Lines.Advance();
+  }
+  if (dispatch.kept != eNone) m_Slots[dispatch.kept] = pLast;
+}
+
+void CVdiReader::ReadFunction(const CDispatch& dispatch) {
+  CMatTable* pParent = m_Slots[dispatch.parent];
+  if (dispatch.pGroup != nullptr) {
+    m_strName = dispatch.pGroup;
+  } else {
+    m_strName = m_Record.strIdText + L"-";
+    m_strName.append(m_Record.index);
+  }
+  CString text(m_Record.body);
+  const CString lead = m_strName.substr(0, 3);
+  bool bCut = false;
+  while (m_Lines.Advance()) {
+    const CString& line = m_Lines.Get();
+    if (line.size() < lead.size() || line.compare(0, lead.size(), lead) != 0) break;
+    // "600;2;text": the text after the number and its ';'.
+    std::size_t pos = std::min<std::size_t>(4, line.size());
+    while (pos < line.size() && line[pos] >= L'0' && line[pos] <= L'9') ++pos;
+    if (pos < line.size() && line[pos] == L';') ++pos;
+    if (text.size() > kMaxTextLength) {
+      bCut = true;
+      continue;  // the lines still belong to the function
+    }
+    text += L"\r\n";
+    text.append(line, pos);
+  }
+  CMatTable* pTable = FindOrMake(pParent, m_strName, eTypeStrLine);
+  if (dispatch.kept != eNone) m_Slots[dispatch.kept] = pTable;
+  if (pTable == nullptr) return;
+  if (bCut || text.size() > kMaxTextLength) {
+    ShowMessage(MB_OK | MB_ICONWARNING,
+                L"Die Funktion %s vor Zeile %zu ist länger als %zu Zeichen und wurde gekürzt.",
+                m_strName, m_Lines.GetLineNumber(), kMaxTextLength);
+    text.resize(std::min(text.size(), kMaxTextLength));
+  }
+  m_Store.SetCellValue(pTable, pTable->m_hName, 0, 0, CCellInput::Text(text.c_str()));
+}
+
+void CVdiReader::Read800() { m_strTgaKey = NormaliseTgaField(FirstField(m_Record.body)); }
+
+void CVdiReader::Read810() {
+  if (m_pTgaNummer == nullptr || m_pTga800to810 == nullptr) return;  // no sheet read yet
+  const std::wstring_view body = Fit(m_Record.body);
+  CString article(FirstField(body));
+  article.erase(0, std::min(article.find_first_not_of(L' '), article.size()));
+  m_strText.assign(body);
+  const Handle hTag = m_strTgaKey.empty() ? 0 : GetHandle(m_strTgaKey);
+  if (hTag != 0) {
+    std::size_t& nSeen = m_810PerKey[m_strTgaKey];
+    if (nSeen < kMax810PerTga) {
+      const int k = static_cast<int>(nSeen++);
+      m_Store.SetCellValue(m_pTga800to810, hTag, k, 0, CCellInput::Text(m_strText.c_str()));
+      m_Store.SetCellValue(m_pTga800to810, hTag, k, 1, CCellInput::Text(article.c_str()));
+    } else if (!m_bWarned810) {
+      m_bWarned810 = true;
+      ShowMessage(MB_OK | MB_ICONWARNING,
+                  L"Zeile %zu: Zur TGA-Nummer %s gibt es mehr als %zu Datensätze 810; die "
+                  L"weiteren werden nicht zugeordnet.",
+                  m_Lines.GetLineNumber(), m_strTgaKey, kMax810PerTga);
+    }
+  }
+  if (article.empty() || article == kNoArticle) return;
+  // The same article number under several TGA numbers: each gets a key of
+  // its own (A, A|1, A|2, ...).
+  CString& last = m_LastArticleKey[article];
+  CString key = last.empty() ? article : last;
+  while (m_UsedArticles.count(key) != 0) key = NextArticleKey(key);
+  last = key;
+  const Handle hArticle = GetHandle(key);
+  if (hArticle == 0) return;
+  m_UsedArticles.insert(key);
+  if (hTag != 0) m_Store.SetCellValue(m_pTgaNummer, hArticle, 0, 0, CCellInput::Value(hTag));
+  m_Store.SetCellValue(m_pTgaNummer, hArticle, 0, 1, CCellInput::Text(m_strText.c_str()));
+}

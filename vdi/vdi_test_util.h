@@ -1,0 +1,90 @@
+// Test support for the VDI reader: a fresh store with one current dataset, a
+// recording host UI, and look-ups of the tables the reader writes by their
+// path of names ("VDI-Pumpen/100-1/110-1"). Test code only.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "OrvaMat/types.h"
+#include "platform/text.h"
+#include "query/article/table_lookup.h"
+#include "store/store_test_util.h"
+#include "vdi/vdi_reader.h"
+
+class CVdiTestDataset : public CTestSurroundings {
+ public:
+  CVdiTestDataset() {
+    m_pDataset = Store().AddDataset(std::make_unique<CMatDatenSatz>());
+    Store().SetCurrent(m_pDataset);
+  }
+
+  CMatDatenSatz& Dataset() { return *m_pDataset; }
+
+  // Reads the bytes with a fresh reader (UTF-8 text is read as UTF-8).
+  bool Read(std::string_view bytes) {
+    CVdiReader reader(&Store());
+    return reader.ReadBytes(bytes);
+  }
+
+  // The table at the path of names joined by '/', null when missing.
+  CMatTable* Table(std::wstring_view path) {
+    CMatTable* pTable = nullptr;
+    while (!path.empty()) {
+      const auto slash = path.find(L'/');
+      const std::wstring_view name = path.substr(0, slash);
+      pTable =
+          pTable == nullptr ? FindTopTableNamed(*m_pDataset, name) : FindChildNamed(*pTable, name);
+      if (pTable == nullptr || slash == std::wstring_view::npos) break;
+      path.remove_prefix(slash + 1);
+    }
+    return pTable;
+  }
+  // The text of the StrLine table at the path; "<none>" when it is missing.
+  CString Text(std::wstring_view path) {
+    const CMatTable* pTable = Table(path);
+    if (pTable == nullptr) return L"<none>";
+    return pTable->m_pData != nullptr ? static_cast<const wchar_t*>(pTable->m_pData) : L"";
+  }
+  // The names of the table's children (top-level tables for an empty path),
+  // joined by ' '.
+  CString Children(std::wstring_view path) {
+    const CTableList* pList = &m_pDataset->m_Tables;
+    if (!path.empty()) {
+      const CMatTable* pTable = Table(path);
+      if (pTable == nullptr) return L"<none>";
+      pList = &pTable->m_Children;
+    }
+    CString names;
+    for (const auto& pChild : *pList)
+      names += (names.empty() ? L"" : L" ") + CString(m_pDataset->GetName(pChild->m_hName));
+    return names;
+  }
+  // A String field of a Struct row (sub-row index), "<none>" when unreadable.
+  CString Field(CMatTable* pTable, std::wstring_view row, int index, int field) {
+    CCell cell;
+    const Handle h = m_pDataset->FindHandle(row);
+    if (Store().GetCellValue(pTable, cell, h, index, field) != eMatOk) return L"<none>";
+    const wchar_t* p = m_pDataset->GetPoolText(cell.m_nValue);
+    return p ? p : L"";
+  }
+  // The text of a Handle field of a Struct row.
+  CString HandleField(CMatTable* pTable, std::wstring_view row, int index, int field) {
+    CCell cell;
+    const Handle h = m_pDataset->FindHandle(row);
+    if (Store().GetCellValue(pTable, cell, h, index, field) != eMatOk) return L"<none>";
+    const wchar_t* p = m_pDataset->GetName(cell.m_nValue);
+    return p ? p : L"";
+  }
+  // The texts of the message boxes shown, joined by '\n'.
+  CString Messages() {
+    CString texts;
+    for (const auto& message : UI().GetMessages())
+      texts += (texts.empty() ? L"" : L"\n") + message.strText;
+    return texts;
+  }
+
+ private:
+  CMatDatenSatz* m_pDataset = nullptr;
+};
