@@ -29,45 +29,22 @@
 
 namespace {
 
-using CClock = std::chrono::steady_clock;
+constexpr const char* kDefaultNewID = "DN01";
 
-struct CImportOptions {
-  std::vector<std::string> files;
-  std::string mmd;
-  std::string id;
+struct CImportOptions : CFileImportOptions {
   bool dos = false;
-  bool salvage = false;
-  bool enter = false;  // --register
 };
 
-// The ID of a new database file, when none is given.
-constexpr const wchar_t* kDefaultNewID = L"DN01";
-
 int RunImport(const CImportOptions& options) {
-  CDnFileImport request;
-  for (const std::string& file : options.files) request.files.push_back(FromUtf8(file));
-  request.target.strPath = FromUtf8(options.mmd);
-  request.target.strID = FromUtf8(options.id);
-  request.target.strNewID = kDefaultNewID;
-  request.target.bSalvage = options.salvage;
-  request.target.bRegister = options.enter;
-  request.bDosCharset = options.dos;
-  CProgressLine progress(::isatty(STDERR_FILENO) != 0);
-  const auto start = CClock::now();
-  CDnFileImportResult result;
-  const bool done = ImportDatanormIntoFile(
-      request,
-      [&](std::size_t file, std::size_t line, std::size_t lines) {
-        progress.Show(options.files[file], line, lines);
-      },
-      result);
-  if (result.bRefusedDamaged) ReportSalvageHint();
-  const double seconds = std::chrono::duration<double>(CClock::now() - start).count();
-  std::printf("%s: %d of %zu files, %zu lines in %.2f s (%.0f lines/s)%s\n", options.mmd.c_str(),
-              result.nFilesRead, options.files.size(), result.nLines, seconds,
-              seconds > 0 ? static_cast<double>(result.nLines) / seconds : 0.0,
-              result.bSaved ? ", saved" : ", not saved");
-  return done ? 0 : 1;
+  return RunFileImport(options, kDefaultNewID,
+                       [&](const std::vector<CString>& files, const CImportTarget& target,
+                           const CFileImportProgress& progress, CFileImportResult& result) {
+                         CDnFileImport request;
+                         request.files = files;
+                         request.target = target;
+                         request.bDosCharset = options.dos;
+                         return ImportDatanormIntoFile(request, progress, result);
+                       });
 }
 
 // ---- orvamat article
@@ -135,15 +112,8 @@ void AddDatanormCommands(CLI::App& app) {
   auto* datanorm =
       importGroup->add_subcommand("datanorm", "Import DATANORM 4/5 files into a dataset");
   auto options = std::make_shared<CImportOptions>();
-  datanorm->add_option("FILE", options->files, "DATANORM files, read in this order")->required();
-  datanorm->add_option("--mmd", options->mmd, "database file (made when missing)")->required();
-  datanorm->add_option("--id", options->id,
-                       "manufacturer ID (4 characters): of a new dataset (default DN01), or "
-                       "checked against an existing one");
+  AddFileImportOptions(*datanorm, *options, "DATANORM", kDefaultNewID);
   datanorm->add_flag("--dos", options->dos, "files use the DOS character set (CP850)");
-  datanorm->add_flag("--salvage", options->salvage,
-                     "a damaged database file may be saved over; the damaged file is kept "
-                     "beside it");
   datanorm->add_flag("--register", options->enter,
                      "enter the database file in the user's registered datasets");
   datanorm->callback([=] {

@@ -28,40 +28,18 @@
 
 namespace {
 
-using CClock = std::chrono::steady_clock;
-
-struct CVdiImportOptions {
-  std::vector<std::string> files;
-  std::string mmd;
-  std::string id;
-  bool salvage = false;
-};
-
 // The ID of a new database file, when none is given.
-constexpr const wchar_t* kDefaultNewID = L"VDI0";
+constexpr const char* kDefaultNewID = "VDI0";
 
-int RunImport(const CVdiImportOptions& options) {
-  CVdiFileImport request;
-  for (const std::string& file : options.files) request.files.push_back(FromUtf8(file));
-  request.target.strPath = FromUtf8(options.mmd);
-  request.target.strID = FromUtf8(options.id);
-  request.target.strNewID = kDefaultNewID;
-  request.target.bSalvage = options.salvage;
-  CProgressLine progress(::isatty(STDERR_FILENO) != 0);
-  const auto start = CClock::now();
-  CVdiFileImportResult result;
-  const bool done = ImportVdiIntoFile(
-      request,
-      [&](std::size_t file, std::size_t line, std::size_t lines) {
-        progress.Show(options.files[file], line, lines);
-      },
-      result);
-  if (result.bRefusedDamaged) ReportSalvageHint();
-  const double seconds = std::chrono::duration<double>(CClock::now() - start).count();
-  std::printf("%s: %d of %zu files, %zu lines in %.2f s%s\n", options.mmd.c_str(),
-              result.nFilesRead, options.files.size(), result.nLines, seconds,
-              result.bSaved ? ", saved" : ", not saved");
-  return done ? 0 : 1;
+int RunImport(const CFileImportOptions& options) {
+  return RunFileImport(options, kDefaultNewID,
+                       [](const std::vector<CString>& files, const CImportTarget& target,
+                          const CFileImportProgress& progress, CFileImportResult& result) {
+                         CVdiFileImport request;
+                         request.files = files;
+                         request.target = target;
+                         return ImportVdiIntoFile(request, progress, result);
+                       });
 }
 
 int RunProducts(const std::string& mmd, bool json) {
@@ -117,14 +95,8 @@ void RunCommand(const char* name, Fn&& body) {
 void AddVdiCommands(CLI::App& app) {
   auto* import = ImportCommandGroup(app)->add_subcommand(
       "vdi", "Import VDI 3805 product data files into a dataset");
-  auto options = std::make_shared<CVdiImportOptions>();
-  import->add_option("FILE", options->files, "VDI 3805 files, read in this order")->required();
-  import->add_option("--mmd", options->mmd, "database file (made when missing)")->required();
-  import->add_option("--id", options->id,
-                     "manufacturer ID (4 characters): of a new dataset (default VDI0), or "
-                     "checked against an existing one");
-  import->add_flag("--salvage", options->salvage,
-                   "a damaged database file may be saved over; the damaged file is kept beside it");
+  auto options = std::make_shared<CFileImportOptions>();
+  AddFileImportOptions(*import, *options, "VDI 3805", kDefaultNewID);
   import->callback([=] { RunCommand("import vdi", [&] { return RunImport(*options);
 });
 });

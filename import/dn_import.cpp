@@ -2,6 +2,8 @@
 // and the import of the file set; ImportDatanormDlg through the file chooser.
 #include "import/dn_import.h"
 
+#include <optional>
+
 #include "import/dn_loader.h"
 #include "platform/host_ui.h"
 #include "query/article/table_lookup.h"
@@ -87,30 +89,17 @@ void ImportDatanormDlg(int presetHandle, const wchar_t* presetName) {
 
 bool ImportDatanormIntoFile(CMatStore& store, const CDnFileImport& request,
                             const CDnFileProgress& progress, CDnFileImportResult& result) {
-  result = {};
-  // Every input first: a file that can not be read fails the import before
-  // the database file is opened, made or locked.
-  bool bInputsReadable = true;
-  for (const CString& file : request.files) {
-    if (const CString why = WhyInputUnreadable(file); !why.empty()) {
-      ShowMessage(MB_OK | MB_ICONERROR, L"%s", why);
-      bInputsReadable = false;
-    }
-  }
-  if (!bInputsReadable || request.files.empty()) return false;
-  CImportTarget target = request.target;
-  CMatDatenSatz* pDataset = OpenImportTarget(store, target);
-  result.bRefusedDamaged = target.bRefusedDamaged;
-  if (pDataset == nullptr) return false;
-  CDnLoader loader(&store);
-  bool bAllRead = true;
-  for (std::size_t i = 0; i < request.files.size() && bAllRead; ++i) {
-    if (progress)
-      loader.SetProgress([&](std::size_t n, std::size_t total) { progress(i, n, total); });
-    bAllRead = loader.Load(request.files[i], request.bDosCharset);
-    result.nLines += loader.GetLineCount();
-    if (bAllRead) ++result.nFilesRead;
-  }
-  result.bSaved = FinishImport(*pDataset, target, bAllRead);
-  return result.bSaved;
+  // One loader for all files, made on the target's dataset once it is current.
+  std::optional<CDnLoader> loader;
+  return ImportFilesIntoTarget(
+      store, request.files, request.target,
+      [&](std::size_t i, std::size_t& nLines) {
+        if (!loader) loader.emplace(&store);
+        if (progress)
+          loader->SetProgress([&](std::size_t n, std::size_t total) { progress(i, n, total); });
+        const bool bRead = loader->Load(request.files[i], request.bDosCharset);
+        nLines += loader->GetLineCount();
+        return bRead;
+      },
+      result);
 }

@@ -2,6 +2,8 @@
 // into a database file, by a script; and what a dataset's sheets hold.
 #include "vdi/vdi_import.h"
 
+#include <optional>
+
 #include "platform/host_ui.h"
 #include "query/article/table_lookup.h"
 #include "store/base/guarded_call.h"
@@ -68,32 +70,19 @@ void ImportVdiFile(const wchar_t* path) {
 
 bool ImportVdiIntoFile(CMatStore& store, const CVdiFileImport& request,
                        const CVdiFileProgress& progress, CVdiFileImportResult& result) {
-  result = {};
-  // Every input first: a file that can not be read fails the import before
-  // the database file is opened, made or locked.
-  bool bInputsReadable = true;
-  for (const CString& file : request.files) {
-    if (const CString why = WhyInputUnreadable(file); !why.empty()) {
-      ShowMessage(MB_OK | MB_ICONERROR, L"%s", why);
-      bInputsReadable = false;
-    }
-  }
-  if (!bInputsReadable || request.files.empty()) return false;
-  CImportTarget target = request.target;
-  CMatDatenSatz* pDataset = OpenImportTarget(store, target);
-  result.bRefusedDamaged = target.bRefusedDamaged;
-  if (pDataset == nullptr) return false;
-  CVdiReader reader(&store);
-  bool bAllRead = true;
-  for (std::size_t i = 0; i < request.files.size() && bAllRead; ++i) {
-    if (progress)
-      reader.SetProgress([&](std::size_t n, std::size_t total) { progress(i, n, total); });
-    bAllRead = reader.Read(request.files[i]);
-    result.nLines += reader.GetLineCount();
-    if (bAllRead) ++result.nFilesRead;
-  }
-  result.bSaved = FinishImport(*pDataset, target, bAllRead);
-  return result.bSaved;
+  // One reader for all files, made on the target's dataset once it is current.
+  std::optional<CVdiReader> reader;
+  return ImportFilesIntoTarget(
+      store, request.files, request.target,
+      [&](std::size_t i, std::size_t& nLines) {
+        if (!reader) reader.emplace(&store);
+        if (progress)
+          reader->SetProgress([&](std::size_t n, std::size_t total) { progress(i, n, total); });
+        const bool bRead = reader->Read(request.files[i]);
+        nLines += reader->GetLineCount();
+        return bRead;
+      },
+      result);
 }
 
 bool ImportVdiIntoFile(const CVdiFileImport& request, const CVdiFileProgress& progress,

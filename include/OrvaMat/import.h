@@ -29,6 +29,19 @@ struct CImportTarget {
   bool bRefusedDamaged = false;
 };
 
+// What an import of files into a database file did (DATANORM, VDI 3805).
+struct CFileImportResult {
+  int nFilesRead = 0;            // files read to their end
+  std::size_t nLines = 0;        // lines read, over all files
+  bool bSaved = false;           // the database file was written
+  bool bRefusedDamaged = false;  // the database file is damaged and was not taken
+};
+
+// Called while a file is read: its index in the request's files, the lines
+// read so far and its line count (the last call has both equal).
+using CFileImportProgress =
+    std::function<void(std::size_t nFile, std::size_t nLine, std::size_t nLines)>;
+
 // Empty when path names a regular file with at least one byte that can be
 // opened for reading; else one line that names the file and says why not
 // (missing, a folder, empty, unreadable), for the importer to report.
@@ -87,17 +100,8 @@ struct CDnFileImport {
   bool bDosCharset = false;    // the DOS character set instead of 1252
 };
 
-struct CDnFileImportResult {
-  int nFilesRead = 0;            // files read to their end
-  std::size_t nLines = 0;        // lines read, over all files
-  bool bSaved = false;           // the database file was written
-  bool bRefusedDamaged = false;  // the database file is damaged and was not taken
-};
-
-// Called while a file is read: its index in CDnFileImport::files, the lines
-// read so far and its line count (the last call has both equal).
-using CDnFileProgress =
-    std::function<void(std::size_t nFile, std::size_t nLine, std::size_t nLines)>;
+using CDnFileImportResult = CFileImportResult;
+using CDnFileProgress = CFileImportProgress;
 
 // Runs the import on the process's datasets (the target's becomes current).
 // True only when every file was read and the dataset saved. A failure is

@@ -27,17 +27,8 @@ struct CVdiFileImport {
   CImportTarget target;        // the database file and how to treat it
 };
 
-struct CVdiFileImportResult {
-  int nFilesRead = 0;            // files read to their end
-  std::size_t nLines = 0;        // lines read, over all files
-  bool bSaved = false;           // the database file was written
-  bool bRefusedDamaged = false;  // the database file is damaged and was not taken
-};
-
-// Called while a file is read: its index in CVdiFileImport::files, the lines
-// read so far and its line count (the last call has both equal).
-using CVdiFileProgress =
-    std::function<void(std::size_t nFile, std::size_t nLine, std::size_t nLines)>;
+using CVdiFileImportResult = CFileImportResult;
+using CVdiFileProgress = CFileImportProgress;
 
 // Runs the import on the process's datasets (the target's becomes current).
 // True only when every file was read and the dataset saved. A failure is

@@ -141,3 +141,28 @@ CString WhyInputUnreadable(const CString& path) {
   // An exception on the way (shown) leaves the file unread: not "readable".
   return GuardedCall(path + L": kann nicht gelesen werden", [&] { return WhyUnreadable(path); });
 }
+
+bool ImportFilesIntoTarget(CMatStore& store, const std::vector<CString>& files,
+                           const CImportTarget& request, const CReadImportFile& readFile,
+                           CFileImportResult& result) {
+  result = {};
+  bool bInputsReadable = true;
+  for (const CString& file : files) {
+    if (const CString why = WhyInputUnreadable(file); !why.empty()) {
+      ShowMessage(MB_OK | MB_ICONERROR, L"%s", why);
+      bInputsReadable = false;
+    }
+  }
+  if (!bInputsReadable || files.empty()) return false;
+  CImportTarget target = request;
+  CMatDatenSatz* pDataset = OpenImportTarget(store, target);
+  result.bRefusedDamaged = target.bRefusedDamaged;
+  if (pDataset == nullptr) return false;
+  bool bAllRead = true;
+  for (std::size_t i = 0; i < files.size() && bAllRead; ++i) {
+    bAllRead = readFile(i, result.nLines);
+    if (bAllRead) ++result.nFilesRead;
+  }
+  result.bSaved = FinishImport(*pDataset, target, bAllRead);
+  return result.bSaved;
+}

@@ -10,6 +10,9 @@
 // were. Every refusal is reported through the host UI.
 #pragma once
 
+#include <functional>
+#include <vector>
+
 #include "OrvaMat/import.h"
 #include "OrvaMat/types.h"
 
@@ -30,3 +33,14 @@ CMatDatenSatz* OpenImportTarget(CMatStore& store, CImportTarget& target);
 // the list naming a file that was not written. True when saved (and, if
 // asked, registered).
 bool FinishImport(CMatDatenSatz& dataset, const CImportTarget& target, bool bAllRead);
+
+// An import of files into the dataset of target, as a user starts it on
+// files: every input is checked before anything else (a file that can not be
+// read fails the import before the database file is opened, made or locked),
+// the target is opened or made, readFile reads the files in order into the
+// current dataset (true when read whole; it adds the lines it read), and the
+// dataset is saved once, only when every file was read.
+using CReadImportFile = std::function<bool(std::size_t nFile, std::size_t& nLines)>;
+bool ImportFilesIntoTarget(CMatStore& store, const std::vector<CString>& files,
+                           const CImportTarget& target, const CReadImportFile& readFile,
+                           CFileImportResult& result);
