@@ -68,17 +68,8 @@ std::vector<std::pair<std::string, CString>> NamedFields(const CArticleFields& f
 }
 
 int RunArticle(const std::string& mmd, const std::string& number, bool json) {
-  const CString path = FromUtf8(mmd);
-  if (const CString why = WhyInputUnreadable(path); !why.empty()) {
-    ReportError(ToUtf8(why));
-    return 1;
-  }
-  // Opened, not registered: looking at an article changes no settings.
-  const unsigned long prefix = OpenDatabaseFile(path);
-  if (prefix == 0) {
-    ReportError(mmd + ": no database file could be read");
-    return 1;
-  }
+  const unsigned long prefix = OpenOnly(mmd);
+  if (prefix == 0) return 1;
   const unsigned long h = FindArticle(prefix, FromUtf8(number));
   if (h == 0) {
     ReportError(mmd + ": no article " + number);

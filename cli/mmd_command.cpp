@@ -25,17 +25,6 @@ namespace {
 
 void Print(const CString& text) { std::fputs(ToUtf8(text).c_str(), stdout); }
 
-// Opens FILE as a dataset of its own; 0 when it can not be read (reported).
-unsigned long OpenOnly(const std::string& file) {
-  if (const CString why = WhyInputUnreadable(FromUtf8(file)); !why.empty()) {
-    ReportError(ToUtf8(why));
-    return 0;
-  }
-  if (const unsigned long prefix = OpenDatabaseFile(FromUtf8(file))) return prefix;
-  ReportError(file + ": no database file could be read");
-  return 0;
-}
-
 void PrintTree(const CTableSummary& table, int nDepth) {
   CString line(std::size_t(nDepth * 2), L' ');
   line += table.strName + L"  " + TableTypeText(table.nType);

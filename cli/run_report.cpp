@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include "OrvaMat/console_host_ui.h"
+#include "OrvaMat/database_file.h"
+#include "OrvaMat/import.h"
 #include "OrvaMat/text.h"
 
 CRunReport& RunReport() {
@@ -61,4 +63,14 @@ std::string JsonFailure(const std::vector<std::string>& errors) {
   document["ok"] = false;
   document["errors"] = errors;
   return JsonText(document) + "\n";
+}
+
+unsigned long OpenOnly(const std::string& file) {
+  if (const CString why = WhyInputUnreadable(FromUtf8(file)); !why.empty()) {
+    ReportError(ToUtf8(why));
+    return 0;
+  }
+  if (const unsigned long prefix = OpenDatabaseFile(FromUtf8(file))) return prefix;
+  ReportError(file + ": no database file could be read");
+  return 0;
 }

@@ -35,6 +35,10 @@ void ReportError(const std::string& text);
 // still be read (--salvage).
 void ReportSalvageHint();
 
+// Opens the database file as a dataset of its own, not registered (looking
+// at a dataset changes no settings); 0 when it can not be read (reported).
+unsigned long OpenOnly(const std::string& file);
+
 // The document on one line without blanks (a text that is not UTF-8 gets
 // U+FFFD instead of an exception); no line end.
 std::string JsonText(const nlohmann::ordered_json& document);

@@ -43,17 +43,8 @@ int RunImport(const CFileImportOptions& options) {
 }
 
 int RunProducts(const std::string& mmd, bool json) {
-  const CString path = FromUtf8(mmd);
-  if (const CString why = WhyInputUnreadable(path); !why.empty()) {
-    ReportError(ToUtf8(why));
-    return 1;
-  }
-  // Opened, not registered: looking at a dataset changes no settings.
-  const unsigned long prefix = OpenDatabaseFile(path);
-  if (prefix == 0) {
-    ReportError(mmd + ": no database file could be read");
-    return 1;
-  }
+  const unsigned long prefix = OpenOnly(mmd);
+  if (prefix == 0) return 1;
   const std::vector<CVdiSheet> sheets = ListVdiSheets(prefix);
   if (json) {
     nlohmann::ordered_json document = nlohmann::ordered_json::array();
