@@ -76,31 +76,27 @@ class CRowMap {
   static bool IsUsed(const CSlot& s) { return s.nKey != 0; }
   static bool IsEmptySlot(const CSlot& s) { return s.nKey == 0 && s.nLow == 0 && s.nHigh == 0; }
 
-  // Counters of one dataset are dense, so a multiplicative hash spreads them
-  // evenly over the slots; the top bits of the product are the slot number.
-  // Handles are hashed in groups of eight consecutive ones that keep their
-  // order inside the group: rows made one after another (an import, a table
-  // read from a file) share a cache line, so a walk in handle order touches
-  // a new line every few rows instead of every row, while handles far apart
-  // still spread over the whole array.
+  // Counters of one dataset are dense, and a table's rows are mostly made
+  // in handle order (an import, a table read from a file): a handle's own low
+  // bits are its slot. Rows made one after another then lie one after
+  // another, so that an import and a walk in handle order read the map as a
+  // stream instead of a cache miss every few rows, and any run of handles
+  // with a common step k fills distinct slots until it spans the capacity
+  // times the largest power of two dividing k.
   //
-  // The product spreads any run of handles with a common step perfectly,
-  // except steps close to a multiple of the golden ratio's period: the rows
-  // of one product group of a catalogue (every 100th article, six or seven
-  // handles an article) fell on a few slots and every look-up probed
-  // hundreds. When the inserts of a map probe more than twice per row on
-  // average, the map scrambles the group number before the product and
-  // rehashes once; a scrambled map spreads any step evenly, at a few more
-  // probes for dense runs than the plain product gives them.
+  // A step with a large power of two (every 1,024th handle) would put many
+  // rows on one slot. When the inserts of a map probe more than twice per
+  // row on average, the map scrambles instead: groups of eight consecutive
+  // handles keep their order, and the group number is mixed and spread by
+  // the golden-ratio product, which spreads any step evenly at a few more
+  // probes for dense runs.
   static constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ull;
   static constexpr unsigned kGroupBits = 3;
   std::size_t Home(Handle hRow) const {
-    if (m_nBits <= kGroupBits) return hRow & (m_nCapacity - 1);
+    if (!m_bScrambled || m_nBits <= kGroupBits) return hRow & (m_nCapacity - 1);
     std::uint64_t nGroup = std::uint64_t{hRow} >> kGroupBits;
-    if (m_bScrambled) {
-      nGroup = (nGroup ^ (nGroup >> 15)) * 0xD6E8FEB86659FD93ull;
-      nGroup ^= nGroup >> 32;
-    }
+    nGroup = (nGroup ^ (nGroup >> 15)) * 0xD6E8FEB86659FD93ull;
+    nGroup ^= nGroup >> 32;
     nGroup *= kGolden;
     const auto nGroupHome = static_cast<std::size_t>(nGroup >> (64 - m_nBits + kGroupBits));
     return (nGroupHome << kGroupBits) | (hRow & ((1u << kGroupBits) - 1));
@@ -108,7 +104,7 @@ class CRowMap {
   // Puts a key known to be absent into its first free slot and counts the
   // probes; false when it took a removed slot.
   bool Place(const CSlot& slot);
-  // Whether the inserts so far probed too often for the plain product.
+  // Whether the inserts so far probed too often for the handles' own bits.
   bool ProbesTooLong() const { return !m_bScrambled && m_nProbes > 2 * m_nCount + 64; }
   // Slot holding the key, or m_nCapacity when absent.
   std::size_t FindSlot(Handle hRow) const {
