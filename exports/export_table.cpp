@@ -10,6 +10,8 @@
 #include "OrvaMat/mat_manager.h"
 #include "OrvaMat/vdi.h"
 #include "import/dn_import.h"
+#include "vdi/tga_articles.h"
+#include "vdi/tga_slots.h"
 
 namespace {
 
@@ -140,6 +142,7 @@ const std::array kExports = {
     CExportEntry{123, nullptr, Address(&M::GetStructRowCountEx)},
     CExportEntry{124, nullptr, Address(&CMatManager::GetTableText)},
     CExportEntry{125, "CvdiFunction::CVdiVar::clean", Address(&CleanVdiVar)},
+    CExportEntry{128, "Cvdi3805Man::fillMissingTGAtags", Address(&fillMissingTGAtags)},
     CExportEntry{137, "CvdiFunctionList::scanAndParseFunctionDeclarations",
                  Address(&ScanDeclarations)},
     CExportEntry{138, "CvdiFunctionList::scanAndParseFunctions", Address(&ScanFunctions)},
@@ -152,21 +155,28 @@ const std::array kExports = {
     CExportEntry{162, "CvdiFunction::CVdiVar::setValue", Address(&SetVdiVarValue)},
     CExportEntry{164, nullptr, Address(&M::IsFlag2Clear)},
     CExportEntry{165, nullptr, Address(&M::GetTableHandle)},
+    CExportEntry{173, nullptr, Address(&formatTGAtag)},
+    CExportEntry{174, nullptr, Address(&getArtikelnummern)},
     CExportEntry{176, nullptr, Address(&M::SetReadFlag)},
     CExportEntry{178, nullptr, Address(&M::CloseAllDatasets)},
     CExportEntry{180, nullptr, Address(&M::IsDatasetReadOnly)},
+    CExportEntry{181, nullptr, Address(&fillTGAslots)},
     CExportEntry{185, nullptr, Address(&CMatManager::GetMengeneinheitText)},
     CExportEntry{188, nullptr, Address(&M::GetSubStringInt)},
+    CExportEntry{189, nullptr, Address(&createTGAreferences)},
     CExportEntry{190, nullptr, Address(&CMatManager::HasKurzText)},
     CExportEntry{192, nullptr, Address(&M::AddDatasetFile)},
     CExportEntry{195, nullptr, Address(&M::SelectDatasetByIDEx)},
     CExportEntry{196, nullptr, Address(&M::SelectDatasetByPrefix)},
     CExportEntry{197, nullptr, Address(&M::GetDatasetIDOfFile)},
     CExportEntry{198, nullptr, Address(&M::AddDatasetFileEx)},
+    CExportEntry{204, nullptr, Address(&parseTGAtag)},
     CExportEntry{208, nullptr, Address(&M::IsDatasetLocked)},
     CExportEntry{209, nullptr, Address(&CvdiFortran::runFunction)},
+    CExportEntry{210, nullptr, Address(&getTGAfunction)},
     CExportEntry{215, nullptr, Address(&CMatManager::ResolveLibraryFile)},
     CExportEntry{218, nullptr, Address(&FindFunction)},
+    CExportEntry{219, nullptr, Address(&createFunctionList)},
     CExportEntry{224, nullptr, Address(&CvdiFortran::setDebugMode)},
 };
 

@@ -10,7 +10,11 @@
 #include "OrvaMat/exports.h"
 #include "OrvaMat/formula.h"
 #include "OrvaMat/mat_manager.h"
+#include "OrvaMat/text.h"
+#include "exports/library_attach.h"
 #include "import/dn_import.h"
+#include "store/store_test_util.h"
+#include "store/table_names.h"
 
 namespace {
 
@@ -65,6 +69,63 @@ TEST(ExportsTable, ObjectEntriesBuildUseAndDestroyTheirObjects) {
   CvdiFunctionList* pList = pNew(memory);
   EXPECT_EQ(pFind(pList, L"NONE"), nullptr);
   pDestroy(pList);
+}
+
+// The TGA entries as a host reaches them: on the process-wide store, with
+// the process-wide function lists and record access.
+class ExportsTga : public ::testing::Test, public CTestSurroundings {
+ protected:
+  CMatTable* Record(CMatTable* pParent, const wchar_t* pName, const wchar_t* pText) {
+    CMatTable* pTable = Store().CreateTable(pParent, pName, eTypeStrLine, 1);
+    EXPECT_NE(pTable, nullptr);
+    if (pTable != nullptr)
+      Store().SetCellValue(pTable, pTable->m_hName, 0, 0, CCellInput::Text(pText));
+    return pTable;
+  }
+  template <typename F>
+  F* Entry(unsigned nOrdinal) {
+    return reinterpret_cast<F*>(OrvaMatProcByOrdinal(nOrdinal));
+  }
+};
+
+TEST_F(ExportsTga, ArticleNumbersAndTagsThroughTheOrdinals) {
+  OrvaMatAttach();
+  Store().SetCurrent(Store().AddDataset(std::make_unique<CMatDatenSatz>()));
+  CMatTable* pSheet = Record(nullptr, L"VDI-Heizkoerper-2", L"6;2;Hersteller");
+  CMatTable* pProduct = Record(Record(pSheet, L"100-1", L"Reihe"), L"110-1", L"Typ");
+  for (const wchar_t* pName : {L"300-1", L"400-1", L"500-1"}) Record(pProduct, pName, L"");
+  CMatTable* p700 = Record(pProduct, L"700-1", L"H600;X");
+  Record(p700, L"710_01-4", L"L1000");
+  const wchar_t* pHead = L"INTEGER FUNCTION TGA_810(T, R)\r\n";
+  const CString decl = L"CHARACTER (58) T\r\nCHARACTER (100) R(2)\r\n";
+  Record(Record(pProduct, L"600-1", (decl + pHead).c_str()), L"610",
+         (CString(pHead) + decl +
+          L"R(1) = VDISTRING('810;1;&;DN;;;;;1;', VDICWERT('700', 0, 3))\r\n"
+          L"R(2) = '810;2;Y;DN;;;;;3;'\r\nTGA_810 = 2\r\nEND FUNCTION TGA_810\r\n")
+             .c_str());
+
+  CString text;
+  Entry<void(CString&, const wchar_t*, CMatTable*)>(174)(text, L"1-1-?-?-?-?-?-?-?-?-?-?-?-?-?-1",
+                                                         pProduct);
+  EXPECT_EQ(text, L"X;3|Y") << ToUtf8(UI().LastText());
+  ASSERT_NE(Entry<CvdiFunction*(CMatTable*, const wchar_t*)>(210)(pProduct, L"TGA_810"), nullptr);
+  CvdiFunctionList* pList = Entry<CvdiFunctionList*(CMatTable*)>(219)(pProduct);
+  ASSERT_NE(pList, nullptr);
+  EXPECT_NE(pList->findFunction(L"TGA_810"), nullptr);
+  delete pList;
+
+  Entry<void(CMatTable*)>(189)(pProduct);
+  CString tag;
+  EXPECT_EQ(Store().GetRowCount(FindChildTable(*pSheet, L"TGA-Nummer", eHiddenTables::kSkip)), 1);
+  std::int32_t slots[32];
+  Entry<void(std::int32_t*, const wchar_t*)>(204)(slots, L"1-?");
+  ASSERT_TRUE(Entry<bool(CMatTable*, std::int32_t*)>(181)(pSheet, slots));
+  Entry<void(const std::int32_t*, CString&, int)>(173)(slots, tag, 18);
+  EXPECT_EQ(tag, L"1-1-?-?-?-?-1-?-?-1-?-?-1-?-?-1-?-4");
+  tag = L"1-?";
+  ASSERT_TRUE(Entry<bool(CMatTable*, CString&)>(128)(pSheet, tag));
+  EXPECT_EQ(tag.substr(0, 36), L"1-1-0-0-0-0-1-0-0-1-0-0-1-0-0-1-0-4-");
+  EXPECT_EQ(UI().Count(), 0u) << ToUtf8(UI().LastText());
 }
 
 }  // namespace
