@@ -8,19 +8,12 @@
 #include "store/mat_store.h"
 #include "store/table_names.h"
 #include "vdi/record_layout.h"
+#include "vdi/tga_tables.h"
 
 using namespace vdirecord;
 
 namespace {
 
-constexpr const wchar_t* kTgaNummer = L"TGA-Nummer";
-constexpr const wchar_t* kTga800to810 = L"TGA-800to810";
-constexpr std::uint32_t kDefTgaNummer[] = {2, eTypeHandle, eTypeString};
-constexpr std::uint32_t kDefTga800to810[] = {2, eTypeString, eTypeString};
-constexpr const wchar_t* kTgaNummerText =
-    L"Verweis von Artikelnummer zur TGA info\r\n[0] TGA-Nummer\r\n[1] Datensatz 810\r\n";
-constexpr const wchar_t* kTga800to810Text =
-    L"Verweis von 800er zu 810er Datenätzen\r\n[0] Datensatz 810\r\n[1] Artikelnummer\r\n";
 constexpr const wchar_t* kDefaultFunction = L"TGA_810";
 // The tag of a cross reference names the fixed levels, the 760 record and
 // the 710.01 record.
@@ -110,13 +103,13 @@ CTgaReferenceTables CTgaArticles::FindOrCreateTables(CMatTable* pSheet) {
   if (pSheet == nullptr) return {};
   CMatStore& store = Store();
   store.ActivateDataset(pSheet->m_hName);
-  auto table = [&](const wchar_t* pName, const std::uint32_t* pDef,
-                   const wchar_t* pText) -> CMatTable* {
+  auto table = [&](const vditga::CTableDef& def) -> CMatTable* {
+    const wchar_t* const pName = def.pName;
     CMatTable* pTable = FindChildTable(*pSheet, pName, eHiddenTables::kSkip);
     if (pTable == nullptr) {
       pTable = store.CreateTable(pSheet, pName, eTypeStruct, 1);
-      if (pTable != nullptr && store.SetStrucDef(pTable, pDef) != eMatOk) pTable = nullptr;
-      if (pTable != nullptr) store.SetBeschreibung(pTable, pText);
+      if (pTable != nullptr && store.SetStrucDef(pTable, def.pStrucDef) != eMatOk) pTable = nullptr;
+      if (pTable != nullptr) store.SetBeschreibung(pTable, def.pText);
     }
     if (pTable == nullptr || pTable->m_nType != eTypeStruct) {
       ShowMessage(MB_OK | MB_ICONERROR, L"Die Tabelle <%s> kann unter <%s> nicht angelegt werden",
@@ -126,17 +119,17 @@ CTgaReferenceTables CTgaArticles::FindOrCreateTables(CMatTable* pSheet) {
     return pTable;
   };
   CTgaReferenceTables tables;
-  tables.m_pNummer = table(kTgaNummer, kDefTgaNummer, kTgaNummerText);
-  if (tables.m_pNummer != nullptr)
-    tables.m_p800to810 = table(kTga800to810, kDefTga800to810, kTga800to810Text);
+  tables.m_pNummer = table(vditga::kNummer);
+  if (tables.m_pNummer != nullptr) tables.m_p800to810 = table(vditga::k800to810);
   return tables;
 }
 
 bool CTgaArticles::SearchReferences(CString& out, const CTgaSlots& slots, CMatTable* pProduct,
                                     std::vector<CTgaArticle>* pArticles) {
   CMatTable* pSheet = SheetOf(pProduct);
-  CMatTable* pTable =
-      pSheet != nullptr ? FindChildTable(*pSheet, kTgaNummer, eHiddenTables::kSkip) : nullptr;
+  CMatTable* pTable = pSheet != nullptr
+                          ? FindChildTable(*pSheet, vditga::kNummer.pName, eHiddenTables::kSkip)
+                          : nullptr;
   if (pTable == nullptr || pTable->m_nType != eTypeStruct) return false;
   CMatStore& store = Store();
   std::uint64_t word = 0;

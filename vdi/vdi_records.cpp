@@ -8,21 +8,14 @@
 #include "store/base/translation.h"
 #include "store/mat_store.h"
 #include "store/table_names.h"
+#include "vdi/tga_tables.h"
 #include "vdi/vdi_reader.h"
 
 namespace {
 
 constexpr std::uint32_t kFlagDefaultVariant = 4;
-constexpr std::uint32_t kDefTgaNummer[] = {2, eTypeHandle, eTypeString};
-constexpr std::uint32_t kDefTga800to810[] = {2, eTypeString, eTypeString};
-constexpr const wchar_t* kTgaNummerText =
-    L"Verweis von Artikelnummer zur TGA info\r\n[0] TGA-Nummer\r\n[1] Datensatz 810\r\n";
-constexpr const wchar_t* kTga800to810Text =
-    L"Verweis von 800er zu 810er Datenätzen\r\n[0] Datensatz 810\r\n[1] Artikelnummer\r\n";
 // An 810 record that names no article.
 constexpr std::wstring_view kNoArticle = L"$DGN";
-constexpr std::wstring_view kTgaNummer = L"TGA-Nummer";
-constexpr std::wstring_view kTga800to810 = L"TGA-800to810";
 
 std::wstring_view FirstField(std::wstring_view body) {
   return body.substr(0, std::min(body.find(L';'), body.size()));
@@ -145,16 +138,16 @@ void CVdiReader::ReadSheet() {
 
 void CVdiReader::MakeTgaTables() {
   CMatTable* pSheet = m_Slots[eSheet];
-  m_pTgaNummer = FindOrMake(pSheet, CString(kTgaNummer), eTypeStruct);
-  m_pTga800to810 = FindOrMake(pSheet, CString(kTga800to810), eTypeStruct);
-  if (m_pTgaNummer != nullptr) {
-    m_Store.SetStrucDef(m_pTgaNummer, kDefTgaNummer);
-    m_Store.SetBeschreibung(m_pTgaNummer, kTgaNummerText);
-  }
-  if (m_pTga800to810 != nullptr) {
-    m_Store.SetStrucDef(m_pTga800to810, kDefTga800to810);
-    m_Store.SetBeschreibung(m_pTga800to810, kTga800to810Text);
-  }
+  auto table = [&](const vditga::CTableDef& def) {
+    CMatTable* pTable = FindOrMake(pSheet, CString(def.pName), eTypeStruct);
+    if (pTable != nullptr) {
+      m_Store.SetStrucDef(pTable, def.pStrucDef);
+      m_Store.SetBeschreibung(pTable, def.pText);
+    }
+    return pTable;
+  };
+  m_pTgaNummer = table(vditga::kNummer);
+  m_pTga800to810 = table(vditga::k800to810);
 }
 
 void CVdiReader::ReadMain(const CDispatch& dispatch) {
