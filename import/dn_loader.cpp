@@ -86,7 +86,7 @@ bool CDnLoader::LoadBytes(std::string_view bytes, const CString& path, bool dosC
   return LoadLines(path, dosCharset);
 }
 
-unsigned CDnLoader::ChooseCodePage(const CDnScan& scan, bool dosCharset) const {
+unsigned CDnLoader::ChooseCodePage(const CBlockScan& scan, bool dosCharset) const {
   // Catalogues are also written in UTF-8 or UTF-16 although the format names
   // 8-bit code pages; such text is read as what it is.
   if (HasUtf16Mark(scan.strHead) || HasUtf8Mark(scan.strHead)) return CP_DETECT;
@@ -219,7 +219,7 @@ void CDnLoader::MakeRoomForArticles() {
   // One pass over the first characters: the article tables and the name maps
   // then take their room once instead of growing by doubling through a
   // catalogue of a few hundred thousand articles.
-  const std::size_t nArticles = m_Lines.GetScan().nArticleLines;
+  const std::size_t nArticles = m_Lines.GetScan().nMarkedLines;
   if (nArticles < 1024) return;
   // An article names itself and, in most catalogues, its matchcode.
   m_pDataset->ReserveNames(2 * nArticles);

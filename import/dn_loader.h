@@ -27,8 +27,8 @@
 
 #include "OrvaMat/types.h"
 #include "import/dn_fields.h"
-#include "import/dn_lines.h"
 #include "import/dn_tables.h"
+#include "store/base/block_lines.h"
 
 class CMatStore;
 class CMatDatenSatz;
@@ -77,7 +77,7 @@ class CDnLoader {
   Handle GetDnHandle(std::wstring_view text);
 
  private:
-  unsigned ChooseCodePage(const CDnScan& scan, bool dosCharset) const;
+  unsigned ChooseCodePage(const CBlockScan& scan, bool dosCharset) const;
   bool LoadLines(const CString& path, bool dosCharset);
   bool LoadRecords(const CString& path, bool dosCharset);
   // Reports a read error of the file, if one happened.
@@ -142,8 +142,8 @@ class CDnLoader {
   bool m_bReady = false;
 
   CProgress m_Progress;
-  CDnLines m_Lines;
-  std::size_t m_nLine = 0;  // index of the current line in m_Lines
+  CBlockLines m_Lines{'A'};  // counts the article records
+  std::size_t m_nLine = 0;   // index of the current line in m_Lines
   CDnFieldReader m_Reader;
   std::size_t m_nLineCount = 0;
   int m_nVersion = 0;

@@ -71,6 +71,15 @@ TEST(DatanormHeader, ACatalogueBeyondTheTextPoolStopsAtItsFirstArticleThatDoesNo
             L"abgebrochen, 2 Artikel wurden gelesen.");
 }
 
+TEST(DatanormHeader, AFileThatFailsWhileReadIsReportedAndNothingIsRead) {
+  CDnTestDataset t;
+  CDnLoader loader(&t.Store());
+  EXPECT_FALSE(loader.Load(L"/proc/self/mem", true));
+  ASSERT_EQ(t.UI().Count(), 1u);
+  EXPECT_EQ(t.UI().LastText(),
+            L"Die Datei kann nicht gelesen werden:\n/proc/self/mem: Input/output error");
+}
+
 TEST(DatanormHeader, RefusalsAndEmptyFile) {
   CDnTestDataset t;
   EXPECT_FALSE(t.Load("X;N;nothing\r\n"));

@@ -1,4 +1,5 @@
-// The lines of a DATANORM file, read front to back and decoded one at a time.
+// The lines of a text file (a DATANORM catalogue, a VDI 3805 file), read
+// front to back and decoded one at a time.
 //
 // Wholesalers ship catalogues of gigabytes with tens of millions of lines:
 // neither the file nor a list of its lines is held whole. A file is read in
@@ -7,9 +8,10 @@
 // character, and each line is decoded when it is read; other encodings
 // (UTF-16, the multi-byte code pages) are decoded whole once.
 //
-// A first pass (Open, Assign) learns what the loader decides before the
-// first record: how many lines and article lines there are, and whether the
-// bytes are ASCII or UTF-8. Start then reads the lines. The reader works on
+// A first pass (Open, Assign) learns what a reader decides before the
+// first record: how many lines there are (and how many begin with a marked
+// character, such as DATANORM's article records), and whether the bytes are
+// ASCII or UTF-8. Start then reads the lines. The reader works on
 // the current line and looks one line ahead, never back: Get(i) returns a
 // view that stays valid until lines other than i were asked for twice more,
 // and Release(i) lets the lines before i go.
@@ -26,28 +28,31 @@
 #include "platform/file.h"
 
 // What the first pass over a catalogue's bytes found.
-struct CDnScan {
+struct CBlockScan {
   std::size_t nLines = 0;
-  std::size_t nArticleLines = 0;  // lines after the first that begin with 'A'
-  std::string strHead;            // the first bytes (byte-order marks)
+  std::size_t nMarkedLines = 0;  // lines after the first that begin with the marked character
+  std::string strHead;           // the first bytes (byte-order marks)
   bool bNonAscii = false;
   bool bValidUtf8 = true;  // meaningful when bNonAscii
 };
 
-class CDnLines {
+class CBlockLines {
  public:
   // A block of the file read at a time: large enough that reads are few,
   // small enough to stay in the processor's caches while its lines are read.
   static constexpr std::size_t kDefaultBlock = std::size_t{1} << 20;
 
-  explicit CDnLines(std::size_t nBlock = kDefaultBlock) : m_nBlock(nBlock > 0 ? nBlock : 1) {}
+  // cMarked: the character whose lines the first pass counts (0: none);
+  // nBlock: the bytes of a file read at a time.
+  explicit CBlockLines(char cMarked = 0, std::size_t nBlock = kDefaultBlock)
+      : m_cMarked(cMarked), m_nBlock(nBlock > 0 ? nBlock : 1) {}
 
   // The bytes of a catalogue in memory (the caller keeps them while lines
   // are read).
   void Assign(std::string_view bytes);
   // A catalogue file; false when it can not be read (GetError).
   bool Open(const CString& path);
-  const CDnScan& GetScan() const { return m_Scan; }
+  const CBlockScan& GetScan() const { return m_Scan; }
   // Reads the lines in the code page from the first; false when the code
   // page is unknown or the file can not be read again.
   bool Start(unsigned codePage);
@@ -96,8 +101,9 @@ class CDnLines {
   bool SplitOne();
   bool ReadBlock();
 
+  char m_cMarked;
   std::size_t m_nBlock;
-  CDnScan m_Scan;
+  CBlockScan m_Scan;
   unsigned m_nCodePage = 0;
   bool m_bDecodedWhole = false;
   // The bytes: the caller's, or a window of the file in m_Buffer.

@@ -1,4 +1,4 @@
-#include "import/dn_lines.h"
+#include "store/base/block_lines.h"
 
 #include <algorithm>
 #include <cstring>
@@ -40,19 +40,19 @@ bool HasNonAscii(std::string_view bytes) {
 // bLast): no line end, CR LF pair or UTF-8 character spans two such pieces.
 // Lines are split as SplitLineViews splits them: at CR, LF or CR LF, with a
 // DOS end-of-file character at the very end dropped.
-void ScanPiece(CDnScan& scan, std::string_view bytes, bool bFirst, bool bLast) {
+void ScanPiece(CBlockScan& scan, char cMarked, std::string_view bytes, bool bFirst, bool bLast) {
   const char* const pBegin = bytes.data();
   const char* const pEnd = pBegin + bytes.size();
   std::size_t nLineFeeds = 0, nPairs = 0;
   // A piece after the first begins a line.
-  if (!bFirst && !bytes.empty() && bytes[0] == 'A') ++scan.nArticleLines;
+  if (cMarked != 0 && !bFirst && !bytes.empty() && bytes[0] == cMarked) ++scan.nMarkedLines;
   for (const char* p = pBegin; p < pEnd;) {
     const auto* pLf =
         static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(pEnd - p)));
     if (pLf == nullptr) break;
     ++nLineFeeds;
     if (pLf > pBegin && pLf[-1] == '\r') ++nPairs;
-    if (pLf + 1 < pEnd && pLf[1] == 'A') ++scan.nArticleLines;
+    if (cMarked != 0 && pLf + 1 < pEnd && pLf[1] == cMarked) ++scan.nMarkedLines;
     p = pLf + 1;
   }
   const auto nReturns = static_cast<std::size_t>(std::count(pBegin, pEnd, '\r'));
@@ -71,7 +71,7 @@ void ScanPiece(CDnScan& scan, std::string_view bytes, bool bFirst, bool bLast) {
 
 }  // namespace
 
-void CDnLines::Clear() {
+void CBlockLines::Clear() {
   m_Scan = {};
   m_bFile = false;
   m_Memory = {};
@@ -88,24 +88,24 @@ void CDnLines::Clear() {
   m_Slots = {};
 }
 
-void CDnLines::Assign(std::string_view bytes) {
+void CBlockLines::Assign(std::string_view bytes) {
   Clear();
   m_Memory = bytes;
   Scan();
 }
 
-bool CDnLines::Open(const CString& path) {
+bool CBlockLines::Open(const CString& path) {
   Clear();
   m_bFile = true;
   m_bEnd = false;
   return m_File.Open(path) && Scan();
 }
 
-bool CDnLines::Scan() {
+bool CBlockLines::Scan() {
   m_Scan = {};
   if (!m_bFile) {
     m_Scan.strHead = m_Memory.substr(0, 4);
-    ScanPiece(m_Scan, m_Memory, true, true);
+    ScanPiece(m_Scan, m_cMarked, m_Memory, true, true);
     return true;
   }
   bool bFirst = true;
@@ -117,7 +117,7 @@ bool CDnLines::Scan() {
     // The piece ends after the last LF of the block; the rest waits for the
     // next block (a block without a LF grows the buffer instead).
     const std::size_t nCut = m_bEnd ? data.size() : data.rfind('\n') + 1;
-    ScanPiece(m_Scan, data.substr(0, nCut), bFirst, m_bEnd);
+    ScanPiece(m_Scan, m_cMarked, data.substr(0, nCut), bFirst, m_bEnd);
     bFirst = bFirst && nCut == 0;
     m_nSplit = nCut;
     nOffset += nCut;
@@ -126,7 +126,7 @@ bool CDnLines::Scan() {
   return false;
 }
 
-bool CDnLines::ReadBlock() {
+bool CBlockLines::ReadBlock() {
   // The bytes before the oldest line held (or before the first byte not yet
   // split into lines) are done with.
   const std::size_t nKeep = m_Lines.empty() ? m_nSplit : m_Lines.front().nOffset;
@@ -148,7 +148,7 @@ bool CDnLines::ReadBlock() {
   return true;
 }
 
-bool CDnLines::Start(unsigned codePage) {
+bool CBlockLines::Start(unsigned codePage) {
   if (!IsKnownCodePage(codePage) || m_bReadError) return false;
   m_nCodePage = codePage;
   m_bDecodedWhole = !SplitsAsBytes(codePage);
@@ -175,12 +175,14 @@ bool CDnLines::Start(unsigned codePage) {
   m_nFill = 0;
   m_Wide = qelStrUtil::SplitLineViews(std::wstring_view(m_strWhole));
   m_Scan.nLines = m_Wide.size();
-  m_Scan.nArticleLines = 0;
-  for (std::size_t i = 1; i < m_Wide.size(); ++i) m_Scan.nArticleLines += BeginsWith(i, 'A');
+  m_Scan.nMarkedLines = 0;
+  for (std::size_t i = 1; i < m_Wide.size() && m_cMarked != 0; ++i) {
+    m_Scan.nMarkedLines += BeginsWith(i, m_cMarked);
+  }
   return true;
 }
 
-bool CDnLines::SplitOne() {
+bool CBlockLines::SplitOne() {
   const std::string_view data = Data();
   const std::size_t nStart = m_nSplit;
   if (nStart >= data.size() && m_bEnd) return false;
@@ -212,7 +214,7 @@ bool CDnLines::SplitOne() {
   return true;
 }
 
-bool CDnLines::Has(std::size_t i) {
+bool CBlockLines::Has(std::size_t i) {
   if (m_bDecodedWhole) return i < m_Wide.size();
   while (i >= m_nFirst + m_Lines.size()) {
     if (SplitOne()) continue;
@@ -221,7 +223,7 @@ bool CDnLines::Has(std::size_t i) {
   return i >= m_nFirst;
 }
 
-void CDnLines::Release(std::size_t i) {
+void CBlockLines::Release(std::size_t i) {
   if (m_bDecodedWhole) return;
   while (!m_Lines.empty() && m_nFirst < i) {
     m_Lines.pop_front();
@@ -229,7 +231,7 @@ void CDnLines::Release(std::size_t i) {
   }
 }
 
-std::wstring_view CDnLines::Get(std::size_t i) {
+std::wstring_view CBlockLines::Get(std::size_t i) {
   if (m_bDecodedWhole) return m_Wide[i];
   for (std::size_t s = 0; s < m_Slots.size(); ++s) {
     if (m_Slots[s].nLine == i) {

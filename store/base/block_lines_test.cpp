@@ -1,23 +1,23 @@
-// The lines of a catalogue read in blocks are exactly the lines of the whole
-// file split and decoded at once, whatever block boundary falls inside a line
+// The lines of a file read in blocks are exactly the lines of the whole file
+// split and decoded at once, whatever block boundary falls inside a line
 // end, a character or the end-of-file character, in every code page the
-// import reads.
-#include "import/dn_lines.h"
+// importers read.
+#include "store/base/block_lines.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
-#include "import/dn_test_util.h"
 #include "platform/code_page.h"
 #include "platform/temp_folder.h"
 #include "store/base/line_file.h"
 
 namespace {
 
-// The whole-file reading the import did before it streamed.
+// The whole-file reading the importers did before they streamed.
 std::vector<CString> WholeFileLines(const std::string& bytes, unsigned codePage,
                                     bool bSplitsAsBytes) {
   std::vector<CString> lines;
@@ -37,7 +37,7 @@ std::vector<CString> WholeFileLines(const std::string& bytes, unsigned codePage,
 
 // Reads every line as the loader does: the current line, a look at the next
 // one, the current one again.
-std::vector<CString> StreamedLines(CDnLines& lines) {
+std::vector<CString> StreamedLines(CBlockLines& lines) {
   std::vector<CString> out;
   for (std::size_t i = 0; lines.Has(i); ++i) {
     lines.Release(i);
@@ -69,12 +69,12 @@ const std::string kSamples[] = {
 const unsigned kCodePages[] = {CP_DOS_850, 874,  932,  936,  949,          1250,     1251,
                                1252,       1253, 1254, 1257, CP_UTF8_TEXT, CP_DETECT};
 
-TEST(DatanormLines, ReadInBlocksEqualsTheWholeFileInEveryCodePage) {
+TEST(BlockLines, ReadInBlocksEqualsTheWholeFileInEveryCodePage) {
   CTempFolder folder;
   const CString path = folder / L"k.001";
   for (const std::string& bytes : kSamples) {
     std::ofstream(ToUtf8(path), std::ios::binary) << bytes;
-    CDnLines memory;
+    CBlockLines memory('A');
     memory.Assign(bytes);
     for (const unsigned codePage : kCodePages) {
       // The multi-byte encodings were decoded whole, the others line by line.
@@ -85,11 +85,11 @@ TEST(DatanormLines, ReadInBlocksEqualsTheWholeFileInEveryCodePage) {
            {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{5}, std::size_t{4096}}) {
         SCOPED_TRACE(testing::Message() << "sample " << &bytes - kSamples << ", code page "
                                         << codePage << ", block " << nBlock);
-        CDnLines file(nBlock);
+        CBlockLines file('A', nBlock);
         ASSERT_TRUE(file.Open(path));
         // The first pass sees what the whole bytes show.
         EXPECT_EQ(file.GetScan().nLines, memory.GetScan().nLines);
-        EXPECT_EQ(file.GetScan().nArticleLines, memory.GetScan().nArticleLines);
+        EXPECT_EQ(file.GetScan().nMarkedLines, memory.GetScan().nMarkedLines);
         EXPECT_EQ(file.GetScan().bNonAscii, memory.GetScan().bNonAscii);
         EXPECT_EQ(file.GetScan().bValidUtf8, memory.GetScan().bValidUtf8);
         EXPECT_EQ(file.GetScan().strHead, memory.GetScan().strHead);
@@ -101,7 +101,7 @@ TEST(DatanormLines, ReadInBlocksEqualsTheWholeFileInEveryCodePage) {
   }
 }
 
-TEST(DatanormLines, TheFirstPassCountsLinesArticlesAndUtf8) {
+TEST(BlockLines, TheFirstPassCountsLinesArticlesAndUtf8) {
   struct {
     std::string bytes;
     std::size_t nLines, nArticles;
@@ -114,25 +114,28 @@ TEST(DatanormLines, TheFirstPassCountsLinesArticlesAndUtf8) {
       {"V\n\xC3", 2, 0, true, false},  // a character cut at the end
   };
   for (const auto& c : cases) {
-    CDnLines lines;
+    CBlockLines lines('A');
     lines.Assign(c.bytes);
     EXPECT_EQ(lines.GetScan().nLines, c.nLines) << c.bytes;
-    EXPECT_EQ(lines.GetScan().nArticleLines, c.nArticles) << c.bytes;
+    EXPECT_EQ(lines.GetScan().nMarkedLines, c.nArticles) << c.bytes;
     EXPECT_EQ(lines.GetScan().bNonAscii, c.bNonAscii) << c.bytes;
     EXPECT_EQ(lines.GetScan().bNonAscii && lines.GetScan().bValidUtf8, c.bNonAscii && c.bValidUtf8)
         << c.bytes;
   }
 }
 
-TEST(DatanormLines, TheThirdPartyCataloguesReadTheSameInBlocks) {
-  if (!std::filesystem::is_directory(DnTestDataDir())) GTEST_SKIP() << "no third-party files";
+TEST(BlockLines, TheThirdPartyCataloguesReadTheSameInBlocks) {
+  const char* pData = std::getenv("ORVAMAT_TESTDATA");
+  const std::string dir = std::string(pData != nullptr ? pData : "") + "/datanorm";
+  if (pData == nullptr || !std::filesystem::is_directory(dir))
+    GTEST_SKIP() << "no third-party files";
   int count = 0;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(DnTestDataDir())) {
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
     if (!entry.is_regular_file()) continue;
     std::ifstream in(entry.path(), std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), {}};
     for (const unsigned codePage : {CP_WINDOWS_1252, CP_DOS_850}) {
-      CDnLines file(4093);
+      CBlockLines file(0, 4093);
       ASSERT_TRUE(file.Open(FromUtf8(entry.path().string())));
       ASSERT_TRUE(file.Start(codePage));
       EXPECT_EQ(StreamedLines(file), WholeFileLines(bytes, codePage, true)) << entry.path();
@@ -140,15 +143,6 @@ TEST(DatanormLines, TheThirdPartyCataloguesReadTheSameInBlocks) {
     ++count;
   }
   EXPECT_GE(count, 17);
-}
-
-TEST(DatanormLines, AFileThatFailsWhileReadIsReportedAndNothingIsRead) {
-  CDnTestDataset t;
-  CDnLoader loader(&t.Store());
-  EXPECT_FALSE(loader.Load(L"/proc/self/mem", true));
-  ASSERT_EQ(t.UI().Count(), 1u);
-  EXPECT_EQ(t.UI().LastText(),
-            L"Die Datei kann nicht gelesen werden:\n/proc/self/mem: Input/output error");
 }
 
 }  // namespace
