@@ -196,17 +196,20 @@ CVdiReader::CDispatch CVdiReader::Dispatch710(VdiRecordId nId) const {
 // ---- reading
 
 bool CVdiReader::Read(const CString& path) {
-  std::string bytes;
-  CString error;
-  if (!ReadWholeFile(path, bytes, &error)) {
+  if (!m_Lines.Open(path)) {
     ShowMessage(MB_OK | MB_ICONERROR, L"Die VDI-Datei %s kann nicht gelesen werden: %s", path,
-                error);
+                m_Lines.GetError());
     return false;
   }
-  return ReadBytes(bytes);
+  return ReadOpened();
 }
 
 bool CVdiReader::ReadBytes(std::string_view bytes) {
+  m_Lines.Assign(bytes);
+  return ReadOpened();
+}
+
+bool CVdiReader::ReadOpened() {
   m_Store.SetCurrent(m_pDataset);
   if (m_pDataset == nullptr || m_pDataset->CheckWriteLock(true)) {
     ShowMessage(MB_OK | MB_ICONWARNING, L"Aktuelle MMD ist schreibgeschützt");
@@ -222,12 +225,17 @@ bool CVdiReader::ReadBytes(std::string_view bytes) {
   m_bNamesExhausted = false;
   m_MadeTables.clear();
   m_MadeChildren.clear();
-  m_Lines.Assign(bytes);
   // About one table a line: no growing of the maps on the way.
   m_MadeTables.reserve(m_Lines.GetLineCount());
   m_MadeChildren.reserve(m_Lines.GetLineCount());
   ReadLines();
   if (m_Progress) m_Progress(m_Lines.GetLineCount(), m_Lines.GetLineCount());
+  if (m_Lines.HasReadError()) {
+    // What was read before the error is not the file: the import fails.
+    ShowMessage(MB_OK | MB_ICONERROR, L"Die VDI-Datei kann nicht gelesen werden: %s",
+                m_Lines.GetError());
+    return false;
+  }
   if (m_bNamesExhausted) {
     ShowMessage(MB_OK | MB_ICONERROR,
                 L"Der Datensatz hat keine freien Namen mehr: Die VDI-Datei wurde bei Zeile %zu "

@@ -58,6 +58,8 @@ class CVdiReader {
   std::size_t GetLineCount() const { return m_Lines.GetLineCount(); }
 
  private:
+  // Reads the lines opened (Read, ReadBytes) into the dataset.
+  bool ReadOpened();
   // The current table of each record kind (and of the sub-record groups
   // whose last table is a parent): a record of the kind replaces it.
   enum eSlot : int {
