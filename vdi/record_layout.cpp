@@ -5,6 +5,8 @@
 #include <charconv>
 #include <string>
 
+#include "vdi/vdi_record.h"
+
 namespace vdirecord {
 
 namespace {
@@ -113,37 +115,6 @@ constexpr std::array<std::uint32_t, 17> kPositionMains = {0x100, 0x110, 0x160, 0
 
 constexpr std::array<std::uint32_t, 9> kSlotMains = {0x100, 0x110, 0x200, 0x300, 0x400,
                                                      0x450, 0x500, 0x700, 0x760};
-
-struct CSheetName {
-  const wchar_t* m_pName;
-  int m_nSheet;
-};
-constexpr CSheetName kSheetNames[] = {
-    {L"VDI-Heizungsarmaturen", 2},
-    {L"VDI-Waermeerzeuger-2", 3},
-    {L"VDI-Pumpen", 4},
-    {L"VDI-Luftdurchlaesse", 5},
-    {L"VDI-Heizkoerper-2", 6},
-    {L"VDI-Ventilatoren", 7},
-    {L"VDI-Brenner", 8},
-    {L"VDI-Modullueftungsgeraete", 9},
-    {L"VDI-Luftfilter", 10},
-    {L"VDI-Waermetauscher Fluid_Wasserdampf-Luft", 11},
-    {L"VDI-RLT-Schalldaempfer (passiv)", 14},
-    {L"VDI-Brandschutzklappe", 16},
-    {L"VDI-Armaturen fuer die Trinkwasserinstallation", 17},
-    {L"VDI-Flaechenheizung_-kuehlung", 18},
-    {L"VDI-Sonnenkollektoren", 19},
-    {L"VDI-Speicher und Durchlauferhitzer", 20},
-    {L"VDI-W\u00e4rmepumpen", 22},
-    {L"VDI-Wohnungslueftungsgeraete", 23},
-    {L"VDI-Stellantriebe f\u00fcr TGA-Komponenten", 24},
-    {L"VDI-Rohre und Formstuecke", 29},
-    {L"VDI-Verteiler_Sammler", 32},
-    {L"VDI-Klappen Blenden und Volumenstromregler", 35},
-    {L"VDI-Allgemeine Komponenten98", 98},
-    {L"VDI-Allgemeine Komponenten99", 99},
-};
 
 std::uint32_t Nibbles(std::wstring_view digits) {
   std::uint32_t n = 0;
@@ -307,10 +278,6 @@ double ReadReal(std::wstring_view text) {
   return result.ec == std::errc() ? d : 0;
 }
 
-int SheetOfName(std::wstring_view text) {
-  for (const CSheetName& sheet : kSheetNames)
-    if (text == sheet.m_pName) return sheet.m_nSheet;
-  return 0;
-}
+int SheetOfName(std::wstring_view text) { return VdiSheetOfTableName(text); }
 
 }  // namespace vdirecord

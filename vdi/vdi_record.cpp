@@ -109,10 +109,15 @@ CString VdiSheetTableName(int nSheet) {
   return Format(L"VDI_Blatt%d", nSheet);
 }
 
-bool IsVdiSheetTableName(std::wstring_view name) {
+int VdiSheetOfTableName(std::wstring_view name) {
   for (const CSheetName& sheet : kSheetNames) {
-    if (name == sheet.pName) return true;
+    if (name == sheet.pName) return sheet.nSheet;
   }
+  return 0;
+}
+
+bool IsVdiSheetTableName(std::wstring_view name) {
+  if (VdiSheetOfTableName(name) != 0) return true;
   if (name.substr(0, kOtherSheetPrefix.size()) != kOtherSheetPrefix) return false;
   const std::wstring_view digits = name.substr(kOtherSheetPrefix.size());
   return !digits.empty() && digits.find_first_not_of(L"0123456789") == std::wstring_view::npos;

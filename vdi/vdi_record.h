@@ -43,6 +43,9 @@ int VdiIndexValue(std::wstring_view index);
 // table it selects: "VDI-Pumpen" for 4, "VDI_Blatt21" for a number without a name of its own.
 int VdiSheetNumberOf(std::wstring_view body);
 CString VdiSheetTableName(int nSheet);
+// The sheet number of a sheet table's own name ("VDI-Pumpen": 4); 0 for a
+// name of no sheet (also "VDI_Blatt21").
+int VdiSheetOfTableName(std::wstring_view name);
 // Whether a top-level table of that name is a sheet table the reader makes.
 bool IsVdiSheetTableName(std::wstring_view name);
 
