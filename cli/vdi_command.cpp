@@ -7,6 +7,8 @@
 // orvamat vdi products --mmd FILE [--json]: every sheet table of the dataset
 //   with its sheet number and its products (the 100-i/110-i tables) with
 //   their titles.
+// orvamat vdi complete --mmd FILE --sheet NAME TAG [--json]: the tag with
+//   every level it leaves open set to the first record of its kind.
 // Messages go to stderr through the console host UI; exit code 1 on failure.
 #include <unistd.h>
 
@@ -67,6 +69,38 @@ int RunProducts(const std::string& mmd, bool json) {
   return 0;
 }
 
+// The options of the commands on one sheet.
+struct CSheetOptions {
+  std::string strMmd;
+  std::string strSheet;
+  std::string strTag;
+  std::string strFunction;
+  std::vector<std::string> listArgs;
+  bool bJson = false;
+};
+
+// The command's JSON document; a failed one carries the command's errors.
+void PrintDocument(nlohmann::ordered_json document, bool bOk) {
+  if (!bOk) document["errors"] = RunReport().listErrors;
+  PrintJsonDocument(JsonText(document) + "\n");
+}
+
+std::string Where(const CSheetOptions& o) { return "tag " + o.strTag + " of sheet " + o.strSheet; }
+
+int RunComplete(const CSheetOptions& o) {
+  const unsigned long prefix = OpenOnly(o.strMmd);
+  if (prefix == 0) return 1;
+  CString tag = FromUtf8(o.strTag);
+  const bool bOk = CompleteVdiTag(prefix, FromUtf8(o.strSheet).c_str(), tag);
+  if (!bOk) ReportError(Where(o) + " names no product that is there; it can not be completed");
+  if (o.bJson) {
+    PrintDocument({{"ok", bOk}, {"tag", ToUtf8(tag)}}, bOk);
+  } else if (bOk) {
+    std::printf("%s\n", ToUtf8(tag).c_str());
+  }
+  return bOk ? 0 : 1;
+}
+
 // Runs a command body: an exception becomes a message, stdout is checked,
 // and a failure ends the run with its status.
 template <typename Fn>
@@ -84,19 +118,29 @@ void RunCommand(const char* name, Fn&& body) {
 }  // namespace
 
 void AddVdiCommands(CLI::App& app) {
-  auto* import = ImportCommandGroup(app)->add_subcommand(
+  auto* pImport = ImportCommandGroup(app)->add_subcommand(
       "vdi", "Import VDI 3805 product data files into a dataset");
   auto options = std::make_shared<CFileImportOptions>();
-  AddFileImportOptions(*import, *options, "VDI 3805", kDefaultNewID);
-  import->callback([=] { RunCommand("import vdi", [&] { return RunImport(*options);
-});
-});
+  AddFileImportOptions(*pImport, *options, "VDI 3805", kDefaultNewID);
+  pImport->callback([=] { RunCommand("import vdi", [&] { return RunImport(*options); }); });
 
-auto* group = app.add_subcommand("vdi", "VDI 3805 product data of a dataset");
-auto* products = group->add_subcommand("products", "The sheets of a dataset and their products");
-auto mmd = std::make_shared<std::string>();
-auto json = std::make_shared<bool>(false);
-products->add_option("--mmd", *mmd, "database file")->required();
-products->add_flag("--json", *json, "print JSON");
-products->callback([=] { RunCommand("vdi products", [&] { return RunProducts(*mmd, *json); }); });
+  auto* group = app.add_subcommand("vdi", "VDI 3805 product data of a dataset");
+  auto* products = group->add_subcommand("products", "The sheets of a dataset and their products");
+  auto mmd = std::make_shared<std::string>();
+  auto json = std::make_shared<bool>(false);
+  products->add_option("--mmd", *mmd, "database file")->required();
+  products->add_flag("--json", *json, "print JSON");
+  products->callback([=] { RunCommand("vdi products", [&] { return RunProducts(*mmd, *json); }); });
+
+  auto o = std::make_shared<CSheetOptions>();
+  const auto sheetCommand = [&](const char* name, const char* description) {
+    auto* command = group->add_subcommand(name, description);
+    command->add_option("--mmd", o->strMmd, "database file")->required();
+    command->add_option("--sheet", o->strSheet, "sheet table, such as VDI-Pumpen")->required();
+    command->add_flag("--json", o->bJson, "print JSON");
+    return command;
+  };
+  auto* complete = sheetCommand("complete", "Complete a TGA tag by the records of the sheet");
+  complete->add_option("TAG", o->strTag, "TGA tag, such as 1-1-?")->required();
+  complete->callback([=] { RunCommand("vdi complete", [&] { return RunComplete(*o); }); });
 }

@@ -55,3 +55,15 @@ struct CVdiSheet {
 // The sheet tables among the top-level tables of the dataset of the prefix
 // (OrvaMat/datasets.h); empty when there is none or no such dataset.
 ORVAMAT_API std::vector<CVdiSheet> ListVdiSheets(unsigned long prefix);
+
+// The calls below work on the sheet table of that name (such as
+// "VDI-Pumpen") in the dataset of the prefix, and read the whole sheet from
+// the database file first. A configuration of a product is named by its TGA
+// tag in text form ("1-2-?-3": one record number per level, slot 0 the 100
+// record, slot 1 the 110 record, docs/vdi.md). Nothing is saved.
+
+// Completes the tag: a level it leaves open ("?" or missing) takes the first
+// record of its kind, levels still unknown become 0, and the tag is written
+// back with all 32 slots. False, the tag unchanged, when there is no such
+// sheet or the 100 or 110 record the tag names is not there.
+ORVAMAT_API bool CompleteVdiTag(unsigned long prefix, const wchar_t* sheet, CString& tag);

@@ -1,0 +1,55 @@
+// A host's calls on one configured product of a sheet table: completing its
+// tag, its article numbers, the cross references of a sheet and running one
+// of its functions positioned on its records (OrvaMat/vdi.h).
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+#include "OrvaMat/vdi.h"
+#include "formula/formula_context.h"
+#include "formula/formula_runtime.h"
+#include "query/string_read.h"
+#include "store/base/guarded_call.h"
+#include "store/mat_store.h"
+#include "store/table_names.h"
+#include "vdi/record_layout.h"
+#include "vdi/tga_articles.h"
+#include "vdi/tga_slots.h"
+#include "vdi/tga_tables.h"
+
+namespace {
+
+// Every table below pTable (itself included) with its rows in memory: the
+// walks of the slots and of the functions read child lists and texts that a
+// database file holds back until they are asked for.
+void LoadTree(CMatDatenSatz& dataset, CMatTable& root) {
+  std::vector<CMatTable*> pending{&root};
+  while (!pending.empty()) {
+    CMatTable* pTable = pending.back();
+    pending.pop_back();
+    dataset.EnsureRowsLoaded(*pTable);
+    for (const auto& pChild : pTable->m_Children) pending.push_back(pChild.get());
+  }
+}
+
+// The sheet table of that name among the top-level tables of the prefix's
+// dataset, its whole tree loaded, the dataset made current (the cross
+// references enter names into it); null when there is none.
+CMatTable* FindSheet(CMatStore& store, unsigned long prefix, const wchar_t* pSheet) {
+  CMatDatenSatz* pDataset = store.GetDatasetOfHandle(Handle(prefix));
+  if (pDataset == nullptr || pSheet == nullptr) return nullptr;
+  pDataset->EnsureDatasetLoaded();
+  CMatTable* pTable = FindTopLevelTable(*pDataset, pSheet, eHiddenTables::kSkip);
+  if (pTable == nullptr || pTable->m_nType != eTypeStrLine) return nullptr;
+  LoadTree(*pDataset, *pTable);
+  store.SetCurrent(pDataset);
+  return pTable;
+}
+
+}  // namespace
+
+bool CompleteVdiTag(unsigned long prefix, const wchar_t* pSheet, CString& tag) {
+  return GuardedCall(false, [&] {
+    return fillMissingTGAtags(FindSheet(CMatStore::Instance(), prefix, pSheet), tag);
+  });
+}
