@@ -293,6 +293,24 @@ TEST_F(CliVdiSheet, CompleteFillsOpenLevels) {
   }
 }
 
+// The function chooses by the 700 record the tag names; the quantity of 2
+// is written before the accessory.
+TEST_F(CliVdiSheet, ArticlesOfAConfiguration) {
+  CRun run = Run("vdi articles --sheet VDI-Pumpen 1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-2");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_EQ(run.strOut, "PR;2|ZUB\n");
+  run = Run("vdi articles --sheet VDI-Pumpen 1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-1 --json");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_EQ(run.strOut,
+            "{\"ok\":true,\"text\":\"PL;2|ZUB\",\"articles\":[{\"number\":\"PL\",\"quantity\":1},"
+            "{\"number\":\"ZUB\",\"quantity\":2}]}\n");
+  run = Run("vdi articles --sheet VDI-Pumpen 1-2 --json");
+  EXPECT_EQ(run.nExit, 1);
+  EXPECT_EQ(run.strOut,
+            "{\"ok\":false,\"text\":\"\",\"articles\":[],\"errors\":[\"no article numbers for "
+            "tag 1-2 of sheet VDI-Pumpen\"]}\n");
+}
+
 // More registered files than a store holds datasets: each listed with the ID
 // in its own head.
 TEST(CliDatasetList, EveryEntryShowsItsOwnID) {

@@ -9,6 +9,8 @@
 //   their titles.
 // orvamat vdi complete --mmd FILE --sheet NAME TAG [--json]: the tag with
 //   every level it leaves open set to the first record of its kind.
+// orvamat vdi articles --mmd FILE --sheet NAME TAG [--json]: the article
+//   numbers of the configuration ("X;3|Y").
 // Messages go to stderr through the console host UI; exit code 1 on failure.
 #include <unistd.h>
 
@@ -101,6 +103,25 @@ int RunComplete(const CSheetOptions& o) {
   return bOk ? 0 : 1;
 }
 
+int RunArticles(const CSheetOptions& o) {
+  const unsigned long prefix = OpenOnly(o.strMmd);
+  if (prefix == 0) return 1;
+  CString text;
+  std::vector<CVdiArticle> articles;
+  const bool bOk = GetVdiArticles(prefix, FromUtf8(o.strSheet).c_str(), FromUtf8(o.strTag).c_str(),
+                                  text, articles);
+  if (!bOk) ReportError("no article numbers for " + Where(o));
+  if (o.bJson) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const CVdiArticle& article : articles)
+      list.push_back({{"number", ToUtf8(article.strNumber)}, {"quantity", article.nQuantity}});
+    PrintDocument({{"ok", bOk}, {"text", ToUtf8(text)}, {"articles", list}}, bOk);
+  } else if (bOk) {
+    std::printf("%s\n", ToUtf8(text).c_str());
+  }
+  return bOk ? 0 : 1;
+}
+
 // Runs a command body: an exception becomes a message, stdout is checked,
 // and a failure ends the run with its status.
 template <typename Fn>
@@ -143,4 +164,8 @@ void AddVdiCommands(CLI::App& app) {
   auto* complete = sheetCommand("complete", "Complete a TGA tag by the records of the sheet");
   complete->add_option("TAG", o->strTag, "TGA tag, such as 1-1-?")->required();
   complete->callback([=] { RunCommand("vdi complete", [&] { return RunComplete(*o); }); });
+
+  auto* articles = sheetCommand("articles", "The article numbers of a configured product");
+  articles->add_option("TAG", o->strTag, "TGA tag of the configuration")->required();
+  articles->callback([=] { RunCommand("vdi articles", [&] { return RunArticles(*o); }); });
 }

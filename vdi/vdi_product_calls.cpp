@@ -46,10 +46,38 @@ CMatTable* FindSheet(CMatStore& store, unsigned long prefix, const wchar_t* pShe
   return pTable;
 }
 
+CMatTable* FindRecord(CMatTable* pParent, std::wstring_view kind, std::int32_t nSlot) {
+  if (pParent == nullptr || nSlot < 0) return nullptr;
+  std::wstring name(kind);
+  vdirecord::AppendRecordNumber(name, nSlot);
+  return FindChildTable(*pParent, name, eHiddenTables::kSkip);
+}
+
+// The product (110 table) that slots 0 and 1 of the tag name.
+CMatTable* FindProduct(CMatTable* pSheet, const CTgaSlots& slots) {
+  return FindRecord(FindRecord(pSheet, L"100", slots[0]), L"110", slots[1]);
+}
+
 }  // namespace
 
 bool CompleteVdiTag(unsigned long prefix, const wchar_t* pSheet, CString& tag) {
   return GuardedCall(false, [&] {
     return fillMissingTGAtags(FindSheet(CMatStore::Instance(), prefix, pSheet), tag);
+  });
+}
+
+bool GetVdiArticles(unsigned long prefix, const wchar_t* pSheet, const wchar_t* pTag, CString& text,
+                    std::vector<CVdiArticle>& articles) {
+  return GuardedCall(false, [&] {
+    articles.clear();
+    const std::wstring_view tag = pTag != nullptr ? pTag : L"";
+    CMatTable* pProduct =
+        FindProduct(FindSheet(CMatStore::Instance(), prefix, pSheet), ParseTgaTag(tag));
+    if (pProduct == nullptr) return false;
+    std::vector<CTgaArticle> found;
+    if (!CTgaArticles::Process().GetArtikelnummern(text, tag, pProduct, &found)) return false;
+    for (CTgaArticle& article : found)
+      articles.push_back({std::move(article.m_strNumber), article.m_nQuantity});
+    return true;
   });
 }

@@ -67,3 +67,17 @@ ORVAMAT_API std::vector<CVdiSheet> ListVdiSheets(unsigned long prefix);
 // back with all 32 slots. False, the tag unchanged, when there is no such
 // sheet or the 100 or 110 record the tag names is not there.
 ORVAMAT_API bool CompleteVdiTag(unsigned long prefix, const wchar_t* sheet, CString& tag);
+
+// One article of a configuration and how many of it.
+struct CVdiArticle {
+  CString strNumber;
+  int nQuantity = 1;
+};
+
+// The article numbers of the configuration, from the TGA function of the
+// product that slots 0 and 1 of the tag name, or from the sheet's "TGA-Nummer"
+// table where the product has none. text lists them as the function list
+// gives them ("X;3|Y": the quantity before "|" when it is not 1). False when
+// there is no such product, its function failed (shown) or nothing matched.
+ORVAMAT_API bool GetVdiArticles(unsigned long prefix, const wchar_t* sheet, const wchar_t* tag,
+                                CString& text, std::vector<CVdiArticle>& articles);
