@@ -311,6 +311,30 @@ TEST_F(CliVdiSheet, ArticlesOfAConfiguration) {
             "tag 1-2 of sheet VDI-Pumpen\"]}\n");
 }
 
+// Every configuration of the product enters its pump; the row of the file's
+// 800/810 stays.
+TEST_F(CliVdiSheet, ReferencesOfEveryConfiguration) {
+  CRun run = Run("vdi references --sheet VDI-Pumpen");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  std::vector<std::string> lines;
+  for (std::size_t n = 0, end; (end = run.strOut.find('\n', n)) != std::string::npos; n = end + 1)
+    lines.push_back(run.strOut.substr(n, end - n));
+  std::sort(lines.begin(), lines.end());
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{"ALT\t1-1-0-2", "PL\t1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-1-0-1",
+                                      "PR\t1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-2-0-1"}));
+  run = Run("vdi references --sheet VDI-Pumpen --json");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_NE(run.strOut.find("{\"article\":\"PL\",\"tag\":\"1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-1-0-1\","
+                            "\"record\":\"PL;DN1;;;;;1;\"}"),
+            std::string::npos)
+      << run.strOut;
+  EXPECT_EQ(run.strOut.rfind("{\"ok\":true,\"references\":[{", 0), 0u) << run.strOut;
+  run = Run("vdi references --sheet VDI-Fehlt --json");
+  EXPECT_EQ(run.nExit, 1);
+  EXPECT_EQ(run.strOut, "{\"ok\":false,\"references\":[],\"errors\":[\"no sheet VDI-Fehlt\"]}\n");
+}
+
 // More registered files than a store holds datasets: each listed with the ID
 // in its own head.
 TEST(CliDatasetList, EveryEntryShowsItsOwnID) {

@@ -11,6 +11,10 @@
 //   every level it leaves open set to the first record of its kind.
 // orvamat vdi articles --mmd FILE --sheet NAME TAG [--json]: the article
 //   numbers of the configuration ("X;3|Y").
+// orvamat vdi references --mmd FILE --sheet NAME [--json]: the cross
+//   references of every product of the sheet, one ARTICLE<TAB>TAG line each.
+// Looking at a dataset saves nothing: the cross references are made in
+// memory only.
 // Messages go to stderr through the console host UI; exit code 1 on failure.
 #include <unistd.h>
 
@@ -122,6 +126,26 @@ int RunArticles(const CSheetOptions& o) {
   return bOk ? 0 : 1;
 }
 
+int RunReferences(const CSheetOptions& o) {
+  const unsigned long prefix = OpenOnly(o.strMmd);
+  if (prefix == 0) return 1;
+  std::vector<CVdiReference> references;
+  const bool bOk = CreateVdiReferences(prefix, FromUtf8(o.strSheet).c_str(), references);
+  if (!bOk) ReportError("no sheet " + o.strSheet);
+  if (o.bJson) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const CVdiReference& r : references)
+      list.push_back({{"article", ToUtf8(r.strArticle)},
+                      {"tag", ToUtf8(r.strTag)},
+                      {"record", ToUtf8(r.strRecord)}});
+    PrintDocument({{"ok", bOk}, {"references", list}}, bOk);
+  } else {
+    for (const CVdiReference& r : references)
+      std::printf("%s\t%s\n", ToUtf8(r.strArticle).c_str(), ToUtf8(r.strTag).c_str());
+  }
+  return bOk ? 0 : 1;
+}
+
 // Runs a command body: an exception becomes a message, stdout is checked,
 // and a failure ends the run with its status.
 template <typename Fn>
@@ -168,4 +192,8 @@ void AddVdiCommands(CLI::App& app) {
   auto* articles = sheetCommand("articles", "The article numbers of a configured product");
   articles->add_option("TAG", o->strTag, "TGA tag of the configuration")->required();
   articles->callback([=] { RunCommand("vdi articles", [&] { return RunArticles(*o); }); });
+
+  auto* references =
+      sheetCommand("references", "The TGA cross references of every product of the sheet");
+  references->callback([=] { RunCommand("vdi references", [&] { return RunReferences(*o); }); });
 }

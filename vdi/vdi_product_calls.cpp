@@ -19,6 +19,12 @@
 
 namespace {
 
+std::wstring_view Trimmed(std::wstring_view text) {
+  const std::size_t nFirst = text.find_first_not_of(L' ');
+  if (nFirst == std::wstring_view::npos) return {};
+  return text.substr(nFirst, text.find_last_not_of(L' ') - nFirst + 1);
+}
+
 // Every table below pTable (itself included) with its rows in memory: the
 // walks of the slots and of the functions read child lists and texts that a
 // database file holds back until they are asked for.
@@ -58,6 +64,34 @@ CMatTable* FindProduct(CMatTable* pSheet, const CTgaSlots& slots) {
   return FindRecord(FindRecord(pSheet, L"100", slots[0]), L"110", slots[1]);
 }
 
+bool StartsWith(std::wstring_view text, std::wstring_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+// The rows of the sheet's "TGA-Nummer" table.
+std::vector<CVdiReference> ReadReferences(CMatStore& store, CMatTable* pSheet) {
+  std::vector<CVdiReference> references;
+  CMatTable* pTable = FindChildTable(*pSheet, vditga::kNummer.pName, eHiddenTables::kSkip);
+  if (pTable == nullptr || pTable->m_nType != eTypeStruct) return references;
+  std::uint64_t word = 0;
+  for (POSITION pos = store.GetFirstRowPosition(pTable); pos != nullptr;) {
+    const Handle hRow = pTable->GetNextRow(pos, word);
+    CVdiReference reference;
+    CCell cell;
+    if (store.GetCellValue(pTable, cell, hRow, 0, 0) == eMatOk)
+      if (const wchar_t* pTag = store.HdlToString(cell.m_nValue)) reference.strTag = pTag;
+    if (ReadStringValue(store, reference.strRecord, pTable, hRow, 0, 1, false) != eMatOk)
+      reference.strRecord.clear();
+    // The row is named by the article number made unique ("A|1" for the
+    // second row of A); the 810 body opens with the article itself.
+    reference.strArticle = Trimmed(vdirecord::RecordPiece(reference.strRecord, 0));
+    if (reference.strArticle.empty())
+      if (const wchar_t* pKey = store.HdlToString(hRow)) reference.strArticle = pKey;
+    references.push_back(std::move(reference));
+  }
+  return references;
+}
+
 }  // namespace
 
 bool CompleteVdiTag(unsigned long prefix, const wchar_t* pSheet, CString& tag) {
@@ -78,6 +112,25 @@ bool GetVdiArticles(unsigned long prefix, const wchar_t* pSheet, const wchar_t* 
     if (!CTgaArticles::Process().GetArtikelnummern(text, tag, pProduct, &found)) return false;
     for (CTgaArticle& article : found)
       articles.push_back({std::move(article.m_strNumber), article.m_nQuantity});
+    return true;
+  });
+}
+
+bool CreateVdiReferences(unsigned long prefix, const wchar_t* pSheet,
+                         std::vector<CVdiReference>& references) {
+  return GuardedCall(false, [&] {
+    references.clear();
+    CMatStore& store = CMatStore::Instance();
+    CMatTable* pTable = FindSheet(store, prefix, pSheet);
+    if (pTable == nullptr) return false;
+    std::vector<CMatTable*> products;
+    for (const auto& pSeries : pTable->m_Children) {
+      if (!StartsWith(TableNameText(*pSeries), L"100-")) continue;
+      for (const auto& pProduct : pSeries->m_Children)
+        if (StartsWith(TableNameText(*pProduct), L"110-")) products.push_back(pProduct.get());
+    }
+    for (CMatTable* pProduct : products) CTgaArticles::Process().CreateTGAreferences(pProduct);
+    references = ReadReferences(store, pTable);
     return true;
   });
 }

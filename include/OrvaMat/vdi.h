@@ -81,3 +81,18 @@ struct CVdiArticle {
 // there is no such product, its function failed (shown) or nothing matched.
 ORVAMAT_API bool GetVdiArticles(unsigned long prefix, const wchar_t* sheet, const wchar_t* tag,
                                 CString& text, std::vector<CVdiArticle>& articles);
+
+// A row of a sheet's "TGA-Nummer" table: the article number, the tag of its
+// configuration and its 810 record (the line after the index field).
+struct CVdiReference {
+  CString strArticle;
+  CString strTag;
+  CString strRecord;
+};
+
+// Runs every product's TGA function over all its configurations into the
+// sheet's "TGA-Nummer" table (in memory only), then gives the table's rows.
+// A product whose function is missing or fails is shown and the others go
+// on. False when there is no such sheet.
+ORVAMAT_API bool CreateVdiReferences(unsigned long prefix, const wchar_t* sheet,
+                                     std::vector<CVdiReference>& references);
