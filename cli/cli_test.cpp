@@ -335,6 +335,32 @@ TEST_F(CliVdiSheet, ReferencesOfEveryConfiguration) {
   EXPECT_EQ(run.strOut, "{\"ok\":false,\"references\":[],\"errors\":[\"no sheet VDI-Fehlt\"]}\n");
 }
 
+// The record functions read the 700 record the tag names (the first when it
+// leaves the level open); the output is that of formula run.
+TEST_F(CliVdiSheet, RunReadsTheConfiguredRecords) {
+  CRun run =
+      Run("vdi run --sheet VDI-Pumpen --tag 1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-2 hoehe --arg n=2");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_EQ(run.strOut, "result HOEHE = 42 (INTEGER)\nparameter N = 2 (INTEGER)\n");
+  run = Run("vdi run --sheet VDI-Pumpen --tag 1-1 HOEHE --arg N=1 --json");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_EQ(run.strOut,
+            "{\"ok\": true, \"result\": {\"name\": \"HOEHE\", \"type\": \"INTEGER\", \"value\": "
+            "26}, \"parameters\": [{\"name\": \"N\", \"type\": \"INTEGER\", \"value\": 1}], "
+            "\"debug\": [], \"errors\": []}\n");
+  const std::pair<const char*, const char*> failures[] = {
+      {"--tag 1-1 FEHLT", "no function FEHLT for tag 1-1 of sheet VDI-Pumpen"},
+      {"--tag 1-2 HOEHE", "no function HOEHE for tag 1-2 of sheet VDI-Pumpen"},
+      {"--tag 1-1 HOEHE --arg N=x", "not a value of type INTEGER: N=x"},
+  };
+  for (const auto& [args, message] : failures) {
+    run = Run(std::string("vdi run --json --sheet VDI-Pumpen ") + args);
+    EXPECT_NE(run.nExit, 0) << args;
+    EXPECT_EQ(run.strOut.rfind("{\"ok\": false, \"result\": null", 0), 0u) << run.strOut;
+    EXPECT_NE(run.strOut.find(message), std::string::npos) << run.strOut;
+  }
+}
+
 // More registered files than a store holds datasets: each listed with the ID
 // in its own head.
 TEST(CliDatasetList, EveryEntryShowsItsOwnID) {

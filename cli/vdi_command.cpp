@@ -13,6 +13,10 @@
 //   numbers of the configuration ("X;3|Y").
 // orvamat vdi references --mmd FILE --sheet NAME [--json]: the cross
 //   references of every product of the sheet, one ARTICLE<TAB>TAG line each.
+// orvamat vdi run --mmd FILE --sheet NAME --tag TAG FUNCTION [--arg
+//   NAME=VALUE]... [--json]: runs a function of the product the tag names,
+//   its record functions reading the records of the configuration; printed
+//   as formula run prints.
 // Looking at a dataset saves nothing: the cross references are made in
 // memory only.
 // Messages go to stderr through the console host UI; exit code 1 on failure.
@@ -27,6 +31,7 @@
 #include <CLI/CLI.hpp>
 
 #include "commands.h"
+#include "formula_report.h"
 #include "import_progress.h"
 #include "run_report.h"
 
@@ -146,6 +151,27 @@ int RunReferences(const CSheetOptions& o) {
   return bOk ? 0 : 1;
 }
 
+int RunFunction(const CSheetOptions& o) {
+  const unsigned long prefix = OpenOnly(o.strMmd);
+  if (prefix == 0) return 1;
+  const CString sheet = FromUtf8(o.strSheet);
+  const CString tag = FromUtf8(o.strTag);
+  CvdiFunction* f =
+      FindVdiFunction(prefix, sheet.c_str(), tag.c_str(), FromUtf8(o.strFunction).c_str());
+  if (f == nullptr) {
+    PrintFormulaRefusal({}, "no function " + o.strFunction + " for " + Where(o), o.bJson);
+    return 1;
+  }
+  if (std::string error; !SetFormulaArguments(*f, o.listArgs, error)) {
+    PrintFormulaRefusal({}, error, o.bJson);
+    return 2;
+  }
+  std::vector<CString> debugLines;
+  const bool bOk = RunVdiFunction(prefix, sheet.c_str(), tag.c_str(), *f, debugLines);
+  PrintFormulaRun(*f, bOk, debugLines, {}, o.bJson);
+  return bOk ? 0 : 1;
+}
+
 // Runs a command body: an exception becomes a message, stdout is checked,
 // and a failure ends the run with its status.
 template <typename Fn>
@@ -196,4 +222,10 @@ void AddVdiCommands(CLI::App& app) {
   auto* references =
       sheetCommand("references", "The TGA cross references of every product of the sheet");
   references->callback([=] { RunCommand("vdi references", [&] { return RunReferences(*o); }); });
+
+  auto* run = sheetCommand("run", "Run a function of a product on its records");
+  run->add_option("--tag", o->strTag, "TGA tag of the configuration")->required();
+  run->add_option("FUNCTION", o->strFunction, "the function to run")->required();
+  run->add_option("--arg", o->listArgs, "NAME=VALUE written into a parameter");
+  run->callback([=] { RunCommand("vdi run", [&] { return RunFunction(*o); }); });
 }

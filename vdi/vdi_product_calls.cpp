@@ -134,3 +134,37 @@ bool CreateVdiReferences(unsigned long prefix, const wchar_t* pSheet,
     return true;
   });
 }
+
+CvdiFunction* FindVdiFunction(unsigned long prefix, const wchar_t* pSheet, const wchar_t* pTag,
+                              const wchar_t* pName) {
+  return GuardedCall<CvdiFunction*>(nullptr, [&]() -> CvdiFunction* {
+    CMatTable* pProduct = FindProduct(FindSheet(CMatStore::Instance(), prefix, pSheet),
+                                      ParseTgaTag(pTag != nullptr ? pTag : L""));
+    if (pProduct == nullptr || pName == nullptr) return nullptr;
+    return CTgaFunctions::Process().GetFunction(pProduct, pName);
+  });
+}
+
+bool RunVdiFunction(unsigned long prefix, const wchar_t* pSheet, const wchar_t* pTag,
+                    CvdiFunction& f, std::vector<CString>& debugLines) {
+  return GuardedCall(false, [&] {
+    CTgaSlots slots = ParseTgaTag(pTag != nullptr ? pTag : L"");
+    // A level the tag leaves open is read from its first record, as the
+    // completed tag of the product names it.
+    if (!FillTgaSlots(FindSheet(CMatStore::Instance(), prefix, pSheet), slots)) return false;
+    VdiRecordPosition pos;
+    for (std::size_t i = 0; i < std::size(pos.m_nRecord); ++i)
+      pos.m_nRecord[i] = std::max(slots[i], 0);
+    CFormulaContext& context = CFormulaContext::Process();
+    context.m_fnDebugOutput = [&](const CString& s) { debugLines.push_back(s); };
+    bool bOk = false;
+    try {
+      bOk = CFormulaRuntime(context).Run(&f, &pos);
+    } catch (...) {
+      context.m_fnDebugOutput = nullptr;
+      throw;
+    }
+    context.m_fnDebugOutput = nullptr;
+    return bOk;
+  });
+}

@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "OrvaMat/formula.h"
 #include "OrvaMat/import.h"
 #include "OrvaMat/types.h"
 
@@ -96,3 +97,18 @@ struct CVdiReference {
 // on. False when there is no such sheet.
 ORVAMAT_API bool CreateVdiReferences(unsigned long prefix, const wchar_t* sheet,
                                      std::vector<CVdiReference>& references);
+
+// The function of that name (any case) of the product that slots 0 and 1 of
+// the tag name; null when there is no such product or function, or the
+// product's functions do not compile (shown). The function belongs to the
+// library's cache of function lists: write its parameters, run it with
+// RunVdiFunction, and do not keep it beyond the next call of this header.
+ORVAMAT_API CvdiFunction* FindVdiFunction(unsigned long prefix, const wchar_t* sheet,
+                                          const wchar_t* tag, const wchar_t* name);
+
+// Runs f with the record functions positioned on the configuration: the tag
+// completed as CompleteVdiTag does. Each line the function writes for
+// debugging is appended to debugLines. False when the tag names no product
+// or the run failed (shown).
+ORVAMAT_API bool RunVdiFunction(unsigned long prefix, const wchar_t* sheet, const wchar_t* tag,
+                                CvdiFunction& f, std::vector<CString>& debugLines);
