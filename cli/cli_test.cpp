@@ -230,6 +230,137 @@ TEST(CliVdi, ImportThenProducts) {
             "VDI-Pumpen\t4\n  VDI-Pumpen.100-7.110-3\tNeu\n");
 }
 
+// A pump sheet whose product has two operating ranges (700-1 and 700-2,
+// each with a 710.01 record) and a TGA function naming a pump by the 700
+// record's second field and two of an accessory; 800/810 of the file name
+// an article of its own.
+const char kPumpFile[] =
+    "010;4;VDI 3805 Blatt 4;Musterpumpen GmbH;\r\n100;1;Heizungspumpen;\r\n"
+    "110;1;Pumpe 25-60;\r\n200;1;links;1;\r\n300;1;Motor;\r\n"
+    "400;1;Regelung;\r\n500;1;Daemmung;\r\n"
+    "600;1;      CHARACTER (58) T\r\n600;2;      CHARACTER (100) R(5)\r\n"
+    "600;3;      INTEGER FUNCTION TGA_810(T, R)\r\n"
+    "610;1;      INTEGER FUNCTION TGA_810(T, R)\r\n610;2;      CHARACTER (58) T\r\n"
+    "610;3;      CHARACTER (100) R(5)\r\n610;4;      IF (VDIIWERT('700', 0, 3) == 25) THEN\r\n"
+    "610;5;        R(1) = '810;1;PL;DN1;;;;;1;'\r\n610;6;      ELSE\r\n"
+    "610;7;        R(1) = '810;1;PR;DN2;;;;;1;'\r\n610;8;      ENDIF\r\n"
+    "610;9;      R(2) = '810;2;ZUB;;;;;;2;'\r\n610;10;      TGA_810 = 2\r\n"
+    "610;11;      END FUNCTION TGA_810\r\n"
+    "600;4;      INTEGER N\r\n600;5;      INTEGER FUNCTION HOEHE(N)\r\n"
+    "610;1;      INTEGER FUNCTION HOEHE(N)\r\n610;2;      INTEGER N\r\n"
+    "610;3;      HOEHE = VDIIWERT('700', 0, 3) + N\r\n610;4;      END FUNCTION HOEHE\r\n"
+    "700;1;Kennlinie;25;\r\n710.01;1;1,5;4,0;\r\n700;2;Kennlinie;40;\r\n"
+    "710.01;1;2,0;5,0;\r\n"
+    "800;1;001001000002;\r\n810;1;ALT;DN-9;Altteil;;;;1;\r\n";
+
+class CliVdiSheet : public ::testing::Test {
+ protected:
+  CliVdiSheet() {
+    Write(m_Folder.Path() / "p.vdi", kPumpFile);
+    EXPECT_EQ(RunTool(m_Folder.Path(), "import vdi p.vdi --mmd v.mmd").nExit, 0);
+    m_strSaved = Read(m_Folder.Path() / "v.mmd");
+  }
+  CRun Run(const std::string& args) { return RunTool(m_Folder.Path(), args + " --mmd v.mmd"); }
+  // Looking at the sheet saves nothing, not even the references it makes.
+  void TearDown() override { EXPECT_EQ(Read(m_Folder.Path() / "v.mmd"), m_strSaved); }
+
+  CToolFolder m_Folder;
+  std::string m_strSaved;
+};
+
+// Open levels take their first record; a known slot stays, even one that
+// names no record (the 0 of "no 250 record").
+TEST_F(CliVdiSheet, CompleteFillsOpenLevels) {
+  const std::string kAll = "-0-0-0-0-0-0-0-0-0-0-0-0-0-0-0";  // slots 17 to 31
+  const std::pair<const char*, std::string> cases[] = {
+      {"1-1", "1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-1-0" + kAll},
+      {"1-1-?-2", "1-1-0-2-0-0-1-0-0-1-0-0-1-0-0-1-0" + kAll},
+      {"1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-2", "1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-2-0" + kAll},
+  };
+  for (const auto& [tag, completed] : cases) {
+    CRun run = Run(std::string("vdi complete --sheet VDI-Pumpen ") + tag);
+    EXPECT_EQ(run.nExit, 0) << tag << run.strErr;
+    EXPECT_EQ(run.strOut, completed + "\n") << tag;
+  }
+  CRun run = Run("vdi complete --sheet VDI-Pumpen 1-1 --json");
+  EXPECT_EQ(run.strOut,
+            "{\"ok\":true,\"tag\":\"1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-1-0" + kAll + "\"}\n");
+  for (const char* args : {"VDI-Pumpen 1-9", "VDI-Pumpen 2-1", "VDI-Fehlt 1-1"}) {
+    run = Run(std::string("vdi complete --json --sheet ") + args);
+    EXPECT_EQ(run.nExit, 1) << args;
+    EXPECT_EQ(run.strOut.rfind("{\"ok\":false,\"tag\":", 0), 0u) << args << run.strOut;
+    EXPECT_NE(run.strOut.find("\"errors\":[\"tag"), std::string::npos) << run.strOut;
+  }
+}
+
+// The function chooses by the 700 record the tag names; the quantity of 2
+// is written before the accessory.
+TEST_F(CliVdiSheet, ArticlesOfAConfiguration) {
+  CRun run = Run("vdi articles --sheet VDI-Pumpen 1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-2");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_EQ(run.strOut, "PR;2|ZUB\n");
+  run = Run("vdi articles --sheet VDI-Pumpen 1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-1 --json");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_EQ(run.strOut,
+            "{\"ok\":true,\"text\":\"PL;2|ZUB\",\"articles\":[{\"number\":\"PL\",\"quantity\":1},"
+            "{\"number\":\"ZUB\",\"quantity\":2}]}\n");
+  run = Run("vdi articles --sheet VDI-Pumpen 1-2 --json");
+  EXPECT_EQ(run.nExit, 1);
+  EXPECT_EQ(run.strOut,
+            "{\"ok\":false,\"text\":\"\",\"articles\":[],\"errors\":[\"no article numbers for "
+            "tag 1-2 of sheet VDI-Pumpen\"]}\n");
+}
+
+// Every configuration of the product enters its pump; the row of the file's
+// 800/810 stays.
+TEST_F(CliVdiSheet, ReferencesOfEveryConfiguration) {
+  CRun run = Run("vdi references --sheet VDI-Pumpen");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  std::vector<std::string> lines;
+  for (std::size_t n = 0, end; (end = run.strOut.find('\n', n)) != std::string::npos; n = end + 1)
+    lines.push_back(run.strOut.substr(n, end - n));
+  std::sort(lines.begin(), lines.end());
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{"ALT\t1-1-0-2", "PL\t1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-1-0-1",
+                                      "PR\t1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-2-0-1"}));
+  run = Run("vdi references --sheet VDI-Pumpen --json");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_NE(run.strOut.find("{\"article\":\"PL\",\"tag\":\"1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-1-0-1\","
+                            "\"record\":\"PL;DN1;;;;;1;\"}"),
+            std::string::npos)
+      << run.strOut;
+  EXPECT_EQ(run.strOut.rfind("{\"ok\":true,\"references\":[{", 0), 0u) << run.strOut;
+  run = Run("vdi references --sheet VDI-Fehlt --json");
+  EXPECT_EQ(run.nExit, 1);
+  EXPECT_EQ(run.strOut, "{\"ok\":false,\"references\":[],\"errors\":[\"no sheet VDI-Fehlt\"]}\n");
+}
+
+// The record functions read the 700 record the tag names (the first when it
+// leaves the level open); the output is that of formula run.
+TEST_F(CliVdiSheet, RunReadsTheConfiguredRecords) {
+  CRun run =
+      Run("vdi run --sheet VDI-Pumpen --tag 1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-2 hoehe --arg n=2");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_EQ(run.strOut, "result HOEHE = 42 (INTEGER)\nparameter N = 2 (INTEGER)\n");
+  run = Run("vdi run --sheet VDI-Pumpen --tag 1-1 HOEHE --arg N=1 --json");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_EQ(run.strOut,
+            "{\"ok\": true, \"result\": {\"name\": \"HOEHE\", \"type\": \"INTEGER\", \"value\": "
+            "26}, \"parameters\": [{\"name\": \"N\", \"type\": \"INTEGER\", \"value\": 1}], "
+            "\"debug\": [], \"errors\": []}\n");
+  const std::pair<const char*, const char*> failures[] = {
+      {"--tag 1-1 FEHLT", "no function FEHLT for tag 1-1 of sheet VDI-Pumpen"},
+      {"--tag 1-2 HOEHE", "no function HOEHE for tag 1-2 of sheet VDI-Pumpen"},
+      {"--tag 1-1 HOEHE --arg N=x", "not a value of type INTEGER: N=x"},
+  };
+  for (const auto& [args, message] : failures) {
+    run = Run(std::string("vdi run --json --sheet VDI-Pumpen ") + args);
+    EXPECT_NE(run.nExit, 0) << args;
+    EXPECT_EQ(run.strOut.rfind("{\"ok\": false, \"result\": null", 0), 0u) << run.strOut;
+    EXPECT_NE(run.strOut.find(message), std::string::npos) << run.strOut;
+  }
+}
+
 // More registered files than a store holds datasets: each listed with the ID
 // in its own head.
 TEST(CliDatasetList, EveryEntryShowsItsOwnID) {

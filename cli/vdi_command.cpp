@@ -7,6 +7,18 @@
 // orvamat vdi products --mmd FILE [--json]: every sheet table of the dataset
 //   with its sheet number and its products (the 100-i/110-i tables) with
 //   their titles.
+// orvamat vdi complete --mmd FILE --sheet NAME TAG [--json]: the tag with
+//   every level it leaves open set to the first record of its kind.
+// orvamat vdi articles --mmd FILE --sheet NAME TAG [--json]: the article
+//   numbers of the configuration ("X;3|Y").
+// orvamat vdi references --mmd FILE --sheet NAME [--json]: the cross
+//   references of every product of the sheet, one ARTICLE<TAB>TAG line each.
+// orvamat vdi run --mmd FILE --sheet NAME --tag TAG FUNCTION [--arg
+//   NAME=VALUE]... [--json]: runs a function of the product the tag names,
+//   its record functions reading the records of the configuration; printed
+//   as formula run prints.
+// Looking at a dataset saves nothing: the cross references are made in
+// memory only.
 // Messages go to stderr through the console host UI; exit code 1 on failure.
 #include <unistd.h>
 
@@ -19,6 +31,7 @@
 #include <CLI/CLI.hpp>
 
 #include "commands.h"
+#include "formula_report.h"
 #include "import_progress.h"
 #include "run_report.h"
 
@@ -67,6 +80,98 @@ int RunProducts(const std::string& mmd, bool json) {
   return 0;
 }
 
+// The options of the commands on one sheet.
+struct CSheetOptions {
+  std::string strMmd;
+  std::string strSheet;
+  std::string strTag;
+  std::string strFunction;
+  std::vector<std::string> listArgs;
+  bool bJson = false;
+};
+
+// The command's JSON document; a failed one carries the command's errors.
+void PrintDocument(nlohmann::ordered_json document, bool bOk) {
+  if (!bOk) document["errors"] = RunReport().listErrors;
+  PrintJsonDocument(JsonText(document) + "\n");
+}
+
+std::string Where(const CSheetOptions& o) { return "tag " + o.strTag + " of sheet " + o.strSheet; }
+
+int RunComplete(const CSheetOptions& o) {
+  const unsigned long prefix = OpenOnly(o.strMmd);
+  if (prefix == 0) return 1;
+  CString tag = FromUtf8(o.strTag);
+  const bool bOk = CompleteVdiTag(prefix, FromUtf8(o.strSheet).c_str(), tag);
+  if (!bOk) ReportError(Where(o) + " names no product that is there; it can not be completed");
+  if (o.bJson) {
+    PrintDocument({{"ok", bOk}, {"tag", ToUtf8(tag)}}, bOk);
+  } else if (bOk) {
+    std::printf("%s\n", ToUtf8(tag).c_str());
+  }
+  return bOk ? 0 : 1;
+}
+
+int RunArticles(const CSheetOptions& o) {
+  const unsigned long prefix = OpenOnly(o.strMmd);
+  if (prefix == 0) return 1;
+  CString text;
+  std::vector<CVdiArticle> articles;
+  const bool bOk = GetVdiArticles(prefix, FromUtf8(o.strSheet).c_str(), FromUtf8(o.strTag).c_str(),
+                                  text, articles);
+  if (!bOk) ReportError("no article numbers for " + Where(o));
+  if (o.bJson) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const CVdiArticle& article : articles)
+      list.push_back({{"number", ToUtf8(article.strNumber)}, {"quantity", article.nQuantity}});
+    PrintDocument({{"ok", bOk}, {"text", ToUtf8(text)}, {"articles", list}}, bOk);
+  } else if (bOk) {
+    std::printf("%s\n", ToUtf8(text).c_str());
+  }
+  return bOk ? 0 : 1;
+}
+
+int RunReferences(const CSheetOptions& o) {
+  const unsigned long prefix = OpenOnly(o.strMmd);
+  if (prefix == 0) return 1;
+  std::vector<CVdiReference> references;
+  const bool bOk = CreateVdiReferences(prefix, FromUtf8(o.strSheet).c_str(), references);
+  if (!bOk) ReportError("no sheet " + o.strSheet);
+  if (o.bJson) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const CVdiReference& r : references)
+      list.push_back({{"article", ToUtf8(r.strArticle)},
+                      {"tag", ToUtf8(r.strTag)},
+                      {"record", ToUtf8(r.strRecord)}});
+    PrintDocument({{"ok", bOk}, {"references", list}}, bOk);
+  } else {
+    for (const CVdiReference& r : references)
+      std::printf("%s\t%s\n", ToUtf8(r.strArticle).c_str(), ToUtf8(r.strTag).c_str());
+  }
+  return bOk ? 0 : 1;
+}
+
+int RunFunction(const CSheetOptions& o) {
+  const unsigned long prefix = OpenOnly(o.strMmd);
+  if (prefix == 0) return 1;
+  const CString sheet = FromUtf8(o.strSheet);
+  const CString tag = FromUtf8(o.strTag);
+  CvdiFunction* f =
+      FindVdiFunction(prefix, sheet.c_str(), tag.c_str(), FromUtf8(o.strFunction).c_str());
+  if (f == nullptr) {
+    PrintFormulaRefusal({}, "no function " + o.strFunction + " for " + Where(o), o.bJson);
+    return 1;
+  }
+  if (std::string error; !SetFormulaArguments(*f, o.listArgs, error)) {
+    PrintFormulaRefusal({}, error, o.bJson);
+    return 2;
+  }
+  std::vector<CString> debugLines;
+  const bool bOk = RunVdiFunction(prefix, sheet.c_str(), tag.c_str(), *f, debugLines);
+  PrintFormulaRun(*f, bOk, debugLines, {}, o.bJson);
+  return bOk ? 0 : 1;
+}
+
 // Runs a command body: an exception becomes a message, stdout is checked,
 // and a failure ends the run with its status.
 template <typename Fn>
@@ -84,19 +189,43 @@ void RunCommand(const char* name, Fn&& body) {
 }  // namespace
 
 void AddVdiCommands(CLI::App& app) {
-  auto* import = ImportCommandGroup(app)->add_subcommand(
+  auto* pImport = ImportCommandGroup(app)->add_subcommand(
       "vdi", "Import VDI 3805 product data files into a dataset");
   auto options = std::make_shared<CFileImportOptions>();
-  AddFileImportOptions(*import, *options, "VDI 3805", kDefaultNewID);
-  import->callback([=] { RunCommand("import vdi", [&] { return RunImport(*options);
-});
-});
+  AddFileImportOptions(*pImport, *options, "VDI 3805", kDefaultNewID);
+  pImport->callback([=] { RunCommand("import vdi", [&] { return RunImport(*options); }); });
 
-auto* group = app.add_subcommand("vdi", "VDI 3805 product data of a dataset");
-auto* products = group->add_subcommand("products", "The sheets of a dataset and their products");
-auto mmd = std::make_shared<std::string>();
-auto json = std::make_shared<bool>(false);
-products->add_option("--mmd", *mmd, "database file")->required();
-products->add_flag("--json", *json, "print JSON");
-products->callback([=] { RunCommand("vdi products", [&] { return RunProducts(*mmd, *json); }); });
+  auto* group = app.add_subcommand("vdi", "VDI 3805 product data of a dataset");
+  auto* products = group->add_subcommand("products", "The sheets of a dataset and their products");
+  auto mmd = std::make_shared<std::string>();
+  auto json = std::make_shared<bool>(false);
+  products->add_option("--mmd", *mmd, "database file")->required();
+  products->add_flag("--json", *json, "print JSON");
+  products->callback([=] { RunCommand("vdi products", [&] { return RunProducts(*mmd, *json); }); });
+
+  auto o = std::make_shared<CSheetOptions>();
+  const auto sheetCommand = [&](const char* name, const char* description) {
+    auto* command = group->add_subcommand(name, description);
+    command->add_option("--mmd", o->strMmd, "database file")->required();
+    command->add_option("--sheet", o->strSheet, "sheet table, such as VDI-Pumpen")->required();
+    command->add_flag("--json", o->bJson, "print JSON");
+    return command;
+  };
+  auto* complete = sheetCommand("complete", "Complete a TGA tag by the records of the sheet");
+  complete->add_option("TAG", o->strTag, "TGA tag, such as 1-1-?")->required();
+  complete->callback([=] { RunCommand("vdi complete", [&] { return RunComplete(*o); }); });
+
+  auto* articles = sheetCommand("articles", "The article numbers of a configured product");
+  articles->add_option("TAG", o->strTag, "TGA tag of the configuration")->required();
+  articles->callback([=] { RunCommand("vdi articles", [&] { return RunArticles(*o); }); });
+
+  auto* references =
+      sheetCommand("references", "The TGA cross references of every product of the sheet");
+  references->callback([=] { RunCommand("vdi references", [&] { return RunReferences(*o); }); });
+
+  auto* run = sheetCommand("run", "Run a function of a product on its records");
+  run->add_option("--tag", o->strTag, "TGA tag of the configuration")->required();
+  run->add_option("FUNCTION", o->strFunction, "the function to run")->required();
+  run->add_option("--arg", o->listArgs, "NAME=VALUE written into a parameter");
+  run->callback([=] { RunCommand("vdi run", [&] { return RunFunction(*o); }); });
 }

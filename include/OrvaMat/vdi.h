@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "OrvaMat/formula.h"
 #include "OrvaMat/import.h"
 #include "OrvaMat/types.h"
 
@@ -55,3 +56,59 @@ struct CVdiSheet {
 // The sheet tables among the top-level tables of the dataset of the prefix
 // (OrvaMat/datasets.h); empty when there is none or no such dataset.
 ORVAMAT_API std::vector<CVdiSheet> ListVdiSheets(unsigned long prefix);
+
+// The calls below work on the sheet table of that name (such as
+// "VDI-Pumpen") in the dataset of the prefix, and read the whole sheet from
+// the database file first. A configuration of a product is named by its TGA
+// tag in text form ("1-2-?-3": one record number per level, slot 0 the 100
+// record, slot 1 the 110 record, docs/vdi.md). Nothing is saved.
+
+// Completes the tag: a level it leaves open ("?" or missing) takes the first
+// record of its kind, levels still unknown become 0, and the tag is written
+// back with all 32 slots. False, the tag unchanged, when there is no such
+// sheet or the 100 or 110 record the tag names is not there.
+ORVAMAT_API bool CompleteVdiTag(unsigned long prefix, const wchar_t* sheet, CString& tag);
+
+// One article of a configuration and how many of it.
+struct CVdiArticle {
+  CString strNumber;
+  int nQuantity = 1;
+};
+
+// The article numbers of the configuration, from the TGA function of the
+// product that slots 0 and 1 of the tag name, or from the sheet's "TGA-Nummer"
+// table where the product has none. text lists them as the function list
+// gives them ("X;3|Y": the quantity before "|" when it is not 1). False when
+// there is no such product, its function failed (shown) or nothing matched.
+ORVAMAT_API bool GetVdiArticles(unsigned long prefix, const wchar_t* sheet, const wchar_t* tag,
+                                CString& text, std::vector<CVdiArticle>& articles);
+
+// A row of a sheet's "TGA-Nummer" table: the article number, the tag of its
+// configuration and its 810 record (the line after the index field).
+struct CVdiReference {
+  CString strArticle;
+  CString strTag;
+  CString strRecord;
+};
+
+// Runs every product's TGA function over all its configurations into the
+// sheet's "TGA-Nummer" table (in memory only), then gives the table's rows.
+// A product whose function is missing or fails is shown and the others go
+// on. False when there is no such sheet.
+ORVAMAT_API bool CreateVdiReferences(unsigned long prefix, const wchar_t* sheet,
+                                     std::vector<CVdiReference>& references);
+
+// The function of that name (any case) of the product that slots 0 and 1 of
+// the tag name; null when there is no such product or function, or the
+// product's functions do not compile (shown). The function belongs to the
+// library's cache of function lists: write its parameters, run it with
+// RunVdiFunction, and do not keep it beyond the next call of this header.
+ORVAMAT_API CvdiFunction* FindVdiFunction(unsigned long prefix, const wchar_t* sheet,
+                                          const wchar_t* tag, const wchar_t* name);
+
+// Runs f with the record functions positioned on the configuration: the tag
+// completed as CompleteVdiTag does. Each line the function writes for
+// debugging is appended to debugLines. False when the tag names no product
+// or the run failed (shown).
+ORVAMAT_API bool RunVdiFunction(unsigned long prefix, const wchar_t* sheet, const wchar_t* tag,
+                                CvdiFunction& f, std::vector<CString>& debugLines);
