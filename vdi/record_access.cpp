@@ -112,7 +112,7 @@ CMatTable* CVdiRecordAccess::ParentRecord(RecordType t) {
 }
 
 CMatTable* CVdiRecordAccess::FindChild(CMatTable* pParent, std::wstring_view name) const {
-  return pParent != nullptr ? FindChildTable(*pParent, name, eHiddenTables::kSkip) : nullptr;
+  return FindRecordTable(pParent, name);
 }
 
 std::wstring_view CVdiRecordAccess::RecordText(CMatTable* pTable) {

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <string>
 
+#include "OrvaMat/mat_table.h"
+#include "store/table_names.h"
 #include "vdi/vdi_record.h"
 
 namespace vdirecord {
@@ -279,5 +281,24 @@ double ReadReal(std::wstring_view text) {
 }
 
 int SheetOfName(std::wstring_view text) { return VdiSheetOfTableName(text); }
+
+CMatTable* FindRecordTable(CMatTable* pParent, std::wstring_view name) {
+  if (pParent == nullptr) return nullptr;
+  if (CMatTable* pFound = FindChildTable(*pParent, name, eHiddenTables::kSkip)) return pFound;
+  const std::size_t nDash = name.rfind(L'-');
+  if (nDash == std::wstring_view::npos || nDash + 1 == name.size()) return nullptr;
+  const std::wstring_view kind = name.substr(0, nDash + 1);
+  const std::int32_t n = ReadInteger(name.substr(nDash + 1));
+  for (const auto& pChild : pParent->m_Children) {
+    if ((pChild->m_nFlags & eFlagHidden) != 0) continue;
+    const std::wstring_view child = TableNameText(*pChild);
+    if (child.size() <= kind.size() || child.substr(0, kind.size()) != kind) continue;
+    const std::wstring_view digits = child.substr(kind.size());
+    if (digits.find_first_not_of(L"0123456789") == std::wstring_view::npos &&
+        ReadInteger(digits) == n)
+      return pChild.get();
+  }
+  return nullptr;
+}
 
 }  // namespace vdirecord

@@ -17,6 +17,8 @@
 #include <string>
 #include <string_view>
 
+class CMatTable;
+
 namespace vdirecord {
 
 using RecordType = std::uint32_t;
@@ -33,6 +35,13 @@ std::wstring RecordTypeText(RecordType t);
 // Appends "-" and the record number in decimal, as a record name ends (the
 // names are formed at every read: without the C library's formatting).
 void AppendRecordNumber(std::wstring& name, std::int32_t n);
+
+// The record table of that name ("110-1", "710_01-3") below pParent: the
+// table of that name, else the first whose number, as the file wrote it,
+// reads as the same ("110-01": the reader keeps a main record's index as
+// written, leading zeros and all, while records are asked for by number).
+// Null when there is none, or no parent.
+CMatTable* FindRecordTable(CMatTable* pParent, std::wstring_view name);
 // True for the 710.xx types (main number 710, any sub-number).
 inline bool Is710Type(RecordType t) { return (t >> 16) == 0x710 && (t & 0xFFFF) != 0; }
 

@@ -43,7 +43,7 @@ CMatTable* FindLevel(CMatTable* pParent, std::wstring_view kind, std::int32_t& n
   if (nSlot >= 0) {
     std::wstring name(kind);
     AppendRecordNumber(name, nSlot);
-    pFound = FindChildTable(*pParent, name, eHiddenTables::kSkip);
+    pFound = FindRecordTable(pParent, name);
   } else {
     for (const auto& pChild : pParent->m_Children) {
       if ((pChild->m_nFlags & eFlagHidden) != 0) continue;

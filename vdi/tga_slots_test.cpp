@@ -50,6 +50,17 @@ TEST_F(TgaSlots, UnknownSlotsTakeTheFirstRecord) {
   }
 }
 
+// Files write indexes with leading zeros ("110;01;"), and the reader keeps a
+// main record's index as written: a tag still reaches such records by number.
+TEST_F(TgaSlots, RecordsWrittenWithLeadingZerosAreFoundByNumber) {
+  CMatTable* pSheet = Record(nullptr, L"VDI-Heizkoerper-2", L"6");
+  CMatTable* p110 = Record(Record(pSheet, L"100-02", L"Reihe"), L"110-01", L"Typ");
+  Record(Record(p110, L"700-05", L"e"), L"710_01-3", L"g");
+  CString tag = L"2-1-0-0-0-0-0-0-0-0-0-0-0-0-0-5-?-?";
+  EXPECT_TRUE(fillMissingTGAtags(pSheet, tag));
+  EXPECT_EQ(tag, L"2-1-0-0-0-0-0-0-0-0-0-0-0-0-0-5-0-3-0-0-0-0-0-0-0-0-0-0-0-0-0-0");
+}
+
 // The 710 groups follow the sheet table's exact name: the heat generator
 // sheet as the file reader names it fills none.
 TEST_F(TgaSlots, The710GroupsFollowTheSheetName) {

@@ -56,7 +56,7 @@ CMatTable* FindRecord(CMatTable* pParent, std::wstring_view kind, std::int32_t n
   if (pParent == nullptr || nSlot < 0) return nullptr;
   std::wstring name(kind);
   vdirecord::AppendRecordNumber(name, nSlot);
-  return FindChildTable(*pParent, name, eHiddenTables::kSkip);
+  return vdirecord::FindRecordTable(pParent, name);
 }
 
 // The product (110 table) that slots 0 and 1 of the tag name.
