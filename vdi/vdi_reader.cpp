@@ -223,11 +223,7 @@ bool CVdiReader::ReadOpened() {
   m_pTgaNummer = m_pTga800to810 = nullptr;
   m_strTgaKey.clear();
   m_bNamesExhausted = false;
-  m_MadeTables.clear();
-  m_MadeChildren.clear();
-  // About one table a line: no growing of the maps on the way.
-  m_MadeTables.reserve(m_Lines.GetLineCount());
-  m_MadeChildren.reserve(m_Lines.GetLineCount());
+  ForgetMadeTables();
   ReadLines();
   if (m_Progress) m_Progress(m_Lines.GetLineCount(), m_Lines.GetLineCount());
   if (m_Lines.HasReadError()) {

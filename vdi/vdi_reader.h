@@ -19,12 +19,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "OrvaMat/mat_table.h"
 #include "OrvaMat/types.h"
+#include "store/base/flat_key_map.h"
 #include "vdi/vdi_lines.h"
 #include "vdi/vdi_record.h"
 
@@ -145,7 +148,14 @@ class CVdiReader {
 
   // The child of that name under pParent (null: the top level), made as a
   // table of nType when missing; null when it could not be made.
-  CMatTable* FindOrMake(CMatTable* pParent, const CString& name, int nType);
+  using CChildMap = CFlatKeyMap<CMatTable>;
+  // bMayParent: the table may be kept in a slot and get children.
+  CMatTable* FindOrMake(CMatTable* pParent, const CString& name, int nType,
+                        bool bMayParent = false);
+  // The children this read made under pParent, or null when this read did
+  // not make pParent as a table that may get children.
+  CChildMap* MadeChildren(const CMatTable* pParent);
+  void ForgetMadeTables();
   // The table's one text (StrLine), cut to kMaxTextLength.
   void SetText(CMatTable* pTable, std::wstring_view text);
   // Cut to kMaxTextLength, with a message naming the line when cut.
@@ -172,10 +182,14 @@ class CVdiReader {
   bool m_bWarned810 = false;
   bool m_bNamesExhausted = false;  // a name did not fit: the file stops there
   std::size_t m_nExhaustedLine = 0;
-  // The tables this read made, and their children by a key of parent and
-  // name (FindOrMake); emptied when tables are removed.
-  std::unordered_set<const CMatTable*> m_MadeTables;
-  std::unordered_map<std::uint64_t, CMatTable*> m_MadeChildren;
-  CString m_strName;  // a table name on its way, reused
-  CString m_strText;  // a text on its way into a cell, reused
+  // The tables this read made that may get children (those kept in a
+  // slot), each with the children this read made under it by a key of their
+  // names (FindOrMake); emptied when tables are removed. One small map per
+  // parent keeps the look-ups of a run of records in the cache.
+  CFlatKeyMap<CChildMap> m_MadeParents;  // by the parent's address
+  std::vector<std::unique_ptr<CChildMap>> m_ChildMaps;
+  const CMatTable* m_pLastParent = nullptr;  // the last parent asked about
+  CChildMap* m_pLastChildren = nullptr;      // and its map (null: not made)
+  CString m_strName;                         // a table name on its way, reused
+  CString m_strText;                         // a text on its way into a cell, reused
 };

@@ -7,6 +7,7 @@
 #include "store/base/message.h"
 #include "store/base/translation.h"
 #include "store/mat_store.h"
+#include "store/mmtb/mat_text_number.h"
 #include "store/table_names.h"
 #include "vdi/tga_tables.h"
 #include "vdi/vdi_reader.h"
@@ -57,33 +58,50 @@ Handle CVdiReader::GetHandle(std::wstring_view text) {
 
 namespace {
 
-// The key of a child name under a parent: a hash of both, the name's letters
-// folded as the store compares names. Two names may share a key; a hit is
-// checked against the table found.
-std::uint64_t ChildKey(const CMatTable* pParent, std::wstring_view name) {
-  std::uint64_t h = 14695981039346656037ull ^ reinterpret_cast<std::uintptr_t>(pParent);
+// The key of a child name: a hash of its letters folded as the store
+// compares names. Two names may share a key; a hit is checked against the
+// table found.
+std::uint64_t ChildKey(std::wstring_view name) {
+  std::uint64_t h = 14695981039346656037ull;
   for (const wchar_t c : name)
     h = (h ^ static_cast<std::uint64_t>(ToLowerChar(c))) * 1099511628211ull;
   return h;
 }
 
+std::uint64_t TableKey(const CMatTable* pTable) { return reinterpret_cast<std::uintptr_t>(pTable); }
+
 }  // namespace
 
-CMatTable* CVdiReader::FindOrMake(CMatTable* pParent, const CString& name, int nType) {
+void CVdiReader::ForgetMadeTables() {
+  m_MadeParents.Clear();
+  m_ChildMaps.clear();
+  m_pLastParent = nullptr;
+  m_pLastChildren = nullptr;
+}
+
+CVdiReader::CChildMap* CVdiReader::MadeChildren(const CMatTable* pParent) {
+  // Records come in runs under one parent: the map is asked once a run.
+  if (pParent != m_pLastParent) {
+    m_pLastParent = pParent;
+    m_pLastChildren = m_MadeParents.Find(TableKey(pParent));
+  }
+  return m_pLastChildren;
+}
+
+CMatTable* CVdiReader::FindOrMake(CMatTable* pParent, const CString& name, int nType,
+                                  bool bMayParent) {
   if (GetHandle(name) == 0) return nullptr;
   // Under a table this read made, the reader knows every child: it looks
   // them up in its own map. The store's look-up would index the parent's
   // children again after every child added, and a variant has hundreds.
-  const bool bKnown = pParent != nullptr && m_MadeTables.count(pParent) != 0;
-  const std::uint64_t key = ChildKey(pParent, name);
+  CChildMap* pChildren = pParent != nullptr ? MadeChildren(pParent) : nullptr;
+  const std::uint64_t key = ChildKey(name);
   CMatTable* pTable = nullptr;
-  if (bKnown) {
-    const auto found = m_MadeChildren.find(key);
-    if (found != m_MadeChildren.end()) {
-      pTable = found->second;
-      // Another name of the same key: the store's look-up decides.
-      if (!EqualsNoCase(TableNameText(*pTable), name)) pTable = FindChildNamed(*pParent, name);
-    }
+  if (pChildren != nullptr) {
+    pTable = pChildren->Find(key);
+    // Another name of the same key: the store's look-up decides.
+    if (pTable != nullptr && !EqualsNoCase(TableNameText(*pTable), name))
+      pTable = FindChildNamed(*pParent, name);
   } else {
     pTable =
         pParent != nullptr ? FindChildNamed(*pParent, name) : FindTopTableNamed(*m_pDataset, name);
@@ -91,8 +109,12 @@ CMatTable* CVdiReader::FindOrMake(CMatTable* pParent, const CString& name, int n
   if (pTable != nullptr) return pTable;
   pTable = m_Store.CreateTable(pParent, name.c_str(), nType, 1);
   if (pTable == nullptr) return nullptr;
-  if (bKnown) m_MadeChildren.emplace(key, pTable);
-  m_MadeTables.insert(pTable);
+  if (pChildren != nullptr) pChildren->Insert(key, pTable);
+  if (bMayParent) {
+    m_ChildMaps.push_back(std::make_unique<CChildMap>());
+    m_MadeParents.Insert(TableKey(pTable), m_ChildMaps.back().get());
+    if (pTable == m_pLastParent) m_pLastParent = nullptr;  // an address used again
+  }
   return pTable;
 }
 
@@ -119,8 +141,7 @@ void CVdiReader::ReadSheet() {
   if (CMatTable* pOld = FindTopTableNamed(*m_pDataset, name)) {
     m_Store.RemoveTable(pOld);
     // Tables made later may take the addresses of those removed.
-    m_MadeTables.clear();
-    m_MadeChildren.clear();
+    ForgetMadeTables();
   }
   ResetSlots();
   m_810PerKey.clear();
@@ -128,7 +149,7 @@ void CVdiReader::ReadSheet() {
   m_LastArticleKey.clear();
   m_strTgaKey.clear();
   m_pTgaNummer = m_pTga800to810 = nullptr;
-  CMatTable* pSheet = FindOrMake(nullptr, name, eTypeStrLine);
+  CMatTable* pSheet = FindOrMake(nullptr, name, eTypeStrLine, true);
   if (pSheet == nullptr) return;
   m_Slots[eSheet] = pSheet;
   const std::wstring_view line = m_Lines.Get();
@@ -158,7 +179,8 @@ void CVdiReader::ReadMain(const CDispatch& dispatch) {
   m_strName += L'-';
   m_strName.append(m_Record.index);
   const bool bString = dispatch.action == eAction::eMainString;
-  CMatTable* pTable = FindOrMake(pParent, m_strName, bString ? eTypeString : eTypeStrLine);
+  CMatTable* pTable =
+      FindOrMake(pParent, m_strName, bString ? eTypeString : eTypeStrLine, dispatch.kept != eNone);
   if (dispatch.kept != eNone) m_Slots[dispatch.kept] = pTable;
   if (dispatch.nId == MakeVdiRecordId(0x110)) m_Slots[e160] = nullptr;
   if (dispatch.nId == MakeVdiRecordId(0x700)) m_Slots[e710_01] = nullptr;
@@ -209,8 +231,8 @@ void CVdiReader::ReadGroup(const CDispatch& dispatch, bool bSilent) {
         index.size() < rest.size() ? rest.substr(index.size() + 1) : std::wstring_view();
     m_strName = dispatch.pGroup;
     m_strName += L'-';
-    m_strName += std::to_wstring(VdiIndexValue(index));
-    if (CMatTable* pTable = FindOrMake(pParent, m_strName, eTypeStrLine)) {
+    AppendIntText(m_strName, VdiIndexValue(index));
+    if (CMatTable* pTable = FindOrMake(pParent, m_strName, eTypeStrLine, dispatch.kept != eNone)) {
       SetText(pTable, text);
       pLast = pTable;
     }
@@ -244,7 +266,7 @@ void CVdiReader::ReadFunction(const CDispatch& dispatch) {
     text += L"\r\n";
     text.append(line, pos);
   }
-  CMatTable* pTable = FindOrMake(pParent, m_strName, eTypeStrLine);
+  CMatTable* pTable = FindOrMake(pParent, m_strName, eTypeStrLine, dispatch.kept != eNone);
   if (dispatch.kept != eNone) m_Slots[dispatch.kept] = pTable;
   if (pTable == nullptr) return;
   if (bCut || text.size() > kMaxTextLength) {
