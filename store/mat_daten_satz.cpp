@@ -20,6 +20,7 @@ CMatDatenSatz::~CMatDatenSatz() {
 }
 
 void CMatDatenSatz::ReportNoMemory(std::size_t nSize) const {
+  ++m_nRefusedWrites;
   const auto nShown = static_cast<unsigned>(std::min<std::size_t>(nSize, 0xFFFFFFFFu));
   ShowMessage(CMessageTitle{L"OrvaMat.dll"}, MB_OK | MB_ICONERROR,
               L"Memory allocation failed (%u byte).\n\n%s", nShown, m_strPath);
@@ -144,7 +145,10 @@ void CMatDatenSatz::EnterDeferredNames() const {
 }
 
 std::uint32_t CMatDatenSatz::AddPoolText(std::wstring_view text, std::uint32_t* pLane) {
-  if (m_StringPool.size() >= m_nPoolLimit) return 0;
+  if (m_StringPool.size() >= m_nPoolLimit) {
+    ++m_nRefusedWrites;
+    return 0;
+  }
   wchar_t* pText = CopyText(text, pLane);
   if (pText == nullptr) return 0;
   if (m_StringPool.capacity() == 0) m_StringPool.reserve(kInitialPool);

@@ -83,6 +83,10 @@ class CMatDatenSatz {
   }
   wchar_t* GetPoolTextForWrite(std::uint32_t nIndex);
   std::size_t GetPoolCount() const { return m_StringPool.size(); }
+  // How often the dataset refused to store something: arena memory ran out
+  // or the pool was full. A reader compares it before and after a line and
+  // stops at the first refusal instead of dropping texts silently.
+  std::uint64_t GetRefusedWrites() const { return m_nRefusedWrites; }
 
   // The row word of a one-value text row: the pool index in the low half and,
   // in the high half, where the text lies (its address in 4-byte steps inside
@@ -129,6 +133,7 @@ class CMatDatenSatz {
   // The most texts the pool takes: its indexes are 32-bit and 0 means none.
   // A host (or a test) may set a lower bound to keep a dataset's memory.
   std::uint32_t m_nPoolLimit = 0xFFFFFFFEu;
+  mutable std::uint64_t m_nRefusedWrites = 0;  // see GetRefusedWrites
   std::uint32_t m_nHandleCounter = 1;
   std::uint32_t m_nNummer = 0;
   bool m_bModified = false;

@@ -63,7 +63,15 @@ bool CMatTextReader::ReadBodyLines(CMatTable* pTable) {
       continue;
     }
     ReadKeyword(keyword);
+    const CMatDatenSatz* pDataset = GetDataset();
+    const std::uint64_t nRefused = pDataset != nullptr ? pDataset->GetRefusedWrites() : 0;
     if (!ReadBodyItem(pTable, keyword)) return false;
+    // A text the dataset could not take would be missing from the table
+    // without a word: the read stops at the first one.
+    if (pDataset != nullptr && pDataset->GetRefusedWrites() != nRefused) {
+      ShowMessage(MB_OK | MB_ICONERROR, kMsgStoreFull, m_strPath, m_nZeile);
+      return false;
+    }
     if (pTable && (keyword == L"[Ende]" || keyword == L"[Ende_MMTB]")) return true;
     NextZeile();
   }

@@ -63,6 +63,10 @@ inline constexpr wchar_t kMsgBadArrayIndex[] =
 inline constexpr wchar_t kMsgLoadString[] = L"Datei: %s, Zeile:%d LoadString() Fehler.";
 inline constexpr wchar_t kMsgLoadStringTermination[] =
     L"Datei: %s, Zeile:%d LoadString() Fehler. Die Terminierung \"*)\" ist nicht vorhanden.";
+// File, line: the dataset refused a text or a row (its memory or its pool is
+// full); the file stops there.
+inline constexpr wchar_t kMsgStoreFull[] =
+    L"Der Datensatz hat keinen Speicher mehr frei: Die Datei %s wurde bei Zeile %d abgebrochen.";
 // Path.
 inline constexpr wchar_t kMsgCannotOpen[] = L"Datei <%s> kann nicht geöffnet werden.";
 // Line of the first "#else", file.

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/format.h"
 #include "platform/text.h"
 #include "store/mmtb/mmtb_test_util.h"
 
@@ -227,3 +228,29 @@ TEST_F(MatTextRows, TextsUpToTheFileLimitAreKeptLongerOnesStopTheRead) {
 }
 
 }  // namespace
+
+// A dataset whose pool is full takes no more texts: the read stops at the
+// first one it refuses, naming the line, instead of leaving rows without
+// their texts and reporting success.
+TEST_F(MatTextRows, AFullPoolStopsTheReadAtTheFirstTextItRefuses) {
+  const struct {
+    const wchar_t* pHead;
+    const wchar_t* pRows;
+    int nLine;  // of the second row, counted from 0 as the reader's messages count
+  } cases[] = {
+      {L"(*T*)(**)C,1\n", L"(*a*) (*x*)\n(*b*) (*y*)\n(*c*) (*z*)\n", 3},
+      {L"(*T*)(**)S,1\nStrucDef=2,H,C\n", L"(*a*)[1] (*h*) (*x*)\n(*b*)[1] (*h*) (*y*)\n", 4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pHead);
+    m_pDataset = &AddDataset();
+    // Room for the first row's text.
+    m_pDataset->m_nPoolLimit = static_cast<std::uint32_t>(m_pDataset->GetPoolCount() + 1);
+    m_UI.Clear();
+    EXPECT_FALSE(Read(std::wstring(L"[MMTB]\n") + c.pHead + c.pRows + L"[Ende_MMTB]\n"));
+    EXPECT_EQ(m_UI.LastText(),
+              Format(L"Der Datensatz hat keinen Speicher mehr frei: Die Datei test.mmtb wurde bei "
+                     L"Zeile %d abgebrochen.",
+                     c.nLine));
+  }
+}
