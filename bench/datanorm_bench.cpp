@@ -12,7 +12,8 @@
 // a new database file and into an existing one. The import benchmarks time
 // the bare read-and-split of the same file in each iteration as well and
 // report their processor time as a multiple of its ("x split"; "x split
-// wall" the same of wall times).
+// wall" the same of wall times). The same catalogue in version 4 (its A
+// records name the T blocks) is measured for peak memory and new files too.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <malloc.h>
@@ -270,69 +271,78 @@ BENCHMARK(BM_GetArtikelBildDatei)->Unit(benchmark::kMicrosecond);
 
 constexpr int kSharedTextGroup = 30;  // articles whose D line names one T block
 
-// The second catalogue: version 5, CP1252 bytes ("\xFC" is "ü", "\xE4" "ä",
-// "\xDF" "ß") of nArticles articles; returns its path (made once).
-const std::string& SharedTextCatalogue(int nArticles = kArticles) {
-  static std::map<int, std::string> paths;
-  std::string& path = paths[nArticles];
-  if (path.empty()) {
-    path = Folder() + "/katalog5-cp1252-" + N(nArticles) + ".001";
-    std::ofstream file(path, std::ios::binary);
-    std::string out;
+// The second catalogue: CP1252 bytes ("\xFC" is "ü", "\xE4" "ä",
+// "\xDF" "ß") of nArticles articles in version 5, or in version 4 with the
+// same texts in its layout (the long text named by the A record instead of a
+// D line); returns its path (made once).
+const std::string& SharedTextCatalogue(int nArticles = kArticles, int version = 5) {
+  static std::map<std::pair<int, int>, std::string> paths;
+  std::string& path = paths[{nArticles, version}];
+  if (!path.empty()) return path;
+  path = Folder() + "/katalog" + N(version) + "-cp1252-" + N(nArticles) + ".001";
+  std::ofstream file(path, std::ios::binary);
+  std::string out;
+  if (version == 4) {
+    out = Header4();
+  } else {
     Line(out, {"V", "050", "A", "20250315", "EUR", "Katalog f\xFCr Geb\xE4udetechnik", "", "GEN"});
-    Groups(out, 5);
-    for (int i = 0; i < nArticles; ++i) {
-      if (out.size() > (std::size_t{1} << 24)) {  // written in pieces: a large one is 430 MB
-        file << out;
-        out.clear();
-      }
-      const std::string a = Article(i), key = Cat({"TB", N(i / kSharedTextGroup)});
-      if (i % kSharedTextGroup == 0) {
-        for (int line = 1; line <= 10; ++line)
-          Line(out, {"T", "N", key, "1", N(line),
-                     Cat({"Stra\xDF"
-                          "enablauf f\xFCr Gr\xF6\xDF"
-                          "e ",
-                          N(line),
-                          " \xE4u\xDF"
-                          "erst robust"})});
-      }
-      Line(out, {"A",
-                 "N",
-                 a,
-                 Cat({"Rohrschelle Gr\xF6\xDF"
-                      "e ",
-                      N(i % 80)}),
-                 "verzinkt",
-                 "PCE",
-                 "1",
-                 "1",
-                 N(1000 + i),
-                 Cat({"R", N(i % 100)}),
-                 N(10 + i % 10),
-                 N(1000 + i % 100),
-                 Cat({"MC", a}),
-                 "",
-                 "",
-                 "",
-                 "",
-                 "",
-                 Cat({"40123", N(10000000 + i)}),
-                 "",
-                 "1",
-                 Cat({"S.", N(i % 500)}),
-                 "4",
-                 "",
-                 "90",
-                 "",
-                 "",
-                 "",
-                 ""});
-      Line(out, {"B", "N", a, Cat({"MC", a}), "", "", "", "", "", "", "", "", "", ""});
-      Line(out, {"D", "N", a, "01", "T", "", key});
-    }
-    file << out;
   }
+  Groups(out, version);
+  for (int i = 0; i < nArticles; ++i) {
+    if (out.size() > (std::size_t{1} << 24)) {  // written in pieces: a large one is 430 MB
+      file << out;
+      out.clear();
+    }
+    const std::string a = Article(i), key = Cat({"TB", N(i / kSharedTextGroup)});
+    const std::string shortText =
+        Cat({"Rohrschelle Gr\xF6\xDF"
+             "e ",
+             N(i % 80)});
+    const std::string price = N(1000 + i), discount = Cat({"R", N(i % 100)});
+    const std::string main = N(10 + i % 10), group = N(1000 + i % 100), match = Cat({"MC", a});
+    const std::string ean = Cat({"40123", N(10000000 + i)});
+    if (i % kSharedTextGroup == 0) {
+      for (int line = 1; line <= 10; ++line) {
+        const std::string text =
+            Cat({"Stra\xDF"
+                 "enablauf f\xFCr Gr\xF6\xDF"
+                 "e ",
+                 N(line),
+                 " \xE4u\xDF"
+                 "erst robust"});
+        if (version == 4) {
+          Line(out, {"T", "N", key, "", N(line), "", text});
+        } else {
+          Line(out, {"T", "N", key, "1", N(line), text});
+        }
+      }
+    }
+    if (version == 4) {
+      Line(out,
+           {"A", "N", a, "40", shortText, "verzinkt", "1", "0", "PCE", price, discount, main, key});
+      Line(out,
+           {"B", "N", a, match, " ", " ", "0", "0", "0", ean, " ", group, "90", "1", " ", " "});
+      continue;
+    }
+    Line(out, {"A",        "N",
+               a,          shortText,
+               "verzinkt", "PCE",
+               "1",        "1",
+               price,      discount,
+               main,       group,
+               match,      "",
+               "",         "",
+               "",         "",
+               ean,        "",
+               "1",        Cat({"S.", N(i % 500)}),
+               "4",        "",
+               "90",       "",
+               "",         "",
+               ""});
+    Line(out, {"B", "N", a, match, "", "", "", "", "", "", "", "", "", ""});
+    Line(out, {"D", "N", a, "01", "T", "", key});
+  }
+  file << out;
   return path;
 }
 
@@ -375,9 +385,10 @@ BENCHMARK(BM_ReadAndSplitCp1252)->Unit(benchmark::kMillisecond)->Iterations(3);
 // The command line's import of the catalogue into target (removed first
 // unless existing; else made once as an empty dataset's file and restored
 // before each iteration).
-void ImportIntoFile(benchmark::State& state, bool existing, int nArticles = kArticles) {
+void ImportIntoFile(benchmark::State& state, bool existing, int nArticles = kArticles,
+                    int version = 5) {
   CQuiet quiet;
-  const std::string& catalogue = SharedTextCatalogue(nArticles);
+  const std::string& catalogue = SharedTextCatalogue(nArticles, version);
   const std::string target = Folder() + (existing ? "/existing.mmd" : "/new.mmd");
   const std::string empty = Folder() + "/empty.mmd";
   if (existing && !std::filesystem::exists(empty)) {
@@ -421,8 +432,8 @@ void ImportIntoFile(benchmark::State& state, bool existing, int nArticles = kArt
 // counts this process's high-water mark as the child's. A forked child
 // starts from a copy of what this process holds at that moment, which the
 // trim below keeps to the program and its catalogue's name.
-void CommandPeakMemory(benchmark::State& state, int nArticles) {
-  const std::string& catalogue = SharedTextCatalogue(nArticles);
+void CommandPeakMemory(benchmark::State& state, int nArticles, int version = 5) {
+  const std::string& catalogue = SharedTextCatalogue(nArticles, version);
   const std::string target = Folder() + "/peak.mmd";
   std::string home = "ORVAMAT_HOME=" + Folder();  // the tool's settings stay in the folder
   std::vector<std::string> args = {ORVAMAT_BINARY, "import", "datanorm", catalogue,
@@ -467,6 +478,14 @@ void BM_CommandImportExistingFile(benchmark::State& state) { ImportIntoFile(stat
 BENCHMARK(BM_CommandImportNewFile)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_CommandImportExistingFile)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// The same catalogue in version 4.
+void BM_CommandPeakMemoryV4(benchmark::State& state) { CommandPeakMemory(state, kArticles, 4); }
+void BM_CommandImportNewFileV4(benchmark::State& state) {
+  ImportIntoFile(state, false, kArticles, 4);
+}
+BENCHMARK(BM_CommandPeakMemoryV4)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_CommandImportNewFileV4)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 // The catalogue of 2,000,000 articles (430 MB) runs only when a filter names
 // it ("--benchmark_filter=2M"): the one-shot run of every benchmark stays short.
 void Register2MBenchmarks() {
@@ -477,6 +496,15 @@ void Register2MBenchmarks() {
       ->Iterations(1);
   benchmark::RegisterBenchmark("BM_2M_CommandImportNewFile",
                                [](benchmark::State& state) { ImportIntoFile(state, false, k2M); })
+      ->Unit(benchmark::kMillisecond)
+      ->Iterations(1);
+  benchmark::RegisterBenchmark("BM_2M_CommandPeakMemoryV4",
+                               [](benchmark::State& state) { CommandPeakMemory(state, k2M, 4); })
+      ->Unit(benchmark::kMillisecond)
+      ->Iterations(1);
+  benchmark::RegisterBenchmark(
+      "BM_2M_CommandImportNewFileV4",
+      [](benchmark::State& state) { ImportIntoFile(state, false, k2M, 4); })
       ->Unit(benchmark::kMillisecond)
       ->Iterations(1);
 }
