@@ -16,6 +16,7 @@
 #include "vdi/tga_articles.h"
 #include "vdi/tga_slots.h"
 #include "vdi/tga_tables.h"
+#include "vdi/vdi3805_man.h"
 
 namespace {
 
@@ -113,6 +114,20 @@ bool GetVdiArticles(unsigned long prefix, const wchar_t* pSheet, const wchar_t* 
     for (CTgaArticle& article : found)
       articles.push_back({std::move(article.m_strNumber), article.m_nQuantity});
     return true;
+  });
+}
+
+bool GetVdiDatanormNumber(unsigned long prefix, const wchar_t* pSheet, const wchar_t* pTag,
+                          CString& number) {
+  return GuardedCall(false, [&] {
+    number.clear();
+    const std::wstring_view tag = pTag != nullptr ? pTag : L"";
+    CMatTable* pTable = FindSheet(CMatStore::Instance(), prefix, pSheet);
+    CMatTable* pProduct = FindProduct(pTable, ParseTgaTag(tag));
+    if (pProduct == nullptr) return false;
+    const int nSheet = CVdiSheetManager::GetBlattNr(TableNameText(*pTable));
+    return CVdiSheetManager::Process().GetNumber(number, tag, pProduct, nSheet, true) == 1 &&
+           !number.empty();
   });
 }
 
