@@ -52,7 +52,7 @@ constexpr C710Slot k710Slots[] = {
 }  // namespace
 
 CVdiSheetManager& CVdiSheetManager::Process() {
-  static CVdiSheetManager manager(CTgaArticles::Process(), CVdiTagRoots::Process());
+  static CVdiSheetManager manager(CTgaArticles::Process());
   return manager;
 }
 

@@ -24,14 +24,14 @@ class CMatTable;
 // The values slots 2 to 31 of a tag may take (lists[0] for slot 2).
 using CTgaSlotChoices = std::array<std::vector<std::int32_t>, 30>;
 
-// The work behind Cvdi3805Man on explicit objects, so that tests build
-// fresh ones.
+// The look-ups behind Cvdi3805Man on explicit objects, so that tests build
+// fresh ones (the tree calls work on a CVdiTagRoots, vdi/vdi3805_tag.h).
 class CVdiSheetManager {
  public:
-  // Works on that store (null: the process-wide one), with those article
-  // look-ups and that list of roots.
-  CVdiSheetManager(CTgaArticles& articles, CVdiTagRoots& roots, CMatStore* pStore = nullptr)
-      : m_Articles(articles), m_Roots(roots), m_pStore(pStore) {}
+  // Works on that store (null: the process-wide one) with those article
+  // look-ups.
+  explicit CVdiSheetManager(CTgaArticles& articles, CMatStore* pStore = nullptr)
+      : m_Articles(articles), m_pStore(pStore) {}
 
   // The one behind the exported entry points.
   static CVdiSheetManager& Process();
@@ -74,13 +74,10 @@ class CVdiSheetManager {
   // A slot the row's tag leaves unknown offers nothing.
   void GetSlotChoices(std::wstring_view tag, CTgaSlotChoices& lists, CMatTable* pProduct);
 
-  CVdiTagRoots& Roots() const { return m_Roots; }
-
  private:
   CMatStore& Store() const;
 
   CTgaArticles& m_Articles;
-  CVdiTagRoots& m_Roots;
   CMatStore* m_pStore;
 };
 

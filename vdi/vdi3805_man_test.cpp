@@ -32,8 +32,7 @@ class Vdi3805Man : public CTgaTest {
            " " + ToUtf8(article);
   }
 
-  CVdiTagRoots m_roots{&Store()};
-  CVdiSheetManager m_manager{m_articles, m_roots, &Store()};
+  CVdiSheetManager m_manager{m_articles, &Store()};
 };
 
 TEST(Vdi3805ManNames, SheetNumbersOfNames) {
