@@ -23,12 +23,6 @@ bool StartsWith(std::wstring_view text, std::wstring_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
 
-std::wstring_view Trimmed(std::wstring_view text) {
-  const std::size_t nFirst = text.find_first_not_of(L' ');
-  if (nFirst == std::wstring_view::npos) return {};
-  return text.substr(nFirst, text.find_last_not_of(L' ') - nFirst + 1);
-}
-
 // The number after a record name's kind ("200-3" after 4 characters: 3).
 std::int32_t NumberAfter(const CMatTable& table, std::size_t nKind) {
   const std::wstring_view name = TableNameText(table);

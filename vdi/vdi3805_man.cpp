@@ -11,6 +11,7 @@
 #include "vdi/vdi_record.h"
 
 using vdirecord::RecordPiece;
+using vdirecord::Trimmed;
 
 namespace {
 
@@ -20,16 +21,6 @@ constexpr std::wstring_view kOldSheet3 = L"VDI-Waermeerzeuger";
 // The sheets a number is looked up for (the reader's names, vdi_record.h).
 constexpr int kNumberedSheets[] = {3,  4,  5,  6,  7,  10, 11, 14, 16, 17,
                                    18, 19, 23, 24, 29, 32, 35, 98, 99};
-
-std::wstring_view Trimmed(std::wstring_view text) {
-  const std::size_t nFirst = text.find_first_not_of(L' ');
-  if (nFirst == std::wstring_view::npos) return {};
-  return text.substr(nFirst, text.find_last_not_of(L' ') - nFirst + 1);
-}
-
-bool StartsWith(std::wstring_view text, std::wstring_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
 
 // The record "<kind>-<n>" below pParent, also where the file wrote the
 // number with leading zeros; null for an unknown slot.
@@ -127,8 +118,8 @@ CMatTable* CVdiSheetManager::GetRecordTable(std::wstring_view tag, int nSheet,
   pTable = FindRecord(pTable, L"110", slots[1]);
   if (pTable == nullptr || name == L"110") return pTable;
   pTable = FindRecord(pTable, L"700", slots[15]);
-  if (pTable == nullptr || StartsWith(name, L"700")) return pTable;
-  if (!StartsWith(name, L"710")) return nullptr;
+  if (pTable == nullptr || name.starts_with(L"700")) return pTable;
+  if (!name.starts_with(L"710")) return nullptr;
   // "710.05" and "710_05" name the same record.
   std::wstring kind(name);
   if (kind.size() > 3 && kind[3] == L'.') kind[3] = L'_';

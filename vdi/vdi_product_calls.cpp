@@ -20,12 +20,6 @@
 
 namespace {
 
-std::wstring_view Trimmed(std::wstring_view text) {
-  const std::size_t nFirst = text.find_first_not_of(L' ');
-  if (nFirst == std::wstring_view::npos) return {};
-  return text.substr(nFirst, text.find_last_not_of(L' ') - nFirst + 1);
-}
-
 // Every table below pTable (itself included) with its rows in memory: the
 // walks of the slots and of the functions read child lists and texts that a
 // database file holds back until they are asked for.
@@ -85,7 +79,7 @@ std::vector<CVdiReference> ReadReferences(CMatStore& store, CMatTable* pSheet) {
       reference.strRecord.clear();
     // The row is named by the article number made unique ("A|1" for the
     // second row of A); the 810 body opens with the article itself.
-    reference.strArticle = Trimmed(vdirecord::RecordPiece(reference.strRecord, 0));
+    reference.strArticle = vdirecord::Trimmed(vdirecord::RecordPiece(reference.strRecord, 0));
     if (reference.strArticle.empty())
       if (const wchar_t* pKey = store.HdlToString(hRow)) reference.strArticle = pKey;
     references.push_back(std::move(reference));
