@@ -235,8 +235,3 @@ Cvdi3805Tag* Cvdi3805Man::createTag(VdiRecordId recordId) {
 }
 
 void Cvdi3805Man::deleteTag(Cvdi3805Tag* tag) { DeleteTag(CVdiTagRoots::Process(), tag); }
-
-void Cvdi3805Man::Shutdown() {
-  CVdiTagRoots::Process().Clear();
-  CTgaFunctions::Process().Clear();
-}

@@ -86,6 +86,9 @@ class CVdiSheetManager {
 // read 0 and write nothing.
 class Cvdi3805Man {
  public:
+  // getBlattNr, getDatanormNummer (GetNumber with bDatanorm),
+  // getArtikelNummer, getTGANummer, getRecordTable and getSlotChoices do
+  // what the members of CVdiSheetManager above do.
   static int getBlattNr(CString name);
   static int getDatanormNummer(CString& out, const wchar_t* tag, CMatTable* product, int sheetNr);
   static int getArtikelNummer(CString& out, const wchar_t* tag, CMatTable* product, int sheetNr);
@@ -121,8 +124,4 @@ class Cvdi3805Man {
   // Deletes the node and its subtree: a root leaves the list of roots, any
   // other node its parent's children.
   static void deleteTag(Cvdi3805Tag* tag);
-
-  // The library's end: every root tree and every cached function list is
-  // deleted.
-  static void Shutdown();
 };
