@@ -361,6 +361,32 @@ TEST_F(CliVdiSheet, RunReadsTheConfiguredRecords) {
   }
 }
 
+// A file whose product has no function: the DATANORM number comes from the
+// 810 record after the 800 record of the configuration.
+TEST(CliVdi, DatanormOfAConfiguration) {
+  CToolFolder folder;
+  Write(folder.Path() / "d.vdi",
+        "010;4;VDI 3805 Blatt 4;Musterpumpen GmbH;\r\n100;1;Heizungspumpen;\r\n"
+        "110;1;Pumpe 25-60;\r\n200;1;links;\r\n200;2;rechts;\r\n"
+        "800;1;001001000001;\r\n810;1;P2560;DN-4711;Pumpe;;;;1;\r\n"
+        "800;2;001001000002;\r\n810;1;P2561;;Pumpe;;;;1;\r\n");
+  ASSERT_EQ(RunTool(folder.Path(), "import vdi d.vdi --mmd d.mmd").nExit, 0);
+  CRun run = RunTool(folder.Path(), "vdi datanorm --mmd d.mmd --sheet VDI-Pumpen 1-1-0-1");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_EQ(run.strOut, "DN-4711\n");
+  run = RunTool(folder.Path(), "vdi datanorm --mmd d.mmd --sheet VDI-Pumpen 1-1-0-1 --json");
+  EXPECT_EQ(run.strOut, "{\"ok\":true,\"datanorm\":\"DN-4711\"}\n");
+  // The second 200 record's 810 names an article but no DATANORM number.
+  for (const char* tag : {"1-1-0-2", "1-2"}) {
+    run = RunTool(folder.Path(),
+                  std::string("vdi datanorm --mmd d.mmd --json --sheet VDI-Pumpen ") + tag);
+    EXPECT_EQ(run.nExit, 1) << tag;
+    EXPECT_EQ(run.strOut, std::string("{\"ok\":false,\"datanorm\":\"\",\"errors\":[\"no DATANORM "
+                                      "number for tag ") +
+                              tag + " of sheet VDI-Pumpen\"]}\n");
+  }
+}
+
 // More registered files than a store holds datasets: each listed with the ID
 // in its own head.
 TEST(CliDatasetList, EveryEntryShowsItsOwnID) {

@@ -11,6 +11,8 @@
 //   every level it leaves open set to the first record of its kind.
 // orvamat vdi articles --mmd FILE --sheet NAME TAG [--json]: the article
 //   numbers of the configuration ("X;3|Y").
+// orvamat vdi datanorm --mmd FILE --sheet NAME TAG [--json]: the DATANORM
+//   number of the configuration, from its 810 record.
 // orvamat vdi references --mmd FILE --sheet NAME [--json]: the cross
 //   references of every product of the sheet, one ARTICLE<TAB>TAG line each.
 // orvamat vdi run --mmd FILE --sheet NAME --tag TAG FUNCTION [--arg
@@ -131,6 +133,21 @@ int RunArticles(const CSheetOptions& o) {
   return bOk ? 0 : 1;
 }
 
+int RunDatanorm(const CSheetOptions& o) {
+  const unsigned long prefix = OpenOnly(o.strMmd);
+  if (prefix == 0) return 1;
+  CString number;
+  const bool bOk = GetVdiDatanormNumber(prefix, FromUtf8(o.strSheet).c_str(),
+                                        FromUtf8(o.strTag).c_str(), number);
+  if (!bOk) ReportError("no DATANORM number for " + Where(o));
+  if (o.bJson) {
+    PrintDocument({{"ok", bOk}, {"datanorm", ToUtf8(number)}}, bOk);
+  } else if (bOk) {
+    std::printf("%s\n", ToUtf8(number).c_str());
+  }
+  return bOk ? 0 : 1;
+}
+
 int RunReferences(const CSheetOptions& o) {
   const unsigned long prefix = OpenOnly(o.strMmd);
   if (prefix == 0) return 1;
@@ -218,6 +235,10 @@ void AddVdiCommands(CLI::App& app) {
   auto* articles = sheetCommand("articles", "The article numbers of a configured product");
   articles->add_option("TAG", o->strTag, "TGA tag of the configuration")->required();
   articles->callback([=] { RunCommand("vdi articles", [&] { return RunArticles(*o); }); });
+
+  auto* datanorm = sheetCommand("datanorm", "The DATANORM number of a configured product");
+  datanorm->add_option("TAG", o->strTag, "TGA tag of the configuration")->required();
+  datanorm->callback([=] { RunCommand("vdi datanorm", [&] { return RunDatanorm(*o); }); });
 
   auto* references =
       sheetCommand("references", "The TGA cross references of every product of the sheet");

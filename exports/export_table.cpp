@@ -12,6 +12,7 @@
 #include "import/dn_import.h"
 #include "vdi/tga_articles.h"
 #include "vdi/tga_slots.h"
+#include "vdi/vdi3805_man.h"
 
 namespace {
 
@@ -142,7 +143,9 @@ const std::array kExports = {
     CExportEntry{123, nullptr, Address(&M::GetStructRowCountEx)},
     CExportEntry{124, nullptr, Address(&CMatManager::GetTableText)},
     CExportEntry{125, "CvdiFunction::CVdiVar::clean", Address(&CleanVdiVar)},
-    CExportEntry{128, "Cvdi3805Man::fillMissingTGAtags", Address(&fillMissingTGAtags)},
+    CExportEntry{128, "Cvdi3805Man::fillMissingTGAtags", Address(&Cvdi3805Man::fillMissingTGAtags)},
+    CExportEntry{131, "Cvdi3805Man::getBlattNr", Address(&Cvdi3805Man::getBlattNr)},
+    CExportEntry{133, "Cvdi3805Man::getDatanormNummer", Address(&Cvdi3805Man::getDatanormNummer)},
     CExportEntry{137, "CvdiFunctionList::scanAndParseFunctionDeclarations",
                  Address(&ScanDeclarations)},
     CExportEntry{138, "CvdiFunctionList::scanAndParseFunctions", Address(&ScanFunctions)},
@@ -152,9 +155,15 @@ const std::array kExports = {
     CExportEntry{155, nullptr, Address(static_cast<void (*)(const wchar_t*)>(&ImportVdiFile))},
     CExportEntry{156, "CvdiFunction::CVdiVar::setType", Address(&SetVdiVarType)},
     CExportEntry{159, nullptr, Address(&M::RenameTable)},
+    CExportEntry{160, nullptr, Address(&Cvdi3805Man::getTGANummer)},
+    CExportEntry{161, nullptr, Address(&Cvdi3805Man::getRecordTable)},
     CExportEntry{162, "CvdiFunction::CVdiVar::setValue", Address(&SetVdiVarValue)},
+    CExportEntry{163, nullptr, Address(&Cvdi3805Man::getSlotChoices)},
     CExportEntry{164, nullptr, Address(&M::IsFlag2Clear)},
     CExportEntry{165, nullptr, Address(&M::GetTableHandle)},
+    CExportEntry{168, nullptr, Address(&Cvdi3805Man::getTGAslot)},
+    CExportEntry{169, nullptr, Address(&Cvdi3805Man::setTGAslot)},
+    CExportEntry{172, nullptr, Address(&Cvdi3805Man::createVariantTree)},
     CExportEntry{173, nullptr, Address(&formatTGAtag)},
     CExportEntry{174, nullptr, Address(&getArtikelnummern)},
     CExportEntry{176, nullptr, Address(&M::SetReadFlag)},
@@ -170,11 +179,15 @@ const std::array kExports = {
     CExportEntry{196, nullptr, Address(&M::SelectDatasetByPrefix)},
     CExportEntry{197, nullptr, Address(&M::GetDatasetIDOfFile)},
     CExportEntry{198, nullptr, Address(&M::AddDatasetFileEx)},
+    CExportEntry{200, nullptr, Address(&Cvdi3805Man::deleteTag)},
+    CExportEntry{202, nullptr, Address(&Cvdi3805Man::completeTGAtag)},
+    CExportEntry{203, nullptr, Address(&Cvdi3805Man::createTag)},
     CExportEntry{204, nullptr, Address(&parseTGAtag)},
     CExportEntry{208, nullptr, Address(&M::IsDatasetLocked)},
     CExportEntry{209, nullptr, Address(&CvdiFortran::runFunction)},
     CExportEntry{210, nullptr, Address(&getTGAfunction)},
     CExportEntry{215, nullptr, Address(&CMatManager::ResolveLibraryFile)},
+    CExportEntry{216, nullptr, Address(&Cvdi3805Man::getArtikelNummer)},
     CExportEntry{218, nullptr, Address(&FindFunction)},
     CExportEntry{219, nullptr, Address(&createFunctionList)},
     CExportEntry{224, nullptr, Address(&CvdiFortran::setDebugMode)},

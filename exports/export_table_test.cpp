@@ -15,6 +15,7 @@
 #include "import/dn_import.h"
 #include "store/store_test_util.h"
 #include "store/table_names.h"
+#include "vdi/vdi3805_tag.h"
 
 namespace {
 
@@ -126,6 +127,35 @@ TEST_F(ExportsTga, ArticleNumbersAndTagsThroughTheOrdinals) {
   ASSERT_TRUE(Entry<bool(CMatTable*, CString&)>(128)(pSheet, tag));
   EXPECT_EQ(tag.substr(0, 36), L"1-1-0-0-0-0-1-0-0-1-0-0-1-0-0-1-0-4-");
   EXPECT_EQ(UI().Count(), 0u) << ToUtf8(UI().LastText());
+}
+
+// The sheet manager's entries answer as their ordinals promise: a swapped
+// address would hand a host another call.
+TEST_F(ExportsTga, SheetManagerThroughTheOrdinals) {
+  OrvaMatAttach();
+  Store().SetCurrent(Store().AddDataset(std::make_unique<CMatDatenSatz>()));
+  CMatTable* pSheet = Record(nullptr, L"VDI-Pumpen", L"4;x");
+  CMatTable* pProduct = Record(Record(pSheet, L"100-1", L"Reihe"), L"110-2", L"Pumpe");
+  Store().SetFlags(Record(pProduct, L"200-1", L"links"), eFlagDefaultChild, 0);
+
+  EXPECT_EQ(Entry<int(CString)>(131)(L"VDI-Waermeerzeuger"), 3);
+  EXPECT_EQ(Entry<int(const wchar_t*, int)>(168)(L"1-?-7", 2), 7);
+  CString tag = L"1";
+  Entry<void(CString&, int, int, int)>(169)(tag, 1, 2, 0);
+  EXPECT_EQ(tag, L"1-2-?-?-?-?-?-?-?-?-?-?-?-?-?-?-?-?");
+  using FindRecord = CMatTable*(const wchar_t*, int, const wchar_t*);
+  EXPECT_EQ(Entry<FindRecord>(161)(L"1-2", 4, L"110"), pProduct);
+  EXPECT_EQ(Entry<FindRecord>(161)(L"1-2", 2, L"110"), nullptr);
+  auto* pRoot = Entry<Cvdi3805Tag*(Cvdi3805Tag*, CMatTable*)>(172)(nullptr, pProduct);
+  ASSERT_NE(pRoot, nullptr);
+  tag = L"";
+  Entry<void(CString&, Cvdi3805Tag*, bool)>(202)(tag, pRoot, false);
+  EXPECT_EQ(tag, L"1-2-?-1-0-0-?-?-?-?-?-?-?-?-?-?-?-?");
+  Entry<void(Cvdi3805Tag*)>(200)(pRoot);
+  Cvdi3805Tag* pMade = Entry<Cvdi3805Tag*(VdiRecordId)>(203)(0x02000000);
+  ASSERT_NE(pMade, nullptr);
+  EXPECT_EQ(pMade->m_nRecordId, 0x02000000u);
+  Entry<void(Cvdi3805Tag*)>(200)(pMade);
 }
 
 }  // namespace

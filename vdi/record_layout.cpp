@@ -280,6 +280,12 @@ double ReadReal(std::wstring_view text) {
   return result.ec == std::errc() ? d : 0;
 }
 
+std::wstring_view Trimmed(std::wstring_view text) {
+  const std::size_t nFirst = text.find_first_not_of(L' ');
+  if (nFirst == std::wstring_view::npos) return {};
+  return text.substr(nFirst, text.find_last_not_of(L' ') - nFirst + 1);
+}
+
 int SheetOfName(std::wstring_view text) { return VdiSheetOfTableName(text); }
 
 CMatTable* FindRecordTable(CMatTable* pParent, std::wstring_view name) {

@@ -82,6 +82,9 @@ CPositionRecords PositionRecordsOf(int nSheet);
 // The piece at zero-based position nPosition of a ";"-separated record
 // text; empty beyond the last piece.
 std::wstring_view RecordPiece(std::wstring_view text, std::size_t nPosition);
+// The text without its leading and trailing blanks (a piece as a file pads
+// it: " ART ").
+std::wstring_view Trimmed(std::wstring_view text);
 
 // Numbers in record texts, read the same whatever the C locale of the host:
 // ReadInteger as a decimal integer (leading blanks, a sign, the digits up to

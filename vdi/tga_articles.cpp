@@ -23,12 +23,6 @@ bool StartsWith(std::wstring_view text, std::wstring_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
 
-std::wstring_view Trimmed(std::wstring_view text) {
-  const std::size_t nFirst = text.find_first_not_of(L' ');
-  if (nFirst == std::wstring_view::npos) return {};
-  return text.substr(nFirst, text.find_last_not_of(L' ') - nFirst + 1);
-}
-
 // The number after a record name's kind ("200-3" after 4 characters: 3).
 std::int32_t NumberAfter(const CMatTable& table, std::size_t nKind) {
   const std::wstring_view name = TableNameText(table);
@@ -124,56 +118,67 @@ CTgaReferenceTables CTgaArticles::FindOrCreateTables(CMatTable* pSheet) {
   return tables;
 }
 
-bool CTgaArticles::SearchReferences(CString& out, const CTgaSlots& slots, CMatTable* pProduct,
-                                    std::vector<CTgaArticle>* pArticles) {
-  CMatTable* pSheet = SheetOf(pProduct);
-  CMatTable* pTable = pSheet != nullptr
-                          ? FindChildTable(*pSheet, vditga::kNummer.pName, eHiddenTables::kSkip)
-                          : nullptr;
+bool CTgaArticles::FindReference(CMatTable* pSheet, const CTgaSlots& slots, bool b800to810,
+                                 CTgaReference& out) {
+  if (pSheet == nullptr) return false;
+  CMatTable* pTable =
+      b800to810 ? FindChildTable(*pSheet, vditga::k800to810.pName, eHiddenTables::kSkip) : nullptr;
+  // An existing "TGA-800to810" answers alone, even when it is empty: the
+  // file's own 800/810 records then name no article for this tag.
+  const bool bBy800 = pTable != nullptr;
+  if (!bBy800) pTable = FindChildTable(*pSheet, vditga::kNummer.pName, eHiddenTables::kSkip);
   if (pTable == nullptr || pTable->m_nType != eTypeStruct) return false;
   CMatStore& store = Store();
   std::uint64_t word = 0;
   for (POSITION pos = store.GetFirstRowPosition(pTable); pos != nullptr;) {
     const Handle hRow = pTable->GetNextRow(pos, word);
-    CCell cell;
-    if (store.GetCellValue(pTable, cell, hRow, 0, 0) != eMatOk) continue;
-    const wchar_t* pTag = store.HdlToString(cell.m_nValue);
+    const wchar_t* pTag = nullptr;
+    if (bBy800) {
+      pTag = store.HdlToString(hRow);
+    } else if (CCell cell; store.GetCellValue(pTable, cell, hRow, 0, 0) == eMatOk) {
+      pTag = store.HdlToString(cell.m_nValue);
+    }
     if (pTag == nullptr) continue;
     const CTgaSlots row = ParseTgaTag(pTag);
     bool bMatch = true;
     for (std::size_t i = 0; i < slots.size() && bMatch; ++i)
       bMatch = slots[i] == row[i] || slots[i] < 1 || row[i] < 1;
     if (!bMatch) continue;
-    // The row is keyed by the article number made unique ("A|1" for the
-    // second row of A); the article itself opens the 810 body.
-    CString body;
-    if (ReadStringValue(store, body, pTable, hRow, 0, 1, false) != eMatOk) body.clear();
-    CTgaArticle article{CString(Trimmed(RecordPiece(body, 0))), 1};
-    if (article.m_strNumber.empty()) {
-      const wchar_t* pKey = store.HdlToString(hRow);
-      article.m_strNumber = pKey != nullptr ? pKey : L"";
-    }
-    out = article.m_strNumber;
-    if (pArticles != nullptr) pArticles->assign(1, article);
+    out.m_strTag = pTag;
+    out.m_hRow = hRow;
+    if (ReadStringValue(store, out.m_strRecord, pTable, hRow, 0, bBy800 ? 0 : 1, false) != eMatOk)
+      out.m_strRecord.clear();
     return true;
   }
   return false;
 }
 
-bool CTgaArticles::GetArtikelnummern(CString& out, std::wstring_view tag, CMatTable* pProduct,
-                                     std::vector<CTgaArticle>* pArticles) {
-  if (pArticles != nullptr) pArticles->clear();
-  const CTgaSlots slots = ParseTgaTag(tag);
-  CvdiFunction* f = m_Functions.GetFunction(pProduct, kDefaultFunction);
-  if (f == nullptr) return SearchReferences(out, slots, pProduct, pArticles);
-  CString digits;
-  if (!FormatTgaDigits(slots, TgaReferenceLayout(), digits)) {
-    ShowMessage(MB_OK | MB_ICONERROR, L"Die TGA-Nummer <%s> passt nicht in die Stellen der %s",
-                CString(tag), CString(kDefaultFunction));
-    return false;
+bool CTgaArticles::SearchReferences(CString& out, const CTgaSlots& slots, CMatTable* pProduct,
+                                    std::vector<CTgaArticle>* pArticles) {
+  CTgaReference reference;
+  if (!FindReference(SheetOf(pProduct), slots, false, reference)) return false;
+  // The row is keyed by the article number made unique ("A|1" for the
+  // second row of A); the article itself opens the 810 body.
+  CTgaArticle article{CString(Trimmed(RecordPiece(reference.m_strRecord, 0))), 1};
+  if (article.m_strNumber.empty()) {
+    const wchar_t* pKey = Store().HdlToString(reference.m_hRow);
+    article.m_strNumber = pKey != nullptr ? pKey : L"";
   }
+  out = article.m_strNumber;
+  if (pArticles != nullptr) pArticles->assign(1, article);
+  return true;
+}
+
+eTgaRun CTgaArticles::RunTgaFunction(CMatTable* pProduct, const wchar_t* pName,
+                                     const CTgaSlots& slots, CTgaDigitLayout layout,
+                                     std::vector<std::wstring_view>& lines) {
+  lines.clear();
+  CvdiFunction* f = m_Functions.GetFunction(pProduct, pName);
+  if (f == nullptr) return eTgaRun::eNoFunction;
+  CString digits;
+  if (!FormatTgaDigits(slots, layout, digits)) return eTgaRun::eNoFit;
   const CvdiFunction::CVdiVar* pResult = m_Functions.Run(*f, slots, digits);
-  if (pResult == nullptr) return false;
+  if (pResult == nullptr) return eTgaRun::eFailed;
   // The function's value counts the 810 lines it wrote; never more than
   // the result holds.
   const std::size_t nHeld = pResult->GetElementCount();
@@ -182,10 +187,30 @@ bool CTgaArticles::GetArtikelnummern(CString& out, std::wstring_view tag, CMatTa
     nLines = static_cast<std::size_t>(
         std::clamp<std::int64_t>(f->m_result.m_nValue, 0, static_cast<std::int64_t>(nHeld)));
   nLines = std::min(nLines, nHeld);
+  for (std::size_t i = 0; i < nLines; ++i) lines.push_back(pResult->GetText(i));
+  return eTgaRun::eRan;
+}
+
+bool CTgaArticles::GetArtikelnummern(CString& out, std::wstring_view tag, CMatTable* pProduct,
+                                     std::vector<CTgaArticle>* pArticles) {
+  if (pArticles != nullptr) pArticles->clear();
+  const CTgaSlots slots = ParseTgaTag(tag);
+  std::vector<std::wstring_view> lines;
+  switch (RunTgaFunction(pProduct, kDefaultFunction, slots, TgaReferenceLayout(), lines)) {
+    case eTgaRun::eNoFunction:
+      return SearchReferences(out, slots, pProduct, pArticles);
+    case eTgaRun::eNoFit:
+      ShowMessage(MB_OK | MB_ICONERROR, L"Die TGA-Nummer <%s> passt nicht in die Stellen der %s",
+                  CString(tag), CString(kDefaultFunction));
+      return false;
+    case eTgaRun::eFailed:
+      return false;
+    case eTgaRun::eRan:
+      break;
+  }
   CString text;
   std::vector<CTgaArticle> articles;
-  for (std::size_t i = 0; i < nLines; ++i) {
-    const std::wstring_view line = pResult->GetText(i);
+  for (const std::wstring_view line : lines) {
     CTgaArticle article{CString(ArticleOf810(line)), 1};
     if (article.m_strNumber.empty()) continue;
     const std::size_t nPieces = std::count(line.begin(), line.end(), L';') + 1;

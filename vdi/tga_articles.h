@@ -26,6 +26,23 @@ struct CTgaReferenceTables {
   CMatTable* m_p800to810 = nullptr;  // "TGA-800to810"
 };
 
+// A row of a sheet's cross references: the tag of a configuration and its
+// 810 record (the line after the index field: article number, DATANORM
+// number, ...).
+struct CTgaReference {
+  CString m_strTag;
+  CString m_strRecord;
+  Handle m_hRow = 0;  // the row: an article number, or the tag in "TGA-800to810"
+};
+
+// How a run of a product's TGA function went.
+enum class eTgaRun {
+  eNoFunction,  // the product has no such function (or its list failed)
+  eNoFit,       // a slot is too large for its digit group: nothing ran
+  eFailed,      // the run failed (its error was shown)
+  eRan,
+};
+
 // One article of a configuration.
 struct CTgaArticle {
   CString m_strNumber;
@@ -70,6 +87,21 @@ class CTgaArticles {
   // a broken function would otherwise report at every combination. A
   // product of more than kMaxCombinations combinations is refused.
   std::size_t CreateTGAreferences(CMatTable* pProduct);
+
+  // Runs the product's function of that name for the slots, written as a
+  // digit string of that layout, and gives the 810 lines it counts (its
+  // value, when it returns an integer, never more than the result holds;
+  // else the one result). The lines point into the function's result and
+  // hold until the function runs again. Shows nothing itself.
+  eTgaRun RunTgaFunction(CMatTable* pProduct, const wchar_t* pName, const CTgaSlots& slots,
+                         CTgaDigitLayout layout, std::vector<std::wstring_view>& lines);
+
+  // The first row of the sheet's cross references whose tag matches the
+  // slots: every slot equal, or either below 1. With b800to810 the rows of
+  // "TGA-800to810" are searched when that table exists (tag: the row's
+  // name; record: sub-row 0), else those of "TGA-Nummer" (tag: field 0;
+  // record: field 1). False when no row matches.
+  bool FindReference(CMatTable* pSheet, const CTgaSlots& slots, bool b800to810, CTgaReference& out);
 
   // Entries made by CreateTGAreferences over the object's life.
   std::uint64_t GetGeneratedCount() const { return m_nGenerated; }

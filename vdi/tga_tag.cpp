@@ -41,7 +41,7 @@ std::int32_t Largest(int nWidth) { return nWidth == 3 ? 999 : 99999; }
 
 }  // namespace
 
-CTgaSlots ParseTgaTag(std::wstring_view text) {
+CTgaSlots ParseTgaTag(std::wstring_view text, std::size_t* pGroups) {
   CTgaSlots slots;
   slots.fill(-1);
   std::size_t nSlot = 0;
@@ -51,6 +51,7 @@ CTgaSlots ParseTgaTag(std::wstring_view text) {
     if (nDash == std::wstring_view::npos) break;
     text.remove_prefix(nDash + 1);
   }
+  if (pGroups != nullptr) *pGroups = nSlot;
   return slots;
 }
 

@@ -30,7 +30,8 @@ using CTgaSlots = std::array<std::int32_t, kTgaSlotCount>;
 // the value of its leading decimal digits (0 when it has none, held at the
 // largest 32-bit value). A "-" that ends the text opens no group; groups
 // beyond the 32nd are ignored. A null text leaves every slot unknown.
-CTgaSlots ParseTgaTag(std::wstring_view text);
+// pGroups (may be null) receives the number of groups read (0 to 32).
+CTgaSlots ParseTgaTag(std::wstring_view text, std::size_t* pGroups = nullptr);
 // The exported form: 32 slots written to pSlots (null: nothing happens).
 void parseTGAtag(std::int32_t* pSlots, const wchar_t* pText);
 

@@ -16,14 +16,9 @@
 #include "vdi/tga_articles.h"
 #include "vdi/tga_slots.h"
 #include "vdi/tga_tables.h"
+#include "vdi/vdi3805_man.h"
 
 namespace {
-
-std::wstring_view Trimmed(std::wstring_view text) {
-  const std::size_t nFirst = text.find_first_not_of(L' ');
-  if (nFirst == std::wstring_view::npos) return {};
-  return text.substr(nFirst, text.find_last_not_of(L' ') - nFirst + 1);
-}
 
 // Every table below pTable (itself included) with its rows in memory: the
 // walks of the slots and of the functions read child lists and texts that a
@@ -84,7 +79,7 @@ std::vector<CVdiReference> ReadReferences(CMatStore& store, CMatTable* pSheet) {
       reference.strRecord.clear();
     // The row is named by the article number made unique ("A|1" for the
     // second row of A); the 810 body opens with the article itself.
-    reference.strArticle = Trimmed(vdirecord::RecordPiece(reference.strRecord, 0));
+    reference.strArticle = vdirecord::Trimmed(vdirecord::RecordPiece(reference.strRecord, 0));
     if (reference.strArticle.empty())
       if (const wchar_t* pKey = store.HdlToString(hRow)) reference.strArticle = pKey;
     references.push_back(std::move(reference));
@@ -113,6 +108,20 @@ bool GetVdiArticles(unsigned long prefix, const wchar_t* pSheet, const wchar_t* 
     for (CTgaArticle& article : found)
       articles.push_back({std::move(article.m_strNumber), article.m_nQuantity});
     return true;
+  });
+}
+
+bool GetVdiDatanormNumber(unsigned long prefix, const wchar_t* pSheet, const wchar_t* pTag,
+                          CString& number) {
+  return GuardedCall(false, [&] {
+    number.clear();
+    const std::wstring_view tag = pTag != nullptr ? pTag : L"";
+    CMatTable* pTable = FindSheet(CMatStore::Instance(), prefix, pSheet);
+    CMatTable* pProduct = FindProduct(pTable, ParseTgaTag(tag));
+    if (pProduct == nullptr) return false;
+    const int nSheet = CVdiSheetManager::GetBlattNr(TableNameText(*pTable));
+    return CVdiSheetManager::Process().GetNumber(number, tag, pProduct, nSheet, true) == 1 &&
+           !number.empty();
   });
 }
 

@@ -83,6 +83,16 @@ struct CVdiArticle {
 ORVAMAT_API bool GetVdiArticles(unsigned long prefix, const wchar_t* sheet, const wchar_t* tag,
                                 CString& text, std::vector<CVdiArticle>& articles);
 
+// The DATANORM number of the configuration: the 810 record that the TGA
+// function of the product (slots 0 and 1 of the tag) gives for the tag in
+// the digit layout of the sheet's number, else the first row of the
+// sheet's cross references that matches the tag ("TGA-800to810" when the
+// sheet has that table, else "TGA-Nummer"). False, number empty, when
+// there is no such product or record, or the record names no DATANORM
+// number.
+ORVAMAT_API bool GetVdiDatanormNumber(unsigned long prefix, const wchar_t* sheet,
+                                      const wchar_t* tag, CString& number);
+
 // A row of a sheet's "TGA-Nummer" table: the article number, the tag of its
 // configuration and its 810 record (the line after the index field).
 struct CVdiReference {
