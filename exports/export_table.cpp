@@ -5,6 +5,7 @@
 #include <new>
 
 #include "OrvaMat/article.h"
+#include "OrvaMat/article_set.h"
 #include "OrvaMat/exports.h"
 #include "OrvaMat/formula.h"
 #include "OrvaMat/mat_manager.h"
@@ -45,6 +46,39 @@ bool SetVdiVarType(CVdiVar* self, enPCode type, int length, int count, int lower
 bool SetVdiVarValue(CVdiVar* self, CVdiVar& src, int index) { return self->setValue(src, index); }
 void CleanVdiVar(CVdiVar* self) { self->clean(); }
 
+CArtikelSet* NewArtikelSet(void* self) { return new (self) CArtikelSet(); }
+void DestroyArtikelSet(CArtikelSet* self) { self->~CArtikelSet(); }
+CArtikelSet* AssignArtikelSet(CArtikelSet* self, const CArtikelSet& other) {
+  return &(*self = other);
+}
+void RemoveAllSetItems(CArtikelSet* self) { self->RemoveAllItems(); }
+void ResetSet(CArtikelSet* self) { self->Reset(); }
+POSITION GetSetHeadPosition(CArtikelSet* self) { return self->GetHeadPosition(); }
+CArtikelSetItem* GetNextSetItem(CArtikelSet* self, POSITION& pos) { return self->GetNextItem(pos); }
+CArtikelSetItem* AddSetItem(CArtikelSet* self, float quantity, unsigned long article,
+                            unsigned long flags) {
+  return self->AddItem(quantity, article, flags);
+}
+CArtikelSetItem* AddSetArtikel(CArtikelSet* self, unsigned long article, float quantity, int flag) {
+  return self->AddArtikel(article, quantity, flag);
+}
+void MergeSet(CArtikelSet* self, const CArtikelSet& other) { self->Merge(other); }
+float GetSetGesamtMenge(CArtikelSet* self) { return self->GetGesamtMenge(); }
+CArtikelSetItem* IstInSet(CArtikelSet* self, unsigned long article) {
+  return self->IstInSet(article);
+}
+void SetSetRow(CArtikelSet* self, unsigned long set) { self->SetSet(set); }
+void CleanSet(CArtikelSet* self) { self->CleanSet(); }
+int GetSetMaxGroesse(CArtikelSet* self) { return self->GetMaxGroesse(); }
+int GetSetMinGroesse(CArtikelSet* self) { return self->GetMinGroesse(); }
+void SetSetLength(CArtikelSet* self, float length) { self->SetSetLength(length); }
+int SetSetGroesse(CArtikelSet* self, unsigned long size, unsigned long size2) {
+  return self->SetGroesse(size, size2);
+}
+int RecalcSet(CArtikelSet* self, float value) { return self->RecalcSet(value); }
+void CheckSetStandard(CArtikelSet* self) { self->CheckStandard(); }
+void SetAlternativeSize(CArtikelSet* self, unsigned long size) { self->SetAlternativeSize(size); }
+
 // Ordinal 2: a second entry that does nothing, without a name.
 void DoNothing() {}
 
@@ -66,21 +100,26 @@ const std::array kExports = {
     CExportEntry{14, nullptr, Address(&CMatManager::GetKurzText)},
     CExportEntry{15, nullptr, Address(&M::GetDatasetPrefix)},
     CExportEntry{16, nullptr, Address(&M::GetDatabaseFormat)},
+    CExportEntry{18, nullptr, Address(&M::IsInSetTabelle)},
     CExportEntry{19, nullptr, Address(&M::GetStrucFieldType)},
     CExportEntry{20, "CvdiFunction::CVdiVar::CVdiVar", Address(&NewVdiVar)},
     CExportEntry{23, nullptr, Address(&ImportDatanormDlg)},
     CExportEntry{24, "CvdiFunctionList::CvdiFunctionList", Address(&NewFunctionList)},
     CExportEntry{25, nullptr, Address(&M::AddAlias)},
+    CExportEntry{26, nullptr, Address(&SetAlternativeSize)},
     CExportEntry{27, nullptr, Address(&CMatManager::SetGesammtText)},
+    CExportEntry{28, nullptr, Address(&SetSetRow)},
     CExportEntry{29, nullptr, Address(&M::GetGivenTableName)},
     CExportEntry{30, nullptr, Address(&M::GetValue)},
     CExportEntry{31, nullptr, Address(&M::AddRow)},
     CExportEntry{32, "CvdiFunction::CVdiVar::~CVdiVar", Address(&DestroyVdiVar)},
+    CExportEntry{33, nullptr, Address(&ResetSet)},
     CExportEntry{34, nullptr, Address(&M::IsStructTable)},
     CExportEntry{35, nullptr, Address(&M::SetFloatValueF)},
     CExportEntry{36, nullptr, Address(&M::SetStringValueW)},
     CExportEntry{37, nullptr, Address(&M::SetIntValue)},
     CExportEntry{38, nullptr, Address(&M::SetStringValue)},
+    CExportEntry{39, nullptr, Address(&M::IsSetGruppe)},
     CExportEntry{40, nullptr, Address(&M::GetStrucDef)},
     CExportEntry{41, nullptr, Address(&M::GetTableType)},
     CExportEntry{42, nullptr, Address(&M::GetValuesPerRow)},
@@ -110,16 +149,26 @@ const std::array kExports = {
     CExportEntry{66, nullptr, Address(&M::ReadScriptFileDlg)},
     CExportEntry{67, nullptr, Address(&M::GetTablePath)},
     CExportEntry{68, nullptr, Address(&M::SelectDatasetByID)},
+    CExportEntry{69, "CMatManager::ExplodeSet", Address(&M::ExplodeSet)},
+    CExportEntry{70, nullptr, Address(&NewArtikelSet)},
+    CExportEntry{71, nullptr, Address(&DestroyArtikelSet)},
+    CExportEntry{72, nullptr, Address(&AssignArtikelSet)},
     CExportEntry{73, nullptr, Address(&M::GetRegStr)},
     CExportEntry{74, "CMatManager::GetItemCount", Address(&M::GetItemCount)},
+    CExportEntry{75, nullptr, Address(&GetSetHeadPosition)},
+    CExportEntry{76, nullptr, Address(&GetNextSetItem)},
     CExportEntry{77, "CMatManager::GetOrCreateHandle", Address(&M::GetOrCreateHandle)},
+    CExportEntry{78, nullptr, Address(&RecalcSet)},
+    CExportEntry{79, nullptr, Address(&RemoveAllSetItems)},
     CExportEntry{80, nullptr, Address(&M::GetStringPtr)},
     CExportEntry{81, nullptr, Address(&M::GetDatasetPath)},
     CExportEntry{82, nullptr, Address(&M::OpenDataset)},
     CExportEntry{83, nullptr, Address(&M::CloseDataset)},
     CExportEntry{84, nullptr, Address(&M::GetDefaultItem)},
+    CExportEntry{85, nullptr, Address(&SetSetLength)},
     CExportEntry{86, nullptr, Address(&M::DeleteDataset)},
     CExportEntry{87, nullptr, Address(&M::ActivateDatasetByID)},
+    CExportEntry{88, nullptr, Address(&MergeSet)},
     CExportEntry{89, nullptr, Address(&M::GetTableName)},
     CExportEntry{90, nullptr, Address(&M::GetDatasetPrefixOfTable)},
     CExportEntry{91, "CMatManager::GetStringValueEx", Address(&M::GetStringValueEx)},
@@ -128,15 +177,23 @@ const std::array kExports = {
     CExportEntry{94, nullptr, Address(&M::GetParentTable)},
     CExportEntry{95, "CMatManager::GetSubString", Address(&M::GetSubString)},
     CExportEntry{96, "CMatManager::HdlToHKKey", Address(&M::HdlToHKKey)},
+    CExportEntry{97, nullptr, Address(&AddSetItem)},
     CExportEntry{98, nullptr, Address(&M::GetStructRowCount)},
+    CExportEntry{99, nullptr, Address(&AddSetArtikel)},
     CExportEntry{100, "CMatManager::HerstellerNameEx", Address(&M::HerstellerNameEx)},
     CExportEntry{101, nullptr, Address(&M::HerstellerName)},
     CExportEntry{102, nullptr, Address(&M::HerstellerNameOfHandle)},
+    CExportEntry{103, "CArtikelSet::IstInSet", Address(&IstInSet)},
+    CExportEntry{105, nullptr, Address(&CleanSet)},
     CExportEntry{106, nullptr, Address(&M::GetDefaultChild)},
     CExportEntry{107, nullptr, Address(&M::RowExistsEx)},
     CExportEntry{108, "CMatManager::SetBeschreibung", Address(&M::SetBeschreibung)},
     CExportEntry{109, "CMatManager::ShowMatError", Address(&M::ShowMatError)},
+    CExportEntry{111, nullptr, Address(&SetSetGroesse)},
+    CExportEntry{112, nullptr, Address(&M::ExplodeSetWith)},
     CExportEntry{113, nullptr, Address(&M::WriteTableText)},
+    CExportEntry{118, nullptr, Address(&GetSetGesamtMenge)},
+    CExportEntry{119, nullptr, Address(&CheckSetStandard)},
     CExportEntry{120, nullptr, Address(&M::GetDatasetID)},
     CExportEntry{121, nullptr, Address(&M::GetDatasetIDOfTable)},
     CExportEntry{122, nullptr, Address(&M::GetStringTableText)},
@@ -145,6 +202,7 @@ const std::array kExports = {
     CExportEntry{125, "CvdiFunction::CVdiVar::clean", Address(&CleanVdiVar)},
     CExportEntry{128, "Cvdi3805Man::fillMissingTGAtags", Address(&Cvdi3805Man::fillMissingTGAtags)},
     CExportEntry{131, "Cvdi3805Man::getBlattNr", Address(&Cvdi3805Man::getBlattNr)},
+    CExportEntry{132, "CMatManager::getComboArtikel", Address(&M::getComboArtikel)},
     CExportEntry{133, "Cvdi3805Man::getDatanormNummer", Address(&Cvdi3805Man::getDatanormNummer)},
     CExportEntry{137, "CvdiFunctionList::scanAndParseFunctionDeclarations",
                  Address(&ScanDeclarations)},
@@ -154,6 +212,8 @@ const std::array kExports = {
     CExportEntry{154, nullptr, Address(&M::GetCellType)},
     CExportEntry{155, nullptr, Address(static_cast<void (*)(const wchar_t*)>(&ImportVdiFile))},
     CExportEntry{156, "CvdiFunction::CVdiVar::setType", Address(&SetVdiVarType)},
+    CExportEntry{157, nullptr, Address(&GetSetMaxGroesse)},
+    CExportEntry{158, nullptr, Address(&GetSetMinGroesse)},
     CExportEntry{159, nullptr, Address(&M::RenameTable)},
     CExportEntry{160, nullptr, Address(&Cvdi3805Man::getTGANummer)},
     CExportEntry{161, nullptr, Address(&Cvdi3805Man::getRecordTable)},
@@ -168,6 +228,7 @@ const std::array kExports = {
     CExportEntry{174, nullptr, Address(&getArtikelnummern)},
     CExportEntry{176, nullptr, Address(&M::SetReadFlag)},
     CExportEntry{178, nullptr, Address(&M::CloseAllDatasets)},
+    CExportEntry{179, nullptr, Address(&M::GetItemKurzText)},
     CExportEntry{180, nullptr, Address(&M::IsDatasetReadOnly)},
     CExportEntry{181, nullptr, Address(&fillTGAslots)},
     CExportEntry{185, nullptr, Address(&CMatManager::GetMengeneinheitText)},

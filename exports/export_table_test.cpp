@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "OrvaMat/article.h"
+#include "OrvaMat/article_set.h"
 #include "OrvaMat/exports.h"
 #include "OrvaMat/formula.h"
 #include "OrvaMat/mat_manager.h"
@@ -70,6 +71,35 @@ TEST(ExportsTable, ObjectEntriesBuildUseAndDestroyTheirObjects) {
   CvdiFunctionList* pList = pNew(memory);
   EXPECT_EQ(pFind(pList, L"NONE"), nullptr);
   pDestroy(pList);
+}
+
+// An article set as a host holds it: made, filled, read and destroyed through
+// the ordinals alone.
+TEST(ExportsTable, ArticleSetEntriesBuildUseAndDestroyASet) {
+  alignas(CArtikelSet) unsigned char memory[sizeof(CArtikelSet)];
+  CArtikelSet* pSet = reinterpret_cast<CArtikelSet* (*)(void*)>(OrvaMatProcByOrdinal(70))(memory);
+  auto* pAdd =
+      reinterpret_cast<CArtikelSetItem* (*)(CArtikelSet*, float, unsigned long, unsigned long)>(
+          OrvaMatProcByOrdinal(97));
+  pAdd(pSet, 2, 7, 0);
+  pAdd(pSet, 3, 7, 0);
+  reinterpret_cast<CArtikelSetItem* (*)(CArtikelSet*, unsigned long, float, int)>(
+      OrvaMatProcByOrdinal(99))(pSet, 8, 1, 1);
+  EXPECT_EQ(reinterpret_cast<float (*)(CArtikelSet*)>(OrvaMatProcByOrdinal(118))(pSet), 6.0f);
+  auto* pHead = reinterpret_cast<POSITION (*)(CArtikelSet*)>(OrvaMatProcByOrdinal(75));
+  auto* pNext =
+      reinterpret_cast<CArtikelSetItem* (*)(CArtikelSet*, POSITION&)>(OrvaMatProcByOrdinal(76));
+  POSITION pos = pHead(pSet);
+  EXPECT_EQ(pNext(pSet, pos)->m_fMenge, 5.0f);
+  EXPECT_EQ(pNext(pSet, pos)->m_nFlags, 1u);
+  EXPECT_EQ(pos, nullptr);
+  EXPECT_EQ(reinterpret_cast<CArtikelSetItem* (*)(CArtikelSet*, unsigned long)>(
+                OrvaMatProcByOrdinal(103))(pSet, 9),
+            nullptr);
+  EXPECT_EQ(reinterpret_cast<int (*)(CArtikelSet*)>(OrvaMatProcByOrdinal(158))(pSet), 0x7FFFFFFF);
+  reinterpret_cast<void (*)(CArtikelSet*)>(OrvaMatProcByOrdinal(79))(pSet);
+  EXPECT_EQ(pHead(pSet), nullptr);
+  reinterpret_cast<void (*)(CArtikelSet*)>(OrvaMatProcByOrdinal(71))(pSet);
 }
 
 // The TGA entries as a host reaches them: on the process-wide store, with

@@ -4,6 +4,7 @@
 
 #include "OrvaMat/article.h"
 #include "OrvaMat/article_fields.h"
+#include "OrvaMat/article_set.h"
 #include "OrvaMat/console_host_ui.h"
 #include "OrvaMat/database_file.h"
 #include "OrvaMat/datasets.h"

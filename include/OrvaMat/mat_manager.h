@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "OrvaMat/article.h"
+#include "OrvaMat/article_set.h"
 #include "OrvaMat/datasets.h"
 #include "OrvaMat/mat_table.h"
 #include "OrvaMat/mat_text.h"
@@ -20,6 +21,7 @@
 
 class ORVAMAT_API CMatManager : public CMatDatasetCalls,
                                 public CMatArticleCalls,
+                                public CMatArticleSetCalls,
                                 public CMatScriptCalls {
  public:
   CMatManager() = delete;
