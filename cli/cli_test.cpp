@@ -202,6 +202,28 @@ TEST(CliDatabaseLink, ImportWritesTheLinkedFile) {
             std::string::npos);
 }
 
+// The worked example of docs/article-sets.md: a set filled by size and one
+// by its row with its groups exploded, as text and as JSON; a table that is
+// not there fails with the JSON failure.
+TEST(CliSet, ShowBySizeAndByRow) {
+  CToolFolder folder;
+  const std::string sets = std::string(ORVAMAT_EXAMPLES_DIR) + "/sets/sets.mmtb";
+  ASSERT_EQ(RunTool(folder.Path(), "mmd import-mmtb " + sets + " --mmd s.mmd --id SETS").nExit, 0);
+  CRun run = RunTool(folder.Path(), "set show --mmd s.mmd Sets --size 5");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_EQ(run.strOut, "A1\t1\t0x0\nX\t5\t0x0\nO\t1\t0x120000\n");
+  run = RunTool(folder.Path(), "set show --mmd s.mmd SetRows Heizkreis --explode");
+  EXPECT_EQ(run.strOut, "Pumpe\t1\t0x0\nVentil\t2\t0x0\nVerschraubung\t4\t0x0\n");
+  run = RunTool(folder.Path(), "set show --mmd s.mmd SetRows Heizkreis --json");
+  EXPECT_EQ(run.strOut,
+            "{\"ok\":true,\"table\":\"SetRows\",\"size\":0,\"size2\":0,\"items\":["
+            "{\"article\":\"Pumpe\",\"quantity\":1.0,\"flags\":0},"
+            "{\"article\":\"Ventilgruppe\",\"quantity\":2.0,\"flags\":0}]}\n");
+  run = RunTool(folder.Path(), "set show --mmd s.mmd Nope --json");
+  EXPECT_EQ(run.nExit, 1);
+  EXPECT_EQ(run.strOut, "{\"ok\":false,\"errors\":[\"Nope: no such table in s.mmd\"]}\n");
+}
+
 // A file imported, then its products listed as the JSON the checks read; a
 // second file of the same sheet replaces the first one's tree.
 TEST(CliVdi, ImportThenProducts) {

@@ -19,3 +19,5 @@ void AddVdiCommands(CLI::App& app);
 void AddFormulaCommands(CLI::App& app);
 // script run: script files of dataset commands (cli/script_command.cpp).
 void AddScriptCommands(CLI::App& app);
+// set show: article sets filled from set tables (cli/set_command.cpp).
+void AddSetCommands(CLI::App& app);
