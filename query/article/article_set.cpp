@@ -264,11 +264,17 @@ void CArtikelSet::Explode(CMatTable* pGroups) {
   // Exploded items are left null and taken out at the end; the first
   // mergeable item of each article is kept at hand, as AddItem would find it.
   std::unordered_map<unsigned long, std::size_t> first;
+  first.reserve(4 * m_Items.size());
   for (std::size_t i = m_Items.size(); i-- > 0;)
     if (Mergeable(*m_Items[i], m_Items[i]->m_hArtikel)) first[m_Items[i]->m_hArtikel] = i;
-  // The groups each item came from: a component among them would make the
-  // group contain itself.
-  std::unordered_map<std::size_t, std::vector<unsigned long>> ancestors;
+  // The groups each item came from, as a range of one pool (items of one
+  // group share their range): a component among them would make the group
+  // contain itself.
+  struct CSpan {
+    std::size_t nBegin = 0, nEnd = 0;
+  };
+  std::vector<unsigned long> pool;
+  std::vector<CSpan> ancestors(m_Items.size());
   bool bCycleShown = false;
   for (std::size_t i = 0; i < m_Items.size(); ++i) {
     const CArtikelSetItem item = *m_Items[i];
@@ -278,9 +284,9 @@ void CArtikelSet::Explode(CMatTable* pGroups) {
     if (pTable == nullptr && store.GetCurrent() != nullptr)
       pTable = store.GetCurrent()->m_pSetGruppen;
     if (pTable == nullptr || M::RowExistsEx(pTable, item.m_hArtikel) != eMatOk) continue;
-    std::vector<unsigned long> path = std::move(ancestors[i]);
-    path.push_back(item.m_hArtikel);
-    ancestors.erase(i);
+    const CSpan path{pool.size(), pool.size() + ancestors[i].nEnd - ancestors[i].nBegin + 1};
+    for (std::size_t k = ancestors[i].nBegin; k < ancestors[i].nEnd; ++k) pool.push_back(pool[k]);
+    pool.push_back(item.m_hArtikel);
     if (auto found = first.find(item.m_hArtikel); found != first.end() && found->second == i)
       first.erase(found);
     m_Items[i].reset();  // taken out below
@@ -292,7 +298,9 @@ void CArtikelSet::Explode(CMatTable* pGroups) {
       M::GetValue(hComponent, pTable, item.m_hArtikel, n, 1);
       M::GetValue(nFlags, pTable, item.m_hArtikel, n, 2);
       if (hComponent == 0) continue;
-      if (std::find(path.begin(), path.end(), hComponent) != path.end()) {
+      const auto pathBegin = pool.begin() + static_cast<std::ptrdiff_t>(path.nBegin);
+      const auto pathEnd = pool.begin() + static_cast<std::ptrdiff_t>(path.nEnd);
+      if (std::find(pathBegin, pathEnd, hComponent) != pathEnd) {
         if (!bCycleShown) {
           const wchar_t* pName = M::HdlToString(hComponent);
           ShowMessage(MB_OK | MB_ICONWARNING,
@@ -303,26 +311,36 @@ void CArtikelSet::Explode(CMatTable* pGroups) {
         continue;
       }
       const float fTotal = Held(double{std::isfinite(fMenge) ? fMenge : 0.0f} * item.m_fMenge);
-      std::size_t nAt = 0;
       if (auto found = first.find(hComponent); found != first.end()) {
-        nAt = found->second;
+        const std::size_t nAt = found->second;
         m_Items[nAt]->m_fMenge = Held(double{m_Items[nAt]->m_fMenge} + fTotal);
-      } else {
-        if (m_Items.size() >= kMaxItems) {
-          ShowMessage(MB_OK | MB_ICONWARNING,
-                      L"Das Set hat beim Auflösen der Setgruppen mehr als %zu Artikel; es wird "
-                      L"nicht weiter aufgelöst.",
-                      kMaxItems);
-          std::erase(m_Items, nullptr);
-          return;
+        // Reached on two ways: its groups are those of both.
+        CSpan& known = ancestors[nAt];
+        if (known.nBegin == known.nEnd) {
+          known = path;
+        } else if (known.nBegin != path.nBegin || known.nEnd != path.nEnd) {
+          const CSpan before = known;
+          known.nBegin = pool.size();
+          for (std::size_t k = before.nBegin; k < before.nEnd; ++k) pool.push_back(pool[k]);
+          for (std::size_t k = path.nBegin; k < path.nEnd; ++k) {
+            const auto knownBegin = pool.begin() + static_cast<std::ptrdiff_t>(known.nBegin);
+            if (std::find(knownBegin, pool.end(), pool[k]) == pool.end()) pool.push_back(pool[k]);
+          }
+          known.nEnd = pool.size();
         }
-        nAt = m_Items.size();
-        m_Items.push_back(NewItem(fTotal, hComponent, nFlags));
-        if ((nFlags & kSetItemKeep) == 0) first[hComponent] = nAt;
+        continue;
       }
-      std::vector<unsigned long>& known = ancestors[nAt];
-      for (const unsigned long h : path)
-        if (std::find(known.begin(), known.end(), h) == known.end()) known.push_back(h);
+      if (m_Items.size() >= kMaxItems) {
+        ShowMessage(MB_OK | MB_ICONWARNING,
+                    L"Das Set hat beim Auflösen der Setgruppen mehr als %zu Artikel; es wird "
+                    L"nicht weiter aufgelöst.",
+                    kMaxItems);
+        std::erase(m_Items, nullptr);
+        return;
+      }
+      if ((nFlags & kSetItemKeep) == 0) first[hComponent] = m_Items.size();
+      m_Items.push_back(NewItem(fTotal, hComponent, nFlags));
+      ancestors.push_back(path);
     }
   }
   std::erase(m_Items, nullptr);
