@@ -29,6 +29,14 @@ const CSetLine* LineForValue(const std::vector<CSetLine>& lines, int nOrder, int
   return pBest != nullptr ? pBest : pLargest;
 }
 
+// The chosen candidate of each list, then the optional additions.
+void AddChoice(CArtikelSet& set, const CSizeChoice& choice) {
+  for (const CAltList& list : choice.lists)
+    set.AddItem(list.Chosen().fMenge, list.Chosen().hArtikel, list.Chosen().nFlags);
+  for (const CSetLine& line : choice.optional)
+    set.AddItem(line.fMenge, line.hArtikel, line.nFlags | kSetItemAddition);
+}
+
 }  // namespace
 
 int CArtikelSet::SetGroesse(unsigned long size, unsigned long size2) {
@@ -38,10 +46,7 @@ int CArtikelSet::SetGroesse(unsigned long size, unsigned long size2) {
   if (GetGesamtMenge() == 0) {
     const CSizeChoice choice = ChooseBySize(lines, SizeArgument(size), SizeArgument(size2));
     m_Items.clear();
-    for (const CAltList& list : choice.lists)
-      AddItem(list.Chosen().fMenge, list.Chosen().hArtikel, list.Chosen().nFlags);
-    for (const CSetLine& line : choice.optional)
-      AddItem(line.fMenge, line.hArtikel, line.nFlags | kSetItemAddition);
+    AddChoice(*this, choice);
     m_nGroesse = static_cast<unsigned long>(choice.nSize);
     m_nGroesse2 = size2;
     m_bStandard = 1;
@@ -69,10 +74,7 @@ int CArtikelSet::SetGroesse(unsigned long size, unsigned long size2) {
     CArtikelSetItem* pItem = IstInSet(line.hArtikel);
     if (pItem != nullptr && (pItem->m_nFlags & kSetItemAddition) != 0) RemoveItem(pItem);
   }
-  for (const CAltList& list : after.lists)
-    AddItem(list.Chosen().fMenge, list.Chosen().hArtikel, list.Chosen().nFlags);
-  for (const CSetLine& line : after.optional)
-    AddItem(line.fMenge, line.hArtikel, line.nFlags | kSetItemAddition);
+  AddChoice(*this, after);
   m_nGroesse = static_cast<unsigned long>(after.nSize);
   m_nGroesse2 = size2;
   return 0;
