@@ -58,7 +58,7 @@ TEST(AccessoryPositions, KeysAddressArticlesFromTheirEnd) {
   ASSERT_TRUE(t.Read(
       "010;4;x\n900;12;N;;;;;Ventil;;;Messing\n930;7;G\n930.01;1;E;0\n"
       "930.03;4;12;1;1;Stk;;0\n930.01;2;F;0\n930.03;1;5;1;0;m;;0\n930.03;4;12;3.5;0;Stk;Notiz;0\n"
-      "930;8;H\n930.01;2;E;0\n930.03;4;5;1;0;Stk;;0\n"));
+      "930;8;H\n930.01;2;E;0\n930.03;4;1;1;0;Stk;;0\n"));
   CMatTable* pSheet = t.Table(L"VDI-Pumpen");
   const std::pair<const wchar_t*, bool> cases[] = {
       {L"1-7-2-4-12", true},    // 930-7, its 930_01-2 and 930_03-4
@@ -72,7 +72,7 @@ TEST(AccessoryPositions, KeysAddressArticlesFromTheirEnd) {
       {L"1-7-3-4-12", false},  // no 930_01-3
       {L"1-7-1-9-12", false},  // no 930_03-9
       {L"1-9-1-4-12", false},  // no 930-9
-      {L"1-8-2-4-5", false},   // its 900-5 is missing
+      {L"1-8-2-4-1", false},   // its 900-1 is missing (900-12 is another)
       {L"1-99999999999999999999-2-4-12", false},
   };
   for (const auto& [pKey, bMade] : cases) {

@@ -251,6 +251,32 @@ TEST(EntryConditions, TagGroupsAgainstTheFirstConditionRecord) {
   }
 }
 
+// A group whose entries all fail is a leaf without a key: the article after
+// it still reports its own key, and the group's click changes no key.
+TEST(AccessoryTreeClicks, AnEmptyGroupIsNoArticle) {
+  CVdiTestDataset t;
+  ASSERT_TRUE(
+      t.Read("010;4;x\n100;1;R\n110;1;P\n830;1;1\n830;2;2\n900;1;A;;;;;Teil\n930;1;Leer\n"
+             "930.01;1;E;0\n930.02;1;9\n930.03;1;1;1;0;Stk;;0\n930;2;Voll\n930.01;1;F;0\n"
+             "930.03;1;1;1;0;Stk;;0\n"));
+  CRecordingTreeCtrl control;
+  std::vector<double> quantities{1};
+  CStringList selection;
+  CVDIZubehoerbaum930 tree(&control, false, t.Table(kProduct), L"1", quantities, selection);
+  tree.RebuildZubehoerbaum();
+  const std::vector<HTREEITEM> items = control.GetItems();
+  ASSERT_EQ(items.size(), 5u);
+  EXPECT_EQ(control.GetItemText(items[1]), L"Leer");
+  EXPECT_TRUE(tree.setItemStates(items[4]));
+  CStringList changes;
+  tree.getAuswahlAenderungen(changes);
+  EXPECT_EQ(changes, CStringList{L"2-2-1-1-1"});
+  EXPECT_TRUE(tree.setItemStates(items[1]));
+  tree.getAuswahlAenderungen(changes);
+  EXPECT_TRUE(changes.empty());
+  EXPECT_EQ(tree.GetSelection(), CStringList{L"2-2-1-1-1"});
+}
+
 // Groups that name each other twice per entry would double the tree at every
 // level: the tree stops at its limit, says so once, and ends.
 TEST(AccessoryTreeLimits, GroupsNamingEachOtherEnd) {
