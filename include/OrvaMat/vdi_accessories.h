@@ -99,7 +99,7 @@ class ORVAMAT_API CVDIZubehoerbaum930 {
 
   // A tree stops growing at this many items (shown once): groups that name
   // each other over and over would otherwise fill memory.
-  static constexpr std::size_t kMaxItems = 100000;
+  static constexpr std::size_t kMaxItems = 50000;
 
  private:
   struct CBuild;
