@@ -52,11 +52,13 @@ TEST(AccessoryPositions, ListOperations) {
   EXPECT_TRUE(copy.m_Positions.empty());
 }
 
-// The groups of a key that address an article are read from its end.
+// The groups of a key that address an article are read from its end. The
+// reader keeps a main record's index as the file wrote it ("930-07"); keys
+// name it by number.
 TEST(AccessoryPositions, KeysAddressArticlesFromTheirEnd) {
   CVdiTestDataset t;
   ASSERT_TRUE(t.Read(
-      "010;4;x\n900;12;N;;;;;Ventil;;;Messing\n930;7;G\n930.01;1;E;0\n"
+      "010;4;x\n900;012;N;;;;;Ventil;;;Messing\n930;07;G\n930.01;1;E;0\n"
       "930.03;4;12;1;1;Stk;;0\n930.01;2;F;0\n930.03;1;5;1;0;m;;0\n930.03;4;12;3.5;0;Stk;Notiz;0\n"
       "930;8;H\n930.01;2;E;0\n930.03;4;1;1;0;Stk;;0\n"));
   CMatTable* pSheet = t.Table(L"VDI-Pumpen");
