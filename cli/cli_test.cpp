@@ -512,3 +512,62 @@ TEST(CliProgress, TheRateOfASmallFileIsPlausible) {
 }
 
 }  // namespace
+
+// The worked example of docs/accessories.md: the tree of the pump with the
+// design value 50, one console chosen, and its position; a key the tree does
+// not offer fails, also as JSON.
+TEST(CliVdi, AccessoriesOfTheWorkedExample) {
+  CToolFolder folder;
+  Write(folder.Path() / "a.vdi",
+        Read(fs::path(ORVAMAT_TEST_SOURCE_DIR) / "vdi/testdata/accessories_sheet4.vdi"));
+  ASSERT_EQ(RunTool(folder.Path(), "import vdi a.vdi --mmd pumps.mmd").nExit, 0);
+  const std::string kCommand =
+      "vdi accessories --mmd pumps.mmd --sheet VDI-Pumpen 1-1-0-0-0-0-0-0-0-0-0-0-0-0-0-1 "
+      "--quantity 50 ";
+  CRun run = RunTool(folder.Path(), kCommand + "--select 1-5-2-7-1-1-3");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_EQ(run.strOut,
+            "Zubehör-Auswahl\n"
+            "  [x] Ventile\n"
+            "    [ ] Absperrung\n"
+            "      [ ] Kugelhahn DN20, Anzahl: 2 Stk\n"
+            "      [ ] Schmutzfaenger DN20, Anzahl: 1 Stk\n"
+            "    [x] Konsolen\n"
+            "      [x] Wandmontage\n"
+            "        [x] Wandkonsole, Anzahl: 1 Stk\n"
+            "  [ ] Konsolen\n"
+            "    [ ] Wandmontage\n"
+            "      [ ] Wandkonsole, Anzahl: 1 Stk\n"
+            "    [ ] Ventile\n"
+            "      [ ] Absperrung\n"
+            "        [ ] Kugelhahn DN20, Anzahl: 2 Stk\n"
+            "        [ ] Schmutzfaenger DN20, Anzahl: 1 Stk\n"
+            "1-5-2-7-1-1-3\t1\tStk\tWandkonsole\tStahl verzinkt\t\n");
+  run = RunTool(folder.Path(), kCommand + "--select 2-7-1-1-3 --json");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_EQ(run.strOut.rfind("{\"ok\":true,\"items\":[{\"text\":\"Zubehör-Auswahl\",\"key\":\"\","
+                             "\"checked\":false,\"children\":[{\"text\":\"Ventile\"",
+                             0),
+            0u)
+      << run.strOut;
+  EXPECT_NE(run.strOut.find("{\"text\":\"Wandkonsole, Anzahl: 1 Stk\",\"key\":\"2-7-1-1-3\","
+                            "\"checked\":true,\"children\":[]}"),
+            std::string::npos);
+  EXPECT_NE(
+      run.strOut.find("\"positions\":[{\"key\":\"2-7-1-1-3\",\"quantity\":1.0,"
+                      "\"text1\":\"Wandkonsole\",\"text2\":\"Stahl verzinkt\",\"text3\":"
+                      "\"Stk\",\"number\":0,\"flag1\":true,\"flag2\":false,\"text4\":\"\"}]}"),
+      std::string::npos)
+      << run.strOut;
+  // The strainer is not offered for the design value 5; the product 1-2 is
+  // not there.
+  for (const std::string& args :
+       {kCommand.substr(0, kCommand.size() - 3) + "5 --select 1-5-1-2-2 --json",
+        std::string("vdi accessories --mmd pumps.mmd --sheet VDI-Pumpen 1-2 --all --json")}) {
+    run = RunTool(folder.Path(), args);
+    EXPECT_EQ(run.nExit, 1) << args;
+    EXPECT_EQ(run.strOut.rfind("{\"ok\":false,", 0), 0u) << run.strOut;
+    EXPECT_NE(run.strOut.find("\"errors\":[\""), std::string::npos) << run.strOut;
+    EXPECT_EQ(std::count(run.strOut.begin(), run.strOut.end(), '\n'), 1) << run.strOut;
+  }
+}

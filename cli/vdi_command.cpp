@@ -19,11 +19,17 @@
 //   NAME=VALUE]... [--json]: runs a function of the product the tag names,
 //   its record functions reading the records of the configuration; printed
 //   as formula run prints.
+// orvamat vdi accessories --mmd FILE --sheet NAME TAG [--all] [--quantity
+//   V]... [--select KEY]... [--json]: the accessory tree of the product the
+//   tag names (OrvaMat/vdi_accessories.h), indented with its check marks,
+//   the chosen keys checked; then the position each chosen key makes. A key
+//   the tree does not offer is an error.
 // Looking at a dataset saves nothing: the cross references are made in
 // memory only.
 // Messages go to stderr through the console host UI; exit code 1 on failure.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -40,6 +46,7 @@
 #include "OrvaMat/database_file.h"
 #include "OrvaMat/text.h"
 #include "OrvaMat/vdi.h"
+#include "OrvaMat/vdi_accessories.h"
 
 namespace {
 
@@ -90,6 +97,10 @@ struct CSheetOptions {
   std::string strFunction;
   std::vector<std::string> listArgs;
   bool bJson = false;
+  // vdi accessories
+  bool bAll = false;
+  std::vector<double> listQuantities;
+  std::vector<std::string> listSelect;
 };
 
 // The command's JSON document; a failed one carries the command's errors.
@@ -189,6 +200,73 @@ int RunFunction(const CSheetOptions& o) {
   return bOk ? 0 : 1;
 }
 
+// The items below parent (null: the top level) as JSON.
+nlohmann::ordered_json TreeItems(const CRecordingTreeCtrl& control, const CVDIZubehoerbaum930& tree,
+                                 HTREEITEM parent) {
+  nlohmann::ordered_json items = nlohmann::ordered_json::array();
+  for (HTREEITEM item = control.GetChildItem(parent); item != nullptr;
+       item = control.GetNextSiblingItem(item)) {
+    items.push_back({{"text", ToUtf8(control.GetItemText(item))},
+                     {"key", ToUtf8(tree.GetItemKey(item))},
+                     {"checked", control.GetCheck(item)},
+                     {"children", TreeItems(control, tree, item)}});
+  }
+  return items;
+}
+
+int RunAccessories(const CSheetOptions& o) {
+  const unsigned long prefix = OpenOnly(o.strMmd);
+  if (prefix == 0) return 1;
+  const CString tag = FromUtf8(o.strTag);
+  CMatTable* pProduct = FindVdiProduct(prefix, FromUtf8(o.strSheet).c_str(), tag.c_str());
+  bool bOk = pProduct != nullptr;
+  if (!bOk) ReportError(Where(o) + " names no product that is there");
+  CStringList selection;
+  for (const std::string& key : o.listSelect) selection.push_back(FromUtf8(key));
+  std::vector<double> quantities = o.listQuantities;
+  CRecordingTreeCtrl control;
+  CVDIZubehoerbaum930 tree(&control, o.bAll, pProduct, tag, quantities, selection);
+  tree.RebuildZubehoerbaum();
+  CVdiZubehoer930 positions;
+  const std::vector<CString>& offered = tree.GetItemKeys();
+  for (const CString& key : selection) {
+    if (pProduct == nullptr) break;
+    const std::size_t nBefore = positions.m_Positions.size();
+    if (std::find(offered.begin(), offered.end(), key) != offered.end())
+      positions.setPosition(tree.GetSheet(), key);
+    if (positions.m_Positions.size() == nBefore) {
+      ReportError("the accessory tree of " + Where(o) + " offers no key " + ToUtf8(key));
+      bOk = false;
+    }
+  }
+  if (bOk && offered.empty() && !o.bAll && (tag.empty() || quantities.empty()))
+    std::fprintf(stderr,
+                 "orvamat: without a tag and design values (--quantity) only --all "
+                 "builds a tree\n");
+  if (o.bJson) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const CVdiZubehoer930::stlPosition& p : positions.m_Positions)
+      list.push_back({{"key", ToUtf8(p.m_strKey)},
+                      {"quantity", p.m_dQuantity},
+                      {"text1", ToUtf8(p.m_strText1)},
+                      {"text2", ToUtf8(p.m_strText2)},
+                      {"text3", ToUtf8(p.m_strText3)},
+                      {"number", p.m_nNumber},
+                      {"flag1", p.m_bFlag1},
+                      {"flag2", p.m_bFlag2},
+                      {"text4", ToUtf8(p.m_strText4)}});
+    PrintDocument({{"ok", bOk}, {"items", TreeItems(control, tree, nullptr)}, {"positions", list}},
+                  bOk);
+  } else if (bOk) {
+    std::printf("%s", ToUtf8(control.Dump()).c_str());
+    for (const CVdiZubehoer930::stlPosition& p : positions.m_Positions)
+      std::printf("%s\t%g\t%s\t%s\t%s\t%s\n", ToUtf8(p.m_strKey).c_str(), p.m_dQuantity,
+                  ToUtf8(p.m_strText3).c_str(), ToUtf8(p.m_strText1).c_str(),
+                  ToUtf8(p.m_strText2).c_str(), ToUtf8(p.m_strText4).c_str());
+  }
+  return bOk ? 0 : 1;
+}
+
 // Runs a command body: an exception becomes a message, stdout is checked,
 // and a failure ends the run with its status.
 template <typename Fn>
@@ -249,4 +327,13 @@ void AddVdiCommands(CLI::App& app) {
   run->add_option("FUNCTION", o->strFunction, "the function to run")->required();
   run->add_option("--arg", o->listArgs, "NAME=VALUE written into a parameter");
   run->callback([=] { RunCommand("vdi run", [&] { return RunFunction(*o); }); });
+
+  auto* accessories =
+      sheetCommand("accessories", "The accessory tree of a configured product, and positions");
+  accessories->add_option("TAG", o->strTag, "TGA tag of the configuration")->required();
+  accessories->add_flag("--all", o->bAll, "offer every article, whatever its conditions");
+  accessories->add_option("--quantity", o->listQuantities,
+                          "a design value the range conditions test (in order)");
+  accessories->add_option("--select", o->listSelect, "the key of a chosen article");
+  accessories->callback([=] { RunCommand("vdi accessories", [&] { return RunAccessories(*o); }); });
 }

@@ -10,6 +10,7 @@
 #include "OrvaMat/formula.h"
 #include "OrvaMat/mat_manager.h"
 #include "OrvaMat/vdi.h"
+#include "OrvaMat/vdi_accessories.h"
 #include "import/dn_import.h"
 #include "vdi/tga_articles.h"
 #include "vdi/tga_slots.h"
@@ -78,6 +79,31 @@ int SetSetGroesse(CArtikelSet* self, unsigned long size, unsigned long size2) {
 int RecalcSet(CArtikelSet* self, float value) { return self->RecalcSet(value); }
 void CheckSetStandard(CArtikelSet* self) { self->CheckStandard(); }
 void SetAlternativeSize(CArtikelSet* self, unsigned long size) { self->SetAlternativeSize(size); }
+using Z = CVdiZubehoer930;
+using B = CVDIZubehoerbaum930;
+void SetPositionOfValues(Z* self, const double& quantity, const bool& flag1, const CString& text1,
+                         const CString& text2, const CString& text3, const int& number,
+                         const CString& key, const bool& flag2, const CString& text4) {
+  self->setPosition(quantity, flag1, text1, text2, text3, number, key, flag2, text4);
+}
+void SetPositionOfKey(Z* self, CMatTable* sheet, const CString& key) {
+  self->setPosition(sheet, key);
+}
+void CopyPositions(Z* self, Z* other) { self->copyFrom(other); }
+void CopyPosition(Z* self, const Z::stlPosition& from, Z::stlPosition& to) {
+  self->copyPosition(from, to);
+}
+int GetArtikelPosition(Z* self, const CString& key) { return self->getArtikelPosition(key); }
+void RemovePositionAt(Z* self, const int& index) { self->removePosition(index); }
+void RemovePositionOfKey(Z* self, const CString& key) { self->removePosition(key); }
+void RemoveAllPositions(Z* self) { self->removeAll(); }
+B* NewAccessoryTree(void* self, CTreeCtrl* tree, const bool& all, CMatTable* product,
+                    CString tgaTag, std::vector<double>& quantities, CStringList& selection) {
+  return new (self) B(tree, all, product, std::move(tgaTag), quantities, selection);
+}
+void RebuildAccessoryTree(B* self) { self->RebuildZubehoerbaum(); }
+bool SetAccessoryItemStates(B* self, HTREEITEM item) { return self->setItemStates(item); }
+void GetAccessoryChanges(B* self, CStringList& out) { self->getAuswahlAenderungen(out); }
 
 // Ordinal 2: a second entry that does nothing, without a name.
 void DoNothing() {}
@@ -100,6 +126,7 @@ const std::array kExports = {
     CExportEntry{14, nullptr, Address(&CMatManager::GetKurzText)},
     CExportEntry{15, nullptr, Address(&M::GetDatasetPrefix)},
     CExportEntry{16, nullptr, Address(&M::GetDatabaseFormat)},
+    CExportEntry{17, "CVDIZubehoerbaum930::CVDIZubehoerbaum930", Address(&NewAccessoryTree)},
     CExportEntry{18, nullptr, Address(&M::IsInSetTabelle)},
     CExportEntry{19, nullptr, Address(&M::GetStrucFieldType)},
     CExportEntry{20, "CvdiFunction::CVdiVar::CVdiVar", Address(&NewVdiVar)},
@@ -184,6 +211,7 @@ const std::array kExports = {
     CExportEntry{101, nullptr, Address(&M::HerstellerName)},
     CExportEntry{102, nullptr, Address(&M::HerstellerNameOfHandle)},
     CExportEntry{103, "CArtikelSet::IstInSet", Address(&IstInSet)},
+    CExportEntry{104, "CVDIZubehoerbaum930::RebuildZubehoerbaum", Address(&RebuildAccessoryTree)},
     CExportEntry{105, nullptr, Address(&CleanSet)},
     CExportEntry{106, nullptr, Address(&M::GetDefaultChild)},
     CExportEntry{107, nullptr, Address(&M::RowExistsEx)},
@@ -200,15 +228,25 @@ const std::array kExports = {
     CExportEntry{123, nullptr, Address(&M::GetStructRowCountEx)},
     CExportEntry{124, nullptr, Address(&CMatManager::GetTableText)},
     CExportEntry{125, "CvdiFunction::CVdiVar::clean", Address(&CleanVdiVar)},
+    CExportEntry{126, "CVdiZubehoer930::copyFrom", Address(&CopyPositions)},
+    CExportEntry{127, "CVdiZubehoer930::copyPosition", Address(&CopyPosition)},
     CExportEntry{128, "Cvdi3805Man::fillMissingTGAtags", Address(&Cvdi3805Man::fillMissingTGAtags)},
+    CExportEntry{129, "CVdiZubehoer930::getArtikelPosition", Address(&GetArtikelPosition)},
+    CExportEntry{130, "CVDIZubehoerbaum930::getAuswahlAenderungen", Address(&GetAccessoryChanges)},
     CExportEntry{131, "Cvdi3805Man::getBlattNr", Address(&Cvdi3805Man::getBlattNr)},
     CExportEntry{132, "CMatManager::getComboArtikel", Address(&M::getComboArtikel)},
     CExportEntry{133, "Cvdi3805Man::getDatanormNummer", Address(&Cvdi3805Man::getDatanormNummer)},
+    CExportEntry{134, "CVdiZubehoer930::removeAll", Address(&RemoveAllPositions)},
+    CExportEntry{135, "CVdiZubehoer930::removePosition", Address(&RemovePositionAt)},
+    CExportEntry{136, "CVdiZubehoer930::removePosition", Address(&RemovePositionOfKey)},
     CExportEntry{137, "CvdiFunctionList::scanAndParseFunctionDeclarations",
                  Address(&ScanDeclarations)},
     CExportEntry{138, "CvdiFunctionList::scanAndParseFunctions", Address(&ScanFunctions)},
     CExportEntry{139, nullptr, Address(&CMatManager::setEnableOnlineUsage)},
+    CExportEntry{150, "CVDIZubehoerbaum930::setItemStates", Address(&SetAccessoryItemStates)},
+    CExportEntry{151, "CVdiZubehoer930::setPosition", Address(&SetPositionOfValues)},
     CExportEntry{152, nullptr, Address(&M::GetSubStringText)},
+    CExportEntry{153, "CVdiZubehoer930::setPosition", Address(&SetPositionOfKey)},
     CExportEntry{154, nullptr, Address(&M::GetCellType)},
     CExportEntry{155, nullptr, Address(static_cast<void (*)(const wchar_t*)>(&ImportVdiFile))},
     CExportEntry{156, "CvdiFunction::CVdiVar::setType", Address(&SetVdiVarType)},

@@ -12,6 +12,7 @@
 #include "OrvaMat/formula.h"
 #include "OrvaMat/mat_manager.h"
 #include "OrvaMat/text.h"
+#include "OrvaMat/vdi_accessories.h"
 #include "exports/library_attach.h"
 #include "import/dn_import.h"
 #include "store/store_test_util.h"
@@ -51,7 +52,7 @@ TEST(ExportsTable, OrdinalsAndNamesMatchTheFrozenList) {
 
 TEST(ExportsTable, ProcByOrdinalAnswersAndCalls) {
   EXPECT_EQ(OrvaMatProcByOrdinal(0), nullptr);
-  EXPECT_EQ(OrvaMatProcByOrdinal(17), nullptr) << "not built yet";
+  EXPECT_EQ(OrvaMatProcByOrdinal(21), nullptr) << "not built yet";
   EXPECT_EQ(OrvaMatProcByOrdinal(100000), nullptr);
   auto* pTablePointer = reinterpret_cast<void* (*)(void*)>(OrvaMatProcByOrdinal(1));
   int n = 0;
@@ -100,6 +101,29 @@ TEST(ExportsTable, ArticleSetEntriesBuildUseAndDestroyASet) {
   reinterpret_cast<void (*)(CArtikelSet*)>(OrvaMatProcByOrdinal(79))(pSet);
   EXPECT_EQ(pHead(pSet), nullptr);
   reinterpret_cast<void (*)(CArtikelSet*)>(OrvaMatProcByOrdinal(71))(pSet);
+}
+
+// The accessory positions through their ordinals: the two setPosition
+// entries and the two removePosition entries each reach their own overload.
+TEST(ExportsTable, AccessoryPositionEntriesReachTheirOverloads) {
+  using Z = CVdiZubehoer930;
+  auto* pSetValues = reinterpret_cast<void (*)(
+      Z*, const double&, const bool&, const CString&, const CString&, const CString&, const int&,
+      const CString&, const bool&, const CString&)>(OrvaMatProcByOrdinal(151));
+  auto* pSetOfKey =
+      reinterpret_cast<void (*)(Z*, CMatTable*, const CString&)>(OrvaMatProcByOrdinal(153));
+  auto* pFind = reinterpret_cast<int (*)(Z*, const CString&)>(OrvaMatProcByOrdinal(129));
+  auto* pRemoveAt = reinterpret_cast<void (*)(Z*, const int&)>(OrvaMatProcByOrdinal(135));
+  auto* pRemoveKey = reinterpret_cast<void (*)(Z*, const CString&)>(OrvaMatProcByOrdinal(136));
+  Z list;
+  for (const wchar_t* pKey : {L"a", L"b", L"c"})
+    pSetValues(&list, 1.0, true, L"", L"", L"", 0, pKey, false, L"");
+  pSetOfKey(&list, nullptr, L"1-7-2-4-12");
+  EXPECT_EQ(pFind(&list, L"c"), 2);
+  pRemoveAt(&list, 0);
+  pRemoveKey(&list, L"c");
+  ASSERT_EQ(list.m_Positions.size(), 1u);
+  EXPECT_EQ(list.m_Positions[0].m_strKey, L"b");
 }
 
 // The TGA entries as a host reaches them: on the process-wide store, with

@@ -177,3 +177,10 @@ bool RunVdiFunction(unsigned long prefix, const wchar_t* pSheet, const wchar_t* 
     return bOk;
   });
 }
+
+CMatTable* FindVdiProduct(unsigned long prefix, const wchar_t* pSheet, const wchar_t* pTag) {
+  return GuardedCall<CMatTable*>(nullptr, [&] {
+    return FindProduct(FindSheet(CMatStore::Instance(), prefix, pSheet),
+                       ParseTgaTag(pTag != nullptr ? pTag : L""));
+  });
+}

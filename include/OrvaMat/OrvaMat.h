@@ -19,4 +19,5 @@
 #include "OrvaMat/row_map.h"
 #include "OrvaMat/script.h"
 #include "OrvaMat/text.h"
+#include "OrvaMat/tree_ctrl.h"
 #include "OrvaMat/types.h"

@@ -122,3 +122,11 @@ ORVAMAT_API CvdiFunction* FindVdiFunction(unsigned long prefix, const wchar_t* s
 // or the run failed (shown).
 ORVAMAT_API bool RunVdiFunction(unsigned long prefix, const wchar_t* sheet, const wchar_t* tag,
                                 CvdiFunction& f, std::vector<CString>& debugLines);
+
+// The product table (record 110) that slots 0 and 1 of the tag name in the
+// sheet table of that name, the whole sheet read from the database file and
+// its dataset made current: what the accessories of a configuration
+// (OrvaMat/vdi_accessories.h) are built from. It lives as long as its
+// dataset is open and the sheet is not read again. Null when there is none.
+ORVAMAT_API CMatTable* FindVdiProduct(unsigned long prefix, const wchar_t* sheet,
+                                      const wchar_t* tag);

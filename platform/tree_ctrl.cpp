@@ -1,0 +1,7 @@
+#include "platform/tree_ctrl.h"
+
+CTreeCtrl::~CTreeCtrl() = default;
+
+void CTreeCtrl::SetImageList(const CTreeImageList&) {}
+
+void CTreeCtrl::ShowPreview(const CString&) {}
