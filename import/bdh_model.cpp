@@ -5,7 +5,6 @@
 #include <bit>
 #include <cmath>
 
-#include "OrvaMat/mat_manager.h"
 #include "import/bdh_fields.h"
 #include "import/bdh_format.h"
 #include "query/article/table_lookup.h"
@@ -26,7 +25,10 @@ class CRowCells {
   // The number of entries (sub-rows); 0 when the row is missing.
   int Count() const {
     if (m_pTable == nullptr || m_hRow == 0 || m_pTable->m_nType != eTypeStruct) return 0;
-    return CMatManager::GetStructRowCountEx(m_pTable, m_hRow);
+    m_Store.GetRowCount(m_pTable);  // reads the body from the file first
+    std::uint64_t word = 0;
+    if (!m_pTable->FindRow(m_hRow, word)) return 0;
+    return static_cast<int>(BlockRowCount(WordToPointer<std::uint32_t>(word)));
   }
   std::uint32_t Cell(int nEntry, int nField) const {
     CCell cell;
