@@ -19,3 +19,5 @@ void AddVdiCommands(CLI::App& app);
 void AddFormulaCommands(CLI::App& app);
 // script run: script files of dataset commands (cli/script_command.cpp).
 void AddScriptCommands(CLI::App& app);
+// import bdh, bdh models|variants: BDH-2 radiator catalogues (cli/bdh_command.cpp).
+void AddBdhCommands(CLI::App& app);
