@@ -203,10 +203,11 @@ TEST(BdhHeat, DegenerateValuesGiveDefinedOutputs) {
   v.m_fOutput = 100;
   v.m_fExponent = 1.3f;
   EXPECT_EQ(ComputeBdhHeat(v).nOutput, 0) << "width 0";
-  v.m_cKind = L'M';
+  v.m_cKind = L'X';
   v.m_nLength = 0;
   v.m_nPartial = 100;
-  EXPECT_EQ(ComputeBdhHeat(v).nOutput, 0) << "length 0 with a partial length";
+  EXPECT_EQ(ComputeBdhHeat(v).nOutput, 64) << "length 0: no share of a partial length";
+  v.m_cKind = L'M';
   v.m_nLength = 65535;
   v.m_nPartial = 0;
   v.m_fOutput = 3e38f;
