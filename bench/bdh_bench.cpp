@@ -1,6 +1,6 @@
 // BDH-2 catalogues at catalogue size: a generated HK.DAT of 200 series,
 // 2,000 models and 20,000 elements (27 single lengths per series, the three
-// order-number rules, element data; about 50,000 lines). Times the import
+// order-number rules, element data; about 43,000 lines). Times the import
 // into a fresh dataset, the import through ImportBdhIntoFile into a new
 // database file (read, tables, save), and loading every model with all its
 // size variants, each with its order number and heat output.

@@ -156,6 +156,31 @@ TEST_F(BdhImport, AFileOfAnotherKindGivesSkippedLinesOnly) {
   EXPECT_EQ(m_Data.Store().GetRowCount(m_Data.Top()), 0);
 }
 
+// Catalogues come in the Windows code page; a mark selects UTF-8 or UTF-16.
+TEST_F(BdhImport, UmlautsInEachEncoding) {
+  struct {
+    const char* pName;
+    std::string bytes;
+  } const cases[] = {
+      {"CP1252", "10|Typ 22|-|P|Heizk\xF6rper|M\r\n"},
+      {"UTF-8 mark",
+       "\xEF\xBB\xBF"
+       "10|Typ 22|-|P|Heizk\xC3\xB6rper|M\r\n"},
+      {"UTF-16 mark", std::string("\xFF\xFE"
+                                  "1\0"
+                                  "0\0|\0T\0|\0-\0|\0P\0|\0H\0\xF6\0|\0M\0",
+                                  28)},
+  };
+  for (const auto& c : cases) {
+    CBdhTestDataset data;
+    data.Import(c.bytes);
+    EXPECT_EQ(data.m_Counts.nStored, 1u) << c.pName;
+    ASSERT_FALSE(data.Top()->m_Children.empty()) << c.pName;
+    const std::wstring_view name = TableNameText(*data.Top()->m_Children.front());
+    EXPECT_NE(name.find(L'\xF6'), std::wstring_view::npos) << c.pName;
+  }
+}
+
 TEST_F(BdhImport, ReadingAFileTwiceChangesNothing) {
   const std::string text = Lines({"10|A|-|P|S|M", "25|1|400|600", "60|1|1|100|e"});
   m_Data.Import(text);
