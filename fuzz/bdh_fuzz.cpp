@@ -36,7 +36,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (POSITION pos = GetBdhElements(&model); pos != nullptr;) GetNextBdhElement(&model, pos);
   }
   ui.Clear();
-  static volatile std::size_t s_nSink;
-  s_nSink = nSum;
+  asm volatile("" : : "g"(nSum) : "memory");
   return 0;
 }
