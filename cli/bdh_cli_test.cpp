@@ -94,6 +94,7 @@ TEST_F(BdhCommands, FailuresSayWhyAndSaveNothing) {
   EXPECT_TRUE(Has(run.strErr, "2 Zeilen wurden übersprungen")) << run.strErr;
   EXPECT_TRUE(Has(run.strErr, "0 lines stored, 2 skipped"));
   EXPECT_FALSE(fs::exists(m_Path / "neu.mmd"));
+  EXPECT_FALSE(fs::exists(m_Path / "neu.$$mmd"));
 
   run = Run("import bdh fehlt.DAT --mmd neu.mmd");
   EXPECT_EQ(run.nExit, 1);
