@@ -115,7 +115,8 @@ struct CBdhVariant {
 
 // A radiator model: as listed (its series and model table and the values of
 // its "DA-HK-10" row) and, once loaded, its lengths, order-number rules,
-// elements and size variants.
+// elements and size variants. The table pointers belong to the dataset and
+// hold while it is open and the tables are not removed.
 struct CBdhModel {
   CString m_strSeries;
   CString m_strName;
