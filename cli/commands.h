@@ -21,3 +21,5 @@ void AddFormulaCommands(CLI::App& app);
 void AddScriptCommands(CLI::App& app);
 // set show: article sets filled from set tables (cli/set_command.cpp).
 void AddSetCommands(CLI::App& app);
+// import bdh, bdh models|variants: BDH-2 radiator catalogues (cli/bdh_command.cpp).
+void AddBdhCommands(CLI::App& app);

@@ -95,6 +95,7 @@ int Run(int argc, char** argv) {
   AddFormulaCommands(app);
   AddScriptCommands(app);
   AddSetCommands(app);
+  AddBdhCommands(app);
   RequireSubcommands(app);
   try {
     app.parse(argc, argv);

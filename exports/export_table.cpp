@@ -6,6 +6,7 @@
 
 #include "OrvaMat/article.h"
 #include "OrvaMat/article_set.h"
+#include "OrvaMat/bdh.h"
 #include "OrvaMat/exports.h"
 #include "OrvaMat/formula.h"
 #include "OrvaMat/mat_manager.h"
@@ -217,6 +218,7 @@ const std::array kExports = {
     CExportEntry{107, nullptr, Address(&M::RowExistsEx)},
     CExportEntry{108, "CMatManager::SetBeschreibung", Address(&M::SetBeschreibung)},
     CExportEntry{109, "CMatManager::ShowMatError", Address(&M::ShowMatError)},
+    CExportEntry{110, nullptr, Address(static_cast<void (*)()>(&ImportBdhDlg))},
     CExportEntry{111, nullptr, Address(&SetSetGroesse)},
     CExportEntry{112, nullptr, Address(&M::ExplodeSetWith)},
     CExportEntry{113, nullptr, Address(&M::WriteTableText)},
@@ -243,6 +245,18 @@ const std::array kExports = {
                  Address(&ScanDeclarations)},
     CExportEntry{138, "CvdiFunctionList::scanAndParseFunctions", Address(&ScanFunctions)},
     CExportEntry{139, nullptr, Address(&CMatManager::setEnableOnlineUsage)},
+    CExportEntry{140, nullptr,
+                 Address(static_cast<void (*)(CBdhModelList*, unsigned long)>(&ListBdhModels))},
+    CExportEntry{141, nullptr,
+                 Address(static_cast<CBdhModel* (*)(CBdhModel*, CMatTable*)>(&LoadBdhModel))},
+    CExportEntry{142, nullptr, Address(&GetBdhModelObject)},
+    CExportEntry{143, nullptr, Address(&GetBdhVariantTitle)},
+    CExportEntry{144, nullptr, Address(&GetBdhVariant)},
+    CExportEntry{145, nullptr, Address(&GetBdhVariantCol1)},
+    CExportEntry{146, nullptr, Address(&GetBdhVariantLength)},
+    CExportEntry{147, nullptr, Address(&GetBdhVariantCol0)},
+    CExportEntry{148, nullptr, Address(&GetBdhNothing)},
+    CExportEntry{149, nullptr, Address(&GetBdhElements)},
     CExportEntry{150, "CVDIZubehoerbaum930::setItemStates", Address(&SetAccessoryItemStates)},
     CExportEntry{151, "CVdiZubehoer930::setPosition", Address(&SetPositionOfValues)},
     CExportEntry{152, nullptr, Address(&M::GetSubStringText)},

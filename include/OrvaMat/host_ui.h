@@ -33,6 +33,7 @@ struct CFileChooser {
   CString strInitialPath;  // folder or file proposed
   CString strFilter;       // "Text (*.txt)|*.txt|All (*.*)|*.*"
   CString strDefaultExt;
+  CString strOkText = {};  // the OK button's text; empty: the chooser's own
 };
 
 class ORVAMAT_API CHostUI {

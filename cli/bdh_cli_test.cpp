@@ -1,0 +1,140 @@
+// The tool's BDH-2 commands as a user runs them: the built binary in a fresh
+// folder that is also its settings folder, on the example catalogue and on
+// files that are no catalogue or a damaged one.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Read(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct CBdhRun {
+  int nExit = -1;
+  std::string strOut;
+  std::string strErr;
+};
+
+class BdhCommands : public ::testing::Test {
+ protected:
+  BdhCommands() {
+    char pattern[] = "/tmp/orvamat-bdh-XXXXXX";
+    m_Path = ::mkdtemp(pattern);
+    fs::copy_file(fs::path(ORVAMAT_TEST_SOURCE_DIR) / "examples/bdh/HK.DAT", m_Path / "HK.DAT");
+  }
+  ~BdhCommands() override {
+    std::error_code ignored;
+    fs::remove_all(m_Path, ignored);
+  }
+  void Write(const char* name, const std::string& bytes) {
+    std::ofstream(m_Path / name, std::ios::binary) << bytes;
+  }
+  // args go to a shell as they stand, after the setup command.
+  CBdhRun Run(const std::string& args, const std::string& setup = "true") {
+    const std::string command = "cd '" + m_Path.string() + "' && " + setup + " && ORVAMAT_HOME='" +
+                                m_Path.string() + "' ORVAMAT_LANGUAGE= '" ORVAMAT_BINARY "' " +
+                                args + " >out.txt 2>err.txt";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(m_Path / "out.txt"),
+            Read(m_Path / "err.txt")};
+  }
+
+  fs::path m_Path;
+};
+
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST_F(BdhCommands, ImportListAndVariantsOfTheExample) {
+  const CBdhRun import = Run("import bdh HK.DAT --mmd hk.mmd");
+  ASSERT_EQ(import.nExit, 0) << import.strErr;
+  EXPECT_TRUE(Has(import.strOut, "saved"));
+  EXPECT_TRUE(Has(import.strErr, "17 lines stored, 1 skipped (the first: line 18)"))
+      << import.strErr;
+  EXPECT_TRUE(Has(Read(m_Path / "hk.mmd").substr(0, 8), "MMD")) << "made, ID BDH0";
+
+  const CBdhRun models = Run("bdh models --mmd hk.mmd --json");
+  ASSERT_EQ(models.nExit, 0) << models.strErr;
+  EXPECT_TRUE(Has(models.strOut,
+                  "{\"ok\":true,\"series\":[{\"name\":\"Planheizkoerper\","
+                  "\"models\":[{\"name\":\"Typ 22\""))
+      << models.strOut;
+  EXPECT_TRUE(Has(models.strOut, "\"name\":\"Bad 1\",\"key\":\"B\",\"kind\":\"E\""));
+
+  const CBdhRun variants = Run("bdh variants --mmd hk.mmd Planheizkoerper 'Typ 33'");
+  ASSERT_EQ(variants.nExit, 0) << variants.strErr;
+  EXPECT_TRUE(Has(variants.strOut,
+                  "400\tBauhoehe 600\t1\t33\t150\t1600\t1.33\tHK33.600.0400\t343\t55\t19.674\n"))
+      << variants.strOut;
+  const CBdhRun json = Run("bdh variants --mmd hk.mmd Badheizkoerper 'Bad 1' --json");
+  ASSERT_EQ(json.nExit, 0) << json.strErr;
+  EXPECT_TRUE(Has(json.strOut,
+                  "\"order number\":\"BAD.1200.500\",\"article\":false,"
+                  "\"return temperature\":0,\"heat output\":560,\"mass flow\":6.891"))
+      << json.strOut;
+}
+
+TEST_F(BdhCommands, FailuresSayWhyAndSaveNothing) {
+  Write("kein.DAT", "Dies ist\r\nkein Katalog\r\n");
+  CBdhRun run = Run("import bdh kein.DAT --mmd neu.mmd");
+  EXPECT_EQ(run.nExit, 1);
+  EXPECT_TRUE(Has(run.strErr, "2 Zeilen wurden übersprungen")) << run.strErr;
+  EXPECT_TRUE(Has(run.strErr, "0 lines stored, 2 skipped"));
+  EXPECT_FALSE(fs::exists(m_Path / "neu.mmd"));
+  EXPECT_FALSE(fs::exists(m_Path / "neu.$$mmd"));
+
+  run = Run("import bdh fehlt.DAT --mmd neu.mmd");
+  EXPECT_EQ(run.nExit, 1);
+  EXPECT_TRUE(Has(run.strErr, "fehlt.DAT")) << run.strErr;
+  EXPECT_FALSE(fs::exists(m_Path / "neu.mmd"));
+
+  ASSERT_EQ(Run("import bdh HK.DAT --mmd hk.mmd --id HK01").nExit, 0);
+  const std::string before = Read(m_Path / "hk.mmd");
+  // Another process holds the database file.
+  run = Run("import bdh HK.DAT --mmd hk.mmd",
+            "chmod a-w hk.mmd && { flock 'hk.$$mmd' sleep 2 & } && sleep 0.5");
+  EXPECT_EQ(run.nExit, 1);
+  EXPECT_TRUE(Has(run.strErr, "schreibgeschützt")) << run.strErr;
+  EXPECT_EQ(Read(m_Path / "hk.mmd"), before);
+
+  run = Run("bdh variants --mmd hk.mmd Planheizkoerper 'Typ 99' --json");
+  EXPECT_EQ(run.nExit, 1);
+  EXPECT_EQ(run.strOut,
+            "{\"ok\":false,\"errors\":[\"hk.mmd: no model Typ 99 in series "
+            "Planheizkoerper\"]}\n");
+  run = Run("bdh models --mmd fehlt.mmd --json");
+  EXPECT_EQ(run.nExit, 1);
+  EXPECT_TRUE(Has(run.strOut, "\"ok\":false")) << run.strOut;
+}
+
+// An order-number rule that points past the base text gives no number: the
+// variant is listed without one, and the command fails.
+TEST_F(BdhCommands, AVariantWithoutOrderNumberFailsTheCommand) {
+  Write("regel.DAT",
+        "10|A|-|P|S|M\r\n25|1|400\r\n50|-|20|3|0|@BL@\r\n60|1|1|100|E|-|500|1,3|0|0|"
+        "0|0|0|0|0|KURZ\r\n");
+  ASSERT_EQ(Run("import bdh regel.DAT --mmd r.mmd").nExit, 0);
+  CBdhRun run = Run("bdh variants --mmd r.mmd S A --json");
+  EXPECT_EQ(run.nExit, 1);
+  EXPECT_TRUE(Has(run.strOut, "\"ok\":false")) << run.strOut;
+  EXPECT_TRUE(Has(run.strOut, "\"order number\":null"));
+  EXPECT_TRUE(Has(run.strOut, "1 variants have no order number"));
+  run = Run("bdh variants --mmd r.mmd S A");
+  EXPECT_EQ(run.nExit, 1);
+  EXPECT_TRUE(Has(run.strOut, "\t?\t")) << run.strOut;
+}
+
+}  // namespace

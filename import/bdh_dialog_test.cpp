@@ -1,0 +1,148 @@
+// What the BDH-2 import dialog shows and does, and the import into a
+// database file as the command line runs it.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "import/bdh_dialog.h"
+#include "import/bdh_test_util.h"
+#include "platform/file.h"
+#include "platform/temp_folder.h"
+#include "platform/text.h"
+#include "store/mmd/lock_file.h"
+#include "store/mmd/mmd_format.h"
+
+namespace {
+
+std::string Bytes(const CString& path) {
+  std::ifstream in(ToUtf8(path), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class BdhDialog : public ::testing::Test, public CTestSurroundings {
+ protected:
+  BdhDialog() { setenv("ORVAMAT_HOME", ToUtf8(m_Folder.GetPath()).c_str(), 1); }
+  CString Write(const wchar_t* name, const std::string& bytes) {
+    const CString path = m_Folder / name;
+    std::ofstream(ToUtf8(path), std::ios::binary) << bytes;
+    return path;
+  }
+  bool Import(const CString& file, const CString& target, const wchar_t* id) {
+    CScopedMatStore scope;
+    CBdhFileImport request;
+    request.files = {file};
+    request.target.strPath = target;
+    request.target.strID = id;
+    return ImportBdhIntoFile(scope.Get(), request, {}, m_Result);
+  }
+
+  CTempFolder m_Folder;
+  CBdhFileImportResult m_Result;
+};
+
+TEST(BdhDialogTexts, ManufacturerAndMonth) {
+  EXPECT_EQ(CleanBdhManufacturer(L"A!B\"C%D&E*F.G/H?I@J\\K-L_M"), L"A_B_C_D_E_F_G_H_I_J_K-L_M");
+  struct {
+    const wchar_t* pDate;
+    const wchar_t* pMonth;
+  } const cases[] = {{L"15.03.24", L"03-2024"}, {L"01.12.98", L"12-1998"},
+                     {L"1.1.00", L"1-2000"},    {L"15.03.2024", L""},
+                     {L"15-03-24", L""},        {L"15.03", L""},
+                     {L"aa.03.24", L""},        {L"", L""}};
+  for (const auto& c : cases) EXPECT_EQ(FormatBdhMonth(c.pDate), c.pMonth) << c.pDate;
+}
+
+TEST_F(BdhDialog, PreviewOfTheFirstLine) {
+  const CBdhFilePreview preview =
+      PreviewBdhFile(Write(L"HK.DAT", "5|Muster & Co. GmbH|15.03.98|2.0\r\n10|A\r\n"));
+  EXPECT_EQ(preview.strManufacturer, L"Muster _ Co_ GmbH");
+  EXPECT_EQ(preview.strMonth, L"03-1998");
+  // Only the first 260 bytes are read: a longer first line gives its start.
+  const CBdhFilePreview cut =
+      PreviewBdhFile(Write(L"lang.DAT", "5|" + std::string(300, 'x') + "|15.03.24\r\n"));
+  EXPECT_EQ(cut.strManufacturer, std::wstring(258, L'x'));
+  EXPECT_EQ(cut.strMonth, L"");
+  const CBdhFilePreview none = PreviewBdhFile(m_Folder / L"fehlt.DAT");
+  EXPECT_EQ(none.strManufacturer, L"");
+  EXPECT_EQ(none.strMonth, L"");
+}
+
+TEST_F(BdhDialog, TheDialogAsksForTheFileAndReadsIt) {
+  CBdhTestDataset data;
+  data.UI().PushChooserPath(Write(L"HK.DAT", Lines({"10|A|-|P|S|M", "60|1|1|100|e"})));
+  ImportBdhDlg(data.Store());
+  ASSERT_EQ(data.UI().GetChoosers().size(), 1u);
+  const CFileChooser& request = data.UI().GetChoosers()[0].request;
+  EXPECT_EQ(request.strTitle, L"BDH-2 Datensatz einlesen");
+  EXPECT_EQ(request.strFilter, L"BDH 2 Datensatz|HK.DAT||");
+  EXPECT_EQ(request.strDefaultExt, L"*.DAT");
+  EXPECT_EQ(request.strInitialPath, L"HK.DAT");
+  EXPECT_EQ(request.strOkText, L"Einlesen");
+  EXPECT_NE(data.At({L"S", L"A", L"DA-HK-10", L"ELD1"}), nullptr);
+  // Cancelled: nothing read.
+  ImportBdhDlg(data.Store());
+  EXPECT_EQ(data.UI().GetChoosers().size(), 2u);
+  EXPECT_EQ(data.UI().Count(), 0u);
+}
+
+TEST_F(BdhDialog, AReadOnlyDatasetIsRefusedBeforeTheChooser) {
+  CBdhTestDataset data;
+  auto pBacking = std::make_unique<CFakeBacking>();
+  pBacking->m_bLockedByOther = true;
+  data.Dataset().SetBacking(std::move(pBacking));
+  ImportBdhDlg(data.Store());
+  EXPECT_TRUE(data.UI().GetChoosers().empty());
+  EXPECT_TRUE(data.UI().HasMessageContaining(L"schreibgeschützt"));
+  data.Dataset().SetBacking(nullptr);
+}
+
+TEST_F(BdhDialog, AnImportIsSavedOnlyWhenItStoredSomething) {
+  const CString target = m_Folder / L"hk.mmd";
+  EXPECT_FALSE(Import(Write(L"kein.DAT", "V;050;A;Datanorm\r\nA;N;1\r\n"), target, L"BDH0"));
+  EXPECT_TRUE(m_UI.HasMessageContaining(L"keinen BDH-2-Satz")) << ToUtf8(m_UI.LastText());
+  EXPECT_TRUE(m_UI.HasMessageContaining(L"2 Zeilen wurden übersprungen"));
+  EXPECT_EQ(m_Result.counts.nSkipped, 2u);
+  EXPECT_FALSE(m_Result.bSaved);
+  EXPECT_FALSE(FileExists(target));
+
+  const CString good = Write(L"HK.DAT", Lines({"10|A|-|P|S|M", "60|1|1|100|e", "99|x"}));
+  ASSERT_TRUE(Import(good, target, L"BDH0"));
+  EXPECT_TRUE(m_Result.bSaved);
+  EXPECT_EQ(m_Result.counts.nStored, 2u);
+  EXPECT_EQ(m_Result.counts.nSkipped, 1u);
+  EXPECT_EQ(m_Result.counts.nFirstSkipped, 3);
+
+  // Read back from the file: the model and its variant are there.
+  {
+    CScopedMatStore scope;
+    CImportTarget open;
+    open.strPath = target;
+    const unsigned long prefix = OpenImportFile(open);
+    ASSERT_NE(prefix, 0u);
+    CBdhModel model;
+    ASSERT_TRUE(LoadBdhModelOf(prefix, L"s", L"a", model));
+    ASSERT_EQ(model.m_Variants.size(), 1u);
+    EXPECT_EQ(model.m_Variants[0].m_nLength, 100);
+    FinishImportFile(prefix, open, false);
+  }
+
+  // Another user holds the file (read-only, its lock file taken): refused,
+  // and left as it was.
+  m_UI.Clear();
+  const std::string before = Bytes(target);
+  CLockFile other;
+  ASSERT_TRUE(other.Acquire(MmdLockPath(target), L"jemand"));
+  ::chmod(ToUtf8(target).c_str(), 0444);
+  EXPECT_FALSE(Import(good, target, L"BDH0"));
+  EXPECT_TRUE(m_UI.HasMessageContaining(L"schreibgeschützt")) << ToUtf8(m_UI.LastText());
+  EXPECT_FALSE(m_Result.bSaved);
+  EXPECT_EQ(Bytes(target), before);
+  other.Release();
+  ::chmod(ToUtf8(target).c_str(), 0644);
+}
+
+}  // namespace
