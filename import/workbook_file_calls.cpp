@@ -1,0 +1,28 @@
+// The workbook imports a host starts on files (OrvaMat/import.h) and the
+// script command "#importxls".
+#include "OrvaMat/import.h"
+#include "import/workbook_import.h"
+#include "store/base/guarded_call.h"
+#include "store/mat_store.h"
+#include "store/mmd/import_target.h"
+
+bool ImportWorkbookIntoFile(CMatStore& store, const CWorkbookFileImport& request,
+                            CFileImportResult& result) {
+  return ImportFilesIntoTarget(
+      store, {request.strWorkbook}, request.target,
+      [&](std::size_t, std::size_t& nLines) {
+        return request.eLayout == eWorkbookLayout::eArticles
+                   ? ImportArticleWorkbook(store, request.strWorkbook, &nLines)
+                   : ImportExcelTables(store, request.strWorkbook, &nLines);
+      },
+      result);
+}
+
+bool ImportWorkbookIntoFile(const CWorkbookFileImport& request, CFileImportResult& result) {
+  return GuardedCall(
+      false, [&] { return ImportWorkbookIntoFile(CMatStore::Instance(), request, result); });
+}
+
+bool ImportArticleWorkbookForScript(CMatStore& store, const CString& path) {
+  return ImportArticleWorkbook(store, path);
+}
