@@ -94,6 +94,7 @@ int Run(int argc, char** argv) {
   AddVdiCommands(app);
   AddFormulaCommands(app);
   AddScriptCommands(app);
+  AddWorkbookCommands(app);
   RequireSubcommands(app);
   try {
     app.parse(argc, argv);
