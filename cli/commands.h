@@ -19,5 +19,5 @@ void AddVdiCommands(CLI::App& app);
 void AddFormulaCommands(CLI::App& app);
 // script run: script files of dataset commands (cli/script_command.cpp).
 void AddScriptCommands(CLI::App& app);
-// import tables, import articles: workbooks (cli/workbook_command.cpp).
+// import tables, import articles, import insulation: workbooks (cli/workbook_command.cpp).
 void AddWorkbookCommands(CLI::App& app);

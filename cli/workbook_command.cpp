@@ -1,6 +1,7 @@
 // orvamat import tables WORKBOOK --mmd FILE [--id XXXX] [--salvage]
 // orvamat import articles WORKBOOK --mmd FILE [--id XXXX] [--salvage]
-//   read a table workbook or an article workbook (.xlsx, .xlsm, .ods, .xls;
+// orvamat import insulation WORKBOOK --mmd FILE [--id XXXX] [--salvage]
+//   read a table, article or insulation workbook (.xlsx, .xlsm, .ods, .xls;
 //   docs/workbooks.md) into the dataset of FILE (made when missing, with the
 //   ID given, "XLS0" by default) and save it, only when the workbook was
 //   read (OrvaMat/import.h, ImportWorkbookIntoFile). The summary goes to
@@ -68,4 +69,6 @@ void AddWorkbookCommands(CLI::App& app) {
                      eWorkbookLayout::eTables);
   AddWorkbookCommand(*group, "articles", "Import an article workbook into a dataset",
                      eWorkbookLayout::eArticles);
+  AddWorkbookCommand(*group, "insulation", "Import an insulation systems workbook into a dataset",
+                     eWorkbookLayout::eInsulation);
 }

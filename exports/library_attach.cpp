@@ -17,6 +17,8 @@ void OrvaMatAttach() {
   RegisterScriptImporter(eScriptImporter::eVdi, &ImportVdiForScript);
   // "#importxls" reads article workbooks.
   RegisterScriptImporter(eScriptImporter::eXls, &ImportArticleWorkbookForScript);
+  // "#importdaemmung" reads insulation workbooks.
+  RegisterScriptImporter(eScriptImporter::eDaemmung, &ImportInsulationWorkbookForScript);
 }
 
 namespace {

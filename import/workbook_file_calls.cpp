@@ -11,9 +11,15 @@ bool ImportWorkbookIntoFile(CMatStore& store, const CWorkbookFileImport& request
   return ImportFilesIntoTarget(
       store, {request.strWorkbook}, request.target,
       [&](std::size_t, std::size_t& nLines) {
-        return request.eLayout == eWorkbookLayout::eArticles
-                   ? ImportArticleWorkbook(store, request.strWorkbook, &nLines)
-                   : ImportExcelTables(store, request.strWorkbook, &nLines);
+        switch (request.eLayout) {
+          case eWorkbookLayout::eArticles:
+            return ImportArticleWorkbook(store, request.strWorkbook, &nLines);
+          case eWorkbookLayout::eInsulation:
+            return ImportInsulationWorkbook(store, request.strWorkbook, &nLines);
+          case eWorkbookLayout::eTables:
+            break;
+        }
+        return ImportExcelTables(store, request.strWorkbook, &nLines);
       },
       result);
 }
@@ -25,4 +31,8 @@ bool ImportWorkbookIntoFile(const CWorkbookFileImport& request, CFileImportResul
 
 bool ImportArticleWorkbookForScript(CMatStore& store, const CString& path) {
   return ImportArticleWorkbook(store, path);
+}
+
+bool ImportInsulationWorkbookForScript(CMatStore& store, const CString& path) {
+  return ImportInsulationWorkbook(store, path);
 }

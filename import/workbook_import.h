@@ -37,8 +37,19 @@ ORVAMAT_API void ImportExcelTables(const wchar_t* pPath);
 // report "Import abgeschlossen." with its warnings.
 bool ImportArticleWorkbook(CMatStore& store, const CString& path, std::size_t* pRows = nullptr);
 
+// Reads the insulation workbook into the tree under "Daemmsysteme" of the
+// store's current dataset ("#importdaemmung"): its previous contents are
+// removed once the workbook and its sheets were read. Writes
+// <workbook>_WarningLog.txt and <workbook>_TranslateLog.txt (UTF-8) beside
+// the workbook when they have lines and hands each to the host UI's viewer,
+// then shows "Import abgeschlossen.". False when the dataset is read-only or
+// the workbook or its first sheet can not be read (shown; nothing changed).
+bool ImportInsulationWorkbook(CMatStore& store, const CString& path, std::size_t* pRows = nullptr);
+
 // ImportArticleWorkbook as the script processor calls it ("#importxls").
 bool ImportArticleWorkbookForScript(CMatStore& store, const CString& path);
+// ImportInsulationWorkbook as the script processor calls it ("#importdaemmung").
+bool ImportInsulationWorkbookForScript(CMatStore& store, const CString& path);
 
 // The import of a workbook into a database file as the tool starts it
 // (OrvaMat/import.h, ImportWorkbookIntoFile).

@@ -115,8 +115,9 @@ ORVAMAT_API bool ImportDatanormIntoFile(const CDnFileImport& request,
 // ---- workbooks
 
 // What a workbook holds (docs/workbooks.md): tables laid out cell by cell,
-// or articles with their group names and discount groups.
-enum class eWorkbookLayout { eTables, eArticles };
+// articles with their group names and discount groups, or insulation
+// systems.
+enum class eWorkbookLayout { eTables, eArticles, eInsulation };
 
 // One import of a workbook (.xlsx, .xlsm, .ods, .xls) into a database file:
 // the workbook is checked first, the target is opened or made, the workbook
