@@ -21,10 +21,20 @@
 
 enum class eWorkbookFormat { eNone, eXlsx, eOds, eXls };
 
+// A kept cell takes 24 bytes: the cap on cells bounds the memory a workbook
+// can ask for, however few bytes it has (an .ods row of 60 cells repeated a
+// million times is a few hundred bytes).
 struct CWorkbookLimits {
   std::uint64_t m_nMaxPartBytes = std::uint64_t{1} << 30;  // one unpacked XML part
-  std::uint64_t m_nMaxCells = std::uint64_t{1} << 26;      // cells kept over all sheets
+  std::uint64_t m_nMaxCells = std::uint64_t{1} << 24;      // cells kept over all sheets
   std::size_t m_nMaxSheets = 4096;
+
+  // The limits of a workbook opened without limits of its own (the
+  // importers' workbooks). A host, or a fuzzer, may lower them.
+  static CWorkbookLimits& Default() {
+    static CWorkbookLimits limits;
+    return limits;
+  }
 };
 
 // What a format's reader needs of the workbook it fills.
@@ -58,7 +68,10 @@ class CWorkbook {
 
   // Opens the file and reads what lists its sheets. False, with why, when
   // the file can not be read or is no workbook of a known format.
-  bool Open(const CString& path, CString& why, const CWorkbookLimits& limits = {});
+  bool Open(const CString& path, CString& why) {
+    return Open(path, why, CWorkbookLimits::Default());
+  }
+  bool Open(const CString& path, CString& why, const CWorkbookLimits& limits);
   eWorkbookFormat GetFormat() const { return m_eFormat; }
   // Worksheets only (chart sheets do not count).
   int GetSheetCount() const;

@@ -147,6 +147,13 @@ TEST_F(WorkbookImportTest, StructRecordsDuplicatesAndUnclosedTables) {
             }));
 }
 
+TEST_F(WorkbookImportTest, ASheetEndingInsideATableEndsIt) {
+  EXPECT_TRUE(Tables({{}, {}, {"MMTB", "Offen", "Void", 1}, {"", "k"}}));
+  EXPECT_EQ(m_Data.Cell(L"Offen", L"k"), 0u);
+  EXPECT_EQ(Messages(),
+            std::vector<CString>{L"Tabelle <Offen> ist nicht mit Ende_MMTB abgeschlossen"});
+}
+
 TEST_F(WorkbookImportTest, TypeNames) {
   const std::pair<const wchar_t*, int> names[] = {
       {L"hdl", 0},     {L"HANDLE", 0},     {L"string", 1},      {L"Char", 1},
