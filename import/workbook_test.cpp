@@ -191,6 +191,23 @@ TEST_F(WorkbookTest, HostileAndForeignFilesAreRefusedWithAReason) {
   }
 }
 
+TEST(WorkbookTexts, BlocksKeepEveryTextInPlace) {
+  CWorkbookTexts texts;
+  const std::string big(3 << 20, 'x');
+  const std::uint32_t nFirst = texts.Add("erster");
+  const std::string_view first = texts.Get(nFirst);
+  const std::uint32_t nEmpty = texts.Add("");
+  const std::uint32_t nBig = texts.Add(big);
+  std::vector<std::uint32_t> numbers;
+  for (int i = 0; i < 200000; ++i) numbers.push_back(texts.Add("Text " + std::to_string(i)));
+  EXPECT_EQ(texts.Get(nFirst), "erster");
+  EXPECT_EQ(texts.Get(nFirst).data(), first.data());  // never moved
+  EXPECT_EQ(texts.Get(nEmpty), "");
+  EXPECT_EQ(texts.Get(nBig), big);
+  for (int i : {0, 99999, 199999}) EXPECT_EQ(texts.Get(numbers[i]), "Text " + std::to_string(i));
+  EXPECT_EQ(texts.Get(1u << 30), "");
+}
+
 TEST(WorkbookNumbers, TextsAndDatesAsNumbers) {
   EXPECT_DOUBLE_EQ(ParseCellNumber(" 12,5 kg"), 12.5);
   EXPECT_DOUBLE_EQ(ParseCellNumber("-3.25e2"), -325);

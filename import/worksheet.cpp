@@ -10,15 +10,21 @@
 #include "platform/text.h"
 
 std::uint32_t CWorkbookTexts::Add(std::string_view text) {
-  m_strBytes.append(text);
-  m_Ends.push_back(m_strBytes.size());
-  return static_cast<std::uint32_t>(m_Ends.size() - 1);
-}
-
-std::string_view CWorkbookTexts::Get(std::uint32_t n) const {
-  if (n >= m_Ends.size()) return {};
-  const std::uint64_t nStart = n == 0 ? 0 : m_Ends[n - 1];
-  return std::string_view(m_strBytes).substr(nStart, m_Ends[n] - nStart);
+  if (text.empty()) {
+    m_Texts.emplace_back();
+    return static_cast<std::uint32_t>(m_Texts.size() - 1);
+  }
+  if (text.size() > m_nFree) {
+    // A text larger than a block gets a block of its own.
+    const std::size_t nSize = std::max(kBlock, text.size());
+    m_Blocks.push_back(std::make_unique<char[]>(nSize));
+    m_nFree = nSize;
+  }
+  char* p = m_Blocks.back().get() + (text.size() > kBlock ? 0 : kBlock - m_nFree);
+  std::memcpy(p, text.data(), text.size());
+  m_nFree -= text.size();
+  m_Texts.emplace_back(p, text.size());
+  return static_cast<std::uint32_t>(m_Texts.size() - 1);
 }
 
 void CWorksheet::Add(std::uint32_t nRow, std::uint32_t nColumn, eKind kind,
@@ -51,8 +57,7 @@ void CWorksheet::FinishCells() {
   };
   std::stable_sort(m_Cells.begin(), m_Cells.end(), before);
   // Of two cells at one place the later one holds.
-  std::vector<CSlot> unique;
-  unique.reserve(m_Cells.size());
+  std::deque<CSlot> unique;
   for (const CSlot& slot : m_Cells) {
     if (!unique.empty() && unique.back().nRow == slot.nRow && unique.back().nColumn == slot.nColumn)
       unique.back() = slot;

@@ -9,6 +9,8 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,17 +18,22 @@
 #include "OrvaMat/types.h"
 
 // The texts of one workbook, UTF-8, each kept once per appearance: shared
-// strings and inline texts alike. Sheets refer to them by number.
+// strings and inline texts alike. Sheets refer to them by number. They lie
+// in blocks of 1 MiB that are never moved, so that the store grows without
+// the copies (and the twice-the-size moments) of one growing buffer.
 class CWorkbookTexts {
  public:
   std::uint32_t Add(std::string_view text);
-  std::string_view Get(std::uint32_t n) const;
-  std::size_t GetCount() const { return m_Ends.size(); }
-  std::size_t GetBytes() const { return m_strBytes.size(); }
+  std::string_view Get(std::uint32_t n) const {
+    return n < m_Texts.size() ? m_Texts[n] : std::string_view();
+  }
+  std::size_t GetCount() const { return m_Texts.size(); }
 
  private:
-  std::string m_strBytes;
-  std::vector<std::uint64_t> m_Ends;  // end of text n in m_strBytes
+  static constexpr std::size_t kBlock = std::size_t{1} << 20;
+  std::deque<std::unique_ptr<char[]>> m_Blocks;
+  std::size_t m_nFree = 0;  // bytes left in the last block
+  std::deque<std::string_view> m_Texts;
 };
 
 class CWorksheet {
@@ -87,7 +94,8 @@ class CWorksheet {
 
   CString m_strName;
   const CWorkbookTexts* m_pTexts;
-  std::vector<CSlot> m_Cells;
+  // A deque: a sheet of millions of cells grows without being copied.
+  std::deque<CSlot> m_Cells;
   bool m_bOrdered = true;
 };
 
