@@ -15,6 +15,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <xlsxwriter.h>
 
 namespace {
 
@@ -181,6 +182,12 @@ INSTANTIATE_TEST_SUITE_P(
         Case("VdiLockedDataset", "import vdi p.vdi --mmd x.mmd", "schreibgeschützt", kDatabase, {},
              "printf '010;4;x\\n100;1;r\\n' > p.vdi && chmod a-w x.mmd && "
              "{ flock 'x.$$mmd' sleep 3 & } && sleep 0.5"),
+        Case("WorkbookNotAWorkbook", "import tables good.mmtb --mmd x.mmd", "keine Arbeitsmappe",
+             kDatabase),
+        Case("WorkbookMissingMakesNoFile", "import articles nothere.xlsx --mmd new.mmd",
+             "nothere.xlsx", {}, {"new.mmd", "new.$$mmd"}),
+        Case("WorkbookLockedDataset", "import articles good.mmtb --mmd x.mmd", "schreibgeschützt",
+             kDatabase, {}, "chmod a-w x.mmd && { flock 'x.$$mmd' sleep 3 & } && sleep 0.5"),
         Case("VdiProductsOfMissingFile", "vdi products --mmd nothere.mmd --json", "\"ok\":false")),
     [](const ::testing::TestParamInfo<CCase>& info) { return std::string(info.param.szName); });
 
@@ -222,6 +229,38 @@ TEST(CliSet, ShowBySizeAndByRow) {
   run = RunTool(folder.Path(), "set show --mmd s.mmd Nope --json");
   EXPECT_EQ(run.nExit, 1);
   EXPECT_EQ(run.strOut, "{\"ok\":false,\"errors\":[\"Nope: no such table in s.mmd\"]}\n");
+}
+
+// A table workbook into a new file (ID "XLS0"), then one whose manufacturer
+// ID is another's: refused, nothing saved.
+TEST(CliWorkbook, TablesIntoANewFileThenAForeignID) {
+  CToolFolder folder;
+  auto write = [&](const char* name, const char* id) {
+    lxw_workbook* pBook = workbook_new((folder.Path() / name).c_str());
+    lxw_worksheet* pSheet = workbook_add_worksheet(pBook, nullptr);
+    const char* cells[][3] = {{"HerstellerID", id, ""},
+                              {"MMTB", "Farben", "String"},
+                              {"", "rot", "Rot"},
+                              {"Ende_MMTB", "", ""}};
+    for (lxw_row_t r = 0; r < 4; ++r) {
+      for (lxw_col_t c = 0; c < 3; ++c) {
+        if (*cells[r][c]) worksheet_write_string(pSheet, r + 1, c, cells[r][c], nullptr);
+      }
+    }
+    worksheet_write_number(pSheet, 2, 3, 1, nullptr);
+    ASSERT_EQ(workbook_close(pBook), LXW_NO_ERROR);
+  };
+  write("t.xlsx", "XLS0");
+  write("f.xlsx", "ABCD");
+  CRun run = RunTool(folder.Path(), "import tables t.xlsx --mmd w.mmd");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_NE(RunTool(folder.Path(), "mmd dump w.mmd Farben").strOut.find("(*Rot*)"),
+            std::string::npos);
+  const std::string before = Read(folder.Path() / "w.mmd");
+  run = RunTool(folder.Path(), "import tables f.xlsx --mmd w.mmd");
+  EXPECT_EQ(run.nExit, 1);
+  EXPECT_NE(run.strErr.find("MMD=XLS0, Excel=ABCD"), std::string::npos) << run.strErr;
+  EXPECT_EQ(Read(folder.Path() / "w.mmd"), before);
 }
 
 // A file imported, then its products listed as the JSON the checks read; a

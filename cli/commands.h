@@ -23,3 +23,5 @@ void AddScriptCommands(CLI::App& app);
 void AddSetCommands(CLI::App& app);
 // import bdh, bdh models|variants: BDH-2 radiator catalogues (cli/bdh_command.cpp).
 void AddBdhCommands(CLI::App& app);
+// import tables, import articles, import insulation: workbooks (cli/workbook_command.cpp).
+void AddWorkbookCommands(CLI::App& app);

@@ -96,6 +96,7 @@ int Run(int argc, char** argv) {
   AddScriptCommands(app);
   AddSetCommands(app);
   AddBdhCommands(app);
+  AddWorkbookCommands(app);
   RequireSubcommands(app);
   try {
     app.parse(argc, argv);

@@ -13,6 +13,7 @@
 #include "OrvaMat/vdi.h"
 #include "OrvaMat/vdi_accessories.h"
 #include "import/dn_import.h"
+#include "import/workbook_import.h"
 #include "vdi/tga_articles.h"
 #include "vdi/tga_slots.h"
 #include "vdi/vdi3805_man.h"
@@ -288,6 +289,7 @@ const std::array kExports = {
     CExportEntry{189, nullptr, Address(&createTGAreferences)},
     CExportEntry{190, nullptr, Address(&CMatManager::HasKurzText)},
     CExportEntry{192, nullptr, Address(&M::AddDatasetFile)},
+    CExportEntry{194, nullptr, Address(static_cast<void (*)(const wchar_t*)>(&ImportExcelTables))},
     CExportEntry{195, nullptr, Address(&M::SelectDatasetByIDEx)},
     CExportEntry{196, nullptr, Address(&M::SelectDatasetByPrefix)},
     CExportEntry{197, nullptr, Address(&M::GetDatasetIDOfFile)},

@@ -2,6 +2,7 @@
 
 #include "formula/formula_context.h"
 #include "import/dn_tables.h"
+#include "import/workbook_import.h"
 #include "scriptfile/script_importers.h"
 #include "vdi/record_access.h"
 #include "vdi/vdi_import.h"
@@ -14,6 +15,10 @@ void OrvaMatAttach() {
   CFormulaContext::Process().m_pRecordAccess = &CVdiRecordAccess::Process();
   // "#importvdi" of script files reads VDI 3805 files.
   RegisterScriptImporter(eScriptImporter::eVdi, &ImportVdiForScript);
+  // "#importxls" reads article workbooks.
+  RegisterScriptImporter(eScriptImporter::eXls, &ImportArticleWorkbookForScript);
+  // "#importdaemmung" reads insulation workbooks.
+  RegisterScriptImporter(eScriptImporter::eDaemmung, &ImportInsulationWorkbookForScript);
 }
 
 namespace {

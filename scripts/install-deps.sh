@@ -7,6 +7,8 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
   libcli11-dev libmd-dev nlohmann-json3-dev
+  libzip-dev libexpat1-dev libfreexl-dev libxlsxwriter-dev
+  python3-openpyxl
   clang-14 libclang-rt-14-dev clang-format-14
   gfortran
   help2man man-db

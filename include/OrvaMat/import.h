@@ -111,3 +111,27 @@ using CDnFileProgress = CFileImportProgress;
 ORVAMAT_API bool ImportDatanormIntoFile(const CDnFileImport& request,
                                         const CDnFileProgress& progress,
                                         CDnFileImportResult& result);
+
+// ---- workbooks
+
+// What a workbook holds (docs/workbooks.md): tables laid out cell by cell,
+// articles with their group names and discount groups, or insulation
+// systems.
+enum class eWorkbookLayout { eTables, eArticles, eInsulation };
+
+// One import of a workbook (.xlsx, .xlsm, .ods, .xls) into a database file:
+// the workbook is checked first, the target is opened or made, the workbook
+// is read into it, and the dataset is saved only when the workbook was read
+// (a workbook that can not be read, a missing first sheet, a manufacturer ID
+// that does not fit, a read-only dataset: nothing saved).
+struct CWorkbookFileImport {
+  CString strWorkbook;
+  eWorkbookLayout eLayout = eWorkbookLayout::eTables;
+  CImportTarget target;
+};
+
+// Runs the import on the process's datasets (the target's becomes current).
+// True only when the workbook was read and the dataset saved; result.nLines
+// counts the rows of the workbook's first sheet.
+ORVAMAT_API bool ImportWorkbookIntoFile(const CWorkbookFileImport& request,
+                                        CFileImportResult& result);

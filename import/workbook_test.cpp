@@ -1,0 +1,231 @@
+// The workbook reader on each format: cell texts by the importers' rule,
+// numbers and texts read across kinds, and hostile files refused with a
+// reason instead of read.
+#include "import/workbook.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "import/workbook_test_util.h"
+#include "platform/temp_folder.h"
+
+namespace {
+
+class WorkbookTest : public ::testing::Test {
+ protected:
+  CString Zip(const std::vector<std::pair<std::string, std::string>>& parts,
+              const wchar_t* name = L"t.xlsx") {
+    const CString path = m_Folder / name;
+    EXPECT_TRUE(WriteTestZip(path, parts));
+    return path;
+  }
+  // Sheet 1 of the workbook, or null with m_strWhy.
+  CWorksheet* Sheet1(const CString& path, const CWorkbookLimits& limits = {}) {
+    m_strWhy.clear();
+    if (!m_Book.Open(path, m_strWhy, limits)) return nullptr;
+    return m_Book.GetItem(1, m_strWhy);
+  }
+  CString Text(CWorksheet& sheet, int c, int r) {
+    CString text = L"<unchanged>";
+    EXPECT_TRUE(sheet.GetStringValueAt(text, c, r));
+    return text;
+  }
+
+  CTempFolder m_Folder;
+  CWorkbook m_Book;
+  CString m_strWhy;
+};
+
+TEST_F(WorkbookTest, XlsxCellsReadByTheCellRule) {
+  const CString path = m_Folder / L"a.xlsx";
+  ASSERT_TRUE(WriteTestXlsx(path, {{{"Text", 12.5, 3, "zwei\nZeilen", "", "12,5"}}}));
+  CWorksheet* pSheet = Sheet1(path);
+  ASSERT_NE(pSheet, nullptr) << ToUtf8(m_strWhy);
+  EXPECT_EQ(m_Book.GetFormat(), eWorkbookFormat::eXlsx);
+  EXPECT_EQ(Text(*pSheet, 0, 0), L"Text");
+  EXPECT_EQ(Text(*pSheet, 1, 0), L"12.5");
+  EXPECT_EQ(Text(*pSheet, 2, 0), L"3");
+  EXPECT_EQ(Text(*pSheet, 3, 0), L"zwei\r\nZeilen");
+  EXPECT_EQ(Text(*pSheet, 4, 0), L"");
+  EXPECT_EQ(Text(*pSheet, 9, 99), L"");
+  // Numbers stored as text and text stored as numbers.
+  double d = 0;
+  int n = 0;
+  EXPECT_TRUE(pSheet->GetFloatValueAt(d, 5, 0));
+  EXPECT_DOUBLE_EQ(d, 12.5);
+  EXPECT_TRUE(pSheet->GetIntValueAt(n, 1, 0));
+  EXPECT_EQ(n, 12);
+  EXPECT_TRUE(pSheet->GetIntValueAt(n, 0, 0));
+  EXPECT_EQ(n, 0);
+  // Outside the largest sheet the read fails.
+  CString text = L"x";
+  EXPECT_FALSE(pSheet->GetStringValueAt(text, 0, static_cast<int>(CWorksheet::kMaxRows)));
+  EXPECT_EQ(text, L"");
+  EXPECT_FALSE(pSheet->GetStringValueAt(text, -1, 0));
+  EXPECT_EQ(m_Book.GetItem(2, m_strWhy), nullptr);
+  EXPECT_EQ(m_Book.GetItem(0, m_strWhy), nullptr);
+}
+
+TEST_F(WorkbookTest, XlsxCellKindsFromXml) {
+  const std::string data =
+      // shared (rich text with a phonetic run), inline, boolean, error, formula
+      // with its cached result, a string formula, cells without reference
+      "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"inlineStr\"><is><t>in"
+      "</t><t>line</t></is></c><c r=\"C1\" t=\"b\"><v>1</v></c><c r=\"D1\" t=\"e\"><v>#N/A</v>"
+      "</c><c r=\"E1\"><f>1+1</f><v>2</v></c><c r=\"F1\" t=\"str\"><f>A1</f><v>x&amp;y</v></c>"
+      "<c><v>7</v></c></row>"
+      // thousands of empty formatted rows, then a last cell; an unknown index
+      "<row r=\"2\" s=\"1\"/><row r=\"4999\"><c r=\"A4999\" s=\"3\"/></row>"
+      "<row r=\"5000\"><c r=\"B5000\"><v>45296</v></c><c r=\"C5000\" t=\"s\"><v>9</v></c></row>";
+  const std::string shared = "<si><r><t>Ri</t></r><r><t>ch</t></r><rPh><t>ignored</t></rPh></si>";
+  CWorksheet* pSheet = Sheet1(Zip(TestXlsxParts({data}, shared)));
+  ASSERT_NE(pSheet, nullptr) << ToUtf8(m_strWhy);
+  EXPECT_EQ(Text(*pSheet, 0, 0), L"Rich");
+  EXPECT_EQ(Text(*pSheet, 1, 0), L"inline");
+  EXPECT_EQ(Text(*pSheet, 2, 0), L"1");
+  EXPECT_EQ(Text(*pSheet, 3, 0), L"<unchanged>");  // an error value is no text
+  EXPECT_EQ(Text(*pSheet, 4, 0), L"2");
+  EXPECT_EQ(Text(*pSheet, 5, 0), L"x&y");
+  EXPECT_EQ(Text(*pSheet, 6, 0), L"7");
+  EXPECT_EQ(Text(*pSheet, 0, 4998), L"");
+  EXPECT_EQ(Text(*pSheet, 1, 4999), L"45296");
+  EXPECT_EQ(Text(*pSheet, 2, 4999), L"<unchanged>");
+  EXPECT_EQ(pSheet->GetRowCount(), 5000u);
+  EXPECT_EQ(pSheet->GetCellCount(), 9u);
+}
+
+TEST_F(WorkbookTest, OdsRepeatsCoveredCellsAndNotes) {
+  const std::string table =
+      "<table:table table:name=\"Artikel\">"
+      "<table:table-row table:number-rows-repeated=\"2\">"
+      "<table:table-cell office:value-type=\"string\"><text:p>a<text:s text:c=\"2\"/>b</text:p>"
+      "<text:p>c</text:p></table:table-cell>"
+      "<table:table-cell table:number-columns-repeated=\"2\" office:value-type=\"float\" "
+      "office:value=\"1.5\"><text:p>1,5</text:p></table:table-cell>"
+      "<table:covered-table-cell/>"
+      "<table:table-cell office:value-type=\"date\" office:date-value=\"2024-01-05\"/>"
+      "<table:table-cell office:value-type=\"boolean\" office:boolean-value=\"true\"/>"
+      "<table:table-cell office:value-type=\"string\"><office:annotation><text:p>Notiz</text:p>"
+      "</office:annotation><text:p>Wert</text:p></table:table-cell>"
+      "</table:table-row>"
+      "<table:table-row table:number-rows-repeated=\"1048574\"><table:table-cell "
+      "table:number-columns-repeated=\"1024\"/></table:table-row>"
+      "</table:table><table:table table:name=\"Zwei\"/>";
+  CWorksheet* pSheet = Sheet1(Zip(TestOdsParts(table), L"t.ods"));
+  ASSERT_NE(pSheet, nullptr) << ToUtf8(m_strWhy);
+  EXPECT_EQ(m_Book.GetFormat(), eWorkbookFormat::eOds);
+  EXPECT_EQ(m_Book.GetSheetCount(), 2);
+  EXPECT_EQ(pSheet->GetName(), L"Artikel");
+  for (int r = 0; r < 2; ++r) {
+    EXPECT_EQ(Text(*pSheet, 0, r), L"a  b\r\nc");
+    EXPECT_EQ(Text(*pSheet, 1, r), L"1.5");
+    EXPECT_EQ(Text(*pSheet, 2, r), L"1.5");
+    EXPECT_EQ(Text(*pSheet, 3, r), L"");
+    EXPECT_EQ(Text(*pSheet, 4, r), L"45296");
+    EXPECT_EQ(Text(*pSheet, 5, r), L"1");
+    EXPECT_EQ(Text(*pSheet, 6, r), L"Wert");
+  }
+  EXPECT_EQ(pSheet->GetRowCount(), 2u);
+}
+
+TEST_F(WorkbookTest, HostileAndForeignFilesAreRefusedWithAReason) {
+  const std::string laughs =
+      "<?xml version=\"1.0\"?><!DOCTYPE w [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b "
+      "\"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">]><workbook><sheets>&b;</sheets></workbook>";
+  auto withWorkbook = [](std::string xml) {
+    auto parts = TestXlsxParts({""});
+    for (auto& part : parts) {
+      if (part.first == "xl/workbook.xml") part.second = xml;
+    }
+    return parts;
+  };
+  const std::string external =
+      "<?xml version=\"1.0\"?><!DOCTYPE w [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
+      "<workbook><sheets><sheet name=\"&x;\" r:id=\"rId1\"/></sheets></workbook>";
+  std::string big(4096, ' ');
+  const CString notZip = m_Folder / L"text.xlsx";
+  std::ofstream(ToUtf8(notZip)) << "Artikel;Preis\n";
+  const CString damaged = m_Folder / L"damaged.xlsx";
+  std::ofstream(ToUtf8(damaged)) << "PK\x03\x04 not really a zip";
+  const CString fakeXls = m_Folder / L"fake.xls";
+  std::ofstream(ToUtf8(fakeXls)) << std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)
+                                 << std::string(600, '\0');
+  CWorkbookLimits small;
+  small.m_nMaxPartBytes = 2000;
+  CWorkbookLimits fewCells;
+  fewCells.m_nMaxCells = 2;
+  struct {
+    CString path;
+    CWorkbookLimits limits;
+    const wchar_t* pWhy;
+  } cases[] = {
+      {Zip(withWorkbook(laughs), L"laughs.xlsx"), {}, L"Dokumenttyp"},
+      {Zip(withWorkbook(external), L"external.xlsx"), {}, L"Dokumenttyp"},
+      {Zip(TestXlsxParts({"<row>" + big + "</row>"}), L"big.xlsx"), small, L"zu groß"},
+      {Zip(TestXlsxParts({"<row><c><v>1</v></c><c><v>2</v></c><c><v>3</v></c></row>"}),
+           L"cells.xlsx"),
+       fewCells, L"Zellen"},
+      {Zip(TestXlsxParts({"<row><c r=\"XFE1\"><v>1</v></c></row>"}), L"wide.xlsx"),
+       {},
+       L"Zellbezug"},
+      {Zip(TestXlsxParts({"<row><c r=\"A1\"><v>1</c></row>"}), L"bad.xlsx"), {}, L"XML-Fehler"},
+      {Zip({{"xl/workbook.bin", "x"}}, L"b.xlsb"), {}, L".xlsb"},
+      {Zip({{"mimetype", "application/vnd.oasis.opendocument.text"}}, L"t.odt"),
+       {},
+       L"keine Arbeitsmappe"},
+      {notZip, {}, L"keine Arbeitsmappe"},
+      {damaged, {}, L"beschädigt"},
+      {fakeXls, {}, L".xls"},
+      {m_Folder / L"missing.xlsx", {}, L"No such file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(ToUtf8(c.path));
+    CWorkbook book;
+    CString why;
+    const bool bOpened = book.Open(c.path, why, c.limits);
+    if (bOpened) {
+      EXPECT_EQ(book.GetItem(1, why), nullptr);
+    }
+    EXPECT_NE(why.find(c.pWhy), CString::npos) << ToUtf8(why);
+  }
+}
+
+TEST(WorkbookTexts, BlocksKeepEveryTextInPlace) {
+  CWorkbookTexts texts;
+  const std::string big(3 << 20, 'x');
+  const std::uint32_t nFirst = texts.Add("erster");
+  const std::string_view first = texts.Get(nFirst);
+  const std::uint32_t nEmpty = texts.Add("");
+  const std::uint32_t nBig = texts.Add(big);
+  std::vector<std::uint32_t> numbers;
+  for (int i = 0; i < 200000; ++i) numbers.push_back(texts.Add("Text " + std::to_string(i)));
+  EXPECT_EQ(texts.Get(nFirst), "erster");
+  EXPECT_EQ(texts.Get(nFirst).data(), first.data());  // never moved
+  EXPECT_EQ(texts.Get(nEmpty), "");
+  EXPECT_EQ(texts.Get(nBig), big);
+  for (int i : {0, 99999, 199999}) EXPECT_EQ(texts.Get(numbers[i]), "Text " + std::to_string(i));
+  EXPECT_EQ(texts.Get(1u << 30), "");
+}
+
+TEST(WorkbookNumbers, TextsAndDatesAsNumbers) {
+  EXPECT_DOUBLE_EQ(ParseCellNumber(" 12,5 kg"), 12.5);
+  EXPECT_DOUBLE_EQ(ParseCellNumber("-3.25e2"), -325);
+  EXPECT_DOUBLE_EQ(ParseCellNumber("+7"), 7);
+  EXPECT_DOUBLE_EQ(ParseCellNumber("1.2.3"), 1.2);
+  EXPECT_DOUBLE_EQ(ParseCellNumber("abc"), 0);
+  EXPECT_DOUBLE_EQ(ParseCellNumber("1e999"), 0);
+  double serial = 0;
+  ASSERT_TRUE(DateTextToSerial("2024-01-05", serial));
+  EXPECT_DOUBLE_EQ(serial, 45296);
+  ASSERT_TRUE(DateTextToSerial("1900-01-01", serial));
+  EXPECT_DOUBLE_EQ(serial, 1);
+  ASSERT_TRUE(DateTextToSerial("1900-03-01T12:00:00", serial));
+  EXPECT_DOUBLE_EQ(serial, 61.5);
+  ASSERT_TRUE(DateTextToSerial("06:00:00", serial));
+  EXPECT_DOUBLE_EQ(serial, 0.25);
+  EXPECT_FALSE(DateTextToSerial("2024-13-01", serial));
+  EXPECT_FALSE(DateTextToSerial("gestern", serial));
+}
+
+}  // namespace
