@@ -103,7 +103,7 @@ CArtikelSetItem* CArtikelSet::AddItem(float quantity, unsigned long article, uns
     pItem->m_fMenge = Held(double{pItem->m_fMenge} + quantity);
     return pItem.get();
   }
-  m_Items.push_back(NewItem(quantity, article, flags));
+  m_Items.push_back(NewItem(Held(quantity), article, flags));
   return m_Items.back().get();
 }
 
