@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cfloat>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -97,13 +98,14 @@ TEST_F(ArticleSet, ExplodingGroupsGivesLeavesAndEndsOnGroupsThatContainThemselve
 }
 
 // Quantities beyond the float range stay the largest float instead of
-// becoming infinite.
+// becoming infinite; one that is not a number holds 0.
 TEST_F(ArticleSet, HugeQuantitiesAreHeld) {
   Line(m_pGroups, L"G", 0, 3e38f, {t.H(L"A"), 0});
   CArtikelSet set;
   set.AddItem(3e38f, t.H(L"G"), 0);
   CMatManager::ExplodeSet(set);
   EXPECT_EQ(set.IstInSet(t.H(L"A"))->m_fMenge, FLT_MAX);
+  EXPECT_EQ(set.AddItem(std::nanf(""), t.H(L"B"), 0)->m_fMenge, 0.0f);
 }
 
 // A set row's lines replace the items; what the set held before comes back
