@@ -174,20 +174,6 @@ int RunVariants(const CVariantOptions& o) {
   return bOk ? 0 : 1;
 }
 
-// Runs a command body: an exception becomes a message, stdout is checked,
-// and a failure ends the run with its status.
-template <typename Fn>
-void RunCommand(const char* name, Fn&& body) {
-  int rc = 1;
-  try {
-    rc = body();
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) rc = 1;
-  } catch (const std::exception& e) {
-    ReportError(std::string(name) + ": " + e.what());
-  }
-  if (rc != 0) throw CLI::RuntimeError(rc);
-}
-
 }  // namespace
 
 void AddBdhCommands(CLI::App& app) {

@@ -5,9 +5,12 @@
 // command printed none, and checks that stdout took everything.
 #pragma once
 
+#include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
 #include "OrvaMat/types.h"
@@ -55,3 +58,17 @@ void PrintJsonDocument(const std::string& text);
 
 // {"ok": false, "errors": [...]} of the given texts, one line.
 std::string JsonFailure(const std::vector<std::string>& errors);
+
+// Runs a command body: an exception becomes a message, stdout is checked,
+// and a failure ends the run with its status.
+template <typename Fn>
+void RunCommand(const char* name, Fn&& body) {
+  int rc = 1;
+  try {
+    rc = body();
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) rc = 1;
+  } catch (const std::exception& e) {
+    ReportError(std::string(name) + ": " + e.what());
+  }
+  if (rc != 0) throw CLI::RuntimeError(rc);
+}

@@ -104,7 +104,5 @@ void AddSetCommands(CLI::App& app) {
   show->add_option("--size2", o->nSize2, "the second size parameter");
   show->add_flag("--explode", o->bExplode, "explode set groups into their components");
   show->add_flag("--json", o->bJson, "print JSON");
-  show->callback([=] {
-    if (int rc = RunShow(*o); rc != 0) throw CLI::RuntimeError(rc);
-  });
+  show->callback([=] { RunCommand("set show", [&] { return RunShow(*o); }); });
 }

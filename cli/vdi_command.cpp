@@ -267,20 +267,6 @@ int RunAccessories(const CSheetOptions& o) {
   return bOk ? 0 : 1;
 }
 
-// Runs a command body: an exception becomes a message, stdout is checked,
-// and a failure ends the run with its status.
-template <typename Fn>
-void RunCommand(const char* name, Fn&& body) {
-  int rc = 1;
-  try {
-    rc = body();
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) rc = 1;
-  } catch (const std::exception& e) {
-    ReportError(std::string(name) + ": " + e.what());
-  }
-  if (rc != 0) throw CLI::RuntimeError(rc);
-}
-
 }  // namespace
 
 void AddVdiCommands(CLI::App& app) {
