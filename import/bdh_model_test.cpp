@@ -67,6 +67,17 @@ TEST(BdhLengths, VariantsStopAtTheirBound) {
   EXPECT_FALSE(bCut);
 }
 
+// The bound holds for the model, over all its elements together: a catalogue
+// of a few lines must not make a model that takes seconds to load.
+TEST(BdhLengths, AModelStopsAtTheBoundOverAllElements) {
+  CBdhTestDataset data;
+  data.Import(Lines({"10|A|-|P|S|M", "30|1|6000|1", "60|1|1|100|E1|-|1000|1,3",
+                     "60|2|1|100|E2|-|1000|1,3"}));
+  const CBdhModel model = data.Load(L"S", L"A");
+  EXPECT_EQ(model.m_Variants.size(), kBdhMaxVariants);
+  EXPECT_TRUE(model.m_bVariantsCut);
+}
+
 TEST(BdhOrderNumbers, TheThreeRules) {
   struct {
     const char* pName;

@@ -137,8 +137,10 @@ struct CBdhModel {
   bool m_bVariantsCut = false;
 };
 
-// The most size variants one model gets.
-constexpr std::size_t kBdhMaxVariants = 100000;
+// The most size variants one model gets. A real model has some hundreds of
+// sizes; the bound keeps a hostile catalogue of a few lines from making a
+// model that takes seconds to load.
+constexpr std::size_t kBdhMaxVariants = 10000;
 
 // The host object that ListBdhModels fills.
 struct CBdhModelList {
