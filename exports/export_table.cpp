@@ -7,6 +7,7 @@
 #include "OrvaMat/article.h"
 #include "OrvaMat/article_set.h"
 #include "OrvaMat/bdh.h"
+#include "OrvaMat/dialogs.h"
 #include "OrvaMat/exports.h"
 #include "OrvaMat/formula.h"
 #include "OrvaMat/mat_manager.h"
@@ -223,6 +224,7 @@ const std::array kExports = {
     CExportEntry{111, nullptr, Address(&SetSetGroesse)},
     CExportEntry{112, nullptr, Address(&M::ExplodeSetWith)},
     CExportEntry{113, nullptr, Address(&M::WriteTableText)},
+    CExportEntry{117, "CMatManager::chooseArtikelDlg", Address(&M::chooseArtikelDlg)},
     CExportEntry{118, nullptr, Address(&GetSetGesamtMenge)},
     CExportEntry{119, nullptr, Address(&CheckSetStandard)},
     CExportEntry{120, nullptr, Address(&M::GetDatasetID)},
@@ -284,6 +286,7 @@ const std::array kExports = {
     CExportEntry{179, nullptr, Address(&M::GetItemKurzText)},
     CExportEntry{180, nullptr, Address(&M::IsDatasetReadOnly)},
     CExportEntry{181, nullptr, Address(&fillTGAslots)},
+    CExportEntry{184, nullptr, Address(&M::GetKonfigPageClass)},
     CExportEntry{185, nullptr, Address(&CMatManager::GetMengeneinheitText)},
     CExportEntry{188, nullptr, Address(&M::GetSubStringInt)},
     CExportEntry{189, nullptr, Address(&createTGAreferences)},

@@ -14,6 +14,7 @@
 #include "OrvaMat/article.h"
 #include "OrvaMat/article_set.h"
 #include "OrvaMat/datasets.h"
+#include "OrvaMat/dialogs.h"
 #include "OrvaMat/mat_table.h"
 #include "OrvaMat/mat_text.h"
 #include "OrvaMat/script.h"
@@ -22,7 +23,8 @@
 class ORVAMAT_API CMatManager : public CMatDatasetCalls,
                                 public CMatArticleCalls,
                                 public CMatArticleSetCalls,
-                                public CMatScriptCalls {
+                                public CMatScriptCalls,
+                                public CMatDialogCalls {
  public:
   CMatManager() = delete;
 

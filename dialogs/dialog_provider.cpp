@@ -1,0 +1,47 @@
+// The slot of the dialogs library and the exported dialog calls that go
+// through it.
+#include "OrvaMat/dialogs.h"
+#include "store/base/message.h"
+
+namespace {
+
+CDialogProvider* g_pProvider = nullptr;
+// The title's address, as the host passed it: the page copies the text when
+// it is made.
+const wchar_t* g_pKonfigTitle = nullptr;
+
+// The dialog calls are made by hosts that expect a window; without the
+// dialogs library they get a reason instead of nothing.
+CDialogProvider* ProviderOrMessage() {
+  if (g_pProvider == nullptr) {
+    ShowMessage(MB_OK | MB_ICONERROR,
+                L"Die Dialoge der Materialverwaltung sind nicht verfügbar: die Bibliothek "
+                L"libOrvaMatDialogs ist nicht geladen.");
+  }
+  return g_pProvider;
+}
+
+}  // namespace
+
+CDialogProvider::~CDialogProvider() = default;
+
+CDialogProvider* GetDialogProvider() { return g_pProvider; }
+void SetDialogProvider(CDialogProvider* provider) { g_pProvider = provider; }
+
+const CRuntimeClass* CMatDialogCalls::GetKonfigPageClass(const wchar_t* title) {
+  g_pKonfigTitle = title;
+  CDialogProvider* pProvider = ProviderOrMessage();
+  return pProvider != nullptr ? pProvider->GetKonfigPageClass() : nullptr;
+}
+
+const wchar_t* CMatDialogCalls::GetKonfigPageTitle() {
+  return g_pKonfigTitle != nullptr ? g_pKonfigTitle : L"";
+}
+
+unsigned long CMatDialogCalls::chooseArtikelDlg(CMatTable* /*table*/, const CPtrList& handles) {
+  CDialogProvider* pProvider = ProviderOrMessage();
+  if (pProvider == nullptr) return 0;
+  CArticleChoiceModel model(handles);
+  pProvider->RunArticleChoice(model);
+  return model.GetChosen();
+}

@@ -1,0 +1,122 @@
+// The library's dialogs. libOrvaMat.so draws nothing: what a dialog shows
+// and what its actions do is decided here, without a display, by the models
+// below; a dialogs library (libOrvaMatDialogs.so, Qt) draws them and
+// registers itself as the dialog provider. The exported dialog calls reach
+// the dialogs through the provider; without one they say so through the host
+// UI and return as if the user had cancelled. The numbers in the comments
+// are the export ordinals (frozen).
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "OrvaMat/mat_table.h"
+#include "OrvaMat/types.h"
+
+// A list of pointer-sized entries; the dialog calls read an article Handle
+// from the low 32 bits of each.
+using CPtrList = std::vector<void*>;
+
+// A class a host makes its objects from, as it makes a settings page: the
+// dialogs library's CreateObject gives a new QWidget*.
+struct CRuntimeClass {
+  const char* m_lpszClassName = nullptr;
+  void* (*m_pfnCreateObject)() = nullptr;
+  void* CreateObject() const {
+    return m_pfnCreateObject != nullptr ? m_pfnCreateObject() : nullptr;
+  }
+};
+
+class CArticleChoiceModel;
+
+// What a dialogs library offers. Every call is modal and returns when the
+// dialog is closed.
+class ORVAMAT_API CDialogProvider {
+ public:
+  virtual ~CDialogProvider();
+  // The run-time class of the dataset page.
+  virtual const CRuntimeClass* GetKonfigPageClass() = 0;
+  // Runs the article choice on the model; the model holds the choice after.
+  virtual void RunArticleChoice(CArticleChoiceModel& model) = 0;
+};
+
+// The process-wide provider; null until a dialogs library registers one. The
+// caller keeps ownership.
+ORVAMAT_API CDialogProvider* GetDialogProvider();
+ORVAMAT_API void SetDialogProvider(CDialogProvider* provider);
+
+class ORVAMAT_API CMatDialogCalls {
+ public:
+  CMatDialogCalls() = delete;
+  // 184: keeps the title's address for the page (it must stay valid until the
+  // page is made) and gives the dataset page's run-time class; null, after a
+  // message, without a dialogs library.
+  static const CRuntimeClass* GetKonfigPageClass(const wchar_t* title);
+  // The title the last GetKonfigPageClass kept ("" for none).
+  static const wchar_t* GetKonfigPageTitle();
+  // 117 (by name): lets the user choose one of the articles; table is not
+  // used. The handle chosen last, whichever button closed the dialog; 0
+  // when none was chosen or the dialogs library is missing.
+  static unsigned long chooseArtikelDlg(CMatTable* table, const CPtrList& handles);
+};
+
+// ---- the dataset page's decisions
+
+// Images of the dataset list: excluded, listed, listed but locked by another
+// user.
+enum eKonfigImage : int { kKonfigExcluded = 0, kKonfigListed = 1, kKonfigLocked = 2 };
+
+struct CKonfigPageItem {
+  unsigned long nPrefix = 0;  // the dataset the item stands for
+  CString strName;
+  int nImage = kKonfigExcluded;
+};
+
+// The page's decisions. Items name their dataset by its prefix: a dataset
+// closed since the list was filled is found no more, and an action on it
+// does nothing.
+class ORVAMAT_API CKonfigPageModel {
+ public:
+  // The dataset list, in the store's order; each listed dataset becomes
+  // current on the way and gets its manufacturer name as display name.
+  static std::vector<CKonfigPageItem> Fill();
+  // The name shown for the selected dataset; "" when it is gone.
+  static CString GetName(unsigned long prefix);
+  // The info lines of the selected dataset: the DATANORM date, the currency
+  // and the kinds of calculation data it holds; none when it is excluded or
+  // gone.
+  static std::vector<CString> GetInfoLines(unsigned long prefix);
+  // Switches the dataset between listed and excluded (the excluded list of
+  // the settings too); false when it is gone.
+  static bool Toggle(unsigned long prefix);
+  // "ddmmyy" as "dd.mm.yy": a point at positions 2 and 5, appended when the
+  // text is shorter.
+  static CString FormatDatanormDate(CString date);
+};
+
+// ---- the article choice's decisions
+
+struct CArticleChoiceItem {
+  Handle hArticle = 0;
+  CString strText;  // "Art-Nr. <number>\n<short text>"
+};
+
+class ORVAMAT_API CArticleChoiceModel {
+ public:
+  // The articles with a short text, in list order; the others are left out.
+  explicit CArticleChoiceModel(const CPtrList& handles);
+  const std::vector<CArticleChoiceItem>& GetItems() const { return m_Items; }
+  // The picture shown before anything is chosen.
+  static CString GetInitialPicture();
+  // Chooses item i (nothing for an index out of range: false). picture is
+  // the picture file to load, or "" when it is the one the article choice
+  // loaded last in this process.
+  bool Select(std::size_t i, CString& picture);
+  Handle GetChosen() const { return m_hChosen; }
+  bool IsOkEnabled() const { return m_bOkEnabled; }
+
+ private:
+  std::vector<CArticleChoiceItem> m_Items;
+  Handle m_hChosen = 0;
+  bool m_bOkEnabled = false;
+};
