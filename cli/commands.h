@@ -25,3 +25,5 @@ void AddSetCommands(CLI::App& app);
 void AddBdhCommands(CLI::App& app);
 // import tables, import articles, import insulation: workbooks (cli/workbook_command.cpp).
 void AddWorkbookCommands(CLI::App& app);
+// dialog datasets, dialog choose: the dialogs of libOrvaMatDialogs.so (cli/dialog_command.cpp).
+void AddDialogCommands(CLI::App& app);

@@ -97,6 +97,7 @@ int Run(int argc, char** argv) {
   AddSetCommands(app);
   AddBdhCommands(app);
   AddWorkbookCommands(app);
+  AddDialogCommands(app);
   RequireSubcommands(app);
   try {
     app.parse(argc, argv);

@@ -2,6 +2,7 @@
 // through it.
 #include "OrvaMat/dialogs.h"
 #include "store/base/message.h"
+#include "store/base/translation.h"
 
 namespace {
 
@@ -27,6 +28,10 @@ CDialogProvider::~CDialogProvider() = default;
 
 CDialogProvider* GetDialogProvider() { return g_pProvider; }
 void SetDialogProvider(CDialogProvider* provider) { g_pProvider = provider; }
+
+CString TranslateDialogText(const wchar_t* text) {
+  return LibraryTranslation().TranslateText(text != nullptr ? text : L"");
+}
 
 const CRuntimeClass* CMatDialogCalls::GetKonfigPageClass(const wchar_t* title) {
   g_pKonfigTitle = title;

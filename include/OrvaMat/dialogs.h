@@ -60,6 +60,10 @@ class ORVAMAT_API CMatDialogCalls {
   static unsigned long chooseArtikelDlg(CMatTable* table, const CPtrList& handles);
 };
 
+// A dialog's text (caption, label, column head) in the current language,
+// through the library's word book; the text itself when it has none.
+ORVAMAT_API CString TranslateDialogText(const wchar_t* text);
+
 // ---- the dataset page's decisions
 
 // Images of the dataset list: excluded, listed, listed but locked by another

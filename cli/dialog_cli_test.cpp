@@ -1,0 +1,44 @@
+// The tool's dialog commands on a real database file, laid out off screen
+// and saved as pictures instead of waiting for a user.
+#include <gtest/gtest.h>
+
+#include "tool_run_test_util.h"
+
+namespace {
+
+class DialogCommands : public ::testing::Test {
+ protected:
+  DialogCommands() {
+    const std::string examples = std::string(ORVAMAT_TEST_SOURCE_DIR) + "/examples/datanorm/";
+    const CToolRun made =
+        m_Folder.Run("import datanorm '" + examples + "beispiel5.001' --mmd a.mmd");
+    EXPECT_EQ(made.nExit, 0) << made.strErr;
+  }
+  CToolFolder m_Folder;
+};
+
+TEST_F(DialogCommands, TheArticleChoiceIsLaidOutSavedAndClosedWithoutAChoice) {
+  const CToolRun run = m_Folder.Run(
+      "dialog choose --mmd a.mmd UP-25-60 KR-50 --json --screenshot c.png", "unset DISPLAY");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_EQ(run.strOut, "{\"ok\":true,\"chosen\":null}\n");
+  EXPECT_TRUE(std::filesystem::file_size(m_Folder.Path() / "c.png") > 0);
+
+  const CToolRun unknown = m_Folder.Run("dialog choose --mmd a.mmd NOPE --json");
+  EXPECT_EQ(unknown.nExit, 1);
+  EXPECT_EQ(unknown.strOut, "{\"ok\":false,\"errors\":[\"NOPE: no such article in a.mmd\"]}\n");
+  // A picture that can not be saved never leaves the dialog waiting.
+  const CToolRun unsaved = m_Folder.Run("dialog choose --mmd a.mmd KR-50 --screenshot no/c.png");
+  EXPECT_EQ(unsaved.nExit, 1);
+  EXPECT_NE(unsaved.strErr.find("Das Bild des Dialogs konnte nicht gespeichert werden"),
+            std::string::npos);
+}
+
+TEST_F(DialogCommands, TheDatasetPageReportsTheDatasetsAsTheUserLeftThem) {
+  const CToolRun run = m_Folder.Run("dialog datasets --mmd a.mmd --json --screenshot d.png");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_NE(run.strOut.find("\"state\":\"listed\""), std::string::npos) << run.strOut;
+  EXPECT_TRUE(std::filesystem::file_size(m_Folder.Path() / "d.png") > 0);
+}
+
+}  // namespace

@@ -1,0 +1,172 @@
+// orvamat dialog datasets [--mmd FILE]... [--json] [--screenshot PNG]
+//   the dataset page on the registered datasets (or on the files given),
+//   then the datasets as the user left them: ID, name, listed or excluded.
+// orvamat dialog choose --mmd FILE NUMBER... [--json] [--screenshot PNG]
+//   the article choice over the articles of those numbers, then the number
+//   chosen ("" in JSON as null when none).
+// The dialogs come from libOrvaMatDialogs.so, loaded here when a dialog
+// command runs, so that every other command runs without Qt. With
+// --screenshot the dialog is laid out, its picture saved, and it closes as
+// if cancelled. Exit 1 when the dialogs library can not be loaded, a file
+// can not be read or a number names no article.
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "commands.h"
+#include "run_report.h"
+
+#include "OrvaMat/database_file.h"
+#include "OrvaMat/dialogs.h"
+#include "OrvaMat/mat_manager.h"
+#include "OrvaMat/qt_dialogs.h"
+#include "OrvaMat/text.h"
+
+namespace {
+
+struct CDialogOptions {
+  std::vector<std::string> listMmd;
+  std::string strMmd;  // of dialog choose
+  std::vector<std::string> listNumbers;
+  std::string strScreenshot;
+  bool bJson = false;
+};
+
+// The entry points of the dialogs library, found once it is loaded.
+// Installed until the command ends: Qt is taken down before the tool exits.
+struct CDialogsLibrary {
+  decltype(&OrvaMatDialogsInstall) pInstall = nullptr;
+  decltype(&OrvaMatDialogsRunWindow) pRunWindow = nullptr;
+  decltype(&OrvaMatDialogsUninstall) pUninstall = nullptr;
+  CDialogsLibrary() = default;
+  CDialogsLibrary(const CDialogsLibrary&) = delete;
+  CDialogsLibrary& operator=(const CDialogsLibrary&) = delete;
+  ~CDialogsLibrary() {
+    if (pUninstall != nullptr) pUninstall();
+  }
+};
+
+template <typename F>
+F Symbol(void* pLibrary, const char* pName) {
+  return reinterpret_cast<F>(dlsym(pLibrary, pName));
+}
+
+// Loads and installs the dialogs library (found beside libOrvaMat.so through
+// the tool's run path); false, reported, when it is missing.
+bool LoadDialogs(const CDialogOptions& o, CDialogsLibrary& out) {
+  void* pLibrary = dlopen(ORVAMAT_DIALOGS_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  if (pLibrary != nullptr) {
+    out.pInstall = Symbol<decltype(out.pInstall)>(pLibrary, "OrvaMatDialogsInstall");
+    out.pRunWindow = Symbol<decltype(out.pRunWindow)>(pLibrary, "OrvaMatDialogsRunWindow");
+    out.pUninstall = Symbol<decltype(out.pUninstall)>(pLibrary, "OrvaMatDialogsUninstall");
+  }
+  if (out.pInstall == nullptr || out.pRunWindow == nullptr || out.pUninstall == nullptr) {
+    out.pUninstall = nullptr;
+    const char* pWhy = dlerror();
+    ReportError(std::string("the dialogs library ") + ORVAMAT_DIALOGS_LIBRARY +
+                " can not be loaded" + (pWhy != nullptr ? std::string(": ") + pWhy : ""));
+    return false;
+  }
+  COrvaMatDialogsOptions options;
+  options.pScreenshot = o.strScreenshot.empty() ? nullptr : o.strScreenshot.c_str();
+  if (!out.pInstall(&options)) {
+    ReportError("the dialogs library could not start Qt");
+    return false;
+  }
+  return true;
+}
+
+std::string IdOf(unsigned long prefix) {
+  CString id;
+  CMatManager::GetDatasetID(id, prefix);
+  return ToUtf8(id);
+}
+
+int RunDatasets(const CDialogOptions& o) {
+  if (o.listMmd.empty()) {
+    for (const CRegisteredDataset& entry : ListRegisteredDatasets())
+      CMatManager::AddDatasetFile(entry.strPath.c_str());
+  }
+  for (const std::string& file : o.listMmd)
+    if (OpenOnly(file) == 0) return 1;
+  CDialogsLibrary dialogs;
+  if (!LoadDialogs(o, dialogs)) return 1;
+  const CRuntimeClass* pClass = CMatManager::GetKonfigPageClass(L"Materialverwaltung");
+  void* pPage = pClass != nullptr ? pClass->CreateObject() : nullptr;
+  if (pPage == nullptr) {
+    ReportError("the dataset page could not be made");
+    return 1;
+  }
+  // A screenshot that could not be saved: the library said why.
+  if (!dialogs.pRunWindow(pPage)) return 1;
+  nlohmann::ordered_json datasets = nlohmann::ordered_json::array();
+  for (const CKonfigPageItem& item : CKonfigPageModel::Fill()) {
+    const char* pState = item.nImage == kKonfigExcluded ? "excluded"
+                         : item.nImage == kKonfigLocked ? "locked"
+                                                        : "listed";
+    if (o.bJson) {
+      datasets.push_back(
+          {{"id", IdOf(item.nPrefix)}, {"name", ToUtf8(item.strName)}, {"state", pState}});
+    } else {
+      std::printf("%s  %s  (%s)\n", IdOf(item.nPrefix).c_str(), ToUtf8(item.strName).c_str(),
+                  pState);
+    }
+  }
+  if (o.bJson) PrintJsonDocument(JsonText({{"ok", true}, {"datasets", datasets}}) + "\n");
+  return 0;
+}
+
+int RunChoose(const CDialogOptions& o) {
+  const unsigned long prefix = OpenOnly(o.strMmd);
+  if (prefix == 0) return 1;
+  CPtrList handles;
+  for (const std::string& number : o.listNumbers) {
+    CMatManager::SelectDatasetByPrefix(prefix, false);
+    const unsigned long h = CMatManager::FindHandle(FromUtf8(number).c_str());
+    if (h == 0) {
+      ReportError(number + ": no such article in " + o.strMmd);
+      return 1;
+    }
+    handles.push_back(reinterpret_cast<void*>(static_cast<std::uintptr_t>(h)));
+  }
+  CDialogsLibrary dialogs;
+  if (!LoadDialogs(o, dialogs)) return 1;
+  const unsigned long hChosen = CMatManager::chooseArtikelDlg(nullptr, handles);
+  const wchar_t* pNumber = hChosen != 0 ? CMatManager::HdlToString(hChosen) : nullptr;
+  const std::string chosen = pNumber != nullptr ? ToUtf8(pNumber) : "";
+  if (o.bJson) {
+    nlohmann::ordered_json document = {{"ok", true}, {"chosen", nullptr}};
+    if (!chosen.empty()) document["chosen"] = chosen;
+    PrintJsonDocument(JsonText(document) + "\n");
+  } else if (!chosen.empty()) {
+    std::printf("%s\n", chosen.c_str());
+  }
+  return 0;
+}
+
+void AddCommon(CLI::App& command, CDialogOptions& o) {
+  command.add_flag("--json", o.bJson, "print one JSON document");
+  command.add_option("--screenshot", o.strScreenshot,
+                     "save the laid-out dialog as PNG and close it instead of waiting");
+}
+
+}  // namespace
+
+void AddDialogCommands(CLI::App& app) {
+  auto* dialog = app.add_subcommand("dialog", "The library's dialogs (libOrvaMatDialogs.so)");
+  auto o = std::make_shared<CDialogOptions>();
+  auto* datasets = dialog->add_subcommand("datasets", "The dataset page");
+  datasets->add_option("--mmd", o->listMmd, "database files instead of the registered ones");
+  AddCommon(*datasets, *o);
+  datasets->callback([o] { RunCommand("dialog datasets", [&] { return RunDatasets(*o); }); });
+  auto* choose = dialog->add_subcommand("choose", "The article choice over NUMBER...");
+  choose->add_option("--mmd", o->strMmd, "database file")->required();
+  choose->add_option("NUMBER", o->listNumbers, "article numbers")->required();
+  AddCommon(*choose, *o);
+  choose->callback([o] { RunCommand("dialog choose", [&] { return RunChoose(*o); }); });
+}

@@ -1,0 +1,129 @@
+// The provider that libOrvaMat.so calls for its dialogs, and the library's
+// entry points.
+#include "OrvaMat/qt_dialogs.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <cstdio>
+#include <memory>
+
+#include "OrvaMat/dialogs.h"
+#include "dialogs/qt/dialog_look.h"
+#include "dialogs/qt/konfig_page.h"
+#include "dialogs/qt/qt_host_ui.h"
+#include "dialogs/qt/waren_search_dlg.h"
+
+namespace {
+
+void ReportScreenshotFailed() {
+  const CString text =
+      TranslateDialogText(L"Das Bild des Dialogs konnte nicht gespeichert werden:") + L"\n" +
+      FromQt(ScreenshotPath());
+  GetHostUI().MessageBox(text, L"OrvaMat", MB_OK | MB_ICONERROR);
+}
+
+class CQtDialogProvider : public CDialogProvider {
+ public:
+  const CRuntimeClass* GetKonfigPageClass() override { return CKonfigPage::RuntimeClass(); }
+  void RunArticleChoice(CArticleChoiceModel& model) override {
+    CWarenSearchDlg dialog(model, QApplication::activeWindow());
+    RunModal(dialog);
+  }
+
+ private:
+  // A screenshot run never waits for a user: the dialog closes as cancelled
+  // whether its picture could be saved or not (then the host hears why).
+  static int RunModal(QDialog& dialog) {
+    if (ScreenshotPath().isEmpty()) return dialog.exec();
+    if (!TakeScreenshot(dialog)) ReportScreenshotFailed();
+    return QDialog::Rejected;
+  }
+};
+
+// Ends the event loop of a window the host shows when the window closes.
+class CCloseWatch : public QObject {
+ public:
+  CCloseWatch(QEventLoop& loop, QObject* pParent) : QObject(pParent), m_Loop(loop) {}
+  bool eventFilter(QObject* pWatched, QEvent* pEvent) override {
+    if (pEvent->type() == QEvent::Close) m_Loop.quit();
+    return QObject::eventFilter(pWatched, pEvent);
+  }
+
+ private:
+  QEventLoop& m_Loop;
+};
+
+struct CInstalled {
+  std::unique_ptr<QApplication> pApplication;  // only when the host had none
+  CQtDialogProvider provider;
+  CQtHostUI ui;
+};
+std::unique_ptr<CInstalled> g_pInstalled;
+
+// Qt's own chatter (a missing runtime folder, what the offscreen platform
+// can not do) is no message of ours; its errors still reach stderr.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+// QApplication keeps argc and argv for its lifetime.
+int g_nArgc = 1;
+char g_szName[] = "orvamat";
+char* g_aArgv[] = {g_szName, nullptr};
+
+}  // namespace
+
+bool OrvaMatDialogsInstall(const COrvaMatDialogsOptions* pOptions) {
+  if (g_pInstalled == nullptr) {
+    auto pInstalled = std::make_unique<CInstalled>();
+    if (QApplication::instance() == nullptr) {
+      // Without a display the dialogs still lay out and paint, off screen.
+      if (qEnvironmentVariableIsEmpty("DISPLAY") &&
+          qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+          qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+      qInstallMessageHandler(QuietQtMessages);
+      pInstalled->pApplication = std::make_unique<QApplication>(g_nArgc, g_aArgv);
+    }
+    g_pInstalled = std::move(pInstalled);
+  }
+  ScreenshotPath() = pOptions != nullptr && pOptions->pScreenshot != nullptr
+                         ? QString::fromUtf8(pOptions->pScreenshot)
+                         : QString();
+  SetDialogProvider(&g_pInstalled->provider);
+  // A screenshot run answers nobody: the host's own UI keeps the messages,
+  // and no message box waits for a click that never comes.
+  if (ScreenshotPath().isEmpty())
+    SetHostUI(&g_pInstalled->ui);
+  else if (&GetHostUI() == &g_pInstalled->ui)
+    SetHostUI(nullptr);
+  return true;
+}
+
+void OrvaMatDialogsUninstall() {
+  if (g_pInstalled == nullptr) return;
+  if (GetDialogProvider() == &g_pInstalled->provider) SetDialogProvider(nullptr);
+  if (&GetHostUI() == &g_pInstalled->ui) SetHostUI(nullptr);
+  g_pInstalled.reset();
+}
+
+bool OrvaMatDialogsScreenshot(void* pWidget) {
+  return pWidget != nullptr && TakeScreenshot(*static_cast<QWidget*>(pWidget));
+}
+
+bool OrvaMatDialogsRunWindow(void* pWidget) {
+  if (pWidget == nullptr) return false;
+  auto& widget = *static_cast<QWidget*>(pWidget);
+  if (!ScreenshotPath().isEmpty()) {
+    if (TakeScreenshot(widget)) return true;
+    ReportScreenshotFailed();
+    return false;
+  }
+  QEventLoop loop;
+  widget.setAttribute(Qt::WA_QuitOnClose, false);
+  widget.installEventFilter(new CCloseWatch(loop, &widget));
+  widget.show();
+  loop.exec();
+  return true;
+}

@@ -1,0 +1,140 @@
+// The Qt dialogs driven as a user drives them, on the offscreen platform.
+// Each test leaves a screenshot in the build folder for a reviewer.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+
+#include "OrvaMat/dialogs.h"
+#include "OrvaMat/mat_manager.h"
+#include "OrvaMat/qt_dialogs.h"
+
+namespace {
+
+std::string Screenshot(const char* name) {
+  return std::string(ORVAMAT_SCREENSHOT_DIR) + "/" + name + ".png";
+}
+
+// A fresh settings folder and a store with the datasets a test makes; the
+// dialogs installed as a host installs them.
+class QtDialogs : public ::testing::Test {
+ protected:
+  QtDialogs() {
+    m_Home = std::filesystem::temp_directory_path() /
+             ("orvamat-qt-" + std::to_string(::getpid()) + "-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(m_Home);
+    setenv("ORVAMAT_HOME", m_Home.c_str(), 1);
+    CMatManager::CloseAllDatasets();
+    EXPECT_TRUE(OrvaMatDialogsInstall(nullptr));
+  }
+  ~QtDialogs() override {
+    OrvaMatDialogsUninstall();
+    CMatManager::CloseAllDatasets();
+    std::filesystem::remove_all(m_Home);
+  }
+  static unsigned long Article(const wchar_t* number, const wchar_t* shortText) {
+    const unsigned long h = CMatManager::GetOrCreateHandle(number);
+    if (shortText != nullptr) CMatManager::SetKurzText(shortText, h);
+    return h;
+  }
+  // Runs action on the modal dialog as soon as it is open.
+  static void WhenOpen(std::function<void(QWidget&)> action) {
+    QTimer::singleShot(0, [action] {
+      QWidget* pDialog = QApplication::activeModalWidget();
+      ASSERT_NE(pDialog, nullptr);
+      action(*pDialog);
+    });
+  }
+  std::filesystem::path m_Home;
+};
+
+TEST_F(QtDialogs, TheDatasetPageListsSwitchesAndExplainsItsDatasets) {
+  CMatManager::CreateDataset(L"ALFA", L"Alpha GmbH", nullptr);
+  CMatManager::CreateTable(nullptr, L"Heizung", eTypeVoid, 1);
+  CMatManager::CreateDataset(L"BETA", L"Beta AG", nullptr);
+  const CRuntimeClass* pClass = CMatManager::GetKonfigPageClass(L"Materialdaten");
+  ASSERT_NE(pClass, nullptr);
+  std::unique_ptr<QWidget> pPage(static_cast<QWidget*>(pClass->CreateObject()));
+  EXPECT_EQ(pPage->windowTitle(), "Materialdaten");
+  auto* pList = pPage->findChild<QTreeWidget*>("1084");
+  auto* pInfo = pPage->findChild<QTreeWidget*>("1042");
+  auto* pActivate = pPage->findChild<QPushButton*>("2019");
+  ASSERT_TRUE(pList && pInfo && pActivate);
+  EXPECT_EQ(pList->headerItem()->text(0), "Hersteller");
+  EXPECT_EQ(pInfo->headerItem()->text(0), "Info/Module");
+  EXPECT_EQ(pActivate->property("helpId").toInt(), 0xC70000 + 2019);
+  ASSERT_EQ(pList->topLevelItemCount(), 2);
+  EXPECT_EQ(pList->topLevelItem(1)->text(0), "Beta AG");
+
+  // Nothing selected: the button does nothing.
+  QTest::mouseClick(pActivate, Qt::LeftButton);
+  EXPECT_EQ(CMatManager::GetListedDatasetPrefix(1), 0x02000000ul);
+
+  pList->setCurrentItem(pList->topLevelItem(0));
+  ASSERT_GE(pInfo->topLevelItemCount(), 3);
+  EXPECT_EQ(pInfo->topLevelItem(2)->text(0), "Daten für Heizungsrohrnetzberechnung");
+  QTest::mouseClick(pActivate, Qt::LeftButton);
+  // Alpha is excluded now; the selection stays on it.
+  EXPECT_EQ(CMatManager::GetListedDatasetPrefix(0), 0x02000000ul);
+  ASSERT_NE(pList->currentItem(), nullptr);
+  EXPECT_EQ(pList->currentItem()->text(0), "Alpha GmbH");
+  EXPECT_EQ(pInfo->topLevelItemCount(), 0);
+
+  const std::string shot = Screenshot("dataset_page");
+  const COrvaMatDialogsOptions options{shot.c_str()};
+  OrvaMatDialogsInstall(&options);
+  EXPECT_TRUE(OrvaMatDialogsScreenshot(pPage.get()));
+  EXPECT_GT(std::filesystem::file_size(shot), 0u);
+}
+
+TEST_F(QtDialogs, TheArticleChoiceReturnsTheArticleChosenLastWhicheverButtonClosesIt) {
+  CMatManager::CreateDataset(L"ALFA", L"Alpha GmbH", nullptr);
+  CMatManager::CreateTable(nullptr, L"KurzText", eTypeString, 1);
+  const unsigned long hPump = Article(L"P-100", L"Pumpe");
+  Article(L"X-1", nullptr);
+  const unsigned long hValve = Article(L"V-200", L"Ventil");
+  const CPtrList handles = {
+      reinterpret_cast<void*>(std::uintptr_t{hPump}),
+      reinterpret_cast<void*>(std::uintptr_t{CMatManager::FindHandle(L"X-1")}),
+      reinterpret_cast<void*>(std::uintptr_t{hValve})};
+  // OK starts disabled; choosing enables it; OK returns the choice.
+  WhenOpen([](QWidget& dialog) {
+    EXPECT_EQ(dialog.windowTitle(), "Artikelauswahl");
+    auto* pList = dialog.findChild<QListWidget*>("2004");
+    auto* pOk = dialog.findChild<QPushButton*>("1");
+    ASSERT_TRUE(pList && pOk);
+    ASSERT_EQ(pList->count(), 2);
+    EXPECT_EQ(pList->item(1)->text(), "Art-Nr. V-200\nVentil");
+    EXPECT_FALSE(pOk->isEnabled());
+    pList->setCurrentRow(1);
+    EXPECT_TRUE(pOk->isEnabled());
+    QTest::mouseClick(pOk, Qt::LeftButton);
+  });
+  EXPECT_EQ(CMatManager::chooseArtikelDlg(nullptr, handles), hValve);
+  // Cancel after a choice returns the choice too; Cancel before one 0.
+  WhenOpen([](QWidget& dialog) {
+    dialog.findChild<QListWidget*>("2004")->setCurrentRow(0);
+    QTest::mouseClick(dialog.findChild<QPushButton*>("2"), Qt::LeftButton);
+  });
+  EXPECT_EQ(CMatManager::chooseArtikelDlg(nullptr, handles), hPump);
+  WhenOpen([](QWidget& dialog) {
+    QTest::mouseClick(dialog.findChild<QPushButton*>("2"), Qt::LeftButton);
+  });
+  EXPECT_EQ(CMatManager::chooseArtikelDlg(nullptr, {}), 0ul);
+
+  const std::string shot = Screenshot("article_choice");
+  const COrvaMatDialogsOptions options{shot.c_str()};
+  OrvaMatDialogsInstall(&options);
+  EXPECT_EQ(CMatManager::chooseArtikelDlg(nullptr, handles), 0ul);
+  EXPECT_GT(std::filesystem::file_size(shot), 0u);
+}
+
+}  // namespace
