@@ -101,3 +101,138 @@ TEST_F(DialogModels, WithoutADialogsLibraryTheCallsExplainAndCancel) {
 }
 
 }  // namespace
+
+namespace {
+
+// Three main groups of articles in a dataset whose "HauptWarenGruppen" and
+// "ArtikelInfo2" are filled as an import fills them.
+class ArticleSearch : public DialogModels {
+ protected:
+  ArticleSearch() {
+    ArticleSearchOptions() = {};
+    m_pKurz = m_Data.Table(L"KurzText", eTypeString);
+    m_pStrings = m_Data.Table(L"StringTable", eTypeString);
+    m_pGroups = m_Data.Table(L"HauptWarenGruppen", eTypeVoid);
+    m_Data.Info2();
+    Group(L"HWG_10", L"Pumpen", {{L"P-1", L"Pumpe klein"}, {L"P-2", L"Pumpengehaeuse"}});
+    Group(L"HWG_20", L"Ventile", {{L"V-1", L"Ventil"}, {L"V-2", nullptr}, {L"V-3", L"Pumpe alt"}});
+    Group(L"HWG_30", nullptr, {{L"R-1", L"Rohr"}});
+  }
+  void Group(const wchar_t* name, const wchar_t* text,
+             std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> articles) {
+    CMatTable* pGroup = m_Data.Table(name, eTypeString, m_pGroups);
+    if (text != nullptr) m_Data.SetText(m_pStrings, name, text);
+    for (const auto& [number, shortText] : articles) {
+      m_Data.SetText(pGroup, number, L"");
+      if (shortText != nullptr) m_Data.SetText(m_pKurz, number, shortText);
+      m_Data.SetValue(m_Data.Info2(), number, pGroup->m_hName, 0, 1);
+    }
+  }
+  // Searches to the end; the article found, or "" for none.
+  CString Find(CArticleSearchModel& model, const wchar_t* text) {
+    CString picture;
+    if (model.BeginSearch(text) != CArticleSearchModel::eSearch::kRunning) return L"?";
+    for (int n = 0; n < 100; ++n) {
+      switch (model.Step(1, picture)) {
+        case CArticleSearchModel::eSearch::kFound:
+          return CMatManager::HdlToString(model.GetSelected());
+        case CArticleSearchModel::eSearch::kRunning:
+          continue;
+        default:
+          return L"";
+      }
+    }
+    return L"runs on";
+  }
+  CMatTable* m_pKurz;
+  CMatTable* m_pStrings;
+  CMatTable* m_pGroups;
+};
+
+TEST_F(ArticleSearch, TabsListsAndTheGroupOfTheArticleShownFirst) {
+  CArticleSearchModel model(m_Data.H(L"V-3"), nullptr);
+  EXPECT_FALSE(model.ShowsCatalogues());
+  ASSERT_EQ(model.GetTabs().size(), 3u);
+  EXPECT_EQ(model.GetTabs()[0].strText, L"Pumpen");
+  EXPECT_EQ(model.GetTabs()[2].strText, L"HWG_30");  // no text: the name
+  EXPECT_EQ(model.GetTab(), 1);
+  ASSERT_EQ(model.GetItems().size(), 2u);  // V-2 has no short text
+  EXPECT_EQ(model.GetItems()[model.GetSelectedItem()].strText, L"Pumpe alt");
+  EXPECT_TRUE(model.IsOkEnabled());
+  // Without a dataset the catalogue is chosen, and shows its first tab.
+  CArticleSearchModel none(0, nullptr);
+  EXPECT_TRUE(none.ShowsCatalogues());
+  EXPECT_EQ(none.GetCatalogue(), 0);
+  EXPECT_EQ(none.GetTab(), 0);
+  EXPECT_FALSE(none.IsOkEnabled());
+}
+
+TEST_F(ArticleSearch, SearchesWrapThroughGroupsOrWithinOneAndStopAtTheirStart) {
+  struct {
+    const wchar_t* pName;
+    const wchar_t* pStart;
+    CArticleSearchOptions options;
+    const wchar_t* pText;
+    const wchar_t* pFound;
+  } const cases[] = {
+      // The order within a group is the table's; each text below matches
+      // one article of a group at most.
+      {L"downwards into the next group", L"V-1", {}, L"rohr", L"R-1"},
+      {L"around from the last group to the first", L"R-1", {}, L"ventil", L"V-1"},
+      {L"upwards into the previous group", L"R-1", {true, false, false, false}, L"PUMPE", L"V-3"},
+      {L"within the group only", L"V-1", {false, true, false, false}, L"ROHR", L""},
+      {L"around within the group", L"V-3", {false, true, false, false}, L"VENTIL", L"V-1"},
+      {L"the start itself ends the search", L"V-3", {}, L"alt", L""},
+      {L"match case", L"P-1", {true, true, false, true}, L"pumpe", L""},
+      {L"whole word: the first occurrence only",
+       L"R-1",
+       {true, true, true, false},
+       L"PUMPE",
+       L"P-1"},
+      {L"whole word inside a longer word", L"R-1", {true, true, true, false}, L"PUMPEN", L""},
+      {L"an article without a short text is found by number", L"V-1", {}, L"V-2", L"V-2"},
+      {L"nothing selected: from the first", nullptr, {}, L"P-1", L"P-1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pName);
+    ArticleSearchOptions() = c.options;
+    CArticleSearchModel model(c.pStart != nullptr ? m_Data.H(c.pStart) : 0, nullptr);
+    if (c.pStart == nullptr) model.ChooseCatalogue(0);
+    EXPECT_EQ(Find(model, c.pText), c.pFound);
+  }
+  ArticleSearchOptions() = {};
+  CArticleSearchModel model(m_Data.H(L"P-1"), nullptr);
+  EXPECT_EQ(model.BeginSearch(L""), CArticleSearchModel::eSearch::kEmptyText);
+  EXPECT_EQ(model.GetSelected(), m_Data.H(L"P-1"));
+  // As typed, the selected article stays while it matches.
+  CString picture;
+  ASSERT_EQ(model.BeginSearch(L"klein", true), CArticleSearchModel::eSearch::kRunning);
+  EXPECT_EQ(model.Step(1, picture), CArticleSearchModel::eSearch::kFound);
+  EXPECT_EQ(model.GetSelected(), m_Data.H(L"P-1"));
+}
+
+TEST_F(ArticleSearch, AGroupOfMoreThanTenThousandArticlesIsNotListed) {
+  CMatTable* pBig = m_Data.Table(L"HWG_40", eTypeString, m_pGroups);
+  for (int i = 0; i < CArticleSearchModel::kMaxListed; ++i)
+    m_Data.SetText(pBig, (L"B-" + std::to_wstring(i)).c_str(), L"");
+  CArticleSearchModel model(m_Data.H(L"P-1"), nullptr);
+  model.SelectTab(3);
+  EXPECT_FALSE(model.IsTooMany());
+  m_Data.SetText(pBig, L"B-extra", L"");
+  model.SelectTab(3);
+  EXPECT_TRUE(model.IsTooMany());
+  EXPECT_TRUE(model.GetItems().empty());
+  model.SelectTab(7);  // a stale tab: nothing changes
+  EXPECT_EQ(model.GetTab(), 3);
+}
+
+TEST(ArticleSearchMatch, WholeWordsLookAtTheFirstOccurrenceOnly) {
+  EXPECT_TRUE(CArticleSearchModel::Matches(L"ROHR DN 15", L"DN", true));
+  EXPECT_FALSE(CArticleSearchModel::Matches(L"ADN DN", L"DN", true));
+  EXPECT_TRUE(CArticleSearchModel::Matches(L"ADN DN", L"DN", false));
+  EXPECT_TRUE(CArticleSearchModel::Matches(L"DN", L"DN", true));
+  EXPECT_FALSE(CArticleSearchModel::Matches(L"DN1", L"DN", true));
+  EXPECT_FALSE(CArticleSearchModel::Matches(L"abc", L"", false));
+}
+
+}  // namespace

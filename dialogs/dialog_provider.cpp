@@ -50,3 +50,13 @@ unsigned long CMatDialogCalls::chooseArtikelDlg(CMatTable* /*table*/, const CPtr
   pProvider->RunArticleChoice(model);
   return model.GetChosen();
 }
+
+int CMatDialogCalls::SearchArtikelDlg(unsigned long& handle, const wchar_t* /*text*/,
+                                      CMatTable* table) {
+  CDialogProvider* pProvider = ProviderOrMessage();
+  if (pProvider == nullptr) return IDCANCEL;
+  CArticleSearchModel model(Handle(handle), table);
+  const int rc = pProvider->RunArticleSearch(model);
+  handle = model.GetSelected();
+  return rc;
+}

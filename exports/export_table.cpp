@@ -133,6 +133,7 @@ const std::array kExports = {
     CExportEntry{18, nullptr, Address(&M::IsInSetTabelle)},
     CExportEntry{19, nullptr, Address(&M::GetStrucFieldType)},
     CExportEntry{20, "CvdiFunction::CVdiVar::CVdiVar", Address(&NewVdiVar)},
+    CExportEntry{21, nullptr, Address(&M::SearchArtikelDlg)},
     CExportEntry{23, nullptr, Address(&ImportDatanormDlg)},
     CExportEntry{24, "CvdiFunctionList::CvdiFunctionList", Address(&NewFunctionList)},
     CExportEntry{25, nullptr, Address(&M::AddAlias)},

@@ -10,6 +10,7 @@
 
 #include "OrvaMat/dialogs.h"
 #include "dialogs/qt/dialog_look.h"
+#include "dialogs/qt/gbl_art_srch_dlg.h"
 #include "dialogs/qt/konfig_page.h"
 #include "dialogs/qt/qt_host_ui.h"
 #include "dialogs/qt/waren_search_dlg.h"
@@ -29,6 +30,10 @@ class CQtDialogProvider : public CDialogProvider {
   void RunArticleChoice(CArticleChoiceModel& model) override {
     CWarenSearchDlg dialog(model, QApplication::activeWindow());
     RunModal(dialog);
+  }
+  int RunArticleSearch(CArticleSearchModel& model) override {
+    CGblArtSrchDlg dialog(model, QApplication::activeWindow());
+    return RunModal(dialog) == QDialog::Accepted ? IDOK : IDCANCEL;
   }
 
  private:

@@ -3,16 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 
 #include "OrvaMat/dialogs.h"
+#include "OrvaMat/host_ui.h"
 #include "OrvaMat/mat_manager.h"
 #include "OrvaMat/qt_dialogs.h"
 
@@ -33,6 +39,7 @@ class QtDialogs : public ::testing::Test {
     std::filesystem::create_directories(m_Home);
     setenv("ORVAMAT_HOME", m_Home.c_str(), 1);
     CMatManager::CloseAllDatasets();
+    ArticleSearchOptions() = {};
     EXPECT_TRUE(OrvaMatDialogsInstall(nullptr));
   }
   ~QtDialogs() override {
@@ -135,6 +142,89 @@ TEST_F(QtDialogs, TheArticleChoiceReturnsTheArticleChosenLastWhicheverButtonClos
   OrvaMatDialogsInstall(&options);
   EXPECT_EQ(CMatManager::chooseArtikelDlg(nullptr, handles), 0ul);
   EXPECT_GT(std::filesystem::file_size(shot), 0u);
+}
+
+// A dataset of two main groups, filled through the public calls as an
+// import fills it: group tables under "HauptWarenGruppen", the short texts,
+// and each article's group in "ArtikelInfo2".
+void MakeCatalogue(int nArticlesInSecondGroup) {
+  CMatManager::CreateDataset(L"ALFA", L"Alpha GmbH", nullptr);
+  // A new dataset has the article tables already.
+  CMatTable *pKurz = nullptr, *pInfo2 = nullptr, *pGroups = nullptr, *pStrings = nullptr;
+  CMatManager::FindTable(&pKurz, nullptr, L"KurzText");
+  CMatManager::FindTable(&pInfo2, nullptr, L"ArtikelInfo2");
+  CMatManager::FindTable(&pGroups, nullptr, L"HauptWarenGruppen");
+  CMatManager::FindTable(&pStrings, nullptr, L"StringTable");
+  auto group = [&](const wchar_t* name, const wchar_t* text) {
+    CMatTable* pGroup = CMatManager::CreateTable(pGroups, name, eTypeString, 1);
+    CMatManager::SetStringValueW(text, pStrings, CMatManager::GetOrCreateHandle(name), 0, 0);
+    return pGroup;
+  };
+  auto article = [&](CMatTable* pGroup, const std::wstring& number, const std::wstring& text) {
+    const unsigned long h = CMatManager::GetOrCreateHandle(number.c_str());
+    CMatManager::AddRow(pGroup, h);
+    CMatManager::SetStringValueW(text.c_str(), pKurz, h, 0, 0);
+    CMatManager::SetHandleValue(pGroup->m_hName, pInfo2, h, 0, 1);
+  };
+  CMatTable* pPumps = group(L"HWG_10", L"Pumpen");
+  article(pPumps, L"P-1", L"Umwälzpumpe");
+  CMatTable* pPipes = group(L"HWG_20", L"Rohre");
+  for (int i = 0; i < nArticlesInSecondGroup; ++i)
+    article(pPipes, L"R-" + std::to_wstring(i), L"Rohr " + std::to_wstring(i));
+}
+
+TEST_F(QtDialogs, TheArticleSearchShowsTheGroupOfTheArticleAndFindsAcrossGroups) {
+  MakeCatalogue(3);
+  unsigned long handle = CMatManager::FindHandle(L"R-1");
+  WhenOpen([](QWidget& dialog) {
+    auto* pTabs = dialog.findChild<QTabBar*>("2006");
+    auto* pList = dialog.findChild<QListWidget*>("2004");
+    auto* pText = dialog.findChild<QLineEdit*>("2030");
+    ASSERT_TRUE(pTabs && pList && pText);
+    EXPECT_FALSE(dialog.findChild<QComboBox*>("2000")->isVisible());
+    EXPECT_EQ(pTabs->count(), 2);
+    EXPECT_EQ(pTabs->tabText(pTabs->currentIndex()), "Rohre");
+    ASSERT_NE(pList->currentItem(), nullptr);
+    EXPECT_EQ(pList->currentItem()->text(), "Rohr 1");
+    EXPECT_EQ(dialog.findChild<QCheckBox*>("2014")->text(), "In allen Warengruppen suchen");
+    // Typed: found in the other group, which is shown.
+    QTest::keyClicks(pText, "pumpe");
+    EXPECT_EQ(pTabs->tabText(pTabs->currentIndex()), "Pumpen");
+    EXPECT_EQ(pList->currentItem()->text(), "Umwälzpumpe");
+    QTest::mouseClick(dialog.findChild<QPushButton*>("1"), Qt::LeftButton);
+  });
+  EXPECT_EQ(CMatManager::SearchArtikelDlg(handle, nullptr, nullptr), IDOK);
+  EXPECT_EQ(handle, CMatManager::FindHandle(L"P-1"));
+
+  // Searching all groups off is remembered by the next dialog; an empty
+  // text changes nothing; Cancel returns the article selected last.
+  WhenOpen([](QWidget& dialog) {
+    dialog.findChild<QCheckBox*>("2014")->setChecked(false);
+    QTest::mouseClick(dialog.findChild<QToolButton*>("2013"), Qt::LeftButton);
+    QTest::mouseClick(dialog.findChild<QPushButton*>("2"), Qt::LeftButton);
+  });
+  EXPECT_EQ(CMatManager::SearchArtikelDlg(handle, nullptr, nullptr), IDCANCEL);
+  EXPECT_FALSE(ArticleSearchOptions().bAllGroups);
+  EXPECT_EQ(handle, CMatManager::FindHandle(L"P-1"));
+
+  const std::string shot = Screenshot("article_search");
+  const COrvaMatDialogsOptions options{shot.c_str()};
+  OrvaMatDialogsInstall(&options);
+  EXPECT_EQ(CMatManager::SearchArtikelDlg(handle, nullptr, nullptr), IDCANCEL);
+  EXPECT_GT(std::filesystem::file_size(shot), 0u);
+}
+
+TEST_F(QtDialogs, AGroupOfTooManyArticlesShowsOneDisabledLine) {
+  MakeCatalogue(CArticleSearchModel::kMaxListed + 1);
+  unsigned long handle = CMatManager::FindHandle(L"R-5");
+  WhenOpen([](QWidget& dialog) {
+    auto* pList = dialog.findChild<QListWidget*>("2004");
+    ASSERT_EQ(pList->count(), 1);
+    EXPECT_EQ(pList->item(0)->text(), "Zu viele Einzelartikel in Warengruppe");
+    EXPECT_FALSE(pList->isEnabled());
+    QTest::mouseClick(dialog.findChild<QPushButton*>("2"), Qt::LeftButton);
+  });
+  EXPECT_EQ(CMatManager::SearchArtikelDlg(handle, nullptr, nullptr), IDCANCEL);
 }
 
 }  // namespace

@@ -28,6 +28,7 @@ struct CRuntimeClass {
 };
 
 class CArticleChoiceModel;
+class CArticleSearchModel;
 
 // What a dialogs library offers. Every call is modal and returns when the
 // dialog is closed.
@@ -38,6 +39,8 @@ class ORVAMAT_API CDialogProvider {
   virtual const CRuntimeClass* GetKonfigPageClass() = 0;
   // Runs the article choice on the model; the model holds the choice after.
   virtual void RunArticleChoice(CArticleChoiceModel& model) = 0;
+  // Runs the article search on the model; IDOK or IDCANCEL.
+  virtual int RunArticleSearch(CArticleSearchModel& model) = 0;
 };
 
 // The process-wide provider; null until a dialogs library registers one. The
@@ -58,6 +61,12 @@ class ORVAMAT_API CMatDialogCalls {
   // used. The handle chosen last, whichever button closed the dialog; 0
   // when none was chosen or the dialogs library is missing.
   static unsigned long chooseArtikelDlg(CMatTable* table, const CPtrList& handles);
+  // 21: lets the user browse and search the articles of a dataset by main
+  // product group, starting at handle (in/out: the article selected last,
+  // whichever button closed the dialog); text is not used; with a table, the
+  // table's dataset is shown. IDOK or IDCANCEL (IDCANCEL, after a message,
+  // without a dialogs library).
+  static int SearchArtikelDlg(unsigned long& handle, const wchar_t* text, CMatTable* table);
 };
 
 // A dialog's text (caption, label, column head) in the current language,
@@ -123,4 +132,107 @@ class ORVAMAT_API CArticleChoiceModel {
   std::vector<CArticleChoiceItem> m_Items;
   Handle m_hChosen = 0;
   bool m_bOkEnabled = false;
+};
+
+// ---- the article search's decisions
+
+// The search options, kept from one dialog to the next in the process.
+struct CArticleSearchOptions {
+  bool bAllGroups = true;
+  bool bDownwards = true;
+  bool bWholeWord = false;
+  bool bMatchCase = false;
+};
+ORVAMAT_API CArticleSearchOptions& ArticleSearchOptions();
+
+struct CArticleSearchTab {
+  CMatTable* pGroup = nullptr;  // a table of "HauptWarenGruppen"
+  CString strText;
+};
+
+struct CArticleSearchCatalogue {
+  unsigned long nPrefix = 0;
+  CString strName;
+};
+
+// The article search over the main product groups of one dataset. The
+// articles of the shown group are read when its tab is selected; a search
+// runs in steps of a bounded number of candidates, so that a window can stay
+// responsive and stop it, and may move to other tabs on its way.
+class ORVAMAT_API CArticleSearchModel {
+ public:
+  // A group of more articles is not listed (and not searched).
+  static constexpr int kMaxListed = 10000;
+
+  // The dataset of the table when one is given, else of the article; the
+  // article's main group; the tabs, with the article's group's selected.
+  CArticleSearchModel(Handle hArticle, CMatTable* pTable);
+
+  // No dataset came with the article or table: the user chooses one of the
+  // catalogues (the first whose name has no "Benutzer" is chosen).
+  bool ShowsCatalogues() const { return m_bCatalogues; }
+  const std::vector<CArticleSearchCatalogue>& GetCatalogues() const { return m_Catalogues; }
+  int GetCatalogue() const { return m_nCatalogue; }
+  // Shows the catalogue's groups (the tab of the selected group, else the
+  // tab that was current, else the first).
+  void ChooseCatalogue(int i);
+
+  const std::vector<CArticleSearchTab>& GetTabs() const { return m_Tabs; }
+  int GetTab() const { return m_nTab; }
+  // Fills the list with the articles of tab i (nothing for a stale index).
+  void SelectTab(int i);
+  // The list: the articles of the tab that have a short text, each with its
+  // text; or, for a group of too many, none and IsTooMany.
+  struct CItem {
+    Handle hArticle = 0;
+    CString strText;
+  };
+  const std::vector<CItem>& GetItems() const { return m_Items; }
+  bool IsTooMany() const { return m_bTooMany; }
+  // The list item of the selected article, -1 when it is not listed.
+  int GetSelectedItem() const;
+
+  // The user selects item i (false for a stale index). picture is the file
+  // to load, "" when the article search loaded it last in this process.
+  bool SelectItem(std::size_t i, CString& picture);
+  Handle GetSelected() const { return m_hSelected; }
+  bool IsOkEnabled() const { return m_bOkEnabled; }
+
+  enum class eSearch { kEmptyText, kRunning, kFound, kNotFound };
+  // Starts a search for text from the selected article (from the first
+  // article, or the last upwards, when none is selected), with the process's
+  // options. kEmptyText: nothing to search (the window beeps). As the user
+  // types (bAsTyped), the selected article is the first candidate: it stays
+  // selected while it still matches.
+  eSearch BeginSearch(const CString& text, bool bAsTyped = false);
+  // Examines up to nCandidates articles. kFound: the article is selected
+  // (its tab and list may have changed; picture as for SelectItem).
+  eSearch Step(std::size_t nCandidates, CString& picture);
+  // The first occurrence of text in candidate; with bWholeWord only when no
+  // letter or digit stands right before or after it.
+  static bool Matches(std::wstring_view candidate, std::wstring_view text, bool bWholeWord);
+
+ private:
+  void FillTabs();
+  bool Advance();  // the next candidate position; false when back at the start
+  bool IsMatch(Handle hArticle) const;
+
+  bool m_bCatalogues = false;
+  std::vector<CArticleSearchCatalogue> m_Catalogues;
+  int m_nCatalogue = -1;
+  unsigned long m_nPrefix = 0;
+  Handle m_hGroup = 0;  // the name handle of the selected article's group table
+  std::vector<CArticleSearchTab> m_Tabs;
+  int m_nTab = -1;
+  std::vector<Handle> m_Articles;  // every article of the tab, in table order
+  std::vector<CItem> m_Items;
+  bool m_bTooMany = false;
+  Handle m_hSelected = 0;
+  bool m_bOkEnabled = false;
+  // The search under way.
+  CString m_strSearch;
+  int m_nStartTab = -1;
+  long long m_nStartPos = -1;
+  long long m_nPos = -1;
+  bool m_bStartIsCandidate = false;
 };
