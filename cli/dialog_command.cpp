@@ -23,6 +23,7 @@
 
 #include "OrvaMat/database_file.h"
 #include "OrvaMat/dialogs.h"
+#include "OrvaMat/host_ui.h"
 #include "OrvaMat/mat_manager.h"
 #include "OrvaMat/qt_dialogs.h"
 #include "OrvaMat/text.h"
@@ -56,10 +57,22 @@ F Symbol(void* pLibrary, const char* pName) {
   return reinterpret_cast<F>(dlsym(pLibrary, pName));
 }
 
-// Loads and installs the dialogs library (found beside libOrvaMat.so through
-// the tool's run path); false, reported, when it is missing.
+// The dialogs library beside the libOrvaMat.so this tool runs with; its bare
+// name (the loader's search) when that can not be told.
+std::string DialogsLibraryPath() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&GetHostUI), &info) == 0 || info.dli_fname == nullptr)
+    return ORVAMAT_DIALOGS_LIBRARY;
+  const std::string library = info.dli_fname;
+  const std::size_t slash = library.rfind('/');
+  return slash == std::string::npos ? ORVAMAT_DIALOGS_LIBRARY
+                                    : library.substr(0, slash + 1) + ORVAMAT_DIALOGS_LIBRARY;
+}
+
+// Loads and installs the dialogs library; false, reported, when it is
+// missing.
 bool LoadDialogs(const CDialogOptions& o, CDialogsLibrary& out) {
-  void* pLibrary = dlopen(ORVAMAT_DIALOGS_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  void* pLibrary = dlopen(DialogsLibraryPath().c_str(), RTLD_NOW | RTLD_LOCAL);
   if (pLibrary != nullptr) {
     out.pInstall = Symbol<decltype(out.pInstall)>(pLibrary, "OrvaMatDialogsInstall");
     out.pRunWindow = Symbol<decltype(out.pRunWindow)>(pLibrary, "OrvaMatDialogsRunWindow");
