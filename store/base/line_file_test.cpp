@@ -74,17 +74,15 @@ TEST_F(BaseLineFile, ReadFailuresGiveFalseAndAnEmptyList) {
 }
 
 TEST_F(BaseLineFile, WriteEndsEveryLineWithCrLf) {
-  CString path = m_Folder.File("out.txt");
-  ASSERT_TRUE(writeStringlistToFile({L"Maß", L"", L"ende"}, path, 1252));
-  std::string bytes;
-  ASSERT_TRUE(ReadWholeFile(path, bytes));
-  EXPECT_EQ(bytes, "Ma\xDF\r\n\r\nende\r\n");
-  ASSERT_TRUE(writeStringlistToFile({L"Maß"}, path, 65001));
-  ASSERT_TRUE(ReadWholeFile(path, bytes));
-  EXPECT_EQ(bytes, "Ma\xC3\x9F\r\n");
-  ASSERT_TRUE(writeStringlistToFile({}, path, 65001));
-  ASSERT_TRUE(ReadWholeFile(path, bytes));
-  EXPECT_EQ(bytes, "");
+  const auto written = [&](const CStringList& lines, unsigned codePage) {
+    std::string bytes;
+    EXPECT_TRUE(writeStringlistToFile(lines, m_Folder.File("out.txt"), codePage));
+    EXPECT_TRUE(ReadWholeFile(m_Folder.File("out.txt"), bytes));
+    return bytes;
+  };
+  EXPECT_EQ(written({L"Maß", L"", L"ende"}, 1252), "Ma\xDF\r\n\r\nende\r\n");
+  EXPECT_EQ(written({L"Maß"}, 65001), "Ma\xC3\x9F\r\n");
+  EXPECT_EQ(written({}, 65001), "");
 }
 
 TEST_F(BaseLineFile, WriteRoundTripsThroughRead) {
