@@ -7,7 +7,6 @@
 
 #include "platform/file.h"
 #include "store/mmd/dataset_lists.h"
-#include "store/mmd/mmd_format.h"
 #include "store/mmd/mmd_test_fixture.h"
 
 namespace {
@@ -20,11 +19,6 @@ class ImportTarget : public CMmdTest {
     target.strID = id;
     target.bSalvage = bSalvage;
     return OpenImportTarget(Store(), target);
-  }
-  std::string Bytes(const CString& path) {
-    std::string bytes;
-    ReadWholeFile(path, bytes);
-    return bytes;
   }
 };
 
@@ -64,23 +58,6 @@ TEST_F(ImportTarget, SavesOnlyAfterACompleteRead) {
   CMatDatenSatz* pAgain = Open(path, L"");
   ASSERT_NE(pAgain, nullptr);
   EXPECT_EQ(CString(pAgain->m_szHerstellerID), L"TEST");
-}
-
-TEST_F(ImportTarget, DamagedFileNeedsSalvage) {
-  const CString path = (m_Folder / L"d.mmd");
-  CMatDatenSatz& dataset = MakeDataset(L"DAMG", path);
-  BuildSample(dataset);
-  ASSERT_TRUE(SaveDataset(dataset));
-  ReleaseWriteLock(dataset);
-  Store().RemoveAllDatasets();
-  const std::string truncated = Bytes(path).substr(0, 200);
-  ASSERT_TRUE(WriteFileAtomically(path, truncated));
-  EXPECT_EQ(Open(path, L""), nullptr);
-  EXPECT_TRUE(m_UI.HasMessageContaining(L"beschädigt; der Import wird nicht gespeichert"));
-  CMatDatenSatz* pSalvaged = Open(path, L"", true);
-  ASSERT_NE(pSalvaged, nullptr);
-  EXPECT_TRUE(FinishImport(*pSalvaged, CImportTarget{}, true));
-  EXPECT_EQ(Bytes((m_Folder / L"d.damaged.mmd")), truncated);
 }
 
 TEST_F(ImportTarget, SaysWhyAnInputCanNotBeRead) {
