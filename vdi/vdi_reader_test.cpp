@@ -209,7 +209,7 @@ TEST(VdiReader, ReadOnlyDatasetIsRefused) {
 
 namespace {
 
-// The worked example of docs/vdi.md, line by line.
+// The worked example of docs/vdi.md.
 TEST(VdiReader, WorkedExampleOfTheDocs) {
   CVdiTestDataset t;
   ASSERT_TRUE(
