@@ -29,10 +29,9 @@ class BaseLineFile : public ::testing::Test {
 
 TEST_F(BaseLineFile, EveryLineEnding) {
   const CStringList expected{L"eins", L"zwei", L"", L"vier"};
-  EXPECT_EQ(Read("eins\r\nzwei\r\n\r\nvier\r\n", 1252), expected);
-  EXPECT_EQ(Read("eins\nzwei\n\nvier\n", 1252), expected);
-  EXPECT_EQ(Read("eins\rzwei\r\rvier\r", 1252), expected);
-  EXPECT_EQ(Read("eins\r\nzwei\n\rvier", 1252), expected);
+  for (const char* bytes : {"eins\r\nzwei\r\n\r\nvier\r\n", "eins\nzwei\n\nvier\n",
+                            "eins\rzwei\r\rvier\r", "eins\r\nzwei\n\rvier"})
+    EXPECT_EQ(Read(bytes, 1252), expected) << bytes;
   EXPECT_EQ(Read("eins", 1252), CStringList{L"eins"});
   EXPECT_EQ(Read("\n", 1252), CStringList{L""});
   EXPECT_TRUE(Read("", 1252).empty());
