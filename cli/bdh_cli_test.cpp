@@ -91,7 +91,8 @@ TEST_F(BdhCommands, FailuresSayWhyAndSaveNothing) {
   Write("kein.DAT", "Dies ist\r\nkein Katalog\r\n");
   CBdhRun run = Run("import bdh kein.DAT --mmd neu.mmd");
   EXPECT_EQ(run.nExit, 1);
-  EXPECT_TRUE(Has(run.strErr, "2 Zeilen wurden übersprungen")) << run.strErr;
+  EXPECT_TRUE(Has(run.strErr, "keinen BDH-2-Satz")) << run.strErr;
+  EXPECT_TRUE(Has(run.strErr, "2 Zeilen wurden übersprungen"));
   EXPECT_TRUE(Has(run.strErr, "0 lines stored, 2 skipped"));
   EXPECT_FALSE(fs::exists(m_Path / "neu.mmd"));
   EXPECT_FALSE(fs::exists(m_Path / "neu.$$mmd"));

@@ -1,27 +1,18 @@
-// What the BDH-2 import dialog shows and does, and the import into a
-// database file as the command line runs it.
+// What the BDH-2 import dialog shows and does. (The import into a database
+// file is the tool's: cli/bdh_cli_test.cpp.)
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "import/bdh_dialog.h"
 #include "import/bdh_test_util.h"
 #include "platform/file.h"
 #include "platform/temp_folder.h"
 #include "platform/text.h"
-#include "store/mmd/lock_file.h"
-#include "store/mmd/mmd_format.h"
 
 namespace {
-
-std::string Bytes(const CString& path) {
-  std::ifstream in(ToUtf8(path), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 class BdhDialog : public ::testing::Test, public CTestSurroundings {
  protected:
@@ -31,17 +22,8 @@ class BdhDialog : public ::testing::Test, public CTestSurroundings {
     std::ofstream(ToUtf8(path), std::ios::binary) << bytes;
     return path;
   }
-  bool Import(const CString& file, const CString& target, const wchar_t* id) {
-    CScopedMatStore scope;
-    CBdhFileImport request;
-    request.files = {file};
-    request.target.strPath = target;
-    request.target.strID = id;
-    return ImportBdhIntoFile(scope.Get(), request, {}, m_Result);
-  }
 
   CTempFolder m_Folder;
-  CBdhFileImportResult m_Result;
 };
 
 TEST(BdhDialogTexts, ManufacturerAndMonth) {
@@ -98,51 +80,6 @@ TEST_F(BdhDialog, AReadOnlyDatasetIsRefusedBeforeTheChooser) {
   EXPECT_TRUE(data.UI().GetChoosers().empty());
   EXPECT_TRUE(data.UI().HasMessageContaining(L"schreibgeschützt"));
   data.Dataset().SetBacking(nullptr);
-}
-
-TEST_F(BdhDialog, AnImportIsSavedOnlyWhenItStoredSomething) {
-  const CString target = m_Folder / L"hk.mmd";
-  EXPECT_FALSE(Import(Write(L"kein.DAT", "V;050;A;Datanorm\r\nA;N;1\r\n"), target, L"BDH0"));
-  EXPECT_TRUE(m_UI.HasMessageContaining(L"keinen BDH-2-Satz")) << ToUtf8(m_UI.LastText());
-  EXPECT_TRUE(m_UI.HasMessageContaining(L"2 Zeilen wurden übersprungen"));
-  EXPECT_EQ(m_Result.counts.nSkipped, 2u);
-  EXPECT_FALSE(m_Result.bSaved);
-  EXPECT_FALSE(FileExists(target));
-
-  const CString good = Write(L"HK.DAT", Lines({"10|A|-|P|S|M", "60|1|1|100|e", "99|x"}));
-  ASSERT_TRUE(Import(good, target, L"BDH0"));
-  EXPECT_TRUE(m_Result.bSaved);
-  EXPECT_EQ(m_Result.counts.nStored, 2u);
-  EXPECT_EQ(m_Result.counts.nSkipped, 1u);
-  EXPECT_EQ(m_Result.counts.nFirstSkipped, 3);
-
-  // Read back from the file: the model and its variant are there.
-  {
-    CScopedMatStore scope;
-    CImportTarget open;
-    open.strPath = target;
-    const unsigned long prefix = OpenImportFile(open);
-    ASSERT_NE(prefix, 0u);
-    CBdhModel model;
-    ASSERT_TRUE(LoadBdhModelOf(prefix, L"s", L"a", model));
-    ASSERT_EQ(model.m_Variants.size(), 1u);
-    EXPECT_EQ(model.m_Variants[0].m_nLength, 100);
-    FinishImportFile(prefix, open, false);
-  }
-
-  // Another user holds the file (read-only, its lock file taken): refused,
-  // and left as it was.
-  m_UI.Clear();
-  const std::string before = Bytes(target);
-  CLockFile other;
-  ASSERT_TRUE(other.Acquire(MmdLockPath(target), L"jemand"));
-  ::chmod(ToUtf8(target).c_str(), 0444);
-  EXPECT_FALSE(Import(good, target, L"BDH0"));
-  EXPECT_TRUE(m_UI.HasMessageContaining(L"schreibgeschützt")) << ToUtf8(m_UI.LastText());
-  EXPECT_FALSE(m_Result.bSaved);
-  EXPECT_EQ(Bytes(target), before);
-  other.Release();
-  ::chmod(ToUtf8(target).c_str(), 0644);
 }
 
 }  // namespace

@@ -10,11 +10,8 @@ TEST(DatanormFields, TextStopsAtSeparatorMaximumOrEndAndDropsTrailingBlanks) {
   EXPECT_TRUE(r.AtEnd());
   EXPECT_EQ(r.ReadText(10), L"");  // past the end: empty, no move
   EXPECT_TRUE(r.AtEnd());
-}
-
-TEST(DatanormFields, TrimmedTextDropsLeadingBlanksToo) {
-  CDnFieldReader r(L"  A-1 ;");
-  EXPECT_EQ(r.ReadTrimmed(15), L"A-1");
+  // The trimmed text drops leading blanks too.
+  EXPECT_EQ(CDnFieldReader(L"  A-1 ;").ReadTrimmed(15), L"A-1");
 }
 
 TEST(DatanormFields, CharacterFieldRules) {

@@ -94,12 +94,10 @@ TEST(PlatformConsoleHostUI, RepeatLimitCountsBoxesOfOneKind) {
     ui.MessageBox(CString(L"Unbekannte ID [") + id + L"]. Leseroutine", L"T",
                   MB_OK | MB_ICONWARNING);
   for (int i = 0; i < 3; ++i) ui.MessageBox(L"Information " + std::to_wstring(i), L"T", MB_OK);
-  ui.MessageBox(L"Datei 1 fehlt", L"T", MB_OK | MB_ICONERROR);
-  ui.MessageBox(L"Datei 2 fehlt", L"T", MB_OK | MB_ICONERROR);
-  ui.MessageBox(L"Datei 3 fehlt", L"T", MB_OK | MB_ICONERROR);
-  EXPECT_EQ(ui.MessageBox(L"Weiter 1?", L"T", MB_YESNO), IDNO);
-  EXPECT_EQ(ui.MessageBox(L"Weiter 2?", L"T", MB_YESNO), IDNO);
-  EXPECT_EQ(ui.MessageBox(L"Weiter 3?", L"T", MB_YESNO), IDNO);
+  for (int i = 1; i <= 3; ++i) {
+    ui.MessageBox(L"Datei " + std::to_wstring(i) + L" fehlt", L"T", MB_OK | MB_ICONERROR);
+    EXPECT_EQ(ui.MessageBox(L"Weiter " + std::to_wstring(i) + L"?", L"T", MB_YESNO), IDNO);
+  }
   for (int i = 0; i < 3; ++i)
     ui.ConsoleWrite(L"FEHLER: Folgende Zeile: 710_41;" + std::to_wstring(i) + L"\n");
   ui.FlushRepeats();

@@ -78,9 +78,8 @@ TEST_F(StoreDataset, PoolIndexesOutsideThePoolMeanNoText) {
   EXPECT_EQ(dataset.AddPoolText(L""), 2u);
   EXPECT_STREQ(dataset.GetPoolText(1), L"eins");
   EXPECT_STREQ(dataset.GetPoolText(2), L"");
-  EXPECT_EQ(dataset.GetPoolText(0), nullptr);
-  EXPECT_EQ(dataset.GetPoolText(3), nullptr);
-  EXPECT_EQ(dataset.GetPoolText(0xFFFFFFFF), nullptr);
+  for (const std::uint32_t n : {0u, 3u, 0xFFFFFFFFu})
+    EXPECT_EQ(dataset.GetPoolText(n), nullptr) << n;
   EXPECT_EQ(dataset.GetPoolTextForWrite(3), nullptr);
 }
 

@@ -12,14 +12,11 @@ TEST_F(StoreDatasets, ActivationFollowsTheHandleByteAndIgnoresUnknownDatasets) {
   CMatDatenSatz& first = AddDataset(L"AAAA");
   CMatDatenSatz& second = AddDataset(L"BBBB");
   const Handle hFirst = first.CreateHandle(L"x");
-  Store().ActivateDataset(hFirst);
-  EXPECT_EQ(Store().GetCurrent(), &first);
-  Store().ActivateDataset(0x07000002);  // dataset 6 does not exist
-  EXPECT_EQ(Store().GetCurrent(), &first);
-  Store().ActivateDataset(0);
-  EXPECT_EQ(Store().GetCurrent(), &first);
-  Store().ActivateDataset(0xFF000002);
-  EXPECT_EQ(Store().GetCurrent(), &first);
+  // Dataset 6 and 254 do not exist, 0 is no handle.
+  for (const Handle h : {hFirst, 0x07000002u, 0u, 0xFF000002u}) {
+    Store().ActivateDataset(h);
+    EXPECT_EQ(Store().GetCurrent(), &first) << h;
+  }
   Store().ActivateDataset(second.GetPrefix() | 5);
   EXPECT_EQ(Store().GetCurrent(), &second);
 }

@@ -33,18 +33,16 @@ TEST(RecordLayout, TypesNamesAndNumbers) {
   EXPECT_EQ(ParentTypeOf(ParseRecordType(L"710.02"), 99), ParseRecordType(L"710.01"));
   EXPECT_EQ(ParentTypeOf(ParseRecordType(L"760.01"), 35), ParseRecordType(L"760"));
 
-  EXPECT_EQ(RecordPiece(L"a;bc;;d", 1), L"bc");
-  EXPECT_EQ(RecordPiece(L"a;bc;;d", 2), L"");
-  EXPECT_EQ(RecordPiece(L"a;bc;;d", 3), L"d");
-  EXPECT_EQ(RecordPiece(L"a;bc;;d", 4), L"");
-  EXPECT_EQ(ReadInteger(L" -12x"), -12);
-  EXPECT_EQ(ReadInteger(L"99999999999"), 2147483647);
-  EXPECT_EQ(ReadInteger(L"-99999999999"), -2147483647 - 1);
-  EXPECT_EQ(ReadInteger(L"x1"), 0);
-  EXPECT_DOUBLE_EQ(ReadReal(L" 5.098039E-02;"), 5.098039E-02);
-  EXPECT_DOUBLE_EQ(ReadReal(L"+1.5e1x"), 15.0);
-  EXPECT_DOUBLE_EQ(ReadReal(L"1,5"), 1.0);
-  EXPECT_DOUBLE_EQ(ReadReal(L"abc"), 0.0);
+  const CString pieces[] = {L"bc", L"", L"d", L""};
+  for (int n = 1; n <= 4; ++n) EXPECT_EQ(RecordPiece(L"a;bc;;d", n), pieces[n - 1]) << n;
+  const std::pair<const wchar_t*, std::int32_t> ints[] = {{L" -12x", -12},
+                                                          {L"99999999999", 2147483647},
+                                                          {L"-99999999999", -2147483647 - 1},
+                                                          {L"x1", 0}};
+  for (const auto& [text, n] : ints) EXPECT_EQ(ReadInteger(text), n) << ToUtf8(text);
+  const std::pair<const wchar_t*, double> reals[] = {
+      {L" 5.098039E-02;", 5.098039E-02}, {L"+1.5e1x", 15.0}, {L"1,5", 1.0}, {L"abc", 0.0}};
+  for (const auto& [text, d] : reals) EXPECT_DOUBLE_EQ(ReadReal(text), d) << ToUtf8(text);
 }
 
 TEST(RecordCacheTable, StoredOrderWithoutCircles) {

@@ -29,10 +29,9 @@ class BaseLineFile : public ::testing::Test {
 
 TEST_F(BaseLineFile, EveryLineEnding) {
   const CStringList expected{L"eins", L"zwei", L"", L"vier"};
-  EXPECT_EQ(Read("eins\r\nzwei\r\n\r\nvier\r\n", 1252), expected);
-  EXPECT_EQ(Read("eins\nzwei\n\nvier\n", 1252), expected);
-  EXPECT_EQ(Read("eins\rzwei\r\rvier\r", 1252), expected);
-  EXPECT_EQ(Read("eins\r\nzwei\n\rvier", 1252), expected);
+  for (const char* bytes : {"eins\r\nzwei\r\n\r\nvier\r\n", "eins\nzwei\n\nvier\n",
+                            "eins\rzwei\r\rvier\r", "eins\r\nzwei\n\rvier"})
+    EXPECT_EQ(Read(bytes, 1252), expected) << bytes;
   EXPECT_EQ(Read("eins", 1252), CStringList{L"eins"});
   EXPECT_EQ(Read("\n", 1252), CStringList{L""});
   EXPECT_TRUE(Read("", 1252).empty());
@@ -74,17 +73,15 @@ TEST_F(BaseLineFile, ReadFailuresGiveFalseAndAnEmptyList) {
 }
 
 TEST_F(BaseLineFile, WriteEndsEveryLineWithCrLf) {
-  CString path = m_Folder.File("out.txt");
-  ASSERT_TRUE(writeStringlistToFile({L"Maß", L"", L"ende"}, path, 1252));
-  std::string bytes;
-  ASSERT_TRUE(ReadWholeFile(path, bytes));
-  EXPECT_EQ(bytes, "Ma\xDF\r\n\r\nende\r\n");
-  ASSERT_TRUE(writeStringlistToFile({L"Maß"}, path, 65001));
-  ASSERT_TRUE(ReadWholeFile(path, bytes));
-  EXPECT_EQ(bytes, "Ma\xC3\x9F\r\n");
-  ASSERT_TRUE(writeStringlistToFile({}, path, 65001));
-  ASSERT_TRUE(ReadWholeFile(path, bytes));
-  EXPECT_EQ(bytes, "");
+  const auto written = [&](const CStringList& lines, unsigned codePage) {
+    std::string bytes;
+    EXPECT_TRUE(writeStringlistToFile(lines, m_Folder.File("out.txt"), codePage));
+    EXPECT_TRUE(ReadWholeFile(m_Folder.File("out.txt"), bytes));
+    return bytes;
+  };
+  EXPECT_EQ(written({L"Maß", L"", L"ende"}, 1252), "Ma\xDF\r\n\r\nende\r\n");
+  EXPECT_EQ(written({L"Maß"}, 65001), "Ma\xC3\x9F\r\n");
+  EXPECT_EQ(written({}, 65001), "");
 }
 
 TEST_F(BaseLineFile, WriteRoundTripsThroughRead) {

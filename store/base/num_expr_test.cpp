@@ -32,49 +32,35 @@ void ExpectError(const wchar_t* text, eNumError error,
 }
 
 TEST(BaseNumExpr, LiteralsEvaluateToThemselvesAndBlankToZero) {
-  ExpectInt(L"42", 42);
-  ExpectInt(L"  -7 ", -7);
-  ExpectInt(L"0", 0);
+  const std::pair<const wchar_t*, std::int64_t> ints[] = {{L"42", 42},    {L"  -7 ", -7}, {L"0", 0},
+                                                          {L"0x1F", 31},  {L"0XfF", 255}, {L"", 0},
+                                                          {L" \t\r\n", 0}};
+  for (const auto& [text, n] : ints) ExpectInt(text, n);
+  ExpectInt(L"0x0000000000000000000001", 1);
   ExpectInt(L"9223372036854775807", INT64_MAX);
-  ExpectDouble(L"1.5", 1.5);
-  ExpectDouble(L".5", 0.5);
-  ExpectDouble(L"2.", 2.0);
-  ExpectDouble(L"1e3", 1000.0);
-  ExpectDouble(L"2.5E-1", 0.25);
-  ExpectDouble(L"12,5", 12.5);
-  ExpectDouble(L",5", 0.5);
+  ExpectInt(L"0x7FFFFFFFFFFFFFFF", INT64_MAX);
+  const std::pair<const wchar_t*, double> doubles[] = {
+      {L"1.5", 1.5},     {L".5", 0.5},    {L"2.", 2.0}, {L"1e3", 1000.0},
+      {L"2.5E-1", 0.25}, {L"12,5", 12.5}, {L",5", 0.5}};
+  for (const auto& [text, d] : doubles) ExpectDouble(text, d);
   // Beyond 64 bits an integer literal continues as a double.
   ExpectDouble(L"18446744073709551616", 18446744073709551616.0);
-  ExpectInt(L"0x1F", 31);
-  ExpectInt(L"0XfF", 255);
-  ExpectInt(L"0x0000000000000000000001", 1);
-  ExpectInt(L"0x7FFFFFFFFFFFFFFF", INT64_MAX);
   ExpectDouble(L"0xFFFFFFFFFFFFFFFF", 18446744073709551615.0);
   ExpectError(L"0x10000000000000000", eNumRange);
   ExpectError(L"0x1G", eNumSyntax);
   ExpectError(L"0x", eNumSyntax);
-  ExpectInt(L"", 0);
-  ExpectInt(L" \t\r\n", 0);
 }
 
 TEST(BaseNumExpr, PrecedenceParenthesesAndSigns) {
-  ExpectInt(L"2+3*4", 14);
-  ExpectInt(L"(2+3)*4", 20);
-  ExpectInt(L"10-4-3", 3);
-  ExpectInt(L"100/10/5", 2);
-  ExpectInt(L"17%5*2", 4);
-  ExpectInt(L"2*(3+(4-1))*2", 24);
-  ExpectInt(L" ( 1 + 2 ) ", 3);
-  ExpectDouble(L"7/2", 3.5);
-  ExpectInt(L"8/2", 4);
-  ExpectDouble(L"0.5*4+1", 3.0);
-  ExpectDouble(L"7.5%2", 1.5);
-  ExpectInt(L"-3*-2", 6);
-  ExpectInt(L"--3", 3);
-  ExpectInt(L"+-+3", -3);
-  ExpectInt(L"-(2+3)", -5);
-  ExpectInt(L"2--3", 5);
+  const std::pair<const wchar_t*, std::int64_t> ints[] = {
+      {L"2+3*4", 14}, {L"(2+3)*4", 20},    {L"10-4-3", 3},        {L"100/10/5", 2}, {L"17%5*2", 4},
+      {L"8/2", 4},    {L"-3*-2", 6},       {L"--3", 3},           {L"+-+3", -3},    {L"-(2+3)", -5},
+      {L"2--3", 5},   {L" ( 1 + 2 ) ", 3}, {L"2*(3+(4-1))*2", 24}};
+  for (const auto& [text, n] : ints) ExpectInt(text, n);
   ExpectInt(L"-9223372036854775807-1", INT64_MIN);
+  const std::pair<const wchar_t*, double> doubles[] = {
+      {L"7/2", 3.5}, {L"0.5*4+1", 3.0}, {L"7.5%2", 1.5}};
+  for (const auto& [text, d] : doubles) ExpectDouble(text, d);
 }
 
 TEST(BaseNumExpr, IntegerOverflowContinuesInFloatingPoint) {

@@ -26,6 +26,11 @@ TEST_F(BaseNumString, ValuesOfOneText) {
   EXPECT_FLOAT_EQ(number.Float(), 14.0f);
   number = L"12,5";
   EXPECT_DOUBLE_EQ(number.Value(), 12.5);
+  // An empty text is zero without a message.
+  number = L"";
+  EXPECT_EQ(number.Int(), 0);
+  number = L"   ";
+  EXPECT_EQ(number.Value(), 0.0);
   EXPECT_EQ(m_UI.Count(), 0u);
 }
 
@@ -101,15 +106,6 @@ TEST_F(BaseNumString, MessagesAreTranslated) {
   number = L"(";
   number.Value();
   EXPECT_EQ(m_UI.LastText(), L"Line 4: error in number expression \"(\"");
-}
-
-TEST_F(BaseNumString, EmptyTextIsZeroWithoutMessage) {
-  CNumString number;
-  number = L"";
-  EXPECT_EQ(number.Int(), 0);
-  number = L"   ";
-  EXPECT_EQ(number.Value(), 0.0);
-  EXPECT_EQ(m_UI.Count(), 0u);
 }
 
 TEST_F(BaseNumString, StaticMacrosUseTheInstalledTable) {

@@ -27,6 +27,10 @@ class MmdFile : public CMmdTest {
     MmdBackingOf(dataset).m_bUtf8 = bUtf8;
     BuildSample(dataset);
     EXPECT_TRUE(SaveDataset(dataset));
+    return Reopen(path);
+  }
+  // The file at path read again as the only dataset.
+  CMatDatenSatz& Reopen(const CString& path) {
     Store().RemoveAllDatasets();
     CMatDatenSatz* pAgain = NewDataset(Store());
     pAgain->m_strPath = path;
@@ -101,12 +105,9 @@ TEST_F(MmdFile, AnsiTablesNamedByALanguageUseItsCodePage) {
   SetText(Table(L"RU", eTypeString), H(L"k"), L"Привет");
   SetText(Table(L"Andere", eTypeString), H(L"k"), L"Привет");
   ASSERT_TRUE(SaveDataset(dataset));
-  Store().RemoveAllDatasets();
-  CMatDatenSatz* pAgain = NewDataset(Store());
-  pAgain->m_strPath = path;
-  ASSERT_TRUE(LoadDataset(*pAgain));
-  EXPECT_EQ(GetText(Find(*pAgain, L"RU"), H(L"k")), L"Привет");
-  EXPECT_EQ(GetText(Find(*pAgain, L"Andere"), H(L"k")), L"??????");  // no code in 1252
+  CMatDatenSatz& again = Reopen(path);
+  EXPECT_EQ(GetText(Find(again, L"RU"), H(L"k")), L"Привет");
+  EXPECT_EQ(GetText(Find(again, L"Andere"), H(L"k")), L"??????");  // no code in 1252
 }
 
 // A dataset many times the reading window: its handle records and its table
@@ -131,14 +132,11 @@ TEST_F(MmdFile, LargeDatasetReadsBackAcrossManyWindows) {
   ASSERT_TRUE(SaveDataset(dataset));
   ASSERT_GT(Bytes("gross.mmd").size(), 4 * CMmdReader::kWindowBytes);
 
-  Store().RemoveAllDatasets();
-  CMatDatenSatz* pAgain = NewDataset(Store());
-  pAgain->m_strPath = path;
-  ASSERT_TRUE(LoadDataset(*pAgain));
+  CMatDatenSatz& again = Reopen(path);
   // A text two handles share finds the later one, as before saving.
   EXPECT_EQ(Store().FindHandle(L"Doppelt"), hLater);
-  CMatTable* pKurzAgain = Find(*pAgain, L"KurzText");
-  CMatTable* pPreisAgain = Find(*pAgain, L"Preis");
+  CMatTable* pKurzAgain = Find(again, L"KurzText");
+  CMatTable* pPreisAgain = Find(again, L"Preis");
   ASSERT_NE(pKurzAgain, nullptr);
   ASSERT_NE(pPreisAgain, nullptr);
   for (int i = 0; i < kRows; i += 1 + i / 3) {
@@ -148,7 +146,7 @@ TEST_F(MmdFile, LargeDatasetReadsBackAcrossManyWindows) {
     EXPECT_EQ(Get(pPreisAgain, h, 1), std::uint32_t(i));
   }
   EXPECT_EQ(pKurzAgain->GetRowCount(), kRows);
-  EXPECT_EQ(Get(Find(*pAgain, L"Klein"), H(L"Einzeln")), 42u);
+  EXPECT_EQ(Get(Find(again, L"Klein"), H(L"Einzeln")), 42u);
   EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(m_UI.LastText());
 }
 
@@ -200,13 +198,10 @@ TEST_F(MmdFile, StructWithoutDefinitionReadsBackAsVoid) {
   Store().AddRow(t, H(L"r"));
   Set(Table(L"Danach", eTypeInteger), H(L"r"), 5);
   ASSERT_TRUE(SaveDataset(dataset));
-  Store().RemoveAllDatasets();
-  CMatDatenSatz* pAgain = NewDataset(Store());
-  pAgain->m_strPath = path;
-  ASSERT_TRUE(LoadDataset(*pAgain));
-  EXPECT_EQ(Find(*pAgain, L"S")->m_nType, std::uint32_t(eTypeVoid));
-  EXPECT_EQ(Store().RowExists(Find(*pAgain, L"S"), H(L"r")), eMatOk);
-  EXPECT_EQ(Get(Find(*pAgain, L"Danach"), H(L"r")), 5u);
+  CMatDatenSatz& again = Reopen(path);
+  EXPECT_EQ(Find(again, L"S")->m_nType, std::uint32_t(eTypeVoid));
+  EXPECT_EQ(Store().RowExists(Find(again, L"S"), H(L"r")), eMatOk);
+  EXPECT_EQ(Get(Find(again, L"Danach"), H(L"r")), 5u);
 }
 
 TEST_F(MmdFile, TextsOf32768BytesAreRefusedAndTheFileStaysAsItWas) {

@@ -22,22 +22,17 @@ std::uint32_t Bits(float f) {
 }
 
 TEST(MatTextNumber, ShortFormWhenExactAndParsingOutOfRangeAndInvalidTexts) {
-  EXPECT_EQ(FloatText(1.5f), L"1.5");
-  EXPECT_EQ(FloatText(100000.0f), L"100000");
-  EXPECT_EQ(FloatText(1e20f), L"1e+20");
-  EXPECT_EQ(FloatText(0.1f), L"0.1");
-  EXPECT_EQ(FloatText(-0.0f), L"-0");
-  // Six digits would lose bits here.
-  EXPECT_EQ(FloatText(1.2345678f), L"1.2345678");
-  EXPECT_EQ(FloatText(std::numeric_limits<float>::infinity()), L"inf");
-  EXPECT_EQ(FloatText(-std::numeric_limits<float>::infinity()), L"-inf");
+  const float kInf = std::numeric_limits<float>::infinity();
+  // Six digits would lose bits of 1.2345678.
+  const std::pair<float, const wchar_t*> texts[] = {
+      {1.5f, L"1.5"}, {100000.0f, L"100000"}, {1e20f, L"1e+20"},          {0.1f, L"0.1"},
+      {-0.0f, L"-0"}, {kInf, L"inf"},         {1.2345678f, L"1.2345678"}, {-kInf, L"-inf"}};
+  for (const auto& [f, text] : texts) EXPECT_EQ(FloatText(f), text);
   EXPECT_EQ(FloatText(std::nanf("")), L"nan");
-  EXPECT_EQ(ParseFloatText(L"1e999"), std::numeric_limits<float>::infinity());
-  EXPECT_EQ(ParseFloatText(L"-1e999"), -std::numeric_limits<float>::infinity());
-  EXPECT_EQ(ParseFloatText(L"1e-999"), 0.0f);
-  EXPECT_EQ(ParseFloatText(L""), 0.0f);
-  EXPECT_EQ(ParseFloatText(L"-"), 0.0f);
-  EXPECT_EQ(ParseFloatText(L"."), 0.0f);
+  const std::pair<const wchar_t*, float> parsed[] = {{L"1e999", kInf},  {L"-1e999", -kInf},
+                                                     {L"1e-999", 0.0f}, {L"", 0.0f},
+                                                     {L"-", 0.0f},      {L".", 0.0f}};
+  for (const auto& [text, f] : parsed) EXPECT_EQ(ParseFloatText(text), f) << text;
   EXPECT_TRUE(std::isnan(ParseFloatText(L"nan")));
 }
 

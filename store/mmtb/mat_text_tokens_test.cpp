@@ -29,13 +29,11 @@ class MatTextTokens : public ::testing::Test {
 };
 
 TEST_F(MatTextTokens, LoadStringPiecesMarkersAndEmptyTexts) {
-  EXPECT_EQ(String(L"  (*abc*) rest"), L"abc");
-  EXPECT_EQ(String(L"_PTR(*a*)"), L"a");
-  EXPECT_EQ(String(L"_TR(*b*)"), L"b");
-  EXPECT_EQ(String(L"(**)"), L"");
-  EXPECT_EQ(String(L"   \r\nnext"), L"");  // a missing string is empty
-  EXPECT_EQ(String(L" ; comment"), L"");
-  EXPECT_EQ(String(L"(*a**)"), L"a*");
+  // A missing string (line end, comment) is empty.
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"  (*abc*) rest", L"abc"}, {L"_PTR(*a*)", L"a"}, {L"_TR(*b*)", L"b"}, {L"(**)", L""},
+      {L"   \r\nnext", L""},       {L" ; comment", L""}, {L"(*a**)", L"a*"}};
+  for (const auto& [text, expected] : cases) EXPECT_EQ(String(text), expected);
   // "-)" ... "(-" joins pieces with CR LF, also in single-line fields.
   EXPECT_EQ(String(L"(*first-)\r\n   (-second*)", false), L"first\r\nsecond");
   EXPECT_EQ(m_Reader.GetZeile(), 1);
@@ -74,24 +72,16 @@ TEST_F(MatTextTokens, LoadStringErrorsNameFileAndLine) {
 }
 
 TEST_F(MatTextTokens, ReadIntInAllSixForms) {
-  EXPECT_EQ(Open(L" 0x1F").ReadInt(), 31);
-  EXPECT_EQ(Open(L"0xffffffff").ReadInt(), -1);
-  EXPECT_EQ(Open(L"%1010_0001").ReadInt(), 161);
-  EXPECT_EQ(Open(L"'AB'").ReadInt(), 16706);
-  EXPECT_EQ(Open(L"-42").ReadInt(), -42);
-  EXPECT_EQ(Open(L"4294967295").ReadInt(), -1);
-  EXPECT_EQ(Open(L";5").ReadInt(), 0);
-  EXPECT_EQ(Open(L"\r\n5").ReadInt(), 0);
   m_Macros.Define(L"BREITE", L"20");
-  EXPECT_EQ(Open(L"(BREITE*2+1)").ReadInt(), 41);
+  const std::pair<const wchar_t*, int> cases[] = {
+      {L" 0x1F", 31},   {L"0xffffffff", -1}, {L"%1010_0001", 161},
+      {L"'AB'", 16706}, {L"-42", -42},       {L"4294967295", -1},
+      {L";5", 0},       {L"\r\n5", 0},       {L"(BREITE*2+1)", 41}};
+  for (const auto& [text, n] : cases) EXPECT_EQ(Open(text).ReadInt(), n) << text;
   EXPECT_EQ(m_UI.Count(), 0u);
   // Separators: one "," after a decimal or hexadecimal number.
   CMatTextReader& reader = Open(L"1, 2 ,3 0x4,5");
-  EXPECT_EQ(reader.ReadInt(), 1);
-  EXPECT_EQ(reader.ReadInt(), 2);
-  EXPECT_EQ(reader.ReadInt(), 3);
-  EXPECT_EQ(reader.ReadInt(), 4);
-  EXPECT_EQ(reader.ReadInt(), 5);
+  for (int n = 1; n <= 5; ++n) EXPECT_EQ(reader.ReadInt(), n);
 }
 
 TEST_F(MatTextTokens, ReadIntWithoutDigitsWarnsAndLongNumbersStopAt64Characters) {
@@ -119,11 +109,12 @@ TEST_F(MatTextTokens, LoadNumStringTakesNestedParentheses) {
 }
 
 TEST_F(MatTextTokens, ReadFloatForms) {
-  EXPECT_FLOAT_EQ(Open(L"1,5").ReadFloat(), 1.5f);
-  EXPECT_FLOAT_EQ(Open(L" -2.25").ReadFloat(), -2.25f);
-  EXPECT_FLOAT_EQ(Open(L"1e+20").ReadFloat(), 1e20f);
-  EXPECT_FLOAT_EQ(Open(L"2.5E-3").ReadFloat(), 2.5e-3f);
-  EXPECT_FLOAT_EQ(Open(L"(3/2)").ReadFloat(), 1.5f);
+  const std::pair<const wchar_t*, float> cases[] = {{L"1,5", 1.5f},
+                                                    {L" -2.25", -2.25f},
+                                                    {L"1e+20", 1e20f},
+                                                    {L"2.5E-3", 2.5e-3f},
+                                                    {L"(3/2)", 1.5f}};
+  for (const auto& [text, f] : cases) EXPECT_FLOAT_EQ(Open(text).ReadFloat(), f) << text;
   EXPECT_TRUE(std::isinf(Open(L"-inf").ReadFloat()));
   EXPECT_TRUE(std::isnan(Open(L"nan").ReadFloat()));
   EXPECT_EQ(Open(L"abc").ReadFloat(), 0.0f);
