@@ -34,6 +34,17 @@ TEST_F(DialogCommands, TheArticleChoiceIsLaidOutSavedAndClosedWithoutAChoice) {
             std::string::npos);
 }
 
+TEST_F(DialogCommands, TheArticleSearchStartsAtTheArticleGiven) {
+  const CToolRun run =
+      m_Folder.Run("dialog search --mmd a.mmd KR-50 --json --screenshot s.png", "unset DISPLAY");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_EQ(run.strOut, "{\"ok\":true,\"accepted\":false,\"selected\":\"KR-50\"}\n");
+  EXPECT_TRUE(std::filesystem::file_size(m_Folder.Path() / "s.png") > 0);
+  const CToolRun none = m_Folder.Run("dialog search --mmd a.mmd --screenshot t.png");
+  EXPECT_EQ(none.nExit, 0) << none.strErr;
+  EXPECT_EQ(none.strOut, " (cancelled)\n");
+}
+
 TEST_F(DialogCommands, TheDatasetPageReportsTheDatasetsAsTheUserLeftThem) {
   const CToolRun run = m_Folder.Run("dialog datasets --mmd a.mmd --json --screenshot d.png");
   EXPECT_EQ(run.nExit, 0) << run.strErr;

@@ -3,7 +3,10 @@
 //   then the datasets as the user left them: ID, name, listed or excluded.
 // orvamat dialog choose --mmd FILE NUMBER... [--json] [--screenshot PNG]
 //   the article choice over the articles of those numbers, then the number
-//   chosen ("" in JSON as null when none).
+//   chosen (null in JSON when none).
+// orvamat dialog search --mmd FILE [NUMBER] [--json] [--screenshot PNG]
+//   the article search, starting at the article NUMBER, then the article
+//   selected last and whether the user pressed OK.
 // The dialogs come from libOrvaMatDialogs.so, loaded here when a dialog
 // command runs, so that every other command runs without Qt. With
 // --screenshot the dialog is laid out, its picture saved, and it closes as
@@ -162,6 +165,38 @@ int RunChoose(const CDialogOptions& o) {
   return 0;
 }
 
+int RunSearch(const CDialogOptions& o) {
+  const unsigned long prefix = OpenOnly(o.strMmd);
+  if (prefix == 0) return 1;
+  CMatManager::SelectDatasetByPrefix(prefix, false);
+  unsigned long handle = 0;
+  if (!o.listNumbers.empty()) {
+    handle = CMatManager::FindHandle(FromUtf8(o.listNumbers.front()).c_str());
+    if (handle == 0) {
+      ReportError(o.listNumbers.front() + ": no such article in " + o.strMmd);
+      return 1;
+    }
+  }
+  CDialogsLibrary dialogs;
+  if (!LoadDialogs(o, dialogs)) return 1;
+  // Without an article the dialog shows the file's dataset: its groups
+  // are found through a table of it.
+  CMatTable* pTable = nullptr;
+  if (handle == 0) CMatManager::FindTable(&pTable, nullptr, L"HauptWarenGruppen");
+  const int rc = CMatManager::SearchArtikelDlg(handle, nullptr, pTable);
+  const wchar_t* pNumber = handle != 0 ? CMatManager::HdlToString(handle) : nullptr;
+  const std::string selected = pNumber != nullptr ? ToUtf8(pNumber) : "";
+  if (o.bJson) {
+    nlohmann::ordered_json document = {
+        {"ok", true}, {"accepted", rc == IDOK}, {"selected", nullptr}};
+    if (!selected.empty()) document["selected"] = selected;
+    PrintJsonDocument(JsonText(document) + "\n");
+  } else {
+    std::printf("%s%s\n", selected.c_str(), rc == IDOK ? "" : " (cancelled)");
+  }
+  return 0;
+}
+
 void AddCommon(CLI::App& command, CDialogOptions& o) {
   command.add_flag("--json", o.bJson, "print one JSON document");
   command.add_option("--screenshot", o.strScreenshot,
@@ -182,4 +217,9 @@ void AddDialogCommands(CLI::App& app) {
   choose->add_option("NUMBER", o->listNumbers, "article numbers")->required();
   AddCommon(*choose, *o);
   choose->callback([o] { RunCommand("dialog choose", [&] { return RunChoose(*o); }); });
+  auto* search = dialog->add_subcommand("search", "The article search");
+  search->add_option("--mmd", o->strMmd, "database file")->required();
+  search->add_option("NUMBER", o->listNumbers, "the article shown first")->expected(0, 1);
+  AddCommon(*search, *o);
+  search->callback([o] { RunCommand("dialog search", [&] { return RunSearch(*o); }); });
 }

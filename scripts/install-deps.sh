@@ -12,6 +12,7 @@ packages=(
   clang-14 libclang-rt-14-dev clang-format-14
   gfortran
   help2man man-db
+  qt6-base-dev
 )
 
 missing=()
