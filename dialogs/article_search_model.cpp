@@ -9,6 +9,8 @@
 #include "OrvaMat/host_ui.h"
 #include "OrvaMat/mat_manager.h"
 #include "OrvaMat/text.h"
+#include "platform/text.h"
+#include "query/article/article_read.h"
 #include "query/article/table_lookup.h"
 #include "query/path_lookup.h"
 #include "query/string_read.h"
@@ -103,6 +105,7 @@ void CArticleSearchModel::FillTabs() {
   const int nPrevious = m_nTab;
   m_Tabs.clear();
   m_nTab = -1;
+  m_pKurzText = nullptr;
   m_Articles.clear();
   m_Items.clear();
   m_bTooMany = false;
@@ -110,6 +113,7 @@ void CArticleSearchModel::FillTabs() {
   if (pDataset == nullptr) return;
   CMatStore& store = CMatStore::Instance();
   ActivateDatasetOf(store, *pDataset);
+  m_pKurzText = FindTopTableNamed(*pDataset, L"KurzText");
   CMatTable* pStrings = FindTopTableNamed(*pDataset, L"StringTable");
   CMatTable* pGroups = FindTopTableNamed(*pDataset, L"HauptWarenGruppen");
   if (pStrings == nullptr || pGroups == nullptr) return;
@@ -134,6 +138,7 @@ void CArticleSearchModel::SelectTab(int i) {
   m_nTab = i;
   m_Articles.clear();
   m_Items.clear();
+  m_bItemsRead = false;
   m_bTooMany = false;
   CWaitCursor wait;
   CMatTable* pGroup = m_Tabs[std::size_t(i)].pGroup;
@@ -141,25 +146,39 @@ void CArticleSearchModel::SelectTab(int i) {
     m_bTooMany = true;
     return;
   }
+  bool bSelectedHere = false;
   for (POSITION pos = CMatManager::GetFirstRowPosition(pGroup); pos != nullptr;) {
     const Handle hArticle = Handle(CMatManager::GetNextRow(pGroup, pos));
     m_Articles.push_back(hArticle);
-    CString text;
-    if (CMatManager::GetKurzText(text, hArticle) == eMatOk) m_Items.push_back({hArticle, text});
+    bSelectedHere |= hArticle == m_hSelected && hArticle != 0;
   }
-  if (GetSelectedItem() >= 0) m_bOkEnabled = true;
+  // The selected article is listed when it has a short text.
+  CString text;
+  if (bSelectedHere && ReadShortText(m_hSelected, text)) m_bOkEnabled = true;
+}
+
+const std::vector<CArticleSearchModel::CItem>& CArticleSearchModel::GetItems() const {
+  if (!m_bItemsRead) {
+    m_bItemsRead = true;
+    m_Items.clear();
+    CString text;
+    for (const Handle hArticle : m_Articles)
+      if (ReadShortText(hArticle, text)) m_Items.push_back({hArticle, text});
+  }
+  return m_Items;
 }
 
 int CArticleSearchModel::GetSelectedItem() const {
   if (m_hSelected == 0) return -1;
-  for (std::size_t i = 0; i < m_Items.size(); ++i)
-    if (m_Items[i].hArticle == m_hSelected) return static_cast<int>(i);
+  const std::vector<CItem>& items = GetItems();
+  for (std::size_t i = 0; i < items.size(); ++i)
+    if (items[i].hArticle == m_hSelected) return static_cast<int>(i);
   return -1;
 }
 
 bool CArticleSearchModel::SelectItem(std::size_t i, CString& picture) {
   picture.clear();
-  if (i >= m_Items.size()) return false;
+  if (i >= GetItems().size()) return false;
   m_hSelected = m_Items[i].hArticle;
   m_bOkEnabled = true;
   picture = PictureToLoad(m_hSelected);
@@ -207,16 +226,30 @@ bool CArticleSearchModel::Advance() {
   return true;
 }
 
-bool CArticleSearchModel::IsMatch(Handle hArticle) const {
+bool CArticleSearchModel::ReadShortText(Handle hArticle, CString& out) const {
+  out.clear();
+  return m_pKurzText != nullptr && ReadTextPreferLanguage(CMatStore::Instance(), m_pKurzText,
+                                                          hArticle, 0, 0, true, out) == eMatOk;
+}
+
+bool CArticleSearchModel::IsMatchText(std::wstring_view candidate) const {
   const CArticleSearchOptions& options = ArticleSearchOptions();
-  auto matches = [&](const CString& candidate) {
-    return Matches(options.bMatchCase ? candidate : ToUpper(candidate), m_strSearch,
-                   options.bWholeWord);
-  };
+  if (options.bMatchCase) return Matches(candidate, m_strSearch, options.bWholeWord);
+  // Upper-cased into one buffer: a search meets every article of a dataset.
+  m_strCandidate.assign(candidate);
+  for (wchar_t& c : m_strCandidate) {
+    if (c >= L'a' && c <= L'z')
+      c = static_cast<wchar_t>(c - (L'a' - L'A'));
+    else if (c >= 0x80)
+      c = ToUpperChar(c);
+  }
+  return Matches(m_strCandidate, m_strSearch, options.bWholeWord);
+}
+
+bool CArticleSearchModel::IsMatch(Handle hArticle) const {
   const wchar_t* pNumber = CMatManager::HdlToString(hArticle);
-  if (pNumber != nullptr && matches(pNumber)) return true;
-  CString shortText;
-  return CMatManager::GetKurzText(shortText, hArticle) == eMatOk && matches(shortText);
+  if (pNumber != nullptr && IsMatchText(pNumber)) return true;
+  return ReadShortText(hArticle, m_strShortText) && IsMatchText(m_strShortText);
 }
 
 CArticleSearchModel::eSearch CArticleSearchModel::Step(std::size_t nCandidates, CString& picture) {

@@ -53,6 +53,9 @@ CGblArtSrchDlg::CGblArtSrchDlg(CArticleSearchModel& model, QWidget* pParent)
   m_pTabs->setExpanding(false);
   m_pTabs->setUsesScrollButtons(true);
   m_pList = Control<QListWidget>(this, 2004);
+  // Every item is two lines high: a group of ten thousand is laid out
+  // without measuring each.
+  m_pList->setUniformItemSizes(true);
   m_pPicture = Control<CPictureWindow>(this, 2009);
   m_pSearch = Control<QToolButton>(this, 2013);
   m_pSearch->setIcon(SearchIcon(false));
@@ -148,14 +151,17 @@ void CGblArtSrchDlg::ShowTabs() {
 
 void CGblArtSrchDlg::ShowArticles() {
   m_bFilling = true;
+  m_nShownTab = m_Model.GetTab();
   if (m_pTabs->currentIndex() != m_Model.GetTab()) m_pTabs->setCurrentIndex(m_Model.GetTab());
   m_pList->clear();
   m_pList->setEnabled(!m_Model.IsTooMany());
   if (m_Model.IsTooMany()) {
     m_pList->addItem(Tr(L"Zu viele Einzelartikel in Warengruppe"));
   } else {
-    for (const CArticleSearchModel::CItem& item : m_Model.GetItems())
-      m_pList->addItem(ToQt(item.strText));
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(m_Model.GetItems().size()));
+    for (const CArticleSearchModel::CItem& item : m_Model.GetItems()) texts << ToQt(item.strText);
+    m_pList->addItems(texts);
     m_pList->setCurrentRow(m_Model.GetSelectedItem());
   }
   m_bFilling = false;
@@ -184,6 +190,7 @@ void CGblArtSrchDlg::StartSearch(bool bAsTyped) {
     return;
   }
   m_pSearch->setIcon(SearchIcon(true));
+  setProperty("searching", true);
   OnStep();
 }
 
@@ -191,20 +198,23 @@ void CGblArtSrchDlg::StopSearch() {
   if (!m_Timer.isActive()) return;
   m_Timer.stop();
   m_pSearch->setIcon(SearchIcon(false));
+  setProperty("searching", false);
+  // A stopped search may stand in another group than the one shown.
+  if (m_nShownTab != m_Model.GetTab()) ShowArticles();
 }
 
 void CGblArtSrchDlg::OnStep() {
-  const int nTab = m_Model.GetTab();
   CString picture;
   const CArticleSearchModel::eSearch result = m_Model.Step(kStep, picture);
+  // The groups a search passes through are not shown: only where it ends.
   if (result == CArticleSearchModel::eSearch::kRunning) {
-    if (nTab != m_Model.GetTab()) ShowArticles();
     m_Timer.start();
     return;
   }
   m_Timer.stop();
   m_pSearch->setIcon(SearchIcon(false));
-  if (nTab != m_Model.GetTab() || result == CArticleSearchModel::eSearch::kNotFound) ShowArticles();
+  setProperty("searching", false);
+  if (m_nShownTab != m_Model.GetTab()) ShowArticles();
   if (result == CArticleSearchModel::eSearch::kFound) {
     m_bFilling = true;
     m_pList->setCurrentRow(m_Model.GetSelectedItem());

@@ -2,7 +2,8 @@
 // dataset by main product group, searches them by number or short text, and
 // picks one. What it shows and finds comes from CArticleSearchModel; a
 // search runs in steps from the event loop, so that the window answers and a
-// second click on the search button (or Escape) stops it.
+// second click on the search button (or Escape) stops it. Its property
+// "searching" tells whether a search runs.
 #pragma once
 
 #include <QCheckBox>
@@ -58,4 +59,5 @@ class CGblArtSrchDlg : public QDialog {
   QDialogButtonBox* m_pButtons;
   QTimer m_Timer;
   bool m_bFilling = false;  // the list is being filled: no selection events
+  int m_nShownTab = -1;     // the group the list shows
 };

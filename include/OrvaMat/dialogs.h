@@ -187,7 +187,9 @@ class ORVAMAT_API CArticleSearchModel {
     Handle hArticle = 0;
     CString strText;
   };
-  const std::vector<CItem>& GetItems() const { return m_Items; }
+  // Read when first asked for: a search passing through a group needs only
+  // its articles.
+  const std::vector<CItem>& GetItems() const;
   bool IsTooMany() const { return m_bTooMany; }
   // The list item of the selected article, -1 when it is not listed.
   int GetSelectedItem() const;
@@ -216,16 +218,23 @@ class ORVAMAT_API CArticleSearchModel {
   void FillTabs();
   bool Advance();  // the next candidate position; false when back at the start
   bool IsMatch(Handle hArticle) const;
+  // The article's short text (GetKurzText on the table found once).
+  bool ReadShortText(Handle hArticle, CString& out) const;
+  bool IsMatchText(std::wstring_view candidate) const;
 
   bool m_bCatalogues = false;
   std::vector<CArticleSearchCatalogue> m_Catalogues;
   int m_nCatalogue = -1;
   unsigned long m_nPrefix = 0;
-  Handle m_hGroup = 0;  // the name handle of the selected article's group table
+  Handle m_hGroup = 0;               // the name handle of the selected article's group table
+  CMatTable* m_pKurzText = nullptr;  // of the dataset shown
+  mutable CString m_strCandidate;    // the upper-case candidate of a search
+  mutable CString m_strShortText;    // the short text of a candidate
   std::vector<CArticleSearchTab> m_Tabs;
   int m_nTab = -1;
   std::vector<Handle> m_Articles;  // every article of the tab, in table order
-  std::vector<CItem> m_Items;
+  mutable std::vector<CItem> m_Items;
+  mutable bool m_bItemsRead = false;
   bool m_bTooMany = false;
   Handle m_hSelected = 0;
   bool m_bOkEnabled = false;
