@@ -3,6 +3,8 @@
 #   liborvamat0      the shared library (libOrvaMat.so.0)
 #   liborvamat-dev   headers, libOrvaMat.so, CMake package, pkg-config file
 #   orvamat          the command-line tool and its man page
+#   liborvamat-dialogs0  the Qt dialogs (libOrvaMatDialogs.so.0), where Qt
+#                    was found
 # Made with: cpack --config <build>/CPackConfig.cmake
 
 find_program(HELP2MAN help2man)
@@ -32,6 +34,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
   "Manufacturers' material data for building-services design software")
 set(CPACK_GENERATOR DEB)
 set(CPACK_COMPONENTS_ALL library development tool)
+if(TARGET OrvaMatDialogs)
+  list(APPEND CPACK_COMPONENTS_ALL dialogs)
+endif()
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
@@ -46,6 +51,8 @@ set(CPACK_COMPONENT_DEVELOPMENT_DEPENDS library)
 # The tool links libOrvaMat.so like any host: its package needs the library's,
 # and dpkg-shlibdeps finds the library where the build put it.
 set(CPACK_COMPONENT_TOOL_DEPENDS library)
+set(CPACK_DEBIAN_DIALOGS_PACKAGE_NAME liborvamat-dialogs${PROJECT_VERSION_MAJOR})
+set(CPACK_COMPONENT_DIALOGS_DEPENDS library)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR})
 set(CPACK_COMPONENT_LIBRARY_DESCRIPTION
   "OrvaMat material-management library\nLooks up manufacturers' articles, prices, texts, pictures and technical data kept as datasets of named tables in database files, and imports DATANORM, VDI 3805, BDH-2 and spreadsheets.")
@@ -53,4 +60,6 @@ set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION
   "OrvaMat material-management library, development files\nHeaders, the CMake package (find_package(OrvaMat)) and the pkg-config file (orvamat).")
 set(CPACK_COMPONENT_TOOL_DESCRIPTION
   "orvamat: the OrvaMat library from a terminal\nQueries, database files, MMTB text tables, DATANORM import, formulas and script files.")
+set(CPACK_COMPONENT_DIALOGS_DESCRIPTION
+  "OrvaMat material-management library, dialogs\nThe dataset page, the article choice and the article search drawn with Qt 6 Widgets; orvamat dialog opens them.")
 include(CPack)

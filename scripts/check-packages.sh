@@ -14,6 +14,9 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake --preset release -S "$root" -B "$build" >/dev/null
 fi
 cmake --build "$build" --target OrvaMat orvamat orvamat_man -j2
+if grep -q '^OrvaMatDialogs' "$build/CMakeCache.txt" 2>/dev/null || [ -f "$build/libOrvaMatDialogs.so" ]; then
+  cmake --build "$build" --target OrvaMatDialogs -j2
+fi
 (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/debs" >/dev/null)
 for deb in "$work"/debs/*.deb; do
   echo "check-packages: $(dpkg-deb -f "$deb" Package) $(dpkg-deb -f "$deb" Version)" \
@@ -39,5 +42,11 @@ c++ -std=c++20 -o "$work/host-pc" "$root/examples/host/host.cpp" $(pkg-config --
 "$work/host-pc" "$work/pkgconfig.mmd"
 
 "$work/root/usr/bin/orvamat" find --mmd "$work/pkgconfig.mmd" 'Artikel.Preise' | grep -q 'Artikel.Preise'
+# The tool finds the dialogs package's library beside the library's.
+if ls "$work/root/usr/$libdir"/libOrvaMatDialogs.so.* >/dev/null 2>&1; then
+  QT_QPA_PLATFORM=offscreen "$work/root/usr/bin/orvamat" dialog datasets --mmd "$work/pkgconfig.mmd" \
+    --json --screenshot "$work/page.png" | grep -q '"ok":true'
+  test -s "$work/page.png"
+fi
 MANWIDTH=80 man -l "$work/root/usr/share/man/man1/orvamat.1" 2>/dev/null | grep -q 'orvamat import datanorm'
 echo "check-packages: ok"
