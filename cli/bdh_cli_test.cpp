@@ -1,57 +1,35 @@
 // The tool's BDH-2 commands as a user runs them: the built binary in a fresh
 // folder that is also its settings folder, on the example catalogue and on
 // files that are no catalogue or a damaged one.
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include "tool_run_test_util.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-struct CBdhRun {
-  int nExit = -1;
-  std::string strOut;
-  std::string strErr;
-};
+using CBdhRun = CToolRun;
 
 class BdhCommands : public ::testing::Test {
  protected:
   BdhCommands() {
-    char pattern[] = "/tmp/orvamat-bdh-XXXXXX";
-    m_Path = ::mkdtemp(pattern);
     fs::copy_file(fs::path(ORVAMAT_TEST_SOURCE_DIR) / "examples/bdh/HK.DAT", m_Path / "HK.DAT");
-  }
-  ~BdhCommands() override {
-    std::error_code ignored;
-    fs::remove_all(m_Path, ignored);
   }
   void Write(const char* name, const std::string& bytes) {
     std::ofstream(m_Path / name, std::ios::binary) << bytes;
   }
-  // args go to a shell as they stand, after the setup command.
   CBdhRun Run(const std::string& args, const std::string& setup = "true") {
-    const std::string command = "cd '" + m_Path.string() + "' && " + setup + " && ORVAMAT_HOME='" +
-                                m_Path.string() + "' ORVAMAT_LANGUAGE= '" ORVAMAT_BINARY "' " +
-                                args + " >out.txt 2>err.txt";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(m_Path / "out.txt"),
-            Read(m_Path / "err.txt")};
+    return m_Folder.Run(args, setup);
   }
+  static std::string Read(const fs::path& path) { return CToolFolder::Read(path); }
 
-  fs::path m_Path;
+  CToolFolder m_Folder;
+  const fs::path& m_Path = m_Folder.Path();
 };
 
 bool Has(const std::string& text, const std::string& part) {

@@ -16,11 +16,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <vector>
 
 #include "OrvaMat/dialogs.h"
 #include "OrvaMat/host_ui.h"
 #include "OrvaMat/mat_manager.h"
 #include "OrvaMat/qt_dialogs.h"
+#include "OrvaMat/vdi.h"
+#include "OrvaMat/vdi_accessories.h"
+#include "dialogs/qt/qt_tree_ctrl.h"
 
 namespace {
 
@@ -225,6 +229,75 @@ TEST_F(QtDialogs, AGroupOfTooManyArticlesShowsOneDisabledLine) {
     QTest::mouseClick(dialog.findChild<QPushButton*>("2"), Qt::LeftButton);
   });
   EXPECT_EQ(CMatManager::SearchArtikelDlg(handle, nullptr, nullptr), IDCANCEL);
+}
+
+// Every item as "depth text [x]" in the order of a walk.
+std::vector<std::wstring> Walk(const CTreeCtrl& tree) {
+  std::vector<std::wstring> lines;
+  std::function<void(HTREEITEM, int)> walk = [&](HTREEITEM item, int depth) {
+    for (; item != nullptr; item = tree.GetNextSiblingItem(item)) {
+      lines.push_back(std::to_wstring(depth) + L" " + tree.GetItemText(item) +
+                      (tree.GetCheck(item) ? L" [x]" : L""));
+      walk(tree.GetChildItem(item), depth + 1);
+    }
+  };
+  walk(tree.GetRootItem(), 0);
+  return lines;
+}
+
+TEST_F(QtDialogs, TheAccessoryTreeFillsAQtTreeAsItFillsTheRecordingOne) {
+  SetHostUI(nullptr);  // the import's console lines stay on the console
+  const unsigned long prefix = (CMatManager::CreateDataset(L"PUMP", L"Pumpen", nullptr) + 1ul)
+                               << 24;
+  ImportVdiFile(
+      (std::wstring(ORVAMAT_TEST_SOURCE_DIR_W) + L"/vdi/testdata/accessories_sheet4.vdi").c_str());
+  const wchar_t* pTag = L"1-1-0-0-0-0-0-0-0-0-0-0-0-0-0-1";
+  CMatTable* pProduct = FindVdiProduct(prefix, L"VDI-Pumpen", pTag);
+  ASSERT_NE(pProduct, nullptr);
+  QTreeWidget widget;
+  CQtTreeCtrl qtTree(widget);
+  CRecordingTreeCtrl recording;
+  const bool bAll = false;
+  std::vector<double> quantities = {50};
+  CStringList selection = {L"1-5-2-7-1-1-3"};
+  CVDIZubehoerbaum930 shown(&qtTree, bAll, pProduct, pTag, quantities, selection);
+  CVDIZubehoerbaum930 recorded(&recording, bAll, pProduct, pTag, quantities, selection);
+  shown.RebuildZubehoerbaum();
+  recorded.RebuildZubehoerbaum();
+  const std::vector<std::wstring> lines = Walk(qtTree);
+  ASSERT_GT(lines.size(), 5u);
+  EXPECT_EQ(lines, Walk(recording));
+  EXPECT_EQ(widget.topLevelItem(0)->data(0, Qt::CheckStateRole), QVariant())
+      << "the root has no box";
+
+  // A click on an unchecked article's box: the tree decides, as it does for
+  // the recording control.
+  qtTree.SetCheckClickHandler([&](HTREEITEM item) { return shown.setItemStates(item); });
+  const std::vector<CString>& keys = shown.GetItemKeys();
+  ASSERT_GE(keys.size(), 2u);
+  HTREEITEM clickedQt = nullptr, clickedRecorded = nullptr;
+  std::function<void(const CTreeCtrl&, HTREEITEM, const CVDIZubehoerbaum930&, HTREEITEM&)> find =
+      [&](const CTreeCtrl& tree, HTREEITEM item, const CVDIZubehoerbaum930& owner, HTREEITEM& out) {
+        for (; item != nullptr && out == nullptr; item = tree.GetNextSiblingItem(item)) {
+          if (owner.GetItemKey(item) == keys.back()) out = item;
+          find(tree, tree.GetChildItem(item), owner, out);
+        }
+      };
+  find(qtTree, qtTree.GetRootItem(), shown, clickedQt);
+  find(recording, recording.GetRootItem(), recorded, clickedRecorded);
+  ASSERT_TRUE(clickedQt && clickedRecorded);
+  CQtTreeCtrl::ItemOf(clickedQt)->setCheckState(0, Qt::Checked);  // as a click does
+  recording.SetCheck(clickedRecorded, recorded.setItemStates(clickedRecorded));
+  EXPECT_EQ(Walk(qtTree), Walk(recording));
+  EXPECT_TRUE(qtTree.GetCheck(clickedQt));
+  EXPECT_EQ(shown.GetSelection(), recorded.GetSelection());
+
+  widget.resize(420, 360);
+  widget.expandAll();
+  const std::string shot = Screenshot("accessory_tree");
+  const COrvaMatDialogsOptions options{shot.c_str()};
+  OrvaMatDialogsInstall(&options);
+  EXPECT_TRUE(OrvaMatDialogsScreenshot(&widget));
 }
 
 }  // namespace
