@@ -63,7 +63,13 @@ struct CInstalled {
   std::unique_ptr<QApplication> pApplication;  // only when the host had none
   CQtDialogProvider provider;
   CQtHostUI ui;
+  CHostUI* pHostUI = nullptr;  // the host's own, while ours is installed
 };
+
+// Puts the host's own UI back when ours is installed.
+void RestoreHostUI(CInstalled& installed) {
+  if (&GetHostUI() == &installed.ui) SetHostUI(installed.pHostUI);
+}
 std::unique_ptr<CInstalled> g_pInstalled;
 
 // Qt's own chatter (a missing runtime folder, what the offscreen platform
@@ -99,17 +105,19 @@ bool OrvaMatDialogsInstall(const COrvaMatDialogsOptions* pOptions) {
   SetDialogProvider(&g_pInstalled->provider);
   // A screenshot run answers nobody: the host's own UI keeps the messages,
   // and no message box waits for a click that never comes.
-  if (ScreenshotPath().isEmpty())
+  if (ScreenshotPath().isEmpty() && &GetHostUI() != &g_pInstalled->ui) {
+    g_pInstalled->pHostUI = &GetHostUI();
     SetHostUI(&g_pInstalled->ui);
-  else if (&GetHostUI() == &g_pInstalled->ui)
-    SetHostUI(nullptr);
+  } else if (!ScreenshotPath().isEmpty()) {
+    RestoreHostUI(*g_pInstalled);
+  }
   return true;
 }
 
 void OrvaMatDialogsUninstall() {
   if (g_pInstalled == nullptr) return;
   if (GetDialogProvider() == &g_pInstalled->provider) SetDialogProvider(nullptr);
-  if (&GetHostUI() == &g_pInstalled->ui) SetHostUI(nullptr);
+  RestoreHostUI(*g_pInstalled);
   g_pInstalled.reset();
 }
 

@@ -18,6 +18,7 @@
 #include <functional>
 #include <vector>
 
+#include "OrvaMat/console_host_ui.h"
 #include "OrvaMat/dialogs.h"
 #include "OrvaMat/host_ui.h"
 #include "OrvaMat/mat_manager.h"
@@ -66,6 +67,23 @@ class QtDialogs : public ::testing::Test {
   }
   std::filesystem::path m_Home;
 };
+
+// The Qt UI stands in for the host's own only while it is installed and
+// nobody is to be answered (not in a screenshot run).
+TEST_F(QtDialogs, TheHostGetsItsOwnUIBack) {
+  OrvaMatDialogsUninstall();
+  CConsoleHostUI own;
+  CScopedHostUI scoped(own);
+  ASSERT_TRUE(OrvaMatDialogsInstall(nullptr));
+  EXPECT_NE(&GetHostUI(), &own);
+  const COrvaMatDialogsOptions options{"/tmp/unused.png"};
+  OrvaMatDialogsInstall(&options);
+  EXPECT_EQ(&GetHostUI(), &own);
+  OrvaMatDialogsInstall(nullptr);
+  OrvaMatDialogsUninstall();
+  EXPECT_EQ(&GetHostUI(), &own);
+  EXPECT_EQ(GetDialogProvider(), nullptr);
+}
 
 TEST_F(QtDialogs, TheDatasetPageListsSwitchesAndExplainsItsDatasets) {
   CMatManager::CreateDataset(L"ALFA", L"Alpha GmbH", nullptr);

@@ -21,7 +21,7 @@ struct COrvaMatDialogsOptions {
 // host has none (the offscreen platform when no display is set). Returns
 // false when Qt could not start.
 ORVAMAT_DIALOGS_API bool OrvaMatDialogsInstall(const COrvaMatDialogsOptions* pOptions);
-// Unregisters both again.
+// Unregisters both again; the host's own UI is back.
 ORVAMAT_DIALOGS_API void OrvaMatDialogsUninstall();
 // Saves the picture of a widget the host made (the dataset page) as the
 // screenshot option does; false when there is no such option or it failed.
