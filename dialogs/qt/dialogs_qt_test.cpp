@@ -310,6 +310,14 @@ TEST_F(QtDialogs, TheAccessoryTreeFillsAQtTreeAsItFillsTheRecordingOne) {
   EXPECT_TRUE(qtTree.GetCheck(clickedQt));
   EXPECT_EQ(shown.GetSelection(), recorded.GetSelection());
 
+  // A handle of a deleted item is no item.
+  HTREEITEM gone = qtTree.InsertItem(L"weg", 0, 0, qtTree.GetRootItem());
+  HTREEITEM below = qtTree.InsertItem(L"darunter", 0, 0, gone);
+  ASSERT_TRUE(qtTree.DeleteItem(gone));
+  EXPECT_FALSE(qtTree.SetCheck(below, true));
+  EXPECT_EQ(qtTree.InsertItem(L"x", 0, 0, gone), nullptr);
+  EXPECT_EQ(qtTree.GetItemText(gone), L"");
+
   widget.resize(420, 360);
   widget.expandAll();
   const std::string shot = Screenshot("accessory_tree");

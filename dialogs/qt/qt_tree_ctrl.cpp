@@ -1,5 +1,7 @@
 #include "dialogs/qt/qt_tree_ctrl.h"
 
+#include <QScopedValueRollback>
+
 #include "dialogs/qt/qt_host_ui.h"
 
 namespace {
@@ -20,42 +22,49 @@ CQtTreeCtrl::CQtTreeCtrl(QTreeWidget& widget) : m_Widget(widget) {
 CQtTreeCtrl::~CQtTreeCtrl() { QObject::disconnect(m_Changed); }
 
 bool CQtTreeCtrl::IsOurs(HTREEITEM item) const {
-  QTreeWidgetItem* p = ItemOf(item);
-  return p != nullptr && p->treeWidget() == &m_Widget;
+  // Known by address, never by looking into it: a handle of an item deleted
+  // since is no item.
+  return item != nullptr && m_Live.contains(ItemOf(item));
+}
+
+void CQtTreeCtrl::Forget(QTreeWidgetItem* pItem) {
+  m_Live.remove(pItem);
+  for (int i = 0; i < pItem->childCount(); ++i) Forget(pItem->child(i));
 }
 
 void CQtTreeCtrl::ShowCheck(QTreeWidgetItem& item) {
-  const bool bSetting = m_bSetting;
-  m_bSetting = true;
+  const QScopedValueRollback<bool> setting(m_bSetting, true);
   if (item.data(0, kBoxRole).toBool())
     item.setCheckState(0, item.data(0, kCheckedRole).toBool() ? Qt::Checked : Qt::Unchecked);
   else
     item.setData(0, Qt::CheckStateRole, QVariant());
-  m_bSetting = bSetting;
 }
 
 HTREEITEM CQtTreeCtrl::InsertItem(const CString& text, int /*nImage*/, int /*nSelectedImage*/,
                                   HTREEITEM parent) {
   if (parent != nullptr && !IsOurs(parent)) return nullptr;
-  const bool bSetting = m_bSetting;
-  m_bSetting = true;
+  const QScopedValueRollback<bool> setting(m_bSetting, true);
   auto* pItem =
       parent != nullptr ? new QTreeWidgetItem(ItemOf(parent)) : new QTreeWidgetItem(&m_Widget);
+  m_Live.insert(pItem);
   pItem->setText(0, ToQt(text));
   pItem->setData(0, kCheckedRole, false);
   pItem->setData(0, kBoxRole, true);
-  m_bSetting = bSetting;
   ShowCheck(*pItem);
   return HandleOf(pItem);
 }
 
 bool CQtTreeCtrl::DeleteItem(HTREEITEM item) {
   if (!IsOurs(item)) return false;
+  Forget(ItemOf(item));
   delete ItemOf(item);
   return true;
 }
 
-void CQtTreeCtrl::DeleteAllItems() { m_Widget.clear(); }
+void CQtTreeCtrl::DeleteAllItems() {
+  m_Live.clear();
+  m_Widget.clear();
+}
 
 HTREEITEM CQtTreeCtrl::GetRootItem() const { return HandleOf(m_Widget.topLevelItem(0)); }
 
@@ -82,10 +91,8 @@ CString CQtTreeCtrl::GetItemText(HTREEITEM item) const {
 
 bool CQtTreeCtrl::SetItemData(HTREEITEM item, void* pData) {
   if (!IsOurs(item)) return false;
-  const bool bSetting = m_bSetting;
-  m_bSetting = true;
+  const QScopedValueRollback<bool> setting(m_bSetting, true);
   ItemOf(item)->setData(0, kDataRole, QVariant::fromValue(reinterpret_cast<quintptr>(pData)));
-  m_bSetting = bSetting;
   return true;
 }
 
@@ -101,20 +108,16 @@ bool CQtTreeCtrl::GetCheck(HTREEITEM item) const {
 
 bool CQtTreeCtrl::SetCheck(HTREEITEM item, bool bChecked) {
   if (!IsOurs(item)) return false;
-  const bool bSetting = m_bSetting;
-  m_bSetting = true;
+  const QScopedValueRollback<bool> setting(m_bSetting, true);
   ItemOf(item)->setData(0, kCheckedRole, bChecked);
-  m_bSetting = bSetting;
   ShowCheck(*ItemOf(item));
   return true;
 }
 
 bool CQtTreeCtrl::SetCheckBox(HTREEITEM item, bool bShown) {
   if (!IsOurs(item)) return false;
-  const bool bSetting = m_bSetting;
-  m_bSetting = true;
+  const QScopedValueRollback<bool> setting(m_bSetting, true);
   ItemOf(item)->setData(0, kBoxRole, bShown);
-  m_bSetting = bSetting;
   ShowCheck(*ItemOf(item));
   return true;
 }

@@ -6,6 +6,7 @@
 // every box shows then).
 #pragma once
 
+#include <QSet>
 #include <QTreeWidget>
 #include <functional>
 
@@ -46,11 +47,13 @@ class ORVAMAT_DIALOGS_API CQtTreeCtrl : public CTreeCtrl {
 
  private:
   bool IsOurs(HTREEITEM item) const;
+  void Forget(QTreeWidgetItem* pItem);  // with everything below it
   void ShowCheck(QTreeWidgetItem& item);
   void OnItemChanged(QTreeWidgetItem* pItem, int nColumn);
 
   QTreeWidget& m_Widget;
   std::function<bool(HTREEITEM)> m_OnCheckClick;
   QMetaObject::Connection m_Changed;
-  bool m_bSetting = false;  // the control itself changes a box: no click
+  bool m_bSetting = false;        // the control itself changes a box: no click
+  QSet<QTreeWidgetItem*> m_Live;  // the items made here and not deleted
 };
