@@ -1,6 +1,9 @@
 // The slot of the dialogs library and the exported dialog calls that go
 // through it.
 #include "OrvaMat/dialogs.h"
+
+#include "dialogs/dialog_debug_hook.h"
+#include "formula/formula_runtime.h"
 #include "store/base/message.h"
 #include "store/base/translation.h"
 
@@ -59,4 +62,28 @@ int CMatDialogCalls::SearchArtikelDlg(unsigned long& handle, const wchar_t* /*te
   const int rc = pProvider->RunArticleSearch(model);
   handle = model.GetSelected();
   return rc;
+}
+
+namespace {
+
+// The formula runtime's debugger: the provider's window when there is one;
+// without one the run goes straight through, after the message.
+class CDialogDebugHook : public CFormulaDebugHook {
+ public:
+  void ShowDebugger(CFormulaRuntime& runtime, CvdiFunctionList* list, CvdiFunction* f) override {
+    CDialogProvider* pProvider = ProviderOrMessage();
+    if (pProvider == nullptr) {
+      runtime.RunToEnd();
+      return;
+    }
+    CFortranDebugModel model(runtime, list, f);
+    pProvider->RunDebugger(model);
+  }
+};
+
+}  // namespace
+
+CFormulaDebugHook& DialogDebugHook() {
+  static CDialogDebugHook hook;
+  return hook;
 }

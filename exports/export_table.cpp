@@ -277,6 +277,7 @@ const std::array kExports = {
     CExportEntry{163, nullptr, Address(&Cvdi3805Man::getSlotChoices)},
     CExportEntry{164, nullptr, Address(&M::IsFlag2Clear)},
     CExportEntry{165, nullptr, Address(&M::GetTableHandle)},
+    CExportEntry{166, "CvdiFortran::showDebuger", Address(&CvdiFortran::showDebuger)},
     CExportEntry{168, nullptr, Address(&Cvdi3805Man::getTGAslot)},
     CExportEntry{169, nullptr, Address(&Cvdi3805Man::setTGAslot)},
     CExportEntry{172, nullptr, Address(&Cvdi3805Man::createVariantTree)},

@@ -1,5 +1,7 @@
 #include "exports/library_attach.h"
 
+#include "dialogs/dialog_debug_hook.h"
+
 #include "formula/formula_context.h"
 #include "import/dn_tables.h"
 #include "import/workbook_import.h"
@@ -13,6 +15,8 @@ void OrvaMatAttach() {
   // Product functions read their product's records (the formula layer
   // lies below the records' layer and is handed the access here).
   CFormulaContext::Process().m_pRecordAccess = &CVdiRecordAccess::Process();
+  // Runs in debug mode step through the debugger of the dialogs layer.
+  CFormulaContext::Process().m_pDebugHook = &DialogDebugHook();
   // "#importvdi" of script files reads VDI 3805 files.
   RegisterScriptImporter(eScriptImporter::eVdi, &ImportVdiForScript);
   // "#importxls" reads article workbooks.

@@ -21,6 +21,35 @@ CString Units(const std::vector<std::uint16_t>& code, std::size_t nPos, std::siz
 
 }  // namespace
 
+std::size_t InstructionWords(const std::vector<std::uint16_t>& code, std::size_t nPos) {
+  const std::uint16_t word = code[nPos];
+  const std::uint16_t op = pcode::OpOf(word);
+  if (op == SRCLINE) return nPos + 2 < code.size() ? 3u + code[nPos + 2] : 3;
+  if (op == ICONST || op == RCONST) return 3;
+  if (op == IF || op == GOTO) return 2;
+  if (op == CCONST || op == CALL) return 1u + pcode::OperandOf(word);
+  return 1;
+}
+
+std::vector<CString> SourceLinesOf(const CvdiFunction& f, int& nFirstLine) {
+  const std::vector<std::uint16_t>& code = f.m_code;
+  std::vector<CString> lines;
+  nFirstLine = 0;
+  for (std::size_t nPos = 0; nPos < code.size();) {
+    const std::uint16_t op = pcode::OpOf(code[nPos]);
+    if (op == END) break;
+    const std::size_t nNeed = InstructionWords(code, nPos);
+    if (nPos + nNeed > code.size()) break;
+    if (op == SRCLINE) {
+      if (lines.empty()) nFirstLine = code[nPos + 1];
+      lines.emplace_back(code.begin() + std::ptrdiff_t(nPos + 3),
+                         code.begin() + std::ptrdiff_t(nPos + 3 + code[nPos + 2]));
+    }
+    nPos += nNeed;
+  }
+  return lines;
+}
+
 CString DisassembleFunction(const CvdiFunction& f) {
   const std::vector<std::uint16_t>& code = f.m_code;
   CString out =
@@ -31,16 +60,7 @@ CString DisassembleFunction(const CvdiFunction& f) {
     const std::uint16_t op = pcode::OpOf(word);
     CString line =
         Format(L"%5u: %s", static_cast<unsigned>(nPos * 2), CFortranScanner::tokenName(op));
-    std::size_t nNeed = 1;
-    if (op == SRCLINE) {
-      nNeed = nPos + 2 < code.size() ? 3u + code[nPos + 2] : 3;
-    } else if (op == ICONST || op == RCONST) {
-      nNeed = 3;
-    } else if (op == IF || op == GOTO) {
-      nNeed = 2;
-    } else if (op == CCONST || op == CALL) {
-      nNeed = 1u + pcode::OperandOf(word);
-    }
+    const std::size_t nNeed = InstructionWords(code, nPos);
     if (nPos + nNeed > code.size()) {
       out += line + L" ?\n";
       break;

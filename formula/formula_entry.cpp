@@ -17,6 +17,15 @@ bool CvdiFortran::runFunction(CvdiFunction* f, VdiRecordPosition* pos) {
 
 void CvdiFortran::setDebugMode(bool on) { CFormulaContext::Process().m_bDebugMode = on; }
 
+void CvdiFortran::showDebuger(CvdiFunctionList* list, CvdiFunction* f) {
+  if (f == nullptr || (list != nullptr && f->m_pList != list)) return;
+  CFormulaContext& ctx = CFormulaContext::Process();
+  const bool bDebugMode = ctx.m_bDebugMode;
+  ctx.m_bDebugMode = true;
+  CFormulaRuntime(ctx).Run(f, nullptr);
+  ctx.m_bDebugMode = bDebugMode;
+}
+
 bool FormulaErrorFlag() { return CFormulaContext::Process().m_bError; }
 
 void ClearFormulaErrorFlag() { CFormulaContext::Process().m_bError = false; }

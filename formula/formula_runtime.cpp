@@ -176,8 +176,11 @@ bool CFormulaRuntime::StepInstruction(std::size_t& nFrame, CCodeCursor& cur) {
       CVdiVar temp;
       Evaluate(temp, cur);
       Save(nFrame, cur);
+      const std::size_t nCaller = nFrame;
       nFrame = ctx.m_listFrames.size() - 1;
       if (ctx.m_listFrames.empty()) return true;
+      // Under the debugger, entering the callee is a step of its own.
+      if (ctx.m_bDebugMode && nFrame > nCaller) return true;
       cur = CursorOf(nFrame);
       return false;
     }

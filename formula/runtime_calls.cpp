@@ -143,7 +143,10 @@ void CFormulaRuntime::PassArguments(CvdiFunction& callee, CCodeCursor& cur) {
 // Runs the callee's statements until its frame ends, at most the call step
 // bound; a callee that needs more stays on the stack with cell pending.
 void CFormulaRuntime::RunCallee(CvdiFunction& callee, std::size_t nCalleeFrame, CVdiVar& cell) {
-  for (int i = 0; i < CFormulaContext::kCallStepBound; ++i) {
+  // Under the debugger every call stays pending at once, so that the next
+  // steps go through the callee's statements.
+  const int nBound = m_Context.m_bDebugMode ? 0 : CFormulaContext::kCallStepBound;
+  for (int i = 0; i < nBound; ++i) {
     Step();
     if (m_Context.m_listFrames.size() <= nCalleeFrame) {
       CopyResult(callee, cell);

@@ -10,6 +10,7 @@
 
 #include "OrvaMat/dialogs.h"
 #include "dialogs/qt/dialog_look.h"
+#include "dialogs/qt/fortran_deb_dlg.h"
 #include "dialogs/qt/gbl_art_srch_dlg.h"
 #include "dialogs/qt/konfig_page.h"
 #include "dialogs/qt/qt_host_ui.h"
@@ -34,6 +35,10 @@ class CQtDialogProvider : public CDialogProvider {
   int RunArticleSearch(CArticleSearchModel& model) override {
     CGblArtSrchDlg dialog(model, QApplication::activeWindow());
     return RunModal(dialog) == QDialog::Accepted ? IDOK : IDCANCEL;
+  }
+  void RunDebugger(CFortranDebugModel& model) override {
+    CFortranDebDlg dialog(model, QApplication::activeWindow());
+    RunModal(dialog);
   }
 
  private:

@@ -20,6 +20,7 @@
 
 #include "OrvaMat/console_host_ui.h"
 #include "OrvaMat/dialogs.h"
+#include "OrvaMat/formula.h"
 #include "OrvaMat/host_ui.h"
 #include "OrvaMat/mat_manager.h"
 #include "OrvaMat/qt_dialogs.h"
@@ -324,6 +325,42 @@ TEST_F(QtDialogs, TheAccessoryTreeFillsAQtTreeAsItFillsTheRecordingOne) {
   const COrvaMatDialogsOptions options{shot.c_str()};
   OrvaMatDialogsInstall(&options);
   EXPECT_TRUE(OrvaMatDialogsScreenshot(&widget));
+}
+
+TEST_F(QtDialogs, TheDebuggerStepsAFunctionToItsEndWithTheCurrentLineAndWatches) {
+  CvdiFunctionList list;
+  list.scanAndParseFunctionDeclarations(L"INTEGER FUNCTION F()\r\n");
+  list.scanAndParseFunctions(
+      L"INTEGER FUNCTION F()\r\nINTEGER X\r\nX = 5\r\nX = X + 1\r\nF = X * 2\r\nEND FUNCTION "
+      L"F\r\n");
+  CvdiFunction* f = list.findFunction(L"F");
+  ASSERT_NE(f, nullptr);
+  int nSteps = 0;
+  std::function<void()> step = [&] {
+    QWidget* pDialog = QApplication::activeModalWidget();
+    if (pDialog == nullptr || pDialog->objectName() != "2003") return;
+    if (nSteps == 1) {
+      auto* pName = pDialog->findChild<QLineEdit*>("2024");
+      pName->setText("  x");
+      QMetaObject::invokeMethod(pName, "editingFinished");
+      EXPECT_EQ(pName->text(), "X");
+      EXPECT_EQ(pDialog->findChild<QLineEdit*>("2025")->text(), "5");
+      EXPECT_EQ(pDialog->findChild<QLineEdit*>("2021")->text(), "X") << "the cell assigned last";
+    }
+    if (++nSteps > 10) return;
+    QTest::mouseClick(pDialog->findChild<QPushButton*>("2019"), Qt::LeftButton);
+    QTimer::singleShot(0, step);
+  };
+  QTimer::singleShot(0, step);
+  CvdiFortran::showDebuger(&list, f);
+  EXPECT_EQ(nSteps, 4) << "three statements and the END";
+  EXPECT_EQ(f->m_result.m_nValue, 12);
+
+  const std::string shot = Screenshot("formula_debugger");
+  const COrvaMatDialogsOptions options{shot.c_str()};
+  OrvaMatDialogsInstall(&options);
+  CvdiFortran::showDebuger(&list, f);
+  EXPECT_GT(std::filesystem::file_size(shot), 0u);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "OrvaMat/formula.h"
 #include "OrvaMat/mat_table.h"
 #include "OrvaMat/types.h"
 
@@ -29,6 +30,7 @@ struct CRuntimeClass {
 
 class CArticleChoiceModel;
 class CArticleSearchModel;
+class CFortranDebugModel;
 
 // What a dialogs library offers. Every call is modal and returns when the
 // dialog is closed.
@@ -41,6 +43,9 @@ class ORVAMAT_API CDialogProvider {
   virtual void RunArticleChoice(CArticleChoiceModel& model) = 0;
   // Runs the article search on the model; IDOK or IDCANCEL.
   virtual int RunArticleSearch(CArticleSearchModel& model) = 0;
+  // Runs the formula debugger on the model until the user closes it or the
+  // run ends.
+  virtual void RunDebugger(CFortranDebugModel& model) = 0;
 };
 
 // The process-wide provider; null until a dialogs library registers one. The
@@ -244,4 +249,66 @@ class ORVAMAT_API CArticleSearchModel {
   long long m_nStartPos = -1;
   long long m_nPos = -1;
   bool m_bStartIsCandidate = false;
+};
+
+// ---- the formula debugger's decisions
+
+class CFormulaRuntime;
+
+// One run of a product function, stepped one statement at a time: the
+// functions of its list, the source lines of the one shown with the current
+// line, the cell assigned last and the watches.
+class ORVAMAT_API CFortranDebugModel {
+ public:
+  // The watch pairs of the dialog (the cell assigned last and fifteen more).
+  static constexpr int kWatches = 16;
+
+  // The run has entered f already.
+  CFortranDebugModel(CFormulaRuntime& runtime, CvdiFunctionList* list, CvdiFunction* f);
+
+  // "function [parent table|table]".
+  CString GetTitle() const;
+  const std::vector<CString>& GetFunctionNames() const { return m_Names; }
+  int GetShownFunction() const { return m_nShown; }
+  // Shows function i of the list (nothing for a stale index); a run that has
+  // ended is entered again at that function, so that stepping starts it.
+  void ShowFunction(int i);
+
+  const std::vector<CString>& GetSourceLines() const { return m_Lines; }
+  // The source line of line number n, "" when the function has none there.
+  CString GetSourceLine(int n) const;
+  int GetFirstLine() const { return m_nFirstLine; }
+  int GetTopLine() const { return m_nTopLine; }
+  // The line the run stands on (0 before it began).
+  int GetCurrentLine() const;
+  // How many lines the view shows; the top line follows the current one.
+  void SetVisibleLines(int n) { m_nVisible = n > 0 ? n : 1; }
+
+  enum class eStep { kGoesOn, kEnded, kError };
+  // One statement. kEnded: no frame is left; kError: an error was reported
+  // (and shown), the run is over.
+  eStep Step();
+  // The name of the cell assigned last, "NAME(i)" for an element; "" before.
+  const CString& GetLastAssigned() const { return m_strLastAssigned; }
+
+  // A watch: the name as typed (leading blanks, a name, "(index)"), the name
+  // field's new text and the value; both "" when nothing of that name is
+  // seen from the shown function.
+  void Watch(const CString& typed, CString& name, CString& value) const;
+
+ private:
+  void Show(CvdiFunction* f);
+
+  CFormulaRuntime& m_Runtime;
+  CvdiFunctionList* m_pList;
+  CvdiFunction* m_pFunction;  // opened for
+  CvdiFunction* m_pShown = nullptr;
+  std::vector<CString> m_Names;
+  std::vector<CvdiFunction*> m_Functions;
+  int m_nShown = -1;
+  std::vector<CString> m_Lines;
+  int m_nFirstLine = 0;
+  int m_nTopLine = 0;
+  int m_nVisible = 20;
+  CString m_strLastAssigned;
 };

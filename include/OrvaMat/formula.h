@@ -288,6 +288,9 @@ class ORVAMAT_API CvdiFortran {
   static bool runFunction(CvdiFunction* f, VdiRecordPosition* pos);
   // When on, the next runs go through the debugger instead of straight through.
   static void setDebugMode(bool on);
+  // 166 (by name): runs f of list under the debugger, whatever the debug
+  // mode; returns when the debugger is closed or the run ends.
+  static void showDebuger(CvdiFunctionList* list, CvdiFunction* f);
 };
 
 // The process-wide error flag: set by every error report, cleared by the run
