@@ -2,6 +2,8 @@
 // and saved as pictures instead of waiting for a user.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "tool_run_test_util.h"
 
 namespace {
@@ -43,6 +45,22 @@ TEST_F(DialogCommands, TheArticleSearchStartsAtTheArticleGiven) {
   const CToolRun none = m_Folder.Run("dialog search --mmd a.mmd --screenshot t.png");
   EXPECT_EQ(none.nExit, 0) << none.strErr;
   EXPECT_EQ(none.strOut, " (cancelled)\n");
+}
+
+TEST_F(DialogCommands, TheDebuggerClosedAtOnceEndsTheRunWhereItStands) {
+  std::ofstream(m_Folder.Path() / "f.txt", std::ios::binary)
+      << "[declarations]\r\nINTEGER FUNCTION F(A)\r\n[bodies]\r\nINTEGER FUNCTION F(A)\r\n"
+         "INTEGER A\r\nA = A + 1\r\nF = A * 2\r\nEND FUNCTION F\r\n";
+  const CToolRun run =
+      m_Folder.Run("formula run f.txt F --arg A=3 --debug --screenshot d.png --json");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_NE(
+      run.strOut.find("\"parameters\": [{\"name\": \"A\", \"type\": \"INTEGER\", \"value\": 3}]"),
+      std::string::npos)
+      << run.strOut;
+  EXPECT_TRUE(std::filesystem::file_size(m_Folder.Path() / "d.png") > 0);
+  EXPECT_EQ(m_Folder.Run("formula run f.txt F --arg A=3").strOut,
+            "result F = 8 (INTEGER)\nparameter A = 4 (INTEGER)\n");
 }
 
 TEST_F(DialogCommands, TheDatasetPageReportsTheDatasetsAsTheUserLeftThem) {

@@ -12,8 +12,6 @@
 // --screenshot the dialog is laid out, its picture saved, and it closes as
 // if cancelled. Exit 1 when the dialogs library can not be loaded, a file
 // can not be read or a number names no article.
-#include <dlfcn.h>
-
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -22,6 +20,7 @@
 #include <CLI/CLI.hpp>
 
 #include "commands.h"
+#include "dialogs_loader.h"
 #include "run_report.h"
 
 #include "OrvaMat/database_file.h"
@@ -42,61 +41,6 @@ struct CDialogOptions {
 };
 
 // The entry points of the dialogs library, found once it is loaded.
-// Installed until the command ends: Qt is taken down before the tool exits.
-struct CDialogsLibrary {
-  decltype(&OrvaMatDialogsInstall) pInstall = nullptr;
-  decltype(&OrvaMatDialogsRunWindow) pRunWindow = nullptr;
-  decltype(&OrvaMatDialogsUninstall) pUninstall = nullptr;
-  CDialogsLibrary() = default;
-  CDialogsLibrary(const CDialogsLibrary&) = delete;
-  CDialogsLibrary& operator=(const CDialogsLibrary&) = delete;
-  ~CDialogsLibrary() {
-    if (pUninstall != nullptr) pUninstall();
-  }
-};
-
-template <typename F>
-F Symbol(void* pLibrary, const char* pName) {
-  return reinterpret_cast<F>(dlsym(pLibrary, pName));
-}
-
-// The dialogs library beside the libOrvaMat.so this tool runs with; its bare
-// name (the loader's search) when that can not be told.
-std::string DialogsLibraryPath() {
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&GetHostUI), &info) == 0 || info.dli_fname == nullptr)
-    return ORVAMAT_DIALOGS_LIBRARY;
-  const std::string library = info.dli_fname;
-  const std::size_t slash = library.rfind('/');
-  return slash == std::string::npos ? ORVAMAT_DIALOGS_LIBRARY
-                                    : library.substr(0, slash + 1) + ORVAMAT_DIALOGS_LIBRARY;
-}
-
-// Loads and installs the dialogs library; false, reported, when it is
-// missing.
-bool LoadDialogs(const CDialogOptions& o, CDialogsLibrary& out) {
-  void* pLibrary = dlopen(DialogsLibraryPath().c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (pLibrary != nullptr) {
-    out.pInstall = Symbol<decltype(out.pInstall)>(pLibrary, "OrvaMatDialogsInstall");
-    out.pRunWindow = Symbol<decltype(out.pRunWindow)>(pLibrary, "OrvaMatDialogsRunWindow");
-    out.pUninstall = Symbol<decltype(out.pUninstall)>(pLibrary, "OrvaMatDialogsUninstall");
-  }
-  if (out.pInstall == nullptr || out.pRunWindow == nullptr || out.pUninstall == nullptr) {
-    out.pUninstall = nullptr;
-    const char* pWhy = dlerror();
-    ReportError(std::string("the dialogs library ") + ORVAMAT_DIALOGS_LIBRARY +
-                " can not be loaded" + (pWhy != nullptr ? std::string(": ") + pWhy : ""));
-    return false;
-  }
-  COrvaMatDialogsOptions options;
-  options.pScreenshot = o.strScreenshot.empty() ? nullptr : o.strScreenshot.c_str();
-  if (!out.pInstall(&options)) {
-    ReportError("the dialogs library could not start Qt");
-    return false;
-  }
-  return true;
-}
-
 std::string IdOf(unsigned long prefix) {
   CString id;
   CMatManager::GetDatasetID(id, prefix);
@@ -111,7 +55,7 @@ int RunDatasets(const CDialogOptions& o) {
   for (const std::string& file : o.listMmd)
     if (OpenOnly(file) == 0) return 1;
   CDialogsLibrary dialogs;
-  if (!LoadDialogs(o, dialogs)) return 1;
+  if (!LoadDialogs(o.strScreenshot, dialogs)) return 1;
   const CRuntimeClass* pClass = CMatManager::GetKonfigPageClass(L"Materialverwaltung");
   void* pPage = pClass != nullptr ? pClass->CreateObject() : nullptr;
   if (pPage == nullptr) {
@@ -151,7 +95,7 @@ int RunChoose(const CDialogOptions& o) {
     handles.push_back(reinterpret_cast<void*>(static_cast<std::uintptr_t>(h)));
   }
   CDialogsLibrary dialogs;
-  if (!LoadDialogs(o, dialogs)) return 1;
+  if (!LoadDialogs(o.strScreenshot, dialogs)) return 1;
   const unsigned long hChosen = CMatManager::chooseArtikelDlg(nullptr, handles);
   const wchar_t* pNumber = hChosen != 0 ? CMatManager::HdlToString(hChosen) : nullptr;
   const std::string chosen = pNumber != nullptr ? ToUtf8(pNumber) : "";
@@ -178,7 +122,7 @@ int RunSearch(const CDialogOptions& o) {
     }
   }
   CDialogsLibrary dialogs;
-  if (!LoadDialogs(o, dialogs)) return 1;
+  if (!LoadDialogs(o.strScreenshot, dialogs)) return 1;
   // Without an article the dialog shows the file's dataset: its groups
   // are found through a table of it.
   CMatTable* pTable = nullptr;

@@ -2,9 +2,11 @@
 // FILE ("[declarations]" / "[bodies]" lines start them) and lists the
 // functions; exit code 1 when an error was reported.
 // orvamat formula disasm FILE [FUNCTION]: the p-code listing (docs/pcode.md).
-// orvamat formula run FILE FUNCTION [--arg NAME=VALUE ...]: writes the
-// arguments into the parameter cells, runs the function and prints the
-// result and every parameter afterwards.
+// orvamat formula run FILE FUNCTION [--arg NAME=VALUE ...] [--debug
+// [--screenshot PNG]]: writes the arguments into the parameter cells, runs
+// the function (with --debug step by step in the debugger of
+// libOrvaMatDialogs.so) and prints the result and every parameter
+// afterwards. Closing the debugger ends the run where it stands.
 // With --json each command prints one JSON object; error reports are listed
 // in its "errors" array instead of as "error:" lines.
 #include <cstdio>
@@ -16,6 +18,7 @@
 #include <CLI/CLI.hpp>
 
 #include "commands.h"
+#include "dialogs_loader.h"
 #include "formula_report.h"
 #include "run_report.h"
 
@@ -30,6 +33,8 @@ struct COptions {
   std::string strFunction;
   std::vector<std::string> listArgs;
   bool bJson = false;
+  bool bDebug = false;
+  std::string strScreenshot;
 };
 
 // The messages the file gave: a JSON array, or one "error:" line each.
@@ -90,8 +95,10 @@ int RunCommand(const COptions& o) {
     PrintFormulaRefusal(file.GetMessages(), error, o.bJson);
     return 2;
   }
+  CDialogsLibrary dialogs;
+  if (o.bDebug && !LoadDialogs(o.strScreenshot, dialogs)) return 1;
   std::vector<CString> debugLines;
-  const bool bOk = !file.HasError() && file.Run(*f, debugLines);
+  const bool bOk = !file.HasError() && file.Run(*f, debugLines, o.bDebug);
   PrintFormulaRun(*f, bOk, debugLines, file.GetMessages(), o.bJson);
   return bOk ? 0 : 1;
 }
@@ -122,6 +129,9 @@ void AddFormulaCommands(CLI::App& app) {
   run->add_option("FUNCTION", options->strFunction, "the function to run")->required();
   run->add_option("--arg", options->listArgs, "NAME=VALUE written into a parameter");
   run->add_flag("--json", options->bJson, "print one JSON object");
+  run->add_flag("--debug", options->bDebug, "step the run in the debugger (libOrvaMatDialogs.so)");
+  run->add_option("--screenshot", options->strScreenshot,
+                  "with --debug: save the laid-out debugger as PNG and close it");
   run->callback([options] {
     if (int rc = RunCommand(*options); rc != 0) throw CLI::RuntimeError(rc);
   });

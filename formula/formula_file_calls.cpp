@@ -41,11 +41,16 @@ bool CFormulaFile::Load(const CString& path) {
       [&] { return LoadFormulaFile(m_pState->m_Context, m_pState->m_List, path); });
 }
 
-bool CFormulaFile::Run(CvdiFunction& f, std::vector<CString>& debugLines) {
+bool CFormulaFile::Run(CvdiFunction& f, std::vector<CString>& debugLines, bool bDebugger) {
   CFormulaContext& context = m_pState->m_Context;
   context.m_fnDebugOutput = [&](const CString& s) { debugLines.push_back(s); };
+  // The file's own context steps through the debugger the library installed.
+  context.m_bDebugMode = bDebugger;
+  context.m_pDebugHook = bDebugger ? CFormulaContext::Process().m_pDebugHook : nullptr;
   const bool bOk = m_pState->Recorded([&] { return CFormulaRuntime(context).Run(&f, nullptr); });
   context.m_fnDebugOutput = nullptr;
+  context.m_bDebugMode = false;
+  context.m_pDebugHook = nullptr;
   return bOk;
 }
 

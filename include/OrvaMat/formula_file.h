@@ -27,8 +27,10 @@ class ORVAMAT_API CFormulaFile {
   bool Load(const CString& path);
   // Runs f (a function of this file) to its END without a record position;
   // each debug output line is appended to debugLines. False when an error
-  // was reported.
-  bool Run(CvdiFunction& f, std::vector<CString>& debugLines);
+  // was reported. With bDebugger the run steps through the library's
+  // debugger (the dialogs library shows it; without it the run goes straight
+  // through after a message).
+  bool Run(CvdiFunction& f, std::vector<CString>& debugLines, bool bDebugger = false);
 
   CvdiFunctionList& GetFunctions();
   // True once Load or Run reported an error.
