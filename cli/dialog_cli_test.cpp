@@ -63,6 +63,19 @@ TEST_F(DialogCommands, TheDebuggerClosedAtOnceEndsTheRunWhereItStands) {
             "result F = 8 (INTEGER)\nparameter A = 4 (INTEGER)\n");
 }
 
+TEST_F(DialogCommands, TheVariantsDialogOfAProductWithAccessories) {
+  const std::string file =
+      std::string(ORVAMAT_TEST_SOURCE_DIR) + "/vdi/testdata/accessories_sheet4.vdi";
+  ASSERT_EQ(m_Folder.Run("import vdi '" + file + "' --mmd p.mmd").nExit, 0);
+  const CToolRun run = m_Folder.Run(
+      "dialog variants --mmd p.mmd --sheet VDI-Pumpen 1-1-0-0-0-0-0-0-0-0-0-0-0-0-0-1 "
+      "--select 1-5-2-7-1-1-3 --json --screenshot v.png");
+  EXPECT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_EQ(run.strOut, "{\"ok\":true,\"accepted\":false,\"selection\":[\"1-5-2-7-1-1-3\"]}\n");
+  EXPECT_TRUE(std::filesystem::file_size(m_Folder.Path() / "v.png") > 0);
+  EXPECT_EQ(m_Folder.Run("dialog variants --mmd p.mmd --sheet VDI-Pumpen 9-9").nExit, 1);
+}
+
 TEST_F(DialogCommands, TheDatasetPageReportsTheDatasetsAsTheUserLeftThem) {
   const CToolRun run = m_Folder.Run("dialog datasets --mmd a.mmd --json --screenshot d.png");
   EXPECT_EQ(run.nExit, 0) << run.strErr;

@@ -4,6 +4,10 @@
 // orvamat dialog choose --mmd FILE NUMBER... [--json] [--screenshot PNG]
 //   the article choice over the articles of those numbers, then the number
 //   chosen (null in JSON when none).
+// orvamat dialog variants --mmd FILE --sheet NAME TAG [--select KEY]...
+//   [--json] [--screenshot PNG]
+//   the variants and options (or accessories) of the VDI product the TGA
+//   number names, then the keys chosen and whether the user pressed OK.
 // orvamat dialog search --mmd FILE [NUMBER] [--json] [--screenshot PNG]
 //   the article search, starting at the article NUMBER, then the article
 //   selected last and whether the user pressed OK.
@@ -29,12 +33,16 @@
 #include "OrvaMat/mat_manager.h"
 #include "OrvaMat/qt_dialogs.h"
 #include "OrvaMat/text.h"
+#include "OrvaMat/vdi.h"
 
 namespace {
 
 struct CDialogOptions {
   std::vector<std::string> listMmd;
-  std::string strMmd;  // of dialog choose
+  std::string strMmd;  // of dialog choose, search and variants
+  std::string strSheet;
+  std::string strTag;
+  std::vector<std::string> listSelect;
   std::vector<std::string> listNumbers;
   std::string strScreenshot;
   bool bJson = false;
@@ -141,6 +149,32 @@ int RunSearch(const CDialogOptions& o) {
   return 0;
 }
 
+int RunVariants(const CDialogOptions& o) {
+  const unsigned long prefix = OpenOnly(o.strMmd);
+  if (prefix == 0) return 1;
+  CMatTable* pProduct =
+      FindVdiProduct(prefix, FromUtf8(o.strSheet).c_str(), FromUtf8(o.strTag).c_str());
+  Cvdi3805Tag* pTree = GetVdiVariantTree(pProduct);
+  if (pTree == nullptr) {
+    ReportError(o.strSheet + " " + o.strTag + ": no product of that TGA number in " + o.strMmd);
+    return 1;
+  }
+  CDialogsLibrary dialogs;
+  if (!LoadDialogs(o.strScreenshot, dialogs)) return 1;
+  CStringList selection;
+  for (const std::string& key : o.listSelect) selection.push_back(FromUtf8(key));
+  const int rc = CMatManager::showProdVarianten(pTree, selection);
+  if (o.bJson) {
+    nlohmann::ordered_json keys = nlohmann::ordered_json::array();
+    for (const CString& key : selection) keys.push_back(ToUtf8(key));
+    PrintJsonDocument(JsonText({{"ok", true}, {"accepted", rc == IDOK}, {"selection", keys}}) +
+                      "\n");
+  } else {
+    for (const CString& key : selection) std::printf("%s\n", ToUtf8(key).c_str());
+  }
+  return 0;
+}
+
 void AddCommon(CLI::App& command, CDialogOptions& o) {
   command.add_flag("--json", o.bJson, "print one JSON document");
   command.add_option("--screenshot", o.strScreenshot,
@@ -166,4 +200,11 @@ void AddDialogCommands(CLI::App& app) {
   search->add_option("NUMBER", o->listNumbers, "the article shown first")->expected(0, 1);
   AddCommon(*search, *o);
   search->callback([o] { RunCommand("dialog search", [&] { return RunSearch(*o); }); });
+  auto* variants = dialog->add_subcommand("variants", "The variants and options of a VDI product");
+  variants->add_option("--mmd", o->strMmd, "database file")->required();
+  variants->add_option("--sheet", o->strSheet, "sheet name, e.g. VDI-Pumpen")->required();
+  variants->add_option("TAG", o->strTag, "TGA number of the product")->required();
+  variants->add_option("--select", o->listSelect, "a key chosen already");
+  AddCommon(*variants, *o);
+  variants->callback([o] { RunCommand("dialog variants", [&] { return RunVariants(*o); }); });
 }

@@ -54,6 +54,19 @@ unsigned long CMatDialogCalls::chooseArtikelDlg(CMatTable* /*table*/, const CPtr
   return model.GetChosen();
 }
 
+int CMatDialogCalls::showProdVarianten(Cvdi3805Tag* product, CStringList& selection) {
+  CDialogProvider* pProvider = ProviderOrMessage();
+  if (pProvider == nullptr || product == nullptr) return IDCANCEL;
+  CVdiVariantsModel model(product, selection);
+  const int rc = pProvider->RunVariants(model);
+  // Cancel leaves the product's variants as they were, not only the list.
+  if (rc == IDOK)
+    selection = model.GetSelection();
+  else
+    model.RestoreDefaults();
+  return rc;
+}
+
 int CMatDialogCalls::SearchArtikelDlg(unsigned long& handle, const wchar_t* /*text*/,
                                       CMatTable* table) {
   CDialogProvider* pProvider = ProviderOrMessage();

@@ -290,6 +290,7 @@ const std::array kExports = {
     CExportEntry{181, nullptr, Address(&fillTGAslots)},
     CExportEntry{184, nullptr, Address(&M::GetKonfigPageClass)},
     CExportEntry{185, nullptr, Address(&CMatManager::GetMengeneinheitText)},
+    CExportEntry{187, nullptr, Address(&M::showProdVarianten)},
     CExportEntry{188, nullptr, Address(&M::GetSubStringInt)},
     CExportEntry{189, nullptr, Address(&createTGAreferences)},
     CExportEntry{190, nullptr, Address(&CMatManager::HasKurzText)},

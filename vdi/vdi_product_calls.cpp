@@ -184,3 +184,7 @@ CMatTable* FindVdiProduct(unsigned long prefix, const wchar_t* pSheet, const wch
                        ParseTgaTag(pTag != nullptr ? pTag : L""));
   });
 }
+
+Cvdi3805Tag* GetVdiVariantTree(CMatTable* product) {
+  return product != nullptr ? Cvdi3805Man::createVariantTree(nullptr, product) : nullptr;
+}

@@ -14,6 +14,7 @@
 #include "dialogs/qt/gbl_art_srch_dlg.h"
 #include "dialogs/qt/konfig_page.h"
 #include "dialogs/qt/qt_host_ui.h"
+#include "dialogs/qt/vdi_prod_varianten.h"
 #include "dialogs/qt/waren_search_dlg.h"
 
 namespace {
@@ -39,6 +40,10 @@ class CQtDialogProvider : public CDialogProvider {
   void RunDebugger(CFortranDebugModel& model) override {
     CFortranDebDlg dialog(model, QApplication::activeWindow());
     RunModal(dialog);
+  }
+  int RunVariants(CVdiVariantsModel& model) override {
+    CVdiProdVarianten dialog(model, QApplication::activeWindow());
+    return RunModal(dialog) == QDialog::Accepted ? IDOK : IDCANCEL;
   }
 
  private:

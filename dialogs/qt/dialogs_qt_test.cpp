@@ -363,4 +363,84 @@ TEST_F(QtDialogs, TheDebuggerStepsAFunctionToItsEndWithTheCurrentLineAndWatches)
   EXPECT_GT(std::filesystem::file_size(shot), 0u);
 }
 
+// A product of the sheet read from the test file, in a new dataset.
+CMatTable* ImportedProduct(const wchar_t* file, const wchar_t* sheet, const wchar_t* tag) {
+  SetHostUI(nullptr);  // the import's console lines stay on the console
+  const unsigned long prefix = (CMatManager::CreateDataset(L"PROD", L"Produkte", nullptr) + 1ul)
+                               << 24;
+  ImportVdiFile((std::wstring(ORVAMAT_TEST_SOURCE_DIR_W) + L"/vdi/testdata/" + file).c_str());
+  OrvaMatDialogsInstall(nullptr);
+  return FindVdiProduct(prefix, sheet, tag);
+}
+
+TEST_F(QtDialogs, TheVariantsDialogChoosesVariantsAndOptionsAndCancelChangesNothing) {
+  CMatTable* pProduct = ImportedProduct(L"sheet22_cp1252_crlf.vdi", L"VDI-Wärmepumpen", L"1-1");
+  ASSERT_NE(pProduct, nullptr);
+  // An option (a 160 record) of the product.
+  CMatTable* pOption = CMatManager::CreateTable(pProduct, L"160-2", eTypeString, 1);
+  CMatManager::SetStringValueW(L"Isolierung;gegen Kälte", pOption, pOption->m_hName, 0, 0);
+  Cvdi3805Tag* pTree = GetVdiVariantTree(pProduct);
+  ASSERT_NE(pTree, nullptr);
+  auto choose = [](QWidget& dialog) {
+    EXPECT_EQ(dialog.windowTitle(), "Produkt Varianten und Zubehör");
+    auto* pVariants = dialog.findChild<QTreeWidget*>("1006");
+    auto* pOptions = dialog.findChild<QListWidget*>("1051");
+    ASSERT_TRUE(pVariants && pOptions);
+    EXPECT_FALSE(dialog.findChild<QTreeWidget*>("1007")->isVisibleTo(&dialog)) << "no 930 records";
+    ASSERT_EQ(pVariants->topLevelItemCount(), 4);
+    QTreeWidgetItem* pPressure = pVariants->topLevelItem(0);
+    EXPECT_EQ(pPressure->text(0), "Druckstufen");
+    ASSERT_EQ(pPressure->childCount(), 2);
+    EXPECT_EQ(pPressure->child(1)->childCount(), 1) << "the default shows its sub-kind";
+    // Choosing the other variant fills the tree again with it as default.
+    pVariants->setCurrentItem(pPressure->child(0));
+    pPressure = pVariants->topLevelItem(0);
+    EXPECT_EQ(pPressure->child(1)->childCount(), 0);
+    ASSERT_EQ(pOptions->count(), 1);
+    EXPECT_EQ(pOptions->item(0)->text(), "Isolierung");
+    pOptions->item(0)->setCheckState(Qt::Checked);
+  };
+  CStringList selection = {L"9"};
+  WhenOpen([&](QWidget& dialog) {
+    choose(dialog);
+    QTest::mouseClick(dialog.findChild<QPushButton*>("2"), Qt::LeftButton);
+  });
+  EXPECT_EQ(CMatManager::showProdVarianten(pTree, selection), IDCANCEL);
+  EXPECT_EQ(selection, CStringList{L"9"});
+  WhenOpen([&](QWidget& dialog) {
+    choose(dialog);
+    QTest::mouseClick(dialog.findChild<QPushButton*>("1"), Qt::LeftButton);
+  });
+  EXPECT_EQ(CMatManager::showProdVarianten(pTree, selection), IDOK);
+  EXPECT_EQ(selection, (CStringList{L"9", L"2"}));
+
+  const std::string shot = Screenshot("product_variants");
+  const COrvaMatDialogsOptions options{shot.c_str()};
+  OrvaMatDialogsInstall(&options);
+  EXPECT_EQ(CMatManager::showProdVarianten(pTree, selection), IDCANCEL);
+  EXPECT_GT(std::filesystem::file_size(shot), 0u);
+}
+
+TEST_F(QtDialogs, AProductWithAccessoriesShowsTheAccessoryTreeAndItsSelection) {
+  CMatTable* pProduct =
+      ImportedProduct(L"accessories_sheet4.vdi", L"VDI-Pumpen", L"1-1-0-0-0-0-0-0-0-0-0-0-0-0-0-1");
+  Cvdi3805Tag* pTree = GetVdiVariantTree(pProduct);
+  ASSERT_NE(pTree, nullptr);
+  CStringList selection;
+  WhenOpen([](QWidget& dialog) {
+    auto* pAccessories = dialog.findChild<QTreeWidget*>("1007");
+    ASSERT_TRUE(pAccessories->isVisibleTo(&dialog));
+    EXPECT_FALSE(dialog.findChild<QListWidget*>("1051")->isVisibleTo(&dialog));
+    ASSERT_GT(pAccessories->topLevelItemCount(), 0);
+    // The first article item's box, clicked: the tree chooses its key.
+    QTreeWidgetItem* pItem = pAccessories->topLevelItem(0);
+    while (pItem->childCount() > 0) pItem = pItem->child(0);
+    pItem->setCheckState(0, Qt::Checked);
+    EXPECT_EQ(pItem->checkState(0), Qt::Checked);
+    QTest::mouseClick(dialog.findChild<QPushButton*>("1"), Qt::LeftButton);
+  });
+  EXPECT_EQ(CMatManager::showProdVarianten(pTree, selection), IDOK);
+  EXPECT_EQ(selection.size(), 1u);
+}
+
 }  // namespace

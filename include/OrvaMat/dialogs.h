@@ -8,10 +8,12 @@
 #pragma once
 
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "OrvaMat/formula.h"
 #include "OrvaMat/mat_table.h"
+#include "OrvaMat/mat_text.h"
 #include "OrvaMat/types.h"
 
 // A list of pointer-sized entries; the dialog calls read an article Handle
@@ -31,6 +33,8 @@ struct CRuntimeClass {
 class CArticleChoiceModel;
 class CArticleSearchModel;
 class CFortranDebugModel;
+class CVdiVariantsModel;
+class Cvdi3805Tag;
 
 // What a dialogs library offers. Every call is modal and returns when the
 // dialog is closed.
@@ -46,6 +50,8 @@ class ORVAMAT_API CDialogProvider {
   // Runs the formula debugger on the model until the user closes it or the
   // run ends.
   virtual void RunDebugger(CFortranDebugModel& model) = 0;
+  // Runs the product variants dialog; IDOK or IDCANCEL.
+  virtual int RunVariants(CVdiVariantsModel& model) = 0;
 };
 
 // The process-wide provider; null until a dialogs library registers one. The
@@ -72,6 +78,10 @@ class ORVAMAT_API CMatDialogCalls {
   // table's dataset is shown. IDOK or IDCANCEL (IDCANCEL, after a message,
   // without a dialogs library).
   static int SearchArtikelDlg(unsigned long& handle, const wchar_t* text, CMatTable* table);
+  // 187: lets the user choose the variants of a VDI product (its variant
+  // tree, Cvdi3805Man::createVariantTree) and its options or accessories; on
+  // OK selection becomes the keys chosen, on cancel it stays as it was.
+  static int showProdVarianten(Cvdi3805Tag* product, CStringList& selection);
 };
 
 // A dialog's text (caption, label, column head) in the current language,
@@ -311,4 +321,57 @@ class ORVAMAT_API CFortranDebugModel {
   int m_nTopLine = 0;
   int m_nVisible = 20;
   CString m_strLastAssigned;
+};
+
+// ---- the product variants dialog's decisions
+
+struct CVdiVariantItem {
+  Cvdi3805Tag* pTag = nullptr;
+  CString strText;
+  bool bDefault = false;
+  std::vector<CVdiVariantItem> children;  // the sub-kinds, of a default only
+};
+
+struct CVdiVariantGroup {
+  CString strText;  // "Druckstufen", "Oberflächen", "Anschlussarten", "Verfügbarkeiten"
+  std::vector<CVdiVariantItem> items;
+};
+
+struct CVdiOption {
+  CString strKey;  // the record's index: its name from the fifth character on
+  CString strText;
+  bool bChecked = false;
+};
+
+// The variants of one product, and its options (160 records) or, when its
+// sheet has accessories (930 records), the accessory tree's settings.
+class ORVAMAT_API CVdiVariantsModel {
+ public:
+  CVdiVariantsModel(Cvdi3805Tag* product, const CStringList& selection);
+
+  bool IsAccessoryMode() const { return m_bAccessories; }
+  CMatTable* GetProductTable() const;
+  // The variants tree as shown: the four groups with the variants of each
+  // kind; a default variant with its sub-kinds.
+  std::vector<CVdiVariantGroup> GetGroups() const;
+  // The user selects a variant: it becomes the default of its kind. True
+  // when anything changed (the tree is shown again).
+  bool SelectVariant(Cvdi3805Tag* tag);
+  // Cancel: every variant gets back the default mark it had at opening.
+  void RestoreDefaults();
+
+  std::vector<CVdiOption>& GetOptions() { return m_Options; }
+  // OK in options mode: the checked keys join the selection, the others
+  // leave it.
+  void ApplyOptions();
+  CStringList& GetSelection() { return m_Selection; }
+  std::vector<double>& GetQuantities() { return m_Quantities; }
+
+ private:
+  Cvdi3805Tag* m_pProduct;
+  CStringList m_Selection;
+  bool m_bAccessories = false;
+  std::vector<CVdiOption> m_Options;
+  std::vector<double> m_Quantities = std::vector<double>(9, 0.0);
+  std::vector<std::pair<Cvdi3805Tag*, bool>> m_Defaults;  // at opening
 };

@@ -130,3 +130,9 @@ ORVAMAT_API bool RunVdiFunction(unsigned long prefix, const wchar_t* sheet, cons
 // dataset is open and the sheet is not read again. Null when there is none.
 ORVAMAT_API CMatTable* FindVdiProduct(unsigned long prefix, const wchar_t* sheet,
                                       const wchar_t* tag);
+
+// The variant tree of a product table (FindVdiProduct), built once for the
+// table and kept with the process's trees (Cvdi3805Man::createVariantTree);
+// what the product variants dialog shows. Null for null.
+class Cvdi3805Tag;
+ORVAMAT_API Cvdi3805Tag* GetVdiVariantTree(CMatTable* product);
