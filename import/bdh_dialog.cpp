@@ -97,6 +97,13 @@ void ImportBdhDlg(CMatStore& store) {
   request.strDefaultExt = L"*.DAT";
   request.strInitialPath = L"HK.DAT";
   request.strOkText = LibraryTranslation().TranslateText(L"Einlesen");
+  // The chooser shows whose catalogue, of which month, the user points at.
+  request.listPreviewLabels = {LibraryTranslation().TranslateText(L"Hersteller: "),
+                               LibraryTranslation().TranslateText(L"Stand: ")};
+  request.fnPreview = [](const CString& file) {
+    const CBdhFilePreview preview = PreviewBdhFile(file);
+    return std::vector<CString>{preview.strManufacturer, preview.strMonth};
+  };
   CString path;
   if (!GetHostUI().ChooseOpenFile(request, path)) return;
   CBdhImporter importer(store);

@@ -28,22 +28,27 @@ CString DatasetDisplayName(CMatStore& store, CMatDatenSatz& dataset) {
   return L"Unbenannt";
 }
 
+// The datasets the dialog offers: the listed ones but "USER".
+std::vector<CMatDatenSatz*> ListedImportTargets(CMatStore& store) {
+  std::vector<CMatDatenSatz*> targets;
+  for (std::size_t i = 0; i < store.GetDatasetCount(); ++i) {
+    CMatDatenSatz* pDataset = store.GetDataset(i);
+    if (pDataset != nullptr && pDataset->m_bListed &&
+        std::wstring_view(pDataset->m_szHerstellerID) != L"USER")
+      targets.push_back(pDataset);
+  }
+  return targets;
+}
+
 // The dataset the dialog preselects: the preset handle's, else the listed
 // dataset named presetName, else the first listed one; "USER" is never offered.
 CMatDatenSatz* ChooseDataset(CMatStore& store, Handle hPreset, const wchar_t* presetName) {
   if (hPreset != 0) return store.GetDatasetOfHandle(hPreset);
-  CMatDatenSatz* pFirst = nullptr;
-  for (std::size_t i = 0; i < store.GetDatasetCount(); ++i) {
-    CMatDatenSatz* pDataset = store.GetDataset(i);
-    if (pDataset == nullptr || !pDataset->m_bListed ||
-        std::wstring_view(pDataset->m_szHerstellerID) == L"USER") {
-      continue;
-    }
-    if (pFirst == nullptr) pFirst = pDataset;
+  const std::vector<CMatDatenSatz*> targets = ListedImportTargets(store);
+  for (CMatDatenSatz* pDataset : targets)
     if (presetName != nullptr && DatasetDisplayName(store, *pDataset) == presetName)
       return pDataset;
-  }
-  return pFirst;
+  return targets.empty() ? nullptr : targets.front();
 }
 
 }  // namespace
@@ -79,12 +84,35 @@ void ImportDatanormDlg(int presetHandle, const wchar_t* presetName) {
   request.strFilter = LibraryTranslation().TranslateText(
       L"DATANORM Datei (*.001)|*.001|DATANORM (*.dn4)|*.dn4|Alle Dateien (*.*)|*.*||");
   request.strDefaultExt = L".001";
+  // The manufacturer to import into: fixed when the caller named one.
+  const std::vector<CMatDatenSatz*> targets = ListedImportTargets(store);
+  request.strChoiceLabel = LibraryTranslation().TranslateText(L"Hersteller: ");
+  for (CMatDatenSatz* p : targets) {
+    if (p == pDataset) request.nChoice = static_cast<int>(request.listChoices.size());
+    request.listChoices.push_back(DatasetDisplayName(store, *p));
+  }
+  request.bChoiceFixed = presetHandle != 0;
+  request.listChecks = {{LibraryTranslation().TranslateText(L"DOS Zeichensatz"), true}};
+  request.listPreviewLabels = {LibraryTranslation().TranslateText(L"Datum: "), CString()};
+  request.fnPreview = [](const CString& file) {
+    const CDnHeaderPreview preview = SniffDatanormHeader(file, GetDnPreviewCodePage());
+    return std::vector<CString>{preview.strDate, preview.strText};
+  };
+  // A read-only dataset keeps the chooser open, after the message.
+  auto chosen = [&]() -> CMatDatenSatz* {
+    const int n = request.nChoice;
+    return n >= 0 && n < static_cast<int>(targets.size()) ? targets[std::size_t(n)] : pDataset;
+  };
+  request.fnAccept = [&](const CString&) {
+    store.SetCurrent(chosen());
+    return CheckDnDatasetWritable();
+  };
   CString path;
   if (!GetHostUI().ChooseOpenFile(request, path)) return;
-  store.SetCurrent(pDataset);
+  store.SetCurrent(chosen());
   if (!CheckDnDatasetWritable()) return;
-  // "DOS Zeichensatz" starts checked, and nothing here can uncheck it.
-  ImportDatanormFiles(CollectDatanormFileSet(path), true);
+  const bool bDos = request.listChecks.empty() || request.listChecks.front().second;
+  ImportDatanormFiles(CollectDatanormFileSet(path), bDos);
 }
 
 bool ImportDatanormIntoFile(CMatStore& store, const CDnFileImport& request,

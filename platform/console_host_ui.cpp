@@ -153,15 +153,18 @@ int CConsoleHostUI::AskAnswer(unsigned style) {
 
 bool CConsoleHostUI::ChooseFile(const CFileChooser& request, std::deque<CString>& preset,
                                 CString& path) {
-  if (!preset.empty()) {
-    path = preset.front();
-    preset.pop_front();
-    return true;
-  }
-  if (!m_pInput) return false;
-  Write(request.strTitle + L" (" + request.strFilter + L"): ");
   CString line;
-  if (!ReadLine(*m_pInput, line) || line.empty()) return false;
+  if (!preset.empty()) {
+    line = preset.front();
+    preset.pop_front();
+  } else {
+    if (!m_pInput) return false;
+    Write(request.strTitle + L" (" + request.strFilter + L"): ");
+    if (!ReadLine(*m_pInput, line) || line.empty()) return false;
+  }
+  // A file the caller's check refuses ends the choice as cancelled: a
+  // console that answers from a list can not choose again.
+  if (request.fnAccept && !request.fnAccept(line)) return false;
   path = line;
   return true;
 }

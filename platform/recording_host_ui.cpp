@@ -16,6 +16,9 @@ bool CRecordingHostUI::Choose(bool save, const CFileChooser& request, CString& p
   CString answer = m_listPaths.front();
   m_listPaths.pop_front();
   if (answer.empty()) return false;
+  // A chosen file the caller's check refuses closes nothing here: no one
+  // can choose again, so the choice ends as cancelled.
+  if (request.fnAccept && !request.fnAccept(answer)) return false;
   path = answer;
   return true;
 }

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -20,10 +21,12 @@
 
 #include "OrvaMat/console_host_ui.h"
 #include "OrvaMat/dialogs.h"
+#include "OrvaMat/exports.h"
 #include "OrvaMat/formula.h"
 #include "OrvaMat/host_ui.h"
 #include "OrvaMat/mat_manager.h"
 #include "OrvaMat/qt_dialogs.h"
+#include "OrvaMat/text.h"
 #include "OrvaMat/vdi.h"
 #include "OrvaMat/vdi_accessories.h"
 #include "dialogs/qt/qt_tree_ctrl.h"
@@ -441,6 +444,30 @@ TEST_F(QtDialogs, AProductWithAccessoriesShowsTheAccessoryTreeAndItsSelection) {
   });
   EXPECT_EQ(CMatManager::showProdVarianten(pTree, selection), IDOK);
   EXPECT_EQ(selection.size(), 1u);
+}
+
+TEST_F(QtDialogs, TheDatanormImportChooserPreviewsTheFileAndImportsItsSet) {
+  CMatManager::CreateDataset(L"BSPL", L"Beispiel", nullptr);
+  const std::filesystem::path file = m_Home / "beispiel5.001";
+  std::filesystem::copy_file(
+      std::wstring(ORVAMAT_TEST_SOURCE_DIR_W) + L"/examples/datanorm/beispiel5.001", file);
+  WhenOpen([&](QWidget& widget) {
+    auto& dialog = dynamic_cast<QFileDialog&>(widget);
+    EXPECT_EQ(dialog.windowTitle(), "DATANORM Datensatz einlesen");
+    auto* pChoice = dialog.findChild<QComboBox*>("choice");
+    ASSERT_NE(pChoice, nullptr);
+    EXPECT_EQ(pChoice->currentText(), "Beispiel");
+    EXPECT_TRUE(dialog.findChild<QCheckBox*>("check0")->isChecked()) << "DOS Zeichensatz";
+    dialog.selectFile(QString::fromStdString(file.string()));
+    EXPECT_EQ(dialog.findChild<QLineEdit*>("preview0")->text(), "15.03.2025");
+    dialog.findChild<QCheckBox*>("check0")->setChecked(false);  // the file is UTF-8
+    QMetaObject::invokeMethod(&dialog, "accept");
+  });
+  using FImportDlg = void (*)(int, const wchar_t*);
+  reinterpret_cast<FImportDlg>(OrvaMatProcByOrdinal(23))(0, nullptr);
+  CString shortText;
+  EXPECT_EQ(CMatManager::GetKurzText(shortText, CMatManager::FindHandle(L"UP-25-60")), eMatOk);
+  EXPECT_TRUE(shortText.starts_with(L"Umwälzpumpe 25-60")) << ToUtf8(shortText);
 }
 
 }  // namespace

@@ -1,8 +1,14 @@
 #include "dialogs/qt/qt_host_ui.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
@@ -78,12 +84,89 @@ int CQtHostUI::MessageBox(const CString& text, const CString& title, unsigned st
   return DefaultAnswer(style);
 }
 
+namespace {
+
+// The file chooser of an import: Qt's own, with what the import shows and
+// asks beside the file (CFileChooser), and its last check before it closes.
+class CImportFileDialog : public QFileDialog {
+ public:
+  CImportFileDialog(const CFileChooser& request, QWidget* pParent)
+      : QFileDialog(pParent, ToQt(request.strTitle), ToQt(request.strInitialPath),
+                    QtFilter(request.strFilter)),
+        m_Request(request) {
+    setObjectName("fileChooser");
+    setOption(QFileDialog::DontUseNativeDialog, true);
+    setAcceptMode(QFileDialog::AcceptOpen);
+    setFileMode(QFileDialog::ExistingFile);
+    if (!request.strOkText.empty()) setLabelText(QFileDialog::Accept, ToQt(request.strOkText));
+    auto* pGrid = qobject_cast<QGridLayout*>(layout());
+    if (pGrid == nullptr) return;
+    int nRow = pGrid->rowCount();
+    if (!request.listChoices.empty()) {
+      m_pChoice = new QComboBox(this);
+      m_pChoice->setObjectName("choice");
+      for (const CString& choice : request.listChoices) m_pChoice->addItem(ToQt(choice));
+      m_pChoice->setCurrentIndex(request.nChoice);
+      m_pChoice->setEnabled(!request.bChoiceFixed);
+      pGrid->addWidget(new QLabel(ToQt(request.strChoiceLabel), this), nRow, 0);
+      pGrid->addWidget(m_pChoice, nRow++, 1);
+    }
+    for (std::size_t i = 0; i < request.listPreviewLabels.size(); ++i) {
+      auto* pText = new QLineEdit(this);
+      pText->setReadOnly(true);
+      pText->setObjectName(QString("preview%1").arg(i));
+      pGrid->addWidget(new QLabel(ToQt(request.listPreviewLabels[i]), this), nRow, 0);
+      pGrid->addWidget(pText, nRow++, 1);
+      m_Previews.push_back(pText);
+    }
+    for (std::size_t i = 0; i < request.listChecks.size(); ++i) {
+      auto* pCheck = new QCheckBox(ToQt(request.listChecks[i].first), this);
+      pCheck->setObjectName(QString("check%1").arg(i));
+      pCheck->setChecked(request.listChecks[i].second);
+      pGrid->addWidget(pCheck, nRow++, 1);
+      m_Checks.push_back(pCheck);
+    }
+    if (!request.fnPreview) return;
+    connect(this, &QFileDialog::currentChanged, this,
+            [this](const QString& file) { Preview(file); });
+    // A name typed (or set) in the name field is previewed as well.
+    if (auto* pName = findChild<QLineEdit*>("fileNameEdit")) {
+      connect(pName, &QLineEdit::textChanged, this, [this](const QString& name) {
+        Preview(QFileInfo(name).isAbsolute() ? name : directory().filePath(name));
+      });
+    }
+  }
+
+  void Preview(const QString& file) {
+    if (!m_Request.fnPreview || !QFileInfo(file).isFile()) return;
+    const std::vector<CString> texts = m_Request.fnPreview(FromQt(file));
+    for (std::size_t i = 0; i < m_Previews.size(); ++i)
+      m_Previews[i]->setText(i < texts.size() ? ToQt(texts[i]) : QString());
+  }
+
+  void accept() override {
+    // The choice and the boxes go back first: the last check reads them.
+    if (m_pChoice != nullptr) m_Request.nChoice = m_pChoice->currentIndex();
+    for (std::size_t i = 0; i < m_Checks.size(); ++i)
+      m_Request.listChecks[i].second = m_Checks[i]->isChecked();
+    const QStringList files = selectedFiles();
+    if (m_Request.fnAccept && !files.isEmpty() && QFileInfo(files.front()).isFile() &&
+        !m_Request.fnAccept(FromQt(files.front())))
+      return;
+    QFileDialog::accept();
+  }
+
+ private:
+  const CFileChooser& m_Request;
+  QComboBox* m_pChoice = nullptr;
+  std::vector<QLineEdit*> m_Previews;
+  std::vector<QCheckBox*> m_Checks;
+};
+
+}  // namespace
+
 bool CQtHostUI::ChooseOpenFile(const CFileChooser& request, CString& path) {
-  QFileDialog dialog(QApplication::activeWindow(), ToQt(request.strTitle),
-                     ToQt(request.strInitialPath), QtFilter(request.strFilter));
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  if (!request.strOkText.empty()) dialog.setLabelText(QFileDialog::Accept, ToQt(request.strOkText));
+  CImportFileDialog dialog(request, QApplication::activeWindow());
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
   path = FromQt(dialog.selectedFiles().front());
   return true;

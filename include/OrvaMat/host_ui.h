@@ -4,7 +4,9 @@
 // implementation; tests install CRecordingHostUI and assert exact texts.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "OrvaMat/types.h"
@@ -34,6 +36,22 @@ struct CFileChooser {
   CString strFilter;       // "Text (*.txt)|*.txt|All (*.*)|*.*"
   CString strDefaultExt;
   CString strOkText = {};  // the OK button's text; empty: the chooser's own
+
+  // What an import shows and asks beside the file, where the host's chooser
+  // can (a window of its own; a console or a script takes the defaults):
+  // read-only texts about the file the user points at, refreshed for each;
+  std::vector<CString> listPreviewLabels = {};
+  std::function<std::vector<CString>(const CString& path)> fnPreview = {};
+  // one labelled choice (the chosen index comes back; fixed: shown only);
+  CString strChoiceLabel = {};
+  std::vector<CString> listChoices = {};
+  mutable int nChoice = 0;
+  bool bChoiceFixed = false;
+  // check boxes (their states come back);
+  mutable std::vector<std::pair<CString, bool>> listChecks = {};
+  // and a last check of the chosen file: false keeps the chooser open (the
+  // check has told the user why).
+  std::function<bool(const CString& path)> fnAccept = {};
 };
 
 class ORVAMAT_API CHostUI {
