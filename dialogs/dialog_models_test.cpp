@@ -4,6 +4,7 @@
 
 #include "OrvaMat/dialogs.h"
 #include "OrvaMat/mat_manager.h"
+#include "platform/registry.h"
 #include "query/article/article_test_util.h"
 #include "store/mmd/dataset_registry.h"
 
@@ -233,6 +234,24 @@ TEST(ArticleSearchMatch, WholeWordsLookAtTheFirstOccurrenceOnly) {
   EXPECT_TRUE(CArticleSearchModel::Matches(L"DN", L"DN", true));
   EXPECT_FALSE(CArticleSearchModel::Matches(L"DN1", L"DN", true));
   EXPECT_FALSE(CArticleSearchModel::Matches(L"abc", L"", false));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DialogModels, TheVariantsWindowKeepsItsPlaceAndRefusesAnEditedOne) {
+  int x = 0, y = 0, w = 0, h = 0;
+  EXPECT_FALSE(CVdiVariantsModel::LoadPlacement(x, y, w, h));
+  CVdiVariantsModel::SavePlacement(-20, 30, 500, 400);
+  ASSERT_TRUE(CVdiVariantsModel::LoadPlacement(x, y, w, h));
+  EXPECT_EQ(std::vector<int>({x, y, w, h}), std::vector<int>({-20, 30, 500, 400}));
+  for (const wchar_t* pEdited :
+       {L"1,2,3", L"1,2,0,4", L"a,2,3,4", L"1,2,3,4,", L"1,2,99999999999,4"}) {
+    CRegistryFile().SetString(L"Software\\Teskar GmbH\\OrvaMat\\Settings\\", L"CVDIoptionenDlg",
+                              pEdited);
+    EXPECT_FALSE(CVdiVariantsModel::LoadPlacement(x, y, w, h)) << ToUtf8(pEdited);
+  }
 }
 
 }  // namespace

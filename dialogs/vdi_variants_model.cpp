@@ -1,8 +1,12 @@
 // The product variants dialog's decisions: the variants tree by kind, the
 // default of each kind, and the options of a product without accessories.
 #include <algorithm>
+#include <cwchar>
+#include <optional>
 
 #include "OrvaMat/dialogs.h"
+#include "platform/format.h"
+#include "platform/registry.h"
 #include "query/string_read.h"
 #include "store/base/translation.h"
 #include "store/mat_store.h"
@@ -22,6 +26,11 @@ constexpr CKind kKinds[] = {{0x200, L"Druckstufen"},
                             {0x500, L"Verfügbarkeiten"}};
 
 unsigned KindOf(const Cvdi3805Tag& tag) { return tag.m_nRecordId >> 16; }
+
+// Where the dialog keeps its window: the company's and application's
+// settings key, value "CVDIoptionenDlg" ("x,y,width,height").
+constexpr const wchar_t* kPlacementKey = L"Software\\Teskar GmbH\\OrvaMat\\Settings\\";
+constexpr const wchar_t* kPlacementValue = L"CVDIoptionenDlg";
 
 // A table's name without the dataset prefix ("ID\" before the first
 // backslash).
@@ -110,4 +119,36 @@ void CVdiVariantsModel::ApplyOptions() {
 
 void CVdiVariantsModel::RestoreDefaults() {
   for (const auto& [pTag, bDefault] : m_Defaults) pTag->m_bDefault = bDefault;
+}
+
+bool CVdiVariantsModel::LoadPlacement(int& x, int& y, int& width, int& height) {
+  const std::optional<CString> text = CRegistryFile().GetString(kPlacementKey, kPlacementValue);
+  if (!text.has_value()) return false;
+  // A settings file is the user's to edit: anything but four numbers and a
+  // real size is no placement.
+  long long v[4] = {};
+  std::size_t n = 0;
+  for (std::size_t i = 0; i <= text->size(); ++n) {
+    std::size_t end = text->find(L',', i);
+    if (end == CString::npos) end = text->size();
+    const CString part = text->substr(i, end - i);
+    wchar_t* pEnd = nullptr;
+    const long long value = std::wcstoll(part.c_str(), &pEnd, 10);
+    if (n >= 4 || part.empty() || pEnd == nullptr || *pEnd != 0 || value < -100000 ||
+        value > 100000)
+      return false;
+    v[n] = value;
+    i = end + 1;
+  }
+  if (n != 4 || v[2] < 1 || v[3] < 1) return false;
+  x = int(v[0]);
+  y = int(v[1]);
+  width = int(v[2]);
+  height = int(v[3]);
+  return true;
+}
+
+void CVdiVariantsModel::SavePlacement(int x, int y, int width, int height) {
+  CRegistryFile().SetString(kPlacementKey, kPlacementValue,
+                            Format(L"%d,%d,%d,%d", x, y, width, height));
 }

@@ -62,6 +62,8 @@ CVdiProdVarianten::CVdiProdVarianten(CVdiVariantsModel& model, QWidget* pParent)
   pLayout->addWidget(m_pAccessories, 1);
   pLayout->addWidget(pButtons);
   resize(520, 560);
+  int x = 0, y = 0, nWidth = 0, nHeight = 0;
+  if (CVdiVariantsModel::LoadPlacement(x, y, nWidth, nHeight)) setGeometry(x, y, nWidth, nHeight);
   connect(pButtons, &QDialogButtonBox::accepted, this, &CVdiProdVarianten::accept);
   connect(pButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -100,7 +102,10 @@ CVdiProdVarianten::CVdiProdVarianten(CVdiVariantsModel& model, QWidget* pParent)
   });
 }
 
-CVdiProdVarianten::~CVdiProdVarianten() = default;
+CVdiProdVarianten::~CVdiProdVarianten() {
+  const QRect place = geometry();
+  CVdiVariantsModel::SavePlacement(place.x(), place.y(), place.width(), place.height());
+}
 
 void CVdiProdVarianten::FillVariants() {
   m_bFilling = true;

@@ -367,6 +367,12 @@ class ORVAMAT_API CVdiVariantsModel {
   CStringList& GetSelection() { return m_Selection; }
   std::vector<double>& GetQuantities() { return m_Quantities; }
 
+  // The window's place and size as the dialog left it last, from the
+  // settings ("CVDIoptionenDlg"); false when none was kept or it is not four
+  // numbers with a size of at least 1.
+  static bool LoadPlacement(int& x, int& y, int& width, int& height);
+  static void SavePlacement(int x, int y, int width, int height);
+
  private:
   Cvdi3805Tag* m_pProduct;
   CStringList m_Selection;
