@@ -461,6 +461,7 @@ TEST_F(QtDialogs, TheDatanormImportChooserPreviewsTheFileAndImportsItsSet) {
     dialog.selectFile(QString::fromStdString(file.string()));
     EXPECT_EQ(dialog.findChild<QLineEdit*>("preview0")->text(), "15.03.2025");
     dialog.findChild<QCheckBox*>("check0")->setChecked(false);  // the file is UTF-8
+    EXPECT_TRUE(dialog.grab().save(QString::fromStdString(Screenshot("datanorm_import")), "PNG"));
     QMetaObject::invokeMethod(&dialog, "accept");
   });
   using FImportDlg = void (*)(int, const wchar_t*);
