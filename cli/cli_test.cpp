@@ -188,6 +188,13 @@ INSTANTIATE_TEST_SUITE_P(
              "nothere.xlsx", {}, {"new.mmd", "new.$$mmd"}),
         Case("WorkbookLockedDataset", "import articles good.mmtb --mmd x.mmd", "schreibgeschützt",
              kDatabase, {}, "chmod a-w x.mmd && { flock 'x.$$mmd' sleep 3 & } && sleep 0.5"),
+        Case("InsulationNotAWorkbook", "import insulation good.mmtb --mmd x.mmd",
+             "keine Arbeitsmappe", kDatabase),
+        Case("InsulationMissingMakesNoFile", "import insulation nothere.xlsx --mmd new.mmd",
+             "nothere.xlsx", {}, {"new.mmd", "new.$$mmd", "nothere_WarningLog.txt"}),
+        Case("InsulationLockedDataset", "import insulation good.mmtb --mmd x.mmd",
+             "schreibgeschützt", kDatabase, {},
+             "chmod a-w x.mmd && { flock 'x.$$mmd' sleep 3 & } && sleep 0.5"),
         Case("VdiProductsOfMissingFile", "vdi products --mmd nothere.mmd --json", "\"ok\":false")),
     [](const ::testing::TestParamInfo<CCase>& info) { return std::string(info.param.szName); });
 
@@ -261,6 +268,57 @@ TEST(CliWorkbook, TablesIntoANewFileThenAForeignID) {
   EXPECT_EQ(run.nExit, 1);
   EXPECT_NE(run.strErr.find("MMD=XLS0, Excel=ABCD"), std::string::npos) << run.strErr;
   EXPECT_EQ(Read(folder.Path() / "w.mmd"), before);
+}
+
+// An insulation workbook into a new file: the tree under Daemmsysteme, the
+// warning log beside the workbook (its path told on stdout, as the console
+// host opens a log), then a workbook that is no workbook: refused, the file
+// as it was.
+TEST(CliWorkbook, InsulationIntoANewFileThenAnUnreadableOne) {
+  CToolFolder folder;
+  lxw_workbook* pBook = workbook_new((folder.Path() / "daemm.xlsx").c_str());
+  lxw_worksheet* pRange = workbook_add_worksheet(pBook, nullptr);
+  // The header row, a head row (A = 0) and its article row, two articles;
+  // the last one's outer diameter is smaller than the one before: warned.
+  worksheet_write_string(pRange, 0, 0, "data", nullptr);
+  const double kKinds[] = {0, 1, 1, 1};
+  const double kDiameters[] = {0, 15, 18, 12};
+  for (lxw_row_t r = 1; r <= 4; ++r) worksheet_write_number(pRange, r, 0, kKinds[r - 1], nullptr);
+  worksheet_write_string(pRange, 2, 3, "Rohre", nullptr);
+  worksheet_write_string(pRange, 2, 6, "Schlauch", nullptr);
+  worksheet_write_string(pRange, 2, 21, "9 mm", nullptr);
+  for (lxw_row_t r = 2; r <= 4; ++r) {
+    worksheet_write_number(pRange, r, 23, kDiameters[r - 1], nullptr);
+    worksheet_write_number(pRange, r, 24, 9.5, nullptr);
+    worksheet_write_string(pRange, r, 27, ("N-" + std::to_string(r)).c_str(), nullptr);
+  }
+  lxw_worksheet* pTexts = workbook_add_worksheet(pBook, nullptr);
+  worksheet_write_string(pTexts, 0, 0, "data", nullptr);
+  ASSERT_EQ(workbook_close(pBook), LXW_NO_ERROR);
+
+  CRun run = RunTool(folder.Path(), "import insulation daemm.xlsx --mmd d.mmd --id DAEM");
+  ASSERT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_NE(run.strErr.find("Import abgeschlossen."), std::string::npos) << run.strErr;
+  EXPECT_NE((run.strOut + run.strErr).find("daemm_WarningLog.txt"), std::string::npos)
+      << run.strOut << run.strErr;
+  EXPECT_NE(Read(folder.Path() / "daemm_WarningLog.txt").find("Zeile 5"), std::string::npos);
+  const std::string dump =
+      RunTool(folder.Path(), "mmd dump d.mmd 'Daemmsysteme.Produktgruppe 1'").strOut;
+  EXPECT_NE(dump.find("(*Rohre*)"), std::string::npos) << dump;
+  const std::string articles = RunTool(folder.Path(),
+                                       "mmd dump d.mmd 'Daemmsysteme.Produktgruppe 1.Produkt "
+                                       "1.Variante 1.Artikel'")
+                                   .strOut;
+  EXPECT_NE(articles.find("(*N-2*)"), std::string::npos) << articles;
+  EXPECT_NE(articles.find("(*N-3*)"), std::string::npos) << articles;
+  EXPECT_EQ(articles.find("(*N-4*)"), std::string::npos) << articles;
+
+  const std::string before = Read(folder.Path() / "d.mmd");
+  Write(folder.Path() / "kaputt.xlsx", "PK\x03\x04 keine Arbeitsmappe");
+  run = RunTool(folder.Path(), "import insulation kaputt.xlsx --mmd d.mmd");
+  EXPECT_EQ(run.nExit, 1);
+  EXPECT_NE(run.strOut.find("not saved"), std::string::npos) << run.strOut;
+  EXPECT_EQ(Read(folder.Path() / "d.mmd"), before);
 }
 
 // A file imported, then its products listed as the JSON the checks read; a
