@@ -162,7 +162,7 @@ void BM_ImportArticlesAndSave(benchmark::State& state) {
     request.target.strPath = FromUtf8(Folder() + "/a" + std::to_string(nRun++) + ".mmd");
     request.target.strNewID = L"XLS0";
     CFileImportResult result;
-    if (!ImportWorkbookIntoFile(request, result)) return state.SkipWithError("import failed");
+    if (!ImportWorkbookIntoFile(request, {}, result)) return state.SkipWithError("import failed");
   }
   state.counters["articles/s"] =
       benchmark::Counter(kArticles, benchmark::Counter::kIsIterationInvariantRate);

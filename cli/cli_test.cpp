@@ -608,6 +608,30 @@ TEST(CliProgress, TheRateOfASmallFileIsPlausible) {
   EXPECT_LT(rate, 2000.0 / 0.001) << run.strErr;
 }
 
+// A workbook's progress counts the rows of its first sheet: not on a
+// terminal, one flushed line per step, from 0 to all of them.
+TEST(CliProgress, AWorkbookShowsItsRows) {
+  CToolFolder folder;
+  lxw_workbook* pBook = workbook_new((folder.Path() / "viele.xlsx").c_str());
+  lxw_worksheet* pSheet = workbook_add_worksheet(pBook, nullptr);
+  worksheet_write_string(pSheet, 0, 0, "data", nullptr);
+  for (lxw_row_t r = 1; r <= 10000; ++r)
+    worksheet_write_string(pSheet, r, 0, ("A-" + std::to_string(r)).c_str(), nullptr);
+  ASSERT_EQ(workbook_close(pBook), LXW_NO_ERROR);
+  const CRun run = RunTool(folder.Path(), "import articles viele.xlsx --mmd v.mmd");
+  ASSERT_EQ(run.nExit, 0) << run.strErr;
+  std::vector<std::string> lines;
+  for (std::size_t at = 0; (at = run.strErr.find("viele.xlsx: ", at)) != std::string::npos; ++at) {
+    lines.push_back(run.strErr.substr(at, run.strErr.find('\n', at) - at));
+    EXPECT_EQ(lines.back().find('\r'), std::string::npos) << lines.back();  // no bar redrawn
+  }
+  ASSERT_GE(lines.size(), 4u) << run.strErr;
+  EXPECT_EQ(lines.front().rfind("viele.xlsx: 0/10001 lines, ", 0), 0u) << lines.front();
+  EXPECT_NE(lines[1].find(" 4096/10001 lines, "), std::string::npos) << lines[1];
+  EXPECT_EQ(lines.back().rfind("viele.xlsx: 10001/10001 lines, ", 0), 0u) << lines.back();
+  EXPECT_NE(run.strOut.find("1 of 1 files, 10001 lines"), std::string::npos) << run.strOut;
+}
+
 }  // namespace
 
 // The worked example of docs/accessories.md: the tree of the pump with the

@@ -88,7 +88,7 @@ class CArticleWorkbookReader {
     return bFilled;
   }
 
-  void ReadArticles(const CWorksheet& sheet) {
+  void ReadArticles(const CWorksheet& sheet, CWorkbookRowProgress& progress) {
     const std::optional<int> header = FindWorkbookHeaderRow(sheet);
     if (header) {
       const CString currency = HeaderCell(sheet, eColPrice, *header);
@@ -98,6 +98,7 @@ class CArticleWorkbookReader {
     FindLanguages(sheet, nHeader);
     int nGap = 0;
     for (int r = nHeader + 1; nGap < kArticleGap; ++r) {
+      progress.At(r);
       const CString number = WorkbookCellText(sheet, eColNumber, r);
       if (number.empty()) {
         ++nGap;
@@ -298,7 +299,8 @@ class CArticleWorkbookReader {
 
 }  // namespace
 
-bool ImportArticleWorkbook(CMatStore& store, const CString& path, std::size_t* pRows) {
+bool ImportArticleWorkbook(CMatStore& store, const CString& path, std::size_t* pRows,
+                           const CWorkbookProgress* pProgress) {
   CMatDatenSatz* pDataset = store.GetCurrent();
   if (pDataset == nullptr || pDataset->CheckWriteLock(true)) {
     ShowMessage(MB_OK | MB_ICONERROR,
@@ -330,7 +332,10 @@ bool ImportArticleWorkbook(CMatStore& store, const CString& path, std::size_t* p
   const bool bMainGroups = reader.ReadNameSheet(pNames[0], L"HWG_", false);
   reader.ReadNameSheet(pNames[1], L"WG_", false);
   reader.ReadNameSheet(pNames[2], L"", true);
-  reader.ReadArticles(*pArticles);
+  {
+    CWorkbookRowProgress progress(pProgress, pArticles->GetRowCount());
+    reader.ReadArticles(*pArticles, progress);
+  }
   pDataset->SetModified();
   ShowMessage(MB_OK | MB_ICONINFORMATION, L"%s", reader.Report(bMainGroups));
   return true;

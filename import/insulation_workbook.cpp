@@ -105,9 +105,10 @@ class CInsulationReader {
     }
   }
 
-  void ReadRange(const CWorksheet& sheet) {
+  void ReadRange(const CWorksheet& sheet, CWorkbookRowProgress& progress) {
     const std::optional<int> header = FindWorkbookHeaderRow(sheet);
     for (int r = header.value_or(-1) + 1; r < static_cast<int>(CWorksheet::kMaxRows);) {
+      progress.At(r);
       if (Text(sheet, eKind, r).empty()) break;
       if (Int(sheet, eKind, r) == 0) {
         ReadHeadRow(sheet, r + 1);
@@ -403,7 +404,8 @@ class CInsulationReader {
 
 }  // namespace
 
-bool ImportInsulationWorkbook(CMatStore& store, const CString& path, std::size_t* pRows) {
+bool ImportInsulationWorkbook(CMatStore& store, const CString& path, std::size_t* pRows,
+                              const CWorkbookProgress* pProgress) {
   CMatDatenSatz* pDataset = store.GetCurrent();
   if (pDataset == nullptr || pDataset->CheckWriteLock(true)) {
     ShowMessage(MB_OK | MB_ICONERROR,
@@ -436,7 +438,10 @@ bool ImportInsulationWorkbook(CMatStore& store, const CString& path, std::size_t
       path.substr(nSlash == CString::npos ? 0 : nSlash + 1).find(L"Neutrale") != CString::npos;
   CInsulationReader reader(store, *pDataset, *pRoot, bNeutral);
   if (!bNeutral && pPreTexts != nullptr) reader.ReadPreTexts(*pPreTexts);
-  reader.ReadRange(*pRange);
+  {
+    CWorkbookRowProgress progress(pProgress, pRange->GetRowCount());
+    reader.ReadRange(*pRange, progress);
+  }
   pDataset->SetModified();
   reader.WriteLogs(path);
   ShowMessage(MB_OK | MB_ICONINFORMATION, L"Import abgeschlossen.");

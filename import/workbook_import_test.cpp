@@ -292,4 +292,67 @@ TEST_F(WorkbookImportTest, ReadOnlyDatasetIsRefusedBeforeTheWorkbookIsRead) {
   EXPECT_EQ(m_Data.H(L"A-1"), 0u);
 }
 
+// ---- progress
+
+// Each layout reports the rows of its first sheet: (0, rows) first, rising
+// steps, (rows, rows) last; also when its reading stops early (the tables'
+// "Ende", the articles' gap, the insulation sheet's empty kind), so that a
+// bar on a terminal is always finished.
+TEST_F(WorkbookImportTest, ProgressFollowsTheRowsOfEachLayout) {
+  constexpr int kRows = 10000;
+  CTestSheet tables = {{"Tabellen"}, {}, {"MMTB", "Viele", "Int", 1}};
+  CTestSheet articles = {{"data"}};
+  CTestSheet insulation = {{"data"}, {0}, {}};
+  insulation.back().resize(24);
+  insulation.back()[3] = "Gruppe";
+  insulation.back()[23] = 1;
+  for (int r = 0; r < kRows; ++r) {
+    tables.push_back({"", ("R" + std::to_string(r)).c_str(), r});
+    articles.push_back({("A-" + std::to_string(r)).c_str()});
+    std::vector<CTestCell> article(24);
+    article[0] = 1;
+    article[23] = r + 2;
+    insulation.push_back(article);
+  }
+  tables.push_back({"Ende_MMTB"});
+  tables.push_back({"Ende"});
+  const CTestSheet kStopsEarly = {{"data"}, {"A-1"}, {}, {}, {}, {}, {},         {},
+                                  {},       {},      {}, {}, {}, {}, {"zu spät"}};
+  CTestSheet early = kStopsEarly;
+  early.resize(kRows);
+  early.push_back({"weit hinten"});
+  struct CCase {
+    const char* szName;
+    const CTestSheet* pSheet;
+    bool (*pImport)(CMatStore&, const CString&, std::size_t*, const CWorkbookProgress*);
+  } const cases[] = {
+      {"tables", &tables, ImportExcelTables},
+      {"articles", &articles, ImportArticleWorkbook},
+      {"insulation", &insulation, ImportInsulationWorkbook},
+      {"articles ending early", &early, ImportArticleWorkbook},
+  };
+  for (const CCase& c : cases) {
+    SCOPED_TRACE(c.szName);
+    CDnTestDataset data;
+    std::vector<std::pair<std::size_t, std::size_t>> reports;
+    const CWorkbookProgress progress = [&](std::size_t n, std::size_t total) {
+      reports.emplace_back(n, total);
+    };
+    std::size_t nRows = 0;
+    ASSERT_TRUE(c.pImport(data.Store(), Xlsx({*c.pSheet}), &nRows, &progress));
+    ASSERT_EQ(nRows, c.pSheet->size());
+    ASSERT_GE(reports.size(), 2u);
+    EXPECT_EQ(reports.front(), std::make_pair(std::size_t{0}, nRows));
+    EXPECT_EQ(reports.back(), std::make_pair(nRows, nRows));
+    for (std::size_t i = 1; i < reports.size(); ++i) {
+      EXPECT_LT(reports[i - 1].first, reports[i].first) << i;
+      EXPECT_EQ(reports[i].second, nRows);
+    }
+    // Every few thousand rows between, unless the reading stopped early.
+    if (c.pSheet != &early) {
+      EXPECT_GE(reports.size(), 4u);
+    }
+  }
+}
+
 }  // namespace
