@@ -5,6 +5,8 @@
 #include <cstring>
 #include <cwchar>
 #include <optional>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "import/dn_tables.h"
@@ -166,10 +168,17 @@ class CArticleWorkbookReader {
     return m_Store.CreateTable(pParent, name.c_str(), eTypeString, 1);
   }
 
+  // The group tables found or made so far are remembered by parent and
+  // name: a catalogue's articles name the same few hundred groups over and
+  // over, and a parent's children are searched one by one. No table is
+  // removed while the articles are read.
   CMatTable* GroupTable(CMatTable* pParent, const CString& name) {
     if (pParent == nullptr) return nullptr;
-    if (CMatTable* pFound = FindChildTable(*pParent, name, eHiddenTables::kFind)) return pFound;
-    return m_Store.CreateTable(pParent, name.c_str(), eTypeVoid, 1);
+    CMatTable*& pKnown = m_GroupTables[pParent][name];
+    if (pKnown != nullptr) return pKnown;
+    pKnown = FindChildTable(*pParent, name, eHiddenTables::kFind);
+    if (pKnown == nullptr) pKnown = m_Store.CreateTable(pParent, name.c_str(), eTypeVoid, 1);
+    return pKnown;
   }
 
   void SetText(CMatTable* pTable, Handle hRow, int nField, const CString& text) {
@@ -266,7 +275,7 @@ class CArticleWorkbookReader {
   void NoteUnknown(const CString& name, std::vector<CString>& unknown) {
     const Handle h = m_Dataset.FindHandle(name);
     if (h != 0 && m_Store.RowExists(m_Tables.m_pStringTable, h) == eMatOk) return;
-    if (std::find(unknown.begin(), unknown.end(), name) == unknown.end()) unknown.push_back(name);
+    if (m_Noted.insert(name).second) unknown.push_back(name);
   }
 
   void RemoveEmptyTextTables() {
@@ -289,11 +298,13 @@ class CArticleWorkbookReader {
   CMatDatenSatz& m_Dataset;
   const CDnTables& m_Tables;
   std::vector<CLanguageGroup> m_Languages;
+  std::unordered_map<const CMatTable*, std::unordered_map<CString, CMatTable*>> m_GroupTables;
   bool m_bDefaultLanguage = false;
   int m_nArticles = 0;
   int m_nWithoutMainGroup = 0;
   std::vector<CString> m_UnknownMain;
   std::vector<CString> m_UnknownGroups;
+  std::unordered_set<CString> m_Noted;  // in either list
   CString m_strDeleted;
 };
 

@@ -208,6 +208,44 @@ TEST(WorkbookTexts, BlocksKeepEveryTextInPlace) {
   EXPECT_EQ(texts.Get(1u << 30), "");
 }
 
+// Cells given out of order, twice at one place, with empty rows between:
+// every place reads as the last cell given there, the rows around and past
+// them as empty; an empty text given first reads as empty.
+TEST(WorkbookCells, OutOfOrderCellsAreFoundByRow) {
+  CWorkbookTexts texts;
+  const std::uint32_t nEmpty = texts.Add("");
+  CWorksheet sheet(L"Blatt", &texts);
+  sheet.AddText(5, 2, texts.Add("c6"));
+  sheet.AddNumber(0, 1, 1.5);
+  sheet.AddText(5, 0, texts.Add("a6"));
+  sheet.AddText(2, 3, nEmpty);
+  sheet.AddNumber(5, 2, 7);  // the later one holds
+  sheet.AddOther(3, 0);
+  sheet.FinishCells();
+  EXPECT_EQ(sheet.GetCellCount(), 5u);
+  EXPECT_EQ(sheet.GetRowCount(), 6u);
+  const struct {
+    int nColumn, nRow;
+    const wchar_t* pText;
+  } cases[] = {
+      {1, 0, L"1.5"}, {0, 0, L""}, {2, 0, L""},  {3, 2, L""}, {0, 3, L"vorher"}, {0, 4, L""},
+      {0, 5, L"a6"},  {1, 5, L""}, {2, 5, L"7"}, {3, 5, L""}, {0, 6, L""},       {2, 1048575, L""},
+  };
+  for (const auto& c : cases) {
+    CString value = L"vorher";
+    EXPECT_TRUE(sheet.GetStringValueAt(value, c.nColumn, c.nRow));
+    EXPECT_EQ(value, c.pText) << c.nColumn << "," << c.nRow;
+  }
+  std::string_view text;
+  double number = 0;
+  EXPECT_EQ(sheet.PeekAt(2, 5, text, number), CWorksheet::eKind::eNumber);
+  EXPECT_EQ(number, 7);
+  EXPECT_EQ(sheet.PeekAt(0, 5, text, number), CWorksheet::eKind::eText);
+  EXPECT_EQ(text, "a6");
+  EXPECT_EQ(sheet.PeekAt(-1, 5, text, number), CWorksheet::eKind::eEmpty);
+  EXPECT_EQ(sheet.PeekAt(0, 4, text, number), CWorksheet::eKind::eEmpty);
+}
+
 TEST(WorkbookNumbers, TextsAndDatesAsNumbers) {
   EXPECT_DOUBLE_EQ(ParseCellNumber(" 12,5 kg"), 12.5);
   EXPECT_DOUBLE_EQ(ParseCellNumber("-3.25e2"), -325);
