@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "import/dn_tables.h"
-#include "import/ms_excel_file.h"
 #include "import/workbook_header.h"
 #include "import/workbook_import.h"
 #include "platform/host_ui.h"
@@ -312,30 +311,14 @@ class CArticleWorkbookReader {
 
 bool ImportArticleWorkbook(CMatStore& store, const CString& path, std::size_t* pRows,
                            const CWorkbookProgress* pProgress) {
-  CMatDatenSatz* pDataset = store.GetCurrent();
-  if (pDataset == nullptr || pDataset->CheckWriteLock(true)) {
-    ShowMessage(MB_OK | MB_ICONERROR,
-                L"Importieren fehlgeschlagen.\r\n\r\nMMD ist schreibgeschützt.");
-    return false;
-  }
-  // Every sheet is read before the dataset is touched.
+  // Every sheet is read before the dataset is touched; a missing name
+  // sheet counts as empty.
   CWorkbook workbook;
-  if (!OpenWorkbookOrReport(workbook, path)) return false;
-  CString why;
-  const CWorksheet* pArticles = workbook.GetItem(1, why);
-  if (pArticles == nullptr) {
-    ShowMessage(MB_OK | MB_ICONERROR, L"Tabelle existiert nicht...");
-    return false;
-  }
-  const CWorksheet* pNames[3] = {};
-  for (int n = 2; n <= 4; ++n) {
-    if (n > workbook.GetSheetCount()) continue;  // a missing name sheet counts as empty
-    pNames[n - 2] = workbook.GetItem(n, why);
-    if (pNames[n - 2] == nullptr) {
-      ShowMessage(MB_OK | MB_ICONERROR, L"Kann die Datei nicht öffnen\n%s", why);
-      return false;
-    }
-  }
+  std::vector<const CWorksheet*> sheets;
+  CMatDatenSatz* pDataset = OpenImportWorkbook(store, path, workbook, 4, sheets);
+  if (pDataset == nullptr) return false;
+  const CWorksheet* pArticles = sheets[0];
+  const CWorksheet* pNames[3] = {sheets[1], sheets[2], sheets[3]};
   if (pRows != nullptr) *pRows += pArticles->GetRowCount();
   CDnTables tables;
   if (!PrepareDnTables(store, tables) || tables.m_pStringTable == nullptr) return false;

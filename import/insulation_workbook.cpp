@@ -7,7 +7,6 @@
 #include <cstring>
 #include <vector>
 
-#include "import/ms_excel_file.h"
 #include "import/workbook.h"
 #include "import/workbook_header.h"
 #include "import/workbook_import.h"
@@ -406,27 +405,14 @@ class CInsulationReader {
 
 bool ImportInsulationWorkbook(CMatStore& store, const CString& path, std::size_t* pRows,
                               const CWorkbookProgress* pProgress) {
-  CMatDatenSatz* pDataset = store.GetCurrent();
-  if (pDataset == nullptr || pDataset->CheckWriteLock(true)) {
-    ShowMessage(MB_OK | MB_ICONERROR,
-                L"Importieren fehlgeschlagen.\r\n\r\nMMD ist schreibgeschützt.");
-    return false;
-  }
   // The workbook and its sheets first: Daemmsysteme is emptied only once
   // they are there.
   CWorkbook workbook;
-  if (!OpenWorkbookOrReport(workbook, path)) return false;
-  CString why;
-  const CWorksheet* pRange = workbook.GetItem(1, why);
-  if (pRange == nullptr) {
-    ShowMessage(MB_OK | MB_ICONERROR, L"Tabelle existiert nicht...");
-    return false;
-  }
-  const CWorksheet* pPreTexts = workbook.GetSheetCount() >= 2 ? workbook.GetItem(2, why) : nullptr;
-  if (workbook.GetSheetCount() >= 2 && pPreTexts == nullptr) {
-    ShowMessage(MB_OK | MB_ICONERROR, L"Kann die Datei nicht öffnen\n%s", why);
-    return false;
-  }
+  std::vector<const CWorksheet*> sheets;
+  CMatDatenSatz* pDataset = OpenImportWorkbook(store, path, workbook, 2, sheets);
+  if (pDataset == nullptr) return false;
+  const CWorksheet* pRange = sheets[0];
+  const CWorksheet* pPreTexts = sheets[1];
   if (pRows != nullptr) *pRows += pRange->GetRowCount();
   pDataset->EnsureDatasetLoaded();
   CMatTable* pRoot = FindTopLevelTable(*pDataset, L"Daemmsysteme", eHiddenTables::kFind);

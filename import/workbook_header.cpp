@@ -4,8 +4,42 @@
 #include <string>
 
 #include "OrvaMat/text.h"
+#include "import/ms_excel_file.h"
 #include "platform/host_ui.h"
 #include "store/base/message.h"
+#include "store/mat_store.h"
+
+CMatDatenSatz* OpenImportWorkbook(CMatStore& store, const CString& path, CWorkbook& workbook,
+                                  int nLastSheet, std::vector<const CWorksheet*>& sheets) {
+  sheets.clear();
+  CMatDatenSatz* pDataset = store.GetCurrent();
+  if (pDataset == nullptr || pDataset->CheckWriteLock(true)) {
+    ShowMessage(MB_OK | MB_ICONERROR,
+                L"Importieren fehlgeschlagen.\r\n\r\nMMD ist schreibgeschützt.");
+    return nullptr;
+  }
+  if (!OpenWorkbookOrReport(workbook, path)) return nullptr;
+  CString why;
+  const CWorksheet* pFirst = workbook.GetItem(1, why);
+  if (pFirst == nullptr) {
+    ShowMessage(MB_OK | MB_ICONERROR, L"Tabelle existiert nicht...");
+    return nullptr;
+  }
+  sheets.push_back(pFirst);
+  for (int n = 2; n <= nLastSheet; ++n) {
+    if (n > workbook.GetSheetCount()) {
+      sheets.push_back(nullptr);
+      continue;
+    }
+    sheets.push_back(workbook.GetItem(n, why));
+    if (sheets.back() == nullptr) {
+      ShowMessage(MB_OK | MB_ICONERROR, L"Kann die Datei nicht öffnen\n%s", why);
+      sheets.clear();
+      return nullptr;
+    }
+  }
+  return pDataset;
+}
 
 CString TrimChars(std::wstring_view text, std::wstring_view chars) {
   const std::size_t nFirst = text.find_first_not_of(chars);

@@ -1,5 +1,6 @@
-// What the article and insulation workbooks share: the search for a sheet's
-// header row and the cell rule by which a cell becomes a table's text.
+// What the article and insulation workbooks share: how their import begins,
+// the search for a sheet's header row and the cell rule by which a cell
+// becomes a table's text.
 #pragma once
 
 #include <algorithm>
@@ -8,8 +9,26 @@
 #include <optional>
 #include <string_view>
 
+#include <vector>
+
 #include "OrvaMat/types.h"
+#include "import/workbook.h"
 #include "import/worksheet.h"
+
+class CMatDatenSatz;
+class CMatStore;
+
+// How an article or insulation import begins, before the dataset is
+// touched: the store's current dataset must be writable ("Importieren
+// fehlgeschlagen.\r\n\r\nMMD ist schreibgeschützt."), the workbook must
+// open ("Kann die Datei nicht öffnen\n%s" with why) and its first sheet be
+// there ("Tabelle existiert nicht..."); sheets 2 to nLastSheet are read
+// too, those the workbook lacks as null, while one that is there but can
+// not be read ends it ("Kann die Datei nicht öffnen\n%s" with why). The
+// dataset, sheets[0] the first sheet and sheets[n - 1] sheet n; null after
+// the message.
+CMatDatenSatz* OpenImportWorkbook(CMatStore& store, const CString& path, CWorkbook& workbook,
+                                  int nLastSheet, std::vector<const CWorksheet*>& sheets);
 
 // The header row among the first eleven rows (0 to 10): the first row whose
 // A is "data" (any case); or, when a row's A holds a positive number first,
