@@ -151,6 +151,43 @@ TEST_F(WorkbookTest, HostileAndForeignFilesAreRefusedWithAReason) {
   const CString fakeXls = m_Folder / L"fake.xls";
   std::ofstream(ToUtf8(fakeXls)) << std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)
                                  << std::string(600, '\0');
+  // A compound file of a header, one allocation table sector (0) and one
+  // directory sector (1) whose first entry, "Workbook", claims a name of
+  // nNameBytes: more than the 64 the entry has is refused before freexl,
+  // which would read past the entry.
+  auto compound = [&](unsigned nNameBytes, const wchar_t* name) {
+    std::string bytes(512 * 3, '\0');
+    auto put16 = [&](std::size_t at, unsigned v) {
+      bytes[at] = static_cast<char>(v & 0xFF);
+      bytes[at + 1] = static_cast<char>(v >> 8);
+    };
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+      put16(at, v & 0xFFFF);
+      put16(at + 2, v >> 16);
+    };
+    bytes.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
+    put16(0x1A, 3);
+    put16(0x1C, 0xFFFE);
+    put16(0x1E, 9);
+    put16(0x20, 6);
+    put32(0x2C, 1);  // one table sector
+    put32(0x30, 1);  // the directory in sector 1
+    put32(0x38, 4096);
+    put32(0x3C, 0xFFFFFFFE);  // no small sectors
+    put32(0x44, 0xFFFFFFFE);  // no further table sectors
+    for (int i = 0; i < 109; ++i) put32(0x4C + 4 * i, i == 0 ? 0 : 0xFFFFFFFF);
+    put32(512, 0xFFFFFFFD);      // sector 0: the table
+    put32(512 + 4, 0xFFFFFFFE);  // sector 1: the directory, alone
+    for (int i = 2; i < 128; ++i) put32(512 + 4 * i, 0xFFFFFFFF);
+    const std::size_t entry = 1024;
+    const char kName[] = "Workbook";
+    for (std::size_t i = 0; kName[i] != 0; ++i) bytes[entry + 2 * i] = kName[i];
+    put16(entry + 0x40, nNameBytes);
+    bytes[entry + 0x42] = 2;  // a stream
+    const CString path = m_Folder / name;
+    std::ofstream(ToUtf8(path), std::ios::binary) << bytes;
+    return path;
+  };
   CWorkbookLimits small;
   small.m_nMaxPartBytes = 2000;
   CWorkbookLimits fewCells;
@@ -177,6 +214,8 @@ TEST_F(WorkbookTest, HostileAndForeignFilesAreRefusedWithAReason) {
       {notZip, {}, L"keine Arbeitsmappe"},
       {damaged, {}, L"beschädigt"},
       {fakeXls, {}, L".xls"},
+      {compound(60000, L"longname.xls"), {}, L"(.xls) ist schwer beschädigt"},
+      {compound(18, L"noworkbook.xls"), {}, L"(.xls)"},
       {m_Folder / L"missing.xlsx", {}, L"No such file"},
   };
   for (const auto& c : cases) {

@@ -4,7 +4,10 @@
 // back into the serial day numbers the file holds.
 #include <freexl.h>
 
+#include <cstdint>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "import/workbook.h"
 #include "platform/text.h"
@@ -29,6 +32,82 @@ CString FreexlWhy(int nCode) {
   }
 }
 
+// The directory of the compound file an .xls lives in, checked before
+// freexl sees it: freexl converts a directory entry's name by the length
+// the entry claims, reading past the 64 bytes the name has when the length
+// is larger (a crafted file makes it read tens of kilobytes beyond a buffer
+// of its own). Every entry of the directory's sector chain must claim at
+// most 64 bytes. False, with why, when one claims more or the chain can
+// not be followed (no sound file has either).
+class CCompoundDirectory {
+ public:
+  bool Check(const std::string& utf8Path, CString& why) {
+    m_File.open(utf8Path, std::ios::binary);
+    unsigned char header[512];
+    if (!m_File.read(reinterpret_cast<char*>(header), sizeof header)) return true;  // freexl says
+    const unsigned nShift = U16(header + 0x1E);
+    if (nShift != 9 && nShift != 12) return Damaged(why);
+    m_nSectorSize = std::size_t{1} << nShift;
+    m_File.seekg(0, std::ios::end);
+    m_nSectors = static_cast<std::uint64_t>(m_File.tellg()) >> nShift;
+    // The sectors of the allocation table: 109 in the header, the rest in
+    // a chain of further sectors.
+    for (int i = 0; i < 109; ++i) m_TableSectors.push_back(U32(header + 0x4C + 4 * i));
+    std::uint32_t nNext = U32(header + 0x44);
+    std::vector<unsigned char> sector;
+    for (std::uint32_t n = U32(header + 0x48); n > 0 && nNext < m_nSectors; --n) {
+      if (!ReadSector(nNext, sector) || m_TableSectors.size() > m_nSectors) return Damaged(why);
+      const std::size_t nEntries = m_nSectorSize / 4 - 1;
+      for (std::size_t i = 0; i < nEntries; ++i) m_TableSectors.push_back(U32(&sector[4 * i]));
+      nNext = U32(&sector[4 * nEntries]);
+    }
+    std::uint32_t nSector = U32(header + 0x30);
+    for (std::uint64_t nSeen = 0; nSector < kLastSector; ++nSeen) {
+      if (nSeen > m_nSectors || !ReadSector(nSector, sector)) return Damaged(why);
+      for (std::size_t at = 0; at + 128 <= m_nSectorSize; at += 128) {
+        if (U16(&sector[at + 0x40]) > 64) return Damaged(why);
+      }
+      if (!NextSector(nSector)) return Damaged(why);
+    }
+    return true;
+  }
+
+ private:
+  static constexpr std::uint32_t kLastSector = 0xFFFFFFFA;  // above: marks, no sectors
+
+  static unsigned U16(const unsigned char* p) { return p[0] | (p[1] << 8); }
+  static std::uint32_t U32(const unsigned char* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t{p[3]} << 24);
+  }
+  static bool Damaged(CString& why) {
+    why = L"Die Arbeitsmappe (.xls) ist schwer beschädigt.";
+    return false;
+  }
+  bool ReadSector(std::uint32_t n, std::vector<unsigned char>& bytes) {
+    if (n >= m_nSectors) return false;
+    bytes.resize(m_nSectorSize);
+    m_File.clear();
+    m_File.seekg(static_cast<std::streamoff>((std::uint64_t{n} + 1) * m_nSectorSize));
+    return static_cast<bool>(m_File.read(reinterpret_cast<char*>(bytes.data()),
+                                         static_cast<std::streamsize>(m_nSectorSize)));
+  }
+  // The sector after n in its chain, by the allocation table.
+  bool NextSector(std::uint32_t& n) {
+    const std::size_t nPerSector = m_nSectorSize / 4;
+    const std::size_t nTable = n / nPerSector;
+    std::vector<unsigned char> sector;
+    if (nTable >= m_TableSectors.size() || !ReadSector(m_TableSectors[nTable], sector))
+      return false;
+    n = U32(&sector[4 * (n % nPerSector)]);
+    return true;
+  }
+
+  std::ifstream m_File;
+  std::size_t m_nSectorSize = 512;
+  std::uint64_t m_nSectors = 0;
+  std::vector<std::uint32_t> m_TableSectors;
+};
+
 class CXlsSource : public CWorkbookSource {
  public:
   CXlsSource(CWorkbookTexts& texts, CWorkbookBudget& budget) : m_Texts(texts), m_Budget(budget) {}
@@ -37,6 +116,7 @@ class CXlsSource : public CWorkbookSource {
   }
 
   bool Open(const std::string& utf8Path, CString& why) {
+    if (!CCompoundDirectory().Check(utf8Path, why)) return false;
     const int nResult = freexl_open(utf8Path.c_str(), &m_pHandle);
     if (nResult != FREEXL_OK) {
       why = FreexlWhy(nResult);
