@@ -85,6 +85,13 @@ void ReadEveryCell(const CString& path) {
 
 }  // namespace
 
+// freexl 1.0.6 loses cell arrays it allocated while reading some damaged
+// .xls files (corpus: xls_freexl_leak, where freexl's own open,
+// sheet selection and close all succeed and a sheet's cell array stays
+// behind for each further sheet). That is freexl's to mend; the leak
+// checker passes over freexl's own allocations, every other leak counts.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfreexl.so\n"; }
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static CRecordingHostUI ui;
   static CTranslationManager translation(L"");
@@ -130,12 +137,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CScopedMatStore scope;
     CMatDatenSatz* pDataset = scope.Get().AddDataset(std::make_unique<CMatDatenSatz>());
     scope.Get().SetCurrent(pDataset);
+    // The progress rises and ends at the rows counted, whatever the sheet.
+    std::size_t nRows = 0, nLast = 0, nTotal = 0;
+    bool bReported = false;
+    const CWorkbookProgress progress = [&](std::size_t n, std::size_t total) {
+      if ((bReported && n < nLast) || n > total) __builtin_trap();
+      bReported = true;
+      nLast = n;
+      nTotal = total;
+    };
+    bool bRead = false;
     if (nImport == 0)
-      ImportExcelTables(scope.Get(), widePath);
+      bRead = ImportExcelTables(scope.Get(), widePath, &nRows, &progress);
     else if (nImport == 1)
-      ImportArticleWorkbook(scope.Get(), widePath);
+      bRead = ImportArticleWorkbook(scope.Get(), widePath, &nRows, &progress);
     else
-      ImportInsulationWorkbook(scope.Get(), widePath);
+      bRead = ImportInsulationWorkbook(scope.Get(), widePath, &nRows, &progress);
+    if (bReported && (nLast != nTotal || nTotal != nRows)) __builtin_trap();
+    (void)bRead;
   }
   ui.Clear();
   return 0;
