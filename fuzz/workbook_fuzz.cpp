@@ -85,13 +85,6 @@ void ReadEveryCell(const CString& path) {
 
 }  // namespace
 
-// freexl 1.0.6 loses cell arrays it allocated while reading some damaged
-// .xls files (corpus: xls_freexl_leak, where freexl's own open,
-// sheet selection and close all succeed and a sheet's cell array stays
-// behind for each further sheet). That is freexl's to mend; the leak
-// checker passes over freexl's own allocations, every other leak counts.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfreexl.so\n"; }
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static CRecordingHostUI ui;
   static CTranslationManager translation(L"");
