@@ -238,6 +238,10 @@ TEST_F(WorkbookTest, HostileAndForeignFilesAreRefusedWithAReason) {
        {},
        L"(.xls) ist schwer beschädigt"},
       {compound(18, outside, L"outside.xls"), {}, L"(.xls) ist schwer beschädigt"},
+      // An empty record of type 0 before a substream ends: freexl stops there.
+      {compound(18, bof + record(0, "") + record(0x000A, ""), L"stopped.xls"),
+       {},
+       L"(.xls) ist schwer beschädigt"},
       // The workbook lists a sheet at offset 99, where no substream begins.
       {compound(18, bof + record(0x0085, std::string("\x63\0\0\0\0\0\x01\0A", 9)),
                 L"outofstep.xls"),

@@ -45,9 +45,11 @@ CString FreexlWhy(int nCode) {
 //   freexl make the sheet's cells anew: either way freexl loses cell arrays
 //   of rows x columns it made (memory that stays taken for as long as the
 //   process runs); so does a stream whose records lose step before a sheet
-//   the workbook lists. Every record of the "Workbook" and "Book" streams
-//   must fit, every cell lie inside its sheet's dimension, and every sheet
-//   begin where the records, one after another, begin a substream.
+//   the workbook lists, or that has an empty record of type 0 (where freexl
+//   stops reading) before the end of its last substream. Every record of the "Workbook" and "Book"
+//   streams must fit, every cell lie inside its sheet's dimension, every sheet begin where the
+//   records, one after another, begin a substream, and no substream end after an empty record of
+//   type 0.
 // False, with why, when one of them fails or the file's chains can not be
 // followed (no sound file has either).
 class CCompoundDirectory {
@@ -155,6 +157,7 @@ class CCompoundDirectory {
     std::uint32_t nRows = 0, nColumns = 0;
     bool bDimension = false;
     std::vector<std::uint32_t> sheetsAt, substreamsAt;
+    bool bEnded = false;  // a record of type 0 and no bytes: freexl stops there
     for (std::size_t at = 0; at + 4 <= bytes.size();) {
       const unsigned nType = U16(&bytes[at]);
       const unsigned nLength = U16(&bytes[at + 2]);
@@ -163,7 +166,11 @@ class CCompoundDirectory {
       const std::size_t nHave = std::min<std::size_t>(nLength, bytes.size() - at - 4);
       const std::size_t nRecord = at;
       at += 4 + nLength;
-      if (nType == 0x0085 && nHave >= 4) {
+      if (nType == 0 && nLength == 0) {
+        bEnded = true;
+      } else if (nType == 0x000A && bEnded) {
+        return false;  // a substream ends after freexl stopped reading
+      } else if (nType == 0x0085 && nHave >= 4) {
         sheetsAt.push_back(U32(p));  // a sheet's substream, by its offset
       } else if ((nType & 0xFF) == 0x09 && nType <= 0x0809) {
         substreamsAt.push_back(static_cast<std::uint32_t>(nRecord));
