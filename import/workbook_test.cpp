@@ -170,7 +170,8 @@ TEST_F(WorkbookTest, HostileAndForeignFilesAreRefusedWithAReason) {
   // 64 bytes the entry has, a record longer than 8,224 bytes and a cell
   // outside its sheet's dimension are refused before freexl, which would
   // read past the entry, or lose memory it took for the sheet's cells.
-  auto compound = [&](unsigned nNameBytes, const std::string& stream, const wchar_t* name) {
+  auto compound = [&](unsigned nNameBytes, const std::string& stream, const wchar_t* name,
+                      char nEntryType = 2) {
     std::string bytes(512 * 4, '\0');
     auto put16 = [&](std::size_t at, unsigned v) {
       bytes[at] = static_cast<char>(v & 0xFF);
@@ -199,7 +200,7 @@ TEST_F(WorkbookTest, HostileAndForeignFilesAreRefusedWithAReason) {
     const char kName[] = "Workbook";
     for (std::size_t i = 0; kName[i] != 0; ++i) bytes[entry + 2 * i] = kName[i];
     put16(entry + 0x40, nNameBytes);
-    bytes[entry + 0x42] = 2;  // a stream
+    bytes[entry + 0x42] = nEntryType;  // 2: a stream
     put32(entry + 0x74, 2);
     put32(entry + 0x78, 512);
     bytes.replace(1536, stream.size(), stream);
@@ -238,6 +239,8 @@ TEST_F(WorkbookTest, HostileAndForeignFilesAreRefusedWithAReason) {
        {},
        L"(.xls) ist schwer beschädigt"},
       {compound(18, outside, L"outside.xls"), {}, L"(.xls) ist schwer beschädigt"},
+      // freexl reads a "Workbook" entry by its name, whatever its type says.
+      {compound(18, outside, L"othertype.xls", 10), {}, L"(.xls) ist schwer beschädigt"},
       // An empty record of type 0 before a substream ends: freexl stops there.
       {compound(18, bof + record(0, "") + record(0x000A, ""), L"stopped.xls"),
        {},

@@ -93,7 +93,7 @@ class CCompoundDirectory {
           name += pEntry[i + 1] == 0 ? static_cast<char>(pEntry[i]) : '?';
         const CStream stream{U32(pEntry + 0x74), U32(pEntry + 0x78)};
         if (pEntry[0x42] == 5) root = stream;
-        if (pEntry[0x42] == 2 && (name == "Workbook" || name == "Book"))
+        if (name == "Workbook" || name == "Book")  // freexl looks at the name only
           workbooks.push_back(stream);
       }
       if (!NextSector(nSector)) return Damaged(why);
