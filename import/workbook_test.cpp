@@ -241,6 +241,10 @@ TEST_F(WorkbookTest, HostileAndForeignFilesAreRefusedWithAReason) {
       {compound(18, outside, L"outside.xls"), {}, L"(.xls) ist schwer beschädigt"},
       // freexl reads a "Workbook" entry by its name, whatever its type says.
       {compound(18, outside, L"othertype.xls", 10), {}, L"(.xls) ist schwer beschädigt"},
+      // A worksheet that ends without a dimension.
+      {compound(18, bof + record(0x000A, ""), L"nodimension.xls"),
+       {},
+       L"(.xls) ist schwer beschädigt"},
       // An empty record of type 0 before a substream ends: freexl stops there.
       {compound(18, bof + record(0, "") + record(0x000A, ""), L"stopped.xls"),
        {},

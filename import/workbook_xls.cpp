@@ -158,6 +158,7 @@ class CCompoundDirectory {
     bool bDimension = false;
     std::vector<std::uint32_t> sheetsAt, substreamsAt;
     bool bEnded = false;  // a record of type 0 and no bytes: freexl stops there
+    bool bWorksheet = false;
     for (std::size_t at = 0; at + 4 <= bytes.size();) {
       const unsigned nType = U16(&bytes[at]);
       const unsigned nLength = U16(&bytes[at + 2]);
@@ -175,6 +176,12 @@ class CCompoundDirectory {
       } else if ((nType & 0xFF) == 0x09 && nType <= 0x0809) {
         substreamsAt.push_back(static_cast<std::uint32_t>(nRecord));
         bDimension = false;  // a substream begins
+        bWorksheet = nHave >= 4 && U16(p + 2) == 0x0010;
+      } else if (nType == 0x000A) {
+        if (bWorksheet && !bDimension) return false;  // a worksheet without its dimension
+        bWorksheet = false;
+      } else if (nType == 0x0200 && bDimension) {
+        return false;  // a second dimension: freexl makes the cells anew
       } else if (nType == 0x0200 && nHave >= 14) {
         nRows = U32(p + 4);
         nColumns = U16(p + 10);
@@ -183,6 +190,8 @@ class CCompoundDirectory {
         nRows = U16(p + 2);
         nColumns = U16(p + 6);
         bDimension = true;
+      } else if (bWorksheet && !bDimension && IsCell(nType)) {
+        return false;  // a cell before its sheet's dimension
       } else if (bDimension && nHave >= 4 && IsCell(nType)) {
         unsigned nLast = U16(p + 2);
         if ((nType == 0x00BD || nType == 0x00BE) && nHave >= 6) {
