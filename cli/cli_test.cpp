@@ -188,6 +188,13 @@ INSTANTIATE_TEST_SUITE_P(
              "nothere.xlsx", {}, {"new.mmd", "new.$$mmd"}),
         Case("WorkbookLockedDataset", "import articles good.mmtb --mmd x.mmd", "schreibgeschützt",
              kDatabase, {}, "chmod a-w x.mmd && { flock 'x.$$mmd' sleep 3 & } && sleep 0.5"),
+        Case("InsulationNotAWorkbook", "import insulation good.mmtb --mmd x.mmd",
+             "keine Arbeitsmappe", kDatabase),
+        Case("InsulationMissingMakesNoFile", "import insulation nothere.xlsx --mmd new.mmd",
+             "nothere.xlsx", {}, {"new.mmd", "new.$$mmd", "nothere_WarningLog.txt"}),
+        Case("InsulationLockedDataset", "import insulation good.mmtb --mmd x.mmd",
+             "schreibgeschützt", kDatabase, {},
+             "chmod a-w x.mmd && { flock 'x.$$mmd' sleep 3 & } && sleep 0.5"),
         Case("VdiProductsOfMissingFile", "vdi products --mmd nothere.mmd --json", "\"ok\":false")),
     [](const ::testing::TestParamInfo<CCase>& info) { return std::string(info.param.szName); });
 
@@ -261,6 +268,57 @@ TEST(CliWorkbook, TablesIntoANewFileThenAForeignID) {
   EXPECT_EQ(run.nExit, 1);
   EXPECT_NE(run.strErr.find("MMD=XLS0, Excel=ABCD"), std::string::npos) << run.strErr;
   EXPECT_EQ(Read(folder.Path() / "w.mmd"), before);
+}
+
+// An insulation workbook into a new file: the tree under Daemmsysteme, the
+// warning log beside the workbook (its path told on stdout, as the console
+// host opens a log), then a workbook that is no workbook: refused, the file
+// as it was.
+TEST(CliWorkbook, InsulationIntoANewFileThenAnUnreadableOne) {
+  CToolFolder folder;
+  lxw_workbook* pBook = workbook_new((folder.Path() / "daemm.xlsx").c_str());
+  lxw_worksheet* pRange = workbook_add_worksheet(pBook, nullptr);
+  // The header row, a head row (A = 0) and its article row, two articles;
+  // the last one's outer diameter is smaller than the one before: warned.
+  worksheet_write_string(pRange, 0, 0, "data", nullptr);
+  const double kKinds[] = {0, 1, 1, 1};
+  const double kDiameters[] = {0, 15, 18, 12};
+  for (lxw_row_t r = 1; r <= 4; ++r) worksheet_write_number(pRange, r, 0, kKinds[r - 1], nullptr);
+  worksheet_write_string(pRange, 2, 3, "Rohre", nullptr);
+  worksheet_write_string(pRange, 2, 6, "Schlauch", nullptr);
+  worksheet_write_string(pRange, 2, 21, "9 mm", nullptr);
+  for (lxw_row_t r = 2; r <= 4; ++r) {
+    worksheet_write_number(pRange, r, 23, kDiameters[r - 1], nullptr);
+    worksheet_write_number(pRange, r, 24, 9.5, nullptr);
+    worksheet_write_string(pRange, r, 27, ("N-" + std::to_string(r)).c_str(), nullptr);
+  }
+  lxw_worksheet* pTexts = workbook_add_worksheet(pBook, nullptr);
+  worksheet_write_string(pTexts, 0, 0, "data", nullptr);
+  ASSERT_EQ(workbook_close(pBook), LXW_NO_ERROR);
+
+  CRun run = RunTool(folder.Path(), "import insulation daemm.xlsx --mmd d.mmd --id DAEM");
+  ASSERT_EQ(run.nExit, 0) << run.strErr;
+  EXPECT_NE(run.strErr.find("Import abgeschlossen."), std::string::npos) << run.strErr;
+  EXPECT_NE((run.strOut + run.strErr).find("daemm_WarningLog.txt"), std::string::npos)
+      << run.strOut << run.strErr;
+  EXPECT_NE(Read(folder.Path() / "daemm_WarningLog.txt").find("Zeile 5"), std::string::npos);
+  const std::string dump =
+      RunTool(folder.Path(), "mmd dump d.mmd 'Daemmsysteme.Produktgruppe 1'").strOut;
+  EXPECT_NE(dump.find("(*Rohre*)"), std::string::npos) << dump;
+  const std::string articles = RunTool(folder.Path(),
+                                       "mmd dump d.mmd 'Daemmsysteme.Produktgruppe 1.Produkt "
+                                       "1.Variante 1.Artikel'")
+                                   .strOut;
+  EXPECT_NE(articles.find("(*N-2*)"), std::string::npos) << articles;
+  EXPECT_NE(articles.find("(*N-3*)"), std::string::npos) << articles;
+  EXPECT_EQ(articles.find("(*N-4*)"), std::string::npos) << articles;
+
+  const std::string before = Read(folder.Path() / "d.mmd");
+  Write(folder.Path() / "kaputt.xlsx", "PK\x03\x04 keine Arbeitsmappe");
+  run = RunTool(folder.Path(), "import insulation kaputt.xlsx --mmd d.mmd");
+  EXPECT_EQ(run.nExit, 1);
+  EXPECT_NE(run.strOut.find("not saved"), std::string::npos) << run.strOut;
+  EXPECT_EQ(Read(folder.Path() / "d.mmd"), before);
 }
 
 // A file imported, then its products listed as the JSON the checks read; a
@@ -548,6 +606,30 @@ TEST(CliProgress, TheRateOfASmallFileIsPlausible) {
   // Two lines read, a file made and synced: well under a millisecond is
   // not possible.
   EXPECT_LT(rate, 2000.0 / 0.001) << run.strErr;
+}
+
+// A workbook's progress counts the rows of its first sheet: not on a
+// terminal, one flushed line per step, from 0 to all of them.
+TEST(CliProgress, AWorkbookShowsItsRows) {
+  CToolFolder folder;
+  lxw_workbook* pBook = workbook_new((folder.Path() / "viele.xlsx").c_str());
+  lxw_worksheet* pSheet = workbook_add_worksheet(pBook, nullptr);
+  worksheet_write_string(pSheet, 0, 0, "data", nullptr);
+  for (lxw_row_t r = 1; r <= 10000; ++r)
+    worksheet_write_string(pSheet, r, 0, ("A-" + std::to_string(r)).c_str(), nullptr);
+  ASSERT_EQ(workbook_close(pBook), LXW_NO_ERROR);
+  const CRun run = RunTool(folder.Path(), "import articles viele.xlsx --mmd v.mmd");
+  ASSERT_EQ(run.nExit, 0) << run.strErr;
+  std::vector<std::string> lines;
+  for (std::size_t at = 0; (at = run.strErr.find("viele.xlsx: ", at)) != std::string::npos; ++at) {
+    lines.push_back(run.strErr.substr(at, run.strErr.find('\n', at) - at));
+    EXPECT_EQ(lines.back().find('\r'), std::string::npos) << lines.back();  // no bar redrawn
+  }
+  ASSERT_GE(lines.size(), 4u) << run.strErr;
+  EXPECT_EQ(lines.front().rfind("viele.xlsx: 0/10001 lines, ", 0), 0u) << lines.front();
+  EXPECT_NE(lines[1].find(" 4096/10001 lines, "), std::string::npos) << lines[1];
+  EXPECT_EQ(lines.back().rfind("viele.xlsx: 10001/10001 lines, ", 0), 0u) << lines.back();
+  EXPECT_NE(run.strOut.find("1 of 1 files, 10001 lines"), std::string::npos) << run.strOut;
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 //   ID given, "XLS0" by default) and save it, only when the workbook was
 //   read (OrvaMat/import.h, ImportWorkbookIntoFile). The summary goes to
 //   stdout, messages to stderr; exit code 1 when the workbook could not be
-//   read or the dataset not saved.
+//   read or the dataset not saved. Progress through the rows of the first
+//   sheet goes to stderr: a bar on a terminal, otherwise a line every few
+//   thousand rows (import_progress.h).
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -46,12 +48,12 @@ void AddWorkbookCommand(CLI::App& group, const char* pName, const char* pHelp,
       options->files = {options->workbook};
       rc = RunFileImport(*options, kDefaultNewID,
                          [&](const std::vector<CString>& files, const CImportTarget& target,
-                             const CFileImportProgress&, CFileImportResult& result) {
+                             const CFileImportProgress& progress, CFileImportResult& result) {
                            CWorkbookFileImport request;
                            request.strWorkbook = files.front();
                            request.eLayout = layout;
                            request.target = target;
-                           return ImportWorkbookIntoFile(request, result);
+                           return ImportWorkbookIntoFile(request, progress, result);
                          });
       if (std::fflush(stdout) != 0 || std::ferror(stdout)) rc = 1;
     } catch (const std::exception& e) {

@@ -130,12 +130,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CScopedMatStore scope;
     CMatDatenSatz* pDataset = scope.Get().AddDataset(std::make_unique<CMatDatenSatz>());
     scope.Get().SetCurrent(pDataset);
+    // The progress rises and ends at the rows counted, whatever the sheet.
+    std::size_t nRows = 0, nLast = 0, nTotal = 0;
+    bool bReported = false;
+    const CWorkbookProgress progress = [&](std::size_t n, std::size_t total) {
+      if ((bReported && n < nLast) || n > total) __builtin_trap();
+      bReported = true;
+      nLast = n;
+      nTotal = total;
+    };
+    bool bRead = false;
     if (nImport == 0)
-      ImportExcelTables(scope.Get(), widePath);
+      bRead = ImportExcelTables(scope.Get(), widePath, &nRows, &progress);
     else if (nImport == 1)
-      ImportArticleWorkbook(scope.Get(), widePath);
+      bRead = ImportArticleWorkbook(scope.Get(), widePath, &nRows, &progress);
     else
-      ImportInsulationWorkbook(scope.Get(), widePath);
+      bRead = ImportInsulationWorkbook(scope.Get(), widePath, &nRows, &progress);
+    if (bReported && (nLast != nTotal || nTotal != nRows)) __builtin_trap();
+    (void)bRead;
   }
   ui.Clear();
   return 0;

@@ -5,10 +5,11 @@
 #include <cstring>
 #include <cwchar>
 #include <optional>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "import/dn_tables.h"
-#include "import/ms_excel_file.h"
 #include "import/workbook_header.h"
 #include "import/workbook_import.h"
 #include "platform/host_ui.h"
@@ -88,7 +89,7 @@ class CArticleWorkbookReader {
     return bFilled;
   }
 
-  void ReadArticles(const CWorksheet& sheet) {
+  void ReadArticles(const CWorksheet& sheet, CWorkbookRowProgress& progress) {
     const std::optional<int> header = FindWorkbookHeaderRow(sheet);
     if (header) {
       const CString currency = HeaderCell(sheet, eColPrice, *header);
@@ -98,6 +99,7 @@ class CArticleWorkbookReader {
     FindLanguages(sheet, nHeader);
     int nGap = 0;
     for (int r = nHeader + 1; nGap < kArticleGap; ++r) {
+      progress.At(r);
       const CString number = WorkbookCellText(sheet, eColNumber, r);
       if (number.empty()) {
         ++nGap;
@@ -165,10 +167,17 @@ class CArticleWorkbookReader {
     return m_Store.CreateTable(pParent, name.c_str(), eTypeString, 1);
   }
 
+  // The group tables found or made so far are remembered by parent and
+  // name: a catalogue's articles name the same few hundred groups over and
+  // over, and a parent's children are searched one by one. No table is
+  // removed while the articles are read.
   CMatTable* GroupTable(CMatTable* pParent, const CString& name) {
     if (pParent == nullptr) return nullptr;
-    if (CMatTable* pFound = FindChildTable(*pParent, name, eHiddenTables::kFind)) return pFound;
-    return m_Store.CreateTable(pParent, name.c_str(), eTypeVoid, 1);
+    CMatTable*& pKnown = m_GroupTables[pParent][name];
+    if (pKnown != nullptr) return pKnown;
+    pKnown = FindChildTable(*pParent, name, eHiddenTables::kFind);
+    if (pKnown == nullptr) pKnown = m_Store.CreateTable(pParent, name.c_str(), eTypeVoid, 1);
+    return pKnown;
   }
 
   void SetText(CMatTable* pTable, Handle hRow, int nField, const CString& text) {
@@ -265,7 +274,7 @@ class CArticleWorkbookReader {
   void NoteUnknown(const CString& name, std::vector<CString>& unknown) {
     const Handle h = m_Dataset.FindHandle(name);
     if (h != 0 && m_Store.RowExists(m_Tables.m_pStringTable, h) == eMatOk) return;
-    if (std::find(unknown.begin(), unknown.end(), name) == unknown.end()) unknown.push_back(name);
+    if (m_Noted.insert(name).second) unknown.push_back(name);
   }
 
   void RemoveEmptyTextTables() {
@@ -288,41 +297,28 @@ class CArticleWorkbookReader {
   CMatDatenSatz& m_Dataset;
   const CDnTables& m_Tables;
   std::vector<CLanguageGroup> m_Languages;
+  std::unordered_map<const CMatTable*, std::unordered_map<CString, CMatTable*>> m_GroupTables;
   bool m_bDefaultLanguage = false;
   int m_nArticles = 0;
   int m_nWithoutMainGroup = 0;
   std::vector<CString> m_UnknownMain;
   std::vector<CString> m_UnknownGroups;
+  std::unordered_set<CString> m_Noted;  // in either list
   CString m_strDeleted;
 };
 
 }  // namespace
 
-bool ImportArticleWorkbook(CMatStore& store, const CString& path, std::size_t* pRows) {
-  CMatDatenSatz* pDataset = store.GetCurrent();
-  if (pDataset == nullptr || pDataset->CheckWriteLock(true)) {
-    ShowMessage(MB_OK | MB_ICONERROR,
-                L"Importieren fehlgeschlagen.\r\n\r\nMMD ist schreibgeschützt.");
-    return false;
-  }
-  // Every sheet is read before the dataset is touched.
+bool ImportArticleWorkbook(CMatStore& store, const CString& path, std::size_t* pRows,
+                           const CWorkbookProgress* pProgress) {
+  // Every sheet is read before the dataset is touched; a missing name
+  // sheet counts as empty.
   CWorkbook workbook;
-  if (!OpenWorkbookOrReport(workbook, path)) return false;
-  CString why;
-  const CWorksheet* pArticles = workbook.GetItem(1, why);
-  if (pArticles == nullptr) {
-    ShowMessage(MB_OK | MB_ICONERROR, L"Tabelle existiert nicht...");
-    return false;
-  }
-  const CWorksheet* pNames[3] = {};
-  for (int n = 2; n <= 4; ++n) {
-    if (n > workbook.GetSheetCount()) continue;  // a missing name sheet counts as empty
-    pNames[n - 2] = workbook.GetItem(n, why);
-    if (pNames[n - 2] == nullptr) {
-      ShowMessage(MB_OK | MB_ICONERROR, L"Kann die Datei nicht öffnen\n%s", why);
-      return false;
-    }
-  }
+  std::vector<const CWorksheet*> sheets;
+  CMatDatenSatz* pDataset = OpenImportWorkbook(store, path, workbook, 4, sheets);
+  if (pDataset == nullptr) return false;
+  const CWorksheet* pArticles = sheets[0];
+  const CWorksheet* pNames[3] = {sheets[1], sheets[2], sheets[3]};
   if (pRows != nullptr) *pRows += pArticles->GetRowCount();
   CDnTables tables;
   if (!PrepareDnTables(store, tables) || tables.m_pStringTable == nullptr) return false;
@@ -330,7 +326,10 @@ bool ImportArticleWorkbook(CMatStore& store, const CString& path, std::size_t* p
   const bool bMainGroups = reader.ReadNameSheet(pNames[0], L"HWG_", false);
   reader.ReadNameSheet(pNames[1], L"WG_", false);
   reader.ReadNameSheet(pNames[2], L"", true);
-  reader.ReadArticles(*pArticles);
+  {
+    CWorkbookRowProgress progress(pProgress, pArticles->GetRowCount());
+    reader.ReadArticles(*pArticles, progress);
+  }
   pDataset->SetModified();
   ShowMessage(MB_OK | MB_ICONINFORMATION, L"%s", reader.Report(bMainGroups));
   return true;

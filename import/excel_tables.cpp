@@ -24,8 +24,11 @@ constexpr int kMaxValuesPerRow = 0x20000 / 4;
 
 class CTableSheetReader {
  public:
-  CTableSheetReader(CMatStore& store, CMSExcelFile& file)
-      : m_Store(store), m_File(file), m_nRows(static_cast<int>(file.GetSheet()->GetRowCount())) {}
+  CTableSheetReader(CMatStore& store, CMSExcelFile& file, const CWorkbookProgress* pProgress)
+      : m_Store(store),
+        m_File(file),
+        m_nRows(static_cast<int>(file.GetSheet()->GetRowCount())),
+        m_Progress(pProgress, file.GetSheet()->GetRowCount()) {}
 
   // Top level from row 3 on: "MMTB" blocks until "Ende" or a failed read.
   void ReadTopLevel() {
@@ -45,6 +48,7 @@ class CTableSheetReader {
 
  private:
   CString Cell(int nColumn, int nRow) {
+    m_Progress.At(nRow);
     CString text;
     m_File.GetCellText(nColumn, nRow, text);
     return text;
@@ -290,6 +294,7 @@ class CTableSheetReader {
   CMatStore& m_Store;
   CMSExcelFile& m_File;
   int m_nRows;
+  CWorkbookRowProgress m_Progress;
 };
 
 // The rule of the script's "HerstellerID=": the first three characters must
@@ -328,7 +333,8 @@ int ImportTypeFromName(std::wstring_view name) {
   return eTypeVoid;
 }
 
-bool ImportExcelTables(CMatStore& store, const CString& path, std::size_t* pRows) {
+bool ImportExcelTables(CMatStore& store, const CString& path, std::size_t* pRows,
+                       const CWorkbookProgress* pProgress) {
   CMatDatenSatz* pDataset = store.GetCurrent();
   CMSExcelFile file;
   if (pDataset == nullptr || !file.Open(path) || !file.SelectWorksheet(1)) return false;
@@ -346,7 +352,7 @@ bool ImportExcelTables(CMatStore& store, const CString& path, std::size_t* pRows
     }
   }
   if (pRows != nullptr) *pRows += file.GetSheet()->GetRowCount();
-  CTableSheetReader reader(store, file);
+  CTableSheetReader reader(store, file, pProgress);
   reader.ReadTopLevel();
   return true;
 }

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <vector>
 
-#include "import/ms_excel_file.h"
 #include "import/workbook.h"
 #include "import/workbook_header.h"
 #include "import/workbook_import.h"
@@ -105,9 +104,10 @@ class CInsulationReader {
     }
   }
 
-  void ReadRange(const CWorksheet& sheet) {
+  void ReadRange(const CWorksheet& sheet, CWorkbookRowProgress& progress) {
     const std::optional<int> header = FindWorkbookHeaderRow(sheet);
     for (int r = header.value_or(-1) + 1; r < static_cast<int>(CWorksheet::kMaxRows);) {
+      progress.At(r);
       if (Text(sheet, eKind, r).empty()) break;
       if (Int(sheet, eKind, r) == 0) {
         ReadHeadRow(sheet, r + 1);
@@ -403,28 +403,16 @@ class CInsulationReader {
 
 }  // namespace
 
-bool ImportInsulationWorkbook(CMatStore& store, const CString& path, std::size_t* pRows) {
-  CMatDatenSatz* pDataset = store.GetCurrent();
-  if (pDataset == nullptr || pDataset->CheckWriteLock(true)) {
-    ShowMessage(MB_OK | MB_ICONERROR,
-                L"Importieren fehlgeschlagen.\r\n\r\nMMD ist schreibgeschützt.");
-    return false;
-  }
+bool ImportInsulationWorkbook(CMatStore& store, const CString& path, std::size_t* pRows,
+                              const CWorkbookProgress* pProgress) {
   // The workbook and its sheets first: Daemmsysteme is emptied only once
   // they are there.
   CWorkbook workbook;
-  if (!OpenWorkbookOrReport(workbook, path)) return false;
-  CString why;
-  const CWorksheet* pRange = workbook.GetItem(1, why);
-  if (pRange == nullptr) {
-    ShowMessage(MB_OK | MB_ICONERROR, L"Tabelle existiert nicht...");
-    return false;
-  }
-  const CWorksheet* pPreTexts = workbook.GetSheetCount() >= 2 ? workbook.GetItem(2, why) : nullptr;
-  if (workbook.GetSheetCount() >= 2 && pPreTexts == nullptr) {
-    ShowMessage(MB_OK | MB_ICONERROR, L"Kann die Datei nicht öffnen\n%s", why);
-    return false;
-  }
+  std::vector<const CWorksheet*> sheets;
+  CMatDatenSatz* pDataset = OpenImportWorkbook(store, path, workbook, 2, sheets);
+  if (pDataset == nullptr) return false;
+  const CWorksheet* pRange = sheets[0];
+  const CWorksheet* pPreTexts = sheets[1];
   if (pRows != nullptr) *pRows += pRange->GetRowCount();
   pDataset->EnsureDatasetLoaded();
   CMatTable* pRoot = FindTopLevelTable(*pDataset, L"Daemmsysteme", eHiddenTables::kFind);
@@ -436,7 +424,10 @@ bool ImportInsulationWorkbook(CMatStore& store, const CString& path, std::size_t
       path.substr(nSlash == CString::npos ? 0 : nSlash + 1).find(L"Neutrale") != CString::npos;
   CInsulationReader reader(store, *pDataset, *pRoot, bNeutral);
   if (!bNeutral && pPreTexts != nullptr) reader.ReadPreTexts(*pPreTexts);
-  reader.ReadRange(*pRange);
+  {
+    CWorkbookRowProgress progress(pProgress, pRange->GetRowCount());
+    reader.ReadRange(*pRange, progress);
+  }
   pDataset->SetModified();
   reader.WriteLogs(path);
   ShowMessage(MB_OK | MB_ICONINFORMATION, L"Import abgeschlossen.");

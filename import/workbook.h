@@ -21,7 +21,7 @@
 
 enum class eWorkbookFormat { eNone, eXlsx, eOds, eXls };
 
-// A kept cell takes 24 bytes: the cap on cells bounds the memory a workbook
+// A kept cell takes 16 bytes: the cap on cells bounds the memory a workbook
 // can ask for, however few bytes it has (an .ods row of 60 cells repeated a
 // million times is a few hundred bytes).
 struct CWorkbookLimits {

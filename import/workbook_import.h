@@ -13,6 +13,7 @@
 
 #include "OrvaMat/import.h"
 #include "OrvaMat/types.h"
+#include "import/workbook_header.h"
 
 class CMatStore;
 
@@ -27,7 +28,9 @@ int ImportTypeFromName(std::wstring_view name);
 // manufacturer ID (when it names one) fits the dataset. *pRows (when given)
 // gets the rows of the first sheet added. Problems inside the
 // tables are shown and do not make it false.
-bool ImportExcelTables(CMatStore& store, const CString& path, std::size_t* pRows = nullptr);
+// pProgress (when given) follows the rows of the first sheet.
+bool ImportExcelTables(CMatStore& store, const CString& path, std::size_t* pRows = nullptr,
+                       const CWorkbookProgress* pProgress = nullptr);
 // Exported by ordinal 194: the same on the process's current dataset.
 ORVAMAT_API void ImportExcelTables(const wchar_t* pPath);
 
@@ -35,7 +38,8 @@ ORVAMAT_API void ImportExcelTables(const wchar_t* pPath);
 // False when the dataset is read-only or the workbook or its first sheet can
 // not be read (shown; nothing changed); otherwise true, after the closing
 // report "Import abgeschlossen." with its warnings.
-bool ImportArticleWorkbook(CMatStore& store, const CString& path, std::size_t* pRows = nullptr);
+bool ImportArticleWorkbook(CMatStore& store, const CString& path, std::size_t* pRows = nullptr,
+                           const CWorkbookProgress* pProgress = nullptr);
 
 // Reads the insulation workbook into the tree under "Daemmsysteme" of the
 // store's current dataset ("#importdaemmung"): its previous contents are
@@ -44,7 +48,8 @@ bool ImportArticleWorkbook(CMatStore& store, const CString& path, std::size_t* p
 // the workbook when they have lines and hands each to the host UI's viewer,
 // then shows "Import abgeschlossen.". False when the dataset is read-only or
 // the workbook or its first sheet can not be read (shown; nothing changed).
-bool ImportInsulationWorkbook(CMatStore& store, const CString& path, std::size_t* pRows = nullptr);
+bool ImportInsulationWorkbook(CMatStore& store, const CString& path, std::size_t* pRows = nullptr,
+                              const CWorkbookProgress* pProgress = nullptr);
 
 // ImportArticleWorkbook as the script processor calls it ("#importxls").
 bool ImportArticleWorkbookForScript(CMatStore& store, const CString& path);
@@ -54,4 +59,4 @@ bool ImportInsulationWorkbookForScript(CMatStore& store, const CString& path);
 // The import of a workbook into a database file as the tool starts it
 // (OrvaMat/import.h, ImportWorkbookIntoFile).
 bool ImportWorkbookIntoFile(CMatStore& store, const CWorkbookFileImport& request,
-                            CFileImportResult& result);
+                            const CFileImportProgress& progress, CFileImportResult& result);

@@ -292,4 +292,146 @@ TEST_F(WorkbookImportTest, ReadOnlyDatasetIsRefusedBeforeTheWorkbookIsRead) {
   EXPECT_EQ(m_Data.H(L"A-1"), 0u);
 }
 
+// ---- progress
+
+// Each layout reports the rows of its first sheet: (0, rows) first, rising
+// steps, (rows, rows) last; also when its reading stops early (the tables'
+// "Ende", the articles' gap, the insulation sheet's empty kind), so that a
+// bar on a terminal is always finished.
+TEST_F(WorkbookImportTest, ProgressFollowsTheRowsOfEachLayout) {
+  constexpr int kRows = 10000;
+  CTestSheet tables = {{"Tabellen"}, {}, {"MMTB", "Viele", "Int", 1}};
+  CTestSheet articles = {{"data"}};
+  CTestSheet insulation = {{"data"}, {0}, {}};
+  insulation.back().resize(24);
+  insulation.back()[3] = "Gruppe";
+  insulation.back()[23] = 1;
+  for (int r = 0; r < kRows; ++r) {
+    tables.push_back({"", ("R" + std::to_string(r)).c_str(), r});
+    articles.push_back({("A-" + std::to_string(r)).c_str()});
+    std::vector<CTestCell> article(24);
+    article[0] = 1;
+    article[23] = r + 2;
+    insulation.push_back(article);
+  }
+  tables.push_back({"Ende_MMTB"});
+  tables.push_back({"Ende"});
+  const CTestSheet kStopsEarly = {{"data"}, {"A-1"}, {}, {}, {}, {}, {},         {},
+                                  {},       {},      {}, {}, {}, {}, {"zu spät"}};
+  CTestSheet early = kStopsEarly;
+  early.resize(kRows);
+  early.push_back({"weit hinten"});
+  struct CCase {
+    const char* szName;
+    const CTestSheet* pSheet;
+    bool (*pImport)(CMatStore&, const CString&, std::size_t*, const CWorkbookProgress*);
+  } const cases[] = {
+      {"tables", &tables, ImportExcelTables},
+      {"articles", &articles, ImportArticleWorkbook},
+      {"insulation", &insulation, ImportInsulationWorkbook},
+      {"articles ending early", &early, ImportArticleWorkbook},
+  };
+  for (const CCase& c : cases) {
+    SCOPED_TRACE(c.szName);
+    CDnTestDataset data;
+    std::vector<std::pair<std::size_t, std::size_t>> reports;
+    const CWorkbookProgress progress = [&](std::size_t n, std::size_t total) {
+      reports.emplace_back(n, total);
+    };
+    std::size_t nRows = 0;
+    ASSERT_TRUE(c.pImport(data.Store(), Xlsx({*c.pSheet}), &nRows, &progress));
+    ASSERT_EQ(nRows, c.pSheet->size());
+    ASSERT_GE(reports.size(), 2u);
+    EXPECT_EQ(reports.front(), std::make_pair(std::size_t{0}, nRows));
+    EXPECT_EQ(reports.back(), std::make_pair(nRows, nRows));
+    for (std::size_t i = 1; i < reports.size(); ++i) {
+      EXPECT_LT(reports[i - 1].first, reports[i].first) << i;
+      EXPECT_EQ(reports[i].second, nRows);
+    }
+    // Every few thousand rows between, unless the reading stopped early.
+    if (c.pSheet != &early) {
+      EXPECT_GE(reports.size(), 4u);
+    }
+  }
+}
+
+// ---- workbooks saved by LibreOffice
+
+// The fixtures of scripts/make-workbook-fixtures.sh, each saved by LibreOffice
+// as .xls and as .ods: texts with umlauts and two paragraphs, numbers stored
+// as text, text stored as numbers, merged and empty cells, and 5,000 empty
+// formatted rows after the data, which hold no cell.
+class SavedWorkbookTest : public ::testing::TestWithParam<const char*> {
+ protected:
+  SavedWorkbookTest() { std::wcsncpy(m_Data.Dataset().m_szHerstellerID, L"XLS0", 4); }
+  static CString Fixture(const char* name) {
+    return FromUtf8(std::string(ORVAMAT_TEST_SOURCE_DIR) + "/import/testdata/workbooks/" + name +
+                    "." + GetParam());
+  }
+  CMatTable* Sub(const wchar_t* parent, const wchar_t* child) {
+    return m_Data.Child(m_Data.Table(parent), child);
+  }
+  CDnTestDataset m_Data;
+};
+
+TEST_P(SavedWorkbookTest, Articles) {
+  std::size_t nRows = 0;
+  ASSERT_TRUE(ImportArticleWorkbook(m_Data.Store(), Fixture("articles"), &nRows));
+  EXPECT_EQ(nRows, 6u);
+  // 4711 is a number cell, 0815 a text: both article numbers as written.
+  EXPECT_EQ(m_Data.Cell(L"ArtikelInfo1", L"4711", 0, eInfo1Preiskennzeichen), 1u);
+  EXPECT_EQ(m_Data.Cell(L"ArtikelInfo1", L"4711", 0, eInfo1Preiseinheit), 100u);
+  EXPECT_EQ(m_Data.Name(L"ArtikelInfo1", L"4711", 0, eInfo1Mengeneinheit), L"Stück");
+  EXPECT_EQ(m_Data.Float(L"Preis", L"4711"), 12.5F);
+  EXPECT_EQ(m_Data.Name(L"ArtikelInfo2", L"4711", 0, eInfo2HwgGruppe), L"HWG_10");
+  EXPECT_EQ(m_Data.Name(L"ArtikelInfo2", L"4711", 0, eInfo2Warengruppe), L"WG_100");
+  EXPECT_EQ(m_Data.Cell(L"ArtikelInfo1", L"4711", 0, eInfo1Verpackungsmenge), 5u);
+  EXPECT_EQ(m_Data.Text(L"ArtikelInfo2", L"4711", 0, eInfo2Katalogseite), L"42");
+  EXPECT_EQ(m_Data.Text(L"KurzText", L"4711"), L"Kupferrohr\r\nDN 15 hart");
+  EXPECT_EQ(m_Data.Text(L"GesammtText", L"4711"), L"Kupferrohr\r\nhart, geglüht");
+  EXPECT_EQ(m_Data.Text(Sub(L"KurzText", L"EN"), L"4711"), L"Copper pipe\r\nDN 15");
+  EXPECT_EQ(m_Data.Name(L"AlternativNr", L"0815"), L"4711");
+  EXPECT_EQ(m_Data.Float(L"Preis", L"0815"), 3.75F);
+  EXPECT_EQ(m_Data.Name(L"ArtikelInfo2", L"0815", 0, eInfo2HwgGruppe), L"HWG_10");
+  // A cell of two paragraphs is two lines.
+  EXPECT_EQ(m_Data.Text(L"KurzText", L"0815"), L"Muffe äöüß\r\nzweite Zeile");
+  // A text merged over N and O: N holds it, O is empty.
+  EXPECT_EQ(m_Data.Text(L"KurzText", L"M-1"), L"Übergangsstück");
+  EXPECT_EQ(m_Data.Float(L"Preis", L"M-1"), 0.1F);
+  EXPECT_EQ(m_Data.Float(L"Preis", L"A-6"), 1e6F);
+  EXPECT_EQ(m_Data.Text(L"StringTable", L"WAEHRUNG"), L"EUR");
+  EXPECT_EQ(m_Data.Text(L"StringTable", L"HWG_10"), L"Rohre");
+  EXPECT_EQ(m_Data.Text(Sub(L"StringTable", L"EN"), L"HWG_10"), L"Pipes");
+  EXPECT_EQ(m_Data.Text(L"StringTable", L"HWG_20"), L"Formstücke");
+  EXPECT_EQ(m_Data.Text(L"StringTable", L"WG_100"), L"Kupferrohre");
+  EXPECT_EQ(m_Data.Text(L"Rabattgruppen", L"R1", 0, 2), L"Rabatt Eins");
+  EXPECT_EQ(m_Data.UI().LastText(),
+            L"Import abgeschlossen.\r\n\r\nWarnung: 1 / 4 Artikel ohne Hauptwarengruppe.\r\n"
+            L"Warnung: Folgende Warengruppen unbekannt: WG_200.\r\n");
+}
+
+TEST_P(SavedWorkbookTest, Tables) {
+  std::size_t nRows = 0;
+  ASSERT_TRUE(ImportExcelTables(m_Data.Store(), Fixture("tables"), &nRows));
+  EXPECT_EQ(nRows, 21u);
+  EXPECT_EQ(m_Data.Text(L"Farben", L"rot", 0), L"Rot");
+  EXPECT_EQ(m_Data.Text(L"Farben", L"rot", 1), L"Red");
+  EXPECT_EQ(m_Data.Text(L"Farben", L"4711", 0), L"Grün");
+  EXPECT_EQ(m_Data.Table(L"Farben")->m_strBeschreibung, L"Farbnamen über drei Spalten");
+  EXPECT_EQ(m_Data.Cell(L"Zahlen", L"a"), 42u);
+  EXPECT_EQ(m_Data.Cell(L"Zahlen", L"b"), 7u);
+  EXPECT_EQ(m_Data.Float(L"Werte", L"w"), 2.5F);
+  EXPECT_EQ(m_Data.Float(L"Werte", L"x"), 1e6F);
+  CMatTable* pSizes = m_Data.Table(L"Maße");
+  ASSERT_NE(pSizes, nullptr);
+  EXPECT_EQ(m_Data.Cell(pSizes, L"DN15", 0, 0), 15u);
+  EXPECT_EQ(m_Data.Text(pSizes, L"DN15", 0, 1), L"halb");
+  EXPECT_EQ(m_Data.Cell(pSizes, L"DN15", 1, 0), 18u);
+  EXPECT_EQ(m_Data.Text(pSizes, L"DN15", 1, 1), L"dreiviertel");
+  EXPECT_TRUE(m_Data.UI().GetMessages().empty()) << ToUtf8(m_Data.UI().LastText());
+}
+
+INSTANTIATE_TEST_SUITE_P(LibreOffice, SavedWorkbookTest, ::testing::Values("xls", "ods"),
+                         [](const auto& info) { return std::string(info.param); });
+
 }  // namespace

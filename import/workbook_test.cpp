@@ -151,6 +151,63 @@ TEST_F(WorkbookTest, HostileAndForeignFilesAreRefusedWithAReason) {
   const CString fakeXls = m_Folder / L"fake.xls";
   std::ofstream(ToUtf8(fakeXls)) << std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)
                                  << std::string(600, '\0');
+  // A record of a workbook stream: type, length, body.
+  auto record = [](unsigned nType, std::string body, unsigned nLength = ~0u) {
+    if (nLength == ~0u) nLength = static_cast<unsigned>(body.size());
+    const char head[] = {static_cast<char>(nType & 0xFF), static_cast<char>(nType >> 8),
+                         static_cast<char>(nLength & 0xFF), static_cast<char>(nLength >> 8)};
+    return std::string(head, 4) + body;
+  };
+  const std::string bof =
+      record(0x0809, std::string("\x00\x06\x10\x00", 4) + std::string(12, '\0'));
+  // A dimension of one row and one column, and a number in row 6.
+  const std::string outside =
+      bof + record(0x0200, std::string("\0\0\0\0\x01\0\0\0\0\0\x01\0\0\0", 14)) +
+      record(0x0203, std::string("\x05\0\0\0\0\0", 6) + std::string(8, '\0'));
+  // A compound file of a header, one allocation table sector (0), one
+  // directory sector (1) whose first entry, "Workbook", claims a name of
+  // nNameBytes, and the workbook stream (sector 2). A name of more than the
+  // 64 bytes the entry has, a record longer than 8,224 bytes and a cell
+  // outside its sheet's dimension are refused before freexl, which would
+  // read past the entry, or lose memory it took for the sheet's cells.
+  auto compound = [&](unsigned nNameBytes, const std::string& stream, const wchar_t* name,
+                      char nEntryType = 2) {
+    std::string bytes(512 * 4, '\0');
+    auto put16 = [&](std::size_t at, unsigned v) {
+      bytes[at] = static_cast<char>(v & 0xFF);
+      bytes[at + 1] = static_cast<char>(v >> 8);
+    };
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+      put16(at, v & 0xFFFF);
+      put16(at + 2, v >> 16);
+    };
+    bytes.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
+    put16(0x1A, 3);
+    put16(0x1C, 0xFFFE);
+    put16(0x1E, 9);
+    put16(0x20, 6);
+    put32(0x2C, 1);           // one table sector
+    put32(0x30, 1);           // the directory in sector 1
+    put32(0x38, 0);           // no stream is small
+    put32(0x3C, 0xFFFFFFFE);  // no small sectors
+    put32(0x44, 0xFFFFFFFE);  // no further table sectors
+    for (int i = 0; i < 109; ++i) put32(0x4C + 4 * i, i == 0 ? 0 : 0xFFFFFFFF);
+    put32(512, 0xFFFFFFFD);      // sector 0: the table
+    put32(512 + 4, 0xFFFFFFFE);  // sector 1: the directory, alone
+    put32(512 + 8, 0xFFFFFFFE);  // sector 2: the workbook stream, alone
+    for (int i = 3; i < 128; ++i) put32(512 + 4 * i, 0xFFFFFFFF);
+    const std::size_t entry = 1024;
+    const char kName[] = "Workbook";
+    for (std::size_t i = 0; kName[i] != 0; ++i) bytes[entry + 2 * i] = kName[i];
+    put16(entry + 0x40, nNameBytes);
+    bytes[entry + 0x42] = nEntryType;  // 2: a stream
+    put32(entry + 0x74, 2);
+    put32(entry + 0x78, 512);
+    bytes.replace(1536, stream.size(), stream);
+    const CString path = m_Folder / name;
+    std::ofstream(ToUtf8(path), std::ios::binary) << bytes;
+    return path;
+  };
   CWorkbookLimits small;
   small.m_nMaxPartBytes = 2000;
   CWorkbookLimits fewCells;
@@ -177,6 +234,30 @@ TEST_F(WorkbookTest, HostileAndForeignFilesAreRefusedWithAReason) {
       {notZip, {}, L"keine Arbeitsmappe"},
       {damaged, {}, L"beschädigt"},
       {fakeXls, {}, L".xls"},
+      {compound(60000, bof, L"longname.xls"), {}, L"(.xls) ist schwer beschädigt"},
+      {compound(18, record(0x0809, "", 9000), L"longrecord.xls"),
+       {},
+       L"(.xls) ist schwer beschädigt"},
+      {compound(18, outside, L"outside.xls"), {}, L"(.xls) ist schwer beschädigt"},
+      // freexl reads a "Workbook" entry by its name, whatever its type says.
+      {compound(18, outside, L"othertype.xls", 10), {}, L"(.xls) ist schwer beschädigt"},
+      // A worksheet that ends without a dimension.
+      {compound(18, bof + record(0x000A, ""), L"nodimension.xls"),
+       {},
+       L"(.xls) ist schwer beschädigt"},
+      // An empty record of type 0 before a substream ends: freexl stops there.
+      {compound(18, bof + record(0, "") + record(0x000A, ""), L"stopped.xls"),
+       {},
+       L"(.xls) ist schwer beschädigt"},
+      // The workbook lists a sheet at offset 99, where no substream begins.
+      {compound(18, bof + record(0x0085, std::string("\x63\0\0\0\0\0\x01\0A", 9)),
+                L"outofstep.xls"),
+       {},
+       L"(.xls) ist schwer beschädigt"},
+      {compound(18, bof, L"sound.xls"), {}, L"Tabellenblatt 1 gibt es nicht"},
+      // freexl makes a sheet's rows x columns at once: the stated size counts.
+      {FromUtf8(std::string(ORVAMAT_TEST_SOURCE_DIR) + "/import/testdata/workbooks/tables.xls"),
+       fewCells, L"6 Spalten an, mehr als 2 Zellen"},
       {m_Folder / L"missing.xlsx", {}, L"No such file"},
   };
   for (const auto& c : cases) {
@@ -206,6 +287,44 @@ TEST(WorkbookTexts, BlocksKeepEveryTextInPlace) {
   EXPECT_EQ(texts.Get(nBig), big);
   for (int i : {0, 99999, 199999}) EXPECT_EQ(texts.Get(numbers[i]), "Text " + std::to_string(i));
   EXPECT_EQ(texts.Get(1u << 30), "");
+}
+
+// Cells given out of order, twice at one place, with empty rows between:
+// every place reads as the last cell given there, the rows around and past
+// them as empty; an empty text given first reads as empty.
+TEST(WorkbookCells, OutOfOrderCellsAreFoundByRow) {
+  CWorkbookTexts texts;
+  const std::uint32_t nEmpty = texts.Add("");
+  CWorksheet sheet(L"Blatt", &texts);
+  sheet.AddText(5, 2, texts.Add("c6"));
+  sheet.AddNumber(0, 1, 1.5);
+  sheet.AddText(5, 0, texts.Add("a6"));
+  sheet.AddText(2, 3, nEmpty);
+  sheet.AddNumber(5, 2, 7);  // the later one holds
+  sheet.AddOther(3, 0);
+  sheet.FinishCells();
+  EXPECT_EQ(sheet.GetCellCount(), 5u);
+  EXPECT_EQ(sheet.GetRowCount(), 6u);
+  const struct {
+    int nColumn, nRow;
+    const wchar_t* pText;
+  } cases[] = {
+      {1, 0, L"1.5"}, {0, 0, L""}, {2, 0, L""},  {3, 2, L""}, {0, 3, L"vorher"}, {0, 4, L""},
+      {0, 5, L"a6"},  {1, 5, L""}, {2, 5, L"7"}, {3, 5, L""}, {0, 6, L""},       {2, 1048575, L""},
+  };
+  for (const auto& c : cases) {
+    CString value = L"vorher";
+    EXPECT_TRUE(sheet.GetStringValueAt(value, c.nColumn, c.nRow));
+    EXPECT_EQ(value, c.pText) << c.nColumn << "," << c.nRow;
+  }
+  std::string_view text;
+  double number = 0;
+  EXPECT_EQ(sheet.PeekAt(2, 5, text, number), CWorksheet::eKind::eNumber);
+  EXPECT_EQ(number, 7);
+  EXPECT_EQ(sheet.PeekAt(0, 5, text, number), CWorksheet::eKind::eText);
+  EXPECT_EQ(text, "a6");
+  EXPECT_EQ(sheet.PeekAt(-1, 5, text, number), CWorksheet::eKind::eEmpty);
+  EXPECT_EQ(sheet.PeekAt(0, 4, text, number), CWorksheet::eKind::eEmpty);
 }
 
 TEST(WorkbookNumbers, TextsAndDatesAsNumbers) {

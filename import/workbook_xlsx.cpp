@@ -89,7 +89,10 @@ std::string PartOfTarget(std::string_view target) {
 class CSharedStrings : public CWorkbookXmlHandler {
  public:
   explicit CSharedStrings(CWorkbookTexts& texts) : m_Texts(texts) {}
-  std::vector<std::uint32_t> m_Index;  // shared string n -> text number
+  // Shared string n is text m_nFirst + n: the items are added one after
+  // another, nothing else in between.
+  std::uint32_t m_nFirst = 0;
+  std::uint32_t m_nCount = 0;
   void Start(std::string_view name, const char**) override {
     if (name == "si") {
       m_bInItem = true;
@@ -102,7 +105,8 @@ class CSharedStrings : public CWorkbookXmlHandler {
   }
   void End(std::string_view name) override {
     if (name == "si" && m_bInItem) {
-      m_Index.push_back(m_Texts.Add(m_strText));
+      const std::uint32_t n = m_Texts.Add(m_strText);
+      if (m_nCount++ == 0) m_nFirst = n;
       m_bInItem = false;
     } else if (name == "rPh" && m_nPhonetic > 0) {
       --m_nPhonetic;
@@ -159,9 +163,13 @@ bool ParseDouble(std::string_view text, double& d) {
 // A worksheet part: <sheetData><row r="1"><c r="A1" t="s"><v>0</v></c>...
 class CSheetCells : public CWorkbookXmlHandler {
  public:
-  CSheetCells(CWorksheet& sheet, CWorkbookTexts& texts, const std::vector<std::uint32_t>& shared,
-              CWorkbookBudget& budget)
-      : m_Sheet(sheet), m_Texts(texts), m_Shared(shared), m_Budget(budget) {}
+  CSheetCells(CWorksheet& sheet, CWorkbookTexts& texts, std::uint32_t nFirstShared,
+              std::uint32_t nShared, CWorkbookBudget& budget)
+      : m_Sheet(sheet),
+        m_Texts(texts),
+        m_nFirstShared(nFirstShared),
+        m_nShared(nShared),
+        m_Budget(budget) {}
   CWorkbookXml* m_pXml = nullptr;
 
   void Start(std::string_view name, const char** attributes) override {
@@ -243,8 +251,8 @@ class CSheetCells : public CWorkbookXmlHandler {
     if (!Take()) return;
     if (type == "s") {
       std::uint64_t n = 0;
-      if (ParseUnsigned(m_strValue, n) && n < m_Shared.size())
-        m_Sheet.AddText(m_nRow, m_nColumn, m_Shared[n]);
+      if (ParseUnsigned(m_strValue, n) && n < m_nShared)
+        m_Sheet.AddText(m_nRow, m_nColumn, m_nFirstShared + static_cast<std::uint32_t>(n));
       else
         m_Sheet.AddOther(m_nRow, m_nColumn);
     } else if (type == "str" || type == "d") {
@@ -269,7 +277,8 @@ class CSheetCells : public CWorkbookXmlHandler {
 
   CWorksheet& m_Sheet;
   CWorkbookTexts& m_Texts;
-  const std::vector<std::uint32_t>& m_Shared;
+  std::uint32_t m_nFirstShared;
+  std::uint32_t m_nShared;
   CWorkbookBudget& m_Budget;
   bool m_bInData = false;
   bool m_bAnyRow = false;
@@ -320,7 +329,7 @@ class CXlsxSource : public CWorkbookSource {
 
   bool LoadSheet(std::size_t nIndex, CWorksheet& sheet, CString& why) override {
     if (!LoadSharedStrings(why)) return false;
-    CSheetCells cells(sheet, m_Texts, m_Shared, m_Budget);
+    CSheetCells cells(sheet, m_Texts, m_nFirstShared, m_nShared, m_Budget);
     return ParsePart(m_Package, m_Sheets[nIndex].strPart, m_Budget.m_Limits.m_nMaxPartBytes, cells,
                      cells.m_pXml, why);
   }
@@ -337,7 +346,8 @@ class CXlsxSource : public CWorkbookSource {
     CWorkbookXml* pXml = nullptr;
     m_bSharedOk = ParsePart(m_Package, m_strSharedPart, m_Budget.m_Limits.m_nMaxPartBytes, shared,
                             pXml, m_strSharedWhy);
-    m_Shared = std::move(shared.m_Index);
+    m_nFirstShared = shared.m_nFirst;
+    m_nShared = shared.m_nCount;
     if (!m_bSharedOk) why = m_strSharedWhy;
     return m_bSharedOk;
   }
@@ -347,7 +357,8 @@ class CXlsxSource : public CWorkbookSource {
   CWorkbookZip m_Package;
   std::vector<CSheetEntry> m_Sheets;
   std::string m_strSharedPart;
-  std::vector<std::uint32_t> m_Shared;
+  std::uint32_t m_nFirstShared = 0;
+  std::uint32_t m_nShared = 0;
   bool m_bSharedRead = false;
   bool m_bSharedOk = false;
   CString m_strSharedWhy;

@@ -10,21 +10,25 @@
 #include "platform/text.h"
 
 std::uint32_t CWorkbookTexts::Add(std::string_view text) {
-  if (text.empty()) {
-    m_Texts.emplace_back();
-    return static_cast<std::uint32_t>(m_Texts.size() - 1);
-  }
   if (text.size() > m_nFree) {
     // A text larger than a block gets a block of its own.
     const std::size_t nSize = std::max(kBlock, text.size());
-    m_Blocks.push_back(std::make_unique<char[]>(nSize));
-    m_nFree = nSize;
+    m_Blocks.push_back(std::make_unique_for_overwrite<char[]>(nSize));
+    m_Used.push_back(0);
+    m_nFree = static_cast<std::uint32_t>(nSize);
   }
-  char* p = m_Blocks.back().get() + (text.size() > kBlock ? 0 : kBlock - m_nFree);
-  std::memcpy(p, text.data(), text.size());
-  m_nFree -= text.size();
-  m_Texts.emplace_back(p, text.size());
-  return static_cast<std::uint32_t>(m_Texts.size() - 1);
+  if (m_Blocks.empty()) {
+    // An empty text before any other: nothing to point at.
+    m_Begins.push_back(0);
+    return static_cast<std::uint32_t>(m_Begins.size() - 1);
+  }
+  const std::size_t nBlock = m_Blocks.size() - 1;
+  std::uint32_t& nUsed = m_Used[nBlock];
+  if (!text.empty()) std::memcpy(m_Blocks[nBlock].get() + nUsed, text.data(), text.size());
+  m_Begins.push_back((std::uint64_t{nBlock} << 32) | nUsed);
+  nUsed += static_cast<std::uint32_t>(text.size());
+  m_nFree -= static_cast<std::uint32_t>(text.size());
+  return static_cast<std::uint32_t>(m_Begins.size() - 1);
 }
 
 void CWorksheet::Add(std::uint32_t nRow, std::uint32_t nColumn, eKind kind,
@@ -33,7 +37,8 @@ void CWorksheet::Add(std::uint32_t nRow, std::uint32_t nColumn, eKind kind,
     const CSlot& last = m_Cells.back();
     if (nRow < last.nRow || (nRow == last.nRow && nColumn <= last.nColumn)) m_bOrdered = false;
   }
-  m_Cells.push_back(CSlot{nRow, nColumn, nPayload, kind});
+  m_RowStart.clear();
+  m_Cells.push_back(CSlot{nPayload, nRow, static_cast<std::uint16_t>(nColumn), kind});
 }
 
 void CWorksheet::AddNumber(std::uint32_t nRow, std::uint32_t nColumn, double dValue) {
@@ -51,31 +56,63 @@ void CWorksheet::AddOther(std::uint32_t nRow, std::uint32_t nColumn) {
 }
 
 void CWorksheet::FinishCells() {
-  if (m_bOrdered) return;
-  auto before = [](const CSlot& a, const CSlot& b) {
-    return a.nRow != b.nRow ? a.nRow < b.nRow : a.nColumn < b.nColumn;
-  };
-  std::stable_sort(m_Cells.begin(), m_Cells.end(), before);
-  // Of two cells at one place the later one holds.
-  std::deque<CSlot> unique;
-  for (const CSlot& slot : m_Cells) {
-    if (!unique.empty() && unique.back().nRow == slot.nRow && unique.back().nColumn == slot.nColumn)
-      unique.back() = slot;
-    else
-      unique.push_back(slot);
+  if (!m_bOrdered) {
+    auto before = [](const CSlot& a, const CSlot& b) {
+      return a.nRow != b.nRow ? a.nRow < b.nRow : a.nColumn < b.nColumn;
+    };
+    std::stable_sort(m_Cells.begin(), m_Cells.end(), before);
+    // Of two cells at one place the later one holds.
+    std::size_t nKept = 0;
+    for (std::size_t i = 0; i < m_Cells.size(); ++i) {
+      if (nKept > 0 && m_Cells[nKept - 1].nRow == m_Cells[i].nRow &&
+          m_Cells[nKept - 1].nColumn == m_Cells[i].nColumn)
+        m_Cells[nKept - 1] = m_Cells[i];
+      else
+        m_Cells[nKept++] = m_Cells[i];
+    }
+    m_Cells.resize(nKept);
+    m_bOrdered = true;
   }
-  m_Cells.swap(unique);
-  m_bOrdered = true;
+  // Row r's cells are m_RowStart[r] up to m_RowStart[r + 1] (a host that
+  // lets a workbook hold more cells than 32 bits count goes without).
+  m_RowStart.clear();
+  if (m_Cells.size() >= std::numeric_limits<std::uint32_t>::max()) return;
+  const std::uint32_t nRows = GetRowCount();
+  m_RowStart.assign(std::size_t{nRows} + 1, 0);
+  std::size_t i = 0;
+  for (std::uint32_t r = 0; r <= nRows; ++r) {
+    while (i < m_Cells.size() && m_Cells[i].nRow < r) ++i;
+    m_RowStart[r] = static_cast<std::uint32_t>(i);
+  }
 }
 
 const CWorksheet::CSlot* CWorksheet::Find(std::uint32_t nRow, std::uint32_t nColumn) const {
+  auto first = m_Cells.begin();
+  auto last = m_Cells.end();
+  if (!m_RowStart.empty()) {
+    if (nRow + std::size_t{1} >= m_RowStart.size()) return nullptr;
+    first = m_Cells.begin() + m_RowStart[nRow];
+    last = m_Cells.begin() + m_RowStart[nRow + 1];
+  }
   auto it = std::lower_bound(
-      m_Cells.begin(), m_Cells.end(), std::pair(nRow, nColumn),
+      first, last, std::pair(nRow, nColumn),
       [](const CSlot& slot, const std::pair<std::uint32_t, std::uint32_t>& at) {
         return slot.nRow != at.first ? slot.nRow < at.first : slot.nColumn < at.second;
       });
-  if (it == m_Cells.end() || it->nRow != nRow || it->nColumn != nColumn) return nullptr;
+  if (it == last || it->nRow != nRow || it->nColumn != nColumn) return nullptr;
   return &*it;
+}
+
+CWorksheet::eKind CWorksheet::PeekAt(int nColumn, int nRow, std::string_view& text,
+                                     double& number) const {
+  const CSlot* pSlot = InBounds(nColumn, nRow) ? Find(static_cast<std::uint32_t>(nRow),
+                                                      static_cast<std::uint32_t>(nColumn))
+                                               : nullptr;
+  if (pSlot == nullptr) return eKind::eEmpty;
+  if (pSlot->kind == eKind::eNumber) number = NumberOf(*pSlot);
+  if (pSlot->kind == eKind::eText && m_pTexts != nullptr)
+    text = m_pTexts->Get(static_cast<std::uint32_t>(pSlot->nPayload));
+  return pSlot->kind;
 }
 
 double CWorksheet::NumberOf(const CSlot& slot) const {
@@ -120,6 +157,7 @@ bool CWorksheet::GetStringValueAt(CString& value, int nColumn, int nRow) const {
       return true;
     }
     case eKind::eOther:
+    case eKind::eEmpty:
       return true;
   }
   return true;

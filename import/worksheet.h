@@ -9,7 +9,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -20,20 +19,30 @@
 // The texts of one workbook, UTF-8, each kept once per appearance: shared
 // strings and inline texts alike. Sheets refer to them by number. They lie
 // in blocks of 1 MiB that are never moved, so that the store grows without
-// the copies (and the twice-the-size moments) of one growing buffer.
+// the copies (and the twice-the-size moments) of one growing buffer. A text
+// is known by where it begins (8 bytes: block and offset); it ends where
+// the next one begins, or at the end of its block's bytes.
 class CWorkbookTexts {
  public:
   std::uint32_t Add(std::string_view text);
   std::string_view Get(std::uint32_t n) const {
-    return n < m_Texts.size() ? m_Texts[n] : std::string_view();
+    if (n >= m_Begins.size() || m_Blocks.empty()) return {};
+    const std::uint64_t nBegin = m_Begins[n];
+    const std::size_t nBlock = static_cast<std::size_t>(nBegin >> 32);
+    const std::uint64_t nEnd = n + 1 < m_Begins.size() && (m_Begins[n + 1] >> 32) == nBlock
+                                   ? m_Begins[n + 1]
+                                   : (std::uint64_t{nBlock} << 32) | m_Used[nBlock];
+    return {m_Blocks[nBlock].get() + (nBegin & 0xFFFFFFFFu),
+            static_cast<std::size_t>(nEnd - nBegin)};
   }
-  std::size_t GetCount() const { return m_Texts.size(); }
+  std::size_t GetCount() const { return m_Begins.size(); }
 
  private:
   static constexpr std::size_t kBlock = std::size_t{1} << 20;
-  std::deque<std::unique_ptr<char[]>> m_Blocks;
-  std::size_t m_nFree = 0;  // bytes left in the last block
-  std::deque<std::string_view> m_Texts;
+  std::vector<std::unique_ptr<char[]>> m_Blocks;
+  std::vector<std::uint32_t> m_Used;    // bytes taken in each block
+  std::uint32_t m_nFree = 0;            // bytes left in the last block
+  std::vector<std::uint64_t> m_Begins;  // block << 32 | offset
 };
 
 class CWorksheet {
@@ -43,7 +52,7 @@ class CWorksheet {
   static constexpr std::uint32_t kMaxRows = 1048576;
   static constexpr std::uint32_t kMaxColumns = 16384;
 
-  enum class eKind : std::uint8_t { eText, eNumber, eOther };
+  enum class eKind : std::uint8_t { eText, eNumber, eOther, eEmpty };
 
   CWorksheet(CString name, const CWorkbookTexts* pTexts)
       : m_strName(std::move(name)), m_pTexts(pTexts) {}
@@ -63,6 +72,10 @@ class CWorksheet {
   // The cell as a decimal number, texts as for GetIntValueAt ("," or "." as
   // the decimal point).
   bool GetFloatValueAt(double& value, int nColumn, int nRow) const;
+  // The cell as it is kept, for readers that convert it themselves: a
+  // text's UTF-8 bytes (valid until the workbook reads another sheet), a
+  // number. eEmpty for an empty cell and outside the bounds.
+  eKind PeekAt(int nColumn, int nRow, std::string_view& text, double& number) const;
 
   // One past the last row that holds a cell.
   std::uint32_t GetRowCount() const { return m_Cells.empty() ? 0 : m_Cells.back().nRow + 1; }
@@ -73,14 +86,15 @@ class CWorksheet {
   void AddText(std::uint32_t nRow, std::uint32_t nColumn, std::uint32_t nText);
   void AddOther(std::uint32_t nRow, std::uint32_t nColumn);
   // After the last cell: orders the cells when the file did not (a later
-  // cell of the same place wins).
+  // cell of the same place wins) and indexes the rows.
   void FinishCells();
 
  private:
+  // 16 bytes: a column fits in 16 bits (kMaxColumns).
   struct CSlot {
-    std::uint32_t nRow;
-    std::uint32_t nColumn;
     std::uint64_t nPayload;  // the double's bits, or the text's number
+    std::uint32_t nRow;
+    std::uint16_t nColumn;
     eKind kind;
   };
   void Add(std::uint32_t nRow, std::uint32_t nColumn, eKind kind, std::uint64_t nPayload);
@@ -94,8 +108,12 @@ class CWorksheet {
 
   CString m_strName;
   const CWorkbookTexts* m_pTexts;
-  // A deque: a sheet of millions of cells grows without being copied.
-  std::deque<CSlot> m_Cells;
+  // In row and column order once finished. A vector's slack beyond its
+  // cells is never touched, so it costs address space, not memory.
+  std::vector<CSlot> m_Cells;
+  // The first cell of each row and one past the last row's end, once
+  // finished (empty before: Find then searches all cells).
+  std::vector<std::uint32_t> m_RowStart;
   bool m_bOrdered = true;
 };
 

@@ -132,6 +132,9 @@ struct CWorkbookFileImport {
 
 // Runs the import on the process's datasets (the target's becomes current).
 // True only when the workbook was read and the dataset saved; result.nLines
-// counts the rows of the workbook's first sheet.
+// counts the rows of the workbook's first sheet, and progress (when given)
+// follows them: (0, rows) once the workbook was read, every few thousand
+// rows, and (rows, rows) at the end.
 ORVAMAT_API bool ImportWorkbookIntoFile(const CWorkbookFileImport& request,
+                                        const CFileImportProgress& progress,
                                         CFileImportResult& result);
