@@ -4,6 +4,7 @@
 
 #include "dialogs/dialog_debug_hook.h"
 #include "formula/formula_runtime.h"
+#include "store/base/guarded_call.h"
 #include "store/base/message.h"
 #include "store/base/translation.h"
 
@@ -38,43 +39,54 @@ CString TranslateDialogText(const wchar_t* text) {
 
 const CRuntimeClass* CMatDialogCalls::GetKonfigPageClass(const wchar_t* title) {
   g_pKonfigTitle = title;
-  CDialogProvider* pProvider = ProviderOrMessage();
-  return pProvider != nullptr ? pProvider->GetKonfigPageClass() : nullptr;
+  return GuardedCall(static_cast<const CRuntimeClass*>(nullptr), [] {
+    CDialogProvider* pProvider = ProviderOrMessage();
+    return pProvider != nullptr ? pProvider->GetKonfigPageClass() : nullptr;
+  });
 }
 
 const wchar_t* CMatDialogCalls::GetKonfigPageTitle() {
   return g_pKonfigTitle != nullptr ? g_pKonfigTitle : L"";
 }
 
+// The dialog calls are a host's whole task: nothing that escapes a dialog
+// (memory ran out) reaches the host; it is shown, and the call cancels.
+
 unsigned long CMatDialogCalls::chooseArtikelDlg(CMatTable* /*table*/, const CPtrList& handles) {
-  CDialogProvider* pProvider = ProviderOrMessage();
-  if (pProvider == nullptr) return 0;
-  CArticleChoiceModel model(handles);
-  pProvider->RunArticleChoice(model);
-  return model.GetChosen();
+  return GuardedCall(0ul, [&] {
+    CDialogProvider* pProvider = ProviderOrMessage();
+    if (pProvider == nullptr) return 0ul;
+    CArticleChoiceModel model(handles);
+    pProvider->RunArticleChoice(model);
+    return static_cast<unsigned long>(model.GetChosen());
+  });
 }
 
 int CMatDialogCalls::showProdVarianten(Cvdi3805Tag* product, CStringList& selection) {
-  CDialogProvider* pProvider = ProviderOrMessage();
-  if (pProvider == nullptr || product == nullptr) return IDCANCEL;
-  CVdiVariantsModel model(product, selection);
-  const int rc = pProvider->RunVariants(model);
-  // Cancel leaves the product's variants as they were, not only the list.
-  if (rc == IDOK)
-    selection = model.GetSelection();
-  else
-    model.RestoreDefaults();
-  return rc;
+  return GuardedCall(int(IDCANCEL), [&] {
+    CDialogProvider* pProvider = ProviderOrMessage();
+    if (pProvider == nullptr || product == nullptr) return int(IDCANCEL);
+    CVdiVariantsModel model(product, selection);
+    const int rc = pProvider->RunVariants(model);
+    // Cancel leaves the product's variants as they were, not only the list.
+    if (rc == IDOK)
+      selection = model.GetSelection();
+    else
+      model.RestoreDefaults();
+    return rc;
+  });
 }
 
 int CMatDialogCalls::SearchArtikelDlg(unsigned long& handle, const wchar_t* /*text*/,
                                       CMatTable* table) {
-  CDialogProvider* pProvider = ProviderOrMessage();
-  if (pProvider == nullptr) return IDCANCEL;
-  CArticleSearchModel model(Handle(handle), table);
-  const int rc = pProvider->RunArticleSearch(model);
-  handle = model.GetSelected();
-  return rc;
+  return GuardedCall(int(IDCANCEL), [&] {
+    CDialogProvider* pProvider = ProviderOrMessage();
+    if (pProvider == nullptr) return int(IDCANCEL);
+    CArticleSearchModel model(Handle(handle), table);
+    const int rc = pProvider->RunArticleSearch(model);
+    handle = model.GetSelected();
+    return rc;
+  });
 }
 
 namespace {
