@@ -80,7 +80,10 @@ struct CInstalled {
 void RestoreHostUI(CInstalled& installed) {
   if (&GetHostUI() == &installed.ui) SetHostUI(installed.pHostUI);
 }
-std::unique_ptr<CInstalled> g_pInstalled;
+// Made by the install, deleted by the uninstall only: a host that never
+// uninstalls leaves Qt to the end of the process, since taking its
+// application down among the static destructors (after Qt's own) crashes.
+CInstalled* g_pInstalled = nullptr;
 
 // Qt's own chatter (a missing runtime folder, what the offscreen platform
 // can not do) is no message of ours; its errors still reach stderr.
@@ -107,7 +110,7 @@ bool OrvaMatDialogsInstall(const COrvaMatDialogsOptions* pOptions) {
       qInstallMessageHandler(QuietQtMessages);
       pInstalled->pApplication = std::make_unique<QApplication>(g_nArgc, g_aArgv);
     }
-    g_pInstalled = std::move(pInstalled);
+    g_pInstalled = pInstalled.release();
   }
   ScreenshotPath() = pOptions != nullptr && pOptions->pScreenshot != nullptr
                          ? QString::fromUtf8(pOptions->pScreenshot)
@@ -128,7 +131,8 @@ void OrvaMatDialogsUninstall() {
   if (g_pInstalled == nullptr) return;
   if (GetDialogProvider() == &g_pInstalled->provider) SetDialogProvider(nullptr);
   RestoreHostUI(*g_pInstalled);
-  g_pInstalled.reset();
+  delete g_pInstalled;
+  g_pInstalled = nullptr;
 }
 
 bool OrvaMatDialogsScreenshot(void* pWidget) {
