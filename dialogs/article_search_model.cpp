@@ -1,6 +1,7 @@
 // The article search's decisions: the catalogue, the group tabs, the
 // articles of a group and the search through them, one bounded step at a
 // time.
+#include <algorithm>
 #include <cwctype>
 #include <utility>
 
@@ -44,6 +45,58 @@ CMatDatenSatz* OpenDatasetOf(unsigned long prefix) {
 constexpr int kInfo2MainGroup = 1;
 
 bool IsWordChar(wchar_t c) { return std::iswalnum(static_cast<wint_t>(c)) != 0; }
+
+// The upper case of text as the search compares it, into out.
+void UpperInto(std::wstring_view text, CString& out) {
+  out.assign(text);
+  for (wchar_t& c : out) {
+    if (c >= L'a' && c <= L'z')
+      c = static_cast<wchar_t>(c - (L'a' - L'A'));
+    else if (c >= 0x80)
+      c = ToUpperChar(c);
+  }
+}
+
+// Whether every character of text is one code point in UTF-8 as well, so
+// that a match in the UTF-8 form is a match in the wide form and the same
+// characters stand around it.
+bool IsOneToOneInUtf8(std::wstring_view text) {
+  for (const wchar_t c : text) {
+    const auto cp = static_cast<char32_t>(c);
+    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return false;
+  }
+  return true;
+}
+
+// The code point whose UTF-8 sequence starts at bytes[i] (valid UTF-8, as
+// AppendToUtf8 writes it).
+char32_t CodePointAt(std::string_view bytes, std::size_t i) {
+  const auto lead = static_cast<unsigned char>(bytes[i]);
+  if (lead < 0x80) return lead;
+  const int nMore = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
+  char32_t cp = lead & (0x3F >> nMore);
+  for (int k = 1; k <= nMore && i + std::size_t(k) < bytes.size(); ++k)
+    cp = (cp << 6) | (static_cast<unsigned char>(bytes[i + std::size_t(k)]) & 0x3F);
+  return cp;
+}
+
+bool IsWordByte(std::string_view bytes, std::size_t i) {
+  return IsWordChar(static_cast<wchar_t>(CodePointAt(bytes, i)));
+}
+
+// Matches on the UTF-8 forms: the first occurrence only, as for the wide
+// form.
+bool MatchesUtf8(std::string_view candidate, std::string_view text, bool bWholeWord) {
+  const std::size_t at = candidate.find(text);
+  if (at == std::string_view::npos) return false;
+  if (!bWholeWord) return true;
+  std::size_t before = at;
+  while (before > 0 && (static_cast<unsigned char>(candidate[--before]) & 0xC0) == 0x80) {
+  }
+  const std::size_t end = at + text.size();
+  return (at == 0 || !IsWordByte(candidate, before)) &&
+         (end == candidate.size() || !IsWordByte(candidate, end));
+}
 
 }  // namespace
 
@@ -104,6 +157,7 @@ void CArticleSearchModel::ChooseCatalogue(int i) {
 void CArticleSearchModel::FillTabs() {
   const int nPrevious = m_nTab;
   m_Tabs.clear();
+  m_Index.clear();
   m_nTab = -1;
   m_pKurzText = nullptr;
   m_Articles.clear();
@@ -128,6 +182,7 @@ void CArticleSearchModel::FillTabs() {
     m_Tabs.push_back({pChild.get(), std::move(text)});
   }
   if (m_Tabs.empty()) return;
+  m_Index.resize(m_Tabs.size());
   if (nSelect < 0)
     nSelect = nPrevious >= 0 && nPrevious < static_cast<int>(m_Tabs.size()) ? nPrevious : 0;
   SelectTab(nSelect);
@@ -141,20 +196,91 @@ void CArticleSearchModel::SelectTab(int i) {
   m_bItemsRead = false;
   m_bTooMany = false;
   CWaitCursor wait;
-  CMatTable* pGroup = m_Tabs[std::size_t(i)].pGroup;
-  if (CMatManager::GetItemCount(pGroup, false) > kMaxListed) {
+  if (CMatManager::GetItemCount(m_Tabs[std::size_t(i)].pGroup, false) > kMaxListed) {
     m_bTooMany = true;
     return;
   }
-  bool bSelectedHere = false;
-  for (POSITION pos = CMatManager::GetFirstRowPosition(pGroup); pos != nullptr;) {
-    const Handle hArticle = Handle(CMatManager::GetNextRow(pGroup, pos));
-    m_Articles.push_back(hArticle);
-    bSelectedHere |= hArticle == m_hSelected && hArticle != 0;
-  }
+  const CGroupIndex& index = m_Index[std::size_t(i)];
+  if (index.bBuilt)
+    m_Articles = index.articles;
+  else
+    ListArticles(std::size_t(i), m_Articles);
   // The selected article is listed when it has a short text.
   CString text;
-  if (bSelectedHere && ReadShortText(m_hSelected, text)) m_bOkEnabled = true;
+  if (m_hSelected != 0 &&
+      std::find(m_Articles.begin(), m_Articles.end(), m_hSelected) != m_Articles.end() &&
+      ReadShortText(m_hSelected, text))
+    m_bOkEnabled = true;
+}
+
+void CArticleSearchModel::ListArticles(std::size_t nTab, std::vector<Handle>& articles) const {
+  articles.clear();
+  CMatTable* pGroup = m_Tabs[nTab].pGroup;
+  if (CMatManager::GetItemCount(pGroup, false) > kMaxListed) return;
+  articles.reserve(std::size_t(CMatManager::GetItemCount(pGroup, false)));
+  for (POSITION pos = CMatManager::GetFirstRowPosition(pGroup); pos != nullptr;)
+    articles.push_back(Handle(CMatManager::GetNextRow(pGroup, pos)));
+}
+
+bool CArticleSearchModel::IndexNextGroup() {
+  // Groups are indexed in the order a search downwards meets them; true
+  // while one is left after this one.
+  const std::size_t nTabs = m_Index.size();
+  const std::size_t nFirst = std::size_t(std::max(m_nTab, 0));
+  bool bBuiltOne = false;
+  for (std::size_t n = 0; n < nTabs; ++n) {
+    const std::size_t nTab = (nFirst + n) % nTabs;
+    if (m_Index[nTab].bBuilt) continue;
+    if (bBuiltOne) return true;
+    BuildIndex(nTab);
+    bBuiltOne = true;
+  }
+  return false;
+}
+
+void CArticleSearchModel::BuildIndex(std::size_t nTab) {
+  CGroupIndex index;
+  ListArticles(nTab, index.articles);
+  const std::size_t n = index.articles.size();
+  index.upperEnds.reserve(2 * n);
+  index.exactEnds.reserve(2 * n);
+  index.bSlow.assign(n, false);
+  CString text, upper;
+  auto append = [&index, &upper](std::wstring_view candidate) {
+    AppendToUtf8(candidate, index.exact);
+    UpperInto(candidate, upper);
+    AppendToUtf8(upper, index.upper);
+    index.exactEnds.push_back(static_cast<std::uint32_t>(index.exact.size()));
+    index.upperEnds.push_back(static_cast<std::uint32_t>(index.upper.size()));
+  };
+  for (std::size_t i = 0; i < n; ++i) {
+    const wchar_t* pNumber = CMatManager::HdlToString(index.articles[i]);
+    const std::wstring_view number = pNumber != nullptr ? pNumber : L"";
+    if (!ReadShortText(index.articles[i], text)) text.clear();
+    index.bSlow[i] = !IsOneToOneInUtf8(number) || !IsOneToOneInUtf8(text);
+    append(index.bSlow[i] ? L"" : number);
+    append(index.bSlow[i] ? L"" : std::wstring_view(text));
+    // Offsets are 32-bit: a group past that is searched through its tables.
+    if (index.upper.size() > 0xFFFFFFF0u || index.exact.size() > 0xFFFFFFF0u) {
+      index.upper.clear();
+      index.exact.clear();
+      index.bSlow.assign(n, true);
+      break;
+    }
+  }
+  index.bBuilt = true;
+  m_Index[nTab] = std::move(index);
+}
+
+bool CArticleSearchModel::IsIndexedMatch(const CGroupIndex& index, std::size_t i) const {
+  const CArticleSearchOptions& options = ArticleSearchOptions();
+  const std::string& bytes = options.bMatchCase ? index.exact : index.upper;
+  const std::vector<std::uint32_t>& ends = options.bMatchCase ? index.exactEnds : index.upperEnds;
+  const std::size_t begin = i == 0 ? 0 : ends[2 * i - 1];
+  const std::string_view number(bytes.data() + begin, ends[2 * i] - begin);
+  const std::string_view text(bytes.data() + ends[2 * i], ends[2 * i + 1] - ends[2 * i]);
+  return MatchesUtf8(number, m_strSearchUtf8, options.bWholeWord) ||
+         MatchesUtf8(text, m_strSearchUtf8, options.bWholeWord);
 }
 
 const std::vector<CArticleSearchModel::CItem>& CArticleSearchModel::GetItems() const {
@@ -188,6 +314,8 @@ bool CArticleSearchModel::SelectItem(std::size_t i, CString& picture) {
 CArticleSearchModel::eSearch CArticleSearchModel::BeginSearch(const CString& text, bool bAsTyped) {
   if (text.empty()) return eSearch::kEmptyText;
   m_strSearch = ArticleSearchOptions().bMatchCase ? text : ToUpper(text);
+  m_strSearchUtf8.clear();
+  if (IsOneToOneInUtf8(m_strSearch)) AppendToUtf8(m_strSearch, m_strSearchUtf8);
   if (m_nTab < 0) return eSearch::kNotFound;
   m_nStartTab = m_nTab;
   m_nStartPos = -1;
@@ -236,13 +364,7 @@ bool CArticleSearchModel::IsMatchText(std::wstring_view candidate) const {
   const CArticleSearchOptions& options = ArticleSearchOptions();
   if (options.bMatchCase) return Matches(candidate, m_strSearch, options.bWholeWord);
   // Upper-cased into one buffer: a search meets every article of a dataset.
-  m_strCandidate.assign(candidate);
-  for (wchar_t& c : m_strCandidate) {
-    if (c >= L'a' && c <= L'z')
-      c = static_cast<wchar_t>(c - (L'a' - L'A'));
-    else if (c >= 0x80)
-      c = ToUpperChar(c);
-  }
+  UpperInto(candidate, m_strCandidate);
   return Matches(m_strCandidate, m_strSearch, options.bWholeWord);
 }
 
@@ -260,8 +382,12 @@ CArticleSearchModel::eSearch CArticleSearchModel::Step(std::size_t nCandidates, 
       m_strSearch.clear();
       return eSearch::kNotFound;
     }
-    const Handle hArticle = m_Articles[std::size_t(m_nPos)];
-    if (!IsMatch(hArticle)) continue;
+    const auto i = std::size_t(m_nPos);
+    const Handle hArticle = m_Articles[i];
+    const CGroupIndex& index = m_Index[std::size_t(m_nTab)];
+    const bool bIndexed = index.bBuilt && !m_strSearchUtf8.empty() &&
+                          index.articles.size() == m_Articles.size() && !index.bSlow[i];
+    if (!(bIndexed ? IsIndexedMatch(index, i) : IsMatch(hArticle))) continue;
     m_strSearch.clear();
     m_hSelected = hArticle;
     m_bOkEnabled = true;

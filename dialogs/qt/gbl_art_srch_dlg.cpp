@@ -107,12 +107,20 @@ CGblArtSrchDlg::CGblArtSrchDlg(CArticleSearchModel& model, QWidget* pParent)
 
   m_Timer.setInterval(0);
   connect(&m_Timer, &QTimer::timeout, this, &CGblArtSrchDlg::OnStep);
+  m_IndexTimer.setInterval(0);
+  connect(&m_IndexTimer, &QTimer::timeout, this, [this] {
+    if (m_Model.IndexNextGroup()) return;
+    m_IndexTimer.stop();
+    setProperty("indexed", true);
+  });
+  StartIndexing();
   connect(m_pButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(m_pButtons, &QDialogButtonBox::rejected, this, &CGblArtSrchDlg::reject);
   connect(m_pCatalogue, &QComboBox::activated, this, [this](int i) {
     StopSearch();
     m_Model.ChooseCatalogue(i);
     ShowTabs();
+    StartIndexing();
   });
   connect(m_pTabs, &QTabBar::currentChanged, this, [this](int i) {
     if (m_bFilling || i < 0) return;
@@ -138,6 +146,11 @@ CGblArtSrchDlg::CGblArtSrchDlg(CArticleSearchModel& model, QWidget* pParent)
   for (QAbstractButton* pOption : std::initializer_list<QAbstractButton*>{
            m_pAllGroups, m_pWholeWord, m_pMatchCase, m_pUp, m_pDown})
     connect(pOption, &QAbstractButton::toggled, this, &CGblArtSrchDlg::SaveOptions);
+}
+
+void CGblArtSrchDlg::StartIndexing() {
+  setProperty("indexed", false);
+  m_IndexTimer.start();
 }
 
 void CGblArtSrchDlg::ShowTabs() {

@@ -3,7 +3,9 @@
 // picks one. What it shows and finds comes from CArticleSearchModel; a
 // search runs in steps from the event loop, so that the window answers and a
 // second click on the search button (or Escape) stops it. Its property
-// "searching" tells whether a search runs.
+// "searching" tells whether a search runs. While the window waits for the
+// user it indexes the groups for searching, a group a step; its property
+// "indexed" tells when every group is.
 #pragma once
 
 #include <QCheckBox>
@@ -42,6 +44,7 @@ class CGblArtSrchDlg : public QDialog {
   void StartSearch(bool bAsTyped);
   void StopSearch();
   void OnStep();
+  void StartIndexing();
 
   CArticleSearchModel& m_Model;
   QComboBox* m_pCatalogue;     // 2000
@@ -58,6 +61,7 @@ class CGblArtSrchDlg : public QDialog {
   QRadioButton* m_pDown;       // 2029
   QDialogButtonBox* m_pButtons;
   QTimer m_Timer;
+  QTimer m_IndexTimer;
   bool m_bFilling = false;  // the list is being filled: no selection events
   int m_nShownTab = -1;     // the group the list shows
 };

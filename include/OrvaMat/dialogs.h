@@ -8,6 +8,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -229,6 +231,11 @@ class ORVAMAT_API CArticleSearchModel {
   // letter or digit stands right before or after it.
   static bool Matches(std::wstring_view candidate, std::wstring_view text, bool bWholeWord);
 
+  // Indexes the next group for searching; false once every group is. The
+  // window calls it while it waits for the user, so that a search compares
+  // texts in memory instead of reading the tables article by article.
+  bool IndexNextGroup();
+
  private:
   void FillTabs();
   bool Advance();  // the next candidate position; false when back at the start
@@ -236,6 +243,22 @@ class ORVAMAT_API CArticleSearchModel {
   // The article's short text (GetKurzText on the table found once).
   bool ReadShortText(Handle hArticle, CString& out) const;
   bool IsMatchText(std::wstring_view candidate) const;
+
+  // A group's articles with their numbers and short texts as a search
+  // compares them, upper-cased and as they are, in UTF-8 one after another:
+  // ends[2i] ends the number of article i and ends[2i+1] its short text.
+  // An article whose text has a character UTF-8 cannot keep one to one (a
+  // lone surrogate) is compared by reading its tables (bSlow).
+  struct CGroupIndex {
+    bool bBuilt = false;
+    std::vector<Handle> articles;
+    std::string upper, exact;
+    std::vector<std::uint32_t> upperEnds, exactEnds;
+    std::vector<bool> bSlow;
+  };
+  void ListArticles(std::size_t nTab, std::vector<Handle>& articles) const;
+  void BuildIndex(std::size_t nTab);
+  bool IsIndexedMatch(const CGroupIndex& index, std::size_t i) const;
 
   bool m_bCatalogues = false;
   std::vector<CArticleSearchCatalogue> m_Catalogues;
@@ -247,7 +270,8 @@ class ORVAMAT_API CArticleSearchModel {
   mutable CString m_strShortText;    // the short text of a candidate
   std::vector<CArticleSearchTab> m_Tabs;
   int m_nTab = -1;
-  std::vector<Handle> m_Articles;  // every article of the tab, in table order
+  std::vector<Handle> m_Articles;    // every article of the tab, in table order
+  std::vector<CGroupIndex> m_Index;  // by tab
   mutable std::vector<CItem> m_Items;
   mutable bool m_bItemsRead = false;
   bool m_bTooMany = false;
@@ -255,6 +279,7 @@ class ORVAMAT_API CArticleSearchModel {
   bool m_bOkEnabled = false;
   // The search under way.
   CString m_strSearch;
+  std::string m_strSearchUtf8;  // empty when the index cannot serve the search
   int m_nStartTab = -1;
   long long m_nStartPos = -1;
   long long m_nPos = -1;
