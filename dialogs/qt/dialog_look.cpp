@@ -3,11 +3,26 @@
 #include <QApplication>
 #include <QPixmap>
 
+#include "OrvaMat/dialogs.h"
 #include "dialogs/qt/qt_host_ui.h"
 
 void SetControlId(QWidget* pControl, int nId, int nHelpBase) {
   pControl->setObjectName(QString::number(nId));
   pControl->setProperty("helpId", nHelpBase + nId);
+}
+
+COkCancel AddOkCancel(QDialog& dialog, int nHelpBase) {
+  auto* pBox = new QDialogButtonBox(&dialog);
+  QPushButton* pOk =
+      pBox->addButton(ToQt(TranslateDialogText(L"OK")), QDialogButtonBox::AcceptRole);
+  QPushButton* pCancel =
+      pBox->addButton(ToQt(TranslateDialogText(L"Abbrechen")), QDialogButtonBox::RejectRole);
+  SetControlId(pOk, IDOK, nHelpBase);
+  SetControlId(pCancel, IDCANCEL, nHelpBase);
+  // Through the virtual calls, so that a dialog's own accept or reject runs.
+  QObject::connect(pBox, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(pBox, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  return {pBox, pOk};
 }
 
 CPictureWindow::CPictureWindow(QWidget* pParent) : QLabel(pParent) {

@@ -4,7 +4,10 @@
 // dialog out, saves its picture and closes it.
 #pragma once
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QString>
 #include <QWidget>
 
@@ -12,6 +15,14 @@
 
 // Names the control by its id and gives it the help id base + id.
 void SetControlId(QWidget* pControl, int nId, int nHelpBase);
+
+// The OK and Abbrechen buttons of a dialog, in the current language, with
+// the control ids IDOK and IDCANCEL; they accept and reject the dialog.
+struct COkCancel {
+  QDialogButtonBox* pBox;
+  QPushButton* pOk;
+};
+COkCancel AddOkCancel(QDialog& dialog, int nHelpBase);
 
 // The picture window of the article dialogs: the picture scaled into the
 // window, keeping its proportions, on the frame colour of the window.

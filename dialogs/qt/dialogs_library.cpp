@@ -35,7 +35,7 @@ class CQtDialogProvider : public CDialogProvider {
   }
   int RunArticleSearch(CArticleSearchModel& model) override {
     CGblArtSrchDlg dialog(model, QApplication::activeWindow());
-    return RunModal(dialog) == QDialog::Accepted ? IDOK : IDCANCEL;
+    return RunModal(dialog);
   }
   void RunDebugger(CFortranDebugModel& model) override {
     CFortranDebDlg dialog(model, QApplication::activeWindow());
@@ -43,16 +43,17 @@ class CQtDialogProvider : public CDialogProvider {
   }
   int RunVariants(CVdiVariantsModel& model) override {
     CVdiProdVarianten dialog(model, QApplication::activeWindow());
-    return RunModal(dialog) == QDialog::Accepted ? IDOK : IDCANCEL;
+    return RunModal(dialog);
   }
 
  private:
   // A screenshot run never waits for a user: the dialog closes as cancelled
   // whether its picture could be saved or not (then the host hears why).
+  // IDOK or IDCANCEL.
   static int RunModal(QDialog& dialog) {
-    if (ScreenshotPath().isEmpty()) return dialog.exec();
+    if (ScreenshotPath().isEmpty()) return dialog.exec() == QDialog::Accepted ? IDOK : IDCANCEL;
     if (!TakeScreenshot(dialog)) ReportScreenshotFailed();
-    return QDialog::Rejected;
+    return IDCANCEL;
   }
 };
 

@@ -74,13 +74,7 @@ CFortranDebDlg::CFortranDebDlg(CFortranDebugModel& model, QWidget* pParent)
   m_pFunctions->setCurrentIndex(m_Model.GetShownFunction());
   auto* pStep = new QPushButton(ToQt(TranslateDialogText(L"step")), this);
   SetControlId(pStep, 2019, 0);
-  auto* pButtons = new QDialogButtonBox(this);
-  QPushButton* pOk =
-      pButtons->addButton(ToQt(TranslateDialogText(L"OK")), QDialogButtonBox::AcceptRole);
-  QPushButton* pCancel =
-      pButtons->addButton(ToQt(TranslateDialogText(L"Abbrechen")), QDialogButtonBox::RejectRole);
-  SetControlId(pOk, IDOK, 0);
-  SetControlId(pCancel, IDCANCEL, 0);
+  QDialogButtonBox* pButtons = AddOkCancel(*this, 0).pBox;
 
   auto* pWatches = new QGridLayout();
   for (int k = 0; k < CFortranDebugModel::kWatches; ++k) {
@@ -109,8 +103,6 @@ CFortranDebDlg::CFortranDebDlg(CFortranDebugModel& model, QWidget* pParent)
   connect(pStep, &QPushButton::clicked, this, &CFortranDebDlg::StepOnce);
   auto* pF10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
   connect(pF10, &QShortcut::activated, this, &CFortranDebDlg::StepOnce);
-  connect(pButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(pButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(m_pFunctions, &QComboBox::activated, this, [this](int i) {
     m_Model.ShowFunction(i);
     m_pView->update();

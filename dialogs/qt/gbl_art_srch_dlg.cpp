@@ -65,9 +65,7 @@ CGblArtSrchDlg::CGblArtSrchDlg(CArticleSearchModel& model, QWidget* pParent)
   m_pMatchCase = Control<QCheckBox>(this, 2031, Tr(L"Groß-/Kleinschreibung"));
   m_pUp = Control<QRadioButton>(this, 2028, Tr(L"Suchrichung: nach oben"));
   m_pDown = Control<QRadioButton>(this, 2029, Tr(L"Suchrichung: nach unten"));
-  m_pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  SetControlId(m_pButtons->button(QDialogButtonBox::Ok), IDOK, kHelpBase);
-  SetControlId(m_pButtons->button(QDialogButtonBox::Cancel), IDCANCEL, kHelpBase);
+  m_Buttons = AddOkCancel(*this, kHelpBase);
 
   auto* pCatalogueRow = new QHBoxLayout();
   pCatalogueRow->addWidget(m_pCatalogueLabel);
@@ -90,7 +88,7 @@ CGblArtSrchDlg::CGblArtSrchDlg(CArticleSearchModel& model, QWidget* pParent)
   pLayout->addLayout(pArticles, 1);
   pLayout->addLayout(pSearchRow);
   pLayout->addLayout(pOptions);
-  pLayout->addWidget(m_pButtons);
+  pLayout->addWidget(m_Buttons.pBox);
   resize(640, 460);
 
   const CArticleSearchOptions& options = ArticleSearchOptions();
@@ -114,8 +112,6 @@ CGblArtSrchDlg::CGblArtSrchDlg(CArticleSearchModel& model, QWidget* pParent)
     setProperty("indexed", true);
   });
   StartIndexing();
-  connect(m_pButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(m_pButtons, &QDialogButtonBox::rejected, this, &CGblArtSrchDlg::reject);
   connect(m_pCatalogue, &QComboBox::activated, this, [this](int i) {
     StopSearch();
     m_Model.ChooseCatalogue(i);
@@ -178,12 +174,12 @@ void CGblArtSrchDlg::ShowArticles() {
     m_pList->setCurrentRow(m_Model.GetSelectedItem());
   }
   m_bFilling = false;
-  m_pButtons->button(QDialogButtonBox::Ok)->setEnabled(m_Model.IsOkEnabled());
+  m_Buttons.pOk->setEnabled(m_Model.IsOkEnabled());
 }
 
 void CGblArtSrchDlg::ShowSelection(const CString& picture) {
   if (!picture.empty()) m_pPicture->Load(picture);
-  m_pButtons->button(QDialogButtonBox::Ok)->setEnabled(m_Model.IsOkEnabled());
+  m_Buttons.pOk->setEnabled(m_Model.IsOkEnabled());
 }
 
 void CGblArtSrchDlg::SaveOptions() {

@@ -59,7 +59,7 @@ class CGblArtSrchDlg : public QDialog {
   QCheckBox* m_pMatchCase;     // 2031
   QRadioButton* m_pUp;         // 2028
   QRadioButton* m_pDown;       // 2029
-  QDialogButtonBox* m_pButtons;
+  COkCancel m_Buttons;
   QTimer m_Timer;
   QTimer m_IndexTimer;
   bool m_bFilling = false;  // the list is being filled: no selection events

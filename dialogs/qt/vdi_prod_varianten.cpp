@@ -49,13 +49,7 @@ CVdiProdVarianten::CVdiProdVarianten(CVdiVariantsModel& model, QWidget* pParent)
   SetControlId(m_pOptions, 1051, kHelpBase);
   m_pAccessories = new QTreeWidget(this);
   SetControlId(m_pAccessories, 1007, kHelpBase);
-  auto* pButtons = new QDialogButtonBox(this);
-  QPushButton* pOk =
-      pButtons->addButton(ToQt(TranslateDialogText(L"OK")), QDialogButtonBox::AcceptRole);
-  QPushButton* pCancel =
-      pButtons->addButton(ToQt(TranslateDialogText(L"Abbrechen")), QDialogButtonBox::RejectRole);
-  SetControlId(pOk, IDOK, kHelpBase);
-  SetControlId(pCancel, IDCANCEL, kHelpBase);
+  QDialogButtonBox* pButtons = AddOkCancel(*this, kHelpBase).pBox;
   auto* pLayout = new QVBoxLayout(this);
   pLayout->addWidget(m_pVariants, 1);
   pLayout->addWidget(m_pOptions, 1);
@@ -64,8 +58,6 @@ CVdiProdVarianten::CVdiProdVarianten(CVdiVariantsModel& model, QWidget* pParent)
   resize(520, 560);
   int x = 0, y = 0, nWidth = 0, nHeight = 0;
   if (CVdiVariantsModel::LoadPlacement(x, y, nWidth, nHeight)) setGeometry(x, y, nWidth, nHeight);
-  connect(pButtons, &QDialogButtonBox::accepted, this, &CVdiProdVarianten::accept);
-  connect(pButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
   FillVariants();
   connect(m_pVariants, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* pItem) {

@@ -19,20 +19,15 @@ CWarenSearchDlg::CWarenSearchDlg(CArticleChoiceModel& model, QWidget* pParent)
   SetControlId(m_pPicture, 2009, kHelpBase);
   m_pList = new QListWidget(this);
   SetControlId(m_pList, 2004, kHelpBase);
-  m_pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  QPushButton* pOk = m_pButtons->button(QDialogButtonBox::Ok);
-  SetControlId(pOk, IDOK, kHelpBase);
-  SetControlId(m_pButtons->button(QDialogButtonBox::Cancel), IDCANCEL, kHelpBase);
-  pOk->setEnabled(false);
-  connect(m_pButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(m_pButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  m_Buttons = AddOkCancel(*this, kHelpBase);
+  m_Buttons.pOk->setEnabled(false);
 
   auto* pRow = new QHBoxLayout();
   pRow->addWidget(m_pList, 2);
   pRow->addWidget(m_pPicture, 1);
   auto* pLayout = new QVBoxLayout(this);
   pLayout->addLayout(pRow);
-  pLayout->addWidget(m_pButtons);
+  pLayout->addWidget(m_Buttons.pBox);
   resize(560, 320);
 
   m_pPicture->Load(CArticleChoiceModel::GetInitialPicture());
@@ -48,5 +43,5 @@ void CWarenSearchDlg::OnSelectionChanged() {
   CString picture;
   if (nRow < 0 || !m_Model.Select(static_cast<std::size_t>(nRow), picture)) return;
   if (!picture.empty()) m_pPicture->Load(picture);
-  m_pButtons->button(QDialogButtonBox::Ok)->setEnabled(m_Model.IsOkEnabled());
+  m_Buttons.pOk->setEnabled(m_Model.IsOkEnabled());
 }

@@ -24,5 +24,5 @@ class CWarenSearchDlg : public QDialog {
   CArticleChoiceModel& m_Model;
   CPictureWindow* m_pPicture;  // 2009
   QListWidget* m_pList;        // 2004
-  QDialogButtonBox* m_pButtons;
+  COkCancel m_Buttons;
 };
