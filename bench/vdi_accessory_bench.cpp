@@ -10,6 +10,7 @@
 #include <string>
 
 #include "OrvaMat/vdi_accessories.h"
+#include "bench/vdi_product_file.h"
 #include "platform/recording_host_ui.h"
 #include "store/base/translation.h"
 #include "store/mat_store.h"
@@ -21,29 +22,6 @@ namespace {
 constexpr int kGroups = 10;
 constexpr int kEntriesPerGroup = 50;
 
-std::string ProductFile() {
-  std::string file = "010;4;Hersteller\n100;1;Reihe\n110;1;Pumpe\n700;1;Variante;35\n";
-  file += "830;1;1\n830;2;2\n";
-  for (int n = 1; n <= kGroups * kEntriesPerGroup; ++n)
-    file += "900;" + std::to_string(n) + ";A-" + std::to_string(n) + ";;;;;Artikel " +
-            std::to_string(n) + ";;;Stahl\n";
-  // Groups 1 and 2 hold the first entries and lead on to the others.
-  for (int g = 1; g <= kGroups; ++g) {
-    file += "930;" + std::to_string(g) + ";Gruppe " + std::to_string(g) + "\n";
-    for (int e = 1; e <= kEntriesPerGroup; ++e) {
-      const int n = (g - 1) * kEntriesPerGroup + e;
-      file += "930.01;" + std::to_string(e) + ";Eintrag " + std::to_string(n) + ";0\n";
-      file += "930.02;" + std::to_string(e) + ";0;1\n";
-      file += "930.03;1;" + std::to_string(n) + ";1;1;Stk;;0\n";
-      file += "930.04;1;1;1;0;10;100\n930.04;2;2;2;;;;700;4;1;0;50\n";
-    }
-    if (g + 2 <= kGroups)
-      file += "930.01;" + std::to_string(kEntriesPerGroup + 1) + ";weiter;" +
-              std::to_string(g + 2) + "\n";
-  }
-  return file;
-}
-
 void BM_RebuildAccessoryTree(benchmark::State& state) {
   CRecordingHostUI ui;
   CScopedHostUI scopedUI(ui);
@@ -53,7 +31,7 @@ void BM_RebuildAccessoryTree(benchmark::State& state) {
   CMatDatenSatz* pDataset = scope.Get().AddDataset(std::make_unique<CMatDatenSatz>());
   scope.Get().SetCurrent(pDataset);
   CVdiReader reader(&scope.Get());
-  reader.ReadBytes(ProductFile());
+  reader.ReadBytes(AccessoryProductFile(kGroups, kEntriesPerGroup));
   CMatTable* pSheet = FindTopLevelTable(*pDataset, L"VDI-Pumpen", eHiddenTables::kSkip);
   CMatTable* pProduct = FindChildTable(*FindChildTable(*pSheet, L"100-1", eHiddenTables::kSkip),
                                        L"110-1", eHiddenTables::kSkip);

@@ -10,16 +10,23 @@
 #include <QListWidget>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 
 #include "OrvaMat/dialogs.h"
+#include "OrvaMat/formula.h"
 #include "OrvaMat/host_ui.h"
 #include "OrvaMat/mat_manager.h"
 #include "OrvaMat/qt_dialogs.h"
+#include "OrvaMat/vdi.h"
+#include "bench/vdi_product_file.h"
+#include "dialogs/qt/catalogue_test_util.h"
 
 namespace {
 
@@ -37,36 +44,28 @@ void MakeCatalogue() {
   std::filesystem::create_directories(home);
   setenv("ORVAMAT_HOME", home.c_str(), 1);
   OrvaMatDialogsInstall(nullptr);
-  CMatManager::CreateDataset(L"BNCH", L"Bench GmbH", nullptr);
-  CMatTable *pKurz = nullptr, *pInfo2 = nullptr, *pGroups = nullptr, *pStrings = nullptr;
-  CMatManager::FindTable(&pKurz, nullptr, L"KurzText");
-  CMatManager::FindTable(&pInfo2, nullptr, L"ArtikelInfo2");
-  CMatManager::FindTable(&pGroups, nullptr, L"HauptWarenGruppen");
-  CMatManager::FindTable(&pStrings, nullptr, L"StringTable");
+  CGroupCatalogue catalogue(L"BNCH", L"Bench GmbH");
   for (int g = 0; g < kGroups; ++g) {
-    const std::wstring name = L"HWG_" + std::to_wstring(10 + g);
-    CMatTable* pGroup = CMatManager::CreateTable(pGroups, name.c_str(), eTypeString, 1);
-    CMatManager::SetStringValueW((L"Warengruppe " + std::to_wstring(g)).c_str(), pStrings,
-                                 CMatManager::GetOrCreateHandle(name.c_str()), 0, 0);
-    for (int i = 0; i < kPerGroup; ++i) {
-      const std::wstring number = L"N" + std::to_wstring(g) + L"-" + std::to_wstring(i);
-      const unsigned long h = CMatManager::CreateHandle(number.c_str());
-      CMatManager::AddRow(pGroup, h);
-      CMatManager::SetStringValueW((L"Rohrschelle Größe " + std::to_wstring(i)).c_str(), pKurz, h,
-                                   0, 0);
-      CMatManager::SetHandleValue(pGroup->m_hName, pInfo2, h, 0, 1);
-    }
+    CMatTable* pGroup =
+        catalogue.Group(L"HWG_" + std::to_wstring(10 + g), L"Warengruppe " + std::to_wstring(g));
+    for (int i = 0; i < kPerGroup; ++i)
+      catalogue.Article(pGroup, L"N" + std::to_wstring(g) + L"-" + std::to_wstring(i),
+                        L"Rohrschelle Größe " + std::to_wstring(i));
   }
 }
 
 // Seconds from the call that opens a modal dialog until it is shown with its
-// content; the dialog is then closed with Cancel.
-double OpenAndCancel(const std::function<void()>& open) {
+// content; the dialog is then closed with Cancel. check, when given, looks
+// at what the dialog shows.
+double OpenAndCancel(const std::function<void()>& open,
+                     const std::function<void(QWidget&)>& check = nullptr) {
   Clock::time_point shown;
-  QTimer::singleShot(0, [&shown] {
+  QTimer::singleShot(0, [&shown, &check] {
     shown = Clock::now();
-    if (QWidget* pDialog = QApplication::activeModalWidget())
-      QMetaObject::invokeMethod(pDialog, "reject");
+    QWidget* pDialog = QApplication::activeModalWidget();
+    if (pDialog == nullptr) return;
+    if (check) check(*pDialog);
+    QMetaObject::invokeMethod(pDialog, "reject");
   });
   const Clock::time_point start = Clock::now();
   open();
@@ -149,5 +148,60 @@ void BM_OpenDatasetPage(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_OpenDatasetPage)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The debugger opens on a function of 1,000 statements (about as long as
+// the p-code of one function may be), standing on its first line.
+void BM_OpenDebugger(benchmark::State& state) {
+  MakeCatalogue();
+  std::wstring text = L"INTEGER FUNCTION F()\r\nINTEGER X\r\nX = 0\r\n";
+  for (int i = 0; i < 1000; ++i) text += L"X = X + " + std::to_wstring(i % 7) + L"\r\n";
+  text += L"F = X\r\nEND FUNCTION F\r\n";
+  CvdiFunctionList list;
+  SetHostUI(nullptr);  // a compile error is printed, not shown in a box nobody closes
+  ClearFormulaErrorFlag();
+  list.scanAndParseFunctionDeclarations(L"INTEGER FUNCTION F()\r\n");
+  list.scanAndParseFunctions(text.c_str());
+  OrvaMatDialogsInstall(nullptr);
+  CvdiFunction* f = list.findFunction(L"F");
+  if (f == nullptr || FormulaErrorFlag()) {
+    state.SkipWithError("the function was not compiled");
+    return;
+  }
+  for (auto _ : state)
+    state.SetIterationTime(OpenAndCancel([&] { CvdiFortran::showDebuger(&list, f); }));
+}
+BENCHMARK(BM_OpenDebugger)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The variants dialog opens on a pump with 500 accessory entries in ten
+// groups, imported from its VDI file.
+void BM_OpenVariants(benchmark::State& state) {
+  MakeCatalogue();
+  const std::string path = std::string(std::getenv("ORVAMAT_HOME")) + "/pumpe.vdi";
+  std::ofstream(path, std::ios::binary) << AccessoryProductFile(10, 50);
+  SetHostUI(nullptr);  // the import's console lines stay on the console
+  const unsigned long prefix = (CMatManager::CreateDataset(L"PUMP", L"Pumpen", nullptr) + 1ul)
+                               << 24;
+  const std::wstring widePath(path.begin(), path.end());
+  ImportVdiFile(widePath.c_str());
+  OrvaMatDialogsInstall(nullptr);
+  Cvdi3805Tag* pTree =
+      GetVdiVariantTree(FindVdiProduct(prefix, L"VDI-Pumpen", L"1-1-0-0-0-0-0-0-0-0-0-0-0-0-0-1"));
+  if (pTree == nullptr) {
+    state.SkipWithError("the pump was not imported");
+    return;
+  }
+  CStringList selection;
+  int nAccessories = 0;
+  auto count = [&nAccessories](QWidget& dialog) {
+    nAccessories = 0;
+    if (auto* pTree = dialog.findChild<QTreeWidget*>("1007"))
+      for (QTreeWidgetItemIterator it(pTree); *it != nullptr; ++it) ++nAccessories;
+  };
+  for (auto _ : state)
+    state.SetIterationTime(
+        OpenAndCancel([&] { CMatManager::showProdVarianten(pTree, selection); }, count));
+  state.counters["accessory items"] = nAccessories;
+}
+BENCHMARK(BM_OpenVariants)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace

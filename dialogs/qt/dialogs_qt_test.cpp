@@ -29,6 +29,7 @@
 #include "OrvaMat/text.h"
 #include "OrvaMat/vdi.h"
 #include "OrvaMat/vdi_accessories.h"
+#include "dialogs/qt/catalogue_test_util.h"
 #include "dialogs/qt/qt_tree_ctrl.h"
 
 namespace {
@@ -170,33 +171,13 @@ TEST_F(QtDialogs, TheArticleChoiceReturnsTheArticleChosenLastWhicheverButtonClos
   EXPECT_GT(std::filesystem::file_size(shot), 0u);
 }
 
-// A dataset of two main groups, filled through the public calls as an
-// import fills it: group tables under "HauptWarenGruppen", the short texts,
-// and each article's group in "ArtikelInfo2".
+// A dataset of two main groups.
 void MakeCatalogue(int nArticlesInSecondGroup) {
-  CMatManager::CreateDataset(L"ALFA", L"Alpha GmbH", nullptr);
-  // A new dataset has the article tables already.
-  CMatTable *pKurz = nullptr, *pInfo2 = nullptr, *pGroups = nullptr, *pStrings = nullptr;
-  CMatManager::FindTable(&pKurz, nullptr, L"KurzText");
-  CMatManager::FindTable(&pInfo2, nullptr, L"ArtikelInfo2");
-  CMatManager::FindTable(&pGroups, nullptr, L"HauptWarenGruppen");
-  CMatManager::FindTable(&pStrings, nullptr, L"StringTable");
-  auto group = [&](const wchar_t* name, const wchar_t* text) {
-    CMatTable* pGroup = CMatManager::CreateTable(pGroups, name, eTypeString, 1);
-    CMatManager::SetStringValueW(text, pStrings, CMatManager::GetOrCreateHandle(name), 0, 0);
-    return pGroup;
-  };
-  auto article = [&](CMatTable* pGroup, const std::wstring& number, const std::wstring& text) {
-    const unsigned long h = CMatManager::GetOrCreateHandle(number.c_str());
-    CMatManager::AddRow(pGroup, h);
-    CMatManager::SetStringValueW(text.c_str(), pKurz, h, 0, 0);
-    CMatManager::SetHandleValue(pGroup->m_hName, pInfo2, h, 0, 1);
-  };
-  CMatTable* pPumps = group(L"HWG_10", L"Pumpen");
-  article(pPumps, L"P-1", L"Umwälzpumpe");
-  CMatTable* pPipes = group(L"HWG_20", L"Rohre");
+  CGroupCatalogue catalogue(L"ALFA", L"Alpha GmbH");
+  catalogue.Article(catalogue.Group(L"HWG_10", L"Pumpen"), L"P-1", L"Umwälzpumpe");
+  CMatTable* pPipes = catalogue.Group(L"HWG_20", L"Rohre");
   for (int i = 0; i < nArticlesInSecondGroup; ++i)
-    article(pPipes, L"R-" + std::to_wstring(i), L"Rohr " + std::to_wstring(i));
+    catalogue.Article(pPipes, L"R-" + std::to_wstring(i), L"Rohr " + std::to_wstring(i));
 }
 
 TEST_F(QtDialogs, TheArticleSearchShowsTheGroupOfTheArticleAndFindsAcrossGroups) {
