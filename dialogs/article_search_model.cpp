@@ -225,7 +225,7 @@ void CArticleSearchModel::ListArticles(std::size_t nTab, std::vector<Handle>& ar
 bool CArticleSearchModel::IndexNextGroup() {
   // Groups are indexed in the order a search downwards meets them; true
   // while one is left after this one.
-  const std::size_t nTabs = m_Index.size();
+  const std::size_t nTabs = m_bIndexing ? m_Index.size() : 0;
   const std::size_t nFirst = std::size_t(std::max(m_nTab, 0));
   bool bBuiltOne = false;
   for (std::size_t n = 0; n < nTabs; ++n) {
@@ -384,6 +384,13 @@ CArticleSearchModel::eSearch CArticleSearchModel::Step(std::size_t nCandidates, 
     }
     const auto i = std::size_t(m_nPos);
     const Handle hArticle = m_Articles[i];
+    // A group the search enters before the window indexed it is indexed
+    // now: that reads each article's texts once, as comparing them would,
+    // and the next keystroke finds them in memory.
+    if (m_bIndexing && !m_strSearchUtf8.empty() && !m_Index[std::size_t(m_nTab)].bBuilt) {
+      BuildIndex(std::size_t(m_nTab));
+      n += m_Index[std::size_t(m_nTab)].articles.size();
+    }
     const CGroupIndex& index = m_Index[std::size_t(m_nTab)];
     const bool bIndexed = index.bBuilt && !m_strSearchUtf8.empty() &&
                           index.articles.size() == m_Articles.size() && !index.bSlow[i];

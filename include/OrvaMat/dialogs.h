@@ -235,6 +235,9 @@ class ORVAMAT_API CArticleSearchModel {
   // window calls it while it waits for the user, so that a search compares
   // texts in memory instead of reading the tables article by article.
   bool IndexNextGroup();
+  // Without indexing (on by default) every candidate is read from the
+  // tables, as the index must find what they hold.
+  void SetIndexing(bool bOn) { m_bIndexing = bOn; }
 
  private:
   void FillTabs();
@@ -272,6 +275,7 @@ class ORVAMAT_API CArticleSearchModel {
   int m_nTab = -1;
   std::vector<Handle> m_Articles;    // every article of the tab, in table order
   std::vector<CGroupIndex> m_Index;  // by tab
+  bool m_bIndexing = true;
   mutable std::vector<CItem> m_Items;
   mutable bool m_bItemsRead = false;
   bool m_bTooMany = false;
