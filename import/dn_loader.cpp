@@ -236,6 +236,7 @@ void CDnLoader::ReadRecords() {
   for (m_nLine = 1; m_eStop == eStop::kNone && m_Lines.Has(m_nLine); ++m_nLine) {
     m_Lines.Release(m_nLine);
     const std::wstring_view line = m_Lines.Get(m_nLine);
+    PrefetchNextArticleName();
     ++m_nLineCount;
     if (!line.empty() && line[0] == kEndOfFile) break;
     // Catalogues with empty lines between records exist; what follows an
@@ -255,6 +256,16 @@ void CDnLoader::ReadRecords() {
   // The count of the first pass, unless the file grew between the passes.
   const std::size_t nTotal = std::max(m_nLine, m_Lines.GetCount());
   if (m_Progress) m_Progress(nTotal, nTotal);
+}
+
+void CDnLoader::PrefetchNextArticleName() {
+  // A catalogue's article numbers land at random places of a name map of
+  // megabytes: the next line's number is asked for while this line is read.
+  if (m_nVersion != 5 || !m_Lines.Has(m_nLine + 1)) return;
+  CDnFieldReader next(m_Lines.Get(m_nLine + 1));
+  if (next.ReadChar() != L'A') return;
+  next.ReadChar();
+  m_pDataset->PrefetchName(next.ReadTrimmedView(15));
 }
 
 void CDnLoader::DispatchRecord(wchar_t type) {

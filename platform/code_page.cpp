@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -119,6 +120,7 @@ CString BytesToWide(const std::string& bytes) {
 // Both directions of a one-byte code page, learnt once from iconv.
 struct CSingleByteTable {
   std::array<wchar_t, 256> m_aDecode{};
+  bool m_bAsciiAsIs = false;  // bytes below 0x80 are their ASCII characters
   std::unordered_map<wchar_t, char> m_mapEncode;
 };
 
@@ -136,6 +138,8 @@ std::unique_ptr<CSingleByteTable> BuildTable(const char* name) {
     table->m_aDecode[b] = decoded.size() == 1 ? decoded[0] : kReplacement;
     if (table->m_aDecode[b] != kReplacement) table->m_mapEncode.emplace(table->m_aDecode[b], byte);
   }
+  table->m_bAsciiAsIs = true;
+  for (unsigned b = 0; b < 0x80; ++b) table->m_bAsciiAsIs &= table->m_aDecode[b] == wchar_t(b);
   return table;
 }
 
@@ -235,20 +239,44 @@ bool DecodeText(std::string_view bytes, unsigned codePage, CString& out) {
     default:
       break;
   }
-  if (!IsKnownCodePage(codePage)) return false;
-  if (IsMultiByte(codePage)) {
-    CIconv cd("WCHAR_T", IconvName(codePage));
-    std::string wide;
-    const wchar_t replacement = kReplacement;
-    cd.Run(bytes, 1, WideBytes(&replacement, 1), wide);
-    out = BytesToWide(wide);
-    return true;
+  // A reader decodes line by line in one code page: the table of the last
+  // one is kept, without the locks and look-ups of finding it again. Tables
+  // live as long as the process.
+  thread_local unsigned t_nLastCodePage = 0;
+  thread_local const CSingleByteTable* t_pLastTable = nullptr;
+  const CSingleByteTable* table = codePage == t_nLastCodePage ? t_pLastTable : nullptr;
+  if (table == nullptr) {
+    if (!IsKnownCodePage(codePage)) return false;
+    if (IsMultiByte(codePage)) {
+      CIconv cd("WCHAR_T", IconvName(codePage));
+      std::string wide;
+      const wchar_t replacement = kReplacement;
+      cd.Run(bytes, 1, WideBytes(&replacement, 1), wide);
+      out = BytesToWide(wide);
+      return true;
+    }
+    table = GetTable(codePage);
+    t_nLastCodePage = codePage;
+    t_pLastTable = table;
   }
-  const CSingleByteTable* table = GetTable(codePage);
   out.resize(bytes.size());
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    out[i] = table->m_aDecode[static_cast<unsigned char>(bytes[i])];
+  wchar_t* pOut = out.data();
+  const auto* pIn = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t n = bytes.size();
+  size_t i = 0;
+  // Runs of ASCII, most of a catalogue, are widened eight bytes at a time.
+  if (table->m_bAsciiAsIs) {
+    for (; i + 8 <= n; i += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, pIn + i, 8);
+      if ((word & 0x8080808080808080ull) != 0) {
+        for (size_t k = i; k < i + 8; ++k) pOut[k] = table->m_aDecode[pIn[k]];
+        continue;
+      }
+      for (size_t k = 0; k < 8; ++k) pOut[i + k] = static_cast<wchar_t>(pIn[i + k]);
+    }
   }
+  for (; i < n; ++i) pOut[i] = table->m_aDecode[pIn[i]];
   return true;
 }
 

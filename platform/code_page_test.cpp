@@ -22,6 +22,12 @@ TEST(PlatformCodePage, DecodesEachCodePage) {
       {"\200\304\326\334\344\366\374\337", CP_WINDOWS_1252,
        L"\u20ac\u00c4\u00d6\u00dc\u00e4\u00f6\u00fc\u00df"},
       {"a\0b"s, CP_WINDOWS_1252, CString(L"a\0b", 3)},
+      // Runs of ASCII long enough to be widened eight at a time, with the
+      // code page's own bytes between them and at the end.
+      {"Rohrschelle DN15 \304u\337ere Gr\366\337e 1/2 Zoll\200", CP_WINDOWS_1252,
+       L"Rohrschelle DN15 \u00c4u\u00dfere Gr\u00f6\u00dfe 1/2 Zoll\u20ac"},
+      {"Muffe DN 20 aus Messing \216u\341ere", CP_DOS_850,
+       L"Muffe DN 20 aus Messing \u00c4u\u00dfere"},
       {"a\201\215\217\220\235b", CP_WINDOWS_1252, L"a\uFFFD\uFFFD\uFFFD\uFFFD\uFFFDb"},
       {"\216\231\232\201\224\341", CP_DOS_850, L"\u00c4\u00d6\u00dc\u00fc\u00f6\u00df"},
       {"\300\377", 1251, L"\u0410\u044f"},

@@ -52,6 +52,10 @@ class CMatDatenSatz {
     EnterDeferredNames();
     return m_NameToHandle.Lookup(text);
   }
+  void PrefetchName(std::wstring_view text) const {
+    EnterDeferredNames();
+    m_NameToHandle.Prefetch(text);
+  }
   // The handle's text, null when the dataset has no such handle.
   const wchar_t* GetName(Handle h) const;
   // Gives a handle of this dataset a new text; false when the text could not

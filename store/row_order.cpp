@@ -15,10 +15,13 @@ std::vector<CRowEntry> RowsInWriteOrder(const CMatTable& table) {
 }
 
 void SortByHandle(std::vector<CRowEntry>& rows) {
+  // Rows made in handle order (an import, a file read) mostly come out of
+  // their map in that order already.
+  const auto byHandle = [](const CRowEntry& a, const CRowEntry& b) { return a.first < b.first; };
+  if (std::is_sorted(rows.begin(), rows.end(), byHandle)) return;
   constexpr std::size_t kRadixFrom = 2048;
   if (rows.size() < kRadixFrom) {
-    std::sort(rows.begin(), rows.end(),
-              [](const CRowEntry& a, const CRowEntry& b) { return a.first < b.first; });
+    std::sort(rows.begin(), rows.end(), byHandle);
     return;
   }
   std::vector<CRowEntry> other(rows.size());
