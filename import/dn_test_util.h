@@ -3,7 +3,10 @@
 // the cells the import writes. Test code only.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <bit>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -11,6 +14,7 @@
 
 #include "OrvaMat/types.h"
 #include "import/dn_loader.h"
+#include "import/dn_tables.h"
 #include "platform/text.h"
 #include "query/article/table_lookup.h"
 #include "store/dataset_backing.h"
@@ -36,6 +40,9 @@ class CDnTestDataset : public CTestSurroundings {
   CMatTable* Table(const wchar_t* name) { return FindTopTableNamed(*m_pDataset, name); }
   CMatTable* Child(CMatTable* parent, const wchar_t* name) {
     return parent ? FindChildNamed(*parent, name) : nullptr;
+  }
+  CMatTable* Child(const wchar_t* parent, const wchar_t* name) {
+    return Child(Table(parent), name);
   }
 
   // The cell, or ~0u when it can not be read (an empty Handle field reads 0).
@@ -66,6 +73,57 @@ class CDnTestDataset : public CTestSurroundings {
   }
   float Float(const wchar_t* table, const wchar_t* row, int index = 0, int field = 0) {
     return std::bit_cast<float>(Cell(table, row, index, field));
+  }
+  // Whether an article's fields are as given: "name=value" joined by ';',
+  // e.g. "PE=100;ME=Stk;Preis=12.5". Numbers: PK PE KA VPE TK; names: ME RG
+  // SB MC HWG AN WG; texts: EAN Seite; Preis is the price (printed as %g).
+  ::testing::AssertionResult HasFields(const wchar_t* row, const CString& fields) {
+    struct CField {
+      const wchar_t* pName;
+      const wchar_t* pTable;
+      int nField;
+      char cKind;  // 'n' number, 'h' name, 't' text, 'f' float
+    };
+    static const CField kFields[] = {
+        {L"PK", L"ArtikelInfo1", eInfo1Preiskennzeichen, 'n'},
+        {L"PE", L"ArtikelInfo1", eInfo1Preiseinheit, 'n'},
+        {L"ME", L"ArtikelInfo1", eInfo1Mengeneinheit, 'h'},
+        {L"RG", L"ArtikelInfo1", eInfo1Rabattgruppe, 'h'},
+        {L"KA", L"ArtikelInfo1", eInfo1Kostenart, 'n'},
+        {L"VPE", L"ArtikelInfo1", eInfo1Verpackungsmenge, 'n'},
+        {L"SB", L"ArtikelInfo1", eInfo1Suchbegriff, 'h'},
+        {L"MC", L"ArtikelInfo2", eInfo2Matchcode, 'h'},
+        {L"HWG", L"ArtikelInfo2", eInfo2HwgGruppe, 'h'},
+        {L"EAN", L"ArtikelInfo2", eInfo2EanNummer, 't'},
+        {L"AN", L"ArtikelInfo2", eInfo2Anbindungsnummer, 'h'},
+        {L"WG", L"ArtikelInfo2", eInfo2Warengruppe, 'h'},
+        {L"Seite", L"ArtikelInfo2", eInfo2Katalogseite, 't'},
+        {L"TK", L"ArtikelInfo2", eInfo2Textkennzeichen, 'n'},
+        {L"Preis", L"Preis", 0, 'f'},
+    };
+    CString actual;
+    for (std::size_t at = 0; at < fields.size();) {
+      std::size_t end = fields.find(L';', at);
+      if (end == CString::npos) end = fields.size();
+      const CString name = fields.substr(at, fields.find(L'=', at) - at);
+      at = end + 1;
+      const CField* pField = nullptr;
+      for (const CField& f : kFields) pField = name == f.pName ? &f : pField;
+      if (pField == nullptr) return ::testing::AssertionFailure() << "no field " << ToUtf8(name);
+      CString value;
+      if (pField->cKind == 'h') value = Name(pField->pTable, row, 0, pField->nField);
+      if (pField->cKind == 't') value = Text(pField->pTable, row, 0, pField->nField);
+      if (pField->cKind == 'n')
+        value = std::to_wstring(Cell(pField->pTable, row, 0, pField->nField));
+      if (pField->cKind == 'f') {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%g", double(Float(pField->pTable, row)));
+        value = FromUtf8(buffer);
+      }
+      actual += (actual.empty() ? L"" : L";") + name + L"=" + value;
+    }
+    if (actual == fields) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << ToUtf8(row) << ": " << ToUtf8(actual);
   }
 
  private:
