@@ -5,16 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "OrvaMat/types.h"
 #include "import/dn_loader.h"
-#include "import/dn_tables.h"
 #include "platform/text.h"
 #include "query/article/table_lookup.h"
 #include "store/dataset_backing.h"
@@ -75,50 +77,30 @@ class CDnTestDataset : public CTestSurroundings {
     return std::bit_cast<float>(Cell(table, row, index, field));
   }
   // Whether an article's fields are as given: "name=value" joined by ';',
-  // e.g. "PE=100;ME=Stk;Preis=12.5". Numbers: PK PE KA VPE TK; names: ME RG
-  // SB MC HWG AN WG; texts: EAN Seite; Preis is the price (printed as %g).
+  // e.g. "PE=100;ME=Stk;Preis=12.5". The names of each info table stand in
+  // field order with their kind (n number, h name, t text); Preis is the
+  // price, printed as %g.
   ::testing::AssertionResult HasFields(const wchar_t* row, const CString& fields) {
-    struct CField {
-      const wchar_t* pName;
-      const wchar_t* pTable;
-      int nField;
-      char cKind;  // 'n' number, 'h' name, 't' text, 'f' float
-    };
-    static const CField kFields[] = {
-        {L"PK", L"ArtikelInfo1", eInfo1Preiskennzeichen, 'n'},
-        {L"PE", L"ArtikelInfo1", eInfo1Preiseinheit, 'n'},
-        {L"ME", L"ArtikelInfo1", eInfo1Mengeneinheit, 'h'},
-        {L"RG", L"ArtikelInfo1", eInfo1Rabattgruppe, 'h'},
-        {L"KA", L"ArtikelInfo1", eInfo1Kostenart, 'n'},
-        {L"VPE", L"ArtikelInfo1", eInfo1Verpackungsmenge, 'n'},
-        {L"SB", L"ArtikelInfo1", eInfo1Suchbegriff, 'h'},
-        {L"MC", L"ArtikelInfo2", eInfo2Matchcode, 'h'},
-        {L"HWG", L"ArtikelInfo2", eInfo2HwgGruppe, 'h'},
-        {L"EAN", L"ArtikelInfo2", eInfo2EanNummer, 't'},
-        {L"AN", L"ArtikelInfo2", eInfo2Anbindungsnummer, 'h'},
-        {L"WG", L"ArtikelInfo2", eInfo2Warengruppe, 'h'},
-        {L"Seite", L"ArtikelInfo2", eInfo2Katalogseite, 't'},
-        {L"TK", L"ArtikelInfo2", eInfo2Textkennzeichen, 'n'},
-        {L"Preis", L"Preis", 0, 'f'},
-    };
+    static const std::pair<const wchar_t*, std::vector<CString>> kInfo[] = {
+        {L"ArtikelInfo1", {L"PKn", L"PEn", L"MEh", L"RGh", L"KAn", L"VPEn", L"SBh"}},
+        {L"ArtikelInfo2", {L"MCh", L"HWGh", L"EANt", L"ANh", L"WGh", L"Seitet", L"TKn"}}};
     CString actual;
     for (std::size_t at = 0; at < fields.size();) {
-      std::size_t end = fields.find(L';', at);
-      if (end == CString::npos) end = fields.size();
+      const std::size_t end = std::min(fields.find(L';', at), fields.size());
       const CString name = fields.substr(at, fields.find(L'=', at) - at);
       at = end + 1;
-      const CField* pField = nullptr;
-      for (const CField& f : kFields) pField = name == f.pName ? &f : pField;
-      if (pField == nullptr) return ::testing::AssertionFailure() << "no field " << ToUtf8(name);
-      CString value;
-      if (pField->cKind == 'h') value = Name(pField->pTable, row, 0, pField->nField);
-      if (pField->cKind == 't') value = Text(pField->pTable, row, 0, pField->nField);
-      if (pField->cKind == 'n')
-        value = std::to_wstring(Cell(pField->pTable, row, 0, pField->nField));
-      if (pField->cKind == 'f') {
-        char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "%g", double(Float(pField->pTable, row)));
-        value = FromUtf8(buffer);
+      CString value = L"<no such field>";
+      char price[32];
+      std::snprintf(price, sizeof price, "%g", double(Float(L"Preis", row)));
+      if (name == L"Preis") value = FromUtf8(price);
+      for (const auto& [table, names] : kInfo) {
+        for (int i = 0; i < static_cast<int>(names.size()); ++i) {
+          if (names[i].substr(0, names[i].size() - 1) != name) continue;
+          const wchar_t kind = names[i].back();
+          value = kind == L'h'   ? Name(table, row, 0, i)
+                  : kind == L't' ? Text(table, row, 0, i)
+                                 : std::to_wstring(Cell(table, row, 0, i));
+        }
       }
       actual += (actual.empty() ? L"" : L";") + name + L"=" + value;
     }
