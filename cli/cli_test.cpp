@@ -270,11 +270,12 @@ TEST(CliWorkbook, TablesIntoANewFileThenAForeignID) {
   EXPECT_EQ(Read(folder.Path() / "w.mmd"), before);
 }
 
-// An insulation workbook into a new file: the tree under Daemmsysteme, the
-// warning log beside the workbook (its path told on stdout, as the console
-// host opens a log), then a workbook that is no workbook: refused, the file
-// as it was.
-TEST(CliWorkbook, InsulationIntoANewFileThenAnUnreadableOne) {
+// An insulation workbook into a new file: the tree under Daemmsysteme, and
+// the warning log beside the workbook, its path told on stdout as the
+// console host opens a log. (Which rows the tree takes and what the log
+// says are InsulationTest.TreeTradesAndOuterDiameterOrder's; a workbook
+// that is none is CliBadInput's InsulationNotAWorkbook.)
+TEST(CliWorkbook, InsulationIntoANewFile) {
   CToolFolder folder;
   lxw_workbook* pBook = workbook_new((folder.Path() / "daemm.xlsx").c_str());
   lxw_worksheet* pRange = workbook_add_worksheet(pBook, nullptr);
@@ -292,8 +293,7 @@ TEST(CliWorkbook, InsulationIntoANewFileThenAnUnreadableOne) {
     worksheet_write_number(pRange, r, 24, 9.5, nullptr);
     worksheet_write_string(pRange, r, 27, ("N-" + std::to_string(r)).c_str(), nullptr);
   }
-  lxw_worksheet* pTexts = workbook_add_worksheet(pBook, nullptr);
-  worksheet_write_string(pTexts, 0, 0, "data", nullptr);
+  worksheet_write_string(workbook_add_worksheet(pBook, nullptr), 0, 0, "data", nullptr);
   ASSERT_EQ(workbook_close(pBook), LXW_NO_ERROR);
 
   CRun run = RunTool(folder.Path(), "import insulation daemm.xlsx --mmd d.mmd --id DAEM");
@@ -305,20 +305,6 @@ TEST(CliWorkbook, InsulationIntoANewFileThenAnUnreadableOne) {
   const std::string dump =
       RunTool(folder.Path(), "mmd dump d.mmd 'Daemmsysteme.Produktgruppe 1'").strOut;
   EXPECT_NE(dump.find("(*Rohre*)"), std::string::npos) << dump;
-  const std::string articles = RunTool(folder.Path(),
-                                       "mmd dump d.mmd 'Daemmsysteme.Produktgruppe 1.Produkt "
-                                       "1.Variante 1.Artikel'")
-                                   .strOut;
-  EXPECT_NE(articles.find("(*N-2*)"), std::string::npos) << articles;
-  EXPECT_NE(articles.find("(*N-3*)"), std::string::npos) << articles;
-  EXPECT_EQ(articles.find("(*N-4*)"), std::string::npos) << articles;
-
-  const std::string before = Read(folder.Path() / "d.mmd");
-  Write(folder.Path() / "kaputt.xlsx", "PK\x03\x04 keine Arbeitsmappe");
-  run = RunTool(folder.Path(), "import insulation kaputt.xlsx --mmd d.mmd");
-  EXPECT_EQ(run.nExit, 1);
-  EXPECT_NE(run.strOut.find("not saved"), std::string::npos) << run.strOut;
-  EXPECT_EQ(Read(folder.Path() / "d.mmd"), before);
 }
 
 // A file imported, then its products listed as the JSON the checks read; a

@@ -28,78 +28,55 @@ class CExpressionMaker {
  public:
   explicit CExpressionMaker(unsigned seed) : m_rng(seed) {}
 
+  // Each form is drawn in the same order as the operands it takes: both
+  // operands first, then the form, then an operand of the other type.
   std::string Integer(int nDepth) {
     if (nDepth == 0 || Pick(4) == 0) {
-      switch (Pick(3)) {
-        case 0:
-          return "I";
-        case 1:
-          return "J";
-        default:
-          return std::to_string(1 + Pick(9));
-      }
+      const int k = Pick(3);
+      return k == 0 ? "I" : k == 1 ? "J" : std::to_string(1 + Pick(9));
     }
     const std::string a = Integer(nDepth - 1), b = Integer(nDepth - 1);
-    switch (Pick(8)) {
-      case 0:
-        return "(" + a + " + " + b + ")";
-      case 1:
-        return "(" + a + " - " + b + ")";
-      case 2:
-        return "(" + a + " * " + b + ")";
-      case 3:
-        return "(" + a + " / (ABS(" + b + ") + 1))";
-      case 4:
-        return "MOD(" + a + ", (ABS(" + b + ") + 1))";
-      case 5:
-        return "ABS(" + a + ")";
-      case 6:
-        return "INT(" + Real(nDepth - 1) + ")";
-      default:
-        return "NINT(" + Real(nDepth - 1) + ")";
-    }
+    static const char* const kForms[] = {
+        "($a + $b)", "($a - $b)", "($a * $b)", "($a / (ABS($b) + 1))", "MOD($a, (ABS($b) + 1))",
+        "ABS($a)",   "INT($r)",   "NINT($r)"};
+    const int k = Pick(8);
+    return Fill(kForms[k], a, b, k >= 6 ? Real(nDepth - 1) : "");
   }
 
   std::string Real(int nDepth) {
     if (nDepth == 0 || Pick(4) == 0) {
-      switch (Pick(4)) {
-        case 0:
-          return "X";
-        case 1:
-          return "Y";
-        case 2:
-          return "(I * 1.0)";
-        default:
-          return kConstants[Pick(4)];
-      }
+      const int k = Pick(4);
+      return k == 0 ? "X" : k == 1 ? "Y" : k == 2 ? "(I * 1.0)" : kConstants[Pick(4)];
     }
     const std::string a = Real(nDepth - 1), b = Real(nDepth - 1);
-    switch (Pick(12)) {
-      case 0:
-        return "(" + a + " + " + b + ")";
-      case 1:
-        return "(" + a + " - " + b + ")";
-      case 2:
-        return "(" + a + " * " + b + ")";
-      case 3:
-        return "(" + a + " / (ABS(" + b + ") + 1.0))";
-      case 4:
-        return "ABS(" + a + ")";
-      case 5:
-        return "MIN(" + a + ", " + b + ")";
-      case 6:
-        return "MAX(" + a + ", " + b + ")";
-      case 7:
-        return "SQRT(ABS(" + a + "))";
-      case 8:
-        return "SIN(" + a + ")";
-      case 9:
-        return "COS(" + a + ")";
-      case 10:
-        return "MOD(" + a + ", (ABS(" + b + ") + 0.5))";
-      default:
-        return "(" + Integer(nDepth - 1) + " + " + a + ")";
+    static const char* const kForms[] = {"($a + $b)",
+                                         "($a - $b)",
+                                         "($a * $b)",
+                                         "($a / (ABS($b) + 1.0))",
+                                         "ABS($a)",
+                                         "MIN($a, $b)",
+                                         "MAX($a, $b)",
+                                         "SQRT(ABS($a))",
+                                         "SIN($a)",
+                                         "COS($a)",
+                                         "MOD($a, (ABS($b) + 0.5))",
+                                         "($r + $a)"};
+    const int k = Pick(12);
+    return Fill(kForms[k], a, b, k == 11 ? Integer(nDepth - 1) : "");
+  }
+
+  static std::string Fill(const char* pForm, const std::string& a, const std::string& b,
+                          const std::string& r) {
+    std::string out;
+    for (const char* p = pForm; *p; ++p) {
+      if (*p != '$') {
+        out += *p;
+        continue;
+      }
+      ++p;
+      out += *p == 'a' ? a : *p == 'b' ? b : r;
     }
+    return out;
   }
 
   int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(m_rng); }

@@ -70,7 +70,7 @@ TEST(DatanormImport, DialogImportsTheChosenSetIntoTheChosenDataset) {
   EXPECT_EQ(t.UI().GetChoosers()[0].request.strDefaultExt, L".001");
   EXPECT_EQ(t.Text(L"StringTable", L"HWG_HG1"), L"Heizung");
   EXPECT_EQ(t.Text(L"KurzText", L"ART"), L"Kurz");
-  CMatTable* pMain = t.Child(t.Table(L"HauptWarenGruppen"), L"HWG_HG1");
+  CMatTable* pMain = t.Child(L"HauptWarenGruppen", L"HWG_HG1");
   EXPECT_EQ(t.Store().RowExists(t.Child(pMain, L"WG_1"), t.H(L"ART")), eMatNoTable);
   EXPECT_EQ(t.Store().RowExists(t.Child(pMain, L"WG_WG1"), t.H(L"ART")), eMatOk);
   // Cancelling the chooser imports nothing.

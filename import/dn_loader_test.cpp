@@ -107,15 +107,9 @@ TEST(DatanormArticle, Version4Fields) {
   CDnTestDataset t;
   ASSERT_TRUE(t.Load(DnHeader4() + kA4));
   EXPECT_EQ(t.Text(L"KurzText", L"ART-1"), L"Pumpe\r\nzweite Zeile");
-  EXPECT_EQ(t.Cell(L"ArtikelInfo2", L"ART-1", 0, eInfo2Textkennzeichen), 40u);
-  EXPECT_EQ(t.Cell(L"ArtikelInfo1", L"ART-1", 0, eInfo1Preiskennzeichen), 1u);
-  EXPECT_EQ(t.Cell(L"ArtikelInfo1", L"ART-1", 0, eInfo1Preiseinheit), 100u);
-  EXPECT_EQ(t.Name(L"ArtikelInfo1", L"ART-1", 0, eInfo1Mengeneinheit), L"m");
-  EXPECT_FLOAT_EQ(t.Float(L"Preis", L"ART-1"), 123.45f);
-  EXPECT_EQ(t.Name(L"ArtikelInfo1", L"ART-1", 0, eInfo1Rabattgruppe), L"RG7");
-  EXPECT_EQ(t.Name(L"ArtikelInfo2", L"ART-1", 0, eInfo2HwgGruppe), L"HWG_HG1");
+  EXPECT_TRUE(t.HasFields(L"ART-1", L"TK=40;PK=1;PE=100;ME=m;Preis=123.45;RG=RG7;HWG=HWG_HG1"));
   EXPECT_EQ(t.Name(L"LangText", L"ART-1"), L"LT1");
-  CMatTable* pMain = t.Child(t.Table(L"HauptWarenGruppen"), L"HWG_HG1");
+  CMatTable* pMain = t.Child(L"HauptWarenGruppen", L"HWG_HG1");
   ASSERT_NE(pMain, nullptr);
   EXPECT_EQ(t.Text(pMain, L"ART-1"), L"");
 }
@@ -124,11 +118,10 @@ TEST(DatanormArticle, Version4EmptyFieldsUnknownUnitZeroPrice) {
   CDnTestDataset t;
   ASSERT_TRUE(t.Load(DnHeader4() + "A;N; ART-2 ;;Kurz;;0;7;Bund;00000000;RGX; ; ;\r\n"));
   EXPECT_EQ(t.Text(L"KurzText", L"ART-2"), L"Kurz");
-  EXPECT_EQ(t.Cell(L"ArtikelInfo1", L"ART-2", 0, eInfo1Preiseinheit), 1u);
-  EXPECT_EQ(t.Name(L"ArtikelInfo1", L"ART-2", 0, eInfo1Mengeneinheit), L"Bund");
+  EXPECT_TRUE(t.HasFields(L"ART-2", L"PE=1;ME=Bund"));
   EXPECT_EQ(t.Cell(L"Preis", L"ART-2"), ~0u);  // no price row
   // No main group: the discount group names it.
-  EXPECT_NE(t.Child(t.Table(L"HauptWarenGruppen"), L"HWG_RGX"), nullptr);
+  EXPECT_NE(t.Child(L"HauptWarenGruppen", L"HWG_RGX"), nullptr);
   EXPECT_EQ(t.Cell(L"LangText", L"ART-2"), ~0u);
 }
 
@@ -138,23 +131,15 @@ TEST(DatanormArticle, Version5Fields) {
                      "A;N;A5;Kurz 1;Kurz 2;MTR;1;100;9999999999;R1;HG;WG9; MC-1 ;x;ALT-1;a;b;c;"
                      "4012345678901;ANB;0;S.12;2;LT5;90;;;;;\r\n"));
   EXPECT_EQ(t.Text(L"KurzText", L"A5"), L"Kurz 1\r\nKurz 2");
-  EXPECT_EQ(t.Name(L"ArtikelInfo1", L"A5", 0, eInfo1Mengeneinheit), L"m");
-  EXPECT_EQ(t.Cell(L"ArtikelInfo1", L"A5", 0, eInfo1Preiseinheit), 100u);
   // Ten digits hold more than 32 bits: the price is read whole.
   EXPECT_FLOAT_EQ(t.Float(L"Preis", L"A5"), 99999999.99f);
-  EXPECT_EQ(t.Name(L"ArtikelInfo1", L"A5", 0, eInfo1Rabattgruppe), L"R1");
-  EXPECT_EQ(t.Name(L"ArtikelInfo2", L"A5", 0, eInfo2Matchcode), L"MC-1");
-  EXPECT_EQ(t.Name(L"ArtikelInfo1", L"A5", 0, eInfo1Suchbegriff), L"MC-1");
+  EXPECT_TRUE(t.HasFields(L"A5",
+                          L"ME=m;PE=100;RG=R1;MC=MC-1;SB=MC-1;EAN=4012345678901;AN=ANB;"
+                          L"VPE=1;Seite=S.12;TK=2;KA=90"));
   EXPECT_EQ(t.Store().RowExists(t.Table(L"Matchcode"), t.H(L"MC-1")), eMatOk);
   EXPECT_EQ(t.Name(L"AlternativNr", L"ALT-1"), L"A5");
-  EXPECT_EQ(t.Text(L"ArtikelInfo2", L"A5", 0, eInfo2EanNummer), L"4012345678901");
-  EXPECT_EQ(t.Name(L"ArtikelInfo2", L"A5", 0, eInfo2Anbindungsnummer), L"ANB");
-  EXPECT_EQ(t.Cell(L"ArtikelInfo1", L"A5", 0, eInfo1Verpackungsmenge), 1u);
-  EXPECT_EQ(t.Text(L"ArtikelInfo2", L"A5", 0, eInfo2Katalogseite), L"S.12");
-  EXPECT_EQ(t.Cell(L"ArtikelInfo2", L"A5", 0, eInfo2Textkennzeichen), 2u);
   EXPECT_EQ(t.Name(L"LangText", L"A5"), L"LT5");
-  EXPECT_EQ(t.Cell(L"ArtikelInfo1", L"A5", 0, eInfo1Kostenart), 90u);
-  CMatTable* pMain = t.Child(t.Table(L"HauptWarenGruppen"), L"HWG_HG");
+  CMatTable* pMain = t.Child(L"HauptWarenGruppen", L"HWG_HG");
   ASSERT_NE(pMain, nullptr);
   EXPECT_EQ(t.Text(pMain, L"A5"), L"S.12");
   EXPECT_EQ(t.Store().RowExists(t.Child(pMain, L"WG_WG9"), t.H(L"A5")), eMatOk);
@@ -175,16 +160,12 @@ TEST(DatanormArticle, AdditionRecordVersion4) {
   ASSERT_TRUE(t.Load(DnHeader4() + kA4 +
                      "B;N;ART-1;MATCH  ;ALT-9;K12;0;0;0;4000000000001;bild.tif;WG3;93;0;;;\r\n"
                      "B;N;UNBEKANNT;M2;ALT-2;;0;0;0;;;WG4;0;5;;;\r\n"));
-  EXPECT_EQ(t.Name(L"ArtikelInfo2", L"ART-1", 0, eInfo2Matchcode), L"MATCH");
+  EXPECT_TRUE(t.HasFields(L"ART-1",
+                          L"MC=MATCH;Seite=K12;EAN=4000000000001;AN=bild;WG=WG3;KA=93;"
+                          L"VPE=1"));
   EXPECT_EQ(t.Name(L"AlternativNr", L"ALT-9"), L"ART-1");
   EXPECT_EQ(t.Name(L"AlternativNr", L"ART-1"), L"ALT-9");
-  EXPECT_EQ(t.Text(L"ArtikelInfo2", L"ART-1", 0, eInfo2Katalogseite), L"K12");
-  EXPECT_EQ(t.Text(L"ArtikelInfo2", L"ART-1", 0, eInfo2EanNummer), L"4000000000001");
-  EXPECT_EQ(t.Name(L"ArtikelInfo2", L"ART-1", 0, eInfo2Anbindungsnummer), L"bild");
-  EXPECT_EQ(t.Name(L"ArtikelInfo2", L"ART-1", 0, eInfo2Warengruppe), L"WG3");
-  EXPECT_EQ(t.Cell(L"ArtikelInfo1", L"ART-1", 0, eInfo1Kostenart), 93u);
-  EXPECT_EQ(t.Cell(L"ArtikelInfo1", L"ART-1", 0, eInfo1Verpackungsmenge), 1u);
-  CMatTable* pMain = t.Child(t.Table(L"HauptWarenGruppen"), L"HWG_HG1");
+  CMatTable* pMain = t.Child(L"HauptWarenGruppen", L"HWG_HG1");
   EXPECT_EQ(t.Store().RowExists(t.Child(pMain, L"WG_WG3"), t.H(L"ART-1")), eMatOk);
   // An addition to an unknown article writes nothing.
   EXPECT_EQ(t.H(L"UNBEKANNT"), 0u);
@@ -206,7 +187,7 @@ TEST(DatanormArticle, CatalogueTextFillsEmptyMainGroupRowsAfterTheLastRecord) {
   // Version 4 puts the article into its main group without text; a version 5
   // record of another article in the same group carries a catalogue page.
   ASSERT_TRUE(t.Load(DnHeader5() + "A;N;P1;K;;PCE;1;1;100;R;HG;;;;;;;;;;0;;;0;\r\n"));
-  CMatTable* pMain = t.Child(t.Table(L"HauptWarenGruppen"), L"HWG_HG");
+  CMatTable* pMain = t.Child(L"HauptWarenGruppen", L"HWG_HG");
   ASSERT_NE(pMain, nullptr);
   EXPECT_EQ(t.Text(pMain, L"P1"), L"");
   CDnLoader loader(&t.Store());
@@ -264,7 +245,7 @@ TEST(DatanormGroups, GroupNamesWithDotsAreFoundAgain) {
   ASSERT_TRUE(t.Load(DnHeader4() + kA4 + "B;N;ART-1;;;;0;0;0;;;004.050;0;0;;;\r\n" +
                      "A;N;ART-2;00;K;;1;0;ST;100;;HG1;;\r\n" +
                      "B;N;ART-2;;;;0;0;0;;;004.050;0;0;;;\r\n"));
-  CMatTable* pMain = t.Child(t.Table(L"HauptWarenGruppen"), L"HWG_HG1");
+  CMatTable* pMain = t.Child(L"HauptWarenGruppen", L"HWG_HG1");
   ASSERT_NE(pMain, nullptr);
   ASSERT_EQ(pMain->m_Children.size(), 1u);
   EXPECT_EQ(t.Store().GetRowCount(pMain->m_Children[0].get()), 2);

@@ -3,11 +3,17 @@
 // the cells the import writes. Test code only.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <bit>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "OrvaMat/types.h"
 #include "import/dn_loader.h"
@@ -36,6 +42,9 @@ class CDnTestDataset : public CTestSurroundings {
   CMatTable* Table(const wchar_t* name) { return FindTopTableNamed(*m_pDataset, name); }
   CMatTable* Child(CMatTable* parent, const wchar_t* name) {
     return parent ? FindChildNamed(*parent, name) : nullptr;
+  }
+  CMatTable* Child(const wchar_t* parent, const wchar_t* name) {
+    return Child(Table(parent), name);
   }
 
   // The cell, or ~0u when it can not be read (an empty Handle field reads 0).
@@ -66,6 +75,37 @@ class CDnTestDataset : public CTestSurroundings {
   }
   float Float(const wchar_t* table, const wchar_t* row, int index = 0, int field = 0) {
     return std::bit_cast<float>(Cell(table, row, index, field));
+  }
+  // Whether an article's fields are as given: "name=value" joined by ';',
+  // e.g. "PE=100;ME=Stk;Preis=12.5". The names of each info table stand in
+  // field order with their kind (n number, h name, t text); Preis is the
+  // price, printed as %g.
+  ::testing::AssertionResult HasFields(const wchar_t* row, const CString& fields) {
+    static const std::pair<const wchar_t*, std::vector<CString>> kInfo[] = {
+        {L"ArtikelInfo1", {L"PKn", L"PEn", L"MEh", L"RGh", L"KAn", L"VPEn", L"SBh"}},
+        {L"ArtikelInfo2", {L"MCh", L"HWGh", L"EANt", L"ANh", L"WGh", L"Seitet", L"TKn"}}};
+    CString actual;
+    for (std::size_t at = 0; at < fields.size();) {
+      const std::size_t end = std::min(fields.find(L';', at), fields.size());
+      const CString name = fields.substr(at, fields.find(L'=', at) - at);
+      at = end + 1;
+      CString value = L"<no such field>";
+      char price[32];
+      std::snprintf(price, sizeof price, "%g", double(Float(L"Preis", row)));
+      if (name == L"Preis") value = FromUtf8(price);
+      for (const auto& [table, names] : kInfo) {
+        for (int i = 0; i < static_cast<int>(names.size()); ++i) {
+          if (names[i].substr(0, names[i].size() - 1) != name) continue;
+          const wchar_t kind = names[i].back();
+          value = kind == L'h'   ? Name(table, row, 0, i)
+                  : kind == L't' ? Text(table, row, 0, i)
+                                 : std::to_wstring(Cell(table, row, 0, i));
+        }
+      }
+      actual += (actual.empty() ? L"" : L";") + name + L"=" + value;
+    }
+    if (actual == fields) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << ToUtf8(row) << ": " << ToUtf8(actual);
   }
 
  private:

@@ -112,15 +112,15 @@ TEST(DatanormTexts, LanguageSubTablesTakeTheTexts) {
   CDnTestDataset t(L"ENGLISH");
   ASSERT_TRUE(t.Load(DnHeader5() + "A;N;A1;Pump;;PCE;1;1;100;;;;;;;;;;;;;;;;;\r\n"
                                    "T;N;K;1;01;Text;\r\n"));
-  CMatTable* pKurz = t.Child(t.Table(L"KurzText"), L"ENGLISH");
+  CMatTable* pKurz = t.Child(L"KurzText", L"ENGLISH");
   ASSERT_NE(pKurz, nullptr);
   EXPECT_EQ(pKurz->m_nFlags & 1u, 1u);
   EXPECT_EQ(t.Text(pKurz, L"A1"), L"Pump");
   EXPECT_EQ(t.Cell(L"KurzText", L"A1"), ~0u);
-  EXPECT_EQ(t.Text(t.Child(t.Table(L"DATANORM_T"), L"ENGLISH"), L"K"), L"Text");
-  EXPECT_EQ(t.Text(t.Child(t.Table(L"StringTable"), L"ENGLISH"), L"WAEHRUNG"), L"EUR");
-  EXPECT_NE(t.Child(t.Table(L"DATANORM_D"), L"ENGLISH"), nullptr);
-  EXPECT_NE(t.Child(t.Table(L"DATANORM_E"), L"ENGLISH"), nullptr);
+  EXPECT_EQ(t.Text(t.Child(L"DATANORM_T", L"ENGLISH"), L"K"), L"Text");
+  EXPECT_EQ(t.Text(t.Child(L"StringTable", L"ENGLISH"), L"WAEHRUNG"), L"EUR");
+  EXPECT_NE(t.Child(L"DATANORM_D", L"ENGLISH"), nullptr);
+  EXPECT_NE(t.Child(L"DATANORM_E", L"ENGLISH"), nullptr);
 }
 
 TEST(DatanormTexts, CodePagesAndLineEnds) {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/recording_host_ui.h"
+#include "platform/text.h"
 #include "store/base/translation.h"
 
 namespace {
@@ -18,30 +21,21 @@ class BaseNumString : public ::testing::Test {
   CScopedTranslationManager m_ScopedTranslations{m_Translations};
 };
 
+// Int rounds half away from zero; an empty text is zero without a message.
 TEST_F(BaseNumString, ValuesOfOneText) {
+  const std::tuple<const wchar_t*, int, double> cases[] = {
+      {L"(3+4)*2", 14, 14.0},  {L"12,5", 13, 12.5}, {L"", 0, 0.0},       {L"   ", 0, 0.0},
+      {L"2.4", 2, 2.4},        {L"2.5", 3, 2.5},    {L"-2.5", -3, -2.5}, {L"-2.4", -2, -2.4},
+      {L"0.29*100", 29, 29.0}, {L"7/2", 4, 3.5},
+  };
   CNumString number;
-  number = L"(3+4)*2";
-  EXPECT_EQ(number.Int(), 14);
-  EXPECT_DOUBLE_EQ(number.Value(), 14.0);
-  EXPECT_FLOAT_EQ(number.Float(), 14.0f);
-  number = L"12,5";
-  EXPECT_DOUBLE_EQ(number.Value(), 12.5);
-  // An empty text is zero without a message.
-  number = L"";
-  EXPECT_EQ(number.Int(), 0);
-  number = L"   ";
-  EXPECT_EQ(number.Value(), 0.0);
-  EXPECT_EQ(m_UI.Count(), 0u);
-}
-
-TEST_F(BaseNumString, IntRoundsHalfAwayFromZero) {
-  CNumString number;
-  const std::pair<const wchar_t*, int> cases[] = {{L"2.4", 2},   {L"2.5", 3},       {L"-2.5", -3},
-                                                  {L"-2.4", -2}, {L"0.29*100", 29}, {L"7/2", 4}};
-  for (const auto& [text, expected] : cases) {
-    number = text;
-    EXPECT_EQ(number.Int(), expected) << text;
+  for (const auto& [pText, nInt, dValue] : cases) {
+    number = pText;
+    EXPECT_EQ(number.Int(), nInt) << ToUtf8(pText);
+    EXPECT_DOUBLE_EQ(number.Value(), dValue) << ToUtf8(pText);
   }
+  number = L"(3+4)*2";
+  EXPECT_FLOAT_EQ(number.Float(), 14.0f);
   EXPECT_EQ(m_UI.Count(), 0u);
 }
 
@@ -66,35 +60,29 @@ TEST_F(BaseNumString, OutOfRangeConversionsReportAndGiveZero) {
   EXPECT_EQ(m_UI.Count(), 3u);
 }
 
-TEST_F(BaseNumString, SyntaxErrorNamesTheLineOnceAndGivesZero) {
-  CNumString number;
-  number.SetCurZeile(7);
-  number = L"3+*4";
-  EXPECT_EQ(number.Int(), 0);
-  EXPECT_EQ(number.Value(), 0.0);
-  EXPECT_EQ(number.Float(), 0.0f);
-  ASSERT_EQ(m_UI.Count(), 1u);
-  EXPECT_EQ(m_UI.LastText(), L"Zeile 7: Fehler im Zahlenausdruck \"3+*4\"");
-  EXPECT_EQ(m_UI.LastTitle(), L"OrvaMat");
-  EXPECT_EQ(number.GetError(), eNumSyntax);
-}
-
+// Each error names the line once, in its own words, and gives zero.
 TEST_F(BaseNumString, EachErrorHasItsMessage) {
   CNumString::DefineMacro(L"A", L"B");
   CNumString::DefineMacro(L"B", L"A");
-  CNumString number;
-  number.SetCurZeile(3);
-  number = L"X1+1";
-  number.Int();
-  EXPECT_EQ(m_UI.LastText(), L"Zeile 3: Unbekannter Name <X1> im Zahlenausdruck \"X1+1\"");
-  number = L"4/(2-2)";
-  number.Int();
-  EXPECT_EQ(m_UI.LastText(), L"Zeile 3: Division durch 0 im Zahlenausdruck \"4/(2-2)\"");
-  number = L"A";
-  EXPECT_EQ(number.Int(), 0);
-  EXPECT_EQ(m_UI.LastText(),
-            L"Zeile 3: Makro <A> ist rekursiv oder zu tief verschachtelt im Zahlenausdruck \"A\"");
-  EXPECT_EQ(m_UI.Count(), 3u);
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"3+*4", L"Fehler im Zahlenausdruck \"3+*4\""},
+      {L"X1+1", L"Unbekannter Name <X1> im Zahlenausdruck \"X1+1\""},
+      {L"4/(2-2)", L"Division durch 0 im Zahlenausdruck \"4/(2-2)\""},
+      {L"A", L"Makro <A> ist rekursiv oder zu tief verschachtelt im Zahlenausdruck \"A\""},
+  };
+  for (const auto& [pText, pMessage] : cases) {
+    m_UI.Clear();
+    CNumString number;
+    number.SetCurZeile(7);
+    number = pText;
+    EXPECT_EQ(number.Int(), 0);
+    EXPECT_EQ(number.Value(), 0.0);
+    EXPECT_EQ(number.Float(), 0.0f);
+    ASSERT_EQ(m_UI.Count(), 1u) << ToUtf8(pText);
+    EXPECT_EQ(m_UI.LastText(), CString(L"Zeile 7: ") + pMessage);
+    EXPECT_EQ(m_UI.LastTitle(), L"OrvaMat");
+    EXPECT_TRUE(*pText != L'3' || number.GetError() == eNumSyntax);
+  }
 }
 
 TEST_F(BaseNumString, MessagesAreTranslated) {
