@@ -5,10 +5,13 @@
 // (after the compound file's mark). Every workbook is read cell by cell and
 // then imported as a table, an article and an insulation workbook into a
 // fresh dataset, with a host UI that answers silently (the insulation import
-// writes its logs beside the temporary workbook).
+// writes its logs beside the temporary workbook). The rest is also read as
+// XML by the plain reader, whole and in pieces, and by expat alone: both
+// must give the same events and the same verdict.
 #include <unistd.h>
 #include <zip.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -18,6 +21,7 @@
 
 #include "import/workbook.h"
 #include "import/workbook_import.h"
+#include "import/workbook_xml.h"
 #include "platform/recording_host_ui.h"
 #include "platform/text.h"
 #include "store/base/translation.h"
@@ -83,6 +87,33 @@ void ReadEveryCell(const CString& path) {
   }
 }
 
+// Every event as text, and the verdict.
+class CEventLog : public CWorkbookXmlHandler {
+ public:
+  std::string m_Log;
+  void Start(std::string_view name, const char** attributes) override {
+    m_Log += "<" + std::string(name);
+    for (const char** p = attributes; p[0] != nullptr; p += 2)
+      m_Log += " " + std::string(p[0]) + "=" + p[1] + "\x01";
+    m_Log += ">";
+  }
+  void End(std::string_view name) override { m_Log += "</" + std::string(name) + ">"; }
+  void Text(std::string_view text) override { m_Log += text; }
+};
+
+std::string ReadXml(const std::string& doc, bool bPlain, std::size_t nPiece) {
+  CEventLog log;
+  CWorkbookXml xml(log, bPlain);
+  bool bOk = true;
+  for (std::size_t i = 0; bOk && i < doc.size(); i += nPiece)
+    bOk = xml.Feed(doc.data() + i, std::min(nPiece, doc.size() - i), false);
+  if (bOk) bOk = xml.Feed(nullptr, 0, true);
+  // An error as far as it does not depend on the pieces: expat may name the
+  // same fault in other words after other pieces.
+  const std::string why = ToUtf8(xml.GetWhy());
+  return log.m_Log + (bOk ? "=> ok" : "=> " + why.substr(0, why.find(':')));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -95,6 +126,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   limits.m_nMaxPartBytes = 1 << 20;
   if (size == 0) return 0;
   const std::string rest(reinterpret_cast<const char*>(data) + 1, size - 1);
+  if (!rest.empty()) {
+    const std::string expected = ReadXml(rest, false, rest.size());
+    if (ReadXml(rest, true, rest.size()) != expected ||
+        ReadXml(rest, true, 1 + data[0] % 11) != expected)
+      __builtin_trap();
+  }
   bool bWritten = false;
   switch (data[0] % 5) {
     case 0:

@@ -1,0 +1,123 @@
+// The plain reader gives the handler exactly what expat gives it, for plain
+// parts and for every kind of document it hands over, in pieces of any size.
+#include "import/workbook_xml.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/text.h"
+
+namespace {
+
+// Every event as text; consecutive texts are one, as they come in pieces.
+class CEventLog : public CWorkbookXmlHandler {
+ public:
+  std::string m_Log;
+  void Start(std::string_view name, const char** attributes) override {
+    m_Log += "<" + std::string(name);
+    for (const char** p = attributes; p[0] != nullptr; p += 2)
+      m_Log += " " + std::string(p[0]) + "=[" + p[1] + "]";
+    m_Log += ">";
+  }
+  void End(std::string_view name) override { m_Log += "</" + std::string(name) + ">"; }
+  void Text(std::string_view text) override { m_Log += text; }
+};
+
+// An error as far as it does not depend on how the document came in
+// pieces: expat may name the same fault at the same place in other words
+// ("junk after document element" or "not well-formed") after other pieces.
+std::string Verdict(const CString& why) {
+  const std::string text = ToUtf8(why);
+  return text.substr(0, text.find(':'));
+}
+
+// The log, then "ok" or the error, reading the document in pieces of
+// nPiece bytes (0: whole).
+std::string Read(std::string_view doc, bool bPlain, std::size_t nPiece) {
+  CEventLog log;
+  CWorkbookXml xml(log, bPlain);
+  bool bOk = true;
+  const std::size_t n = nPiece == 0 ? doc.size() : nPiece;
+  for (std::size_t i = 0; bOk && i < doc.size(); i += n)
+    bOk = xml.Feed(doc.data() + i, std::min(n, doc.size() - i), false);
+  if (bOk) bOk = xml.Feed(nullptr, 0, true);
+  return log.m_Log + " => " + (bOk ? std::string("ok") : Verdict(xml.GetWhy()));
+}
+
+TEST(WorkbookXml, ThePlainReaderReadsAsExpatDoes) {
+  const std::string kSheet =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+      "<x:worksheet xmlns:x=\"urn:x\"><sheetData>\n<row r=\"1\" spans='1:2'>"
+      "<c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\"><is><t>Gr\xC3\xB6\xC3\x9F"
+      "e &amp; &lt;Ma&#223;&gt; &#x20AC; &quot;&apos; a > b</t></is></c>"
+      "<c r = \"C1\" x:t=\"a&#10;b &gt;\"/></row>\n</sheetData></x:worksheet>\n";
+  const std::string cases[] = {
+      kSheet,
+      // Handed over: each holds something the plain reader leaves to expat.
+      "<a><!-- note --><b>x</b></a>",
+      "<a><b><![CDATA[<x> & y]]></b>z</a>",
+      "<a><?pi data?><b/></a>",
+      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\xE4</a>",
+      "\xEF\xBB\xBF<a>b</a>",
+      "<a>line\r\nnext\rlast</a>",
+      "<a b=\"tab\there\nline\"/>",
+      "<a><b\xC3\xA4>x</b\xC3\xA4></a>",
+      "<a>&#xFFFE;</a>",
+      "<a>x &unknown; y</a>",
+      // Not well formed: expat's message and line, wherever the fault lies.
+      "<?xml version=\"1.0\"?><!DOCTYPE a [<!ENTITY e \"x\">]><a>&e;</a>",
+      "<a>\n<b>\n</a>",
+      "<a/><b/>",
+      "<a></a>junk",
+      "<a>\n\n<b>open",
+      "",
+      "   ",
+      "<a b=\"1\" b=\"2\"/>",
+      "<a b=\"<\"/>",
+      "<a>]]></a>",
+      "<a>\xFF</a>",
+      "<a>\xC3</a>",
+      "<a>\x01</a>",
+      "<a>&#0;</a>",
+      "<a b=1/>",
+      "<a/ >",
+      "<a><1b/></a>",
+      " <?xml version=\"1.0\"?><a/>",
+      "<?xml encoding=\"UTF-8\" version=\"1.0\"?><a/>",
+      "<?xml version=\"1.1\"?><a/>",
+      "<a><?pi data?><b/></a>xl/workb",
+      "<a\r>\nlni\xC7q\x1C\xC7q\x1C\xC7\x01st</a>",
+  };
+  for (const std::string& doc : cases) {
+    SCOPED_TRACE(doc);
+    const std::string expected = Read(doc, false, 0);
+    for (const std::size_t nPiece : {0, 1, 7}) {
+      SCOPED_TRACE(nPiece);
+      EXPECT_EQ(Read(doc, true, nPiece), expected);
+    }
+  }
+  // The plain sheet is read completely, and the references are resolved.
+  EXPECT_NE(Read(kSheet, true, 0).find("Größe & <Maß> € \"' a > b"), std::string::npos);
+  EXPECT_NE(Read(kSheet, true, 0).find("x:t=[a\nb >]"), std::string::npos);
+  EXPECT_EQ(Read(kSheet, true, 0).substr(Read(kSheet, true, 0).size() - 6), " => ok");
+}
+
+// A handler that stops the parse stops the plain reader as well.
+TEST(WorkbookXml, AStopEndsThePlainReader) {
+  struct CStopper : CEventLog {
+    CWorkbookXml* pXml = nullptr;
+    void Start(std::string_view name, const char** attributes) override {
+      CEventLog::Start(name, attributes);
+      if (name == "stop") pXml->Stop(L"genug");
+    }
+  } stopper;
+  CWorkbookXml xml(stopper);
+  stopper.pXml = &xml;
+  const std::string doc = "<a><b/><stop/><c/></a>";
+  EXPECT_FALSE(xml.Feed(doc.data(), doc.size(), true));
+  EXPECT_EQ(xml.GetWhy(), L"genug");
+  EXPECT_EQ(stopper.m_Log, "<a><b></b><stop>");
+}
+
+}  // namespace
