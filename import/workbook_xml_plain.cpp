@@ -154,6 +154,8 @@ bool CWorkbookXml::ReadPlain(std::string_view data, bool bLast, std::size_t& use
   std::size_t i = used;
   bool bMore = false;  // the token at i is not complete yet
   while (i < data.size() && m_strWhy.empty()) {
+    // What comes before the root element is kept for expat: within bounds.
+    if (m_strRoot.empty() && m_Prolog.size() > kMaxCarry) break;
     const std::size_t nStart = i;
     bool bRead = true;
     if (data[i] != '<') {
