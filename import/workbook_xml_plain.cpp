@@ -13,6 +13,9 @@ namespace {
 // A token the reader waits for longer than this is left to expat, so that
 // the carried bytes stay bounded.
 constexpr std::size_t kMaxCarry = std::size_t{1} << 20;
+// Repeated names are looked for one by one: a tag of more attributes than
+// a workbook's parts ever have is left to expat.
+constexpr std::size_t kMaxAttributes = 32;
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
@@ -251,7 +254,7 @@ bool CWorkbookXml::ReadTag(std::string_view data, std::size_t& i, bool& bMore) {
       break;
     }
     // An attribute, after white space.
-    if (j == nBefore) return false;
+    if (j == nBefore || nAttributes == kMaxAttributes) return false;
     const std::size_t nAttrName = NameLength(data, j);
     if (nAttrName == 0) return false;
     if (j + nAttrName >= data.size()) return bMore = true;

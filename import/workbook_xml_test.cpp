@@ -93,6 +93,10 @@ TEST(WorkbookXml, ThePlainReaderReadsAsExpatDoes) {
   std::vector<std::string> docs(std::begin(cases), std::end(cases));
   docs.push_back(std::string(3u << 20, ' ') + "<a>long prolog</a>");
   docs.push_back("<a>" + std::string(3u << 20, 'x') + "</a>");
+  std::string many = "<a";
+  for (int n = 0; n < 40; ++n) many += " b" + std::to_string(n % 35) + "=''";
+  docs.push_back(many + "/>");  // a name repeated after the 32nd
+  docs.push_back(many.substr(0, 300) + "/>");
   for (const std::string& doc : docs) {
     SCOPED_TRACE(doc.substr(0, 80));
     const std::string expected = Read(doc, false, 0);
