@@ -127,9 +127,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   const std::string rest(reinterpret_cast<const char*>(data) + 1, size - 1);
   if (!rest.empty()) {
+    // In pieces only a well-formed document must read the same: what expat
+    // says of another may depend on where its pieces end.
     const std::string expected = ReadXml(rest, false, rest.size());
-    if (ReadXml(rest, true, rest.size()) != expected ||
-        ReadXml(rest, true, 1 + data[0] % 11) != expected)
+    const bool bWellFormed =
+        expected.size() >= 5 && expected.substr(expected.size() - 5) == "=> ok";
+    const std::string inPieces = ReadXml(rest, true, 1 + data[0] % 11);
+    if (ReadXml(rest, true, rest.size()) != expected || (bWellFormed && inPieces != expected))
       __builtin_trap();
   }
   bool bWritten = false;
