@@ -21,7 +21,7 @@
 
 #include "import/workbook.h"
 #include "import/workbook_import.h"
-#include "import/workbook_xml.h"
+#include "import/workbook_xml_test_util.h"
 #include "platform/recording_host_ui.h"
 #include "platform/text.h"
 #include "store/base/translation.h"
@@ -87,33 +87,6 @@ void ReadEveryCell(const CString& path) {
   }
 }
 
-// Every event as text, and the verdict.
-class CEventLog : public CWorkbookXmlHandler {
- public:
-  std::string m_Log;
-  void Start(std::string_view name, const char** attributes) override {
-    m_Log += "<" + std::string(name);
-    for (const char** p = attributes; p[0] != nullptr; p += 2)
-      m_Log += " " + std::string(p[0]) + "=" + p[1] + "\x01";
-    m_Log += ">";
-  }
-  void End(std::string_view name) override { m_Log += "</" + std::string(name) + ">"; }
-  void Text(std::string_view text) override { m_Log += text; }
-};
-
-std::string ReadXml(const std::string& doc, bool bPlain, std::size_t nPiece) {
-  CEventLog log;
-  CWorkbookXml xml(log, bPlain);
-  bool bOk = true;
-  for (std::size_t i = 0; bOk && i < doc.size(); i += nPiece)
-    bOk = xml.Feed(doc.data() + i, std::min(nPiece, doc.size() - i), false);
-  if (bOk) bOk = xml.Feed(nullptr, 0, true);
-  // An error as far as it does not depend on the pieces: expat may name the
-  // same fault in other words after other pieces.
-  const std::string why = ToUtf8(xml.GetWhy());
-  return log.m_Log + (bOk ? "=> ok" : "=> " + why.substr(0, why.find(':')));
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -129,11 +102,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!rest.empty()) {
     // In pieces only a well-formed document must read the same: what expat
     // says of another may depend on where its pieces end.
-    const std::string expected = ReadXml(rest, false, rest.size());
-    const bool bWellFormed =
-        expected.size() >= 5 && expected.substr(expected.size() - 5) == "=> ok";
-    const std::string inPieces = ReadXml(rest, true, 1 + data[0] % 11);
-    if (ReadXml(rest, true, rest.size()) != expected || (bWellFormed && inPieces != expected))
+    const std::string expected = ReadXmlEvents(rest, false, rest.size());
+    const bool bWellFormed = IsWellFormedRead(expected);
+    const std::string inPieces = ReadXmlEvents(rest, true, 1 + data[0] % 11);
+    if (ReadXmlEvents(rest, true, rest.size()) != expected || (bWellFormed && inPieces != expected))
       __builtin_trap();
   }
   bool bWritten = false;

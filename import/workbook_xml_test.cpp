@@ -7,44 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/text.h"
+#include "import/workbook_xml_test_util.h"
 
 namespace {
-
-// Every event as text; consecutive texts are one, as they come in pieces.
-class CEventLog : public CWorkbookXmlHandler {
- public:
-  std::string m_Log;
-  void Start(std::string_view name, const char** attributes) override {
-    m_Log += "<" + std::string(name);
-    for (const char** p = attributes; p[0] != nullptr; p += 2)
-      m_Log += " " + std::string(p[0]) + "=[" + p[1] + "]";
-    m_Log += ">";
-  }
-  void End(std::string_view name) override { m_Log += "</" + std::string(name) + ">"; }
-  void Text(std::string_view text) override { m_Log += text; }
-};
-
-// An error as far as it does not depend on how the document came in
-// pieces: expat may name the same fault at the same place in other words
-// ("junk after document element" or "not well-formed") after other pieces.
-std::string Verdict(const CString& why) {
-  const std::string text = ToUtf8(why);
-  return text.substr(0, text.find(':'));
-}
-
-// The log, then "ok" or the error, reading the document in pieces of
-// nPiece bytes (0: whole).
-std::string Read(std::string_view doc, bool bPlain, std::size_t nPiece) {
-  CEventLog log;
-  CWorkbookXml xml(log, bPlain);
-  bool bOk = true;
-  const std::size_t n = nPiece == 0 ? doc.size() : nPiece;
-  for (std::size_t i = 0; bOk && i < doc.size(); i += n)
-    bOk = xml.Feed(doc.data() + i, std::min(n, doc.size() - i), false);
-  if (bOk) bOk = xml.Feed(nullptr, 0, true);
-  return log.m_Log + " => " + (bOk ? std::string("ok") : Verdict(xml.GetWhy()));
-}
 
 TEST(WorkbookXml, ThePlainReaderReadsAsExpatDoes) {
   const std::string kSheet =
@@ -108,7 +73,7 @@ TEST(WorkbookXml, ThePlainReaderReadsAsExpatDoes) {
   docs.push_back(many.substr(0, 300) + "/>");
   for (const std::string& doc : docs) {
     SCOPED_TRACE(doc.substr(0, 80));
-    const std::string expected = Read(doc, false, 0);
+    const std::string expected = ReadXmlEvents(doc, false, 0);
     // Long documents come in the pieces the zip reader gives.
     const bool bLong = doc.size() > (1u << 20);
     const std::size_t nPieces[] = {0, bLong ? 65536u : 1u, bLong ? 65536u : 3u,
@@ -117,28 +82,28 @@ TEST(WorkbookXml, ThePlainReaderReadsAsExpatDoes) {
     // where its pieces end (how much text it passes on before the fault):
     // such a document is compared read whole, where expat has the rest as
     // one piece.
-    const bool bWellFormed =
-        expected.size() >= 5 && expected.substr(expected.size() - 5) == "=> ok";
+    const bool bWellFormed = IsWellFormedRead(expected);
     for (const std::size_t nPiece : nPieces) {
       SCOPED_TRACE(nPiece);
-      const std::string read = Read(doc, true, nPiece);
+      const std::string read = ReadXmlEvents(doc, true, nPiece);
       if (nPiece == 0 || bWellFormed) {
         EXPECT_EQ(read, expected);
       }
     }
   }
   // The plain sheet is read completely, and the references are resolved.
-  EXPECT_NE(Read(kSheet, true, 0).find("Größe & <Maß> € \"' a > b"), std::string::npos);
-  EXPECT_NE(Read(kSheet, true, 0).find("x:t=[a\nb >]"), std::string::npos);
-  EXPECT_EQ(Read(kSheet, true, 0).substr(Read(kSheet, true, 0).size() - 6), " => ok");
+  EXPECT_NE(ReadXmlEvents(kSheet, true, 0).find("Größe & <Maß> € \"' a > b"), std::string::npos);
+  EXPECT_NE(ReadXmlEvents(kSheet, true, 0).find("x:t=[a\nb >]"), std::string::npos);
+  EXPECT_EQ(ReadXmlEvents(kSheet, true, 0).substr(ReadXmlEvents(kSheet, true, 0).size() - 6),
+            " => ok");
 }
 
 // A handler that stops the parse stops the plain reader as well.
 TEST(WorkbookXml, AStopEndsThePlainReader) {
-  struct CStopper : CEventLog {
+  struct CStopper : CXmlEventLog {
     CWorkbookXml* pXml = nullptr;
     void Start(std::string_view name, const char** attributes) override {
-      CEventLog::Start(name, attributes);
+      CXmlEventLog::Start(name, attributes);
       if (name == "stop") pXml->Stop(L"genug");
     }
   } stopper;

@@ -12,6 +12,8 @@
 void AppendFromUtf8(std::string_view bytes, CString& out);
 // ToUtf8, appended to out.
 void AppendToUtf8(std::wstring_view text, std::string& out);
+// Appends one code point (at most U+10FFFF) in UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
 // The number of bytes ToUtf8 makes of text, without making them.
 std::size_t Utf8Length(std::wstring_view text);
 // The longest start of text whose UTF-8 form has at most nMaxBytes bytes,
