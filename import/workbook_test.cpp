@@ -254,6 +254,15 @@ TEST_F(WorkbookTest, HostileAndForeignFilesAreRefusedWithAReason) {
                 L"outofstep.xls"),
        {},
        L"(.xls) ist schwer beschädigt"},
+      // The sheet at offset 33 begins before the workbook's own substream
+      // ended, where freexl passes its begin-of-file record over.
+      {compound(18,
+                record(0x0809, std::string("\x00\x06\x05\x00", 4) + std::string(12, '\0')) +
+                    record(0x0085, std::string("\x21\0\0\0\0\0\x01\0A", 9)) +
+                    outside.substr(0, 38) + record(0x000A, ""),
+                L"unended.xls"),
+       {},
+       L"(.xls) ist schwer beschädigt"},
       {compound(18, bof, L"sound.xls"), {}, L"Tabellenblatt 1 gibt es nicht"},
       // freexl makes a sheet's rows x columns at once: the stated size counts.
       {FromUtf8(std::string(ORVAMAT_TEST_SOURCE_DIR) + "/import/testdata/workbooks/tables.xls"),

@@ -48,8 +48,8 @@ CString FreexlWhy(int nCode) {
 //   the workbook lists, or that has an empty record of type 0 (where freexl
 //   stops reading) before the end of its last substream. Every record of the "Workbook" and "Book"
 //   streams must fit, every cell lie inside its sheet's dimension, every sheet begin where the
-//   records, one after another, begin a substream, and no substream end after an empty record of
-//   type 0.
+//   records, one after another, begin a substream (after the end of the one before), and no
+//   substream end after an empty record of type 0.
 // False, with why, when one of them fails or the file's chains can not be
 // followed (no sound file has either).
 class CCompoundDirectory {
@@ -159,6 +159,9 @@ class CCompoundDirectory {
     std::vector<std::uint32_t> sheetsAt, substreamsAt;
     bool bEnded = false;  // a record of type 0 and no bytes: freexl stops there
     bool bWorksheet = false;
+    // freexl takes a begin-of-file record for a substream's begin only after
+    // the end of the one before; inside a substream it passes it over.
+    bool bBetween = true;
     for (std::size_t at = 0; at + 4 <= bytes.size();) {
       const unsigned nType = U16(&bytes[at]);
       const unsigned nLength = U16(&bytes[at + 2]);
@@ -174,12 +177,15 @@ class CCompoundDirectory {
       } else if (nType == 0x0085 && nHave >= 4) {
         sheetsAt.push_back(U32(p));  // a sheet's substream, by its offset
       } else if ((nType & 0xFF) == 0x09 && nType <= 0x0809) {
+        if (!bBetween) continue;
+        bBetween = false;
         substreamsAt.push_back(static_cast<std::uint32_t>(nRecord));
         bDimension = false;  // a substream begins
         bWorksheet = nHave >= 4 && U16(p + 2) == 0x0010;
       } else if (nType == 0x000A) {
         if (bWorksheet && !bDimension) return false;  // a worksheet without its dimension
         bWorksheet = false;
+        bBetween = true;
       } else if (nType == 0x0200 && bDimension) {
         return false;  // a second dimension: freexl makes the cells anew
       } else if (nType == 0x0200 && nHave >= 14) {
