@@ -263,6 +263,15 @@ TEST_F(WorkbookTest, HostileAndForeignFilesAreRefusedWithAReason) {
                 L"unended.xls"),
        {},
        L"(.xls) ist schwer beschädigt"},
+      // The sheet at offset 37 begins with a record that the stream ends in,
+      // which freexl never reads.
+      {compound(18,
+                record(0x0809, std::string("\x00\x06\x05\x00", 4) + std::string(12, '\0')) +
+                    record(0x0085, std::string("\x25\0\0\0\0\0\x01\0A", 9)) + record(0x000A, "") +
+                    record(0x0809, bof.substr(4), 600),
+                L"cutoff.xls"),
+       {},
+       L"(.xls) ist schwer beschädigt"},
       {compound(18, bof, L"sound.xls"), {}, L"Tabellenblatt 1 gibt es nicht"},
       // freexl makes a sheet's rows x columns at once: the stated size counts.
       {FromUtf8(std::string(ORVAMAT_TEST_SOURCE_DIR) + "/import/testdata/workbooks/tables.xls"),

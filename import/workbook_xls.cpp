@@ -48,7 +48,8 @@ CString FreexlWhy(int nCode) {
 //   the workbook lists, or that has an empty record of type 0 (where freexl
 //   stops reading) before the end of its last substream. Every record of the "Workbook" and "Book"
 //   streams must fit, every cell lie inside its sheet's dimension, every sheet begin where the
-//   records, one after another, begin a substream (after the end of the one before), and no
+//   records, one after another, begin a substream (after the end of the one before, and not in
+//   a record the stream ends in), and no
 //   substream end after an empty record of type 0.
 // False, with why, when one of them fails or the file's chains can not be
 // followed (no sound file has either).
@@ -167,41 +168,43 @@ class CCompoundDirectory {
       const unsigned nLength = U16(&bytes[at + 2]);
       if (nLength > kMaxRecordBytes) return false;
       const unsigned char* p = &bytes[at + 4];
-      const std::size_t nHave = std::min<std::size_t>(nLength, bytes.size() - at - 4);
+      // freexl never reads a record the stream ends in: for it, the records
+      // end before that one.
+      if (nLength > bytes.size() - at - 4) break;
       const std::size_t nRecord = at;
       at += 4 + nLength;
       if (nType == 0 && nLength == 0) {
         bEnded = true;
       } else if (nType == 0x000A && bEnded) {
         return false;  // a substream ends after freexl stopped reading
-      } else if (nType == 0x0085 && nHave >= 4) {
+      } else if (nType == 0x0085 && nLength >= 4) {
         sheetsAt.push_back(U32(p));  // a sheet's substream, by its offset
       } else if ((nType & 0xFF) == 0x09 && nType <= 0x0809) {
         if (!bBetween) continue;
         bBetween = false;
         substreamsAt.push_back(static_cast<std::uint32_t>(nRecord));
         bDimension = false;  // a substream begins
-        bWorksheet = nHave >= 4 && U16(p + 2) == 0x0010;
+        bWorksheet = nLength >= 4 && U16(p + 2) == 0x0010;
       } else if (nType == 0x000A) {
         if (bWorksheet && !bDimension) return false;  // a worksheet without its dimension
         bWorksheet = false;
         bBetween = true;
       } else if (nType == 0x0200 && bDimension) {
         return false;  // a second dimension: freexl makes the cells anew
-      } else if (nType == 0x0200 && nHave >= 14) {
+      } else if (nType == 0x0200 && nLength >= 14) {
         nRows = U32(p + 4);
         nColumns = U16(p + 10);
         bDimension = true;
-      } else if (nType == 0x0200 && nHave >= 10) {
+      } else if (nType == 0x0200 && nLength >= 10) {
         nRows = U16(p + 2);
         nColumns = U16(p + 6);
         bDimension = true;
       } else if (bWorksheet && !bDimension && IsCell(nType)) {
         return false;  // a cell before its sheet's dimension
-      } else if (bDimension && nHave >= 4 && IsCell(nType)) {
+      } else if (bDimension && nLength >= 4 && IsCell(nType)) {
         unsigned nLast = U16(p + 2);
-        if ((nType == 0x00BD || nType == 0x00BE) && nHave >= 6) {
-          nLast = U16(p + nHave - 2);
+        if ((nType == 0x00BD || nType == 0x00BE) && nLength >= 6) {
+          nLast = U16(p + nLength - 2);
           if (nLast < U16(p + 2)) return false;
         }
         if (U16(p) >= nRows || nLast >= nColumns) return false;
