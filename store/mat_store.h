@@ -92,6 +92,11 @@ class CMatStore {
   // Null when there is no current dataset, it is locked by another user, the
   // name is empty, or no name handle could be made.
   CMatTable* CreateTable(CMatTable* pParent, const wchar_t* pName, int nType, int nValuesPerRow);
+  // The same for a reader that already holds the name's handle in the
+  // table's dataset (FindHandle or CreateHandle there gave hName for name):
+  // the name is not looked up again. Null as above, or for hName 0.
+  CMatTable* CreateTable(CMatTable* pParent, Handle hName, std::wstring_view name, int nType,
+                         int nValuesPerRow);
   static CMatTable* FindChildByHandle(const CMatTable* pTable, Handle h);
   eMatManager RemoveTable(CMatTable* pTable);
   // 1 when no handle can be made for the name (empty, or no room).
@@ -144,6 +149,10 @@ class CMatStore {
 
   // Loads a table's body from its file when it is still there.
   static void EnsureRowsLoaded(CMatTable& table);
+  // CreateTable's two halves: the dataset it goes to, and the new table.
+  CMatDatenSatz* NewTableDataset(CMatTable* pParent);
+  static CMatTable* AddTable(CMatDatenSatz& dataset, CMatTable* pParent, Handle hName,
+                             std::wstring_view name, int nType, int nValuesPerRow);
   // Inline up to the cell of a one-value row, the read behind nearly every
   // text and value query; other cells are read out of line (ReadOtherCell).
   eMatManager ReadCell(CMatTable* pTable, CCell& cell, Handle hRow, int nIndex, int nField,

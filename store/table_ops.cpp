@@ -28,29 +28,45 @@ bool NameInUse(const CTableList& list, const CMatTable* pExcept, Handle h) {
 
 }  // namespace
 
-CMatTable* CMatStore::CreateTable(CMatTable* pParent, const wchar_t* pName, int nType,
-                                  int nValuesPerRow) {
-  // A child belongs to its parent's dataset: its name handle must be made there.
+// A child belongs to its parent's dataset: its name handle must be made
+// there. That dataset is made current; null when there is none or another
+// user holds it.
+CMatDatenSatz* CMatStore::NewTableDataset(CMatTable* pParent) {
   if (pParent != nullptr && pParent->m_pDatenSatz != nullptr) SetCurrent(pParent->m_pDatenSatz);
   CMatDatenSatz* pDataset = m_pCurrent;
+  return pDataset != nullptr && !pDataset->CheckWriteLock(false) ? pDataset : nullptr;
+}
+
+CMatTable* CMatStore::CreateTable(CMatTable* pParent, const wchar_t* pName, int nType,
+                                  int nValuesPerRow) {
+  CMatDatenSatz* pDataset = NewTableDataset(pParent);
   if (pDataset == nullptr || pName == nullptr) return nullptr;
-  if (pDataset->CheckWriteLock(false)) return nullptr;
   pDataset->EnsureDatasetLoaded();
   Handle hName = pDataset->FindHandle(pName);
   if (hName == 0) hName = pDataset->CreateHandle(pName);
-  if (hName == 0) return nullptr;
-  pDataset->SetModified();
+  return hName != 0 ? AddTable(*pDataset, pParent, hName, pName, nType, nValuesPerRow) : nullptr;
+}
 
+CMatTable* CMatStore::CreateTable(CMatTable* pParent, Handle hName, std::wstring_view name,
+                                  int nType, int nValuesPerRow) {
+  CMatDatenSatz* pDataset = NewTableDataset(pParent);
+  if (pDataset == nullptr || hName == 0) return nullptr;
+  return AddTable(*pDataset, pParent, hName, name, nType, nValuesPerRow);
+}
+
+CMatTable* CMatStore::AddTable(CMatDatenSatz& dataset, CMatTable* pParent, Handle hName,
+                               std::wstring_view name, int nType, int nValuesPerRow) {
+  dataset.SetModified();
   auto pTable = std::make_unique<CMatTable>();
   pTable->m_nType = static_cast<std::uint32_t>(nType);
   pTable->m_hName = hName;
-  pTable->m_strName = pName;
+  pTable->m_strName = name;
   pTable->m_nValuesPerRow = nValuesPerRow;
-  pTable->m_pDatenSatz = pDataset;
+  pTable->m_pDatenSatz = &dataset;
   pTable->m_pParent = pParent;
-  CTableList& list = pParent != nullptr ? pParent->m_Children : pDataset->m_Tables;
+  CTableList& list = pParent != nullptr ? pParent->m_Children : dataset.m_Tables;
   list.push_back(std::move(pTable));
-  pDataset->m_ChildIndexes.Drop(pParent);
+  dataset.m_ChildIndexes.Drop(pParent);
   return list.back().get();
 }
 

@@ -90,7 +90,8 @@ CVdiReader::CChildMap* CVdiReader::MadeChildren(const CMatTable* pParent) {
 
 CMatTable* CVdiReader::FindOrMake(CMatTable* pParent, const CString& name, int nType,
                                   bool bMayParent) {
-  if (GetHandle(name) == 0) return nullptr;
+  const Handle hName = GetHandle(name);
+  if (hName == 0) return nullptr;
   // Under a table this read made, the reader knows every child: it looks
   // them up in its own map. The store's look-up would index the parent's
   // children again after every child added, and a variant has hundreds.
@@ -107,7 +108,7 @@ CMatTable* CVdiReader::FindOrMake(CMatTable* pParent, const CString& name, int n
         pParent != nullptr ? FindChildNamed(*pParent, name) : FindTopTableNamed(*m_pDataset, name);
   }
   if (pTable != nullptr) return pTable;
-  pTable = m_Store.CreateTable(pParent, name.c_str(), nType, 1);
+  pTable = m_Store.CreateTable(pParent, hName, name, nType, 1);
   if (pTable == nullptr) return nullptr;
   if (pChildren != nullptr) pChildren->Insert(key, pTable);
   if (bMayParent) {
