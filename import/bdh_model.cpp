@@ -39,8 +39,7 @@ class CRowCells {
   float Float(int nEntry, int nField) const { return std::bit_cast<float>(Cell(nEntry, nField)); }
   CString Text(int nEntry, int nField) const {
     const std::uint32_t n = Cell(nEntry, nField);
-    const wchar_t* p = n != 0 ? m_pTable->m_pDatenSatz->GetPoolText(n) : nullptr;
-    return p != nullptr ? CString(p) : CString();
+    return m_pTable->m_pDatenSatz->GetPoolText(n).ToString();
   }
   // Every entry of column 0, in entry order.
   std::vector<CString> Texts() const {

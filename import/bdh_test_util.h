@@ -52,8 +52,7 @@ class CBdhTestDataset : public CTestSurroundings {
   CString Text(CMatTable* t, const wchar_t* row, int entry = 0, int field = 0) {
     const std::uint32_t n = Cell(t, row, entry, field);
     if (n == ~0u) return L"<none>";
-    const wchar_t* p = m_pDataset->GetPoolText(n);
-    return p != nullptr ? p : L"";
+    return m_pDataset->GetPoolText(n).ToString();
   }
 
   CBdhImportCounts m_Counts;

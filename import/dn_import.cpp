@@ -23,7 +23,7 @@ CString DatasetDisplayName(CMatStore& store, CMatDatenSatz& dataset) {
   CCell cell;
   if (hKey != 0 && pStrings != nullptr &&
       store.GetCellValue(pStrings, cell, hKey, 0, 0) == eMatOk && cell.m_nValue != 0) {
-    if (const wchar_t* pName = dataset.GetPoolText(cell.m_nValue)) return pName;
+    if (const CPoolText name = dataset.GetPoolText(cell.m_nValue)) return name.ToString();
   }
   return L"Unbenannt";
 }

@@ -208,8 +208,7 @@ void CDnLoader::StoreHeader(const CString& date, const CString& info, const CStr
   for (CMatTable* pTable : {pStrings, m_Tables.m_pStringTable}) {
     CCell cell;
     hasCurrency = hasCurrency || (m_Store.GetCellValue(pTable, cell, hCurrency, 0, 0) == eMatOk &&
-                                  cell.m_nValue != 0 && m_pDataset->GetPoolText(cell.m_nValue) &&
-                                  *m_pDataset->GetPoolText(cell.m_nValue) != 0);
+                                  !m_pDataset->GetPoolText(cell.m_nValue).empty());
   }
   if (!hasCurrency) SetText(pStrings, hCurrency, 0, currency);
   if (!shortName.empty()) SetText(pStrings, GetDnHandle(L"HERSTELLERKURZEL"), 0, shortName);
@@ -326,15 +325,14 @@ void CDnLoader::FinishProductGroups() {
     while (pos != nullptr) {
       std::uint64_t word = 0;
       const Handle hArticle = pGroup->GetNextRow(pos, word);
-      const wchar_t* pText = m_pDataset->GetPoolText(RowWordCell(word));
-      if (pText != nullptr && *pText != 0) continue;
+      if (!m_pDataset->GetPoolText(RowWordCell(word)).empty()) continue;
       CCell cell;
       if (m_Store.GetCellValue(m_Tables.m_pArtikelInfo2, cell, hArticle, 0, eInfo2Katalogseite) !=
           eMatOk) {
         continue;
       }
-      const wchar_t* pPage = m_pDataset->GetPoolText(cell.m_nValue);
-      if (pPage != nullptr && *pPage != 0) pending.push_back({pGroup.get(), hArticle, pPage});
+      const CPoolText page = m_pDataset->GetPoolText(cell.m_nValue);
+      if (!page.empty()) pending.push_back({pGroup.get(), hArticle, page.ToString()});
     }
   }
   for (const auto& item : pending) SetText(item.pTable, item.hArticle, 0, item.strPage);

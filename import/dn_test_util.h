@@ -61,8 +61,7 @@ class CDnTestDataset : public CTestSurroundings {
   CString Text(CMatTable* t, const wchar_t* row, int index = 0, int field = 0) {
     const std::uint32_t n = Cell(t, row, index, field);
     if (n == ~0u) return L"<none>";
-    const wchar_t* p = m_pDataset->GetPoolText(n);
-    return p ? p : L"";
+    return m_pDataset->GetPoolText(n).ToString();
   }
   CString Text(const wchar_t* table, const wchar_t* row, int index = 0, int field = 0) {
     return Text(Table(table), row, index, field);

@@ -20,15 +20,15 @@ bool IsTextType(std::uint32_t nType) { return nType == eTypeString || nType == e
 enum class eCellRead { kFirst, kFurther };
 
 // The pool text of a text cell, null when the read failed or holds none.
-[[gnu::always_inline]] inline const wchar_t* CellText(CMatStore& store, CMatTable* pTable,
-                                                      Handle hRow, int nIndex, int nField,
-                                                      eCellRead nRead, eMatManager& nResult) {
+[[gnu::always_inline]] inline CPoolText CellText(CMatStore& store, CMatTable* pTable, Handle hRow,
+                                                 int nIndex, int nField, eCellRead nRead,
+                                                 eMatManager& nResult) {
   CCell cell;
   nResult = nRead == eCellRead::kFirst
                 ? store.GetCellValue(pTable, cell, hRow, nIndex, nField)
                 : store.GetFurtherCellValue(pTable, cell, hRow, nIndex, nField);
   const CMatDatenSatz* pDataset = pTable->m_pDatenSatz;
-  if (nResult != eMatOk || cell.m_nValue == 0 || pDataset == nullptr) return nullptr;
+  if (nResult != eMatOk || cell.m_nValue == 0 || pDataset == nullptr) return CPoolText();
   // Texts are packed without regard to cache lines, so most of them run into
   // a second line: both are asked for where the row says the text lies,
   // while the pool entry that tells for certain is still on its way.
@@ -36,17 +36,10 @@ enum class eCellRead { kFirst, kFurther };
     __builtin_prefetch(pHint);
     __builtin_prefetch(pHint + 64);
   }
-  const wchar_t* pText = pDataset->GetPoolText(cell.m_nValue);
-  if (pText != nullptr && cell.m_nTextHint == 0)
-    __builtin_prefetch(reinterpret_cast<const char*>(pText) + 64);
-  return pText;
-}
-
-// Copies a pool text into the caller's buffer, which keeps its room from
-// call to call (appending to the emptied buffer is the shortest way there).
-void CopyText(CString& out, const wchar_t* pText) {
-  out.clear();
-  out.append(pText);
+  const CPoolText text = pDataset->GetPoolText(cell.m_nValue);
+  if (text && cell.m_nTextHint == 0)
+    __builtin_prefetch(static_cast<const char*>(text.Address()) + 64);
+  return text;
 }
 
 }  // namespace
@@ -94,21 +87,19 @@ eMatManager ReadStringValue(CMatStore& store, CString& out, CMatTable* pTable, H
     }
     eMatManager nChild = eMatNoTable;
     if (pChild != nullptr) {
-      if (const wchar_t* pText = CellText(store, pChild, hRow, nIndex, nField, nRead, nChild)) {
-        CopyText(out, pText);
+      if (const CPoolText text = CellText(store, pChild, hRow, nIndex, nField, nRead, nChild)) {
+        text.AssignTo(out);  // the caller's buffer keeps its room from call to call
         return eMatOk;
       }
     }
   }
   eMatManager nResult = eMatOk;
-  const wchar_t* pText = CellText(store, pTable, hRow, nIndex, nField, eCellRead::kFirst, nResult);
-  if (pText == nullptr) return nResult;
-  // Most hosts load no word book for the library: then the text is copied.
+  const CPoolText text = CellText(store, pTable, hRow, nIndex, nField, eCellRead::kFirst, nResult);
+  if (!text) return nResult;
+  text.AssignTo(out);
+  // Most hosts load no word book for the library: then the text is as read.
   const CTranslationModule& module = translation.GetLibraryModule();
-  if (bTranslate && module.GetCount() != 0)
-    out = module.TranslateText(std::wstring_view(pText));
-  else
-    CopyText(out, pText);
+  if (bTranslate && module.GetCount() != 0) out = module.TranslateText(std::wstring_view(out));
   return nResult;
 }
 

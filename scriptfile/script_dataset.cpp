@@ -31,10 +31,13 @@ bool ReadText(CMatStore& store, CMatTable* pTable, const wchar_t* pRow, CString&
   const Handle hRow = dataset.FindHandle(pRow);
   CCell cell;
   if (hRow == 0 || store.GetCellValue(pTable, cell, hRow, 0, 0) != eMatOk) return false;
-  const wchar_t* pText = cell.m_pText ? cell.m_pText : dataset.GetPoolText(cell.m_nValue);
-  if (pText == nullptr) return false;
-  out = pText;
-  return true;
+  if (cell.m_pText != nullptr) {
+    out = cell.m_pText;
+    return true;
+  }
+  const CPoolText text = dataset.GetPoolText(cell.m_nValue);
+  text.AssignTo(out);
+  return static_cast<bool>(text);
 }
 
 bool IsWithin(const CMatTable* pTable, const CMatTable* pAncestor) {

@@ -31,7 +31,7 @@ bool RecordImport(CMatStore& store, const CString& path) {
   CCell cell;
   if (pStrings != nullptr &&
       store.GetCellValue(pStrings, cell, dataset.FindHandle(L"LASTUPDATE_DATUM"), 0, 0) == eMatOk) {
-    g_Record.m_strLastUpdate = dataset.GetPoolText(cell.m_nValue);
+    g_Record.m_strLastUpdate = dataset.GetPoolText(cell.m_nValue).ToString();
   }
   return g_Record.m_bResult;
 }

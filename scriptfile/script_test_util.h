@@ -64,8 +64,9 @@ class CScriptTest : public ::testing::Test, public CTestSurroundings {
     CCell cell;
     if (pTable == nullptr || h == 0 || Store().GetCellValue(pTable, cell, h, 0, 0) != eMatOk)
       return L"<none>";
-    const wchar_t* p = cell.m_pText ? cell.m_pText : Current().GetPoolText(cell.m_nValue);
-    return p ? p : L"<none>";
+    if (cell.m_pText != nullptr) return cell.m_pText;
+    const CPoolText text = Current().GetPoolText(cell.m_nValue);
+    return text ? text.ToString() : L"<none>";
   }
   // Every message box text, in order.
   std::vector<CString> Messages() const {

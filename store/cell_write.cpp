@@ -42,12 +42,7 @@ constexpr std::size_t kLaneRows = 1024;
 // that fits into the old one overwrites it in place; otherwise a new entry.
 std::uint32_t PoolIndexFor(CMatTable& table, std::uint32_t nOld, std::wstring_view text) {
   CMatDatenSatz& dataset = *table.m_pDatenSatz;
-  wchar_t* pOld = dataset.GetPoolTextForWrite(nOld);
-  if (pOld != nullptr && !text.empty() && std::wcslen(pOld) >= text.size()) {
-    std::copy(text.begin(), text.end(), pOld);
-    pOld[text.size()] = 0;
-    return nOld;
-  }
+  if (dataset.OverwritePoolText(nOld, text)) return nOld;
   const bool bLane = table.TextLane() != 0 || table.GetRowCount() >= kLaneRows;
   return dataset.AddPoolText(text, bLane ? &table.TextLane() : nullptr);
 }

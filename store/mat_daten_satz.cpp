@@ -40,17 +40,29 @@ void* CMatDatenSatz::ArenaAllocZeroed(std::size_t nSize, bool bAligned) {
 
 void CMatDatenSatz::ArenaFree(void* pPiece, std::uint32_t nSize) { m_Arena.Free(pPiece, nSize); }
 
+void* CMatDatenSatz::TextPiece(std::size_t nBytes, std::uint32_t* pLane) {
+  void* p = pLane != nullptr ? m_Arena.AllocInLane(nBytes, *pLane) : m_Arena.Alloc(nBytes, false);
+  if (p == nullptr) ReportNoMemory(nBytes);
+  return p;
+}
+
 wchar_t* CMatDatenSatz::CopyText(std::wstring_view text, std::uint32_t* pLane) {
-  const std::size_t nBytes = (text.size() + 1) * sizeof(wchar_t);
-  auto* p = static_cast<wchar_t*>(pLane != nullptr ? m_Arena.AllocInLane(nBytes, *pLane)
-                                                   : m_Arena.Alloc(nBytes, false));
-  if (p == nullptr) {
-    ReportNoMemory(nBytes);
-    return nullptr;
-  }
+  auto* p = static_cast<wchar_t*>(TextPiece((text.size() + 1) * sizeof(wchar_t), pLane));
+  if (p == nullptr) return nullptr;
   std::copy(text.begin(), text.end(), p);
   p[text.size()] = 0;
   return p;
+}
+
+std::uintptr_t CMatDatenSatz::CopyPoolText(std::wstring_view text, std::uint32_t* pLane) {
+  if (!CPoolText::FitsNarrow(text)) return CPoolText::WideEntry(CopyText(text, pLane));
+  // A whole number of 4-byte steps: every piece cut after it stays aligned
+  // for wide characters, and the entry's lowest bit stays free.
+  auto* p = static_cast<char*>(TextPiece((text.size() + 4) & ~std::size_t{3}, pLane));
+  if (p == nullptr) return 0;
+  std::copy(text.begin(), text.end(), p);  // each below U+0100: its Latin-1 byte
+  p[text.size()] = 0;
+  return CPoolText::NarrowEntry(p);
 }
 
 Handle CMatDatenSatz::CreateHandle(std::wstring_view text) {
@@ -149,23 +161,35 @@ std::uint32_t CMatDatenSatz::AddPoolText(std::wstring_view text, std::uint32_t* 
     ++m_nRefusedWrites;
     return 0;
   }
-  wchar_t* pText = CopyText(text, pLane);
-  if (pText == nullptr) return 0;
+  const std::uintptr_t nEntry = CopyPoolText(text, pLane);
+  if (nEntry == 0) return 0;
   if (m_StringPool.capacity() == 0) m_StringPool.reserve(kInitialPool);
-  if (m_nTextWindow == 0) m_nTextWindow = reinterpret_cast<std::uintptr_t>(pText) & kTextWindowMask;
-  m_StringPool.push_back(pText);
+  if (m_nTextWindow == 0)
+    m_nTextWindow = reinterpret_cast<std::uintptr_t>(CPoolText(nEntry).Address()) & kTextWindowMask;
+  m_StringPool.push_back(nEntry);
   return static_cast<std::uint32_t>(m_StringPool.size());
 }
 
 std::uint64_t CMatDatenSatz::TextCellWord(std::uint32_t nIndex) const {
-  const auto nAddress = reinterpret_cast<std::uintptr_t>(GetPoolText(nIndex));
+  const auto nAddress = reinterpret_cast<std::uintptr_t>(GetPoolText(nIndex).Address());
   if (nAddress == 0 || (nAddress & kTextWindowMask) != m_nTextWindow) return nIndex;
   return std::uint64_t{nIndex} | std::uint64_t{(nAddress & ~kTextWindowMask) >> 2} << 32;
 }
 
-wchar_t* CMatDatenSatz::GetPoolTextForWrite(std::uint32_t nIndex) {
-  if (nIndex == 0 || nIndex > m_StringPool.size()) return nullptr;
-  return m_StringPool[nIndex - 1];
+bool CMatDatenSatz::OverwritePoolText(std::uint32_t nIndex, std::wstring_view text) {
+  const CPoolText old = GetPoolText(nIndex);
+  if (!old || text.empty() || old.size() < text.size()) return false;
+  if (!old.IsNarrow()) {
+    auto* p = const_cast<wchar_t*>(old.Wide());  // the dataset's own arena
+    std::copy(text.begin(), text.end(), p);
+    p[text.size()] = 0;
+    return true;
+  }
+  if (!CPoolText::FitsNarrow(text)) return false;
+  auto* p = const_cast<char*>(old.Narrow());
+  std::copy(text.begin(), text.end(), p);
+  p[text.size()] = 0;
+  return true;
 }
 
 bool CMatDatenSatz::CheckWriteLock(bool bTake) {
@@ -178,5 +202,5 @@ void CMatDatenSatz::EnsureDatasetLoaded() {
 
 std::size_t CMatDatenSatz::GetIndexMemoryBytes() const {
   return m_NameToHandle.GetMemoryBytes() + m_HandleToName.GetMemoryBytes() +
-         m_StringPool.capacity() * sizeof(wchar_t*);
+         m_StringPool.capacity() * sizeof(std::uintptr_t);
 }

@@ -19,6 +19,7 @@
 #include "store/child_name_index.h"
 #include "store/dataset_backing.h"
 #include "store/name_map.h"
+#include "store/pool_text.h"
 
 class CMatDatenSatz {
  public:
@@ -81,11 +82,16 @@ class CMatDatenSatz {
 
   // String pool: 1-based indexes; 0 and indexes outside the pool mean no text.
   // 0 on arena failure or a full pool (m_nPoolLimit); pLane as CopyText.
+  // Texts are kept one byte a character where they can be (CPoolText).
   std::uint32_t AddPoolText(std::wstring_view text, std::uint32_t* pLane = nullptr);
-  const wchar_t* GetPoolText(std::uint32_t nIndex) const {
-    return nIndex == 0 || nIndex > m_StringPool.size() ? nullptr : m_StringPool[nIndex - 1];
+  CPoolText GetPoolText(std::uint32_t nIndex) const {
+    return nIndex == 0 || nIndex > m_StringPool.size() ? CPoolText()
+                                                       : CPoolText(m_StringPool[nIndex - 1]);
   }
-  wchar_t* GetPoolTextForWrite(std::uint32_t nIndex);
+  // Writes text over pool text nIndex where it fits: not empty, no longer
+  // than that text, and of one-byte characters where that one is. False
+  // (nothing written) otherwise.
+  bool OverwritePoolText(std::uint32_t nIndex, std::wstring_view text);
   std::size_t GetPoolCount() const { return m_StringPool.size(); }
   // How often the dataset refused to store something: arena memory ran out
   // or the pool was full. A reader compares it before and after a line and
@@ -132,8 +138,8 @@ class CMatDatenSatz {
   CTableList m_RemovedTables;
   // Read it through FindHandle: after a load it is filled on first use.
   mutable CNameMap m_NameToHandle;
-  CRowMap m_HandleToName;  // handle -> address of its text
-  std::vector<wchar_t*> m_StringPool;
+  CRowMap m_HandleToName;                    // handle -> address of its text
+  std::vector<std::uintptr_t> m_StringPool;  // entries as CPoolText takes them
   // The most texts the pool takes: its indexes are 32-bit and 0 means none.
   // A host (or a test) may set a lower bound to keep a dataset's memory.
   std::uint32_t m_nPoolLimit = 0xFFFFFFFEu;
@@ -157,6 +163,11 @@ class CMatDatenSatz {
 
  private:
   void ReportNoMemory(std::size_t nSize) const;
+  // A piece of the arena for a text (from the lane with pLane), or null
+  // (reported).
+  void* TextPiece(std::size_t nBytes, std::uint32_t* pLane);
+  // The pool entry of a copy of the text (see CPoolText), or 0 (reported).
+  std::uintptr_t CopyPoolText(std::wstring_view text, std::uint32_t* pLane);
   // Fills m_NameToHandle when a load left it to be filled (see
   // ReserveLoadedNames); every use of that map comes here first.
   void EnterDeferredNames() const;

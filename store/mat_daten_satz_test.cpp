@@ -67,7 +67,7 @@ TEST_F(StoreDataset, OversizedTextIsReportedOnceAndMakesNothing) {
   EXPECT_EQ(m_UI.LastText(), L"Memory allocation failed (280004 byte).\n\n/daten/hers.mmd");
   EXPECT_EQ(m_UI.LastTitle(), L"OrvaMat.dll");
   EXPECT_EQ(m_UI.LastStyle() & MB_ICONMASK, unsigned{MB_ICONERROR});
-  EXPECT_EQ(dataset.AddPoolText(huge), 0u);
+  EXPECT_EQ(dataset.AddPoolText(huge + std::wstring(0x40000, L'x')), 0u);  // also at a byte each
   EXPECT_EQ(m_UI.Count(), 2u);
   EXPECT_EQ(dataset.GetPoolCount(), 0u);
 }
@@ -76,11 +76,32 @@ TEST_F(StoreDataset, PoolIndexesOutsideThePoolMeanNoText) {
   CMatDatenSatz& dataset = AddDataset();
   EXPECT_EQ(dataset.AddPoolText(L"eins"), 1u);
   EXPECT_EQ(dataset.AddPoolText(L""), 2u);
-  EXPECT_STREQ(dataset.GetPoolText(1), L"eins");
-  EXPECT_STREQ(dataset.GetPoolText(2), L"");
-  for (const std::uint32_t n : {0u, 3u, 0xFFFFFFFFu})
-    EXPECT_EQ(dataset.GetPoolText(n), nullptr) << n;
-  EXPECT_EQ(dataset.GetPoolTextForWrite(3), nullptr);
+  EXPECT_EQ(dataset.GetPoolText(1).ToString(), L"eins");
+  EXPECT_EQ(dataset.GetPoolText(2).ToString(), L"");
+  for (const std::uint32_t n : {0u, 3u, 0xFFFFFFFFu}) EXPECT_FALSE(dataset.GetPoolText(n)) << n;
+  EXPECT_FALSE(dataset.OverwritePoolText(3, L"x"));
+}
+
+// Texts of characters below U+0100 are kept one byte a character, others
+// wide; each reads back exactly, and one written over another keeps its form.
+TEST_F(StoreDataset, PoolTextsReadBackExactlyInEitherForm) {
+  CMatDatenSatz& dataset = AddDataset();
+  const std::wstring latin1 = L"Rohr \u00fc\u00df\u00ff \u0080\u0001";
+  const std::wstring wide = L"Rohr \u20ac \u0100 \U0001F600";
+  const std::uint32_t nNarrow = dataset.AddPoolText(latin1);
+  const std::uint32_t nWide = dataset.AddPoolText(wide);
+  EXPECT_TRUE(dataset.GetPoolText(nNarrow).IsNarrow());
+  EXPECT_FALSE(dataset.GetPoolText(nWide).IsNarrow());
+  EXPECT_EQ(dataset.GetPoolText(nNarrow).ToString(), latin1);
+  EXPECT_EQ(dataset.GetPoolText(nWide).ToString(), wide);
+  EXPECT_EQ(dataset.GetPoolText(nNarrow).size(), latin1.size());
+  // A wide text does not fit where a one-byte text lies; the reverse does.
+  EXPECT_FALSE(dataset.OverwritePoolText(nNarrow, L"\u20ac"));
+  EXPECT_EQ(dataset.GetPoolText(nNarrow).ToString(), latin1);
+  EXPECT_TRUE(dataset.OverwritePoolText(nWide, L"\u00e4"));
+  EXPECT_EQ(dataset.GetPoolText(nWide).ToString(), L"\u00e4");
+  EXPECT_TRUE(dataset.OverwritePoolText(nNarrow, L"kurz"));
+  EXPECT_EQ(dataset.GetPoolText(nNarrow).ToString(), L"kurz");
 }
 
 TEST_F(StoreDataset, RenameKeepsTheHandleAndDropsTheOldName) {

@@ -87,9 +87,13 @@ eMatManager CMatManager::GetStringPtr(const wchar_t*& out, CMatTable* table, uns
   CCell cell;
   const eMatManager nResult = Store().GetCellValue(table, cell, ToHandle(row), index, field);
   if (nResult != eMatOk) return nResult;
+  CString pooled;
   const wchar_t* pText = cell.m_pText;
-  if (nType == eTypeString && table->m_pDatenSatz != nullptr)
-    pText = table->m_pDatenSatz->GetPoolText(cell.m_nValue);
+  if (nType == eTypeString && table->m_pDatenSatz != nullptr) {
+    const CPoolText text = table->m_pDatenSatz->GetPoolText(cell.m_nValue);
+    text.AssignTo(pooled);
+    pText = text ? pooled.c_str() : nullptr;
+  }
   if (pText == nullptr) return eMatOk;
   out = Store().KeepText(nType == eTypeStrLine ? CString(pText)
                                                : LibraryTranslation().TranslateText(pText));

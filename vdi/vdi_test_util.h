@@ -66,8 +66,7 @@ class CVdiTestDataset : public CTestSurroundings {
     CCell cell;
     const Handle h = m_pDataset->FindHandle(row);
     if (Store().GetCellValue(pTable, cell, h, index, field) != eMatOk) return L"<none>";
-    const wchar_t* p = m_pDataset->GetPoolText(cell.m_nValue);
-    return p ? p : L"";
+    return m_pDataset->GetPoolText(cell.m_nValue).ToString();
   }
   // The text of a Handle field of a Struct row.
   CString HandleField(CMatTable* pTable, std::wstring_view row, int index, int field) {

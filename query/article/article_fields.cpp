@@ -31,8 +31,7 @@ std::uint32_t CellOf(CMatDatenSatz& dataset, const wchar_t* table, Handle row, i
 }
 
 CString TextOf(const CMatDatenSatz& dataset, std::uint32_t poolIndex) {
-  const wchar_t* p = dataset.GetPoolText(poolIndex);
-  return p != nullptr ? p : L"";
+  return dataset.GetPoolText(poolIndex).ToString();
 }
 
 // The product group: the "WG_" table under the article's main group that

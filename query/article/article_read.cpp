@@ -36,8 +36,9 @@ eMatManager ReadTextCell(CMatStore& store, CMatTable* pTable, Handle hRow, int i
   std::uint32_t nIndex = 0;
   const eMatManager rc = ReadCell(store, pTable, hRow, index, field, nIndex);
   if (rc != eMatOk || nIndex == 0) return rc;
-  if (const wchar_t* pText = pTable->m_pDatenSatz->GetPoolText(nIndex)) {
-    out = translate ? LibraryTranslation().TranslateText(pText) : CString(pText);
+  if (const CPoolText text = pTable->m_pDatenSatz->GetPoolText(nIndex)) {
+    text.AssignTo(out);
+    if (translate) out = LibraryTranslation().TranslateText(out);
   }
   return rc;
 }

@@ -94,7 +94,7 @@ bool CGesammtText::ReadLine(const CTextSource& lines, int i, std::uint32_t& temp
     const eMatManager rc = ReadCell(m_Store, pTable, m_hArticle, i, 1, key);
     if (rc != eMatOk && rc != eMatEmptyHandle) continue;
     ReadCell(m_Store, pTable, m_hArticle, i, 0, templ);
-    templ = pTable->m_pDatenSatz->GetPoolText(templ) != nullptr ? templ : 0;
+    templ = pTable->m_pDatenSatz->GetPoolText(templ) ? templ : 0;
     return true;
   }
   return false;
@@ -108,9 +108,9 @@ eMatManager CGesammtText::AppendTextLines() {
   CMatDatenSatz& dataset = *lines.pBase->m_pDatenSatz;
   std::uint32_t templ = 0, key = 0;
   for (int i = 0; ReadLine(lines, i, templ, key); ++i) {
-    const wchar_t* pTemplate = templ != 0 ? dataset.GetPoolText(templ) : nullptr;
+    const CPoolText pattern = dataset.GetPoolText(templ);
     if (key == 0) {
-      if (pTemplate != nullptr) m_strText += pTemplate;
+      pattern.AppendTo(m_strText);
       continue;
     }
     CString block;
@@ -118,7 +118,7 @@ eMatManager CGesammtText::AppendTextLines() {
     if (rc != eMatOk)
       rc = blocksT.pBase != nullptr ? blocksT.Read(m_Store, key, block) : eMatNoTable;
     if (rc != eMatOk) return rc;
-    m_strText += (pTemplate != nullptr ? FillTextTemplate(block, pTemplate) : block) + kLineEnd;
+    m_strText += (pattern ? FillTextTemplate(block, pattern.ToString()) : block) + kLineEnd;
   }
   return eMatOk;
 }

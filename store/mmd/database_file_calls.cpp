@@ -161,7 +161,7 @@ eDatasetFileResult ExcludeRegisteredDataset(const CString& path, bool listAgain)
       CCell cell;
       const Handle h = pDataset->FindHandle(L"HERSTELLERNAME");
       if (h != 0 && CMatStore::Instance().GetCellValue(pStrings, cell, h, 0, 0) == eMatOk)
-        if (const wchar_t* p = pDataset->GetPoolText(cell.m_nValue)) name = p;
+        name = pDataset->GetPoolText(cell.m_nValue).ToString();
     }
     pDataset->m_strName = name;
     return SetDatasetListed(*pDataset, listAgain) ? eDatasetFileOk : eDatasetFileNotWritten;

@@ -200,32 +200,35 @@ bool CMmdWriter::Encode(const wchar_t* text, std::string& bytes) {
   return false;
 }
 
-void CMmdWriter::WriteString(const wchar_t* text) {
-  if (text != nullptr && (m_Coding.m_bUtf8 || m_Coding.m_nCodePage == CP_WINDOWS_1252)) {
-    // Most stored texts are plain ASCII, the same bytes in UTF-8 and 1252:
-    // they go straight into the image, keyed and summed in one pass.
-    const std::size_t nAt = m_Bytes.size();
-    const std::size_t nLength = std::wcslen(text);
-    if (nLength > 0 && nLength <= mmd::kMaxStringBytes) {
-      m_Bytes.resize(nAt + 2 + nLength);
-      char* pOut = m_Bytes.data() + nAt + 2;
-      std::uint32_t nSum = 0;
-      std::size_t i = 0;
-      for (; i < nLength && static_cast<std::uint32_t>(text[i]) < 0x80; ++i) {
-        const auto c = static_cast<unsigned char>(static_cast<unsigned>(text[i]) ^ mmd::kStringKey);
-        pOut[i] = static_cast<char>(c);
-        nSum += c;
-      }
-      if (i == nLength) {
-        m_Bytes[nAt] = static_cast<char>(nLength & 0xFF);
-        m_Bytes[nAt + 1] = static_cast<char>(nLength >> 8);
-        m_nChecksum += nSum;
-        HandOverIfFull();
-        return;
-      }
-      m_Bytes.resize(nAt);
-    }
+template <typename Char>
+bool CMmdWriter::WriteAsciiString(const Char* text, std::size_t nLength) {
+  if (!m_Coding.m_bUtf8 && m_Coding.m_nCodePage != CP_WINDOWS_1252) return false;
+  if (nLength == 0 || nLength > mmd::kMaxStringBytes) return false;
+  // Most stored texts are plain ASCII, the same bytes in UTF-8 and 1252:
+  // they go straight into the image, keyed and summed in one pass.
+  const std::size_t nAt = m_Bytes.size();
+  m_Bytes.resize(nAt + 2 + nLength);
+  char* pOut = m_Bytes.data() + nAt + 2;
+  std::uint32_t nSum = 0;
+  std::size_t i = 0;
+  for (; i < nLength && static_cast<std::uint32_t>(text[i]) < 0x80; ++i) {
+    const auto c = static_cast<unsigned char>(static_cast<unsigned>(text[i]) ^ mmd::kStringKey);
+    pOut[i] = static_cast<char>(c);
+    nSum += c;
   }
+  if (i < nLength) {
+    m_Bytes.resize(nAt);
+    return false;
+  }
+  m_Bytes[nAt] = static_cast<char>(nLength & 0xFF);
+  m_Bytes[nAt + 1] = static_cast<char>(nLength >> 8);
+  m_nChecksum += nSum;
+  HandOverIfFull();
+  return true;
+}
+
+void CMmdWriter::WriteString(const wchar_t* text) {
+  if (text != nullptr && WriteAsciiString(text, std::wcslen(text))) return;
   std::string& bytes = m_strScratch;
   Encode(text, bytes);
   WriteU16(std::uint16_t(bytes.size()));
@@ -235,6 +238,15 @@ void CMmdWriter::WriteString(const wchar_t* text) {
   }
   m_Bytes += bytes;
   HandOverIfFull();
+}
+
+void CMmdWriter::WriteString(const CPoolText& text) {
+  if (!text.IsNarrow()) return WriteString(text ? text.Wide() : nullptr);
+  if (WriteAsciiString(reinterpret_cast<const unsigned char*>(text.Narrow()),
+                       std::strlen(text.Narrow())))
+    return;
+  text.AssignTo(m_strWideScratch);
+  WriteString(m_strWideScratch.c_str());
 }
 
 void CMmdWriter::WritePlainString(const wchar_t* text) {

@@ -22,6 +22,7 @@
 #include <string_view>
 
 #include "OrvaMat/types.h"
+#include "store/pool_text.h"
 
 class CFile;
 
@@ -116,6 +117,7 @@ class CMmdWriter {
   // A stored string; a null or empty text is written as count 0.
   void WriteString(const wchar_t* text);
   void WriteString(const CString& text) { WriteString(text.c_str()); }
+  void WriteString(const CPoolText& text);
   // The text record's form in an "MMD2" file: count and plain bytes.
   void WritePlainString(const wchar_t* text);
 
@@ -140,6 +142,10 @@ class CMmdWriter {
 
  private:
   bool Encode(const wchar_t* text, std::string& bytes);
+  // A text of ASCII characters only, written straight into the image where
+  // the coding gives them their own bytes; false (nothing written) else.
+  template <typename Char>
+  bool WriteAsciiString(const Char* text, std::size_t nLength);
 
   void HandOverIfFull() {
     if (m_pSink != nullptr && m_Bytes.size() >= m_nChunk) Flush();
@@ -152,6 +158,7 @@ class CMmdWriter {
   std::uint64_t m_nHandedOver = 0;  // bytes already in the sink
   bool m_bSinkFailed = false;
   std::string m_strScratch;  // one text encoded, reused from text to text
+  CString m_strWideScratch;  // one pool text widened, likewise
   std::uint32_t m_nChecksum = 0;
   bool m_bFailed = false;
   std::size_t m_nFailedLength = 0;

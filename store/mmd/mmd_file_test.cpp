@@ -91,9 +91,9 @@ TEST_F(MmdFile, ReadTextRowsTellWhereTheirTextsLie) {
   std::uint64_t word = 0;
   for (POSITION pos = pTable->GetFirstRowPosition(); pos != nullptr; ++nRows) {
     pTable->GetNextRow(pos, word);
-    const wchar_t* pText = dataset.GetPoolText(static_cast<std::uint32_t>(word));
-    ASSERT_NE(pText, nullptr);
-    EXPECT_EQ(dataset.HintedText(static_cast<std::uint32_t>(word >> 32)), pText);
+    const CPoolText text = dataset.GetPoolText(static_cast<std::uint32_t>(word));
+    ASSERT_TRUE(text);
+    EXPECT_EQ(dataset.HintedText(static_cast<std::uint32_t>(word >> 32)), text.Address());
   }
   EXPECT_GT(nRows, 0u);
 }

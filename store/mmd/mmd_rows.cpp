@@ -140,7 +140,7 @@ bool EnterListRow(CMatTable& table, std::unordered_set<Handle>& seen, Handle hRo
 // (two bytes a text at least) and grown at least twofold.
 void ReservePool(CMatTable& table, const CMmdReader& file) {
   if (table.m_nType != eTypeString && table.m_nType != eTypeUniString) return;
-  std::vector<wchar_t*>& pool = table.m_pDatenSatz->m_StringPool;
+  auto& pool = table.m_pDatenSatz->m_StringPool;
   const std::uint64_t nTexts = std::min<std::uint64_t>(
       std::uint64_t(table.m_nRowCount) * std::uint64_t(table.GetCellsPerRow()),
       file.GetRemaining() / 2);

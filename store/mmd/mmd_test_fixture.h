@@ -48,8 +48,8 @@ class CMmdTest : public ::testing::Test, public CTestSurroundings {
     CCell cell;
     Store().GetCellValue(t, cell, row, index, field);
     if (cell.m_pText != nullptr) return cell.m_pText;
-    const wchar_t* p = t->m_pDatenSatz->GetPoolText(cell.m_nValue);
-    return p ? p : L"<none>";
+    const CPoolText text = t->m_pDatenSatz->GetPoolText(cell.m_nValue);
+    return text ? text.ToString() : L"<none>";
   }
   // A top-level table or a child, by name path "A.B".
   CMatTable* Find(CMatDatenSatz& dataset, const wchar_t* name, const wchar_t* child = nullptr) {

@@ -169,6 +169,7 @@ class CTableCompare {
 
  private:
   static CString Text(const wchar_t* p) { return p ? p : L""; }
+  static CString Text(const CPoolText& text) { return text.ToString(); }
   static CString Name(const CMatDatenSatz& d, Handle h) { return h ? Text(d.GetName(h)) : L"<0>"; }
 
   void Cell(std::uint32_t nType, std::uint32_t a, std::uint32_t b) {

@@ -241,8 +241,9 @@ void CMatTextWriter::AppendCell(const CMatTable& table, std::uint32_t nType, std
       break;
     case eTypeString:
     case eTypeUniString: {
-      const wchar_t* pText = table.m_pDatenSatz ? table.m_pDatenSatz->GetPoolText(nCell) : nullptr;
-      AppendQuoted(line, pText, true);
+      const CPoolText text =
+          table.m_pDatenSatz ? table.m_pDatenSatz->GetPoolText(nCell) : CPoolText();
+      AppendQuoted(line, text ? text.ToString().c_str() : nullptr, true);
       break;
     }
     case eTypeInteger:

@@ -40,8 +40,8 @@ class CMmtbTest : public CStoreTest {
     return cell.m_nValue;
   }
   CString Text(std::uint32_t nPoolIndex) {
-    const wchar_t* p = m_pDataset->GetPoolText(nPoolIndex);
-    return p ? p : L"<none>";
+    const CPoolText text = m_pDataset->GetPoolText(nPoolIndex);
+    return text ? text.ToString() : L"<none>";
   }
   CString Texts() const {
     CString all;

@@ -1,0 +1,78 @@
+// CPoolText: a text of a dataset's string pool as it lies in the arena.
+//
+// Most catalogue texts hold no character above U+00FF: the pool keeps those
+// one byte a character (Latin-1, whose bytes are those code points), and the
+// others in wide characters. A pool entry is the text's address with its
+// lowest bit set for a one-byte text; every pool text starts on a 4-byte
+// boundary, so that bit is free. Readers copy the text out (AssignTo,
+// AppendTo); the text lives until its dataset is destroyed.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <cwchar>
+#include <string_view>
+
+#include "OrvaMat/types.h"
+
+class CPoolText {
+ public:
+  CPoolText() = default;
+  explicit CPoolText(std::uintptr_t nEntry) : m_nEntry(nEntry) {}
+
+  static std::uintptr_t NarrowEntry(const char* p) {
+    return p == nullptr ? 0 : reinterpret_cast<std::uintptr_t>(p) | 1u;
+  }
+  static std::uintptr_t WideEntry(const wchar_t* p) { return reinterpret_cast<std::uintptr_t>(p); }
+  // Whether every character of the text has a one-byte form.
+  static bool FitsNarrow(std::wstring_view text) {
+    for (const wchar_t c : text)
+      if (static_cast<std::uint32_t>(c) > 0xFF) return false;
+    return true;
+  }
+
+  // False for no text (an index outside the pool, or 0).
+  explicit operator bool() const { return m_nEntry != 0; }
+  bool IsNarrow() const { return (m_nEntry & 1u) != 0; }
+  const char* Narrow() const {
+    return reinterpret_cast<const char*>(m_nEntry & ~std::uintptr_t{1});
+  }
+  const wchar_t* Wide() const { return reinterpret_cast<const wchar_t*>(m_nEntry); }
+  // Where the text lies (to ask for it ahead of reading).
+  const void* Address() const {
+    return reinterpret_cast<const void*>(m_nEntry & ~std::uintptr_t{1});
+  }
+
+  bool empty() const { return m_nEntry == 0 || (IsNarrow() ? *Narrow() == 0 : *Wide() == 0); }
+  std::size_t size() const {
+    if (m_nEntry == 0) return 0;
+    return IsNarrow() ? std::strlen(Narrow()) : std::wcslen(Wide());
+  }
+
+  void AppendTo(CString& out) const {
+    if (m_nEntry == 0) return;
+    if (!IsNarrow()) {
+      out.append(Wide());
+      return;
+    }
+    const auto* p = reinterpret_cast<const unsigned char*>(Narrow());
+    const std::size_t n = std::strlen(Narrow());
+    const std::size_t nAt = out.size();
+    out.resize(nAt + n);
+    wchar_t* pOut = out.data() + nAt;
+    for (std::size_t i = 0; i < n; ++i) pOut[i] = static_cast<wchar_t>(p[i]);
+  }
+  // The text into out, which keeps its room (empty for no text).
+  void AssignTo(CString& out) const {
+    out.clear();
+    AppendTo(out);
+  }
+  CString ToString() const {
+    CString text;
+    AppendTo(text);
+    return text;
+  }
+
+ private:
+  std::uintptr_t m_nEntry = 0;
+};
