@@ -60,7 +60,7 @@ std::uintptr_t CMatDatenSatz::CopyPoolText(std::wstring_view text, std::uint32_t
   // for wide characters, and the entry's lowest bit stays free.
   auto* p = static_cast<char*>(TextPiece((text.size() + 4) & ~std::size_t{3}, pLane));
   if (p == nullptr) return 0;
-  std::copy(text.begin(), text.end(), p);  // each below U+0100: its Latin-1 byte
+  CPoolText::CopyNarrow(text.data(), text.size(), p);  // each below U+0100: its Latin-1 byte
   p[text.size()] = 0;
   return CPoolText::NarrowEntry(p);
 }
@@ -187,7 +187,7 @@ bool CMatDatenSatz::OverwritePoolText(std::uint32_t nIndex, std::wstring_view te
   }
   if (!CPoolText::FitsNarrow(text)) return false;
   auto* p = const_cast<char*>(old.Narrow());
-  std::copy(text.begin(), text.end(), p);
+  CPoolText::CopyNarrow(text.data(), text.size(), p);
   p[text.size()] = 0;
   return true;
 }

@@ -26,9 +26,20 @@ class CPoolText {
   static std::uintptr_t WideEntry(const wchar_t* p) { return reinterpret_cast<std::uintptr_t>(p); }
   // Whether every character of the text has a one-byte form.
   static bool FitsNarrow(std::wstring_view text) {
-    for (const wchar_t c : text)
-      if (static_cast<std::uint32_t>(c) > 0xFF) return false;
-    return true;
+    // One pass without a branch per character: it runs as vector code.
+    std::uint32_t nBits = 0;
+    for (const wchar_t c : text) nBits |= static_cast<std::uint32_t>(c);
+    return nBits <= 0xFF;
+  }
+
+  // The one-byte form of a text that FitsNarrow, into dst (no end mark).
+  // Neither side is read through the other: the loop runs as vector code.
+  static void CopyNarrow(const wchar_t* __restrict src, std::size_t n, char* __restrict dst) {
+    for (std::size_t i = 0; i < n; ++i) dst[i] = static_cast<char>(src[i]);
+  }
+  static void CopyWide(const unsigned char* __restrict src, std::size_t n,
+                       wchar_t* __restrict dst) {
+    for (std::size_t i = 0; i < n; ++i) dst[i] = static_cast<wchar_t>(src[i]);
   }
 
   // False for no text (an index outside the pool, or 0).
@@ -55,12 +66,10 @@ class CPoolText {
       out.append(Wide());
       return;
     }
-    const auto* p = reinterpret_cast<const unsigned char*>(Narrow());
     const std::size_t n = std::strlen(Narrow());
     const std::size_t nAt = out.size();
     out.resize(nAt + n);
-    wchar_t* pOut = out.data() + nAt;
-    for (std::size_t i = 0; i < n; ++i) pOut[i] = static_cast<wchar_t>(p[i]);
+    CopyWide(reinterpret_cast<const unsigned char*>(Narrow()), n, out.data() + nAt);
   }
   // The text into out, which keeps its room (empty for no text).
   void AssignTo(CString& out) const {
