@@ -48,6 +48,8 @@ class CWorkbookXml {
   void Stop(const CString& why);
   // Why the parse failed (empty while it has not).
   const CString& GetWhy() const { return m_strWhy; }
+  // Whether the plain reader has read all so far (nothing went to expat).
+  bool IsPlain() const { return m_bPlain; }
 
   // The attribute's value (by name without prefix), or null.
   static const char* Attribute(const char** attributes, std::string_view name);
@@ -78,7 +80,10 @@ class CWorkbookXml {
 
   // The plain reader's state.
   bool m_bPlain;
-  std::string m_Carry;              // the bytes of a token not yet complete
+  std::string m_Carry;  // the bytes of a token not yet complete
+  // Of a text carried unfinished, the bytes already looked through for its
+  // end: the next piece is looked through from there, not from the start.
+  std::size_t m_nTextScanned = 0;
   std::string m_Prolog;             // the bytes read before the root element
   std::string m_strRoot;            // the root element's name, once it started
   std::vector<std::string> m_Open;  // the names of the open elements

@@ -5,6 +5,7 @@
 // fault, is handed to expat where it begins (workbook_xml.h).
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 #include "import/workbook_xml.h"
 #include "platform/text.h"
@@ -139,15 +140,19 @@ bool AppendChecked(std::string_view text, bool bAttribute, std::string* pOut) {
 bool CWorkbookXml::ReadPlain(std::string_view data, bool bLast, std::size_t& used) {
   std::size_t i = used;
   bool bMore = false;  // the token at i is not complete yet
+  // A text left unfinished lies at the start of the carried bytes.
+  const std::size_t nCarried = std::exchange(m_nTextScanned, 0);
+  std::size_t nTextScanned = i == 0 ? nCarried : 0;
   while (i < data.size() && m_strWhy.empty()) {
     // What comes before the root element is kept for expat: within bounds.
     if (m_strRoot.empty() && m_Prolog.size() > kMaxCarry) break;
     const std::size_t nStart = i;
     bool bRead = true;
     if (data[i] != '<') {
-      std::size_t nLess = data.find('<', i);
+      const std::size_t nLess = data.find('<', i + std::min(nTextScanned, data.size() - i));
       if (nLess == std::string_view::npos) {
         bMore = true;
+        m_nTextScanned = data.size() - i;
       } else if (m_strRoot.empty() || m_bRootClosed) {
         // Outside the root element only white space is plain.
         bRead = std::all_of(data.begin() + std::ptrdiff_t(i), data.begin() + std::ptrdiff_t(nLess),
@@ -168,6 +173,7 @@ bool CWorkbookXml::ReadPlain(std::string_view data, bool bLast, std::size_t& use
     } else {
       bRead = ReadTag(data, i, bMore);
     }
+    nTextScanned = 0;
     if (!bRead || bMore) {
       i = nStart;
       break;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,20 @@ TEST(WorkbookXml, ThePlainReaderReadsAsExpatDoes) {
 }
 
 // A handler that stops the parse stops the plain reader as well.
+// A text that goes on over several pieces is looked through once, and its
+// end is found also as the first byte of a piece: the plain reader reads it.
+TEST(WorkbookXml, ATextOverManyPiecesStaysPlain) {
+  const std::size_t nPiece = 65536;
+  const std::string doc = "<a>" + std::string(4 * nPiece - 3, 'x') + "</a>";
+  CXmlEventLog log;
+  CWorkbookXml xml(log, true);
+  for (std::size_t i = 0; i < doc.size(); i += nPiece)
+    ASSERT_TRUE(xml.Feed(doc.data() + i, std::min(nPiece, doc.size() - i), false));
+  ASSERT_TRUE(xml.Feed(nullptr, 0, true));
+  EXPECT_TRUE(xml.IsPlain());
+  EXPECT_EQ(log.m_Log + " => ok", ReadXmlEvents(doc, false, 0));
+}
+
 TEST(WorkbookXml, AStopEndsThePlainReader) {
   struct CStopper : CXmlEventLog {
     CWorkbookXml* pXml = nullptr;
