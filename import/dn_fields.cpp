@@ -19,11 +19,15 @@ void CDnFieldReader::SkipField() { SkipToNextField(); }
 
 std::wstring_view CDnFieldReader::ReadView(std::size_t nMax) {
   const std::size_t start = std::min(m_nPos, m_strLine.size());
-  std::size_t end = start;
-  while (end < m_strLine.size() && end - start < nMax && m_strLine[end] != kSeparator) ++end;
-  std::wstring_view text = m_strLine.substr(start, end - start);
-  m_nPos = end;
-  SkipToNextField();
+  std::wstring_view text = m_strLine.substr(start, nMax);
+  const std::size_t nSeparator = text.find(kSeparator);
+  if (nSeparator != std::wstring_view::npos) {
+    text = text.substr(0, nSeparator);
+    m_nPos = start + nSeparator + 1;
+  } else {
+    m_nPos = start + text.size();
+    SkipToNextField();  // the rest of a field longer than nMax
+  }
   const auto last = text.find_last_not_of(L' ');
   return text.substr(0, last == std::wstring_view::npos ? 0 : last + 1);
 }
