@@ -29,19 +29,20 @@ bool NameInUse(const CTableList& list, const CMatTable* pExcept, Handle h) {
 }  // namespace
 
 // A child belongs to its parent's dataset: its name handle must be made
-// there. That dataset is made current; null when there is none or another
-// user holds it.
+// there. That dataset is made current and its tables read; null when there
+// is none or another user holds it.
 CMatDatenSatz* CMatStore::NewTableDataset(CMatTable* pParent) {
   if (pParent != nullptr && pParent->m_pDatenSatz != nullptr) SetCurrent(pParent->m_pDatenSatz);
   CMatDatenSatz* pDataset = m_pCurrent;
-  return pDataset != nullptr && !pDataset->CheckWriteLock(false) ? pDataset : nullptr;
+  if (pDataset == nullptr || pDataset->CheckWriteLock(false)) return nullptr;
+  pDataset->EnsureDatasetLoaded();
+  return pDataset;
 }
 
 CMatTable* CMatStore::CreateTable(CMatTable* pParent, const wchar_t* pName, int nType,
                                   int nValuesPerRow) {
   CMatDatenSatz* pDataset = NewTableDataset(pParent);
   if (pDataset == nullptr || pName == nullptr) return nullptr;
-  pDataset->EnsureDatasetLoaded();
   Handle hName = pDataset->FindHandle(pName);
   if (hName == 0) hName = pDataset->CreateHandle(pName);
   return hName != 0 ? AddTable(*pDataset, pParent, hName, pName, nType, nValuesPerRow) : nullptr;
