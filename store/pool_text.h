@@ -45,14 +45,12 @@ class CPoolText {
   // False for no text (an index outside the pool, or 0).
   explicit operator bool() const { return m_nEntry != 0; }
   bool IsNarrow() const { return (m_nEntry & 1u) != 0; }
-  const char* Narrow() const {
-    return reinterpret_cast<const char*>(m_nEntry & ~std::uintptr_t{1});
-  }
-  const wchar_t* Wide() const { return reinterpret_cast<const wchar_t*>(m_nEntry); }
-  // Where the text lies (to ask for it ahead of reading).
+  // Where the text lies (also to ask for it ahead of reading).
   const void* Address() const {
     return reinterpret_cast<const void*>(m_nEntry & ~std::uintptr_t{1});
   }
+  const char* Narrow() const { return static_cast<const char*>(Address()); }
+  const wchar_t* Wide() const { return static_cast<const wchar_t*>(Address()); }
 
   bool empty() const { return m_nEntry == 0 || (IsNarrow() ? *Narrow() == 0 : *Wide() == 0); }
   std::size_t size() const {

@@ -243,7 +243,8 @@ void CMatTextWriter::AppendCell(const CMatTable& table, std::uint32_t nType, std
     case eTypeUniString: {
       const CPoolText text =
           table.m_pDatenSatz ? table.m_pDatenSatz->GetPoolText(nCell) : CPoolText();
-      AppendQuoted(line, text ? text.ToString().c_str() : nullptr, true);
+      text.AssignTo(m_strPoolText);
+      AppendQuoted(line, text ? m_strPoolText.c_str() : nullptr, true);
       break;
     }
     case eTypeInteger:

@@ -78,6 +78,7 @@ class CMatTextWriter {
 
   CTextLineSink& m_Sink;
   CString m_strLine;                    // the row line being built
+  CString m_strPoolText;                // a pool text widened, reused from cell to cell
   const CMatTable* m_pTable = nullptr;  // the table being written
   Handle m_hRow = 0;                    // the row being written
   int m_nLossy = 0;
