@@ -220,10 +220,15 @@ void CDnLoader::MakeRoomForArticles() {
   // catalogue of a few hundred thousand articles.
   const std::size_t nArticles = m_Lines.GetScan().nMarkedLines;
   if (nArticles < 1024) return;
-  // An article names itself and, in most catalogues, its matchcode.
-  m_pDataset->ReserveNames(2 * nArticles);
+  // An article names itself and, in most catalogues, its matchcode; text
+  // blocks, groups and units add names shared by many articles, an eighth
+  // more is room for them. The maps take no more room than they are asked
+  // for, so the guess must not fall short (the map would double).
+  m_pDataset->ReserveNames(2 * nArticles + nArticles / 8);
+  // The tables every article has a row in; the long texts and text lines of
+  // only some catalogues grow as they are read.
   for (CMatTable* pTable : {m_Tables.m_pKurzText, m_Tables.m_pPreis, m_Tables.m_pArtikelInfo1,
-                            m_Tables.m_pArtikelInfo2, m_Tables.m_pLangText}) {
+                            m_Tables.m_pArtikelInfo2}) {
     if (pTable != nullptr && !pTable->m_bListMode) {
       pTable->m_Rows.InitHashTable(pTable->GetRowCount() + nArticles);
     }

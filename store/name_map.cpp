@@ -1,6 +1,6 @@
 #include "store/name_map.h"
 
-#include <bit>
+#include <algorithm>
 #include <cstring>
 
 #include "platform/huge_pages.h"
@@ -8,6 +8,8 @@
 namespace {
 // The name maps start with room for 512 names.
 constexpr std::size_t kInitialCapacity = 1024;
+// Home spreads a 32-bit hash over at most 2^32 slots.
+constexpr std::size_t kMaxCapacity = std::size_t{1} << 32;
 const wchar_t kRemoved[1] = {0};
 }  // namespace
 
@@ -15,7 +17,7 @@ const wchar_t* CNameMap::Removed() { return kRemoved; }
 
 std::uint32_t CNameMap::Hash(std::wstring_view text) {
   // Two characters per step through one 64-bit multiply, then a final mix so
-  // that the low bits (the slot index) depend on every character. A chain of
+  // that every bit (the high ones pick the slot) depends on every character. A chain of
   // one multiply per character was a fifth of every look-up.
   constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
   std::uint64_t h = text.size() * kMul;
@@ -86,8 +88,7 @@ bool CNameMap::KeyEquals(const CSlot& s, std::wstring_view text) {
 
 std::size_t CNameMap::FindSlot(std::wstring_view text, std::uint32_t nHash) const {
   if (m_nCapacity == 0) return 0;
-  const std::size_t nMask = m_nCapacity - 1;
-  for (std::size_t i = nHash & nMask, n = 0; n < m_nCapacity; i = (i + 1) & nMask, ++n) {
+  for (std::size_t i = Home(nHash), n = 0; n < m_nCapacity; i = Next(i), ++n) {
     const CSlot& s = m_pSlots[i];
     if (s.nHash == nHash && KeyEquals(s, text)) return i;
     if (IsEmpty(s)) break;
@@ -116,16 +117,18 @@ void CNameMap::Rehash(std::size_t nCapacity) {
   m_nRemoved = 0;
   for (std::size_t j = 0; j < nOld; ++j) {
     if (!IsUsed(pOld[j])) continue;
-    std::size_t i = pOld[j].nHash & (nCapacity - 1);
-    while (!IsEmpty(m_pSlots[i])) i = (i + 1) & (nCapacity - 1);
+    std::size_t i = Home(pOld[j].nHash);
+    while (!IsEmpty(m_pSlots[i])) i = Next(i);
     m_pSlots[i] = pOld[j];
   }
 }
 
 void CNameMap::InitHashTable(std::size_t n) {
   // The same load limit as SetAt: at most three quarters of the slots used.
-  std::size_t nCapacity = kInitialCapacity;
-  while (nCapacity < (std::size_t{1} << 40) && nCapacity * 3 < (n + 1) * 4) nCapacity *= 2;
+  // Any capacity will do (Home spreads the hash over it), so a dataset that
+  // knows how many names it will hold takes no more room than that.
+  const std::size_t nCapacity =
+      std::min(kMaxCapacity, std::max(kInitialCapacity, (n + 1) * 4 / 3 + 1));
   if (nCapacity > m_nCapacity) Rehash(nCapacity);
 }
 
@@ -141,10 +144,11 @@ void CNameMap::SetAt(const wchar_t* pText, Handle hName) {
   }
   if ((m_nCount + m_nRemoved + 1) * 4 > m_nCapacity * 3) {
     const bool bGrow = (m_nCount + 1) * 2 > m_nCapacity;
-    Rehash(m_nCapacity == 0 ? kInitialCapacity : (bGrow ? m_nCapacity * 2 : m_nCapacity));
+    Rehash(m_nCapacity == 0 ? kInitialCapacity
+                            : (bGrow ? std::min(kMaxCapacity, m_nCapacity * 2) : m_nCapacity));
   }
-  i = nHash & (m_nCapacity - 1);
-  while (IsUsed(m_pSlots[i])) i = (i + 1) & (m_nCapacity - 1);
+  i = Home(nHash);
+  while (IsUsed(m_pSlots[i])) i = Next(i);
   if (IsRemoved(m_pSlots[i])) --m_nRemoved;
   m_pSlots[i].nHash = nHash;
   m_pSlots[i].hName = hName;

@@ -37,7 +37,7 @@ class CNameMap {
   static std::uint32_t Hash(std::wstring_view text);
   // Asks for the slot where a look-up of text starts, ahead of the look-up.
   void Prefetch(std::wstring_view text) const {
-    if (m_nCapacity != 0) __builtin_prefetch(&m_pSlots[Hash(text) & (m_nCapacity - 1)]);
+    if (m_nCapacity != 0) __builtin_prefetch(&m_pSlots[Home(Hash(text))]);
   }
 
  private:
@@ -50,6 +50,12 @@ class CNameMap {
     Handle hName;
     unsigned char aKey[16];
   };
+  // The hash's slot: the hash taken as a fraction of 2^32 times the capacity,
+  // so that any capacity serves and every bit of the hash counts.
+  std::size_t Home(std::uint32_t nHash) const {
+    return static_cast<std::size_t>((std::uint64_t{nHash} * m_nCapacity) >> 32);
+  }
+  std::size_t Next(std::size_t i) const { return i + 1 == m_nCapacity ? 0 : i + 1; }
   static const wchar_t* Removed();
   static const wchar_t* AddressOf(const CSlot& s);
   static bool IsEmpty(const CSlot& s) { return s.aKey[15] == 0 && AddressOf(s) == nullptr; }

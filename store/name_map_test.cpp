@@ -35,16 +35,27 @@ TEST(StoreNameMap, RemovesOnlyTheEntryOfTheGivenHandle) {
   EXPECT_FALSE(map.RemoveIf(L"Bogen", 7));
 }
 
+// Once grown by doubling, once on the room announced for exactly these
+// names, whose slot count is no power of two.
 TEST(StoreNameMap, KeepsEveryEntryThroughGrowthAndRemovals) {
-  CNameMap map;
   std::vector<std::wstring> texts;
   for (int i = 0; i < 50000; ++i) texts.push_back(L"Artikel " + std::to_wstring(i));
-  for (int i = 0; i < 50000; ++i) map.SetAt(texts[i].c_str(), static_cast<Handle>(i + 1));
-  for (int i = 0; i < 50000; i += 2) map.RemoveIf(texts[i], static_cast<Handle>(i + 1));
-  for (int i = 0; i < 50000; ++i)
-    ASSERT_EQ(map.Lookup(texts[i]), i % 2 ? static_cast<Handle>(i + 1) : 0u) << i;
-  EXPECT_EQ(map.GetCount(), 25000u);
-  EXPECT_EQ(map.Lookup(L""), 0u);
+  for (const bool bAnnounced : {false, true}) {
+    SCOPED_TRACE(bAnnounced);
+    CNameMap map;
+    if (bAnnounced) map.InitHashTable(50000);
+    const std::size_t nBytes = map.GetMemoryBytes();
+    for (int i = 0; i < 50000; ++i) map.SetAt(texts[i].c_str(), static_cast<Handle>(i + 1));
+    if (bAnnounced) {
+      EXPECT_EQ(map.GetMemoryBytes(), nBytes);
+      EXPECT_LT(nBytes, 50000u * 4 / 3 * 24 + 100);  // three quarters full, not less
+    }
+    for (int i = 0; i < 50000; i += 2) map.RemoveIf(texts[i], static_cast<Handle>(i + 1));
+    for (int i = 0; i < 50000; ++i)
+      ASSERT_EQ(map.Lookup(texts[i]), i % 2 ? static_cast<Handle>(i + 1) : 0u) << i;
+    EXPECT_EQ(map.GetCount(), 25000u);
+    EXPECT_EQ(map.Lookup(L""), 0u);
+  }
 }
 
 TEST(StoreNameMap, ShortAndLongKeysAreToldApart) {

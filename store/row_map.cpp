@@ -1,14 +1,33 @@
 #include "OrvaMat/row_map.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 #include "platform/huge_pages.h"
 
 namespace {
 
-constexpr std::size_t kMinCapacity = 8;
+constexpr std::size_t kMinCapacity = 11;
+// The fast modulo works on 32-bit handles and capacities below 2^32.
+constexpr std::size_t kMaxCapacity = 2147483647;  // 2^31 - 1, a prime
+
+bool IsPrime(std::size_t n) {
+  if (n < 4) return n > 1;
+  if (n % 2 == 0 || n % 3 == 0) return false;
+  for (std::size_t d = 5; d * d <= n; d += 6)
+    if (n % d == 0 || n % (d + 2) == 0) return false;
+  return true;
+}
+
+// The capacity for at least n slots: the next prime. A rest modulo a prime
+// puts any run of handles with a common step below it on distinct slots (a
+// product group's rows every 8th or 1,320th handle), where a multiple of 8
+// would fold a step of 8 onto an eighth of them.
+std::size_t CapacityAtLeast(std::size_t n) {
+  n = std::clamp(n, kMinCapacity, kMaxCapacity);
+  while (!IsPrime(n)) ++n;
+  return n;
+}
 
 POSITION ToPosition(std::size_t n) { return reinterpret_cast<POSITION>(n + 1); }
 std::size_t FromPosition(POSITION pos) { return reinterpret_cast<std::uintptr_t>(pos) - 1; }
@@ -22,7 +41,7 @@ void CRowMap::SetWord(CSlot& s, std::uint64_t w) {
 
 void CRowMap::InitHashTable(std::size_t n) {
   // Room for n rows at a load of at most three quarters.
-  std::size_t nWanted = std::bit_ceil(std::max(kMinCapacity, n + n / 3 + 1));
+  const std::size_t nWanted = CapacityAtLeast((n + 1) * 4 / 3 + 1);
   if (nWanted > m_nCapacity) Rehash(nWanted);
 }
 
@@ -35,9 +54,8 @@ std::unique_ptr<CRowMap::CSlot[]> CRowMap::NewSlots(std::size_t nCapacity) {
 }
 
 bool CRowMap::Place(const CSlot& slot) {
-  const std::size_t nMask = m_nCapacity - 1;
   std::size_t i = Home(slot.nKey);
-  for (++m_nProbes; IsUsed(m_pSlots[i]); ++m_nProbes) i = (i + 1) & nMask;
+  for (++m_nProbes; IsUsed(m_pSlots[i]); ++m_nProbes) i = Next(i);
   const bool bEmpty = IsEmptySlot(m_pSlots[i]);
   m_pSlots[i] = slot;
   return bEmpty;
@@ -48,7 +66,7 @@ void CRowMap::Rehash(std::size_t nCapacity) {
   const std::size_t nOld = m_nCapacity;
   m_pSlots = NewSlots(nCapacity);  // every slot empty
   m_nCapacity = nCapacity;
-  m_nBits = static_cast<unsigned>(std::countr_zero(nCapacity));
+  m_nModuloFactor = ~std::uint64_t{0} / nCapacity + 1;
   m_nRemoved = 0;
   m_nProbes = 0;
   for (std::size_t j = 0; j < nOld; ++j) {
@@ -75,7 +93,8 @@ void CRowMap::SetAt(Handle hRow, std::uint64_t word) {
   if (m_nCapacity == 0 || (m_nCount + m_nRemoved + 1) * 4 > m_nCapacity * 3) {
     // Grow when live rows fill half the slots, else only sweep removed slots.
     const bool bGrow = (m_nCount + 1) * 2 > m_nCapacity;
-    Rehash(m_nCapacity == 0 ? kMinCapacity : (bGrow ? m_nCapacity * 2 : m_nCapacity));
+    Rehash(m_nCapacity == 0 ? kMinCapacity
+                            : (bGrow ? CapacityAtLeast(m_nCapacity * 2) : m_nCapacity));
   }
   CSlot slot{hRow, 0, 0};
   SetWord(slot, word);
@@ -106,7 +125,7 @@ bool CRowMap::RemoveKey(Handle hRow) {
 void CRowMap::RemoveAll() {
   m_pSlots.reset();
   m_nCapacity = m_nCount = m_nRemoved = 0;
-  m_nBits = 0;
+  m_nModuloFactor = 0;
   m_nProbes = 0;
   m_bScrambled = false;
   m_bHasZero = false;
@@ -118,7 +137,7 @@ double CRowMap::GetMeanProbes() const {
   for (std::size_t i = 0; i < m_nCapacity; ++i) {
     if (!IsUsed(m_pSlots[i])) continue;
     ++nRows;
-    nProbes += ((i - Home(m_pSlots[i].nKey)) & (m_nCapacity - 1)) + 1;
+    nProbes += (i + m_nCapacity - Home(m_pSlots[i].nKey)) % m_nCapacity + 1;
   }
   return nRows == 0 ? 0.0 : static_cast<double>(nProbes) / static_cast<double>(nRows);
 }

@@ -77,12 +77,15 @@ class CRowMap {
   static bool IsEmptySlot(const CSlot& s) { return s.nKey == 0 && s.nLow == 0 && s.nHigh == 0; }
 
   // Counters of one dataset are dense, and a table's rows are mostly made
-  // in handle order (an import, a table read from a file): a handle's own low
-  // bits are its slot. Rows made one after another then lie one after
-  // another, so that an import and a walk in handle order read the map as a
-  // stream instead of a cache miss every few rows, and any run of handles
-  // with a common step k fills distinct slots until it spans the capacity
-  // times the largest power of two dividing k.
+  // in handle order (an import, a table read from a file): a handle's rest
+  // modulo the capacity is its slot. Rows made one after another then lie one
+  // after another, so that an import and a walk in handle order read the map
+  // as a stream instead of a cache miss every few rows. The capacity is a
+  // prime, so that any run of handles with a common step below it fills
+  // distinct slots, and so that a map made for a known number of rows (an
+  // import that counted its articles) takes room for them at three quarters
+  // and no more. The rest is taken by multiplications (Lemire's fast modulo),
+  // not by a division.
   //
   // A step with a large power of two (every 1,024th handle) would put many
   // rows on one slot. When the inserts of a map probe more than twice per
@@ -93,14 +96,24 @@ class CRowMap {
   static constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ull;
   static constexpr unsigned kGroupBits = 3;
   std::size_t Home(Handle hRow) const {
-    if (!m_bScrambled || m_nBits <= kGroupBits) return hRow & (m_nCapacity - 1);
+    if (!m_bScrambled) return Rest(hRow);
     std::uint64_t nGroup = std::uint64_t{hRow} >> kGroupBits;
     nGroup = (nGroup ^ (nGroup >> 15)) * 0xD6E8FEB86659FD93ull;
     nGroup ^= nGroup >> 32;
     nGroup *= kGolden;
-    const auto nGroupHome = static_cast<std::size_t>(nGroup >> (64 - m_nBits + kGroupBits));
+    // The top 32 bits of the mixed group number, spread over the whole groups
+    // (the last few slots are reached by probing only).
+    const std::uint64_t nGroups = m_nCapacity >> kGroupBits;
+    const auto nGroupHome = static_cast<std::size_t>(((nGroup >> 32) * nGroups) >> 32);
     return (nGroupHome << kGroupBits) | (hRow & ((1u << kGroupBits) - 1));
   }
+  // hRow modulo the capacity.
+  std::size_t Rest(Handle hRow) const {
+    const std::uint64_t nLow = m_nModuloFactor * hRow;
+    __extension__ using CWide = unsigned __int128;
+    return static_cast<std::size_t>((static_cast<CWide>(nLow) * m_nCapacity) >> 64);
+  }
+  std::size_t Next(std::size_t i) const { return i + 1 == m_nCapacity ? 0 : i + 1; }
   // Puts a key known to be absent into its first free slot and counts the
   // probes; false when it took a removed slot.
   bool Place(const CSlot& slot);
@@ -109,9 +122,7 @@ class CRowMap {
   // Slot holding the key, or m_nCapacity when absent.
   std::size_t FindSlot(Handle hRow) const {
     if (m_nCapacity == 0) return 0;
-    const std::size_t nMask = m_nCapacity - 1;
-    for (std::size_t i = Home(hRow), nProbes = 0; nProbes < m_nCapacity;
-         i = (i + 1) & nMask, ++nProbes) {
+    for (std::size_t i = Home(hRow), nProbes = 0; nProbes < m_nCapacity; i = Next(i), ++nProbes) {
       const CSlot& s = m_pSlots[i];
       if (s.nKey == hRow) return i;
       if (IsEmptySlot(s)) break;
@@ -124,12 +135,12 @@ class CRowMap {
   POSITION NextPosition(std::size_t nFrom) const;
 
   std::unique_ptr<CSlot[]> m_pSlots;
-  std::size_t m_nCapacity = 0;  // a power of two, or 0
-  unsigned m_nBits = 0;         // log2 of the capacity
-  std::size_t m_nCount = 0;     // rows, the key 0 included
-  std::size_t m_nRemoved = 0;   // removed slots still in the probe chains
-  std::size_t m_nProbes = 0;    // slots probed by the inserts since the last rehash
-  bool m_bScrambled = false;    // group numbers are scrambled before the product
-  bool m_bHasZero = false;      // row handle 0 is there
+  std::size_t m_nCapacity = 0;        // a multiple of 8, or 0
+  std::uint64_t m_nModuloFactor = 0;  // 2^64 / capacity, rounded up: see Rest
+  std::size_t m_nCount = 0;           // rows, the key 0 included
+  std::size_t m_nRemoved = 0;         // removed slots still in the probe chains
+  std::size_t m_nProbes = 0;          // slots probed by the inserts since the last rehash
+  bool m_bScrambled = false;          // group numbers are scrambled before the product
+  bool m_bHasZero = false;            // row handle 0 is there
   std::uint64_t m_nZeroWord = 0;
 };
