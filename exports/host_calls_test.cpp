@@ -2,10 +2,8 @@
 // article_fields.h, formula_file.h), through the public headers as a host
 // sees them, on the bundled examples and small texts of their own.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
-#include <fstream>
 #include <string>
 
 #include "OrvaMat/article_fields.h"
@@ -16,21 +14,14 @@
 #include "OrvaMat/text.h"
 #include "OrvaMat/vdi.h"
 #include "exports/library_attach.h"
-#include "platform/temp_folder.h"
-#include "store/store_test_util.h"
+#include "import/dn_test_util.h"
 
 namespace {
 
 const std::string kExamples = std::string(ORVAMAT_TEST_SOURCE_DIR) + "/examples";
 
-class HostCalls : public ::testing::Test, public CTestSurroundings {
+class HostCalls : public CFileTest {
  protected:
-  HostCalls() { setenv("ORVAMAT_HOME", ToUtf8(m_Folder.GetPath()).c_str(), 1); }
-  CString Write(const wchar_t* name, const std::string& bytes) {
-    const CString path = m_Folder / name;
-    std::ofstream(ToUtf8(path), std::ios::binary) << bytes;
-    return path;
-  }
   // The MMTB text imported into a new database file; its dataset's prefix.
   unsigned long ImportMmtb(const std::string& text, const wchar_t* file) {
     CImportTarget target;
@@ -41,8 +32,6 @@ class HostCalls : public ::testing::Test, public CTestSurroundings {
     const CMmtbReadResult read = ReadMmtbIntoDataset(prefix, Write(L"text.mmtb", text));
     return FinishImportFile(prefix, target, read.bRead && read.bAnyTable) ? prefix : 0;
   }
-
-  CTempFolder m_Folder;
 };
 
 TEST_F(HostCalls, ArticleFieldsOfTheBundledCatalogue) {

@@ -1,41 +1,22 @@
 // What the BDH-2 import dialog shows and does. (The import into a database
 // file is the tool's: cli/bdh_cli_test.cpp.)
 #include <gtest/gtest.h>
-#include <stdlib.h>
-
-#include <filesystem>
-#include <fstream>
 
 #include "import/bdh_dialog.h"
 #include "import/bdh_test_util.h"
-#include "platform/file.h"
-#include "platform/temp_folder.h"
-#include "platform/text.h"
 
 namespace {
 
-class BdhDialog : public ::testing::Test, public CTestSurroundings {
- protected:
-  BdhDialog() { setenv("ORVAMAT_HOME", ToUtf8(m_Folder.GetPath()).c_str(), 1); }
-  CString Write(const wchar_t* name, const std::string& bytes) {
-    const CString path = m_Folder / name;
-    std::ofstream(ToUtf8(path), std::ios::binary) << bytes;
-    return path;
-  }
-
-  CTempFolder m_Folder;
-};
+using BdhDialog = CFileTest;
 
 TEST(BdhDialogTexts, ManufacturerAndMonth) {
   EXPECT_EQ(CleanBdhManufacturer(L"A!B\"C%D&E*F.G/H?I@J\\K-L_M"), L"A_B_C_D_E_F_G_H_I_J_K-L_M");
-  struct {
-    const wchar_t* pDate;
-    const wchar_t* pMonth;
-  } const cases[] = {{L"15.03.24", L"03-2024"}, {L"01.12.98", L"12-1998"},
-                     {L"1.1.00", L"1-2000"},    {L"15.03.2024", L""},
-                     {L"15-03-24", L""},        {L"15.03", L""},
-                     {L"aa.03.24", L""},        {L"", L""}};
-  for (const auto& c : cases) EXPECT_EQ(FormatBdhMonth(c.pDate), c.pMonth) << c.pDate;
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"15.03.24", L"03-2024"}, {L"01.12.98", L"12-1998"},
+      {L"1.1.00", L"1-2000"},    {L"15.03.2024", L""},
+      {L"15-03-24", L""},        {L"15.03", L""},
+      {L"aa.03.24", L""},        {L"", L""}};
+  for (const auto& [date, month] : cases) EXPECT_EQ(FormatBdhMonth(date), month) << date;
 }
 
 TEST_F(BdhDialog, PreviewOfTheFirstLine) {
@@ -73,13 +54,10 @@ TEST_F(BdhDialog, TheDialogAsksForTheFileAndReadsIt) {
 
 TEST_F(BdhDialog, AReadOnlyDatasetIsRefusedBeforeTheChooser) {
   CBdhTestDataset data;
-  auto pBacking = std::make_unique<CFakeBacking>();
-  pBacking->m_bLockedByOther = true;
-  data.Dataset().SetBacking(std::move(pBacking));
+  data.Dataset().SetBacking(std::make_unique<CLockedBacking>());
   ImportBdhDlg(data.Store());
   EXPECT_TRUE(data.UI().GetChoosers().empty());
   EXPECT_TRUE(data.UI().HasMessageContaining(L"schreibgeschützt"));
-  data.Dataset().SetBacking(nullptr);
 }
 
 }  // namespace

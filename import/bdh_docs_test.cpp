@@ -3,20 +3,15 @@
 // heat outputs. A page that no longer says what the code does fails here.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "import/bdh_dialog.h"
 #include "import/bdh_test_util.h"
-#include "platform/text.h"
 
 namespace {
 
 std::string ReadSource(const char* path) {
-  std::ifstream in(std::string(ORVAMAT_TEST_SOURCE_DIR) + "/" + path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
+  return FileBytes(FromUtf8(std::string(ORVAMAT_TEST_SOURCE_DIR) + "/" + path));
 }
 
 std::vector<std::string> PageLines() {

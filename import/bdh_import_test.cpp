@@ -192,14 +192,11 @@ TEST_F(BdhImport, ReadingAFileTwiceChangesNothing) {
 
 TEST_F(BdhImport, ALockedDatasetStoresNothing) {
   m_Data.Import(Lines({"10|A|-|P|S|M"}));
-  auto pBacking = std::make_unique<CFakeBacking>();
-  pBacking->m_bLockedByOther = true;
-  m_Data.Dataset().SetBacking(std::move(pBacking));
+  m_Data.Dataset().SetBacking(std::make_unique<CLockedBacking>());
   const CBdhImportCounts& counts = m_Data.Import(Lines({"5|Name", "10|B|-|P|S|M"}));
   EXPECT_EQ(counts.nStored, 0u);
   EXPECT_EQ(counts.nSkipped, 2u);
   EXPECT_EQ(m_Data.At({L"S", L"B"}), nullptr);
-  m_Data.Dataset().SetBacking(nullptr);
 }
 
 }  // namespace

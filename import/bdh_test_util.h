@@ -1,25 +1,16 @@
-// Test support for the BDH-2 import: a fresh store with one current dataset,
-// a recording host UI, and the import of a catalogue written in the test.
-// Test code only.
+// Test support for the BDH-2 import: the DATANORM tests' dataset (a fresh
+// store with one current dataset, a recording host UI, readers of cells)
+// and the import of a catalogue written in the test. Test code only.
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include "import/bdh_import.h"
 #include "import/bdh_model.h"
-#include "query/article/table_lookup.h"
-#include "store/store_test_util.h"
+#include "import/dn_test_util.h"
 
-class CBdhTestDataset : public CTestSurroundings {
+class CBdhTestDataset : public CDnTestDataset {
  public:
-  CBdhTestDataset() {
-    m_pDataset = Store().AddDataset(std::make_unique<CMatDatenSatz>());
-    Store().SetCurrent(m_pDataset);
-  }
-
-  CMatDatenSatz& Dataset() { return *m_pDataset; }
-
   // Imports the lines (joined by CR LF) and keeps the counts.
   const CBdhImportCounts& Import(const std::string& text) {
     CBdhImporter importer(Store());
@@ -28,11 +19,11 @@ class CBdhTestDataset : public CTestSurroundings {
     return m_Counts;
   }
 
-  CMatTable* Top() { return FindTopTableNamed(*m_pDataset, L"BDH2"); }
+  CMatTable* Top() { return Table(L"BDH2"); }
   // The table at the path of names below "BDH2"; null when one is missing.
   CMatTable* At(std::initializer_list<const wchar_t*> names) {
     CMatTable* p = Top();
-    for (const wchar_t* name : names) p = p != nullptr ? FindChildNamed(*p, name) : nullptr;
+    for (const wchar_t* name : names) p = Child(p, name);
     return p;
   }
   // A model loaded by its series and name.
@@ -42,23 +33,7 @@ class CBdhTestDataset : public CTestSurroundings {
     return loaded;
   }
 
-  std::uint32_t Cell(CMatTable* t, const wchar_t* row, int entry, int field) {
-    CCell cell;
-    if (Store().GetCellValue(t, cell, m_pDataset->FindHandle(row), entry, field) != eMatOk)
-      return ~0u;
-    return cell.m_nValue;
-  }
-  // A String cell's text; "<none>" when it can not be read.
-  CString Text(CMatTable* t, const wchar_t* row, int entry = 0, int field = 0) {
-    const std::uint32_t n = Cell(t, row, entry, field);
-    if (n == ~0u) return L"<none>";
-    return m_pDataset->GetPoolText(n).ToString();
-  }
-
   CBdhImportCounts m_Counts;
-
- private:
-  CMatDatenSatz* m_pDataset = nullptr;
 };
 
 // Lines joined by CR LF, as catalogues are written.

@@ -2,67 +2,55 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "import/dn_test_util.h"
-#include "platform/temp_folder.h"
 
 namespace {
 
-CString Write(const CTempFolder& folder, const CString& name, const std::string& bytes) {
-  const CString path = folder / name;
-  std::ofstream(ToUtf8(path), std::ios::binary) << bytes;
-  return path;
-}
+using DatanormImport = CFileTest;
 
-TEST(DatanormImport, HeaderPreviewOfBothVersionsAndEncodings) {
-  CDnTestDataset t;
-  CTempFolder folder;
-  auto v4 = SniffDatanormHeader(Write(folder, L"a.001", DnHeader4("240525", "Katalog")), 1252);
+TEST_F(DatanormImport, HeaderPreviewOfBothVersionsAndEncodings) {
+  auto v4 = SniffDatanormHeader(Write(L"a.001", DnHeader4("240525", "Katalog")), 1252);
   EXPECT_EQ(v4.nVersion, 4);
   EXPECT_EQ(v4.strDate, L"24.05.25");
   EXPECT_EQ(v4.strText.substr(0, 7), L"Katalog");
-  auto v5 = SniffDatanormHeader(Write(folder, L"b.001", DnHeader5()), 1252);
+  auto v5 = SniffDatanormHeader(Write(L"b.001", DnHeader5()), 1252);
   EXPECT_EQ(v5.strDate, L"15.03.2024");
   EXPECT_EQ(v5.strText, L"Zeile eins");
   // UTF-8 with its mark, and UTF-16.
   auto u8 = SniffDatanormHeader(
-      Write(folder, L"c.001", "\xEF\xBB\xBFV;050;A;20240315;EUR;Gr\xC3\xBC\xC3\x9F;;\r\n"), 1252);
+      Write(L"c.001", "\xEF\xBB\xBFV;050;A;20240315;EUR;Gr\xC3\xBC\xC3\x9F;;\r\n"), 1252);
   EXPECT_EQ(u8.strText, L"Grüß");
   std::string u16 = "\xFF\xFE";
   for (char c : std::string("V;050;A;20240102;EUR;Ab;")) u16 += std::string{c, '\0'};
-  auto w = SniffDatanormHeader(Write(folder, L"d.001", u16), 1252);
+  auto w = SniffDatanormHeader(Write(L"d.001", u16), 1252);
   EXPECT_EQ(w.strDate, L"02.01.2024");
   EXPECT_EQ(w.strText, L"Ab");
   for (const std::string& bad : {std::string("X"), std::string("V;030;"), std::string()}) {
-    auto none = SniffDatanormHeader(Write(folder, L"e.001", bad), 1252);
+    auto none = SniffDatanormHeader(Write(L"e.001", bad), 1252);
     EXPECT_EQ(none.nVersion, 0);
     EXPECT_EQ(none.strText, L"Keine DATANORM-Datei oder beschädigt");
     EXPECT_EQ(none.strDate, L"??.??.??");
   }
-  EXPECT_EQ(SniffDatanormHeader(folder / L"fehlt.001", 1252).nVersion, 0);
+  EXPECT_EQ(SniffDatanormHeader(m_Folder / L"fehlt.001", 1252).nVersion, 0);
 }
 
-TEST(DatanormImport, FileSetTakesGroupsFirstAndSkipsFolders) {
-  CTempFolder folder;
+TEST_F(DatanormImport, FileSetTakesGroupsFirstAndSkipsFolders) {
   for (const wchar_t* name :
        {L"KAT.001", L"KAT.002", L"kat.WRG", L"KAT.0001", L"KATX001", L"K.001"}) {
-    Write(folder, name, "x");
+    Write(name, "x");
   }
-  std::filesystem::create_directory(ToUtf8(folder / L"KAT.dir"));
-  const auto files = CollectDatanormFileSet(folder / L"KAT.001");
-  EXPECT_EQ(files,
-            (std::vector<CString>{folder / L"kat.WRG", folder / L"KAT.001", folder / L"KAT.002"}));
-  EXPECT_TRUE(CollectDatanormFileSet(folder / L"FEHLT.001").empty());
+  std::filesystem::create_directory(ToUtf8(m_Folder / L"KAT.dir"));
+  const auto files = CollectDatanormFileSet(m_Folder / L"KAT.001");
+  EXPECT_EQ(files, (std::vector<CString>{m_Folder / L"kat.WRG", m_Folder / L"KAT.001",
+                                         m_Folder / L"KAT.002"}));
+  EXPECT_TRUE(CollectDatanormFileSet(m_Folder / L"FEHLT.001").empty());
 }
 
-TEST(DatanormImport, DialogImportsTheChosenSetIntoTheChosenDataset) {
+TEST_F(DatanormImport, DialogImportsTheChosenSetIntoTheChosenDataset) {
   CDnTestDataset t;
-  CTempFolder folder;
-  Write(folder, L"KAT.WRG", DnHeader4() + "S;;HG1;Heizung;;;\r\n");
-  const CString chosen =
-      Write(folder, L"KAT.001", DnHeader4() + "A;N;ART;00;Kurz;;1;0;ST;100;;HG1;;\r\n");
-  Write(folder, L"KAT.002", DnHeader4() + "B;N;ART;;;;0;0;0;;;WG1;0;0;;;\r\n");
+  Write(L"KAT.WRG", DnHeader4() + "S;;HG1;Heizung;;;\r\n");
+  const CString chosen = Write(L"KAT.001", DnHeader4() + "A;N;ART;00;Kurz;;1;0;ST;100;;HG1;;\r\n");
+  Write(L"KAT.002", DnHeader4() + "B;N;ART;;;;0;0;0;;;WG1;0;0;;;\r\n");
   t.UI().PushChooserPath(chosen);
   ImportDatanormDlg(0, nullptr);
   ASSERT_EQ(t.UI().GetChoosers().size(), 1u);
@@ -78,7 +66,7 @@ TEST(DatanormImport, DialogImportsTheChosenSetIntoTheChosenDataset) {
   EXPECT_EQ(t.UI().GetChoosers().size(), 2u);
 }
 
-TEST(DatanormImport, ReadOnlyDatasetIsRefused) {
+TEST_F(DatanormImport, ReadOnlyDatasetIsRefused) {
   CDnTestDataset t;
   EXPECT_TRUE(CheckDnDatasetWritable());
   t.Dataset().SetBacking(std::make_unique<CLockedBacking>());

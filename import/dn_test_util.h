@@ -1,15 +1,18 @@
 // Test support for the DATANORM import: a fresh store with one current
 // dataset, a recording host UI, no user-interface language, and readers for
-// the cells the import writes. Test code only.
+// the cells the import writes; a test with files and settings of its own.
+// Test code only.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -17,6 +20,8 @@
 
 #include "OrvaMat/types.h"
 #include "import/dn_loader.h"
+#include "platform/file.h"
+#include "platform/temp_folder.h"
 #include "platform/text.h"
 #include "query/article/table_lookup.h"
 #include "store/dataset_backing.h"
@@ -117,6 +122,29 @@ struct CLockedBacking : CDatasetBacking {
   void LoadTableBody(CMatDatenSatz&, CMatTable&) override {}
   void LoadDataset(CMatDatenSatz&) override {}
 };
+
+// A test whose files lie in a folder of its own, which holds its settings
+// (ORVAMAT_HOME) as well.
+class CFileTest : public ::testing::Test, public CTestSurroundings {
+ protected:
+  CFileTest() { setenv("ORVAMAT_HOME", ToUtf8(m_Folder.GetPath()).c_str(), 1); }
+  // Writes a file under the folder (sub-folders made) and gives its path.
+  CString Write(const CString& name, const std::string& bytes) {
+    const CString path = m_Folder / name;
+    std::filesystem::create_directories(std::filesystem::path(ToUtf8(path)).parent_path());
+    std::ofstream(ToUtf8(path), std::ios::binary) << bytes;
+    return path;
+  }
+
+  CTempFolder m_Folder;
+};
+
+// The bytes of a file; empty when it can not be read.
+inline std::string FileBytes(const CString& path) {
+  std::string bytes;
+  ReadWholeFile(path, bytes);
+  return bytes;
+}
 
 // A version 4 header line: date (ddmmyy), 80 characters of text, "04" at
 // 123-124 and the currency at 125-127.

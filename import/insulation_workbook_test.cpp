@@ -4,7 +4,6 @@
 
 #include <cwchar>
 #include <fstream>
-#include <iterator>
 #include <map>
 
 #include "import/dn_test_util.h"
@@ -52,9 +51,7 @@ class InsulationTest : public ::testing::Test {
     return p;
   }
   std::string Log(const wchar_t* suffix) {
-    const CString stem = m_strPath.substr(0, m_strPath.rfind(L'.'));
-    std::ifstream in(ToUtf8(stem + suffix), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return FileBytes(m_strPath.substr(0, m_strPath.rfind(L'.')) + suffix);
   }
   static CString Key(const char* cell) { return CHashing::md5(FromUtf8(cell)).substr(0, 7); }
 

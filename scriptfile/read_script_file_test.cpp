@@ -11,8 +11,6 @@ namespace {
 
 using ScriptReadFile = CScriptTest;
 
-CString CurrentFolder() { return FromUtf8(std::filesystem::current_path().string()); }
-
 TEST_F(ScriptReadFile, DialogRunsTheChosenScriptOnTheGivenDataset) {
   CMatDatenSatz* pFirst = NewDataset(Store());
   CMatDatenSatz* pSecond = NewDataset(Store());

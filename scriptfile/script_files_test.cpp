@@ -12,8 +12,6 @@ namespace {
 using ScriptImport = CScriptTest;
 using ScriptInclude = CScriptTest;
 
-CString CurrentFolder() { return FromUtf8(std::filesystem::current_path().string()); }
-
 // The importer a test registers records what it was given.
 struct CImportRecord {
   int m_nCalls = 0;

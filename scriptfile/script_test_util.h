@@ -1,18 +1,15 @@
 // Test support for the script processor: the store's test surroundings, a
-// fresh macro table, the
-// settings file and every script in the test's own folder. Test code only.
+// fresh macro table, the settings file and every script in the test's own
+// folder. Test code only.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "OrvaMat/mat_manager.h"
+#include "import/dn_test_util.h"
 #include "platform/file.h"
-#include "platform/temp_folder.h"
 #include "platform/text.h"
 #include "scriptfile/read_script_file.h"
 #include "store/base/num_string_macros.h"
@@ -23,19 +20,13 @@
 #include "store/store_test_util.h"
 #include "store/table_names.h"
 
-class CScriptTest : public ::testing::Test, public CTestSurroundings {
- protected:
-  CScriptTest() : m_ScopedMacros(m_Macros) {
-    setenv("ORVAMAT_HOME", ToUtf8(m_Folder.GetPath()).c_str(), 1);
-  }
+// The process's current folder.
+inline CString CurrentFolder() { return FromUtf8(std::filesystem::current_path().string()); }
 
-  // Writes a file under the test's folder (sub-folders made) and gives its path.
-  CString Write(const CString& name, const std::string& bytes) {
-    const CString path = m_Folder / name;
-    std::filesystem::create_directories(std::filesystem::path(ToUtf8(path)).parent_path());
-    std::ofstream(ToUtf8(path), std::ios::binary) << bytes;
-    return path;
-  }
+class CScriptTest : public CFileTest {
+ protected:
+  CScriptTest() : m_ScopedMacros(m_Macros) {}
+
   // Runs a script written to name.
   bool Run(const std::string& script, const CString& name = L"script.txt") {
     return RunScriptFile(Store(), Write(name, script));
@@ -75,7 +66,6 @@ class CScriptTest : public ::testing::Test, public CTestSurroundings {
     return texts;
   }
 
-  CTempFolder m_Folder;
   CNumStringMacros m_Macros;
   CScopedNumStringMacros m_ScopedMacros;
 };
