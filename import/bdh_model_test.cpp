@@ -74,6 +74,8 @@ TEST(BdhLengths, AModelStopsAtTheBoundOverAllElements) {
   EXPECT_TRUE(model.m_bVariantsCut);
 }
 
+// The rules through the import, at their edges; the plain cases of each
+// rule are the worked examples of docs/bdh2.md (BdhDocs.TheOrderNumberExamples).
 TEST(BdhOrderNumbers, TheThreeRules) {
   struct {
     const char* pName;
@@ -82,19 +84,10 @@ TEST(BdhOrderNumbers, TheThreeRules) {
     const wchar_t* pNumber;  // of the first variant; empty: none
   } const cases[] = {
       {"no rule: the base", {"25|1|1200"}, nullptr, L"ABCDEFGHIJ"},
-      {"@BL@ k 1 n 3", {"25|1|1200", "50|x|2|3|1|@BL@"}, nullptr, L"A120EFGHIJ"},
-      {"@SE@ k 0 n 2", {"25|1|1200", "50|x|2|2|0|@SE@"}, nullptr, L"A20DEFGHIJ"},
       {"@SE@ shortened twice", {"25|1|1200", "50|x|1|8|2|@SE@"}, nullptr, L"00000000IJ"},
-      {"another kind: its own characters", {"50|x|3|2|0|XYZ"}, nullptr, L"ABXYEFGHIJ"},
-      {"digits appended at the end", {"25|1|450", "50|x|11|3|0|@BL@"}, nullptr, L"ABCDEFGHIJ450"},
       {"fixed parts", {"43|1|2|HK||||9|1|Z|||||||||10|1|Q"}, nullptr, L"HKCDEFGHZQ"},
       {"fixed parts of count 0", {"25|1|400", "43|1|0|"}, nullptr, L"ABCDEFGHIJ"},
-      {"@SE@ with width 0",
-       {"25|1|1200", "50|x|2|2|0|@SE@"},
-       "60|1|1|0|E|-|1000|1,3|0|0|0|0|0|0|0|ABCDEFGHIJ",
-       L""},
       {"position 0", {"50|x|0|2|0|@BL@"}, nullptr, L""},
-      {"position past the end", {"50|x|12|2|0|@BL@"}, nullptr, L""},
       {"past the 259-character buffer",
        {"50|x|258|3|0|@BL@"},
        "60|1|1|60|E|-|1000|1,3|0|0|0|0|0|0|0|" /* base below */,
@@ -118,15 +111,6 @@ TEST(BdhOrderNumbers, TheThreeRules) {
     EXPECT_EQ(v.m_strOrderNumber, c.pNumber) << c.pName;
     EXPECT_EQ(v.m_bOrderNumber, *c.pNumber != 0) << c.pName;
   }
-}
-
-TEST(BdhOrderNumbers, FillerRuleFromATableWrittenByHand) {
-  CBdhModel model;
-  model.m_Bestellg1t2 = {L"a|b|c|3|4"};
-  CBdhVariant v;
-  CString number;
-  EXPECT_TRUE(BuildBdhOrderNumber(model, v, L"ABCDEFGH", number));
-  EXPECT_EQ(number, L"ABzzzzGH");
 }
 
 TEST(BdhOrderNumbers, TheArticleHandleIsLookedUpOnly) {
@@ -259,7 +243,6 @@ TEST(BdhVariants, TheExportedAccessors) {
   EXPECT_EQ(GetBdhVariantLength(v), 400);
   EXPECT_EQ(GetBdhVariantCol0(v), 7);
   EXPECT_EQ(GetBdhVariantCol1(v), 3);
-  EXPECT_EQ(GetBdhNothing(), 0);
   POSITION pos = GetBdhElements(pModel);
   const CBdhElement* e = GetNextBdhElement(pModel, pos);
   ASSERT_NE(e, nullptr);
