@@ -173,14 +173,12 @@ TEST_F(WorkbookTest, HostileAndForeignFilesAreRefusedWithAReason) {
   auto compound = [&](unsigned nNameBytes, const std::string& stream, const wchar_t* name,
                       char nEntryType = 2) {
     std::string bytes(512 * 4, '\0');
-    auto put16 = [&](std::size_t at, unsigned v) {
-      bytes[at] = static_cast<char>(v & 0xFF);
-      bytes[at + 1] = static_cast<char>(v >> 8);
+    // Little-endian values of 2 and 4 bytes.
+    auto put = [&](std::size_t at, std::uint32_t v, int nBytes) {
+      for (int i = 0; i < nBytes; ++i) bytes[at + i] = static_cast<char>(v >> (8 * i));
     };
-    auto put32 = [&](std::size_t at, std::uint32_t v) {
-      put16(at, v & 0xFFFF);
-      put16(at + 2, v >> 16);
-    };
+    auto put16 = [&](std::size_t at, unsigned v) { put(at, v, 2); };
+    auto put32 = [&](std::size_t at, std::uint32_t v) { put(at, v, 4); };
     bytes.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
     put16(0x1A, 3);
     put16(0x1C, 0xFFFE);
@@ -212,48 +210,39 @@ TEST_F(WorkbookTest, HostileAndForeignFilesAreRefusedWithAReason) {
   small.m_nMaxPartBytes = 2000;
   CWorkbookLimits fewCells;
   fewCells.m_nMaxCells = 2;
+  const wchar_t* kDamaged = L"(.xls) ist schwer beschädigt";
   struct {
     CString path;
-    CWorkbookLimits limits;
     const wchar_t* pWhy;
+    CWorkbookLimits limits = {};
   } cases[] = {
-      {Zip(withWorkbook(laughs), L"laughs.xlsx"), {}, L"Dokumenttyp"},
-      {Zip(withWorkbook(external), L"external.xlsx"), {}, L"Dokumenttyp"},
-      {Zip(TestXlsxParts({"<row>" + big + "</row>"}), L"big.xlsx"), small, L"zu groß"},
+      {Zip(withWorkbook(laughs), L"laughs.xlsx"), L"Dokumenttyp"},
+      {Zip(withWorkbook(external), L"external.xlsx"), L"Dokumenttyp"},
+      {Zip(TestXlsxParts({"<row>" + big + "</row>"}), L"big.xlsx"), L"zu groß", small},
       {Zip(TestXlsxParts({"<row><c><v>1</v></c><c><v>2</v></c><c><v>3</v></c></row>"}),
            L"cells.xlsx"),
-       fewCells, L"Zellen"},
-      {Zip(TestXlsxParts({"<row><c r=\"XFE1\"><v>1</v></c></row>"}), L"wide.xlsx"),
-       {},
-       L"Zellbezug"},
-      {Zip(TestXlsxParts({"<row><c r=\"A1\"><v>1</c></row>"}), L"bad.xlsx"), {}, L"XML-Fehler"},
-      {Zip({{"xl/workbook.bin", "x"}}, L"b.xlsb"), {}, L".xlsb"},
+       L"Zellen", fewCells},
+      {Zip(TestXlsxParts({"<row><c r=\"XFE1\"><v>1</v></c></row>"}), L"wide.xlsx"), L"Zellbezug"},
+      {Zip(TestXlsxParts({"<row><c r=\"A1\"><v>1</c></row>"}), L"bad.xlsx"), L"XML-Fehler"},
+      {Zip({{"xl/workbook.bin", "x"}}, L"b.xlsb"), L".xlsb"},
       {Zip({{"mimetype", "application/vnd.oasis.opendocument.text"}}, L"t.odt"),
-       {},
        L"keine Arbeitsmappe"},
-      {notZip, {}, L"keine Arbeitsmappe"},
-      {damaged, {}, L"beschädigt"},
-      {fakeXls, {}, L".xls"},
-      {compound(60000, bof, L"longname.xls"), {}, L"(.xls) ist schwer beschädigt"},
-      {compound(18, record(0x0809, "", 9000), L"longrecord.xls"),
-       {},
-       L"(.xls) ist schwer beschädigt"},
-      {compound(18, outside, L"outside.xls"), {}, L"(.xls) ist schwer beschädigt"},
+      {notZip, L"keine Arbeitsmappe"},
+      {damaged, L"beschädigt"},
+      {fakeXls, L".xls"},
+      {compound(60000, bof, L"longname.xls"), kDamaged},
+      {compound(18, record(0x0809, "", 9000), L"longrecord.xls"), kDamaged},
+      {compound(18, outside, L"outside.xls"), kDamaged},
       // freexl reads a "Workbook" entry by its name, whatever its type says.
-      {compound(18, outside, L"othertype.xls", 10), {}, L"(.xls) ist schwer beschädigt"},
+      {compound(18, outside, L"othertype.xls", 10), kDamaged},
       // A worksheet that ends without a dimension.
-      {compound(18, bof + record(0x000A, ""), L"nodimension.xls"),
-       {},
-       L"(.xls) ist schwer beschädigt"},
+      {compound(18, bof + record(0x000A, ""), L"nodimension.xls"), kDamaged},
       // An empty record of type 0 before a substream ends: freexl stops there.
-      {compound(18, bof + record(0, "") + record(0x000A, ""), L"stopped.xls"),
-       {},
-       L"(.xls) ist schwer beschädigt"},
+      {compound(18, bof + record(0, "") + record(0x000A, ""), L"stopped.xls"), kDamaged},
       // The workbook lists a sheet at offset 99, where no substream begins.
       {compound(18, bof + record(0x0085, std::string("\x63\0\0\0\0\0\x01\0A", 9)),
                 L"outofstep.xls"),
-       {},
-       L"(.xls) ist schwer beschädigt"},
+       kDamaged},
       // The sheet at offset 33 begins before the workbook's own substream
       // ended, where freexl passes its begin-of-file record over.
       {compound(18,
@@ -261,8 +250,7 @@ TEST_F(WorkbookTest, HostileAndForeignFilesAreRefusedWithAReason) {
                     record(0x0085, std::string("\x21\0\0\0\0\0\x01\0A", 9)) +
                     outside.substr(0, 38) + record(0x000A, ""),
                 L"unended.xls"),
-       {},
-       L"(.xls) ist schwer beschädigt"},
+       kDamaged},
       // The sheet at offset 37 begins with a record that the stream ends in,
       // which freexl never reads.
       {compound(18,
@@ -270,13 +258,12 @@ TEST_F(WorkbookTest, HostileAndForeignFilesAreRefusedWithAReason) {
                     record(0x0085, std::string("\x25\0\0\0\0\0\x01\0A", 9)) + record(0x000A, "") +
                     record(0x0809, bof.substr(4), 600),
                 L"cutoff.xls"),
-       {},
-       L"(.xls) ist schwer beschädigt"},
-      {compound(18, bof, L"sound.xls"), {}, L"Tabellenblatt 1 gibt es nicht"},
+       kDamaged},
+      {compound(18, bof, L"sound.xls"), L"Tabellenblatt 1 gibt es nicht"},
       // freexl makes a sheet's rows x columns at once: the stated size counts.
       {FromUtf8(std::string(ORVAMAT_TEST_SOURCE_DIR) + "/import/testdata/workbooks/tables.xls"),
-       fewCells, L"6 Spalten an, mehr als 2 Zellen"},
-      {m_Folder / L"missing.xlsx", {}, L"No such file"},
+       L"6 Spalten an, mehr als 2 Zellen", fewCells},
+      {m_Folder / L"missing.xlsx", L"No such file"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(ToUtf8(c.path));
@@ -346,23 +333,22 @@ TEST(WorkbookCells, OutOfOrderCellsAreFoundByRow) {
 }
 
 TEST(WorkbookNumbers, TextsAndDatesAsNumbers) {
-  EXPECT_DOUBLE_EQ(ParseCellNumber(" 12,5 kg"), 12.5);
-  EXPECT_DOUBLE_EQ(ParseCellNumber("-3.25e2"), -325);
-  EXPECT_DOUBLE_EQ(ParseCellNumber("+7"), 7);
-  EXPECT_DOUBLE_EQ(ParseCellNumber("1.2.3"), 1.2);
-  EXPECT_DOUBLE_EQ(ParseCellNumber("abc"), 0);
-  EXPECT_DOUBLE_EQ(ParseCellNumber("1e999"), 0);
-  double serial = 0;
-  ASSERT_TRUE(DateTextToSerial("2024-01-05", serial));
-  EXPECT_DOUBLE_EQ(serial, 45296);
-  ASSERT_TRUE(DateTextToSerial("1900-01-01", serial));
-  EXPECT_DOUBLE_EQ(serial, 1);
-  ASSERT_TRUE(DateTextToSerial("1900-03-01T12:00:00", serial));
-  EXPECT_DOUBLE_EQ(serial, 61.5);
-  ASSERT_TRUE(DateTextToSerial("06:00:00", serial));
-  EXPECT_DOUBLE_EQ(serial, 0.25);
-  EXPECT_FALSE(DateTextToSerial("2024-13-01", serial));
-  EXPECT_FALSE(DateTextToSerial("gestern", serial));
+  // A number is read up to the first character that ends it; none is 0.
+  const std::pair<const char*, double> numbers[] = {
+      {" 12,5 kg", 12.5}, {"-3.25e2", -325}, {"+7", 7}, {"1.2.3", 1.2}, {"abc", 0}, {"1e999", 0}};
+  for (const auto& [text, value] : numbers) EXPECT_DOUBLE_EQ(ParseCellNumber(text), value) << text;
+  // Serials count days from 1900-01-01 = 1, past the 29 February 1900 that
+  // spreadsheets count; -1: no date.
+  const std::pair<const char*, double> dates[] = {
+      {"2024-01-05", 45296}, {"1900-01-01", 1},  {"1900-03-01T12:00:00", 61.5},
+      {"06:00:00", 0.25},    {"2024-13-01", -1}, {"gestern", -1}};
+  for (const auto& [text, serial] : dates) {
+    double read = -1;
+    EXPECT_EQ(DateTextToSerial(text, read), serial >= 0) << text;
+    if (serial >= 0) {
+      EXPECT_DOUBLE_EQ(read, serial) << text;
+    }
+  }
 }
 
 }  // namespace
