@@ -47,6 +47,10 @@ TEST_F(DialogModels, TheDatasetPageListsNamesImagesAndTheFactsOfTheSelection) {
       (std::vector<CString>{L"Datanorm: 15.03.25", L"Währung: EUR",
                             L"Daten für Heizungsrohrnetzberechnung", L"VDI-Heizkörperdaten"}));
   EXPECT_TRUE(CKonfigPageModel::GetInfoLines(pBeta->GetPrefix()).empty());
+  // A Datanorm date gets its points also when it is short.
+  const std::pair<const wchar_t*, const wchar_t*> dates[] = {
+      {L"1503", L"15.03."}, {L"1", L"1.."}, {L"", L".."}};
+  for (const auto& [in, out] : dates) EXPECT_EQ(CKonfigPageModel::FormatDatanormDate(in), out);
 
   ASSERT_TRUE(CKonfigPageModel::Toggle(pBeta->GetPrefix()));
   items = CKonfigPageModel::Fill();
@@ -58,12 +62,6 @@ TEST_F(DialogModels, TheDatasetPageListsNamesImagesAndTheFactsOfTheSelection) {
   EXPECT_EQ(CKonfigPageModel::GetName(pBeta->GetPrefix()), L"");
   EXPECT_TRUE(CKonfigPageModel::GetInfoLines(0x7F000000).empty());
   EXPECT_EQ(CKonfigPageModel::Fill().size(), 1u);
-}
-
-TEST_F(DialogModels, ADatanormDateGetsItsPointsAppendedWhenShort) {
-  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-      {L"150325", L"15.03.25"}, {L"1503", L"15.03."}, {L"1", L"1.."}, {L"", L".."}};
-  for (const auto& [in, out] : cases) EXPECT_EQ(CKonfigPageModel::FormatDatanormDate(in), out);
 }
 
 TEST_F(DialogModels, TheArticleChoiceListsArticlesWithAShortTextAndLoadsAPictureOnce) {
@@ -102,10 +100,6 @@ TEST_F(DialogModels, WithoutADialogsLibraryTheCallsExplainAndCancel) {
   EXPECT_TRUE(m_Data.UI().HasMessageContaining(L"libOrvaMatDialogs ist nicht geladen"));
   EXPECT_EQ(CMatDialogCalls::GetKonfigPageTitle(), CString(L"Materialverwaltung"));
 }
-
-}  // namespace
-
-namespace {
 
 // Three main groups of articles in a dataset whose "HauptWarenGruppen" and
 // "ArtikelInfo2" are filled as an import fills them.
@@ -256,10 +250,6 @@ TEST(ArticleSearchMatch, WholeWordsLookAtTheFirstOccurrenceOnly) {
   EXPECT_FALSE(CArticleSearchModel::Matches(L"DN1", L"DN", true));
   EXPECT_FALSE(CArticleSearchModel::Matches(L"abc", L"", false));
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(DialogModels, TheVariantsWindowKeepsItsPlaceAndRefusesAnEditedOne) {
   int x = 0, y = 0, w = 0, h = 0;

@@ -11,41 +11,37 @@ namespace {
 
 using ScriptReadFile = CScriptTest;
 
-TEST_F(ScriptReadFile, DialogRunsTheChosenScriptOnTheGivenDataset) {
+// The chosen script runs on the given dataset, which a run that works marks
+// changed; worked or failed, the run's macros, folder and reader end with it.
+TEST_F(ScriptReadFile, DialogRunsTheChosenScriptOnTheGivenDatasetAndLeavesNothingBehind) {
   CMatDatenSatz* pFirst = NewDataset(Store());
   CMatDatenSatz* pSecond = NewDataset(Store());
   ASSERT_EQ(Store().GetCurrent(), pSecond);
-  m_UI.PushChooserPath(Write(L"s/script.txt", "[MMD1]\r\n#define M 1\r\n"));
   const CString before = CurrentFolder();
-  EXPECT_EQ(CMatManager::ReadScriptFileDlg(pFirst->GetPrefix()), 1);
-  ASSERT_EQ(m_UI.GetChoosers().size(), 1u);
+  for (const bool bWorks : {true, false}) {
+    SCOPED_TRACE(bWorks);
+    pFirst->m_bModified = false;
+    m_UI.PushChooserPath(
+        Write(L"s/script.txt", bWorks ? "[MMD1]\r\n#define M 1\r\n"
+                                      : "[MMD1]\r\n#define M 1\r\n#importdn fehlt\r\n"));
+    EXPECT_EQ(CMatManager::ReadScriptFileDlg(pFirst->GetPrefix()), bWorks ? 1 : 0);
+    EXPECT_EQ(Store().GetCurrent(), pFirst);
+    EXPECT_EQ(pFirst->m_bModified, bWorks);
+    EXPECT_FALSE(CNumString::knownMacro(L"M"));
+    EXPECT_EQ(CurrentFolder(), before);
+    EXPECT_EQ(Store().m_pTextReader, nullptr);
+  }
+  ASSERT_EQ(m_UI.GetChoosers().size(), 2u);
   EXPECT_FALSE(m_UI.GetChoosers()[0].bSave);
   EXPECT_EQ(m_UI.GetChoosers()[0].request.strFilter,
             L"ASCII MatManager Datei (*.txt)|*.txt|Alle Dateien (*.*)|*.*||");
-  EXPECT_EQ(Store().GetCurrent(), pFirst);
-  EXPECT_TRUE(pFirst->m_bModified);
-  EXPECT_FALSE(CNumString::knownMacro(L"M")) << "macros end with the run";
-  EXPECT_EQ(CurrentFolder(), before);
-  EXPECT_EQ(Store().m_pTextReader, nullptr);
   // Cancelling the chooser runs nothing.
   EXPECT_EQ(CMatManager::ReadScriptFileDlg(pFirst->GetPrefix()), 0);
-  EXPECT_EQ(m_UI.GetChoosers().size(), 2u);
-}
-
-TEST_F(ScriptReadFile, AFailedRunLeavesNothingBehind) {
-  CMatDatenSatz* pDataset = NewDataset(Store());
-  pDataset->m_bModified = false;
-  m_UI.PushChooserPath(Write(L"s/script.txt", "[MMD1]\r\n#define M 1\r\n#importdn fehlt\r\n"));
-  const CString before = CurrentFolder();
-  EXPECT_EQ(CMatManager::ReadScriptFileDlg(pDataset->GetPrefix()), 0);
-  EXPECT_FALSE(pDataset->m_bModified);
-  EXPECT_FALSE(CNumString::knownMacro(L"M"));
-  EXPECT_EQ(CurrentFolder(), before);
-  EXPECT_EQ(Store().m_pTextReader, nullptr);
+  EXPECT_EQ(m_UI.GetChoosers().size(), 3u);
   // A file that can not be read.
   m_UI.Clear();
   m_UI.PushChooserPath(m_Folder / L"fehlt.txt");
-  EXPECT_EQ(CMatManager::ReadScriptFileDlg(pDataset->GetPrefix()), 0);
+  EXPECT_EQ(CMatManager::ReadScriptFileDlg(pFirst->GetPrefix()), 0);
   EXPECT_EQ(Messages(), std::vector<CString>{L"Datei <" + (m_Folder / L"fehlt.txt") +
                                              L"> kann nicht geöffnet werden."});
 }
