@@ -80,7 +80,7 @@ TEST(DatanormHeader, AFileThatFailsWhileReadIsReportedAndNothingIsRead) {
             L"Die Datei kann nicht gelesen werden:\n/proc/self/mem: Input/output error");
 }
 
-TEST(DatanormHeader, RefusalsAndEmptyFile) {
+TEST(DatanormHeader, RefusalsEmptyFileAndLockedDataset) {
   CDnTestDataset t;
   EXPECT_FALSE(t.Load("X;N;nothing\r\n"));
   EXPECT_EQ(t.UI().LastText(), L"Keine Datanorm Datei! test.001");
@@ -92,13 +92,9 @@ TEST(DatanormHeader, RefusalsAndEmptyFile) {
   EXPECT_EQ(t.UI().Count(), 0u);
   // A version 4 header cut before its version digits is no crash either.
   EXPECT_FALSE(t.Load("V 0101\r\n"));
-}
-
-TEST(DatanormHeader, DatasetLockedByAnotherUserIsRefused) {
-  CDnTestDataset t;
-  CDnLoader loader(&t.Store());
+  // A dataset whose file another user holds takes nothing.
   t.Dataset().SetBacking(std::make_unique<CLockedBacking>());
-  EXPECT_FALSE(loader.LoadBytes(DnHeader4() + kA4, L"x", true));
+  EXPECT_FALSE(t.Load(DnHeader4() + kA4));
   EXPECT_EQ(t.UI().LastText(), L"Aktueller Datensatz ist schreibgeschützt");
   EXPECT_EQ(t.H(L"ART-1"), 0u);
 }
