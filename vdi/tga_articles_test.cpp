@@ -1,23 +1,12 @@
 #include "vdi/tga_articles.h"
 
 #include "query/string_read.h"
-#include "store/mat_store.h"
-#include "store/table_names.h"
 #include "vdi/tga_test_support.h"
 
 namespace {
 
 class TgaArticles : public CTgaTest {
  protected:
-  // A cross reference as the file reader enters an 810 record.
-  void Reference(const wchar_t* pKey, const wchar_t* pTag, const wchar_t* pBody) {
-    const CTgaReferenceTables tables = m_articles.FindOrCreateTables(m_pSheet);
-    ASSERT_NE(tables.m_pNummer, nullptr);
-    const CFieldInput fields[] = {{0, CCellInput::Value(Store().GetOrCreateHandle(pTag))},
-                                  {1, CCellInput::Text(pBody)}};
-    ASSERT_EQ(Store().SetStructFields(tables.m_pNummer, Store().GetOrCreateHandle(pKey), fields, 2),
-              eMatOk);
-  }
   // The rows of "TGA-Nummer", "ARTICLE TAG BODY" each, sorted.
   std::vector<std::string> References() {
     std::vector<std::string> rows;
@@ -58,13 +47,13 @@ TEST_F(TgaArticles, FunctionLinesFormTheResultText) {
   };
   for (const CCase& c : cases) {
     SCOPED_TRACE(ToUtf8(c.szBody));
-    Store().RemoveTable(FindChildTable(*m_pProduct, L"600-1", eHiddenTables::kSkip));
+    RemoveTgaFunction();
     TgaFunction(c.szBody);
     CString out = L"unchanged";
     EXPECT_TRUE(m_articles.GetArtikelnummern(out, L"1-2", m_pProduct)) << ToUtf8(UI().LastText());
     EXPECT_EQ(out, c.szText);
   }
-  Store().RemoveTable(FindChildTable(*m_pProduct, L"600-1", eHiddenTables::kSkip));
+  RemoveTgaFunction();
   TgaFunction(cases[6].szBody);
   std::vector<CTgaArticle> articles;
   CString out;

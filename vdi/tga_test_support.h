@@ -4,6 +4,8 @@
 // formula context.
 #pragma once
 
+#include "store/mat_store.h"
+#include "store/table_names.h"
 #include "vdi/record_test_support.h"
 #include "vdi/tga_articles.h"
 #include "vdi/tga_functions.h"
@@ -29,6 +31,21 @@ class CTgaTest : public CRecordTest {
     const CString head = L"INTEGER FUNCTION " + name + L"(T, R)\r\n";
     const CString decl = L"CHARACTER (58) T\r\nCHARACTER (100) R(5)\r\n";
     Functions(p600, decl + head, head + decl + body + L"END FUNCTION " + name + L"\r\n");
+  }
+  // Removes the product's 600-1 record, so that TgaFunction can write another.
+  eMatManager RemoveTgaFunction() {
+    return Store().RemoveTable(FindChildTable(*m_pProduct, L"600-1", eHiddenTables::kSkip));
+  }
+  // A row of "TGA-Nummer" as the file reader enters an 810 record; makes
+  // "TGA-800to810" too, empty.
+  void Reference(const wchar_t* pArticle, const wchar_t* pTag, const wchar_t* pBody) {
+    const CTgaReferenceTables tables = m_articles.FindOrCreateTables(m_pSheet);
+    ASSERT_NE(tables.m_pNummer, nullptr);
+    const CFieldInput fields[] = {{0, CCellInput::Value(Store().GetOrCreateHandle(pTag))},
+                                  {1, CCellInput::Text(pBody)}};
+    ASSERT_EQ(
+        Store().SetStructFields(tables.m_pNummer, Store().GetOrCreateHandle(pArticle), fields, 2),
+        eMatOk);
   }
 
   CMatTable* m_pSheet = nullptr;

@@ -1,7 +1,5 @@
 #include "vdi/vdi3805_man.h"
 
-#include "store/mat_store.h"
-#include "store/table_names.h"
 #include "vdi/tga_tables.h"
 #include "vdi/tga_test_support.h"
 
@@ -9,17 +7,6 @@ namespace {
 
 class Vdi3805Man : public CTgaTest {
  protected:
-  // A row of "TGA-Nummer" as the file reader enters an 810 record; makes
-  // "TGA-800to810" too, empty.
-  void Reference(const wchar_t* pArticle, const wchar_t* pTag, const wchar_t* pBody) {
-    const CTgaReferenceTables tables = m_articles.FindOrCreateTables(m_pSheet);
-    ASSERT_NE(tables.m_pNummer, nullptr);
-    const CFieldInput fields[] = {{0, CCellInput::Value(Store().GetOrCreateHandle(pTag))},
-                                  {1, CCellInput::Text(pBody)}};
-    ASSERT_EQ(
-        Store().SetStructFields(tables.m_pNummer, Store().GetOrCreateHandle(pArticle), fields, 2),
-        eMatOk);
-  }
   CMatTable* Table800to810() {
     return FindChildTable(*m_pSheet, vditga::k800to810.pName, eHiddenTables::kSkip);
   }
@@ -140,8 +127,7 @@ TEST_F(Vdi3805Man, NumbersFromTheFunction) {
   Reference(L"B", L"5-2", L"B;DN-B");
   ASSERT_EQ(Store().RemoveTable(Table800to810()), eMatOk);
   EXPECT_EQ(Numbers(L"5-2"), "1 DN-B 1 B");
-  ASSERT_EQ(Store().RemoveTable(FindChildTable(*m_pProduct, L"600-1", eHiddenTables::kSkip)),
-            eMatOk);
+  ASSERT_EQ(RemoveTgaFunction(), eMatOk);
   TgaFunction(L"R(1) = '810;1; ART ; DN-7 ;x;'\r\nTGA_810 = 1\r\n");
   EXPECT_EQ(Numbers(L"5-2"), "1 DN-7 1 ART");
   CString out;

@@ -3,11 +3,13 @@
 // path of names ("VDI-Pumpen/100-1/110-1"). Test code only.
 #pragma once
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "OrvaMat/types.h"
+#include "OrvaMat/vdi_accessories.h"
 #include "platform/text.h"
 #include "query/article/table_lookup.h"
 #include "store/store_test_util.h"
@@ -26,6 +28,11 @@ class CVdiTestDataset : public CTestSurroundings {
   bool Read(std::string_view bytes) {
     CVdiReader reader(&Store());
     return reader.ReadBytes(bytes);
+  }
+  // Reads vdi/testdata/<name> with a fresh reader.
+  bool ReadTestFile(const char* name) {
+    CVdiReader reader(&Store());
+    return reader.Read(FromUtf8(std::string(ORVAMAT_TEST_SOURCE_DIR) + "/vdi/testdata/" + name));
   }
 
   // The table at the path of names joined by '/', null when missing.
@@ -87,3 +94,13 @@ class CVdiTestDataset : public CTestSurroundings {
  private:
   CMatDatenSatz* m_pDataset = nullptr;
 };
+
+// A position as "quantity text1|text2|text3|text4 number key flag1flag2".
+inline std::string Describe(const CVdiZubehoer930::stlPosition& p) {
+  char quantity[32];
+  std::snprintf(quantity, sizeof quantity, "%.17g", p.m_dQuantity);
+  return quantity +
+         (" " + ToUtf8(p.m_strText1 + L"|" + p.m_strText2 + L"|" + p.m_strText3 + L"|" +
+                       p.m_strText4 + L" " + std::to_wstring(p.m_nNumber) + L" " + p.m_strKey)) +
+         " " + std::to_string(p.m_bFlag1) + std::to_string(p.m_bFlag2);
+}

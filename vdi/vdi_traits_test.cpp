@@ -7,16 +7,8 @@
 
 namespace {
 
-CString TestFile(const char* name) {
-  return FromUtf8(std::string(ORVAMAT_TEST_SOURCE_DIR) + "/vdi/testdata/" + name);
-}
-
 class VdiTraits : public ::testing::Test {
  protected:
-  bool Read(const char* name) {
-    CVdiReader reader(&t.Store());
-    return reader.Read(TestFile(name));
-  }
   CVdiTestDataset t;
 };
 
@@ -24,7 +16,7 @@ constexpr const wchar_t* kWp = L"VDI-Wärmepumpen/100-1/110-1";
 
 // Windows-1252 with CR LF, every line ending in ';', an end-of-file line.
 TEST_F(VdiTraits, Sheet22AsShipped) {
-  ASSERT_TRUE(Read("sheet22_cp1252_crlf.vdi"));
+  ASSERT_TRUE(t.ReadTestFile("sheet22_cp1252_crlf.vdi"));
   EXPECT_EQ(t.Messages(), L"");
   EXPECT_TRUE(t.UI().GetConsoleTexts().empty());
   // Record 010 with 19 fields, kept whole but its record number and last ';'.
@@ -58,7 +50,7 @@ TEST_F(VdiTraits, Sheet22AsShipped) {
 
 // The 63-digit TGA number and the same article under two TGA numbers.
 TEST_F(VdiTraits, Sheet22CrossReferences) {
-  ASSERT_TRUE(Read("sheet22_cp1252_crlf.vdi"));
+  ASSERT_TRUE(t.ReadTestFile("sheet22_cp1252_crlf.vdi"));
   CMatTable* pNumbers = t.Table(L"VDI-Wärmepumpen/TGA-Nummer");
   CMatTable* pRefs = t.Table(L"VDI-Wärmepumpen/TGA-800to810");
   const wchar_t* kTag63 = L"1-1-1-2-0-3-0-0-0-4-0-0-0-0-0-1-0-1-0";
@@ -74,7 +66,7 @@ TEST_F(VdiTraits, Sheet22CrossReferences) {
 // The function records, repeated per product with the helper first, compile
 // with the formula language as the reader stored them and run.
 TEST_F(VdiTraits, FunctionTextsCompileAndRun) {
-  ASSERT_TRUE(Read("sheet22_cp1252_crlf.vdi"));
+  ASSERT_TRUE(t.ReadTestFile("sheet22_cp1252_crlf.vdi"));
   for (const wchar_t* product : {L"110-1", L"110-2"}) {
     const CString path = CString(L"VDI-Wärmepumpen/100-1/") + product + L"/600-1";
     CvdiFunctionList list;
@@ -94,7 +86,7 @@ TEST_F(VdiTraits, FunctionTextsCompileAndRun) {
 // LF only and no line end after the last line; 010 with fourteen fields;
 // records shorter than the standard; indexes restarting under each parent.
 TEST_F(VdiTraits, Sheet6WithLfOnly) {
-  ASSERT_TRUE(Read("sheet6_lf_no_final_end.vdi"));
+  ASSERT_TRUE(t.ReadTestFile("sheet6_lf_no_final_end.vdi"));
   EXPECT_EQ(t.Messages(), L"");
   EXPECT_EQ(t.Children(L"VDI-Heizkoerper-2"), L"TGA-Nummer TGA-800to810 100-2 100-1");
   EXPECT_EQ(t.Children(L"VDI-Heizkoerper-2/100-2"), L"110-003 110-1");
@@ -106,9 +98,9 @@ TEST_F(VdiTraits, Sheet6WithLfOnly) {
 
 // Fragments without record 010: kept at the top level of the dataset.
 TEST_F(VdiTraits, FragmentsWithoutSheet) {
-  ASSERT_TRUE(Read("fragment_from_100.vdi"));
+  ASSERT_TRUE(t.ReadTestFile("fragment_from_100.vdi"));
   EXPECT_EQ(t.Text(L"100-1/110-1/700-1/710_01-1"), L"x");
-  ASSERT_TRUE(Read("fragment_from_700.vdi"));
+  ASSERT_TRUE(t.ReadTestFile("fragment_from_700.vdi"));
   EXPECT_EQ(t.Text(L"700-4/710_01-1"), L"x");
   // 710.41 needs a 710.04 before it: told on the console, kept all the same.
   EXPECT_EQ(t.Text(L"710_41-1"), L"ohne 710.04");

@@ -42,12 +42,7 @@ TEST(AccessoryPositions, ListOperations) {
   copy.copyFrom(nullptr);
   copy.copyFrom(&copy);
   EXPECT_EQ(Keys(copy), (CStringList{L"b", L"c"}));
-  const CVdiZubehoer930::stlPosition& p = copy.m_Positions[1];
-  EXPECT_EQ(p.m_dQuantity, 1.5);
-  EXPECT_TRUE(p.m_bFlag1);
-  EXPECT_FALSE(p.m_bFlag2);
-  EXPECT_EQ(p.m_nNumber, 4);
-  EXPECT_EQ(p.m_strText1 + p.m_strText2 + p.m_strText3 + p.m_strText4, L"t1t2t3t4");
+  EXPECT_EQ(Describe(copy.m_Positions[1]), "1.5 t1|t2|t3|t4 4 c 10");
   copy.removeAll();
   EXPECT_TRUE(copy.m_Positions.empty());
 }
@@ -82,13 +77,8 @@ TEST(AccessoryPositions, KeysAddressArticlesFromTheirEnd) {
     list.setPosition(pSheet, pKey);
     ASSERT_EQ(list.m_Positions.size(), bMade ? 1u : 0u) << ToUtf8(pKey);
     if (!bMade) continue;
-    const CVdiZubehoer930::stlPosition& p = list.m_Positions[0];
-    EXPECT_EQ(p.m_strKey, pKey);
-    EXPECT_EQ(p.m_dQuantity, 3.5);
-    EXPECT_EQ(p.m_strText1, L"Ventil");
-    EXPECT_EQ(p.m_strText2, L"Messing");
-    EXPECT_EQ(p.m_strText4, L"Notiz");
-    EXPECT_FALSE(p.m_bFlag1);
+    EXPECT_EQ(Describe(list.m_Positions[0]),
+              "3.5 Ventil|Messing|Stk|Notiz 0 " + ToUtf8(pKey) + " 00");
   }
   CVdiZubehoer930 list;
   list.setPosition(nullptr, L"1-7-2-4-12");

@@ -33,20 +33,9 @@ constexpr const wchar_t* kExampleTree =
     L"        [ ] Kugelhahn DN20, Anzahl: 2 Stk\n"
     L"        [ ] Schmutzfaenger DN20, Anzahl: 1 Stk\n";
 
-std::string FileBytes(const char* name) {
-  std::string bytes;
-  const std::string path = std::string(ORVAMAT_TEST_SOURCE_DIR) + "/vdi/testdata/" + name;
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return bytes;
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, n);
-  std::fclose(f);
-  return bytes;
-}
-
 class Accessories : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(t.Read(FileBytes("accessories_sheet4.vdi"))); }
+  void SetUp() override { ASSERT_TRUE(t.ReadTestFile("accessories_sheet4.vdi")); }
 
   CVDIZubehoerbaum930 Build(const wchar_t* pTag, std::vector<double> quantities, bool bAll = false,
                             CStringList selection = {}) {
@@ -105,19 +94,10 @@ TEST_F(Accessories, ExampleFileToTreeKeysAndPositions) {
   CVdiZubehoer930 positions;
   for (const CString& key : tree.GetSelection()) positions.setPosition(tree.GetSheet(), key);
   ASSERT_EQ(positions.m_Positions.size(), 2u);
-  const CVdiZubehoer930::stlPosition& console = positions.m_Positions[0];
-  EXPECT_EQ(console.m_dQuantity, 1);
-  EXPECT_EQ(console.m_strText1, L"Wandkonsole");
-  EXPECT_EQ(console.m_strText2, L"Stahl verzinkt");
-  EXPECT_EQ(console.m_strText3, L"Stk");
-  EXPECT_EQ(console.m_strKey, L"1-5-2-7-1-1-3");
-  EXPECT_TRUE(console.m_bFlag1);
-  EXPECT_FALSE(console.m_bFlag2);
-  const CVdiZubehoer930::stlPosition& valve = positions.m_Positions[1];
-  EXPECT_EQ(valve.m_dQuantity, 2);
-  EXPECT_EQ(valve.m_strText1, L"Kugelhahn DN20");
-  EXPECT_EQ(valve.m_strText2, L"Messing");
-  EXPECT_EQ(valve.m_strText4, L"Paarweise");
+  EXPECT_EQ(Describe(positions.m_Positions[0]),
+            "1 Wandkonsole|Stahl verzinkt|Stk| 0 1-5-2-7-1-1-3 10");
+  EXPECT_EQ(Describe(positions.m_Positions[1]),
+            "2 Kugelhahn DN20|Messing|Stk|Paarweise 0 2-7-2-5-1-1-1 10");
 }
 
 TEST_F(Accessories, SelectionMarksItemsAndUncheckingKeepsSiblings) {
