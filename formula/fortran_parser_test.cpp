@@ -19,6 +19,9 @@ class FormulaParser : public CFormulaTest {
     words.pop_back();  // END
     return words;
   }
+  // The words that assign to and read the variable of that name of F.
+  std::uint16_t Assign(const wchar_t* name) { return ASSIGN + Id(name); }
+  std::uint16_t Value(const wchar_t* name) { return VARVAL + Id(name); }
   std::uint16_t Id(const wchar_t* name) {
     return static_cast<std::uint16_t>(Local(m_list.findFunction(L"F"), name).m_nId);
   }
@@ -99,42 +102,26 @@ TEST_F(FormulaParser, BodyDimensions) {
   EXPECT_EQ(Local(f, L"B").m_nLower, 0);
 }
 
-TEST_F(FormulaParser, PrecedenceTable) {
+TEST_F(FormulaParser, StatementCode) {
   // A / B * C is (A / B) * C; a chain of * nests to the right; + is left to right.
   Words code = StatementCode(L"INTEGER X", L"X = 8 / 2 * 3");
-  EXPECT_EQ(code, (Words{static_cast<std::uint16_t>(ASSIGN + Id(L"X")), MUL, DIV, ICONST, 8, 0,
-                         ICONST, 2, 0, ICONST, 3, 0}));
+  EXPECT_EQ(code, (Words{Assign(L"X"), MUL, DIV, ICONST, 8, 0, ICONST, 2, 0, ICONST, 3, 0}));
   code = StatementCode(L"INTEGER X", L"X = 1 - 2 - 3");
-  EXPECT_EQ(code, (Words{static_cast<std::uint16_t>(ASSIGN + Id(L"X")), MINUS, MINUS, ICONST, 1, 0,
-                         ICONST, 2, 0, ICONST, 3, 0}));
+  EXPECT_EQ(code, (Words{Assign(L"X"), MINUS, MINUS, ICONST, 1, 0, ICONST, 2, 0, ICONST, 3, 0}));
   code = StatementCode(L"LOGICAL X", L"X = 1 < 2 < 3");
-  EXPECT_EQ(code, (Words{static_cast<std::uint16_t>(ASSIGN + Id(L"X")), LT, ICONST, 1, 0, LT,
-                         ICONST, 2, 0, ICONST, 3, 0}));
+  EXPECT_EQ(code, (Words{Assign(L"X"), LT, ICONST, 1, 0, LT, ICONST, 2, 0, ICONST, 3, 0}));
   code = StatementCode(L"LOGICAL X", L"X = .NOT. 1 == 2 .AND. .TRUE. .OR. .FALSE.");
-  EXPECT_EQ(code, (Words{static_cast<std::uint16_t>(ASSIGN + Id(L"X")), OR, AND, NOT, EQ, ICONST, 1,
-                         0, ICONST, 2, 0, TRUE, FALSE}));
-}
-
-TEST_F(FormulaParser, UnaryMinus) {
-  Words code = StatementCode(L"INTEGER X, Y", L"X = -Y");
-  EXPECT_EQ(code, (Words{static_cast<std::uint16_t>(ASSIGN + Id(L"X")), MINUS, ICONST, 0, 0,
-                         static_cast<std::uint16_t>(VARVAL + Id(L"Y"))}));
+  EXPECT_EQ(code, (Words{Assign(L"X"), OR, AND, NOT, EQ, ICONST, 1, 0, ICONST, 2, 0, TRUE, FALSE}));
+  code = StatementCode(L"INTEGER X, Y", L"X = -Y");
+  EXPECT_EQ(code, (Words{Assign(L"X"), MINUS, ICONST, 0, 0, Value(L"Y")}));
   // -A ** 2 is (-A) ** 2.
   code = StatementCode(L"REAL X, A", L"X = -A ** 2");
-  EXPECT_EQ(code, (Words{static_cast<std::uint16_t>(ASSIGN + Id(L"X")), POTENZ, MINUS, ICONST, 0, 0,
-                         static_cast<std::uint16_t>(VARVAL + Id(L"A")), ICONST, 2, 0}));
-}
-
-TEST_F(FormulaParser, CallStatement) {
-  Bodies(L"INTEGER FUNCTION G(A)\r\nINTEGER A\r\nG = A\r\nEND FUNCTION G");
-  const Words code = StatementCode(L"", L"G(1)");
-  EXPECT_EQ(code, (Words{CALL + 1, L'G', KLAMMAUF, ICONST, 1, 0, KLAMMZU}));
-}
-
-TEST_F(FormulaParser, ElementAndRangeAssignments) {
-  const Words code = StatementCode(L"INTEGER A(3)", L"A(1:2) = (/ 5, 6 /)");
+  EXPECT_EQ(code, (Words{Assign(L"X"), POTENZ, MINUS, ICONST, 0, 0, Value(L"A"), ICONST, 2, 0}));
+  code = StatementCode(L"INTEGER A(3)", L"A(1:2) = (/ 5, 6 /)");
   EXPECT_EQ(code, (Words{static_cast<std::uint16_t>(ASSIGNLIST + Id(L"A")), ICONST, 1, 0, ICONST, 2,
                          0, ARRAYSTART, ICONST, 5, 0, ICONST, 6, 0, ARRAYEND}));
+  Bodies(L"INTEGER FUNCTION G(A)\r\nINTEGER A\r\nG = A\r\nEND FUNCTION G");
+  EXPECT_EQ(StatementCode(L"", L"G(1)"), (Words{CALL + 1, L'G', KLAMMAUF, ICONST, 1, 0, KLAMMZU}));
 }
 
 TEST_F(FormulaParser, IfElseLayout) {
@@ -149,11 +136,9 @@ TEST_F(FormulaParser, IfElseLayout) {
   EXPECT_EQ(code[3], r);
   EXPECT_EQ(code[7], GOTO);
   EXPECT_EQ(code[9], r);
-  // The jump targets are byte offsets: IF lands on the ELSE branch, GOTO after it.
-  const auto at = [&](std::size_t nByte) { return f->m_code.at(nByte / 2); };
-  EXPECT_EQ(
-      at(f->m_code[std::find(f->m_code.begin(), f->m_code.end(), IF) - f->m_code.begin() + 1]),
-      SRCLINE);
+  // The jump target is a byte offset: IF lands on the ELSE branch's source line.
+  const auto nIf = std::find(f->m_code.begin(), f->m_code.end(), IF) - f->m_code.begin();
+  EXPECT_EQ(f->m_code.at(f->m_code[nIf + 1] / 2), SRCLINE);
 }
 
 TEST_F(FormulaParser, DoWhileLayout) {
@@ -220,18 +205,15 @@ INSTANTIATE_TEST_SUITE_P(
         CErrorCase{L"CHARACTER (3000000000) T\r\nEND FUNCTION F", L"Variable 'T' too big"},
         CErrorCase{L"INTEGER A(10000000)\r\nEND FUNCTION F", L"Variable 'A' too big"}));
 
-TEST_F(FormulaParser, UnknownFirstCharacter) {
+TEST_F(FormulaParser, TextsThatOpenNoFunction) {
   Bodies(L"  1INTEGER FUNCTION F()");
   EXPECT_EQ(LastMessage(), L"Unknown character...");
+  Bodies(L"INTEGER F()\r\nEND FUNCTION F");
+  EXPECT_EQ(LastMessage(), L"Missing <FUNCTION>...");
   m_ui.Clear();
   Bodies(L"   \t ");
   EXPECT_EQ(m_ui.Count(), 0u);
   EXPECT_TRUE(m_list.m_listFunctions.empty());
-}
-
-TEST_F(FormulaParser, MissingFunctionKeyword) {
-  Bodies(L"INTEGER F()\r\nEND FUNCTION F");
-  EXPECT_EQ(LastMessage(), L"Missing <FUNCTION>...");
 }
 
 TEST_F(FormulaParser, EndFunctionWithOtherNameStopsTheText) {
@@ -280,7 +262,7 @@ TEST_F(FormulaParser, BrokenExponentDropsFunctionSilently) {
   EXPECT_EQ(m_ui.Count(), 0u);
 }
 
-TEST_F(FormulaParser, TooLongFunctionIsReported) {
+TEST_F(FormulaParser, SizeAndNestingLimitsAreReported) {
   CString body = L"INTEGER X\r\n";
   for (int i = 0; i < 3000; ++i) body += L"X = X + 1 + 2\r\n";
   EXPECT_EQ(Compile(L"INTEGER FUNCTION F()", body), nullptr);
@@ -293,11 +275,7 @@ TEST_F(FormulaParser, TooLongFunctionIsReported) {
   EXPECT_NE(
       Compile(L"INTEGER FUNCTION F()", L"CHARACTER (1) T\r\nT = '" + text.substr(1) + L"'\r\n"),
       nullptr);
-}
-
-TEST_F(FormulaParser, NestingIsBounded) {
-  CString expr(500, L'(');
-  expr += L"1" + CString(500, L')');
+  const CString expr = CString(500, L'(') + L"1" + CString(500, L')');
   EXPECT_EQ(Compile(L"INTEGER FUNCTION F()", L"F = " + expr + L"\r\n"), nullptr);
   EXPECT_EQ(LastMessage(), L"Statement or expression nested too deeply");
 }
