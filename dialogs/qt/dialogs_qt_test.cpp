@@ -70,6 +70,14 @@ class QtDialogs : public ::testing::Test {
       action(*pDialog);
     });
   }
+  // From here on every dialog saves its picture to <name>.png in the build
+  // folder and closes as if cancelled; the picture's path.
+  static std::string ScreenshotMode(const char* name) {
+    const std::string shot = Screenshot(name);
+    const COrvaMatDialogsOptions options{shot.c_str()};
+    OrvaMatDialogsInstall(&options);
+    return shot;
+  }
   std::filesystem::path m_Home;
 };
 
@@ -122,9 +130,7 @@ TEST_F(QtDialogs, TheDatasetPageListsSwitchesAndExplainsItsDatasets) {
   EXPECT_EQ(pList->currentItem()->text(0), "Alpha GmbH");
   EXPECT_EQ(pInfo->topLevelItemCount(), 0);
 
-  const std::string shot = Screenshot("dataset_page");
-  const COrvaMatDialogsOptions options{shot.c_str()};
-  OrvaMatDialogsInstall(&options);
+  const std::string shot = ScreenshotMode("dataset_page");
   EXPECT_TRUE(OrvaMatDialogsScreenshot(pPage.get()));
   EXPECT_GT(std::filesystem::file_size(shot), 0u);
 }
@@ -164,9 +170,7 @@ TEST_F(QtDialogs, TheArticleChoiceReturnsTheArticleChosenLastWhicheverButtonClos
   });
   EXPECT_EQ(CMatManager::chooseArtikelDlg(nullptr, {}), 0ul);
 
-  const std::string shot = Screenshot("article_choice");
-  const COrvaMatDialogsOptions options{shot.c_str()};
-  OrvaMatDialogsInstall(&options);
+  const std::string shot = ScreenshotMode("article_choice");
   EXPECT_EQ(CMatManager::chooseArtikelDlg(nullptr, handles), 0ul);
   EXPECT_GT(std::filesystem::file_size(shot), 0u);
 }
@@ -214,9 +218,7 @@ TEST_F(QtDialogs, TheArticleSearchShowsTheGroupOfTheArticleAndFindsAcrossGroups)
   EXPECT_FALSE(ArticleSearchOptions().bAllGroups);
   EXPECT_EQ(handle, CMatManager::FindHandle(L"P-1"));
 
-  const std::string shot = Screenshot("article_search");
-  const COrvaMatDialogsOptions options{shot.c_str()};
-  OrvaMatDialogsInstall(&options);
+  const std::string shot = ScreenshotMode("article_search");
   EXPECT_EQ(CMatManager::SearchArtikelDlg(handle, nullptr, nullptr), IDCANCEL);
   EXPECT_GT(std::filesystem::file_size(shot), 0u);
 }
@@ -234,11 +236,23 @@ TEST_F(QtDialogs, AGroupOfTooManyArticlesShowsOneDisabledLine) {
   EXPECT_EQ(CMatManager::SearchArtikelDlg(handle, nullptr, nullptr), IDCANCEL);
 }
 
-// Every item as "depth text [x]" in the order of a walk.
-std::vector<std::wstring> Walk(const CTreeCtrl& tree) {
+// A product of the sheet read from the test file, in a new dataset.
+CMatTable* ImportedProduct(const wchar_t* file, const wchar_t* sheet, const wchar_t* tag) {
+  SetHostUI(nullptr);  // the import's console lines stay on the console
+  const unsigned long prefix = (CMatManager::CreateDataset(L"PROD", L"Produkte", nullptr) + 1ul)
+                               << 24;
+  ImportVdiFile((std::wstring(ORVAMAT_TEST_SOURCE_DIR_W) + L"/vdi/testdata/" + file).c_str());
+  OrvaMatDialogsInstall(nullptr);
+  return FindVdiProduct(prefix, sheet, tag);
+}
+
+// Every item as "depth text [x]" in the order of a walk; pItems, when given,
+// gets the items in that order.
+std::vector<std::wstring> Walk(const CTreeCtrl& tree, std::vector<HTREEITEM>* pItems = nullptr) {
   std::vector<std::wstring> lines;
   std::function<void(HTREEITEM, int)> walk = [&](HTREEITEM item, int depth) {
     for (; item != nullptr; item = tree.GetNextSiblingItem(item)) {
+      if (pItems != nullptr) pItems->push_back(item);
       lines.push_back(std::to_wstring(depth) + L" " + tree.GetItemText(item) +
                       (tree.GetCheck(item) ? L" [x]" : L""));
       walk(tree.GetChildItem(item), depth + 1);
@@ -249,13 +263,8 @@ std::vector<std::wstring> Walk(const CTreeCtrl& tree) {
 }
 
 TEST_F(QtDialogs, TheAccessoryTreeFillsAQtTreeAsItFillsTheRecordingOne) {
-  SetHostUI(nullptr);  // the import's console lines stay on the console
-  const unsigned long prefix = (CMatManager::CreateDataset(L"PUMP", L"Pumpen", nullptr) + 1ul)
-                               << 24;
-  ImportVdiFile(
-      (std::wstring(ORVAMAT_TEST_SOURCE_DIR_W) + L"/vdi/testdata/accessories_sheet4.vdi").c_str());
   const wchar_t* pTag = L"1-1-0-0-0-0-0-0-0-0-0-0-0-0-0-1";
-  CMatTable* pProduct = FindVdiProduct(prefix, L"VDI-Pumpen", pTag);
+  CMatTable* pProduct = ImportedProduct(L"accessories_sheet4.vdi", L"VDI-Pumpen", pTag);
   ASSERT_NE(pProduct, nullptr);
   QTreeWidget widget;
   CQtTreeCtrl qtTree(widget);
@@ -273,22 +282,18 @@ TEST_F(QtDialogs, TheAccessoryTreeFillsAQtTreeAsItFillsTheRecordingOne) {
   EXPECT_EQ(widget.topLevelItem(0)->data(0, Qt::CheckStateRole), QVariant())
       << "the root has no box";
 
-  // A click on an unchecked article's box: the tree decides, as it does for
-  // the recording control.
+  // A click on an unchecked article's box, the last article's (one place in
+  // both walks): the tree decides, as it does for the recording control.
   qtTree.SetCheckClickHandler([&](HTREEITEM item) { return shown.setItemStates(item); });
-  const std::vector<CString>& keys = shown.GetItemKeys();
-  ASSERT_GE(keys.size(), 2u);
-  HTREEITEM clickedQt = nullptr, clickedRecorded = nullptr;
-  std::function<void(const CTreeCtrl&, HTREEITEM, const CVDIZubehoerbaum930&, HTREEITEM&)> find =
-      [&](const CTreeCtrl& tree, HTREEITEM item, const CVDIZubehoerbaum930& owner, HTREEITEM& out) {
-        for (; item != nullptr && out == nullptr; item = tree.GetNextSiblingItem(item)) {
-          if (owner.GetItemKey(item) == keys.back()) out = item;
-          find(tree, tree.GetChildItem(item), owner, out);
-        }
-      };
-  find(qtTree, qtTree.GetRootItem(), shown, clickedQt);
-  find(recording, recording.GetRootItem(), recorded, clickedRecorded);
-  ASSERT_TRUE(clickedQt && clickedRecorded);
+  ASSERT_GE(shown.GetItemKeys().size(), 2u);
+  std::vector<HTREEITEM> qtItems, recordedItems;
+  Walk(qtTree, &qtItems);
+  Walk(recording, &recordedItems);
+  std::size_t n = 0;
+  while (n < qtItems.size() && shown.GetItemKey(qtItems[n]) != shown.GetItemKeys().back()) ++n;
+  ASSERT_LT(n, qtItems.size());
+  HTREEITEM clickedQt = qtItems[n], clickedRecorded = recordedItems[n];
+  EXPECT_EQ(recorded.GetItemKey(clickedRecorded), shown.GetItemKeys().back());
   CQtTreeCtrl::ItemOf(clickedQt)->setCheckState(0, Qt::Checked);  // as a click does
   recording.SetCheck(clickedRecorded, recorded.setItemStates(clickedRecorded));
   EXPECT_EQ(Walk(qtTree), Walk(recording));
@@ -305,9 +310,7 @@ TEST_F(QtDialogs, TheAccessoryTreeFillsAQtTreeAsItFillsTheRecordingOne) {
 
   widget.resize(420, 360);
   widget.expandAll();
-  const std::string shot = Screenshot("accessory_tree");
-  const COrvaMatDialogsOptions options{shot.c_str()};
-  OrvaMatDialogsInstall(&options);
+  ScreenshotMode("accessory_tree");
   EXPECT_TRUE(OrvaMatDialogsScreenshot(&widget));
 }
 
@@ -340,21 +343,9 @@ TEST_F(QtDialogs, TheDebuggerStepsAFunctionToItsEndWithTheCurrentLineAndWatches)
   EXPECT_EQ(nSteps, 4) << "three statements and the END";
   EXPECT_EQ(f->m_result.m_nValue, 12);
 
-  const std::string shot = Screenshot("formula_debugger");
-  const COrvaMatDialogsOptions options{shot.c_str()};
-  OrvaMatDialogsInstall(&options);
+  const std::string shot = ScreenshotMode("formula_debugger");
   CvdiFortran::showDebuger(&list, f);
   EXPECT_GT(std::filesystem::file_size(shot), 0u);
-}
-
-// A product of the sheet read from the test file, in a new dataset.
-CMatTable* ImportedProduct(const wchar_t* file, const wchar_t* sheet, const wchar_t* tag) {
-  SetHostUI(nullptr);  // the import's console lines stay on the console
-  const unsigned long prefix = (CMatManager::CreateDataset(L"PROD", L"Produkte", nullptr) + 1ul)
-                               << 24;
-  ImportVdiFile((std::wstring(ORVAMAT_TEST_SOURCE_DIR_W) + L"/vdi/testdata/" + file).c_str());
-  OrvaMatDialogsInstall(nullptr);
-  return FindVdiProduct(prefix, sheet, tag);
 }
 
 TEST_F(QtDialogs, TheVariantsDialogChoosesVariantsAndOptionsAndCancelChangesNothing) {
@@ -398,9 +389,7 @@ TEST_F(QtDialogs, TheVariantsDialogChoosesVariantsAndOptionsAndCancelChangesNoth
   EXPECT_EQ(CMatManager::showProdVarianten(pTree, selection), IDOK);
   EXPECT_EQ(selection, (CStringList{L"9", L"2"}));
 
-  const std::string shot = Screenshot("product_variants");
-  const COrvaMatDialogsOptions options{shot.c_str()};
-  OrvaMatDialogsInstall(&options);
+  const std::string shot = ScreenshotMode("product_variants");
   EXPECT_EQ(CMatManager::showProdVarianten(pTree, selection), IDCANCEL);
   EXPECT_GT(std::filesystem::file_size(shot), 0u);
 }
