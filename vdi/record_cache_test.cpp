@@ -45,23 +45,6 @@ TEST(RecordLayout, TypesNamesAndNumbers) {
   for (const auto& [text, d] : reals) EXPECT_DOUBLE_EQ(ReadReal(text), d) << ToUtf8(text);
 }
 
-TEST(RecordCacheTable, StoredOrderWithoutCircles) {
-  CFortranVdiCacheTable list;
-  for (std::int32_t n : {4, 1, 9}) EXPECT_TRUE(list.Add(n));
-  EXPECT_FALSE(list.Add(1)) << "a number listed already";
-  EXPECT_FALSE(list.Add(0));
-  EXPECT_FALSE(list.Add(-3));
-  EXPECT_EQ(list.GetFirst(), 4);
-  EXPECT_EQ(list.GetLast(), 9);
-  EXPECT_EQ(list.GetNext(4), 1);
-  EXPECT_EQ(list.GetNext(1), 9);
-  EXPECT_EQ(list.GetNext(9), 0);
-  EXPECT_EQ(list.GetPrevious(9), 1);
-  EXPECT_EQ(list.GetPrevious(4), 0);
-  EXPECT_EQ(list.GetNext(5), 0);
-  EXPECT_EQ(list.GetCount(), 3u);
-}
-
 class RecordCache : public CRecordTest {};
 
 TEST_F(RecordCache, ListsByPrefixFromTheNames) {

@@ -206,23 +206,3 @@ TEST(VdiReader, ReadOnlyDatasetIsRefused) {
 }
 
 }  // namespace
-
-namespace {
-
-// The worked example of docs/vdi.md.
-TEST(VdiReader, WorkedExampleOfTheDocs) {
-  CVdiTestDataset t;
-  ASSERT_TRUE(
-      t.Read("010;4;VDI 3805 Blatt 4;Musterpumpen GmbH;\n100;1;Heizungspumpen;\n"
-             "110;01;Pumpe 25-60;\n200;1;Anschluss 1\";\n700;2;Betriebspunkt;\n"
-             "710.01;03;1,5;4,0;\n800;1;001001001;\n810;1;P2560;DN-4711;Pumpe;;;;1;\n"));
-  // Each kind of line is a case of the tests above; here the example as a whole.
-  EXPECT_EQ(t.Text(L"VDI-Pumpen"), L"4;VDI 3805 Blatt 4;Musterpumpen GmbH");
-  EXPECT_EQ(t.Text(L"VDI-Pumpen/100-1/110-01/200-1"), L"Anschluss 1\"");
-  EXPECT_EQ(t.Text(L"VDI-Pumpen/100-1/110-01/700-2/710_01-3"), L"1,5;4,0");
-  EXPECT_EQ(t.Field(t.Table(L"VDI-Pumpen/TGA-Nummer"), L"P2560", 0, 1),
-            L"P2560;DN-4711;Pumpe;;;;1");
-  EXPECT_EQ(t.Messages(), L"");
-}
-
-}  // namespace
