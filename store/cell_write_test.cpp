@@ -25,7 +25,7 @@ class StoreCellWrite : public CStoreTest {
   CMatDatenSatz& m_Dataset;
 };
 
-TEST_F(StoreCellWrite, StringArrayGrowsInGroupsOfFour) {
+TEST_F(StoreCellWrite, ArraysGrowInGroupsOfFourAndKeepTheirCells) {
   CMatTable* pTable = Table(L"A", eTypeStringArray);
   ASSERT_EQ(SetText(pTable, 0, 5, L"fünf"), eMatOk);
   EXPECT_EQ(pTable->m_nRowCount, 6);
@@ -43,55 +43,44 @@ TEST_F(StoreCellWrite, StringArrayGrowsInGroupsOfFour) {
   EXPECT_EQ(cell.m_pText, nullptr);
   ASSERT_EQ(SetText(pTable, 0, 2, L"zwei"), eMatOk);
   EXPECT_EQ(pTable->m_nRowCount, 9);  // the count never shrinks
+  CMatTable* pWords = Table(L"D", eTypeDWordArray);
+  for (int i = 0; i < 100; ++i) ASSERT_EQ(Set(pWords, 0, i, 1000 + i), eMatOk);
+  for (int i = 0; i < 100; ++i) ASSERT_EQ(Cell(pWords, 0, i), 1000u + i);
+  EXPECT_EQ(pWords->m_nRowCount, 100);
 }
 
-TEST_F(StoreCellWrite, DWordArrayKeepsOldCellsWhenGrowing) {
-  CMatTable* pTable = Table(L"D", eTypeDWordArray);
-  for (int i = 0; i < 100; ++i) ASSERT_EQ(Set(pTable, 0, i, 1000 + i), eMatOk);
-  for (int i = 0; i < 100; ++i) ASSERT_EQ(Cell(pTable, 0, i), 1000u + i);
-  EXPECT_EQ(pTable->m_nRowCount, 100);
-}
-
+// A shorter text overwrites its pool entry in place, a longer one takes a new
+// entry. Through either the row's word tells where its text lies, and its
+// cell is the pool index alone.
 TEST_F(StoreCellWrite, ShorterTextOverwritesInPlaceLongerOneAppends) {
   CMatTable* pTable = Table(L"S", eTypeString);
   const Handle h = Row(L"r");
-  ASSERT_EQ(SetText(pTable, h, 0, L"abc"), eMatOk);
-  const std::uint32_t nFirst = Cell(pTable, h);
-  ASSERT_EQ(SetText(pTable, h, 0, L"xy"), eMatOk);
-  EXPECT_EQ(Cell(pTable, h), nFirst);
+  auto write = [&](const wchar_t* pText) {
+    EXPECT_EQ(SetText(pTable, h, 0, pText), eMatOk);
+    std::uint64_t word = 1;
+    EXPECT_TRUE(pTable->FindRow(h, word));
+    const std::uint32_t nCell = Cell(pTable, h);
+    EXPECT_EQ(nCell, static_cast<std::uint32_t>(word));
+    if (pText == nullptr) {
+      EXPECT_EQ(word, 0u);
+    } else {
+      EXPECT_EQ(m_Dataset.HintedText(static_cast<std::uint32_t>(word >> 32)),
+                m_Dataset.GetPoolText(nCell).Address())
+          << pText;
+    }
+    return nCell;
+  };
+  const std::uint32_t nFirst = write(L"abc");
+  EXPECT_EQ(write(L"xy"), nFirst);
   EXPECT_EQ(m_Dataset.GetPoolText(nFirst).ToString(), L"xy");
-  ASSERT_EQ(SetText(pTable, h, 0, L"wxyz"), eMatOk);
-  EXPECT_EQ(Cell(pTable, h), nFirst + 1);
+  EXPECT_EQ(write(L"wxyz"), nFirst + 1);
   EXPECT_EQ(m_Dataset.GetPoolText(nFirst).ToString(), L"xy");
   EXPECT_EQ(m_Dataset.GetPoolText(nFirst + 1).ToString(), L"wxyz");
-  ASSERT_EQ(SetText(pTable, h, 0, L""), eMatOk);  // an empty text gets its own entry
-  EXPECT_EQ(Cell(pTable, h), nFirst + 2);
+  EXPECT_EQ(write(L""), nFirst + 2);  // an empty text gets its own entry
   EXPECT_EQ(m_Dataset.GetPoolText(nFirst + 1).ToString(), L"wxyz");
-  ASSERT_EQ(SetText(pTable, h, 0, nullptr), eMatOk);
-  EXPECT_EQ(Cell(pTable, h), 0u);
-  ASSERT_EQ(SetText(pTable, h, 0, L"   "), eMatOk);  // spaces are a text like any other
-  EXPECT_EQ(m_Dataset.GetPoolText(Cell(pTable, h)).ToString(), L"   ");
-}
-
-// A one-value text row's word tells where its text lies, through overwrites
-// in place and new pool entries; its cell is the pool index alone.
-TEST_F(StoreCellWrite, TextRowWordTellsWhereItsTextLies) {
-  CMatTable* pTable = Table(L"S", eTypeString);
-  const Handle h = Row(L"r");
-  for (const wchar_t* pText : {L"abc", L"xy", L"a longer text"}) {
-    ASSERT_EQ(SetText(pTable, h, 0, pText), eMatOk);
-    std::uint64_t word = 0;
-    ASSERT_TRUE(pTable->FindRow(h, word));
-    EXPECT_EQ(Cell(pTable, h), static_cast<std::uint32_t>(word));
-    const CPoolText pool = m_Dataset.GetPoolText(Cell(pTable, h));
-    EXPECT_EQ(pool.ToString(), pText);
-    EXPECT_EQ(m_Dataset.HintedText(static_cast<std::uint32_t>(word >> 32)), pool.Address())
-        << pText;
-  }
-  ASSERT_EQ(SetText(pTable, h, 0, nullptr), eMatOk);
-  std::uint64_t word = 1;
-  ASSERT_TRUE(pTable->FindRow(h, word));
-  EXPECT_EQ(word, 0u);
+  EXPECT_EQ(write(nullptr), 0u);
+  // Spaces are a text like any other.
+  EXPECT_EQ(m_Dataset.GetPoolText(write(L"   ")).ToString(), L"   ");
 }
 
 // The texts of a large text table lie together, though another table's texts
@@ -118,8 +107,9 @@ TEST_F(StoreCellWrite, LargeTextTableKeepsItsTextsTogether) {
   EXPECT_GE(nTogether, 99);  // at most one step into the lane's next block
 }
 
-TEST_F(StoreCellWrite, MultiValueStringRowsKeepEachCell) {
+TEST_F(StoreCellWrite, RowsKeepEachCellAndRefuseIndexesBeyondThem) {
   CMatTable* pTable = Table(L"S", eTypeUniString, 3);
+  CMatTable* pInt = Table(L"I", eTypeInteger);
   const Handle h = Row(L"r");
   ASSERT_EQ(SetText(pTable, h, 2, L"zwei"), eMatOk);
   ASSERT_EQ(SetText(pTable, h, 0, L"null"), eMatOk);
@@ -127,16 +117,11 @@ TEST_F(StoreCellWrite, MultiValueStringRowsKeepEachCell) {
   EXPECT_EQ(m_Dataset.GetPoolText(Cell(pTable, h, 0)).ToString(), L"null");
   EXPECT_EQ(Cell(pTable, h, 1), 0u);
   EXPECT_EQ(SetText(pTable, h, 3, L"drei"), eMatIndex);
-}
-
-TEST_F(StoreCellWrite, IndexBeyondAOneCellRowIsRefused) {
-  CMatTable* pTable = Table(L"I", eTypeInteger);
-  const Handle h = Row(L"r");
-  ASSERT_EQ(Set(pTable, h, 0, 1), eMatOk);
-  EXPECT_EQ(Set(pTable, h, 1, 2), eMatIndex);
-  EXPECT_EQ(Set(pTable, h, -1, 2), eMatIndex);
-  EXPECT_EQ(Cell(pTable, h), 1u);
-  EXPECT_EQ(Set(pTable, 0, 0, 2), eMatNoRow);
+  ASSERT_EQ(Set(pInt, h, 0, 1), eMatOk);
+  EXPECT_EQ(Set(pInt, h, 1, 2), eMatIndex);
+  EXPECT_EQ(Set(pInt, h, -1, 2), eMatIndex);
+  EXPECT_EQ(Cell(pInt, h), 1u);
+  EXPECT_EQ(Set(pInt, 0, 0, 2), eMatNoRow);
 }
 
 TEST_F(StoreCellWrite, ValuesOfTheWrongKindAreRefused) {
