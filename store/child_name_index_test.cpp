@@ -37,27 +37,47 @@ TEST_F(QueryChildIndex, FindsNamesInAnyCase) {
   EXPECT_EQ(CChildNameIndex::HashNoCase(L"größe"), CChildNameIndex::HashNoCase(L"GRÖßE"));
 }
 
-TEST_F(QueryChildIndex, ChangesOfTheChildListAreSeen) {
+// Every change of the child list is seen by the next look-up, and those a
+// look-up by name could see move the tree stamp; a look-up itself moves
+// nothing, and a cache made later never shows a stamp an earlier one showed.
+TEST_F(QueryChildIndex, ChangesOfTheChildListAreSeenAndMoveTheTreeStamp) {
+  CChildIndexCache& cache = m_Dataset.m_ChildIndexes;
+  std::uint64_t nStamp = cache.GetTreeStamp();
+  auto moved = [&] {
+    const std::uint64_t nNow = cache.GetTreeStamp();
+    const bool bMoved = nNow != nStamp;
+    nStamp = nNow;
+    return bMoved;
+  };
   ASSERT_NE(Lookup(L"WG5"), nullptr);
+  EXPECT_FALSE(moved()) << "a look-up changes nothing";
   CMatTable* pNew = Child(L"Neu");
+  EXPECT_TRUE(moved());
   EXPECT_EQ(Lookup(L"neu"), pNew);
+  ASSERT_EQ(Store().RenameTable(pNew, L"Neuer"), eMatOk);
+  EXPECT_TRUE(moved());
+  EXPECT_EQ(Lookup(L"neuer"), pNew);
   ASSERT_EQ(Store().RemoveTable(pNew), eMatOk);
-  EXPECT_EQ(Lookup(L"neu"), nullptr);
+  EXPECT_TRUE(moved());
+  EXPECT_EQ(Lookup(L"neuer"), nullptr);
   ASSERT_EQ(Store().RenameTable(m_pParent->m_Children[5].get(), L"Fuenf"), eMatOk);
+  EXPECT_TRUE(moved());
   EXPECT_EQ(Lookup(L"WG5"), nullptr);
   EXPECT_EQ(Lookup(L"fuenf"), m_pParent->m_Children[5].get());
   m_Dataset.RenameHandle(m_pParent->m_Children[6]->m_hName, L"Sechs");
+  EXPECT_TRUE(moved());
   EXPECT_EQ(Lookup(L"sechs"), m_pParent->m_Children[6].get());
-}
-
-TEST_F(QueryChildIndex, ChildrenAppendedByTheLoaderAreSeen) {
-  ASSERT_NE(Lookup(L"WG5"), nullptr);
   // The database file's loader appends skeleton tables to the list itself.
   auto pTable = std::make_unique<CMatTable>();
   pTable->m_hName = Row(L"Geladen");
   pTable->m_pDatenSatz = &m_Dataset;
   m_pParent->m_Children.push_back(std::move(pTable));
   EXPECT_EQ(Lookup(L"geladen"), m_pParent->m_Children.back().get());
+  moved();
+  m_pParent->m_Children[0]->DeleteContents();
+  EXPECT_TRUE(moved());
+  CChildIndexCache later;
+  EXPECT_GT(later.GetTreeStamp(), nStamp);
 }
 
 TEST_F(QueryChildIndex, EmptiedOrDestroyedParentsLoseTheirIndex) {
@@ -70,34 +90,6 @@ TEST_F(QueryChildIndex, EmptiedOrDestroyedParentsLoseTheirIndex) {
   ASSERT_EQ(Store().RemoveTable(m_pParent), eMatOk);
   m_Dataset.m_RemovedTables.clear();
   EXPECT_EQ(m_Dataset.m_ChildIndexes.GetCount(), 0u);
-}
-
-// The tree stamp moves with every change a look-up by name could see, and
-// a cache made later never shows a stamp an earlier one showed.
-TEST_F(QueryChildIndex, TreeStampMovesWithTheTree) {
-  CChildIndexCache& cache = m_Dataset.m_ChildIndexes;
-  std::uint64_t nStamp = cache.GetTreeStamp();
-  auto moved = [&] {
-    const std::uint64_t nNow = cache.GetTreeStamp();
-    const bool bMoved = nNow != nStamp;
-    nStamp = nNow;
-    return bMoved;
-  };
-  EXPECT_FALSE(moved());
-  Lookup(L"WG1");
-  EXPECT_FALSE(moved()) << "a look-up changes nothing";
-  CMatTable* pNew = Child(L"Neu");
-  EXPECT_TRUE(moved());
-  ASSERT_EQ(Store().RenameTable(pNew, L"Neuer"), eMatOk);
-  EXPECT_TRUE(moved());
-  ASSERT_EQ(Store().RemoveTable(pNew), eMatOk);
-  EXPECT_TRUE(moved());
-  m_Dataset.RenameHandle(m_pParent->m_Children[6]->m_hName, L"Sechs");
-  EXPECT_TRUE(moved());
-  m_pParent->m_Children[0]->DeleteContents();
-  EXPECT_TRUE(moved());
-  CChildIndexCache later;
-  EXPECT_GT(later.GetTreeStamp(), nStamp);
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ TEST_F(StoreDatasets, MakingADatasetCurrentPicksItsStringTableInTheUserLanguage)
   EXPECT_EQ(backing.m_nDatasetLoads, 1);
 }
 
-TEST_F(StoreDatasets, HandleTextIsFoundOnlyInItsOwnDataset) {
+TEST_F(StoreDatasets, HandleTextIsFoundAndRenamedOnlyInItsOwnDataset) {
   CMatDatenSatz& first = AddDataset(L"AAAA");
   const Handle h = first.CreateHandle(L"Kessel");
   AddDataset(L"BBBB");
@@ -97,15 +97,10 @@ TEST_F(StoreDatasets, HandleTextIsFoundOnlyInItsOwnDataset) {
   EXPECT_EQ(Store().HdlToString(0x09000002), nullptr);
   EXPECT_EQ(Store().GetOrCreateHandle(L"Kessel"), h);
   EXPECT_NE(Store().GetOrCreateHandle(L"Pumpe"), 0u);
-}
-
-TEST_F(StoreDatasets, RenameHandleOfAnUnknownDatasetChangesNothing) {
-  CMatDatenSatz& dataset = AddDataset();
-  const Handle h = dataset.CreateHandle(L"A");
-  Store().RenameHandle(0x05000000 | (h & 0xFFFFFF), L"B");
-  EXPECT_EQ(dataset.FindHandle(L"B"), 0u);
-  Store().RenameHandle(h, L"B");
-  EXPECT_STREQ(Store().HdlToString(h), L"B");
+  Store().RenameHandle(0x05000000 | (h & 0xFFFFFF), L"Kessel 2");  // of no dataset
+  EXPECT_EQ(first.FindHandle(L"Kessel 2"), 0u);
+  Store().RenameHandle(h, L"Kessel 2");
+  EXPECT_STREQ(Store().HdlToString(h), L"Kessel 2");
 }
 
 TEST_F(StoreDatasets, RemoveHandleTakesTheRowFromTablesAndTheirChildren) {
