@@ -10,8 +10,10 @@ namespace {
 
 class MatTextRows : public CMmtbTest {
  protected:
-  // Reads one block "(*T*)(**)<type>,<k>" with the given body lines.
+  // Reads one block "(*T*)(**)<type>,<k>" with the given body lines into
+  // the dataset emptied of its tables.
   CMatTable* Block(const wchar_t* pHead, const std::wstring& body, bool bExpect = true) {
+    m_pDataset->m_Tables.clear();
     EXPECT_EQ(
         Read(L"[MMTB]\r\n(*T*)(**)" + std::wstring(pHead) + L"\r\n" + body + L"[Ende_MMTB]\r\n"),
         bExpect)
@@ -26,27 +28,22 @@ class MatTextRows : public CMmtbTest {
   }
 };
 
-TEST_F(MatTextRows, IntegerRowsWithSeveralValuesTakeCommasOrBlanks) {
-  CMatTable* pTable = Block(L"I,3", L"(*a*) 1, 2, 3\r\n(*b*) 1 2 3\r\n");
+TEST_F(MatTextRows, IntegerFloatHandleVoidAndBitRows) {
+  // Several values are parted by commas or blanks.
+  CMatTable* pInts = Block(L"I,3", L"(*a*) 1, 2, 3\r\n(*b*) 1 2 3\r\n");
   for (const wchar_t* pRow : {L"a", L"b"}) {
-    EXPECT_EQ(Cell(pTable, pRow, 0), 1u);
-    EXPECT_EQ(Cell(pTable, pRow, 2), 3u);
+    EXPECT_EQ(Cell(pInts, pRow, 0), 1u);
+    EXPECT_EQ(Cell(pInts, pRow, 2), 3u);
   }
   EXPECT_EQ(m_UI.Count(), 0u) << Texts();
-}
-
-TEST_F(MatTextRows, FloatHandleVoidAndBitRows) {
   CMatTable* pFloat = Block(L"F,1", L"(*a*) 1,5\r\n(*b*) -2.5e3\r\n");
   EXPECT_EQ(FloatCell(pFloat, L"a"), 1.5f);
   EXPECT_EQ(FloatCell(pFloat, L"b"), -2500.0f);
-  m_pDataset->m_Tables.clear();
   CMatTable* pHandle = Block(L"H,2", L"(*a*) (*x*) (**)\r\n");
   EXPECT_EQ(Cell(pHandle, L"a", 0), Name(L"x"));
   EXPECT_EQ(Cell(pHandle, L"a", 1), 0u);
-  m_pDataset->m_Tables.clear();
   CMatTable* pVoid = Block(L"V,1", L"(*a*)\r\n(*b*) anything\r\n");
   EXPECT_EQ(pVoid->m_nRowCount, 2);
-  m_pDataset->m_Tables.clear();
   EXPECT_EQ(Cell(Block(L"B,1", L"(*c*) 7\r\n"), L"c"), 7u);  // the bit forms: the token tests
 }
 
@@ -143,7 +140,6 @@ TEST_F(MatTextRows, TextEndingInsideAStructRowKeepsWhatWasThere) {
   EXPECT_EQ(Cell(pTable, L"r", 1, 0), 2u);
   EXPECT_EQ(Cell(pTable, L"r", 2, 0), 0u);
   EXPECT_EQ(Cell(pTable, L"r", 3, 0), ~0u);
-  m_pDataset->m_Tables.clear();
   pTable = Block(L"S,1", L"StrucDef=0\r\n(*r*)[2000000000]\r\n");
   EXPECT_EQ(pTable->m_nRowCount, 1);
 }
@@ -191,10 +187,6 @@ TEST_F(MatTextRows, TooManyValuesPerRowStops) {
             L"Datei: test.mmtb, Zeile:2 Die Tabelle <T> hat mehr als 32768 Werte pro Zeile.");
 }
 
-}  // namespace
-
-namespace {
-
 // A database file stores a text of up to 32,767 bytes. Texts up to that are
 // read whole, in every kind of text cell; a longer one stops the reading with
 // its table and row named, instead of losing the row and going on.
@@ -211,23 +203,18 @@ TEST_F(MatTextRows, TextsUpToTheFileLimitAreKeptLongerOnesStopTheRead) {
       {L"L,1", L"(*" + fits + L"*)\r\n"},
   };
   for (const auto& c : cases) {
-    m_pDataset->m_Tables.clear();
     m_UI.Clear();
     Block(c.head, c.body);
     EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(c.head) << ToUtf8(Texts());
     std::wstring tooLong = c.body;
     tooLong.replace(tooLong.find(fits), fits.size(), umlauts);
-    m_pDataset->m_Tables.clear();
     Block(c.head, tooLong, false);
     EXPECT_TRUE(m_UI.HasMessageContaining(L"ist mit 32768 Bytes zu lang")) << ToUtf8(Texts());
     EXPECT_TRUE(m_UI.HasMessageContaining(L"Tabelle <T>")) << ToUtf8(Texts());
   }
-  m_pDataset->m_Tables.clear();
   CMatTable* pTable = Block(L"C,1", L"(*a*) (*" + fits + L"*)\r\n");
   EXPECT_EQ(Text(Cell(pTable, L"a")), fits);
 }
-
-}  // namespace
 
 // A dataset whose pool is full takes no more texts: the read stops at the
 // first one it refuses, naming the line, instead of leaving rows without
@@ -254,3 +241,5 @@ TEST_F(MatTextRows, AFullPoolStopsTheReadAtTheFirstTextItRefuses) {
                      c.nLine));
   }
 }
+
+}  // namespace
