@@ -10,15 +10,6 @@ namespace {
 
 using StoreDataset = CStoreTest;
 
-TEST_F(StoreDataset, FirstHandleCarriesTheDatasetByte) {
-  CMatDatenSatz& first = AddDataset();
-  AddDataset();
-  CMatDatenSatz& third = AddDataset();
-  EXPECT_EQ(first.CreateHandle(L"A"), 0x01000002u);
-  EXPECT_EQ(third.CreateHandle(L"A"), 0x03000002u);
-  EXPECT_EQ(third.m_nHandleCounter, 0x03000002u);
-}
-
 TEST_F(StoreDataset, EmptyTextsAndSpacesMakeNoHandle) {
   CMatDatenSatz& dataset = AddDataset();
   const std::uint32_t nCounter = dataset.m_nHandleCounter;
@@ -45,9 +36,15 @@ TEST_F(StoreDataset, SameTextTwiceGivesTwoHandlesAndFindsTheLater) {
   EXPECT_EQ(dataset.GetName(h1), nullptr);
 }
 
-TEST_F(StoreDataset, LastCounterValueIsRefusedInsteadOfWrappingIntoTheNextDataset) {
+// Handles carry their dataset's byte; the last counter value is refused
+// instead of wrapping into the next dataset.
+TEST_F(StoreDataset, HandlesCarryTheDatasetByteAndNeverWrapIntoTheNext) {
   CMatDatenSatz& dataset = AddDataset();
   AddDataset();
+  CMatDatenSatz& third = AddDataset();
+  EXPECT_EQ(dataset.CreateHandle(L"A"), 0x01000002u);
+  EXPECT_EQ(third.CreateHandle(L"A"), 0x03000002u);
+  EXPECT_EQ(third.m_nHandleCounter, 0x03000002u);
   dataset.m_nHandleCounter = dataset.GetPrefix() | 0xFFFFFE;
   EXPECT_EQ(dataset.CreateHandle(L"Letzter"), 0x01FFFFFFu);
   EXPECT_EQ(m_UI.Count(), 0u);
@@ -134,14 +131,6 @@ class StoreLoadedNames : public CStoreTest {
   CMatDatenSatz& m_Dataset;
   const Handle m_nPrefix;
 };
-
-TEST_F(StoreLoadedNames, AreFoundAndASharedTextFindsTheLaterHandle) {
-  EXPECT_STREQ(m_Dataset.GetName(H(5)), L"Ventil");
-  EXPECT_EQ(m_Dataset.FindHandle(L"Ventil"), H(9));
-  EXPECT_EQ(m_Dataset.FindHandle(L"Rohr"), H(6));
-  EXPECT_EQ(m_Dataset.FindHandle(L"Bogen"), H(7));
-  EXPECT_EQ(m_Dataset.FindHandle(L"Muffe"), 0u);
-}
 
 TEST_F(StoreLoadedNames, ChangesBeforeTheFirstLookUpHold) {
   // A new handle of a loaded text is the later one.
