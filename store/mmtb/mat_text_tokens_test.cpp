@@ -28,7 +28,7 @@ class MatTextTokens : public ::testing::Test {
   CMatTextReader m_Reader;
 };
 
-TEST_F(MatTextTokens, LoadStringPiecesMarkersAndEmptyTexts) {
+TEST_F(MatTextTokens, LoadStringPiecesMarkersLinesAndEmptyTexts) {
   // A missing string (line end, comment) is empty.
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
       {L"  (*abc*) rest", L"abc"}, {L"_PTR(*a*)", L"a"}, {L"_TR(*b*)", L"b"}, {L"(**)", L""},
@@ -37,13 +37,11 @@ TEST_F(MatTextTokens, LoadStringPiecesMarkersAndEmptyTexts) {
   // "-)" ... "(-" joins pieces with CR LF, also in single-line fields.
   EXPECT_EQ(String(L"(*first-)\r\n   (-second*)", false), L"first\r\nsecond");
   EXPECT_EQ(m_Reader.GetZeile(), 1);
-  EXPECT_EQ(m_UI.Count(), 0u);
-}
-
-TEST_F(MatTextTokens, MultiLineStringsKeepCrLfAndCountLines) {
+  // Multi-line strings keep CR LF and count their lines.
   EXPECT_EQ(String(L"(*one\r\ntwo\nthree*) x"), L"one\r\ntwo\r\nthree");
   EXPECT_EQ(m_Reader.GetZeile(), 2);
   EXPECT_EQ(*m_Reader.GetPos(), L' ');
+  EXPECT_EQ(m_UI.Count(), 0u);
 }
 
 TEST_F(MatTextTokens, LoadStringErrorsNameFileAndLine) {
