@@ -33,7 +33,7 @@ class MmdFile : public CMmdTest {
   CMatDatenSatz& Reopen(const CString& path) {
     Store().RemoveAllDatasets();
     CMatDatenSatz* pAgain = NewDataset(Store());
-    pAgain->m_strPath = path;
+    AttachFile(*pAgain, path);
     EXPECT_TRUE(LoadDataset(*pAgain));
     return *pAgain;
   }
@@ -57,8 +57,9 @@ TEST_F(MmdFile, Utf8AndAnsiFilesKeepEveryKindOfTable) {
 }
 
 // A look at a table tree (the tool's "tables") counts rows without reading
-// the bodies, and counts what reading them finds.
-TEST_F(MmdFile, RowCountsOfTheTreeNeedNoBody) {
+// the bodies, and counts what reading them finds. Rows read from the file
+// tell where their texts lie, as rows written by the cell setters do.
+TEST_F(MmdFile, RowCountsNeedNoBodyAndReadTextRowsTellWhereTheirTextsLie) {
   CMatDatenSatz& dataset = SaveAndReopen(true);
   std::vector<std::pair<CMatTable*, int>> counts;
   std::function<void(CTableList&)> walk = [&](CTableList& tables) {
@@ -78,15 +79,8 @@ TEST_F(MmdFile, RowCountsOfTheTreeNeedNoBody) {
       EXPECT_EQ(GetTableRowCount(pTable), nCount) << ToUtf8(pTable->m_strName);
     }
   }
-}
-
-// Rows read from the file tell where their texts lie, as rows written by
-// the cell setters do.
-TEST_F(MmdFile, ReadTextRowsTellWhereTheirTextsLie) {
-  CMatDatenSatz& dataset = SaveAndReopen(true);
   CMatTable* pTable = FindTopLevelTable(dataset, L"KurzText", eHiddenTables::kFind);
   ASSERT_NE(pTable, nullptr);
-  dataset.EnsureRowsLoaded(*pTable);
   std::size_t nRows = 0;
   std::uint64_t word = 0;
   for (POSITION pos = pTable->GetFirstRowPosition(); pos != nullptr; ++nRows) {
@@ -361,10 +355,7 @@ TEST_F(MmdFile, DamagedDatasetIsSavedOnlyWhenSalvaged) {
   ASSERT_TRUE(ReadWholeFile(path, sound));
   const std::string truncated = sound.substr(0, sound.size() / 2);
   ASSERT_TRUE(WriteFileAtomically(path, truncated));
-  Store().RemoveAllDatasets();
-  CMatDatenSatz* pAgain = NewDataset(Store());
-  AttachFile(*pAgain, path);
-  ASSERT_TRUE(LoadDataset(*pAgain));
+  CMatDatenSatz* pAgain = &Reopen(path);
   ASSERT_TRUE(IsDatasetDamaged(*pAgain));
   m_UI.Clear();
   EXPECT_FALSE(SaveDataset(*pAgain));
@@ -389,11 +380,8 @@ TEST_F(MmdFile, SavingThroughALinkWritesTheRealFile) {
   dataset.m_strPath = ResolveDatabasePath(link);
   BuildSample(dataset);
   ASSERT_TRUE(SaveDataset(dataset));  // a new file, made at the link's target
-  Store().RemoveAllDatasets();
-  CMatDatenSatz* pAgain = NewDataset(Store());
-  AttachFile(*pAgain, link);
+  CMatDatenSatz* pAgain = &Reopen(link);
   EXPECT_EQ(pAgain->m_strPath, real);
-  ASSERT_TRUE(LoadDataset(*pAgain));
   Set(Find(*pAgain, L"Preis"), H(L"NEU"), 7);
   ASSERT_TRUE(SaveDataset(*pAgain));
   ReleaseWriteLock(*pAgain);
