@@ -93,7 +93,7 @@ TEST_F(MmdDatasets, OpeningAnOpenPathReopensWithoutReading) {
   EXPECT_EQ(Store().GetDatasetCount(), 1u);
 }
 
-TEST_F(MmdDatasets, DeletingKeepsTheOtherNumbersAndHandles) {
+TEST_F(MmdDatasets, DeletingKeepsTheOthersNumbersAndHandlesClosingAllEndsThem) {
   const CString a = MakeFile("a.mmd", L"AAAA");
   const CString b = MakeFile("b.mmd", L"BBBB", 2);
   const CString c = MakeFile("c.mmd", L"CCCC", 3);
@@ -116,6 +116,11 @@ TEST_F(MmdDatasets, DeletingKeepsTheOtherNumbersAndHandles) {
   EXPECT_EQ(Store().GetCurrent(), &last);
   EXPECT_EQ(CMatDatasetCalls::GetListedDatasetPrefix(1), 0x03000000ul);
   EXPECT_EQ(CMatDatasetCalls::DeleteDataset(0x02000000), 0);
+  // Closing all destroys every dataset left.
+  EXPECT_EQ(CMatDatasetCalls::CloseAllDatasets(), 1);
+  EXPECT_EQ(Store().GetDatasetCount(), 0u);
+  EXPECT_EQ(CMatDatasetCalls::GetDatasetPrefix(0x01000001), 0ul);
+  EXPECT_FALSE(CMatDatasetCalls::IsDatasetLocked(true));
 }
 
 TEST_F(MmdDatasets, ExcludingAndListingAgainLeavesTheExcludedListAsBefore) {
@@ -203,15 +208,6 @@ TEST_F(MmdDatasets, SavingWithoutPathAsksForOne) {
   EXPECT_TRUE(SaveDataset(*Store().GetCurrent()));
   EXPECT_TRUE(FileExists(path));
   EXPECT_EQ(Registered(), CStringList{path});
-}
-
-TEST_F(MmdDatasets, CloseAllDestroysEveryDataset) {
-  CMatDatasetCalls::OpenDataset(MakeFile("a.mmd", L"AAAA").c_str());
-  CMatDatasetCalls::OpenDataset(MakeFile("b.mmd", L"BBBB").c_str());
-  EXPECT_EQ(CMatDatasetCalls::CloseAllDatasets(), 1);
-  EXPECT_EQ(Store().GetDatasetCount(), 0u);
-  EXPECT_EQ(CMatDatasetCalls::GetDatasetPrefix(0x01000001), 0ul);
-  EXPECT_FALSE(CMatDatasetCalls::IsDatasetLocked(true));
 }
 
 }  // namespace

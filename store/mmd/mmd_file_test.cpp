@@ -144,18 +144,23 @@ TEST_F(MmdFile, LargeDatasetReadsBackAcrossManyWindows) {
   EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(m_UI.LastText());
 }
 
-TEST_F(MmdFile, SavingKeepsThePreviousFileAsBackup) {
+// A save keeps the previous file as backup; a save refused (a text of
+// 32,768 bytes) leaves the file and its backup as they were.
+TEST_F(MmdFile, SavingKeepsThePreviousFileAsBackupARefusedSaveChangesNothing) {
   const CString path = (m_Folder / L"b.mmd");
   CMatDatenSatz& dataset = MakeDataset(L"BACK", path);
   CMatTable* t = Table(L"T", eTypeInteger);
+  CMatTable* pText = Table(L"S", eTypeString);
   Set(t, H(L"r"), 1);
+  SetText(pText, H(L"r"), CString(20000, L'x').c_str());
   ASSERT_TRUE(SaveDataset(dataset));
   const std::string first = Bytes("b.mmd");
   EXPECT_FALSE(FileExists((m_Folder / L"b.bak")));
   Set(t, H(L"r"), 2);
   ASSERT_TRUE(SaveDataset(dataset));
+  const std::string second = Bytes("b.mmd");
   EXPECT_EQ(Bytes("b.bak"), first);
-  EXPECT_NE(Bytes("b.mmd"), first);
+  EXPECT_NE(second, first);
   EXPECT_FALSE(FileExists((m_Folder / L"b.mm$")));
   EXPECT_FALSE(dataset.m_bModified);
   // Bodies now lie elsewhere in the new file: a table emptied in memory and
@@ -163,6 +168,13 @@ TEST_F(MmdFile, SavingKeepsThePreviousFileAsBackup) {
   t->m_Rows.RemoveAll();
   t->m_RowList.RemoveAll();
   EXPECT_EQ(Get(t, H(L"r")), 2u);
+  SetText(pText, H(L"r"), CString(16384, L'ß').c_str());  // 32,768 bytes in UTF-8
+  EXPECT_FALSE(SaveDataset(dataset));
+  EXPECT_TRUE(m_UI.HasMessageContaining(L"32768 Bytes"));
+  EXPECT_EQ(Bytes("b.mmd"), second);
+  EXPECT_EQ(Bytes("b.bak"), first);
+  EXPECT_FALSE(FileExists((m_Folder / L"b.mm$")));
+  EXPECT_TRUE(dataset.m_bModified);
 }
 
 TEST_F(MmdFile, ReadingTheFileAgainForgetsChildNameLookUps) {
@@ -196,21 +208,6 @@ TEST_F(MmdFile, StructWithoutDefinitionReadsBackAsVoid) {
   EXPECT_EQ(Find(again, L"S")->m_nType, std::uint32_t(eTypeVoid));
   EXPECT_EQ(Store().RowExists(Find(again, L"S"), H(L"r")), eMatOk);
   EXPECT_EQ(Get(Find(again, L"Danach"), H(L"r")), 5u);
-}
-
-TEST_F(MmdFile, TextsOf32768BytesAreRefusedAndTheFileStaysAsItWas) {
-  const CString path = (m_Folder / L"long.mmd");
-  CMatDatenSatz& dataset = MakeDataset(L"LONG", path);
-  CMatTable* t = Table(L"T", eTypeString);
-  SetText(t, H(L"r"), CString(20000, L'x').c_str());
-  ASSERT_TRUE(SaveDataset(dataset));
-  const std::string saved = Bytes("long.mmd");
-  SetText(t, H(L"r"), CString(16384, L'ß').c_str());  // 32,768 bytes in UTF-8
-  EXPECT_FALSE(SaveDataset(dataset));
-  EXPECT_TRUE(m_UI.HasMessageContaining(L"32768 Bytes"));
-  EXPECT_EQ(Bytes("long.mmd"), saved);
-  EXPECT_FALSE(FileExists((m_Folder / L"long.mm$")));
-  EXPECT_TRUE(dataset.m_bModified);
 }
 
 // A file written field by field as docs/mmd.md draws it: version 1 (no
