@@ -2,24 +2,23 @@
 // a fresh folder that is also its settings folder (ORVAMAT_HOME). Each case
 // checks the exit status, a key part of the message, and that the files it
 // must not touch keep every byte (or are not made at all).
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 #include <xlsxwriter.h>
 
+#include "tool_run_test_util.h"
+
 namespace {
 
 namespace fs = std::filesystem;
+using CRun = CToolRun;
 
 const char kGoodText[] =
     "[MMTB]\n(*Artikel*)(**)V,1\n(*A-1*)\n(*A-2*)\n[MMTB]\n(*KurzText*)(*Artikel*)C,1\n"
@@ -35,63 +34,24 @@ const char kBadText[] =
 const char kNoCompile[] =
     "[declarations]\nINTEGER = =\n[bodies]\nREAL FUNCTION F()\nF = 1\nEND FUNCTION F\n";
 
-std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void Write(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-struct CRun {
-  int nExit = -1;
-  std::string strOut;
-  std::string strErr;
-};
-
-// args are given to a shell as they stand (quote what needs it).
-CRun RunTool(const fs::path& folder, const std::string& args) {
-  const std::string command = "cd '" + folder.string() + "' && ORVAMAT_HOME='" + folder.string() +
-                              "' ORVAMAT_LANGUAGE= '" ORVAMAT_BINARY "' " + args +
-                              (args.find('>') == std::string::npos ? " >out.txt" : "") +
-                              " 2>err.txt";
-  const int status = std::system(command.c_str());
-  CRun run;
-  run.nExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.strOut = Read(folder / "out.txt");
-  run.strErr = Read(folder / "err.txt");
-  return run;
-}
-
 // A folder with the inputs every case may use: MMTB texts good and bad, an
 // empty file, a folder, a database x.mmd saved twice (so x.bak exists too),
 // t.mmd its first 600 bytes, link.mmd a link to x.mmd, formula texts.
-class CToolFolder {
+class CInputFolder : public CToolFolder {
  public:
-  CToolFolder() {
-    char pattern[] = "/tmp/orvamat-cli-XXXXXX";
-    m_Path = ::mkdtemp(pattern);
-    Write(m_Path / "good.mmtb", kGoodText);
-    Write(m_Path / "bad.mmtb", kBadText);
-    Write(m_Path / "empty", "");
-    Write(m_Path / "nocompile.txt", kNoCompile);
-    fs::create_directory(m_Path / "dir");
+  CInputFolder() {
+    Write("good.mmtb", kGoodText);
+    Write("bad.mmtb", kBadText);
+    Write("empty", "");
+    Write("nocompile.txt", kNoCompile);
+    fs::create_directory(Path() / "dir");
     for (int i = 0; i < 2; ++i)
-      EXPECT_EQ(RunTool(m_Path, "mmd import-mmtb good.mmtb --mmd x.mmd --id TEST").nExit, 0);
-    const std::string bytes = Read(m_Path / "x.mmd");
+      EXPECT_EQ(Run("mmd import-mmtb good.mmtb --mmd x.mmd --id TEST").nExit, 0);
+    const std::string bytes = Contents("x.mmd");
     EXPECT_GT(bytes.size(), 600u);
-    Write(m_Path / "t.mmd", bytes.substr(0, 600));
-    fs::create_symlink("x.mmd", m_Path / "link.mmd");
+    Write("t.mmd", bytes.substr(0, 600));
+    fs::create_symlink("x.mmd", Path() / "link.mmd");
   }
-  ~CToolFolder() {
-    std::error_code ignored;
-    fs::remove_all(m_Path, ignored);
-  }
-  const fs::path& Path() const { return m_Path; }
-
- private:
-  fs::path m_Path;
 };
 
 struct CCase {
@@ -116,20 +76,20 @@ class CliBadInput : public ::testing::TestWithParam<CCase> {};
 
 TEST_P(CliBadInput, FailsClearlyAndTouchesNothing) {
   const CCase& c = GetParam();
-  CToolFolder folder;
+  CInputFolder folder;
   if (*c.szSetup) {
     ASSERT_EQ(std::system(("cd '" + folder.Path().string() + "' && " + c.szSetup).c_str()), 0);
   }
   std::vector<std::string> before;
-  for (const std::string& file : c.listUnchanged) before.push_back(Read(folder.Path() / file));
-  const CRun run = RunTool(folder.Path(), c.strArgs);
+  for (const std::string& file : c.listUnchanged) before.push_back(folder.Contents(file));
+  const CRun run = folder.Run(c.strArgs);
   // A failure the tool reports, not a crash (an abort shows as 134).
   EXPECT_GT(run.nExit, 0) << run.strOut;
   EXPECT_LT(run.nExit, 128) << run.strOut;
   EXPECT_NE((run.strOut + run.strErr).find(c.szMessage), std::string::npos)
       << "stdout: " << run.strOut << "\nstderr: " << run.strErr;
   for (std::size_t i = 0; i < c.listUnchanged.size(); ++i)
-    EXPECT_EQ(Read(folder.Path() / c.listUnchanged[i]), before[i]) << c.listUnchanged[i];
+    EXPECT_EQ(folder.Contents(c.listUnchanged[i]), before[i]) << c.listUnchanged[i];
   for (const std::string& file : c.listAbsent)
     EXPECT_FALSE(fs::exists(fs::symlink_status(folder.Path() / file))) << file;
 }
@@ -200,19 +160,19 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Saving through a link updates the file it names; the link stays a link.
 TEST(CliDatabaseLink, ImportWritesTheLinkedFile) {
-  CToolFolder folder;
-  const std::string before = Read(folder.Path() / "x.mmd");
-  Write(folder.Path() / "more.mmtb", "[MMTB]\n(*Mehr*)(**)C,1\n(*A-1*) (*y*)\n[Ende_MMTB]\n");
-  const CRun run = RunTool(folder.Path(), "mmd import-mmtb more.mmtb --mmd link.mmd");
+  CInputFolder folder;
+  const std::string before = folder.Contents("x.mmd");
+  folder.Write("more.mmtb", "[MMTB]\n(*Mehr*)(**)C,1\n(*A-1*) (*y*)\n[Ende_MMTB]\n");
+  const CRun run = folder.Run("mmd import-mmtb more.mmtb --mmd link.mmd");
   EXPECT_EQ(run.nExit, 0) << run.strErr;
   EXPECT_TRUE(fs::is_symlink(folder.Path() / "link.mmd"));
-  EXPECT_NE(Read(folder.Path() / "x.mmd"), before);
-  EXPECT_NE(RunTool(folder.Path(), "mmd dump x.mmd Mehr").strOut.find("(*y*)"), std::string::npos);
+  EXPECT_NE(folder.Contents("x.mmd"), before);
+  EXPECT_NE(folder.Run("mmd dump x.mmd Mehr").strOut.find("(*y*)"), std::string::npos);
   // Imports without --register leave the user's registered datasets alone;
   // with it, the file the link names is registered.
-  EXPECT_EQ(Read(folder.Path() / "registry.ini").find("x.mmd"), std::string::npos);
-  EXPECT_EQ(RunTool(folder.Path(), "mmd import-mmtb more.mmtb --mmd link.mmd --register").nExit, 0);
-  EXPECT_NE(Read(folder.Path() / "registry.ini").find((folder.Path() / "x.mmd").string()),
+  EXPECT_EQ(folder.Contents("registry.ini").find("x.mmd"), std::string::npos);
+  EXPECT_EQ(folder.Run("mmd import-mmtb more.mmtb --mmd link.mmd --register").nExit, 0);
+  EXPECT_NE(folder.Contents("registry.ini").find((folder.Path() / "x.mmd").string()),
             std::string::npos);
 }
 
@@ -222,20 +182,17 @@ TEST(CliDatabaseLink, ImportWritesTheLinkedFile) {
 TEST(CliSet, ShowBySizeAndByRow) {
   CToolFolder folder;
   const std::string sets = std::string(ORVAMAT_EXAMPLES_DIR) + "/sets/sets.mmtb";
-  ASSERT_EQ(RunTool(folder.Path(), "mmd import-mmtb " + sets + " --mmd s.mmd --id SETS").nExit, 0);
-  CRun run = RunTool(folder.Path(), "set show --mmd s.mmd Sets --size 5");
-  EXPECT_EQ(run.nExit, 0) << run.strErr;
-  EXPECT_EQ(run.strOut, "A1\t1\t0x0\nX\t5\t0x0\nO\t1\t0x120000\n");
-  run = RunTool(folder.Path(), "set show --mmd s.mmd SetRows Heizkreis --explode");
-  EXPECT_EQ(run.strOut, "Pumpe\t1\t0x0\nVentil\t2\t0x0\nVerschraubung\t4\t0x0\n");
-  run = RunTool(folder.Path(), "set show --mmd s.mmd SetRows Heizkreis --json");
-  EXPECT_EQ(run.strOut,
-            "{\"ok\":true,\"table\":\"SetRows\",\"size\":0,\"size2\":0,\"items\":["
-            "{\"article\":\"Pumpe\",\"quantity\":1.0,\"flags\":0},"
-            "{\"article\":\"Ventilgruppe\",\"quantity\":2.0,\"flags\":0}]}\n");
-  run = RunTool(folder.Path(), "set show --mmd s.mmd Nope --json");
-  EXPECT_EQ(run.nExit, 1);
-  EXPECT_EQ(run.strOut, "{\"ok\":false,\"errors\":[\"Nope: no such table in s.mmd\"]}\n");
+  ASSERT_EQ(folder.Run("mmd import-mmtb " + sets + " --mmd s.mmd --id SETS").nExit, 0);
+  folder.ExpectRun("set show --mmd s.mmd Sets --size 5", 0,
+                   "A1\t1\t0x0\nX\t5\t0x0\nO\t1\t0x120000\n");
+  folder.ExpectRun("set show --mmd s.mmd SetRows Heizkreis --explode", 0,
+                   "Pumpe\t1\t0x0\nVentil\t2\t0x0\nVerschraubung\t4\t0x0\n");
+  folder.ExpectRun("set show --mmd s.mmd SetRows Heizkreis --json", 0,
+                   "{\"ok\":true,\"table\":\"SetRows\",\"size\":0,\"size2\":0,\"items\":["
+                   "{\"article\":\"Pumpe\",\"quantity\":1.0,\"flags\":0},"
+                   "{\"article\":\"Ventilgruppe\",\"quantity\":2.0,\"flags\":0}]}\n");
+  folder.ExpectRun("set show --mmd s.mmd Nope --json", 1,
+                   "{\"ok\":false,\"errors\":[\"Nope: no such table in s.mmd\"]}\n");
 }
 
 // A table workbook into a new file (ID "XLS0"), then one whose manufacturer
@@ -259,15 +216,14 @@ TEST(CliWorkbook, TablesIntoANewFileThenAForeignID) {
   };
   write("t.xlsx", "XLS0");
   write("f.xlsx", "ABCD");
-  CRun run = RunTool(folder.Path(), "import tables t.xlsx --mmd w.mmd");
+  CRun run = folder.Run("import tables t.xlsx --mmd w.mmd");
   EXPECT_EQ(run.nExit, 0) << run.strErr;
-  EXPECT_NE(RunTool(folder.Path(), "mmd dump w.mmd Farben").strOut.find("(*Rot*)"),
-            std::string::npos);
-  const std::string before = Read(folder.Path() / "w.mmd");
-  run = RunTool(folder.Path(), "import tables f.xlsx --mmd w.mmd");
+  EXPECT_NE(folder.Run("mmd dump w.mmd Farben").strOut.find("(*Rot*)"), std::string::npos);
+  const std::string before = folder.Contents("w.mmd");
+  run = folder.Run("import tables f.xlsx --mmd w.mmd");
   EXPECT_EQ(run.nExit, 1);
   EXPECT_NE(run.strErr.find("MMD=XLS0, Excel=ABCD"), std::string::npos) << run.strErr;
-  EXPECT_EQ(Read(folder.Path() / "w.mmd"), before);
+  EXPECT_EQ(folder.Contents("w.mmd"), before);
 }
 
 // An insulation workbook into a new file: the tree under Daemmsysteme, and
@@ -296,14 +252,13 @@ TEST(CliWorkbook, InsulationIntoANewFile) {
   worksheet_write_string(workbook_add_worksheet(pBook, nullptr), 0, 0, "data", nullptr);
   ASSERT_EQ(workbook_close(pBook), LXW_NO_ERROR);
 
-  CRun run = RunTool(folder.Path(), "import insulation daemm.xlsx --mmd d.mmd --id DAEM");
+  CRun run = folder.Run("import insulation daemm.xlsx --mmd d.mmd --id DAEM");
   ASSERT_EQ(run.nExit, 0) << run.strErr;
   EXPECT_NE(run.strErr.find("Import abgeschlossen."), std::string::npos) << run.strErr;
   EXPECT_NE((run.strOut + run.strErr).find("daemm_WarningLog.txt"), std::string::npos)
       << run.strOut << run.strErr;
-  EXPECT_NE(Read(folder.Path() / "daemm_WarningLog.txt").find("Zeile 5"), std::string::npos);
-  const std::string dump =
-      RunTool(folder.Path(), "mmd dump d.mmd 'Daemmsysteme.Produktgruppe 1'").strOut;
+  EXPECT_NE(folder.Contents("daemm_WarningLog.txt").find("Zeile 5"), std::string::npos);
+  const std::string dump = folder.Run("mmd dump d.mmd 'Daemmsysteme.Produktgruppe 1'").strOut;
   EXPECT_NE(dump.find("(*Rohre*)"), std::string::npos) << dump;
 }
 
@@ -311,28 +266,25 @@ TEST(CliWorkbook, InsulationIntoANewFile) {
 // second file of the same sheet replaces the first one's tree.
 TEST(CliVdi, ImportThenProducts) {
   CToolFolder folder;
-  Write(folder.Path() / "a.vdi",
-        "010;4;Hersteller;Pumpen;\r\n100;1;Reihe;\r\n110;1;Pumpe A;x;\r\n"
-        "110;2;Pumpe \"B;\r\n100;2;Reihe 2\r\n110;1;Pumpe C\x1A");
-  Write(folder.Path() / "b.vdi", "010;22;W\n100;1;R\n110;1;WP\n");
-  CRun run = RunTool(folder.Path(), "import vdi a.vdi b.vdi --mmd v.mmd");
+  folder.Write("a.vdi",
+               "010;4;Hersteller;Pumpen;\r\n100;1;Reihe;\r\n110;1;Pumpe A;x;\r\n"
+               "110;2;Pumpe \"B;\r\n100;2;Reihe 2\r\n110;1;Pumpe C\x1A");
+  folder.Write("b.vdi", "010;22;W\n100;1;R\n110;1;WP\n");
+  CRun run = folder.Run("import vdi a.vdi b.vdi --mmd v.mmd");
   ASSERT_EQ(run.nExit, 0) << run.strErr;
   EXPECT_NE(run.strOut.find("2 of 2 files"), std::string::npos) << run.strOut;
-  run = RunTool(folder.Path(), "vdi products --mmd v.mmd --json");
-  ASSERT_EQ(run.nExit, 0) << run.strErr;
-  EXPECT_EQ(run.strOut,
-            "[{\"sheet\":\"VDI-Pumpen\",\"number\":4,\"products\":["
-            "{\"path\":\"VDI-Pumpen.100-1.110-1\",\"title\":\"Pumpe A\"},"
-            "{\"path\":\"VDI-Pumpen.100-1.110-2\",\"title\":\"Pumpe \\\"B\"},"
-            "{\"path\":\"VDI-Pumpen.100-2.110-1\",\"title\":\"Pumpe C\"}]},"
-            "{\"sheet\":\"VDI-Wärmepumpen\",\"number\":22,\"products\":["
-            "{\"path\":\"VDI-Wärmepumpen.100-1.110-1\",\"title\":\"WP\"}]}]\n");
-  Write(folder.Path() / "c.vdi", "010;4;neu\n100;7;R\n110;3;Neu\n");
-  ASSERT_EQ(RunTool(folder.Path(), "import vdi c.vdi --mmd v.mmd").nExit, 0);
-  run = RunTool(folder.Path(), "vdi products --mmd v.mmd");
-  EXPECT_EQ(run.strOut,
-            "VDI-Wärmepumpen\t22\n  VDI-Wärmepumpen.100-1.110-1\tWP\n"
-            "VDI-Pumpen\t4\n  VDI-Pumpen.100-7.110-3\tNeu\n");
+  folder.ExpectRun("vdi products --mmd v.mmd --json", 0,
+                   "[{\"sheet\":\"VDI-Pumpen\",\"number\":4,\"products\":["
+                   "{\"path\":\"VDI-Pumpen.100-1.110-1\",\"title\":\"Pumpe A\"},"
+                   "{\"path\":\"VDI-Pumpen.100-1.110-2\",\"title\":\"Pumpe \\\"B\"},"
+                   "{\"path\":\"VDI-Pumpen.100-2.110-1\",\"title\":\"Pumpe C\"}]},"
+                   "{\"sheet\":\"VDI-Wärmepumpen\",\"number\":22,\"products\":["
+                   "{\"path\":\"VDI-Wärmepumpen.100-1.110-1\",\"title\":\"WP\"}]}]\n");
+  folder.Write("c.vdi", "010;4;neu\n100;7;R\n110;3;Neu\n");
+  ASSERT_EQ(folder.Run("import vdi c.vdi --mmd v.mmd").nExit, 0);
+  folder.ExpectRun("vdi products --mmd v.mmd", 0,
+                   "VDI-Wärmepumpen\t22\n  VDI-Wärmepumpen.100-1.110-1\tWP\n"
+                   "VDI-Pumpen\t4\n  VDI-Pumpen.100-7.110-3\tNeu\n");
 }
 
 // A pump sheet whose product has two operating ranges (700-1 and 700-2,
@@ -361,13 +313,23 @@ const char kPumpFile[] =
 class CliVdiSheet : public ::testing::Test {
  protected:
   CliVdiSheet() {
-    Write(m_Folder.Path() / "p.vdi", kPumpFile);
-    EXPECT_EQ(RunTool(m_Folder.Path(), "import vdi p.vdi --mmd v.mmd").nExit, 0);
-    m_strSaved = Read(m_Folder.Path() / "v.mmd");
+    m_Folder.Write("p.vdi", kPumpFile);
+    EXPECT_EQ(m_Folder.Run("import vdi p.vdi --mmd v.mmd").nExit, 0);
+    m_strSaved = m_Folder.Contents("v.mmd");
   }
-  CRun Run(const std::string& args) { return RunTool(m_Folder.Path(), args + " --mmd v.mmd"); }
+  CRun Run(const std::string& args) { return m_Folder.Run(args + " --mmd v.mmd"); }
+  void Expect(const std::string& args, int nExit, const std::string& out) {
+    m_Folder.ExpectRun(args + " --mmd v.mmd", nExit, out);
+  }
+  // A JSON failure: stdout starting with start and naming message.
+  void ExpectFailure(const std::string& args, int nExit, const char* start, const char* message) {
+    const CRun run = Run(args);
+    EXPECT_EQ(run.nExit, nExit) << args;
+    EXPECT_EQ(run.strOut.rfind(start, 0), 0u) << args << "\n" << run.strOut;
+    EXPECT_NE(run.strOut.find(message), std::string::npos) << args << "\n" << run.strOut;
+  }
   // Looking at the sheet saves nothing, not even the references it makes.
-  void TearDown() override { EXPECT_EQ(Read(m_Folder.Path() / "v.mmd"), m_strSaved); }
+  void TearDown() override { EXPECT_EQ(m_Folder.Contents("v.mmd"), m_strSaved); }
 
   CToolFolder m_Folder;
   std::string m_strSaved;
@@ -382,38 +344,25 @@ TEST_F(CliVdiSheet, CompleteFillsOpenLevels) {
       {"1-1-?-2", "1-1-0-2-0-0-1-0-0-1-0-0-1-0-0-1-0" + kAll},
       {"1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-2", "1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-2-0" + kAll},
   };
-  for (const auto& [tag, completed] : cases) {
-    CRun run = Run(std::string("vdi complete --sheet VDI-Pumpen ") + tag);
-    EXPECT_EQ(run.nExit, 0) << tag << run.strErr;
-    EXPECT_EQ(run.strOut, completed + "\n") << tag;
-  }
-  CRun run = Run("vdi complete --sheet VDI-Pumpen 1-1 --json");
-  EXPECT_EQ(run.strOut,
-            "{\"ok\":true,\"tag\":\"1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-1-0" + kAll + "\"}\n");
-  for (const char* args : {"VDI-Pumpen 1-9", "VDI-Pumpen 2-1", "VDI-Fehlt 1-1"}) {
-    run = Run(std::string("vdi complete --json --sheet ") + args);
-    EXPECT_EQ(run.nExit, 1) << args;
-    EXPECT_EQ(run.strOut.rfind("{\"ok\":false,\"tag\":", 0), 0u) << args << run.strOut;
-    EXPECT_NE(run.strOut.find("\"errors\":[\"tag"), std::string::npos) << run.strOut;
-  }
+  for (const auto& [tag, completed] : cases)
+    Expect(std::string("vdi complete --sheet VDI-Pumpen ") + tag, 0, completed + "\n");
+  Expect("vdi complete --sheet VDI-Pumpen 1-1 --json", 0,
+         "{\"ok\":true,\"tag\":\"1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-1-0" + kAll + "\"}\n");
+  for (const char* args : {"VDI-Pumpen 1-9", "VDI-Pumpen 2-1", "VDI-Fehlt 1-1"})
+    ExpectFailure(std::string("vdi complete --json --sheet ") + args, 1,
+                  "{\"ok\":false,\"tag\":", "\"errors\":[\"tag");
 }
 
 // The function chooses by the 700 record the tag names; the quantity of 2
 // is written before the accessory.
 TEST_F(CliVdiSheet, ArticlesOfAConfiguration) {
-  CRun run = Run("vdi articles --sheet VDI-Pumpen 1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-2");
-  EXPECT_EQ(run.nExit, 0) << run.strErr;
-  EXPECT_EQ(run.strOut, "PR;2|ZUB\n");
-  run = Run("vdi articles --sheet VDI-Pumpen 1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-1 --json");
-  EXPECT_EQ(run.nExit, 0) << run.strErr;
-  EXPECT_EQ(run.strOut,
-            "{\"ok\":true,\"text\":\"PL;2|ZUB\",\"articles\":[{\"number\":\"PL\",\"quantity\":1},"
-            "{\"number\":\"ZUB\",\"quantity\":2}]}\n");
-  run = Run("vdi articles --sheet VDI-Pumpen 1-2 --json");
-  EXPECT_EQ(run.nExit, 1);
-  EXPECT_EQ(run.strOut,
-            "{\"ok\":false,\"text\":\"\",\"articles\":[],\"errors\":[\"no article numbers for "
-            "tag 1-2 of sheet VDI-Pumpen\"]}\n");
+  Expect("vdi articles --sheet VDI-Pumpen 1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-2", 0, "PR;2|ZUB\n");
+  Expect("vdi articles --sheet VDI-Pumpen 1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-1 --json", 0,
+         "{\"ok\":true,\"text\":\"PL;2|ZUB\",\"articles\":[{\"number\":\"PL\",\"quantity\":1},"
+         "{\"number\":\"ZUB\",\"quantity\":2}]}\n");
+  Expect("vdi articles --sheet VDI-Pumpen 1-2 --json", 1,
+         "{\"ok\":false,\"text\":\"\",\"articles\":[],\"errors\":[\"no article numbers for "
+         "tag 1-2 of sheet VDI-Pumpen\"]}\n");
 }
 
 // Every configuration of the product enters its pump; the row of the file's
@@ -435,77 +384,64 @@ TEST_F(CliVdiSheet, ReferencesOfEveryConfiguration) {
             std::string::npos)
       << run.strOut;
   EXPECT_EQ(run.strOut.rfind("{\"ok\":true,\"references\":[{", 0), 0u) << run.strOut;
-  run = Run("vdi references --sheet VDI-Fehlt --json");
-  EXPECT_EQ(run.nExit, 1);
-  EXPECT_EQ(run.strOut, "{\"ok\":false,\"references\":[],\"errors\":[\"no sheet VDI-Fehlt\"]}\n");
+  Expect("vdi references --sheet VDI-Fehlt --json", 1,
+         "{\"ok\":false,\"references\":[],\"errors\":[\"no sheet VDI-Fehlt\"]}\n");
 }
 
 // The record functions read the 700 record the tag names (the first when it
 // leaves the level open); the output is that of formula run.
 TEST_F(CliVdiSheet, RunReadsTheConfiguredRecords) {
-  CRun run =
-      Run("vdi run --sheet VDI-Pumpen --tag 1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-2 hoehe --arg n=2");
-  EXPECT_EQ(run.nExit, 0) << run.strErr;
-  EXPECT_EQ(run.strOut, "result HOEHE = 42 (INTEGER)\nparameter N = 2 (INTEGER)\n");
-  run = Run("vdi run --sheet VDI-Pumpen --tag 1-1 HOEHE --arg N=1 --json");
-  EXPECT_EQ(run.nExit, 0) << run.strErr;
-  EXPECT_EQ(run.strOut,
-            "{\"ok\": true, \"result\": {\"name\": \"HOEHE\", \"type\": \"INTEGER\", \"value\": "
-            "26}, \"parameters\": [{\"name\": \"N\", \"type\": \"INTEGER\", \"value\": 1}], "
-            "\"debug\": [], \"errors\": []}\n");
-  const std::pair<const char*, const char*> failures[] = {
-      {"--tag 1-1 FEHLT", "no function FEHLT for tag 1-1 of sheet VDI-Pumpen"},
-      {"--tag 1-2 HOEHE", "no function HOEHE for tag 1-2 of sheet VDI-Pumpen"},
-      {"--tag 1-1 HOEHE --arg N=x", "not a value of type INTEGER: N=x"},
+  Expect("vdi run --sheet VDI-Pumpen --tag 1-1-0-1-0-0-1-0-0-1-0-0-1-0-0-2 hoehe --arg n=2", 0,
+         "result HOEHE = 42 (INTEGER)\nparameter N = 2 (INTEGER)\n");
+  Expect("vdi run --sheet VDI-Pumpen --tag 1-1 HOEHE --arg N=1 --json", 0,
+         "{\"ok\": true, \"result\": {\"name\": \"HOEHE\", \"type\": \"INTEGER\", \"value\": "
+         "26}, \"parameters\": [{\"name\": \"N\", \"type\": \"INTEGER\", \"value\": 1}], "
+         "\"debug\": [], \"errors\": []}\n");
+  // An argument the function can not take exits with 2, a function not found with 1.
+  const std::tuple<const char*, int, const char*> failures[] = {
+      {"--tag 1-1 FEHLT", 1, "no function FEHLT for tag 1-1 of sheet VDI-Pumpen"},
+      {"--tag 1-2 HOEHE", 1, "no function HOEHE for tag 1-2 of sheet VDI-Pumpen"},
+      {"--tag 1-1 HOEHE --arg N=x", 2, "not a value of type INTEGER: N=x"},
   };
-  for (const auto& [args, message] : failures) {
-    run = Run(std::string("vdi run --json --sheet VDI-Pumpen ") + args);
-    EXPECT_NE(run.nExit, 0) << args;
-    EXPECT_EQ(run.strOut.rfind("{\"ok\": false, \"result\": null", 0), 0u) << run.strOut;
-    EXPECT_NE(run.strOut.find(message), std::string::npos) << run.strOut;
-  }
+  for (const auto& [args, nExit, message] : failures)
+    ExpectFailure(std::string("vdi run --json --sheet VDI-Pumpen ") + args, nExit,
+                  "{\"ok\": false, \"result\": null", message);
 }
 
 // A file whose product has no function: the DATANORM number comes from the
 // 810 record after the 800 record of the configuration.
 TEST(CliVdi, DatanormOfAConfiguration) {
   CToolFolder folder;
-  Write(folder.Path() / "d.vdi",
-        "010;4;VDI 3805 Blatt 4;Musterpumpen GmbH;\r\n100;1;Heizungspumpen;\r\n"
-        "110;1;Pumpe 25-60;\r\n200;1;links;\r\n200;2;rechts;\r\n"
-        "800;1;001001000001;\r\n810;1;P2560;DN-4711;Pumpe;;;;1;\r\n"
-        "800;2;001001000002;\r\n810;1;P2561;;Pumpe;;;;1;\r\n");
-  ASSERT_EQ(RunTool(folder.Path(), "import vdi d.vdi --mmd d.mmd").nExit, 0);
-  CRun run = RunTool(folder.Path(), "vdi datanorm --mmd d.mmd --sheet VDI-Pumpen 1-1-0-1");
-  EXPECT_EQ(run.nExit, 0) << run.strErr;
-  EXPECT_EQ(run.strOut, "DN-4711\n");
-  run = RunTool(folder.Path(), "vdi datanorm --mmd d.mmd --sheet VDI-Pumpen 1-1-0-1 --json");
-  EXPECT_EQ(run.strOut, "{\"ok\":true,\"datanorm\":\"DN-4711\"}\n");
+  folder.Write("d.vdi",
+               "010;4;VDI 3805 Blatt 4;Musterpumpen GmbH;\r\n100;1;Heizungspumpen;\r\n"
+               "110;1;Pumpe 25-60;\r\n200;1;links;\r\n200;2;rechts;\r\n"
+               "800;1;001001000001;\r\n810;1;P2560;DN-4711;Pumpe;;;;1;\r\n"
+               "800;2;001001000002;\r\n810;1;P2561;;Pumpe;;;;1;\r\n");
+  ASSERT_EQ(folder.Run("import vdi d.vdi --mmd d.mmd").nExit, 0);
+  const std::string command = "vdi datanorm --mmd d.mmd --sheet VDI-Pumpen ";
+  folder.ExpectRun(command + "1-1-0-1", 0, "DN-4711\n");
+  folder.ExpectRun(command + "1-1-0-1 --json", 0, "{\"ok\":true,\"datanorm\":\"DN-4711\"}\n");
   // The second 200 record's 810 names an article but no DATANORM number.
-  for (const char* tag : {"1-1-0-2", "1-2"}) {
-    run = RunTool(folder.Path(),
-                  std::string("vdi datanorm --mmd d.mmd --json --sheet VDI-Pumpen ") + tag);
-    EXPECT_EQ(run.nExit, 1) << tag;
-    EXPECT_EQ(run.strOut, std::string("{\"ok\":false,\"datanorm\":\"\",\"errors\":[\"no DATANORM "
-                                      "number for tag ") +
-                              tag + " of sheet VDI-Pumpen\"]}\n");
-  }
+  for (const std::string tag : {"1-1-0-2", "1-2"})
+    folder.ExpectRun(command + tag + " --json", 1,
+                     "{\"ok\":false,\"datanorm\":\"\",\"errors\":[\"no DATANORM number for tag " +
+                         tag + " of sheet VDI-Pumpen\"]}\n");
 }
 
 // More registered files than a store holds datasets: each listed with the ID
 // in its own head.
 TEST(CliDatasetList, EveryEntryShowsItsOwnID) {
-  CToolFolder folder;
-  const std::string bytes = Read(folder.Path() / "x.mmd");
+  CInputFolder folder;
+  const std::string bytes = folder.Contents("x.mmd");
   std::string settings = "[Software\\Teskar GmbH\\MMD]\n";
   for (int i = 1; i <= 257; ++i) {
     const std::string id = std::to_string(1000 + i);
-    const fs::path file = folder.Path() / ("d" + id + ".mmd");
-    Write(file, bytes.substr(0, 4) + id + bytes.substr(8));
-    settings += "Datensatz" + std::to_string(i) + "=" + file.string() + "\n";
+    const std::string name = "d" + id + ".mmd";
+    folder.Write(name, bytes.substr(0, 4) + id + bytes.substr(8));
+    settings += "Datensatz" + std::to_string(i) + "=" + (folder.Path() / name).string() + "\n";
   }
-  Write(folder.Path() / "registry.ini", settings);
-  const CRun run = RunTool(folder.Path(), "dataset list");
+  folder.Write("registry.ini", settings);
+  const CRun run = folder.Run("dataset list");
   EXPECT_EQ(run.nExit, 0) << run.strErr;
   EXPECT_NE(run.strOut.find("1257  " + (folder.Path() / "d1257.mmd").string()), std::string::npos)
       << run.strOut.substr(run.strOut.size() - std::min<std::size_t>(run.strOut.size(), 200));
@@ -515,7 +451,7 @@ TEST(CliDatasetList, EveryEntryShowsItsOwnID) {
 // under that step, not elsewhere.
 TEST(CliDemo, RedirectedOutputInStepOrder) {
   CToolFolder folder;
-  const CRun run = RunTool(folder.Path(), "demo --dir demo");
+  const CRun run = folder.Run("demo --dir demo");
   EXPECT_EQ(run.nExit, 0) << run.strOut << run.strErr;
   const std::size_t nStep = run.strOut.find("Artikel.Fehlt\n");
   const std::size_t nRefusal = run.strOut.find("eMatNoTable");
@@ -528,10 +464,10 @@ TEST(CliDemo, RedirectedOutputInStepOrder) {
 // A script runs in its own folder; a relative --mmd still names the file
 // from where the tool was started, and the tool says it saved that one.
 TEST(CliScript, RelativeMmdIsTheFileSaved) {
-  CToolFolder folder;
+  CInputFolder folder;
   fs::create_directory(folder.Path() / "sub");
-  Write(folder.Path() / "sub/s.txt", "[MMD1] t\n#saveMMD\n");
-  const CRun run = RunTool(folder.Path(), "script run sub/s.txt --mmd x.mmd");
+  folder.Write("sub/s.txt", "[MMD1] t\n#saveMMD\n");
+  const CRun run = folder.Run("script run sub/s.txt --mmd x.mmd");
   EXPECT_EQ(run.nExit, 0) << run.strErr;
   EXPECT_NE(run.strOut.find("saved " + (folder.Path() / "x.mmd").string()), std::string::npos)
       << run.strOut;
@@ -540,23 +476,21 @@ TEST(CliScript, RelativeMmdIsTheFileSaved) {
 
 // --salvage saves over a damaged database and keeps it beside, unchanged.
 TEST(CliSalvage, KeepsTheDamagedFileBeside) {
-  CToolFolder folder;
-  const std::string damaged = Read(folder.Path() / "t.mmd");
-  const CRun run = RunTool(folder.Path(), "mmd import-mmtb good.mmtb --mmd t.mmd --salvage");
+  CInputFolder folder;
+  const std::string damaged = folder.Contents("t.mmd");
+  const CRun run = folder.Run("mmd import-mmtb good.mmtb --mmd t.mmd --salvage");
   EXPECT_EQ(run.nExit, 0) << run.strErr;
-  EXPECT_EQ(Read(folder.Path() / "t.damaged.mmd"), damaged);
-  EXPECT_EQ(RunTool(folder.Path(), "mmd info t.mmd").nExit, 0);
+  EXPECT_EQ(folder.Contents("t.damaged.mmd"), damaged);
+  EXPECT_EQ(folder.Run("mmd info t.mmd").nExit, 0);
 }
 
 // JSON has no number for infinity or NaN: a float cell or a formula value
 // that holds one is null, so that the document still parses.
 TEST(CliJson, NonFiniteNumbersAreNull) {
   CToolFolder folder;
-  Write(folder.Path() / "inf.mmtb",
-        "[MMTB]\n(*Werte*)(**)F,1\n(*A-1*) 1e999\n(*A-2*) 2.5\n[Ende_MMTB]\n");
-  Write(folder.Path() / "sqrt.txt",
-        "[bodies]\nREAL FUNCTION G(X)\nREAL X\nG = SQRT(X)\nEND FUNCTION G\n");
-  ASSERT_EQ(RunTool(folder.Path(), "mmd import-mmtb inf.mmtb --mmd i.mmd").nExit, 0);
+  folder.Write("inf.mmtb", "[MMTB]\n(*Werte*)(**)F,1\n(*A-1*) 1e999\n(*A-2*) 2.5\n[Ende_MMTB]\n");
+  folder.Write("sqrt.txt", "[bodies]\nREAL FUNCTION G(X)\nREAL X\nG = SQRT(X)\nEND FUNCTION G\n");
+  ASSERT_EQ(folder.Run("mmd import-mmtb inf.mmtb --mmd i.mmd").nExit, 0);
   const struct {
     const char* szArgs;
     const char* szExpected;
@@ -568,23 +502,19 @@ TEST(CliJson, NonFiniteNumbersAreNull) {
       {"formula run --json sqrt.txt G --arg X=4", "\"value\": 2}"},
   };
   for (const auto& c : cases) {
-    const CRun run = RunTool(folder.Path(), c.szArgs);
+    const CRun run = folder.Run(c.szArgs);
     EXPECT_NE(run.strOut.find(c.szExpected), std::string::npos) << c.szArgs << "\n" << run.strOut;
     EXPECT_EQ(run.strOut.find("nan"), std::string::npos) << c.szArgs << "\n" << run.strOut;
   }
 }
 
-}  // namespace
-
-namespace {
-
 // A file's rate is counted from the start of its reading: a small file,
 // whose only report is its last, once showed billions of lines a second.
 TEST(CliProgress, TheRateOfASmallFileIsPlausible) {
   CToolFolder folder;
-  Write(folder.Path() / "k.001",
-        "V;050;A;20250101;EUR;Katalog;;KAT;\r\nA;N;UP-1;Rohr;;PCE;1;1;100;R1;10;1000;;\r\n");
-  const CRun run = RunTool(folder.Path(), "import datanorm k.001 --mmd k.mmd --id KATA");
+  folder.Write("k.001",
+               "V;050;A;20250101;EUR;Katalog;;KAT;\r\nA;N;UP-1;Rohr;;PCE;1;1;100;R1;10;1000;;\r\n");
+  const CRun run = folder.Run("import datanorm k.001 --mmd k.mmd --id KATA");
   const std::size_t at = run.strErr.rfind(" lines/s");
   ASSERT_NE(at, std::string::npos) << run.strErr;
   const std::size_t from = run.strErr.rfind(' ', at - 1) + 1;
@@ -604,7 +534,7 @@ TEST(CliProgress, AWorkbookShowsItsRows) {
   for (lxw_row_t r = 1; r <= 10000; ++r)
     worksheet_write_string(pSheet, r, 0, ("A-" + std::to_string(r)).c_str(), nullptr);
   ASSERT_EQ(workbook_close(pBook), LXW_NO_ERROR);
-  const CRun run = RunTool(folder.Path(), "import articles viele.xlsx --mmd v.mmd");
+  const CRun run = folder.Run("import articles viele.xlsx --mmd v.mmd");
   ASSERT_EQ(run.nExit, 0) << run.strErr;
   std::vector<std::string> lines;
   for (std::size_t at = 0; (at = run.strErr.find("viele.xlsx: ", at)) != std::string::npos; ++at) {
@@ -618,20 +548,18 @@ TEST(CliProgress, AWorkbookShowsItsRows) {
   EXPECT_NE(run.strOut.find("1 of 1 files, 10001 lines"), std::string::npos) << run.strOut;
 }
 
-}  // namespace
-
 // The worked example of docs/accessories.md: the tree of the pump with the
 // design value 50, one console chosen, and its position; a key the tree does
 // not offer fails, also as JSON.
 TEST(CliVdi, AccessoriesOfTheWorkedExample) {
   CToolFolder folder;
-  Write(folder.Path() / "a.vdi",
-        Read(fs::path(ORVAMAT_TEST_SOURCE_DIR) / "vdi/testdata/accessories_sheet4.vdi"));
-  ASSERT_EQ(RunTool(folder.Path(), "import vdi a.vdi --mmd pumps.mmd").nExit, 0);
+  fs::copy_file(fs::path(ORVAMAT_TEST_SOURCE_DIR) / "vdi/testdata/accessories_sheet4.vdi",
+                folder.Path() / "a.vdi");
+  ASSERT_EQ(folder.Run("import vdi a.vdi --mmd pumps.mmd").nExit, 0);
   const std::string kCommand =
       "vdi accessories --mmd pumps.mmd --sheet VDI-Pumpen 1-1-0-0-0-0-0-0-0-0-0-0-0-0-0-1 "
       "--quantity 50 ";
-  CRun run = RunTool(folder.Path(), kCommand + "--select 1-5-2-7-1-1-3");
+  CRun run = folder.Run(kCommand + "--select 1-5-2-7-1-1-3");
   EXPECT_EQ(run.nExit, 0) << run.strErr;
   // The whole tree is the unit test's (Accessories.ExampleFileToTreeKeysAndPositions):
   // here the selection checks the console and its groups, and its position follows.
@@ -641,7 +569,7 @@ TEST(CliVdi, AccessoriesOfTheWorkedExample) {
             std::string::npos);
   EXPECT_EQ(std::count(run.strOut.begin(), run.strOut.end(), 'x'), 4) << "four [x], no more";
   EXPECT_TRUE(run.strOut.ends_with("Stk\n1-5-2-7-1-1-3\t1\tStk\tWandkonsole\tStahl verzinkt\t\n"));
-  run = RunTool(folder.Path(), kCommand + "--select 2-7-1-1-3 --json");
+  run = folder.Run(kCommand + "--select 2-7-1-1-3 --json");
   EXPECT_EQ(run.nExit, 0) << run.strErr;
   EXPECT_EQ(run.strOut.rfind("{\"ok\":true,\"items\":[{\"text\":\"Zubehör-Auswahl\",\"key\":\"\","
                              "\"checked\":false,\"children\":[{\"text\":\"Ventile\"",
@@ -662,10 +590,12 @@ TEST(CliVdi, AccessoriesOfTheWorkedExample) {
   for (const std::string& args :
        {kCommand.substr(0, kCommand.size() - 3) + "5 --select 1-5-1-2-2 --json",
         std::string("vdi accessories --mmd pumps.mmd --sheet VDI-Pumpen 1-2 --all --json")}) {
-    run = RunTool(folder.Path(), args);
+    run = folder.Run(args);
     EXPECT_EQ(run.nExit, 1) << args;
     EXPECT_EQ(run.strOut.rfind("{\"ok\":false,", 0), 0u) << run.strOut;
     EXPECT_NE(run.strOut.find("\"errors\":[\""), std::string::npos) << run.strOut;
     EXPECT_EQ(std::count(run.strOut.begin(), run.strOut.end(), '\n'), 1) << run.strOut;
   }
 }
+
+}  // namespace

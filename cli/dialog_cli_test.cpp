@@ -2,8 +2,6 @@
 // and saved as pictures instead of waiting for a user.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "tool_run_test_util.h"
 
 namespace {
@@ -26,9 +24,8 @@ TEST_F(DialogCommands, TheArticleChoiceIsLaidOutSavedAndClosedWithoutAChoice) {
   EXPECT_EQ(run.strOut, "{\"ok\":true,\"chosen\":null}\n");
   EXPECT_TRUE(std::filesystem::file_size(m_Folder.Path() / "c.png") > 0);
 
-  const CToolRun unknown = m_Folder.Run("dialog choose --mmd a.mmd NOPE --json");
-  EXPECT_EQ(unknown.nExit, 1);
-  EXPECT_EQ(unknown.strOut, "{\"ok\":false,\"errors\":[\"NOPE: no such article in a.mmd\"]}\n");
+  m_Folder.ExpectRun("dialog choose --mmd a.mmd NOPE --json", 1,
+                     "{\"ok\":false,\"errors\":[\"NOPE: no such article in a.mmd\"]}\n");
   // A picture that can not be saved never leaves the dialog waiting.
   const CToolRun unsaved = m_Folder.Run("dialog choose --mmd a.mmd KR-50 --screenshot no/c.png");
   EXPECT_EQ(unsaved.nExit, 1);
@@ -42,15 +39,13 @@ TEST_F(DialogCommands, TheArticleSearchStartsAtTheArticleGiven) {
   EXPECT_EQ(run.nExit, 0) << run.strErr;
   EXPECT_EQ(run.strOut, "{\"ok\":true,\"accepted\":false,\"selected\":\"KR-50\"}\n");
   EXPECT_TRUE(std::filesystem::file_size(m_Folder.Path() / "s.png") > 0);
-  const CToolRun none = m_Folder.Run("dialog search --mmd a.mmd --screenshot t.png");
-  EXPECT_EQ(none.nExit, 0) << none.strErr;
-  EXPECT_EQ(none.strOut, " (cancelled)\n");
+  m_Folder.ExpectRun("dialog search --mmd a.mmd --screenshot t.png", 0, " (cancelled)\n");
 }
 
 TEST_F(DialogCommands, TheDebuggerClosedAtOnceEndsTheRunWhereItStands) {
-  std::ofstream(m_Folder.Path() / "f.txt", std::ios::binary)
-      << "[declarations]\r\nINTEGER FUNCTION F(A)\r\n[bodies]\r\nINTEGER FUNCTION F(A)\r\n"
-         "INTEGER A\r\nA = A + 1\r\nF = A * 2\r\nEND FUNCTION F\r\n";
+  m_Folder.Write("f.txt",
+                 "[declarations]\r\nINTEGER FUNCTION F(A)\r\n[bodies]\r\nINTEGER FUNCTION F(A)\r\n"
+                 "INTEGER A\r\nA = A + 1\r\nF = A * 2\r\nEND FUNCTION F\r\n");
   const CToolRun run =
       m_Folder.Run("formula run f.txt F --arg A=3 --debug --screenshot d.png --json");
   EXPECT_EQ(run.nExit, 0) << run.strErr;
@@ -59,8 +54,8 @@ TEST_F(DialogCommands, TheDebuggerClosedAtOnceEndsTheRunWhereItStands) {
       std::string::npos)
       << run.strOut;
   EXPECT_TRUE(std::filesystem::file_size(m_Folder.Path() / "d.png") > 0);
-  EXPECT_EQ(m_Folder.Run("formula run f.txt F --arg A=3").strOut,
-            "result F = 8 (INTEGER)\nparameter A = 4 (INTEGER)\n");
+  m_Folder.ExpectRun("formula run f.txt F --arg A=3", 0,
+                     "result F = 8 (INTEGER)\nparameter A = 4 (INTEGER)\n");
 }
 
 TEST_F(DialogCommands, TheVariantsDialogOfAProductWithAccessories) {

@@ -2,6 +2,7 @@
 // its settings folder, stdout and stderr caught. Test code only.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,14 +36,26 @@ class CToolFolder {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
-  // args go to a shell as they stand, after the setup command.
+  // The bytes of a file of the folder, and a file of it written.
+  std::string Contents(const std::string& name) const { return Read(m_Path / name); }
+  void Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(m_Path / name, std::ios::binary) << bytes;
+  }
+  // args go to a shell as they stand, after the setup command; args that
+  // redirect stdout themselves keep their redirection.
   CToolRun Run(const std::string& args, const std::string& setup = "true") const {
     const std::string command = "cd '" + m_Path.string() + "' && " + setup + " && ORVAMAT_HOME='" +
                                 m_Path.string() + "' ORVAMAT_LANGUAGE= '" ORVAMAT_BINARY "' " +
-                                args + " >out.txt 2>err.txt";
+                                args + (args.find('>') == std::string::npos ? " >out.txt" : "") +
+                                " 2>err.txt";
     const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(m_Path / "out.txt"),
-            Read(m_Path / "err.txt")};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Contents("out.txt"), Contents("err.txt")};
+  }
+  // Runs args and checks the exit status and the whole of stdout.
+  void ExpectRun(const std::string& args, int nExit, const std::string& out) const {
+    const CToolRun run = Run(args);
+    EXPECT_EQ(run.nExit, nExit) << args << "\n" << run.strErr;
+    EXPECT_EQ(run.strOut, out) << args;
   }
 
  private:
