@@ -75,10 +75,8 @@ TEST(BaseNumExpr, IntegerOverflowContinuesInFloatingPoint) {
 }
 
 TEST(BaseNumExpr, DivisionByZeroAndSyntaxErrors) {
-  ExpectError(L"1/0", eNumDivByZero);
-  ExpectError(L"1%0", eNumDivByZero);
-  ExpectError(L"1.5/(2-2.0)", eNumDivByZero);
-  ExpectError(L"1/-0.0", eNumDivByZero);
+  for (const wchar_t* text : {L"1/0", L"1%0", L"1.5/(2-2.0)", L"1/-0.0"})
+    ExpectError(text, eNumDivByZero);
   for (const wchar_t* text : {L"1+", L"(1", L"1)", L"()", L"*2", L"1 2", L"1.2.3", L"1,5,5",
                               L"12abc", L"1e", L"#", L"1;2", L"(1+2))", L"\x1A"}) {
     ExpectError(text, eNumSyntax);

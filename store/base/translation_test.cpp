@@ -10,22 +10,13 @@
 
 namespace {
 
-TEST(BaseWordbook, EscapesInBothColumns) {
-  CWordbookEntries entries;
-  EXPECT_EQ(ParseWordbook("In der Datei %s\\r\\nfehlt\tIn file %s\\r\\nmissing\n"
-                          "a\\tb\\\\c\tx\\ny\n",
-                          entries),
-            2);
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0].first, L"In der Datei %s\r\nfehlt");
-  EXPECT_EQ(entries[0].second, L"In file %s\r\nmissing");
-  EXPECT_EQ(entries[1].first, L"a\tb\\c");
-  EXPECT_EQ(entries[1].second, L"x\ny");
-}
-
-TEST(BaseWordbook, MalformedLinesAreSkipped) {
+// Escapes work in both columns; a byte-order mark and CRs go; a line that
+// is no pair of texts, or has an escape that is none, is skipped.
+TEST(BaseWordbook, EscapesAndMalformedLines) {
   CWordbookEntries entries;
   EXPECT_EQ(ParseWordbook("\xEF\xBB\xBFHaus\tHouse\r\n"
+                          "In der Datei %s\\r\\nfehlt\tIn file %s\\r\\nmissing\n"
+                          "a\\tb\\\\c\tx\\ny\n"
                           "only a comment line\n"
                           "\n"
                           "zwei\tTabs\tzuviel\n"
@@ -35,11 +26,12 @@ TEST(BaseWordbook, MalformedLinesAreSkipped) {
                           "trailing backslash\tx\\\n"
                           "Baum\tTree",
                           entries),
-            2);
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0].first, L"Haus");  // BOM and CR gone
-  EXPECT_EQ(entries[0].second, L"House");
-  EXPECT_EQ(entries[1].first, L"Baum");
+            4);
+  const CWordbookEntries expected = {{L"Haus", L"House"},
+                                     {L"In der Datei %s\r\nfehlt", L"In file %s\r\nmissing"},
+                                     {L"a\tb\\c", L"x\ny"},
+                                     {L"Baum", L"Tree"}};
+  EXPECT_EQ(entries, expected);
 }
 
 class BaseTranslation : public ::testing::Test {
@@ -50,16 +42,14 @@ class BaseTranslation : public ::testing::Test {
   CTestFolder m_Folder;
 };
 
-TEST_F(BaseTranslation, LanguageNamesAndDefault) {
+TEST_F(BaseTranslation, LanguageNamesDefaultAndEnvironment) {
   EXPECT_EQ(CTranslationManager(L"english").GetActualLanguage(), L"ENGLISH");
   EXPECT_EQ(CTranslationManager(L" FRENCH ").GetActualLanguage(), L"FRENCH");
   EXPECT_EQ(CTranslationManager(L"DEFAULT").GetActualLanguage(), L"");
   EXPECT_FALSE(CTranslationManager(L"Default").HasActualLanguage());
   EXPECT_FALSE(CTranslationManager(L"").HasActualLanguage());
   EXPECT_TRUE(CTranslationManager(L"POLISH").HasActualLanguage());
-}
-
-TEST_F(BaseTranslation, LanguageComesFromTheEnvironment) {
+  // Without a name the language comes from the environment.
   const char* saved = std::getenv("ORVAMAT_LANGUAGE");
   std::string previous = saved ? saved : "";
   ::setenv("ORVAMAT_LANGUAGE", "czech", 1);
@@ -71,16 +61,21 @@ TEST_F(BaseTranslation, LanguageComesFromTheEnvironment) {
   if (saved) ::setenv("ORVAMAT_LANGUAGE", previous.c_str(), 1);
 }
 
-TEST_F(BaseTranslation, ScanLoadsOnlyTheCurrentLanguage) {
+// Only the current language's books are read, in file-name order: the first
+// translation of a text wins.
+TEST_F(BaseTranslation, ScanLoadsOnlyTheCurrentLanguageFirstTranslationWinning) {
   WriteBook("heizung.ENGLISH.wordbook", "Heizung\tHeating\nZeile %d\tLine %d\n");
   WriteBook("lueftung.english.wordbook", "Lüftung\tVentilation\n");
   WriteBook("heizung.FRENCH.wordbook", "Heizung\tChauffage\n");
   WriteBook(".ENGLISH.wordbook", "Leer\tEmpty\n");  // no name part
   WriteBook("notes.txt", "Heizung\tWrong\n");
+  WriteBook("b.ENGLISH.wordbook", "Rohr\tTube\n");
+  WriteBook("a.ENGLISH.wordbook", "Rohr\tPipe\nRohr\tConduit\n");
   CTranslationManager manager(L"ENGLISH");
   CTranslationModule* module = manager.AddModule(L"OrvaMat");
-  EXPECT_EQ(module->ScanWordbookFiles(m_Folder.GetPath()), 3);
+  EXPECT_EQ(module->ScanWordbookFiles(m_Folder.GetPath()), 4);
   EXPECT_EQ(module->TranslateText(L"Heizung"), L"Heating");
+  EXPECT_EQ(module->TranslateText(L"Rohr"), L"Pipe");
   EXPECT_EQ(module->TranslateText(L"Lüftung"), L"Ventilation");
   EXPECT_EQ(module->TranslateText("L\xC3\xBC"
                                   "ftung"),
@@ -93,15 +88,6 @@ TEST_F(BaseTranslation, ScanLoadsOnlyTheCurrentLanguage) {
   EXPECT_EQ(module->TranslateText(static_cast<const char*>(nullptr)), L"");
   // Scanning again adds nothing: the first translation of a text stays.
   EXPECT_EQ(module->ScanWordbookFiles(m_Folder.GetPath()), 0);
-}
-
-TEST_F(BaseTranslation, FirstTranslationWinsInFileNameOrder) {
-  WriteBook("b.ENGLISH.wordbook", "Rohr\tTube\n");
-  WriteBook("a.ENGLISH.wordbook", "Rohr\tPipe\nRohr\tConduit\n");
-  CTranslationManager manager(L"ENGLISH");
-  CTranslationModule* module = manager.AddModule(L"OrvaMat");
-  module->ScanWordbookFiles(m_Folder.GetPath());
-  EXPECT_EQ(module->TranslateText(L"Rohr"), L"Pipe");
 }
 
 TEST_F(BaseTranslation, NoLanguageOrNoFolderLoadsNothing) {
