@@ -14,12 +14,6 @@ CString Picture(CArticleTestDataset& t, const wchar_t* article, eMatManager expe
   return path;
 }
 
-TEST(ArticlePicture, NoPictureAnywhereGivesTheDefaultPath) {
-  CArticleTestDataset t;
-  t.Info2();
-  EXPECT_EQ(Picture(t, L"A", eMatNoRow), t.Folder() + L"/BMP/default.bmp");
-}
-
 TEST(ArticlePicture, GraphicEntryNameIsSearchedWithAllExtensions) {
   CArticleTestDataset t;
   CMatTable* pGrafik = t.Table(L"GRAFIK1A", eTypeStruct, nullptr, {eTypeString, eTypeString});
@@ -39,6 +33,8 @@ TEST(ArticlePicture, GraphicEntryNameIsSearchedWithAllExtensions) {
 TEST(ArticlePicture, ArticleNumberConnectionNumberAndDefaults) {
   CArticleTestDataset t;
   CMatTable* pInfo2 = t.Info2();
+  // No picture anywhere: the default path.
+  EXPECT_EQ(Picture(t, L"A", eMatNoRow), t.Folder() + L"/BMP/default.bmp");
   CString file, info;
   // Without a picture table the article's number up to its first dot names it.
   EXPECT_EQ(CMatManager::GetArtikelGrafik(file, info, t.H(L"AB.12")), eMatNoTable);

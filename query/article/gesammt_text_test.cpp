@@ -33,13 +33,6 @@ class ArticleGesammtText : public ::testing::Test {
             *m_pD = nullptr;
 };
 
-TEST_F(ArticleGesammtText, ReadyTextWinsWhateverTheTextTablesHold) {
-  Build(40);
-  m_Data.Table(L"GesammtText", eTypeString);
-  ASSERT_EQ(CMatManager::SetGesammtText(L"Fertig \r\n", m_Data.H(L"A")), eMatOk);
-  EXPECT_EQ(Text(), L"Fertig \r\n");
-}
-
 TEST_F(ArticleGesammtText, ModesChooseShortAndLongText) {
   Build(40);  // mode 4: both short lines and the long text
   EXPECT_EQ(Text(), L"Zeile 1\r\nZeile 2\r\nLangtext");
@@ -51,9 +44,13 @@ TEST_F(ArticleGesammtText, ModesChooseShortAndLongText) {
   // its own.
   m_Data.SetValue(m_Data.Info2(), L"A", 1, 0, 6);
   EXPECT_EQ(Text(), L"Zeile 2\r\nLangtext\r\n\r\nZeile 1");
+  // A ready text wins whatever the text tables hold.
+  m_Data.Table(L"GesammtText", eTypeString);
+  ASSERT_EQ(CMatManager::SetGesammtText(L"Fertig \r\n", m_Data.H(L"A")), eMatOk);
+  EXPECT_EQ(Text(), L"Fertig \r\n");
 }
 
-TEST_F(ArticleGesammtText, TextLinesWithTemplatesAndBlocks) {
+TEST_F(ArticleGesammtText, TextLinesWithTemplatesAndBlocksAndAMissingBlock) {
   Build(50);  // mode 5: no long text
   auto& t = m_Data;
   t.SetText(m_pE, L"EK", L"DN $$ PN $$");
@@ -63,11 +60,8 @@ TEST_F(ArticleGesammtText, TextLinesWithTemplatesAndBlocks) {
   t.SetText(m_pD, L"A", L"frei ", 0, 0);
   t.SetValue(m_pD, L"A", t.H(L"TK"), 1, 1);
   EXPECT_EQ(Text(), L"Zeile 1\r\nZeile 2\r\nfrei Block\r\nDN 15 PN 40");
-}
-
-TEST_F(ArticleGesammtText, MissingBlockEndsTheCall) {
-  Build(50);
-  m_Data.SetValue(m_pD, L"A", m_Data.H(L"FEHLT"), 0, 1);
+  // A line naming a block that is not there ends the call with nothing.
+  t.SetValue(m_pD, L"A", t.H(L"FEHLT"), 3, 1);
   EXPECT_EQ(Text(eMatNoRow), L"");
 }
 
