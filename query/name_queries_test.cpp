@@ -16,7 +16,6 @@ class QueryNames : public CQueryTest {
 };
 
 TEST_F(QueryNames, ManufacturerNameComesFromTheStringTable) {
-  AddTranslation(L"Muster GmbH", L"Sample Ltd");
   SetLanguage(L"ENGLISH");
   AddTranslation(L"Muster GmbH", L"Sample Ltd");
   CString out;
