@@ -42,6 +42,11 @@ TEST_F(QueryValues, StringValueExRefusesWhatHoldsNoText) {
   EXPECT_EQ(Read(pLine, 0), L"Zeilen");
   EXPECT_EQ(Read(m_pTexte, Row(L"Fehlt")), Code(eMatNoRow));
   EXPECT_EQ(Read(nullptr, m_hRow), Code(eMatNoTable));
+  // A row of another dataset is no row here, and the text is left alone.
+  AddDataset(L"EFGH");
+  CString out = L"unchanged";
+  EXPECT_EQ(CMatManager::GetStringValueEx(out, m_pTexte, Row(L"Artikel1"), 0, 0, 1), eMatNoRow);
+  EXPECT_EQ(out, L"unchanged");
 }
 
 TEST_F(QueryValues, StructStringFieldsReadThroughTheirField) {
@@ -125,14 +130,6 @@ TEST_F(QueryValues, RowCallsAnswerNullTablesAndEndedWalks) {
   EXPECT_EQ(CMatManager::GetNextRow(nullptr, pos), 0u);
   EXPECT_EQ(CMatManager::GetNextRow(m_pTexte, pos), m_hRow);
   EXPECT_EQ(CMatManager::RowExistsEx(nullptr, m_hRow), eMatNoTable);
-}
-
-TEST_F(QueryValues, RowOfAnotherDatasetIsNoRowHere) {
-  AddDataset(L"EFGH");
-  const Handle hForeign = Row(L"Artikel1");
-  CString out = L"unchanged";
-  EXPECT_EQ(CMatManager::GetStringValueEx(out, m_pTexte, hForeign, 0, 0, 1), eMatNoRow);
-  EXPECT_EQ(out, L"unchanged");
 }
 
 }  // namespace
