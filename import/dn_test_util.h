@@ -74,8 +74,8 @@ class CDnTestDataset : public CTestSurroundings {
   // The text of a Handle cell.
   CString Name(const wchar_t* table, const wchar_t* row, int index = 0, int field = 0) {
     const std::uint32_t n = Cell(table, row, index, field);
-    const wchar_t* p = n == ~0u ? nullptr : m_pDataset->GetName(n);
-    return p ? p : L"<none>";
+    const CPoolText name = n == ~0u ? CPoolText() : m_pDataset->GetName(n);
+    return name ? name.ToString() : L"<none>";
   }
   float Float(const wchar_t* table, const wchar_t* row, int index = 0, int field = 0) {
     return std::bit_cast<float>(Cell(table, row, index, field));

@@ -15,8 +15,8 @@ std::vector<std::pair<CString, CString>> Entries(CDnTestDataset& t, const wchar_
     // An empty key cell reads as 12; past the last entry the index is out of range.
     const eMatManager rc = t.Store().GetCellValue(t.Table(L"DATANORM_D"), key, t.H(article), i, 1);
     if (rc != eMatOk && rc != eMatEmptyHandle) break;
-    const wchar_t* pKey = t.Dataset().GetName(key.m_nValue);
-    entries.emplace_back(t.Text(L"DATANORM_D", article, i, 0), pKey ? pKey : L"");
+    entries.emplace_back(t.Text(L"DATANORM_D", article, i, 0),
+                         t.Dataset().GetName(key.m_nValue).ToString());
   }
   return entries;
 }

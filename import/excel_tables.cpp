@@ -286,9 +286,9 @@ class CTableSheetReader {
     for (const auto& pChild : table.m_Children) {
       if (pChild->m_hName == h) return;
     }
-    const wchar_t* pName = table.m_pDatenSatz ? table.m_pDatenSatz->GetName(h) : nullptr;
+    const CString name = table.m_pDatenSatz ? table.m_pDatenSatz->GetName(h).ToString() : CString();
     ShowMessage(MB_OK | MB_ICONINFORMATION, L"Tabelle <%s> hat den defaultitem %s nicht",
-                table.m_strName, pName ? pName : L"");
+                table.m_strName, name);
   }
 
   CMatStore& m_Store;

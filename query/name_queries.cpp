@@ -37,10 +37,11 @@ bool g_bReadFlag = false;
 void CMatManager::HdlToHKKey(CString& out, unsigned long handle) {
   CMatStore& store = Store();
   CMatDatenSatz* pDataset = store.GetDatasetOfHandle(ToHandle(handle));
-  const wchar_t* pText = pDataset != nullptr ? pDataset->GetName(ToHandle(handle)) : nullptr;
-  if (pText == nullptr) return;
+  const CPoolText text = pDataset != nullptr ? pDataset->GetName(ToHandle(handle)) : CPoolText();
+  if (!text) return;
   ActivateDatasetOf(store, *pDataset);
-  out = CString(pDataset->m_szHerstellerID) + L"\\" + pText;
+  out = CString(pDataset->m_szHerstellerID) + L"\\";
+  text.AppendTo(out);
 }
 
 eMatManager CMatManager::HerstellerNameEx(CString& out, CMatTable* table, int translate) {

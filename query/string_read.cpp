@@ -109,9 +109,9 @@ eMatManager ReadSubString(CMatStore& store, CString& out, CMatTable* pTable, Han
   if (pTable == nullptr) return eMatNoTable;
   if (nPart < 0) return eMatIndex;
   if (nPart == 0) {
-    const wchar_t* pName =
-        pTable->m_pDatenSatz != nullptr ? pTable->m_pDatenSatz->GetName(pTable->m_hName) : nullptr;
-    const std::wstring_view name = pName != nullptr ? pName : L"";
+    const CString name = pTable->m_pDatenSatz != nullptr
+                             ? pTable->m_pDatenSatz->GetName(pTable->m_hName).ToString()
+                             : CString();
     const std::size_t nDash = name.find(L'-');
     if (nDash != std::wstring_view::npos) out = name.substr(nDash + 1);
     return eMatOk;
@@ -133,13 +133,13 @@ eMatManager ReadSubString(CMatStore& store, CString& out, CMatTable* pTable, Han
 CString TablePathOf(const CMatTable* pTable) {
   if (pTable == nullptr) return {};
   const CMatDatenSatz* pDataset = pTable->m_pDatenSatz;
-  const wchar_t* pName = pDataset != nullptr ? pDataset->GetName(pTable->m_hName) : nullptr;
   CString path;
   if (pTable->m_pParent != nullptr)
     path = TablePathOf(pTable->m_pParent) + L".";
   else if (pDataset != nullptr)
     path = CString(pDataset->m_szHerstellerID) + L"\\";
-  return path + (pName != nullptr ? pName : L"");
+  if (pDataset != nullptr) pDataset->GetName(pTable->m_hName).AppendTo(path);
+  return path;
 }
 
 eMatManager ReadHerstellerName(CMatStore& store, CString& out, CMatDatenSatz& dataset,

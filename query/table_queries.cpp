@@ -82,7 +82,7 @@ bool CMatManager::IsFlag2Clear(CMatTable* table) {
 const wchar_t* CMatManager::GetTableName(CMatTable* table) {
   if (table == nullptr || table->m_pDatenSatz == nullptr) return nullptr;
   ActivateDatasetOf(Store(), *table->m_pDatenSatz);
-  return table->m_pDatenSatz->GetName(table->m_hName);
+  return table->m_pDatenSatz->GetWideName(table->m_hName);
 }
 
 eMatManager CMatManager::GetTablePath(CString& out, CMatTable* table) {

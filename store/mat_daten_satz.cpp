@@ -76,29 +76,40 @@ Handle CMatDatenSatz::CreateHandle(std::wstring_view text) {
                 L"Der Datensatz hat keine freien Namen mehr (%u).\n\n%s", kCounterMask, m_strPath);
     return 0;
   }
-  wchar_t* pText = CopyText(text);
-  if (pText == nullptr) return 0;
+  const CPoolText copy(CopyPoolText(text, nullptr));
+  if (!copy) return 0;
   EnterDeferredNames();
   ++m_nHandleCounter;
   const Handle h = GetPrefix() | (m_nHandleCounter & kCounterMask);
-  m_HandleToName.SetAt(h, reinterpret_cast<std::uintptr_t>(pText));
-  m_NameToHandle.SetAt(pText, h);
+  m_HandleToName.SetAt(h, copy.Entry());
+  m_NameToHandle.SetAt(text, copy, h);
   return h;
 }
 
-const wchar_t* CMatDatenSatz::GetName(Handle h) const {
+CPoolText CMatDatenSatz::GetName(Handle h) const {
   std::uint64_t word = 0;
-  if (h == 0 || !m_HandleToName.Lookup(h, word)) return nullptr;
-  return reinterpret_cast<const wchar_t*>(static_cast<std::uintptr_t>(word));
+  if (h == 0 || !m_HandleToName.Lookup(h, word)) return CPoolText();
+  return CPoolText(static_cast<std::uintptr_t>(word));
+}
+
+const wchar_t* CMatDatenSatz::GetWideName(Handle h) {
+  const CPoolText name = GetName(h);
+  if (!name || !name.IsNarrow()) return name.Wide();
+  std::uint64_t word = 0;
+  if (m_WideNames.Lookup(h, word)) return reinterpret_cast<const wchar_t*>(word);
+  const wchar_t* pWide = CopyText(name.ToString());
+  if (pWide != nullptr) m_WideNames.SetAt(h, reinterpret_cast<std::uintptr_t>(pWide));
+  return pWide;
 }
 
 bool CMatDatenSatz::RenameHandle(Handle h, std::wstring_view text) {
-  wchar_t* pText = CopyText(text);
-  if (pText == nullptr) return false;
+  const CPoolText copy(CopyPoolText(text, nullptr));
+  if (!copy) return false;
   EnterDeferredNames();
-  if (const wchar_t* pOld = GetName(h)) m_NameToHandle.RemoveIf(pOld, h);
-  m_HandleToName.SetAt(h, reinterpret_cast<std::uintptr_t>(pText));
-  m_NameToHandle.SetAt(pText, h);
+  if (const CPoolText old = GetName(h)) m_NameToHandle.RemoveIf(old.ToString(), h);
+  m_WideNames.RemoveKey(h);  // a host keeps the old text; the next asks for the new one
+  m_HandleToName.SetAt(h, copy.Entry());
+  m_NameToHandle.SetAt(text, copy, h);
   // The handle may name tables: their parents' indexes hold the old text.
   m_ChildIndexes.Clear();
   m_bModified = true;
@@ -106,12 +117,20 @@ bool CMatDatenSatz::RenameHandle(Handle h, std::wstring_view text) {
 }
 
 void CMatDatenSatz::RemoveNames(Handle h, bool bBlank) {
-  const wchar_t* pOld = GetName(h);
-  if (pOld == nullptr) return;
+  const CPoolText old = GetName(h);
+  if (!old) return;
   EnterDeferredNames();
-  m_NameToHandle.RemoveIf(pOld, h);
+  m_NameToHandle.RemoveIf(old.ToString(), h);
   m_HandleToName.RemoveKey(h);
-  if (bBlank) const_cast<wchar_t*>(pOld)[0] = 0;
+  std::uint64_t word = 0;
+  const bool bWidened = m_WideNames.Lookup(h, word);
+  m_WideNames.RemoveKey(h);
+  if (!bBlank) return;
+  if (old.IsNarrow())
+    const_cast<char*>(old.Narrow())[0] = 0;
+  else
+    const_cast<wchar_t*>(old.Wide())[0] = 0;
+  if (bWidened) reinterpret_cast<wchar_t*>(word)[0] = 0;
 }
 
 void CMatDatenSatz::ReserveNames(std::size_t n) {
@@ -125,11 +144,11 @@ void CMatDatenSatz::ReserveLoadedNames(std::size_t n) {
 }
 
 bool CMatDatenSatz::EnterLoadedName(Handle h, std::wstring_view text) {
-  if (const wchar_t* pOld = GetName(h)) return text == pOld || RenameHandle(h, text);
-  wchar_t* pText = CopyText(text);
-  if (pText == nullptr) return false;
-  m_HandleToName.SetAt(h, reinterpret_cast<std::uintptr_t>(pText));
-  if (!m_bNamesDeferred) m_NameToHandle.SetAt(pText, h);
+  if (const CPoolText old = GetName(h)) return old.Equals(text) || RenameHandle(h, text);
+  const CPoolText copy(CopyPoolText(text, nullptr));
+  if (!copy) return false;
+  m_HandleToName.SetAt(h, copy.Entry());
+  if (!m_bNamesDeferred) m_NameToHandle.SetAt(text, copy, h);
   return true;
 }
 
@@ -141,18 +160,23 @@ void CMatDatenSatz::EnterDeferredNames() const {
   // nearly always distinct, so every entry is entered once; only when some
   // text took over another's entry does a second pass give each text its
   // highest handle, the one made last.
-  auto forEach = [this](auto enter) {
+  // Each text is widened into one reused buffer: the map hashes and
+  // compares wide characters.
+  CString text;
+  auto forEach = [this, &text](auto enter) {
     Handle h = 0;
     std::uint64_t word = 0;
     for (POSITION pos = m_HandleToName.GetStartPosition(); pos != nullptr;) {
       m_HandleToName.GetNextAssoc(pos, h, word);
-      enter(reinterpret_cast<const wchar_t*>(static_cast<std::uintptr_t>(word)), h);
+      const CPoolText copy(static_cast<std::uintptr_t>(word));
+      copy.AssignTo(text);
+      enter(copy, h);
     }
   };
-  forEach([this](const wchar_t* pText, Handle h) { m_NameToHandle.SetAt(pText, h); });
+  forEach([this, &text](CPoolText copy, Handle h) { m_NameToHandle.SetAt(text, copy, h); });
   if (m_NameToHandle.GetCount() == m_HandleToName.GetCount()) return;
-  forEach([this](const wchar_t* pText, Handle h) {
-    if (m_NameToHandle.Lookup(pText) < h) m_NameToHandle.SetAt(pText, h);
+  forEach([this, &text](CPoolText copy, Handle h) {
+    if (m_NameToHandle.Lookup(text) < h) m_NameToHandle.SetAt(text, copy, h);
   });
 }
 
@@ -202,5 +226,5 @@ void CMatDatenSatz::EnsureDatasetLoaded() {
 
 std::size_t CMatDatenSatz::GetIndexMemoryBytes() const {
   return m_NameToHandle.GetMemoryBytes() + m_HandleToName.GetMemoryBytes() +
-         m_StringPool.capacity() * sizeof(std::uintptr_t);
+         m_WideNames.GetMemoryBytes() + m_StringPool.capacity() * sizeof(std::uintptr_t);
 }

@@ -57,8 +57,13 @@ class CMatDatenSatz {
     EnterDeferredNames();
     m_NameToHandle.Prefetch(text);
   }
-  // The handle's text, null when the dataset has no such handle.
-  const wchar_t* GetName(Handle h) const;
+  // The handle's text as it lies in the arena (one byte a character when it
+  // can be), null when the dataset has no such handle.
+  CPoolText GetName(Handle h) const;
+  // The handle's text in wide characters, null when there is none: what a
+  // host is handed, which lives as long as the dataset. A one-byte name is
+  // widened into the arena the first time it is asked for, and only then.
+  const wchar_t* GetWideName(Handle h);
   // Gives a handle of this dataset a new text; false when the text could not
   // be copied (then nothing changed).
   bool RenameHandle(Handle h, std::wstring_view text);
@@ -138,7 +143,8 @@ class CMatDatenSatz {
   CTableList m_RemovedTables;
   // Read it through FindHandle: after a load it is filled on first use.
   mutable CNameMap m_NameToHandle;
-  CRowMap m_HandleToName;                    // handle -> address of its text
+  CRowMap m_HandleToName;                    // handle -> its text's pool entry (CPoolText)
+  CRowMap m_WideNames;                       // handle -> address of its widened text
   std::vector<std::uintptr_t> m_StringPool;  // entries as CPoolText takes them
   // The most texts the pool takes: its indexes are 32-bit and 0 means none.
   // A host (or a test) may set a lower bound to keep a dataset's memory.

@@ -17,10 +17,10 @@ TEST_F(StoreDataset, EmptyTextsAndSpacesMakeNoHandle) {
   EXPECT_EQ(dataset.CreateHandle(L"    "), 0u);
   EXPECT_EQ(dataset.m_nHandleCounter, nCounter);
   const Handle h = dataset.CreateHandle(L"  A");
-  EXPECT_STREQ(dataset.GetName(h), L"A");
+  EXPECT_EQ(dataset.GetName(h).ToString(), L"A");
   EXPECT_EQ(dataset.FindHandle(L"A"), h);
   // Tabs are no spaces: they stay.
-  EXPECT_STREQ(dataset.GetName(dataset.CreateHandle(L"\tB")), L"\tB");
+  EXPECT_EQ(dataset.GetName(dataset.CreateHandle(L"\tB")).ToString(), L"\tB");
 }
 
 TEST_F(StoreDataset, SameTextTwiceGivesTwoHandlesAndFindsTheLater) {
@@ -30,10 +30,13 @@ TEST_F(StoreDataset, SameTextTwiceGivesTwoHandlesAndFindsTheLater) {
   EXPECT_NE(h1, h2);
   EXPECT_EQ(dataset.FindHandle(L"Ventil"), h2);
   // Removing the older one leaves the later one findable.
+  const wchar_t* pHeld = dataset.GetWideName(h1);  // a host holds the older text
   dataset.RemoveNames(h1, true);
   EXPECT_EQ(dataset.FindHandle(L"Ventil"), h2);
-  EXPECT_STREQ(dataset.GetName(h2), L"Ventil");
-  EXPECT_EQ(dataset.GetName(h1), nullptr);
+  EXPECT_EQ(dataset.GetName(h2).ToString(), L"Ventil");
+  EXPECT_FALSE(dataset.GetName(h1));
+  EXPECT_EQ(dataset.GetWideName(h1), nullptr);
+  EXPECT_STREQ(pHeld, L"");  // blanked for whoever still holds it
 }
 
 // Handles carry their dataset's byte; the last counter value is refused
@@ -58,13 +61,13 @@ TEST_F(StoreDataset, HandlesCarryTheDatasetByteAndNeverWrapIntoTheNext) {
 TEST_F(StoreDataset, OversizedTextIsReportedOnceAndMakesNothing) {
   CMatDatenSatz& dataset = AddDataset();
   dataset.m_strPath = L"/daten/hers.mmd";
-  const std::wstring huge(70000, L'x');  // 280,004 bytes as wchar_t
+  const std::wstring huge(70000, L'\u20ac');  // 280,004 bytes, wide: no one-byte form
   EXPECT_EQ(dataset.CreateHandle(huge), 0u);
   ASSERT_EQ(m_UI.Count(), 1u);
   EXPECT_EQ(m_UI.LastText(), L"Memory allocation failed (280004 byte).\n\n/daten/hers.mmd");
   EXPECT_EQ(m_UI.LastTitle(), L"OrvaMat.dll");
   EXPECT_EQ(m_UI.LastStyle() & MB_ICONMASK, unsigned{MB_ICONERROR});
-  EXPECT_EQ(dataset.AddPoolText(huge + std::wstring(0x40000, L'x')), 0u);  // also at a byte each
+  EXPECT_EQ(dataset.AddPoolText(std::wstring(0x50000, L'x')), 0u);  // too large at a byte each
   EXPECT_EQ(m_UI.Count(), 2u);
   EXPECT_EQ(dataset.GetPoolCount(), 0u);
 }
@@ -104,10 +107,11 @@ TEST_F(StoreDataset, PoolTextsReadBackExactlyInEitherForm) {
 TEST_F(StoreDataset, RenameKeepsTheHandleAndDropsTheOldName) {
   CMatDatenSatz& dataset = AddDataset();
   const Handle h = dataset.CreateHandle(L"Alt");
-  const wchar_t* pOld = dataset.GetName(h);
+  const wchar_t* pOld = dataset.GetWideName(h);  // as a host holds it
   dataset.m_bModified = false;
   ASSERT_TRUE(dataset.RenameHandle(h, L"Neu"));
-  EXPECT_STREQ(dataset.GetName(h), L"Neu");
+  EXPECT_EQ(dataset.GetName(h).ToString(), L"Neu");
+  EXPECT_STREQ(dataset.GetWideName(h), L"Neu");
   EXPECT_EQ(dataset.FindHandle(L"Neu"), h);
   EXPECT_EQ(dataset.FindHandle(L"Alt"), 0u);
   EXPECT_STREQ(pOld, L"Alt");  // renaming does not blank the old copy
@@ -157,7 +161,7 @@ TEST_F(StoreLoadedNames, ChangesBeforeTheFirstLookUpActOnTheLoadedMap) {
 TEST_F(StoreLoadedNames, RemovingTheFoundHandleBeforeTheFirstLookUpLeavesNone) {
   m_Dataset.RemoveNames(H(9), false);
   EXPECT_EQ(m_Dataset.FindHandle(L"Ventil"), 0u);
-  EXPECT_STREQ(m_Dataset.GetName(H(5)), L"Ventil");
+  EXPECT_EQ(m_Dataset.GetName(H(5)).ToString(), L"Ventil");
 }
 
 TEST_F(StoreLoadedNames, RemoveBeforeTheFirstLookUpLeavesTheOthers) {
@@ -165,7 +169,7 @@ TEST_F(StoreLoadedNames, RemoveBeforeTheFirstLookUpLeavesTheOthers) {
   m_Dataset.RemoveNames(H(6), false);
   EXPECT_EQ(m_Dataset.FindHandle(L"Ventil"), H(9));
   EXPECT_EQ(m_Dataset.FindHandle(L"Rohr"), 0u);
-  EXPECT_EQ(m_Dataset.GetName(H(6)), nullptr);
+  EXPECT_FALSE(m_Dataset.GetName(H(6)));
   EXPECT_EQ(m_Dataset.FindHandle(L"Bogen"), H(7));
 }
 
@@ -173,9 +177,9 @@ TEST_F(StoreLoadedNames, ReadingAgainKeepsOrRenamesKnownHandles) {
   EXPECT_EQ(m_Dataset.FindHandle(L"Rohr"), H(6));  // the map is filled now
   m_Dataset.m_bModified = false;
   m_Dataset.ReserveLoadedNames(3);
-  const wchar_t* pBogen = m_Dataset.GetName(H(7));
+  const std::uintptr_t nBogen = m_Dataset.GetName(H(7)).Entry();
   EXPECT_TRUE(m_Dataset.EnterLoadedName(H(7), L"Bogen"));
-  EXPECT_EQ(m_Dataset.GetName(H(7)), pBogen);  // kept, not copied again
+  EXPECT_EQ(m_Dataset.GetName(H(7)).Entry(), nBogen);  // kept, not copied again
   EXPECT_FALSE(m_Dataset.m_bModified);
   EXPECT_TRUE(m_Dataset.EnterLoadedName(H(6), L"Rohr DN 20"));
   EXPECT_TRUE(m_Dataset.EnterLoadedName(H(12), L"Muffe"));

@@ -13,7 +13,7 @@ constexpr std::size_t kMaxCapacity = std::size_t{1} << 32;
 const wchar_t kRemoved[1] = {0};
 }  // namespace
 
-const wchar_t* CNameMap::Removed() { return kRemoved; }
+std::uintptr_t CNameMap::Removed() { return CPoolText::WideEntry(kRemoved); }
 
 std::uint32_t CNameMap::Hash(std::wstring_view text) {
   // Two characters per step through one 64-bit multiply, then a final mix so
@@ -36,18 +36,6 @@ std::uint32_t CNameMap::Hash(std::wstring_view text) {
 }
 
 namespace {
-// Equal when the stored text has exactly these characters and then ends.
-// Stops at the first difference or at the stored terminator, so a shorter
-// stored text is never read past its end (a name with a NUL inside matches
-// nothing).
-bool SameText(std::wstring_view text, const wchar_t* pStored) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const wchar_t c = pStored[i];
-    if (c != text[i] || c == L'\0') return false;
-  }
-  return pStored[text.size()] == L'\0';
-}
-
 bool FitsInSlot(const wchar_t* pText, std::size_t nLength, std::size_t nMax) {
   if (nLength > nMax) return false;
   for (std::size_t i = 0; i < nLength; ++i) {
@@ -57,27 +45,28 @@ bool FitsInSlot(const wchar_t* pText, std::size_t nLength, std::size_t nMax) {
 }
 }  // namespace
 
-const wchar_t* CNameMap::AddressOf(const CSlot& s) {
-  const wchar_t* p = nullptr;
-  std::memcpy(&p, s.aKey, sizeof p);
-  return p;
+std::uintptr_t CNameMap::EntryOf(const CSlot& s) {
+  std::uintptr_t n = 0;
+  std::memcpy(&n, s.aKey, sizeof n);
+  return n;
 }
 
-void CNameMap::SetKey(CSlot& s, const wchar_t* pText, std::size_t nLength) {
+void CNameMap::SetKey(CSlot& s, std::wstring_view text, CPoolText copy) {
   std::memset(s.aKey, 0, sizeof s.aKey);
-  if (FitsInSlot(pText, nLength, kInlineChars)) {
-    for (std::size_t i = 0; i < nLength; ++i) s.aKey[i] = static_cast<unsigned char>(pText[i]);
-    s.aKey[15] = static_cast<unsigned char>(0x80u | nLength);
+  if (FitsInSlot(text.data(), text.size(), kInlineChars)) {
+    for (std::size_t i = 0; i < text.size(); ++i) s.aKey[i] = static_cast<unsigned char>(text[i]);
+    s.aKey[15] = static_cast<unsigned char>(0x80u | text.size());
   } else {
-    std::memcpy(s.aKey, &pText, sizeof pText);
+    const std::uintptr_t n = copy.Entry();
+    std::memcpy(s.aKey, &n, sizeof n);
   }
 }
 
 bool CNameMap::KeyEquals(const CSlot& s, std::wstring_view text) {
   const unsigned nForm = s.aKey[15];
   if (nForm == 0) {
-    const wchar_t* p = AddressOf(s);
-    return p != nullptr && p != Removed() && SameText(text, p);
+    const std::uintptr_t n = EntryOf(s);
+    return n != 0 && n != Removed() && CPoolText(n).Equals(text);
   }
   if ((nForm & 0x7Fu) != text.size()) return false;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -132,13 +121,12 @@ void CNameMap::InitHashTable(std::size_t n) {
   if (nCapacity > m_nCapacity) Rehash(nCapacity);
 }
 
-void CNameMap::SetAt(const wchar_t* pText, Handle hName) {
-  if (pText == nullptr) return;
-  const std::wstring_view text(pText);
+void CNameMap::SetAt(std::wstring_view text, CPoolText copy, Handle hName) {
+  if (!copy) return;
   const std::uint32_t nHash = Hash(text);
   std::size_t i = FindSlot(text, nHash);
   if (i < m_nCapacity) {
-    SetKey(m_pSlots[i], pText, text.size());
+    SetKey(m_pSlots[i], text, copy);
     m_pSlots[i].hName = hName;
     return;
   }
@@ -152,7 +140,7 @@ void CNameMap::SetAt(const wchar_t* pText, Handle hName) {
   if (IsRemoved(m_pSlots[i])) --m_nRemoved;
   m_pSlots[i].nHash = nHash;
   m_pSlots[i].hName = hName;
-  SetKey(m_pSlots[i], pText, text.size());
+  SetKey(m_pSlots[i], text, copy);
   ++m_nCount;
 }
 
@@ -160,8 +148,8 @@ bool CNameMap::RemoveIf(std::wstring_view text, Handle hName) {
   const std::size_t i = FindSlot(text, Hash(text));
   if (i >= m_nCapacity || m_pSlots[i].hName != hName) return false;
   m_pSlots[i] = CSlot{};
-  const wchar_t* pRemoved = Removed();
-  std::memcpy(m_pSlots[i].aKey, &pRemoved, sizeof pRemoved);
+  const std::uintptr_t nRemoved = Removed();
+  std::memcpy(m_pSlots[i].aKey, &nRemoved, sizeof nRemoved);
   --m_nCount;
   ++m_nRemoved;
   return true;

@@ -6,6 +6,8 @@
 // costs one memory read instead of two; a longer key is kept as the address
 // of the dataset's own arena copy, never copied. Open addressing with linear
 // probing; a removed slot keeps probe chains intact until the next rehash.
+// The arena copy is a pool text (CPoolText): one byte a character when it
+// can be.
 #pragma once
 
 #include <cstddef>
@@ -14,15 +16,16 @@
 #include <string_view>
 
 #include "OrvaMat/types.h"
+#include "store/pool_text.h"
 
 class CNameMap {
  public:
   // The handle entered for the text, 0 when none.
   Handle Lookup(std::wstring_view text) const;
-  // Enters the text (an arena copy that outlives the entry) for hName. An
-  // entry of an equal text is taken over: the later handle wins and the entry
-  // then points to the new copy.
-  void SetAt(const wchar_t* pText, Handle hName);
+  // Enters text for hName; copy is the dataset's arena copy of it, which
+  // outlives the entry. An entry of an equal text is taken over: the later
+  // handle wins and the entry then points to the new copy.
+  void SetAt(std::wstring_view text, CPoolText copy, Handle hName);
   // Removes the text's entry only when it names hName, so that removing an
   // older handle of the same text leaves the newer one findable.
   bool RemoveIf(std::wstring_view text, Handle hName);
@@ -43,8 +46,8 @@ class CNameMap {
  private:
   static constexpr std::size_t kInlineChars = 15;
   // aKey[15] tells the form: 0x80 | length for a key inside the slot (its
-  // characters in aKey[0..14]); 0 for an address in aKey[0..7], where a null
-  // address marks an empty slot and Removed() a removed one.
+  // characters in aKey[0..14]); 0 for a pool entry in aKey[0..7], where a
+  // null entry marks an empty slot and Removed() a removed one.
   struct CSlot {
     std::uint32_t nHash;
     Handle hName;
@@ -56,12 +59,12 @@ class CNameMap {
     return static_cast<std::size_t>((std::uint64_t{nHash} * m_nCapacity) >> 32);
   }
   std::size_t Next(std::size_t i) const { return i + 1 == m_nCapacity ? 0 : i + 1; }
-  static const wchar_t* Removed();
-  static const wchar_t* AddressOf(const CSlot& s);
-  static bool IsEmpty(const CSlot& s) { return s.aKey[15] == 0 && AddressOf(s) == nullptr; }
-  static bool IsRemoved(const CSlot& s) { return s.aKey[15] == 0 && AddressOf(s) == Removed(); }
+  static std::uintptr_t Removed();
+  static std::uintptr_t EntryOf(const CSlot& s);
+  static bool IsEmpty(const CSlot& s) { return s.aKey[15] == 0 && EntryOf(s) == 0; }
+  static bool IsRemoved(const CSlot& s) { return s.aKey[15] == 0 && EntryOf(s) == Removed(); }
   static bool IsUsed(const CSlot& s) { return !IsEmpty(s) && !IsRemoved(s); }
-  static void SetKey(CSlot& s, const wchar_t* pText, std::size_t nLength);
+  static void SetKey(CSlot& s, std::wstring_view text, CPoolText copy);
   static bool KeyEquals(const CSlot& s, std::wstring_view text);
   std::size_t FindSlot(std::wstring_view text, std::uint32_t nHash) const;
   static std::unique_ptr<CSlot[]> NewSlots(std::size_t nCapacity);

@@ -2,18 +2,37 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <string>
 #include <vector>
 
 namespace {
 
+// Enters text with a copy kept as the dataset keeps its names: one byte a
+// character when every character is below 256, else the wide text itself.
+struct CCopies {
+  std::deque<std::string> narrow;
+  void Enter(CNameMap& map, const std::wstring& text, Handle h) {
+    if (!CPoolText::FitsNarrow(text)) {
+      map.SetAt(text, CPoolText(CPoolText::WideEntry(text.c_str())), h);
+      return;
+    }
+    std::string& copy = narrow.emplace_back(text.size(), '\0');
+    CPoolText::CopyNarrow(text.data(), text.size(), copy.data());
+    map.SetAt(text, CPoolText(CPoolText::NarrowEntry(copy.c_str())), h);
+  }
+};
+
 TEST(StoreNameMap, ComparesExactlyAndTheLaterHandleWins) {
   CNameMap map;
   std::wstring a = L"Rohr", b = L"Rohr", c = L"rohr";
-  map.SetAt(a.c_str(), 0x01000002);
-  map.SetAt(c.c_str(), 0x01000003);
+  auto enter = [&map](const std::wstring& text, Handle h) {
+    map.SetAt(text, CPoolText(CPoolText::WideEntry(text.c_str())), h);
+  };
+  enter(a, 0x01000002);
+  enter(c, 0x01000003);
   EXPECT_EQ(map.Lookup(L"Rohr"), 0x01000002u);
-  map.SetAt(b.c_str(), 0x01000004);
+  enter(b, 0x01000004);
   EXPECT_EQ(map.Lookup(L"Rohr"), 0x01000004u);
   EXPECT_EQ(map.Lookup(L"rohr"), 0x01000003u);
   EXPECT_EQ(map.Lookup(L"ROHR"), 0u);
@@ -27,7 +46,7 @@ TEST(StoreNameMap, ComparesExactlyAndTheLaterHandleWins) {
 TEST(StoreNameMap, RemovesOnlyTheEntryOfTheGivenHandle) {
   CNameMap map;
   std::wstring a = L"Bogen";
-  map.SetAt(a.c_str(), 7);
+  map.SetAt(a, CPoolText(CPoolText::WideEntry(a.c_str())), 7);
   EXPECT_FALSE(map.RemoveIf(L"Bogen", 6));
   EXPECT_EQ(map.Lookup(L"Bogen"), 7u);
   EXPECT_TRUE(map.RemoveIf(L"Bogen", 7));
@@ -43,9 +62,10 @@ TEST(StoreNameMap, KeepsEveryEntryThroughGrowthAndRemovals) {
   for (const bool bAnnounced : {false, true}) {
     SCOPED_TRACE(bAnnounced);
     CNameMap map;
+    CCopies copies;
     if (bAnnounced) map.InitHashTable(50000);
     const std::size_t nBytes = map.GetMemoryBytes();
-    for (int i = 0; i < 50000; ++i) map.SetAt(texts[i].c_str(), static_cast<Handle>(i + 1));
+    for (int i = 0; i < 50000; ++i) copies.Enter(map, texts[i], static_cast<Handle>(i + 1));
     if (bAnnounced) {
       EXPECT_EQ(map.GetMemoryBytes(), nBytes);
       EXPECT_LT(nBytes, 50000u * 4 / 3 * 24 + 100);  // three quarters full, not less
@@ -60,15 +80,18 @@ TEST(StoreNameMap, KeepsEveryEntryThroughGrowthAndRemovals) {
 
 TEST(StoreNameMap, ShortAndLongKeysAreToldApart) {
   // Keys of up to 15 characters below 256 live inside the slots, others by
-  // address: texts on either side of each limit must find only themselves.
+  // their copy's entry (one byte or four a character): texts on either side
+  // of each limit must find only themselves.
   std::vector<std::wstring> texts = {L"",
                                      L"\u00e4",
-                                     L"Heizk\u00f6rper 123",       // 15 characters, inline
-                                     L"Heizk\u00f6rper 1234",      // 16: by address
-                                     L"Heizk\u00f6rper 12\u20ac",  // 15 with one above 255
+                                     L"Heizk\u00f6rper 123",         // 15 characters, inline
+                                     L"Heizk\u00f6rper 1234",        // 16: a one-byte copy
+                                     L"Heizk\u00f6rper 1234\u20ac",  // 17: a wide copy
+                                     L"Heizk\u00f6rper 12\u20ac",    // 15 with one above 255
                                      L"Heizk\u00f6rper 12\u0100"};
   CNameMap map;
-  for (std::size_t i = 0; i < texts.size(); ++i) map.SetAt(texts[i].c_str(), Handle(i + 1));
+  CCopies copies;
+  for (std::size_t i = 0; i < texts.size(); ++i) copies.Enter(map, texts[i], Handle(i + 1));
   for (std::size_t i = 0; i < texts.size(); ++i)
     EXPECT_EQ(map.Lookup(texts[i]), Handle(i + 1)) << i;
   EXPECT_EQ(map.Lookup(L"Heizk\u00f6rper 12"), 0u);

@@ -44,6 +44,7 @@ class CPoolText {
 
   // False for no text (an index outside the pool, or 0).
   explicit operator bool() const { return m_nEntry != 0; }
+  std::uintptr_t Entry() const { return m_nEntry; }
   bool IsNarrow() const { return (m_nEntry & 1u) != 0; }
   // Where the text lies (also to ask for it ahead of reading).
   const void* Address() const {
@@ -52,6 +53,13 @@ class CPoolText {
   const char* Narrow() const { return static_cast<const char*>(Address()); }
   const wchar_t* Wide() const { return static_cast<const wchar_t*>(Address()); }
 
+  // Whether the text has exactly these characters (a null entry is the empty
+  // text); a character NUL inside text matches nothing.
+  bool Equals(std::wstring_view text) const {
+    if (m_nEntry == 0) return text.empty();
+    if (!IsNarrow()) return Same(text, Wide());
+    return Same(text, reinterpret_cast<const unsigned char*>(Narrow()));
+  }
   bool empty() const { return m_nEntry == 0 || (IsNarrow() ? *Narrow() == 0 : *Wide() == 0); }
   std::size_t size() const {
     if (m_nEntry == 0) return 0;
@@ -81,5 +89,15 @@ class CPoolText {
   }
 
  private:
+  // Stops at the first difference or at the stored terminator, so that a
+  // shorter stored text is never read past its end.
+  template <class C>
+  static bool Same(std::wstring_view text, const C* pStored) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const auto c = static_cast<std::uint32_t>(pStored[i]);
+      if (c != static_cast<std::uint32_t>(text[i]) || c == 0) return false;
+    }
+    return pStored[text.size()] == 0;
+  }
   std::uintptr_t m_nEntry = 0;
 };

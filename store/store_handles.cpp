@@ -32,7 +32,7 @@ Handle CMatStore::GetOrCreateHandle(const wchar_t* pText) {
 
 const wchar_t* CMatStore::HdlToString(Handle h) {
   ActivateDataset(h);
-  return m_pCurrent != nullptr ? m_pCurrent->GetName(h) : nullptr;
+  return m_pCurrent != nullptr ? m_pCurrent->GetWideName(h) : nullptr;
 }
 
 void CMatStore::RenameHandle(Handle h, const wchar_t* pText) {

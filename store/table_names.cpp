@@ -5,7 +5,7 @@
 
 std::wstring_view TableNameText(const CMatTable& table) {
   const wchar_t* pName =
-      table.m_pDatenSatz != nullptr ? table.m_pDatenSatz->GetName(table.m_hName) : nullptr;
+      table.m_pDatenSatz != nullptr ? table.m_pDatenSatz->GetWideName(table.m_hName) : nullptr;
   return pName != nullptr ? std::wstring_view(pName) : std::wstring_view(table.m_strName);
 }
 

@@ -26,8 +26,7 @@ std::wstring_view FirstField(std::wstring_view text) {
 }
 
 CString NameOf(const CMatTable& table) {
-  const wchar_t* pName = table.m_pDatenSatz->GetName(table.m_hName);
-  return pName != nullptr ? CString(pName) : CString();
+  return table.m_pDatenSatz->GetName(table.m_hName).ToString();
 }
 
 bool HasPrefix(std::wstring_view name, std::wstring_view prefix) {

@@ -65,7 +65,7 @@ class CVdiTestDataset : public CTestSurroundings {
     }
     CString names;
     for (const auto& pChild : *pList)
-      names += (names.empty() ? L"" : L" ") + CString(m_pDataset->GetName(pChild->m_hName));
+      names += (names.empty() ? L"" : L" ") + m_pDataset->GetName(pChild->m_hName).ToString();
     return names;
   }
   // A String field of a Struct row (sub-row index), "<none>" when unreadable.
@@ -80,8 +80,7 @@ class CVdiTestDataset : public CTestSurroundings {
     CCell cell;
     const Handle h = m_pDataset->FindHandle(row);
     if (Store().GetCellValue(pTable, cell, h, index, field) != eMatOk) return L"<none>";
-    const wchar_t* p = m_pDataset->GetName(cell.m_nValue);
-    return p ? p : L"";
+    return m_pDataset->GetName(cell.m_nValue).ToString();
   }
   // The texts of the message boxes shown, joined by '\n'.
   CString Messages() {

@@ -15,8 +15,7 @@
 namespace {
 
 CString HandleText(const CMatDatenSatz& dataset, std::uint32_t h) {
-  const wchar_t* p = h != 0 ? dataset.GetName(h) : nullptr;
-  return p != nullptr ? p : L"";
+  return dataset.GetName(h).ToString();
 }
 
 // The cell of the article's row in the top-level table of that name; 0 when

@@ -35,8 +35,7 @@ CString FindWithExtensions(const CFileFinder& folder, const CString& name) {
 }
 
 CString NameOfHandle(const CArticleContext& context, std::uint32_t h) {
-  const wchar_t* p = h != 0 ? context.Dataset()->GetName(h) : nullptr;
-  return p != nullptr ? p : L"";
+  return context.Dataset()->GetName(h).ToString();
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ eMatManager CMatArticleCalls::GetMengeneinheitText(CString& out, unsigned long a
   const eMatManager rc = ReadCell(context.Store(), context.Table(L"ArtikelInfo1"),
                                   static_cast<Handle>(article), 0, 2, hUnit);
   if (rc == eMatOk) {
-    if (const wchar_t* pText = context.Dataset()->GetName(hUnit)) out = pText;
+    if (const CPoolText text = context.Dataset()->GetName(hUnit)) text.AssignTo(out);
   }
   return rc;
 }
@@ -65,7 +65,7 @@ eMatManager CMatArticleCalls::GetTableText(CString& out, CMatTable* table) {
     }
     if (pAncestor == nullptr) break;
   }
-  const wchar_t* pName = pDataset->GetName(table->m_hName);
-  out = pName != nullptr ? pName : table->m_strName;
+  const CPoolText name = pDataset->GetName(table->m_hName);
+  out = name ? name.ToString() : table->m_strName;
   return eMatNoRow;
 }

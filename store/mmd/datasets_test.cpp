@@ -189,7 +189,7 @@ TEST_F(MmdDatasets, CreatedDatasetsHaveTheirNameAndUnits) {
   CMatTable* pUnits = FindTopLevelTable(dataset, L"UebersetzungEinheiten", eHiddenTables::kFind);
   ASSERT_NE(pUnits, nullptr);
   EXPECT_EQ(Store().GetRowCount(pUnits), 15);
-  EXPECT_EQ(CString(dataset.GetName(Get(pUnits, dataset.FindHandle(L"MTK")))), L"m²");
+  EXPECT_EQ(dataset.GetName(Get(pUnits, dataset.FindHandle(L"MTK"))).ToString(), L"m²");
   // Registered before it exists; a saved file then opens as the same dataset.
   ASSERT_TRUE(SaveDataset(dataset));
   EXPECT_EQ(Registered(), CStringList{path});

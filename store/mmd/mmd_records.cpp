@@ -91,7 +91,7 @@ bool ReadTextSkeleton(CTableList& list, CMatTable* pParent, CMmdReader& file,
   CMatTable& table = FindOrAppendTable(list, StoredHandle(dataset, nStored), pParent, dataset);
   table.m_nType = eTypeStrLine;
   table.m_nFilePos = nBodyPos;
-  if (const wchar_t* pName = dataset.GetName(table.m_hName)) table.m_strName = pName;
+  if (const CPoolText name = dataset.GetName(table.m_hName)) name.AssignTo(table.m_strName);
   return file.Skip(nSize - 8);
 }
 
@@ -148,8 +148,7 @@ bool ReadTableRecordAt(CMatTable& table, CMmdReader& file, std::uint32_t nVersio
       !file.ReadU32(table.m_nFlags))
     return false;
   table.m_nValuesPerRow = static_cast<std::int32_t>(nValuesPerRow);
-  const wchar_t* pName = dataset.GetName(table.m_hName);
-  table.m_strName = pName ? pName : L"";
+  dataset.GetName(table.m_hName).AssignTo(table.m_strName);
   table.m_hDefaultItem = 0;
   std::uint32_t nDefault = 0;
   if (nVersion > 1 && !file.ReadU32(nDefault)) return false;

@@ -80,7 +80,7 @@ bool CDatasetWriter::WriteFile() {
   for (POSITION pos = m_Dataset.m_HandleToName.GetStartPosition(); pos != nullptr;) {
     m_Dataset.m_HandleToName.GetNextAssoc(pos, h, word);
     m_Writer.WriteU32(h & mmd::kHandleMask);
-    m_Writer.WriteString(reinterpret_cast<const wchar_t*>(static_cast<std::uintptr_t>(word)));
+    m_Writer.WriteString(CPoolText(static_cast<std::uintptr_t>(word)));
   }
   m_Writer.WriteTag(mmd::kTagTables);
   m_Writer.WriteU32(std::uint32_t(m_Dataset.m_Tables.size()));

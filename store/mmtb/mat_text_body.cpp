@@ -242,7 +242,6 @@ void CMatTextReader::CheckDefaultItem(CMatTable& table) {
   for (const auto& pChild : table.m_Children) {
     if (pChild->m_hName == h) return;
   }
-  const wchar_t* pName = table.m_pDatenSatz ? table.m_pDatenSatz->GetName(h) : nullptr;
-  ShowMessage(MB_OK | MB_ICONINFORMATION, kMsgDefaultItemMissing, table.m_strName,
-              pName ? pName : L"");
+  const CString name = table.m_pDatenSatz ? table.m_pDatenSatz->GetName(h).ToString() : CString();
+  ShowMessage(MB_OK | MB_ICONINFORMATION, kMsgDefaultItemMissing, table.m_strName, name);
 }

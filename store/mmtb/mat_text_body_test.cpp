@@ -93,7 +93,7 @@ TEST_F(MatTextBody, HashTableSizeBeforeRowsSetsTheModeAfterRowsIsIgnored) {
   std::uint64_t word = 0;
   CString order;
   for (POSITION pos = pList->GetFirstRowPosition(); pos != nullptr;)
-    order += m_pDataset->GetName(pList->GetNextRow(pos, word));
+    m_pDataset->GetName(pList->GetNextRow(pos, word)).AppendTo(order);
   EXPECT_EQ(order, L"cab");
   EXPECT_FALSE(Top(L"M")->m_bListMode);
   // After the first row: the message, unless the table is in list mode.

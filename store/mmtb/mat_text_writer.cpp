@@ -105,9 +105,10 @@ void CMatTextWriter::WriteTable(CMatTable& root) {
   }
 }
 
-const wchar_t* CMatTextWriter::NameOf(const CMatTable& table, Handle h) const {
-  const wchar_t* pName = table.m_pDatenSatz ? table.m_pDatenSatz->GetName(h) : nullptr;
-  return pName ? pName : L"";
+const wchar_t* CMatTextWriter::NameOf(const CMatTable& table, Handle h, CString& buffer) const {
+  buffer.clear();
+  if (table.m_pDatenSatz) table.m_pDatenSatz->GetName(h).AppendTo(buffer);
+  return buffer.c_str();
 }
 
 void CMatTextWriter::AppendQuoted(CString& line, const wchar_t* pText, bool bMultiLine) {
@@ -116,7 +117,8 @@ void CMatTextWriter::AppendQuoted(CString& line, const wchar_t* pText, bool bMul
   const std::size_t nLength = ScanText(pText, bMultiLine, bReadsBack);
   if (!bReadsBack && m_nLossy++ == 0) {
     m_strLossyTable = m_pTable ? m_pTable->m_strName : CString();
-    m_strLossyRow = m_pTable && m_hRow ? NameOf(*m_pTable, m_hRow) : L"";
+    m_strLossyRow.clear();
+    if (m_pTable && m_hRow) NameOf(*m_pTable, m_hRow, m_strLossyRow);
   }
   line.append(L"(*", 2).append(pText, nLength).append(L"*)", 2);
 }
@@ -127,9 +129,11 @@ void CMatTextWriter::WriteHead(CMatTable& table) {
   m_hRow = 0;
   m_Sink.Line(L"[MMTB]");
   CString line;
-  const wchar_t* pName = NameOf(table, table.m_hName);
-  AppendQuoted(line, *pName ? pName : table.m_strName.c_str(), false);
-  AppendQuoted(line, table.m_pParent ? NameOf(table, table.m_pParent->m_hName) : L"", false);
+  CString name, parent;
+  NameOf(table, table.m_hName, name);
+  AppendQuoted(line, !name.empty() ? name.c_str() : table.m_strName.c_str(), false);
+  AppendQuoted(line, table.m_pParent ? NameOf(table, table.m_pParent->m_hName, parent) : L"",
+               false);
   AppendTypeText(line, table.m_nType);
   line.push_back(L',');
   const bool bStrLine = table.m_nType == eTypeStrLine;
@@ -173,7 +177,7 @@ void CMatTextWriter::WriteRows(const CMatTable& table) {
     // Lines are built in one reused buffer and copied at their exact size.
     CString& line = m_strLine;
     line.clear();
-    AppendQuoted(line, NameOf(table, m_hRow), false);
+    AppendQuoted(line, NameOf(table, m_hRow, m_strRowName), false);
     if (nType == eTypeStruct) {
       WriteStructRow(table, line, word);
       continue;
@@ -237,7 +241,7 @@ void CMatTextWriter::AppendCell(const CMatTable& table, std::uint32_t nType, std
   line.push_back(L' ');
   switch (nType) {
     case eTypeHandle:
-      AppendQuoted(line, nCell ? NameOf(table, nCell) : L"", false);
+      AppendQuoted(line, nCell ? NameOf(table, nCell, m_strPoolText) : L"", false);
       break;
     case eTypeString:
     case eTypeUniString: {

@@ -74,11 +74,14 @@ class CMatTextWriter {
   void AppendCell(const CMatTable& table, std::uint32_t nType, std::uint32_t nCell, CString& line);
   // " (*text*)", checking that the reader gives the text back.
   void AppendQuoted(CString& line, const wchar_t* pText, bool bMultiLine);
-  const wchar_t* NameOf(const CMatTable& table, Handle h) const;
+  // The handle's text widened into buffer (names may be kept one byte a
+  // character); returns the buffer's characters.
+  const wchar_t* NameOf(const CMatTable& table, Handle h, CString& buffer) const;
 
   CTextLineSink& m_Sink;
   CString m_strLine;                    // the row line being built
-  CString m_strPoolText;                // a pool text widened, reused from cell to cell
+  CString m_strPoolText;                // a pool text or name widened, reused from cell to cell
+  CString m_strRowName;                 // the row's name widened, reused from row to row
   const CMatTable* m_pTable = nullptr;  // the table being written
   Handle m_hRow = 0;                    // the row being written
   int m_nLossy = 0;
