@@ -93,10 +93,12 @@ CPoolText CMatDatenSatz::GetName(Handle h) const {
 }
 
 const wchar_t* CMatDatenSatz::GetWideName(Handle h) {
-  const CPoolText name = GetName(h);
-  if (!name || !name.IsNarrow()) return name.Wide();
+  // A name asked for once is asked for again (a table's name at every look-up
+  // by name): its wide copy is found with one look-up.
   std::uint64_t word = 0;
   if (m_WideNames.Lookup(h, word)) return reinterpret_cast<const wchar_t*>(word);
+  const CPoolText name = GetName(h);
+  if (!name || !name.IsNarrow()) return name.Wide();
   const wchar_t* pWide = CopyText(name.ToString());
   if (pWide != nullptr) m_WideNames.SetAt(h, reinterpret_cast<std::uintptr_t>(pWide));
   return pWide;
