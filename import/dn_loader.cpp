@@ -225,10 +225,11 @@ void CDnLoader::MakeRoomForArticles() {
   // more is room for them. The maps take no more room than they are asked
   // for, so the guess must not fall short (the map would double).
   m_pDataset->ReserveNames(2 * nArticles + nArticles / 8);
-  // The tables every article has a row in; the long texts and text lines of
-  // only some catalogues grow as they are read.
+  // The tables every article has a row in (the matchcodes: in most
+  // catalogues); the long texts and text lines of only some catalogues grow
+  // as they are read.
   for (CMatTable* pTable : {m_Tables.m_pKurzText, m_Tables.m_pPreis, m_Tables.m_pArtikelInfo1,
-                            m_Tables.m_pArtikelInfo2}) {
+                            m_Tables.m_pArtikelInfo2, m_Tables.m_pMatchcode}) {
     if (pTable != nullptr && !pTable->m_bListMode) {
       pTable->m_Rows.InitHashTable(pTable->GetRowCount() + nArticles);
     }

@@ -92,9 +92,12 @@ void CRowMap::SetAt(Handle hRow, std::uint64_t word) {
   }
   if (m_nCapacity == 0 || (m_nCount + m_nRemoved + 1) * 4 > m_nCapacity * 3) {
     // Grow when live rows fill half the slots, else only sweep removed slots.
+    // Growing by half keeps a grown map at least half full: a catalogue's
+    // group tables, which no count announces, hold a row per article.
     const bool bGrow = (m_nCount + 1) * 2 > m_nCapacity;
-    Rehash(m_nCapacity == 0 ? kMinCapacity
-                            : (bGrow ? CapacityAtLeast(m_nCapacity * 2) : m_nCapacity));
+    Rehash(m_nCapacity == 0
+               ? kMinCapacity
+               : (bGrow ? CapacityAtLeast(m_nCapacity + m_nCapacity / 2) : m_nCapacity));
   }
   CSlot slot{hRow, 0, 0};
   SetWord(slot, word);

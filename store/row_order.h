@@ -16,9 +16,7 @@ using CRowEntry = std::pair<Handle, std::uint64_t>;  // row handle, row word
 
 std::vector<CRowEntry> RowsInWriteOrder(const CMatTable& table);
 
-// Sorts rows by handle. Many rows (a catalogue's tables hold hundreds of
-// thousands) are sorted by their handles' bytes, lowest first, which costs a
-// few passes over them instead of a comparison sort's many; few rows by
-// comparison. The handles of one table's rows are distinct, so the order is
-// the same either way.
-void SortByHandle(std::vector<CRowEntry>& rows);
+// Sorts row handles. Many (a catalogue's tables hold hundreds of thousands)
+// are sorted by their bytes, lowest first, which costs a few passes over
+// them instead of a comparison sort's many; few by comparison.
+void SortByHandle(std::vector<Handle>& handles);

@@ -42,25 +42,23 @@ TEST_F(StoreRowOrder, MapRowsComeInHandleOrderListRowsInTheirOwn) {
 // The byte-wise sort of many rows gives what a comparison sort gives, for
 // handles of several datasets and of every size.
 TEST(StoreRowOrderSort, ManyRowsSortAsFewDo) {
-  std::vector<CRowEntry> rows;
+  std::vector<Handle> scrambled;
   std::uint32_t x = 12345;
   for (std::uint32_t i = 0; i < 5000; ++i) {
     x = x * 1664525u + 1013904223u;  // distinct: a full-period sequence
-    rows.emplace_back(x, i);
+    scrambled.push_back(x);
   }
-  std::vector<CRowEntry> expected = rows;
-  std::sort(expected.begin(), expected.end());
-  SortByHandle(rows);
-  EXPECT_EQ(rows, expected);
-  // One dataset's handles share their top byte.
-  for (CRowEntry& row : rows) row.first = 0x03000000u | (row.first & 0xFFFFFFu);
-  std::sort(rows.begin(), rows.end(), [](const CRowEntry& a, const CRowEntry& b) {
-    return a.second < b.second;  // scrambled again
-  });
-  expected = rows;
-  std::sort(expected.begin(), expected.end());
-  SortByHandle(rows);
-  EXPECT_EQ(rows, expected);
+  // Handles of every size, then one dataset's handles, which share their
+  // top byte.
+  for (const bool bOneDataset : {false, true}) {
+    std::vector<Handle> handles = scrambled;
+    if (bOneDataset)
+      for (Handle& h : handles) h = 0x03000000u | (h & 0xFFFFFFu);
+    std::vector<Handle> expected = handles;
+    std::sort(expected.begin(), expected.end());
+    SortByHandle(handles);
+    EXPECT_EQ(handles, expected) << bOneDataset;
+  }
 }
 
 }  // namespace
