@@ -17,8 +17,8 @@ std::uintptr_t CNameMap::Removed() { return CPoolText::WideEntry(kRemoved); }
 
 std::uint32_t CNameMap::Hash(std::wstring_view text) {
   // Two characters per step through one 64-bit multiply, then a final mix so
-  // that every bit (the high ones pick the slot) depends on every character. A chain of
-  // one multiply per character was a fifth of every look-up.
+  // that every bit (the high ones pick the slot) depends on every character.
+  // A chain of one multiply per character was a fifth of every look-up.
   constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
   std::uint64_t h = text.size() * kMul;
   std::size_t i = 0;
@@ -123,6 +123,7 @@ void CNameMap::InitHashTable(std::size_t n) {
 
 void CNameMap::SetAt(std::wstring_view text, CPoolText copy, Handle hName) {
   if (!copy) return;
+  text = text.substr(0, text.find(L'\0'));  // the text as its copy reads
   const std::uint32_t nHash = Hash(text);
   std::size_t i = FindSlot(text, nHash);
   if (i < m_nCapacity) {

@@ -3,11 +3,11 @@
 // The keys are compared exactly and case-sensitively. A short key (at most
 // kInlineChars characters, each below 256, as most article numbers and table
 // names are) is kept inside its slot, one byte a character, so that a hit
-// costs one memory read instead of two; a longer key is kept as the address
-// of the dataset's own arena copy, never copied. Open addressing with linear
-// probing; a removed slot keeps probe chains intact until the next rehash.
-// The arena copy is a pool text (CPoolText): one byte a character when it
-// can be.
+// costs one memory read instead of two; a longer key is kept as the pool
+// entry (CPoolText, one byte a character when it can be) of the dataset's own
+// arena copy, never copied. Open addressing with linear probing over any
+// number of slots; a removed slot keeps probe chains intact until the next
+// rehash.
 #pragma once
 
 #include <cstddef>

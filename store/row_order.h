@@ -16,7 +16,8 @@ using CRowEntry = std::pair<Handle, std::uint64_t>;  // row handle, row word
 
 std::vector<CRowEntry> RowsInWriteOrder(const CMatTable& table);
 
-// Sorts row handles. Many (a catalogue's tables hold hundreds of thousands)
-// are sorted by their bytes, lowest first, which costs a few passes over
-// them instead of a comparison sort's many; few by comparison.
+// Sorts row handles. Handles that lie close together (one dataset's) are
+// sorted by a bit each between the lowest and the highest; others, when
+// many, by their bytes, lowest first, which costs a few passes over them
+// instead of a comparison sort's many; few by comparison.
 void SortByHandle(std::vector<Handle>& handles);

@@ -39,8 +39,9 @@ TEST_F(StoreRowOrder, MapRowsComeInHandleOrderListRowsInTheirOwn) {
   EXPECT_EQ(Handles(RowsInWriteOrder(*pList)), listed);
 }
 
-// The byte-wise sort of many rows gives what a comparison sort gives, for
-// handles of several datasets and of every size.
+// The bit-wise and the byte-wise sort of many rows give what a comparison
+// sort gives, for handles of several datasets, of every size and close
+// together.
 TEST(StoreRowOrderSort, ManyRowsSortAsFewDo) {
   std::vector<Handle> scrambled;
   std::uint32_t x = 12345;
@@ -48,16 +49,19 @@ TEST(StoreRowOrderSort, ManyRowsSortAsFewDo) {
     x = x * 1664525u + 1013904223u;  // distinct: a full-period sequence
     scrambled.push_back(x);
   }
-  // Handles of every size, then one dataset's handles, which share their
-  // top byte.
-  for (const bool bOneDataset : {false, true}) {
+  // Handles of every size; one dataset's, which share their top byte; and
+  // handles close together, with gaps and with one handle twice.
+  for (const int nCase : {0, 1, 2, 3}) {
     std::vector<Handle> handles = scrambled;
-    if (bOneDataset)
-      for (Handle& h : handles) h = 0x03000000u | (h & 0xFFFFFFu);
+    for (std::uint32_t i = 0; i < handles.size(); ++i) {
+      if (nCase == 1) handles[i] = 0x03000000u | (handles[i] & 0xFFFFFFu);
+      if (nCase >= 2) handles[i] = 0x03000000u | (i * 7919u % 20000u);  // 7919 prime: distinct
+    }
+    if (nCase == 3) handles.push_back(handles[17]);
     std::vector<Handle> expected = handles;
     std::sort(expected.begin(), expected.end());
     SortByHandle(handles);
-    EXPECT_EQ(handles, expected) << bOneDataset;
+    EXPECT_EQ(handles, expected) << nCase;
   }
 }
 

@@ -87,9 +87,10 @@ class CRowMap {
   // and no more. The rest is taken by multiplications (Lemire's fast modulo),
   // not by a division.
   //
-  // A step with a large power of two (every 1,024th handle) would put many
-  // rows on one slot. When the inserts of a map probe more than twice per
-  // row on average, the map scrambles instead: groups of eight consecutive
+  // Handles whose rests still crowd (a step that is a multiple of the
+  // capacity, runs of several datasets' handles) would put many rows on a
+  // few slots. When the inserts of a map probe more than twice per row on
+  // average, the map scrambles instead: groups of eight consecutive
   // handles keep their order, and the group number is mixed and spread by
   // the golden-ratio product, which spreads any step evenly at a few more
   // probes for dense runs.
@@ -135,7 +136,7 @@ class CRowMap {
   POSITION NextPosition(std::size_t nFrom) const;
 
   std::unique_ptr<CSlot[]> m_pSlots;
-  std::size_t m_nCapacity = 0;        // a multiple of 8, or 0
+  std::size_t m_nCapacity = 0;        // a prime, or 0
   std::uint64_t m_nModuloFactor = 0;  // 2^64 / capacity, rounded up: see Rest
   std::size_t m_nCount = 0;           // rows, the key 0 included
   std::size_t m_nRemoved = 0;         // removed slots still in the probe chains
