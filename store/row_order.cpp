@@ -3,31 +3,14 @@
 #include <algorithm>
 #include <bit>
 
-std::vector<CRowEntry> RowsInWriteOrder(const CMatTable& table) {
-  std::vector<CRowEntry> rows;
-  std::uint64_t word = 0;
-  if (table.m_bListMode) {
-    rows.reserve(table.GetRowCount());
-    for (POSITION pos = table.GetFirstRowPosition(); pos != nullptr;) {
-      const Handle h = table.GetNextRow(pos, word);
-      rows.emplace_back(h, word);
-    }
-    return rows;
-  }
-  // The handles are sorted alone and the words looked up after: a save
-  // comes when the whole store is in memory, and sorting the handles takes a
-  // quarter of the room that sorting the rows would.
+std::vector<Handle> RowHandlesInOrder(const CMatTable& table) {
   std::vector<Handle> handles;
   handles.reserve(table.GetRowCount());
+  std::uint64_t word = 0;
   for (POSITION pos = table.GetFirstRowPosition(); pos != nullptr;)
     handles.push_back(table.GetNextRow(pos, word));
   SortByHandle(handles);
-  rows.reserve(handles.size());
-  for (const Handle h : handles) {
-    table.m_Rows.Lookup(h, word);
-    rows.emplace_back(h, word);
-  }
-  return rows;
+  return handles;
 }
 
 namespace {

@@ -7,14 +7,32 @@
 #pragma once
 
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "OrvaMat/mat_table.h"
 
-using CRowEntry = std::pair<Handle, std::uint64_t>;  // row handle, row word
+// The handles of a table in map mode, in handle order.
+std::vector<Handle> RowHandlesInOrder(const CMatTable& table);
 
-std::vector<CRowEntry> RowsInWriteOrder(const CMatTable& table);
+// Calls write(handle, word) for every row of the table in that order. Only
+// the handles are sorted, and each row's word is looked up when it is
+// written: a save comes when the whole store is in memory, and the handles
+// take a quarter of the room of the rows. write must not change the table.
+template <class F>
+void ForEachRowInWriteOrder(const CMatTable& table, F&& write) {
+  std::uint64_t word = 0;
+  if (table.m_bListMode) {
+    for (POSITION pos = table.GetFirstRowPosition(); pos != nullptr;) {
+      const Handle h = table.GetNextRow(pos, word);
+      write(h, word);
+    }
+    return;
+  }
+  for (const Handle h : RowHandlesInOrder(table)) {
+    table.m_Rows.Lookup(h, word);
+    write(h, word);
+  }
+}
 
 // Sorts row handles. Handles that lie close together (one dataset's) are
 // sorted by a bit each between the lowest and the highest; others, when

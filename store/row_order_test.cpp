@@ -13,9 +13,15 @@ namespace {
 class StoreRowOrder : public CStoreTest {
  protected:
   StoreRowOrder() { AddDataset(); }
-  static std::vector<Handle> Handles(const std::vector<CRowEntry>& rows) {
+  static std::vector<std::pair<Handle, std::uint64_t>> Rows(const CMatTable& table) {
+    std::vector<std::pair<Handle, std::uint64_t>> rows;
+    ForEachRowInWriteOrder(table,
+                           [&rows](Handle h, std::uint64_t word) { rows.emplace_back(h, word); });
+    return rows;
+  }
+  static std::vector<Handle> Handles(const CMatTable& table) {
     std::vector<Handle> handles;
-    for (const auto& [h, word] : rows) handles.push_back(h);
+    for (const auto& [h, word] : Rows(table)) handles.push_back(h);
     return handles;
   }
 };
@@ -33,10 +39,9 @@ TEST_F(StoreRowOrder, MapRowsComeInHandleOrderListRowsInTheirOwn) {
     ASSERT_EQ(Store().AddRow(pList, h), eMatOk);
     listed.push_back(h);
   }
-  const std::vector<CRowEntry> mapRows = RowsInWriteOrder(*pMap);
-  EXPECT_EQ(Handles(mapRows), names);
-  for (const auto& [h, word] : mapRows) EXPECT_EQ(word, h);  // each row keeps its word
-  EXPECT_EQ(Handles(RowsInWriteOrder(*pList)), listed);
+  EXPECT_EQ(Handles(*pMap), names);
+  for (const auto& [h, word] : Rows(*pMap)) EXPECT_EQ(word, h);  // each row keeps its word
+  EXPECT_EQ(Handles(*pList), listed);
 }
 
 // The bit-wise and the byte-wise sort of many rows give what a comparison

@@ -191,7 +191,7 @@ void CDatasetWriter::WriteRows(CMatTable& table) {
     const auto* pCells = static_cast<const std::uint32_t*>(table.m_pData);
     for (std::int32_t i = 0; i < nCount; ++i) m_Writer.WriteU32(pCells ? pCells[i] : 0);
   } else if (nCount > 0) {
-    for (const auto& [hRow, word] : RowsInWriteOrder(table)) {
+    ForEachRowInWriteOrder(table, [this, &table](Handle hRow, std::uint64_t word) {
       m_Writer.WriteU32(hRow & mmd::kHandleMask);
       const auto* pCells =
           reinterpret_cast<const std::uint32_t*>(static_cast<std::uintptr_t>(word));
@@ -205,7 +205,7 @@ void CDatasetWriter::WriteRows(CMatTable& table) {
       } else {
         WriteCell(table.m_nType, RowWordCell(word));
       }
-    }
+    });
   }
   PatchSize(nSizeAt, table);
 }

@@ -172,7 +172,7 @@ void CMatTextWriter::WriteRows(const CMatTable& table) {
     WriteArray(table);
     return;
   }
-  for (const auto& [hRow, word] : RowsInWriteOrder(table)) {
+  ForEachRowInWriteOrder(table, [this, &table, nType](Handle hRow, std::uint64_t word) {
     m_hRow = hRow;
     // Lines are built in one reused buffer and copied at their exact size.
     CString& line = m_strLine;
@@ -180,11 +180,11 @@ void CMatTextWriter::WriteRows(const CMatTable& table) {
     AppendQuoted(line, NameOf(table, m_hRow, m_strRowName), false);
     if (nType == eTypeStruct) {
       WriteStructRow(table, line, word);
-      continue;
+      return;
     }
     AppendCells(table, line, word);
     m_Sink.Line(line);
-  }
+  });
   m_hRow = 0;
 }
 
