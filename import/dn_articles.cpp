@@ -54,10 +54,8 @@ Handle CDnLoader::TranslateUnit(std::wstring_view unit) {
 
 void CDnLoader::SetShortText(Handle hArticle, std::wstring_view line1, std::wstring_view line2) {
   if (line2.empty()) return SetText(m_Tables.m_pTextKurz, hArticle, 0, line1);
-  CString text;
-  text.reserve(line1.size() + 2 + line2.size());
-  text.append(line1).append(L"\r\n").append(line2);
-  SetText(m_Tables.m_pTextKurz, hArticle, 0, text);
+  m_strShortText.assign(line1).append(L"\r\n").append(line2);
+  SetText(m_Tables.m_pTextKurz, hArticle, 0, m_strShortText);
 }
 
 void CDnLoader::SetLongTextKey(Handle hArticle, std::wstring_view key) {
@@ -75,18 +73,18 @@ void CDnLoader::SetMatchcode(Handle hArticle, std::wstring_view matchcode) {
 // A;N;Artikelnummer;Textkennzeichen;Kurztext1;Kurztext2;Preiskennzeichen;
 // Preiseinheit;Mengeneinheit;Preis;Rabattgruppe;Hauptwarengruppe;Langtextschluessel
 void CDnLoader::ReadArticle4() {
-  const Handle hArticle = GetDnHandle(m_Reader.ReadTrimmed(15));
+  const Handle hArticle = GetDnHandle(m_Reader.ReadTrimmedView(15));
   PrefetchArticleRows(hArticle);
   const std::int64_t textMark = m_Reader.ReadNumber(2);
-  const CString line1 = m_Reader.ReadText(128);
-  const CString line2 = m_Reader.ReadText(128);
+  const std::wstring_view line1 = m_Reader.ReadView(128);
+  const std::wstring_view line2 = m_Reader.ReadView(128);
   const std::int64_t priceMark = m_Reader.ReadNumber(1);
   const std::int64_t priceUnit = m_Reader.ReadNumber(4);
-  const CString unit = m_Reader.ReadText(32);
+  const std::wstring_view unit = m_Reader.ReadView(32);
   const std::int64_t price = m_Reader.ReadNumber(8);
-  const CString discount = m_Reader.ReadText(32);
-  CString mainGroup = m_Reader.ReadText(13);
-  const CString longKey = m_Reader.ReadText(32);
+  const std::wstring_view discount = m_Reader.ReadView(32);
+  std::wstring_view mainGroup = m_Reader.ReadView(13);
+  const std::wstring_view longKey = m_Reader.ReadView(32);
   if (hArticle == 0) return;
   ++m_nArticles;
 

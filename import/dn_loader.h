@@ -156,7 +156,17 @@ class CDnLoader {
   std::size_t m_nRecordArticles = 0;  // the articles stored before the current record
   wchar_t m_cFlag = 0;
   CString m_strLastMainGroup;
-  CString m_strText;  // a text on its way into a cell, reused from cell to cell
+  CString m_strText;       // a text on its way into a cell, reused from cell to cell
+  CString m_strShortText;  // the two lines of an article's short text, joined
+  // The lines of the "D" record being read. Kept from record to record: an
+  // article's lines then reuse the room of the one before.
+  struct CTextLine {
+    std::int64_t nNumber = 0;
+    wchar_t cKind = 0;
+    CString strKey;
+    CString strText;
+  };
+  std::vector<CTextLine> m_TextLines;
   // The fields an article record sets in "ArtikelInfo1" and "ArtikelInfo2",
   // kept until the record ends and then written with one look-up of the row
   // each instead of one a field.

@@ -2,6 +2,7 @@
 // in version 4, "E" (further text blocks). Each may go on over the following
 // lines of the same record type, flag and key.
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "import/dn_loader.h"
@@ -10,13 +11,6 @@
 #include "store/mmd/mmd_format.h"
 
 namespace {
-
-struct CDnTextLine {
-  std::int64_t nNumber = 0;
-  wchar_t cKind = 0;
-  CString strKey;
-  CString strText;
-};
 
 // One entry of an article's "DATANORM_D" row: a text (or none) and a key.
 struct CDnTextEntry {
@@ -39,15 +33,16 @@ std::size_t Utf8Bytes(wchar_t c) {
 class CDnCappedText {
  public:
   void Append(std::wstring_view more) {
-    for (const wchar_t c : more) {
-      const std::size_t n = Utf8Bytes(c);
-      if (m_nBytes + n > mmd::kMaxStringBytes || m_strText.size() == CDnLoader::kMaxTextLength) {
-        m_bCut = true;
-        return;
-      }
-      m_nBytes += n;
-      m_strText += c;
+    // The characters that fit are counted first and appended at once.
+    const std::size_t nRoom = CDnLoader::kMaxTextLength - m_strText.size();
+    std::size_t n = 0;
+    for (; n < more.size() && n < nRoom; ++n) {
+      const std::size_t nBytes = Utf8Bytes(more[n]);
+      if (m_nBytes + nBytes > mmd::kMaxStringBytes) break;
+      m_nBytes += nBytes;
     }
+    m_strText.append(more.substr(0, n));
+    if (n < more.size()) m_bCut = true;
   }
   const CString& Get() const { return m_strText; }
   CString& Get() { return m_strText; }
@@ -63,10 +58,11 @@ class CDnCappedText {
 // block; an "E" line with the following "E" lines of the same key and rising
 // numbers gives the values that fill the block's placeholders; any other line
 // with the following "F" lines of rising numbers gives a text of its own.
-std::vector<CDnTextEntry> GroupTextLines(const std::vector<CDnTextLine>& lines) {
+template <class Line>
+std::vector<CDnTextEntry> GroupTextLines(std::span<const Line> lines) {
   std::vector<CDnTextEntry> entries;
   for (std::size_t i = 0; i < lines.size();) {
-    const CDnTextLine& first = lines[i];
+    const Line& first = lines[i];
     CDnTextEntry entry;
     std::size_t next = i + 1;
     std::int64_t last = first.nNumber;
@@ -116,33 +112,34 @@ void CDnLoader::ReadTextLines() {
   const std::wstring_view number = m_Reader.ReadTrimmedView(15);
   const Handle hArticle = GetDnHandle(number);
   const std::size_t prefix = number.size() + 5;
-  std::vector<CDnTextLine> lines;
+  std::size_t nLines = 0;
+  // Reads the next line into the kept lines, or passes over it when the
+  // record already has as many as a row holds.
   auto readLine = [&](bool keyFirst) {
-    CDnTextLine line;
+    if (nLines == m_TextLines.size()) m_TextLines.emplace_back();
+    CTextLine& line = m_TextLines[nLines];
     line.nNumber = m_Reader.ReadNumber(2);
     line.cKind = m_Reader.ReadChar();
-    if (keyFirst) line.strKey = m_Reader.ReadText(8);
-    line.strText = m_Reader.ReadText(64);
-    if (!keyFirst) line.strKey = m_Reader.ReadText(15);
-    return line;
+    if (keyFirst) line.strKey.assign(m_Reader.ReadView(8));
+    line.strText.assign(m_Reader.ReadView(64));
+    if (!keyFirst) line.strKey.assign(m_Reader.ReadView(15));
+    return nLines < kMaxTextLines;
   };
   for (bool more = true; more;) {
     if (m_nVersion == 4) {
-      CDnTextLine line1 = readLine(true);
-      CDnTextLine line2 = readLine(true);
-      if (lines.size() < kMaxTextLines) lines.push_back(std::move(line1));
-      if (line2.nNumber >= 1 && lines.size() < kMaxTextLines) lines.push_back(std::move(line2));
-    } else {
-      CDnTextLine line = readLine(false);
-      if (lines.size() < kMaxTextLines) lines.push_back(std::move(line));
+      if (readLine(true)) ++nLines;
+      if (readLine(true) && m_TextLines[nLines].nNumber >= 1) ++nLines;
+    } else if (readLine(false)) {
+      ++nLines;
     }
     more = NextContinuation(prefix);
     if (more) {
       m_Reader.ReadChar();
       m_Reader.ReadChar();
-      m_Reader.ReadText(15);
+      m_Reader.ReadView(15);
     }
   }
+  const std::span<const CTextLine> lines(m_TextLines.data(), nLines);
   if (hArticle == 0) return;
   // The series replaces what the article had: a shorter series must not
   // leave lines of an earlier import behind.
@@ -175,27 +172,27 @@ void CDnLoader::ReadTextLines() {
 // Version 5: T;N;Textschluessel;Kennung;Nr;Text
 void CDnLoader::ReadTextBlock(CMatTable* pTarget) {
   const CString key = m_Reader.ReadText(m_nVersion == 4 ? 32 : 15);
-  if (m_nVersion == 4) m_Reader.ReadText(32);
+  if (m_nVersion == 4) m_Reader.ReadView(32);
   const std::size_t prefix = key.size() + 5;
   CDnCappedText text;
   for (bool more = true; more;) {
     std::size_t limit = 128;
     if (m_nVersion == 5 && m_Reader.ReadChar() == L'0') limit = 70;
     m_Reader.ReadNumber(2);
-    if (m_nVersion == 4) m_Reader.ReadText(132);
-    text.Append(m_Reader.ReadText(limit));
+    if (m_nVersion == 4) m_Reader.ReadView(132);
+    text.Append(m_Reader.ReadView(limit));
     text.Append(L"\r\n");
     if (m_nVersion == 4 && m_Reader.ReadNumber(2) > 0) {
-      m_Reader.ReadText(9);
-      text.Append(m_Reader.ReadText(128));
+      m_Reader.ReadView(9);
+      text.Append(m_Reader.ReadView(128));
       text.Append(L"\r\n");
     }
     more = NextContinuation(prefix);
     if (more) {
       m_Reader.ReadChar();
       m_Reader.ReadChar();
-      if (m_nVersion == 4) m_Reader.ReadText(128);
-      m_Reader.ReadText(m_nVersion == 4 ? 32 : 15);
+      if (m_nVersion == 4) m_Reader.ReadView(128);
+      m_Reader.ReadView(m_nVersion == 4 ? 32 : 15);
     }
   }
   RemoveTrailingControls(text.Get());

@@ -240,11 +240,48 @@ void CMmdWriter::WriteString(const wchar_t* text) {
   HandOverIfFull();
 }
 
+bool CMmdWriter::WriteNarrowString(const unsigned char* text, std::size_t nLength) {
+  const bool bUtf8 = m_Coding.m_bUtf8;
+  if (nLength == 0 || (!bUtf8 && m_Coding.m_nCodePage != CP_WINDOWS_1252)) return false;
+  // Counted first, in one pass without a branch per character.
+  std::size_t nHigh = 0;
+  unsigned nControls = 0;
+  for (std::size_t i = 0; i < nLength; ++i) {
+    nHigh += text[i] >> 7;
+    nControls |= static_cast<unsigned>(text[i] - 0x80u < 0x20u);
+  }
+  const std::size_t nBytes = bUtf8 ? nLength + nHigh : nLength;
+  if (nBytes > mmd::kMaxStringBytes || (!bUtf8 && nControls != 0)) return false;
+  const std::size_t nAt = m_Bytes.size();
+  m_Bytes.resize(nAt + 2 + nBytes);
+  m_Bytes[nAt] = static_cast<char>(nBytes & 0xFF);
+  m_Bytes[nAt + 1] = static_cast<char>(nBytes >> 8);
+  char* pOut = m_Bytes.data() + nAt + 2;
+  std::uint32_t nSum = 0;
+  auto put = [&](unsigned c) {
+    c ^= mmd::kStringKey;
+    *pOut++ = static_cast<char>(c);
+    nSum += c;
+  };
+  for (std::size_t i = 0; i < nLength; ++i) {
+    const unsigned c = text[i];
+    if (c < 0x80 || !bUtf8) {
+      put(c);
+    } else {
+      put(0xC0 | (c >> 6));
+      put(0x80 | (c & 0x3F));
+    }
+  }
+  m_nChecksum += nSum;
+  HandOverIfFull();
+  return true;
+}
+
 void CMmdWriter::WriteString(const CPoolText& text) {
   if (!text.IsNarrow()) return WriteString(text ? text.Wide() : nullptr);
-  if (WriteAsciiString(reinterpret_cast<const unsigned char*>(text.Narrow()),
-                       std::strlen(text.Narrow())))
-    return;
+  const auto* pNarrow = reinterpret_cast<const unsigned char*>(text.Narrow());
+  const std::size_t nLength = std::strlen(text.Narrow());
+  if (WriteAsciiString(pNarrow, nLength) || WriteNarrowString(pNarrow, nLength)) return;
   text.AssignTo(m_strWideScratch);
   WriteString(m_strWideScratch.c_str());
 }

@@ -9,6 +9,7 @@
 #include "store/base/hashing.h"
 #include "store/mmd/mmd_format.h"
 #include "store/mmd/mmd_test_util.h"
+#include "store/pool_text.h"
 
 namespace {
 
@@ -73,6 +74,27 @@ TEST(MmdBuffer, TextsAreCountZeroWhenEmptyAndRefusedFrom32768Bytes) {
   EXPECT_TRUE(writer.IsFailed());
   EXPECT_EQ(writer.GetFailedLength(), 32768u);
   EXPECT_EQ(writer.GetFailedText(), CString(40, L'ß'));
+}
+
+TEST(MmdBuffer, OneByteTextsWriteWhatTheirWideFormWrites) {
+  // Texts the pool keeps one byte a character: plain ASCII, umlauts, a C1
+  // control (no 1252 code), the last that fits in UTF-8 and the first that
+  // does not.
+  const std::vector<CString> texts = {L"ab", L"Gr\u00F6\u00DFe \u00E4u\u00DFerst", L"a\u0085b",
+                                      CString(16383, L'\u00DF') + L"a", CString(16384, L'\u00DF')};
+  for (const CMmdTextCoding& coding : {kUtf8, kAnsi, CMmdTextCoding{false, 850}}) {
+    for (const CString& text : texts) {
+      std::string narrow(text.size() + 1, '\0');
+      CPoolText::CopyNarrow(text.data(), text.size(), narrow.data());
+      CMmdWriter fromNarrow(coding), fromWide(coding);
+      fromNarrow.WriteString(CPoolText(CPoolText::NarrowEntry(narrow.data())));
+      fromWide.WriteString(text);
+      SCOPED_TRACE(::testing::Message() << coding.m_nCodePage << " " << text.size());
+      EXPECT_EQ(fromNarrow.GetBytes(), fromWide.GetBytes());
+      EXPECT_EQ(fromNarrow.GetChecksum(), fromWide.GetChecksum());
+      EXPECT_EQ(fromNarrow.IsFailed(), fromWide.IsFailed());
+    }
+  }
 }
 
 TEST(MmdBuffer, ReadsPastTheEndFailAndStayFailed) {

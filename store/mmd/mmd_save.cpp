@@ -167,11 +167,13 @@ void CDatasetWriter::WriteStructRow(CMatTable& table, const std::uint32_t* pBloc
   const std::uint32_t n = table.GetFieldCount();
   const std::uint32_t r = pBlock ? pBlock[0] : 0;
   m_Writer.WriteU32(r);
-  for (std::uint64_t i = 0; i < std::uint64_t{r} * n; ++i) {
-    const std::uint32_t nField = table.m_pStrucDef[1 + i % n];
-    // Only Handle and String fields have a form of their own.
-    WriteCell(nField == eTypeHandle || nField == eTypeString ? nField : eTypeInteger,
-              pBlock[1 + i]);
+  const std::uint32_t* pCell = r > 0 ? pBlock + 1 : nullptr;
+  for (std::uint32_t row = 0; row < r; ++row) {
+    for (std::uint32_t i = 1; i <= n; ++i) {
+      const std::uint32_t nField = table.m_pStrucDef[i];
+      // Only Handle and String fields have a form of their own.
+      WriteCell(nField == eTypeHandle || nField == eTypeString ? nField : eTypeInteger, *pCell++);
+    }
   }
 }
 
