@@ -200,10 +200,10 @@ void CDnLoader::ReadArticleAddition() {
   SetInt(pInfo1, hArticle, eInfo1Verpackungsmenge, packing < 1 ? 1 : packing);
 }
 
-CMatTable* CDnLoader::FindOrMakeGroup(CMatTable* pParent, std::wstring_view prefix,
-                                      std::wstring_view name, std::uint32_t nType) {
-  CGroupCache& cache = m_GroupTables[pParent];
-  if (const auto it = cache.find(name); it != cache.end()) return it->second;
+CDnLoader::CGroupEntry* CDnLoader::FindOrMakeGroup(CGroupCache& cache, CMatTable* pParent,
+                                                   std::wstring_view prefix, std::wstring_view name,
+                                                   std::uint32_t nType) {
+  if (const auto it = cache.find(name); it != cache.end()) return &it->second;
   CString fullName(prefix);
   fullName += name;
   CMatTable* pTable = nullptr;
@@ -213,22 +213,25 @@ CMatTable* CDnLoader::FindOrMakeGroup(CMatTable* pParent, std::wstring_view pref
     pTable = FindTopTableNamed(*m_pDataset, fullName);
   }
   if (pTable == nullptr) pTable = m_Store.CreateTable(pParent, fullName.c_str(), nType, 1);
-  if (pTable != nullptr) cache.emplace(CString(name), pTable);
-  return pTable;
+  if (pTable == nullptr) return nullptr;
+  CGroupEntry& entry = cache[CString(name)];
+  entry.pTable = pTable;
+  return &entry;
 }
 
 CMatTable* CDnLoader::AddToProductGroup(Handle hArticle, std::wstring_view mainGroup,
                                         const std::wstring_view* pProductGroup,
                                         const std::wstring_view* pText) {
   if (!m_bReady) return nullptr;
-  CMatTable* pMain =
-      FindOrMakeGroup(m_Tables.m_pHauptWarenGruppen, L"HWG_", mainGroup, eTypeString);
+  CGroupEntry* pMain =
+      FindOrMakeGroup(m_MainGroups, m_Tables.m_pHauptWarenGruppen, L"HWG_", mainGroup, eTypeString);
   if (pMain == nullptr) return nullptr;
   if (pProductGroup != nullptr) {
-    if (CMatTable* pGroup = FindOrMakeGroup(pMain, L"WG_", *pProductGroup, eTypeVoid)) {
-      m_Store.AddRow(pGroup, hArticle);
+    if (CGroupEntry* pGroup =
+            FindOrMakeGroup(pMain->Groups(), pMain->pTable, L"WG_", *pProductGroup, eTypeVoid)) {
+      m_Store.AddRow(pGroup->pTable, hArticle);
     }
   }
-  SetText(pMain, hArticle, 0, pText != nullptr ? *pText : std::wstring_view());
-  return pMain;
+  SetText(pMain->pTable, hArticle, 0, pText != nullptr ? *pText : std::wstring_view());
+  return pMain->pTable;
 }

@@ -8,11 +8,19 @@ namespace {
 constexpr wchar_t kSeparator = L';';
 constexpr int kMaxNumberPositions = 18;
 
+// The first separator from position from on, or the end of text. Fields
+// are a few characters long: a plain loop finds their end sooner than a
+// library search, which first prepares for long texts.
+std::size_t FindSeparator(std::wstring_view text, std::size_t from) {
+  while (from < text.size() && text[from] != kSeparator) ++from;
+  return from;
+}
+
 }  // namespace
 
 void CDnFieldReader::SkipToNextField() {
-  const auto next = m_strLine.find(kSeparator, m_nPos);
-  m_nPos = next == std::wstring_view::npos ? m_strLine.size() : next + 1;
+  const std::size_t next = FindSeparator(m_strLine, m_nPos);
+  m_nPos = next < m_strLine.size() ? next + 1 : m_strLine.size();
 }
 
 void CDnFieldReader::SkipField() { SkipToNextField(); }
@@ -20,8 +28,8 @@ void CDnFieldReader::SkipField() { SkipToNextField(); }
 std::wstring_view CDnFieldReader::ReadView(std::size_t nMax) {
   const std::size_t start = std::min(m_nPos, m_strLine.size());
   std::wstring_view text = m_strLine.substr(start, nMax);
-  const std::size_t nSeparator = text.find(kSeparator);
-  if (nSeparator != std::wstring_view::npos) {
+  const std::size_t nSeparator = FindSeparator(text, 0);
+  if (nSeparator < text.size()) {
     text = text.substr(0, nSeparator);
     m_nPos = start + nSeparator + 1;
   } else {

@@ -368,9 +368,9 @@ void CDnLoader::FlushPendingRow(CPendingRow& row) {
   std::array<CFieldInput, std::tuple_size_v<decltype(row.fields)>> inputs{};
   for (std::size_t i = 0; i < row.nCount; ++i) {
     const CPendingField& field = row.fields[i];
-    const CCellInput value = field.bText
-                                 ? CCellInput::Text(field.bNoText ? nullptr : field.strText.c_str())
-                                 : CCellInput::Value(field.nValue);
+    const CCellInput value =
+        field.bText ? (field.bNoText ? CCellInput::Text(nullptr) : CCellInput::Text(field.strText))
+                    : CCellInput::Value(field.nValue);
     inputs[i] = CFieldInput{field.nField, value};
   }
   if (row.nCount > 0) {
@@ -406,8 +406,8 @@ void CDnLoader::SetText(CMatTable* pTable, Handle hRow, int field, std::wstring_
     return;
   }
   m_strText.assign(text);
-  const wchar_t* pText = text.empty() ? nullptr : m_strText.c_str();
-  Stored(m_Store.SetCellValue(pTable, hRow, 0, field, CCellInput::Text(pText)), hRow);
+  const CCellInput value = text.empty() ? CCellInput::Text(nullptr) : CCellInput::Text(m_strText);
+  Stored(m_Store.SetCellValue(pTable, hRow, 0, field, value), hRow);
 }
 
 void CDnLoader::SetPrice(Handle hArticle, std::int64_t cents) {

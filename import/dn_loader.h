@@ -21,6 +21,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -130,10 +131,32 @@ class CDnLoader {
   // Tells the user that a text of the record named was cut to what a
   // dataset holds of one text (the format takes the name).
   void ReportCutText(const wchar_t* pGermanFormat, const CString& name);
+  // Group tables by name as spelled in the file, a main group's product
+  // groups in its entry: one look-up per group of an article that allocates
+  // nothing, instead of a walk over the parent's children. Another spelling
+  // of a name gets an entry of its own that leads to the same table, since
+  // the walk finds tables without regard to case.
+  struct CViewHash {
+    using is_transparent = void;
+    std::size_t operator()(std::wstring_view text) const noexcept {
+      return std::hash<std::wstring_view>{}(text);
+    }
+  };
+  struct CGroupEntry;
+  using CGroupCache = std::unordered_map<CString, CGroupEntry, CViewHash, std::equal_to<>>;
+  struct CGroupEntry {
+    CMatTable* pTable = nullptr;
+    std::unique_ptr<CGroupCache> pGroups;  // a main group's product groups
+    CGroupCache& Groups() {
+      if (!pGroups) pGroups = std::make_unique<CGroupCache>();
+      return *pGroups;
+    }
+  };
   // The group table prefix + name under pParent (a main group under the
-  // main groups' table, a product group under its main group).
-  CMatTable* FindOrMakeGroup(CMatTable* pParent, std::wstring_view prefix, std::wstring_view name,
-                             std::uint32_t nType);
+  // main groups' table, a product group under its main group), entered in
+  // cache, pParent's groups.
+  CGroupEntry* FindOrMakeGroup(CGroupCache& cache, CMatTable* pParent, std::wstring_view prefix,
+                               std::wstring_view name, std::uint32_t nType);
   // Moves to the next line when it continues the current record (same first
   // nPrefix characters); false at the end of the record.
   bool NextContinuation(std::size_t nPrefix);
@@ -187,16 +210,6 @@ class CDnLoader {
   CPendingField* PendField(CMatTable* pTable, Handle hRow, int field);
   void FlushPendingRow(CPendingRow& row);
   std::array<CPendingRow, 2> m_PendingRows;
-  // Group tables by parent and name as spelled in the file: one look-up per
-  // article that allocates nothing, instead of a walk over the parent's
-  // children. Another spelling of a name gets an entry of its own that leads
-  // to the same table, since the walk finds tables without regard to case.
-  struct CViewHash {
-    using is_transparent = void;
-    std::size_t operator()(std::wstring_view text) const noexcept {
-      return std::hash<std::wstring_view>{}(text);
-    }
-  };
-  using CGroupCache = std::unordered_map<CString, CMatTable*, CViewHash, std::equal_to<>>;
-  std::unordered_map<const CMatTable*, CGroupCache> m_GroupTables;
+  // The main groups as the file spells them, each with its product groups.
+  CGroupCache m_MainGroups;
 };

@@ -162,7 +162,7 @@ void CDnLoader::ReadTextLines() {
            hArticle);
     if (entry.bHasText) {
       Stored(m_Store.SetCellValue(pTarget, hArticle, index, 0,
-                                  CCellInput::Text(entry.strText.c_str())),
+                                  CCellInput::Text(entry.strText)),
              hArticle);
     }
   }

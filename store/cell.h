@@ -1,7 +1,11 @@
 // What one cell read gives and what one cell write takes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
+
+#include "OrvaMat/types.h"
 
 // A cell read: the 32-bit cell, for a one-value text row the hint where its
 // pool text lies (CMatDatenSatz::TextCellWord), and for text cells
@@ -16,12 +20,25 @@ struct CCell {
 // text (String, UniString, StringArray, StrLine and String fields of Struct
 // tables). A null text is allowed where the table's rules say what it means.
 struct CCellInput {
+  static constexpr std::size_t kUnknownLength = ~std::size_t{0};
+
   static CCellInput Value(std::uint32_t n) { return CCellInput{false, n, nullptr}; }
   static CCellInput Text(const wchar_t* p) { return CCellInput{true, 0, p}; }
+  // A text whose length the writer knows: it is not counted again.
+  static CCellInput Text(const CString& text) {
+    return CCellInput{true, 0, text.c_str(), text.size()};
+  }
+
+  std::wstring_view TextView() const {
+    if (m_pText == nullptr) return {};
+    return m_nLength == kUnknownLength ? std::wstring_view(m_pText)
+                                       : std::wstring_view(m_pText, m_nLength);
+  }
 
   bool m_bText;
   std::uint32_t m_nValue;
   const wchar_t* m_pText;
+  std::size_t m_nLength = kUnknownLength;
 };
 
 // One field of a Struct row and its new value.

@@ -48,7 +48,7 @@ std::uint32_t PoolIndexFor(CMatTable& table, std::uint32_t nOld, std::wstring_vi
 }
 
 // String and UniString.
-eMatManager WriteStringCell(CMatTable& table, Handle hRow, int nIndex, const wchar_t* pText) {
+eMatManager WriteStringCell(CMatTable& table, Handle hRow, int nIndex, const CCellInput& value) {
   CMatDatenSatz& dataset = *table.m_pDatenSatz;
   std::uint32_t* pCell = nullptr;
   std::uint32_t nOld = 0;
@@ -61,7 +61,8 @@ eMatManager WriteStringCell(CMatTable& table, Handle hRow, int nIndex, const wch
     nOld = RowWordCell(word);
   }
   std::uint32_t nNew = 0;
-  if (pText != nullptr && (nNew = PoolIndexFor(table, nOld, pText)) == 0) return eMatIndex;
+  if (value.m_pText != nullptr && (nNew = PoolIndexFor(table, nOld, value.TextView())) == 0)
+    return eMatIndex;
   if (pCell != nullptr) {
     *pCell = nNew;
     return eMatOk;
@@ -100,7 +101,7 @@ eMatManager WriteStructField(CMatTable& table, std::uint32_t* pBlock, std::uint3
                              int nField, const CCellInput& value) {
   std::uint32_t nCell = value.m_nValue;
   if (value.m_bText) {
-    nCell = value.m_pText != nullptr ? table.m_pDatenSatz->AddPoolText(value.m_pText) : 0;
+    nCell = value.m_pText != nullptr ? table.m_pDatenSatz->AddPoolText(value.TextView()) : 0;
     if (value.m_pText != nullptr && nCell == 0) return eMatIndex;
   }
   pBlock[1 + std::size_t{nRow} * table.GetFieldCount() + static_cast<std::uint32_t>(nField)] =
@@ -143,8 +144,8 @@ eMatManager WriteArrayCell(CMatTable& table, int nIndex, const CCellInput& value
   return eMatOk;
 }
 
-eMatManager WriteStrLine(CMatTable& table, const wchar_t* pText) {
-  wchar_t* pCopy = table.m_pDatenSatz->CopyText(pText != nullptr ? pText : L"");
+eMatManager WriteStrLine(CMatTable& table, const CCellInput& value) {
+  wchar_t* pCopy = table.m_pDatenSatz->CopyText(value.TextView());
   if (pCopy == nullptr) return eMatIndex;
   table.m_pData = pCopy;
   return eMatOk;
@@ -174,7 +175,7 @@ eMatManager WriteCell(CMatTable& table, Handle hRow, int nIndex, int nField,
     case eTypeDWordArray:
       return WriteArrayCell(table, nIndex, value);
     case eTypeStrLine:
-      return WriteStrLine(table, value.m_pText);
+      return WriteStrLine(table, value);
     default:
       break;
   }
@@ -186,7 +187,7 @@ eMatManager WriteCell(CMatTable& table, Handle hRow, int nIndex, int nField,
       return table.SetValue(hRow, 0) ? eMatOk : eMatIndex;
     case eTypeString:
     case eTypeUniString:
-      return WriteStringCell(table, hRow, nIndex, value.m_pText);
+      return WriteStringCell(table, hRow, nIndex, value);
     case eTypeHandle:
     case eTypeInteger:
     case eTypeFloat:

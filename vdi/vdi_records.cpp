@@ -130,7 +130,7 @@ std::wstring_view CVdiReader::Fit(std::wstring_view text) {
 void CVdiReader::SetText(CMatTable* pTable, std::wstring_view text) {
   if (pTable == nullptr) return;
   m_strText.assign(Fit(text));
-  m_Store.SetCellValue(pTable, pTable->m_hName, 0, 0, CCellInput::Text(m_strText.c_str()));
+  m_Store.SetCellValue(pTable, pTable->m_hName, 0, 0, CCellInput::Text(m_strText));
 }
 
 void CVdiReader::ReadSheet() {
@@ -188,7 +188,7 @@ void CVdiReader::ReadMain(const CDispatch& dispatch) {
   if (pTable == nullptr) return;
   if (bString) {
     m_strText.assign(Fit(m_Record.body));
-    m_Store.SetCellValue(pTable, pTable->m_hName, 0, 0, CCellInput::Text(m_strText.c_str()));
+    m_Store.SetCellValue(pTable, pTable->m_hName, 0, 0, CCellInput::Text(m_strText));
   } else {
     SetText(pTable, m_Record.body);
   }
@@ -276,7 +276,7 @@ void CVdiReader::ReadFunction(const CDispatch& dispatch) {
                 m_strName, m_Lines.GetLineNumber(), kMaxTextLength);
     text.resize(std::min(text.size(), kMaxTextLength));
   }
-  m_Store.SetCellValue(pTable, pTable->m_hName, 0, 0, CCellInput::Text(text.c_str()));
+  m_Store.SetCellValue(pTable, pTable->m_hName, 0, 0, CCellInput::Text(text));
 }
 
 void CVdiReader::Read800() { m_strTgaKey = NormaliseTgaField(FirstField(m_Record.body)); }
@@ -292,8 +292,8 @@ void CVdiReader::Read810() {
     std::size_t& nSeen = m_810PerKey[m_strTgaKey];
     if (nSeen < kMax810PerTga) {
       const int k = static_cast<int>(nSeen++);
-      m_Store.SetCellValue(m_pTga800to810, hTag, k, 0, CCellInput::Text(m_strText.c_str()));
-      m_Store.SetCellValue(m_pTga800to810, hTag, k, 1, CCellInput::Text(article.c_str()));
+      m_Store.SetCellValue(m_pTga800to810, hTag, k, 0, CCellInput::Text(m_strText));
+      m_Store.SetCellValue(m_pTga800to810, hTag, k, 1, CCellInput::Text(article));
     } else if (!m_bWarned810) {
       m_bWarned810 = true;
       ShowMessage(MB_OK | MB_ICONWARNING,
@@ -313,5 +313,5 @@ void CVdiReader::Read810() {
   if (hArticle == 0) return;
   m_UsedArticles.insert(key);
   if (hTag != 0) m_Store.SetCellValue(m_pTgaNummer, hArticle, 0, 0, CCellInput::Value(hTag));
-  m_Store.SetCellValue(m_pTgaNummer, hArticle, 0, 1, CCellInput::Text(m_strText.c_str()));
+  m_Store.SetCellValue(m_pTgaNummer, hArticle, 0, 1, CCellInput::Text(m_strText));
 }
