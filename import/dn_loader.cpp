@@ -218,7 +218,8 @@ void CDnLoader::MakeRoomForArticles() {
   // One pass over the first characters: the article tables and the name maps
   // then take their room once instead of growing by doubling through a
   // catalogue of a few hundred thousand articles.
-  const std::size_t nArticles = m_Lines.GetScan().nMarkedLines;
+  const CBlockScan& scan = m_Lines.GetScan();
+  const std::size_t nArticles = scan.nLinesBeginningWith['A'];
   if (nArticles < 1024) return;
   // An article names itself and, in most catalogues, its matchcode; text
   // blocks, groups and units add names shared by many articles, an eighth
@@ -226,12 +227,18 @@ void CDnLoader::MakeRoomForArticles() {
   // for, so the guess must not fall short (the map would double).
   m_pDataset->ReserveNames(2 * nArticles + nArticles / 8);
   // The tables every article has a row in (the matchcodes: in most
-  // catalogues); the long texts and text lines of only some catalogues grow
-  // as they are read.
-  for (CMatTable* pTable : {m_Tables.m_pKurzText, m_Tables.m_pPreis, m_Tables.m_pArtikelInfo1,
-                            m_Tables.m_pArtikelInfo2, m_Tables.m_pMatchcode}) {
-    if (pTable != nullptr && !pTable->m_bListMode) {
-      pTable->m_Rows.InitHashTable(pTable->GetRowCount() + nArticles);
+  // catalogues), and the text lines: a row for each article with "D"
+  // records, which are counted (a record of several lines still makes one
+  // row, and a catalogue has no more of them than articles). The long
+  // texts of only some catalogues grow as they are read.
+  const std::size_t nTextLines = std::min(scan.nLinesBeginningWith['D'], nArticles);
+  for (const auto& [pTable, nRows] :
+       {std::pair{m_Tables.m_pKurzText, nArticles}, std::pair{m_Tables.m_pPreis, nArticles},
+        std::pair{m_Tables.m_pArtikelInfo1, nArticles},
+        std::pair{m_Tables.m_pArtikelInfo2, nArticles}, std::pair{m_Tables.m_pMatchcode, nArticles},
+        std::pair{m_Tables.m_pTextD, nTextLines}}) {
+    if (pTable != nullptr && !pTable->m_bListMode && nRows > 0) {
+      pTable->m_Rows.InitHashTable(pTable->GetRowCount() + nRows);
     }
   }
 }

@@ -167,7 +167,7 @@ class CDnLoader {
   bool m_bReady = false;
 
   CProgress m_Progress;
-  CBlockLines m_Lines{'A'};  // counts the article records
+  CBlockLines m_Lines;
   std::size_t m_nLine = 0;   // index of the current line in m_Lines
   CDnFieldReader m_Reader;
   std::size_t m_nLineCount = 0;

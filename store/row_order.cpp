@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <bit>
 
+#include "store/mat_daten_satz.h"
+
 std::vector<Handle> RowHandlesInOrder(const CMatTable& table) {
   std::vector<Handle> handles;
   handles.reserve(table.GetRowCount());
@@ -11,6 +13,25 @@ std::vector<Handle> RowHandlesInOrder(const CMatTable& table) {
     handles.push_back(table.GetNextRow(pos, word));
   SortByHandle(handles);
   return handles;
+}
+
+bool RowBitsOfDataset(const CMatTable& table, Handle& hLow, std::vector<std::uint64_t>& bits) {
+  const CMatDatenSatz* pDataset = table.m_pDatenSatz;
+  if (pDataset == nullptr || table.m_bListMode) return false;
+  // The dataset's handles: its byte on top of a counter from 0 to the last made.
+  hLow = pDataset->GetPrefix();
+  const std::uint32_t nLast = pDataset->m_nHandleCounter & CMatDatenSatz::kCounterMask;
+  const std::uint64_t nSpan = std::uint64_t{nLast} + 1;
+  if (nSpan / 64 > table.GetRowCount()) return false;
+  bits.assign(static_cast<std::size_t>(nSpan / 64 + 1), 0);
+  std::uint64_t word = 0;
+  for (POSITION pos = table.GetFirstRowPosition(); pos != nullptr;) {
+    const Handle h = table.GetNextRow(pos, word);
+    if ((h & ~CMatDatenSatz::kCounterMask) != hLow || (h & CMatDatenSatz::kCounterMask) > nLast)
+      return false;
+    bits[(h - hLow) / 64] |= std::uint64_t{1} << ((h - hLow) % 64);
+  }
+  return true;
 }
 
 namespace {

@@ -42,6 +42,12 @@ TEST_F(StoreRowOrder, MapRowsComeInHandleOrderListRowsInTheirOwn) {
   EXPECT_EQ(Handles(*pMap), names);
   for (const auto& [h, word] : Rows(*pMap)) EXPECT_EQ(word, h);  // each row keeps its word
   EXPECT_EQ(Handles(*pList), listed);
+  // A row under a handle beyond the names made (as a file may hold) comes in
+  // its place as well.
+  const Handle hBeyond = names.back() + 1000;
+  ASSERT_EQ(Store().SetCellValue(pMap, hBeyond, 0, 0, CCellInput::Value(hBeyond)), eMatOk);
+  names.push_back(hBeyond);
+  EXPECT_EQ(Handles(*pMap), names);
 }
 
 // The bit-wise and the byte-wise sort of many rows give what a comparison

@@ -40,19 +40,24 @@ bool HasNonAscii(std::string_view bytes) {
 // bLast): no line end, CR LF pair or UTF-8 character spans two such pieces.
 // Lines are split as SplitLineViews splits them: at CR, LF or CR LF, with a
 // DOS end-of-file character at the very end dropped.
-void ScanPiece(CBlockScan& scan, char cMarked, std::string_view bytes, bool bFirst, bool bLast) {
+void CountLineStart(CBlockScan& scan, char c) {
+  const auto u = static_cast<unsigned char>(c);
+  if (u < scan.nLinesBeginningWith.size()) ++scan.nLinesBeginningWith[u];
+}
+
+void ScanPiece(CBlockScan& scan, std::string_view bytes, bool bFirst, bool bLast) {
   const char* const pBegin = bytes.data();
   const char* const pEnd = pBegin + bytes.size();
   std::size_t nLineFeeds = 0, nPairs = 0;
   // A piece after the first begins a line.
-  if (cMarked != 0 && !bFirst && !bytes.empty() && bytes[0] == cMarked) ++scan.nMarkedLines;
+  if (!bFirst && !bytes.empty()) CountLineStart(scan, bytes[0]);
   for (const char* p = pBegin; p < pEnd;) {
     const auto* pLf =
         static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(pEnd - p)));
     if (pLf == nullptr) break;
     ++nLineFeeds;
     if (pLf > pBegin && pLf[-1] == '\r') ++nPairs;
-    if (cMarked != 0 && pLf + 1 < pEnd && pLf[1] == cMarked) ++scan.nMarkedLines;
+    if (pLf + 1 < pEnd) CountLineStart(scan, pLf[1]);
     p = pLf + 1;
   }
   const auto nReturns = static_cast<std::size_t>(std::count(pBegin, pEnd, '\r'));
@@ -105,7 +110,7 @@ bool CBlockLines::Scan() {
   m_Scan = {};
   if (!m_bFile) {
     m_Scan.strHead = m_Memory.substr(0, 4);
-    ScanPiece(m_Scan, m_cMarked, m_Memory, true, true);
+    ScanPiece(m_Scan, m_Memory, true, true);
     return true;
   }
   bool bFirst = true;
@@ -117,7 +122,7 @@ bool CBlockLines::Scan() {
     // The piece ends after the last LF of the block; the rest waits for the
     // next block (a block without a LF grows the buffer instead).
     const std::size_t nCut = m_bEnd ? data.size() : data.rfind('\n') + 1;
-    ScanPiece(m_Scan, m_cMarked, data.substr(0, nCut), bFirst, m_bEnd);
+    ScanPiece(m_Scan, data.substr(0, nCut), bFirst, m_bEnd);
     bFirst = bFirst && nCut == 0;
     m_nSplit = nCut;
     nOffset += nCut;
@@ -175,9 +180,10 @@ bool CBlockLines::Start(unsigned codePage) {
   m_nFill = 0;
   m_Wide = qelStrUtil::SplitLineViews(std::wstring_view(m_strWhole));
   m_Scan.nLines = m_Wide.size();
-  m_Scan.nMarkedLines = 0;
-  for (std::size_t i = 1; i < m_Wide.size() && m_cMarked != 0; ++i) {
-    m_Scan.nMarkedLines += BeginsWith(i, m_cMarked);
+  m_Scan.nLinesBeginningWith = {};
+  for (std::size_t i = 1; i < m_Wide.size(); ++i) {
+    if (!m_Wide[i].empty() && static_cast<std::uint32_t>(m_Wide[i][0]) < 0x80)
+      CountLineStart(m_Scan, static_cast<char>(m_Wide[i][0]));
   }
   return true;
 }

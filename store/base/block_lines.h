@@ -9,7 +9,7 @@
 // (UTF-16, the multi-byte code pages) are decoded whole once.
 //
 // A first pass (Open, Assign) learns what a reader decides before the
-// first record: how many lines there are (and how many begin with a marked
+// first record: how many lines there are (and how many begin with each
 // character, such as DATANORM's article records), and whether the bytes are
 // ASCII or UTF-8. Start then reads the lines. The reader works on
 // the current line and looks one line ahead, never back: Get(i) returns a
@@ -30,8 +30,11 @@
 // What the first pass over a catalogue's bytes found.
 struct CBlockScan {
   std::size_t nLines = 0;
-  std::size_t nMarkedLines = 0;  // lines after the first that begin with the marked character
-  std::string strHead;           // the first bytes (byte-order marks)
+  // The lines after the first (a catalogue's header) by their first
+  // character, where it is ASCII: a reader learns how many records of each
+  // kind follow.
+  std::array<std::size_t, 128> nLinesBeginningWith{};
+  std::string strHead;  // the first bytes (byte-order marks)
   bool bNonAscii = false;
   bool bValidUtf8 = true;  // meaningful when bNonAscii
 };
@@ -40,12 +43,10 @@ class CBlockLines {
  public:
   // A block of the file read at a time: large enough that reads are few,
   // small enough to stay in the processor's caches while its lines are read.
-  static constexpr std::size_t kDefaultBlock = std::size_t{1} << 20;
+  static constexpr std::size_t kDefaultBlock = std::size_t{1} << 18;
 
-  // cMarked: the character whose lines the first pass counts (0: none);
   // nBlock: the bytes of a file read at a time.
-  explicit CBlockLines(char cMarked = 0, std::size_t nBlock = kDefaultBlock)
-      : m_cMarked(cMarked), m_nBlock(nBlock > 0 ? nBlock : 1) {}
+  explicit CBlockLines(std::size_t nBlock = kDefaultBlock) : m_nBlock(nBlock > 0 ? nBlock : 1) {}
 
   // The bytes of a catalogue in memory (the caller keeps them while lines
   // are read).
@@ -101,7 +102,6 @@ class CBlockLines {
   bool SplitOne();
   bool ReadBlock();
 
-  char m_cMarked;
   std::size_t m_nBlock;
   CBlockScan m_Scan;
   unsigned m_nCodePage = 0;

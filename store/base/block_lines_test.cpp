@@ -74,7 +74,7 @@ TEST(BlockLines, ReadInBlocksEqualsTheWholeFileInEveryCodePage) {
   const CString path = folder / L"k.001";
   for (const std::string& bytes : kSamples) {
     std::ofstream(ToUtf8(path), std::ios::binary) << bytes;
-    CBlockLines memory('A');
+    CBlockLines memory;
     memory.Assign(bytes);
     for (const unsigned codePage : kCodePages) {
       // The multi-byte encodings were decoded whole, the others line by line.
@@ -85,11 +85,11 @@ TEST(BlockLines, ReadInBlocksEqualsTheWholeFileInEveryCodePage) {
            {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{5}, std::size_t{4096}}) {
         SCOPED_TRACE(testing::Message() << "sample " << &bytes - kSamples << ", code page "
                                         << codePage << ", block " << nBlock);
-        CBlockLines file('A', nBlock);
+        CBlockLines file(nBlock);
         ASSERT_TRUE(file.Open(path));
         // The first pass sees what the whole bytes show.
         EXPECT_EQ(file.GetScan().nLines, memory.GetScan().nLines);
-        EXPECT_EQ(file.GetScan().nMarkedLines, memory.GetScan().nMarkedLines);
+        EXPECT_EQ(file.GetScan().nLinesBeginningWith, memory.GetScan().nLinesBeginningWith);
         EXPECT_EQ(file.GetScan().bNonAscii, memory.GetScan().bNonAscii);
         EXPECT_EQ(file.GetScan().bValidUtf8, memory.GetScan().bValidUtf8);
         EXPECT_EQ(file.GetScan().strHead, memory.GetScan().strHead);
@@ -114,10 +114,10 @@ TEST(BlockLines, TheFirstPassCountsLinesArticlesAndUtf8) {
       {"V\n\xC3", 2, 0, true, false},  // a character cut at the end
   };
   for (const auto& c : cases) {
-    CBlockLines lines('A');
+    CBlockLines lines;
     lines.Assign(c.bytes);
     EXPECT_EQ(lines.GetScan().nLines, c.nLines) << c.bytes;
-    EXPECT_EQ(lines.GetScan().nMarkedLines, c.nArticles) << c.bytes;
+    EXPECT_EQ(lines.GetScan().nLinesBeginningWith['A'], c.nArticles) << c.bytes;
     EXPECT_EQ(lines.GetScan().bNonAscii, c.bNonAscii) << c.bytes;
     EXPECT_EQ(lines.GetScan().bNonAscii && lines.GetScan().bValidUtf8, c.bNonAscii && c.bValidUtf8)
         << c.bytes;
@@ -135,7 +135,7 @@ TEST(BlockLines, TheThirdPartyCataloguesReadTheSameInBlocks) {
     std::ifstream in(entry.path(), std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), {}};
     for (const unsigned codePage : {CP_WINDOWS_1252, CP_DOS_850}) {
-      CBlockLines file(0, 4093);
+      CBlockLines file(4093);
       ASSERT_TRUE(file.Open(FromUtf8(entry.path().string())));
       ASSERT_TRUE(file.Start(codePage));
       EXPECT_EQ(StreamedLines(file), WholeFileLines(bytes, codePage, true)) << entry.path();

@@ -95,7 +95,7 @@ class CMmdSink {
 class CMmdWriter {
  public:
   // A streaming writer hands its bytes over whenever this many are waiting.
-  static constexpr std::size_t kStreamChunk = std::size_t{1} << 20;
+  static constexpr std::size_t kStreamChunk = std::size_t{1} << 18;
 
   explicit CMmdWriter(const CMmdTextCoding& coding) : m_Coding(coding) {}
 
