@@ -22,7 +22,9 @@ bool RowBitsOfDataset(const CMatTable& table, Handle& hLow, std::vector<std::uin
   hLow = pDataset->GetPrefix();
   const std::uint32_t nLast = pDataset->m_nHandleCounter & CMatDatenSatz::kCounterMask;
   const std::uint64_t nSpan = std::uint64_t{nLast} + 1;
-  if (nSpan / 64 > table.GetRowCount()) return false;
+  // Walking the bits costs a word for every 64 names: fewer than 8 for
+  // every row is less than sorting the rows would cost.
+  if (nSpan / 64 > 8 * std::uint64_t{table.GetRowCount()}) return false;
   bits.assign(static_cast<std::size_t>(nSpan / 64 + 1), 0);
   std::uint64_t word = 0;
   for (POSITION pos = table.GetFirstRowPosition(); pos != nullptr;) {

@@ -19,7 +19,7 @@ std::vector<Handle> RowHandlesInOrder(const CMatTable& table);
 // dataset, as a bit for each of the dataset's handles from hLow on: a few
 // kilobytes where a list of the handles takes 4 bytes a row. False when a
 // row lies outside, or when the rows are too few for the dataset's names
-// (fewer than one for every 64).
+// (fewer than one for every 512).
 bool RowBitsOfDataset(const CMatTable& table, Handle& hLow, std::vector<std::uint64_t>& bits);
 
 // Calls write(handle, word) for every row of the table in that order. Only
