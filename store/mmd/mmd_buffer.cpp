@@ -135,11 +135,11 @@ bool CMmdReader::Skip(std::uint64_t count) {
   return true;
 }
 
-void CMmdWriter::WriteU32(std::uint32_t value) {
-  const char bytes[4] = {char(value & 0xFF), char((value >> 8) & 0xFF), char((value >> 16) & 0xFF),
-                         char((value >> 24) & 0xFF)};
-  m_Bytes.append(bytes, 4);
-  HandOverIfFull();
+void CMmdBytes::Reallocate(std::size_t nCapacity) {
+  std::unique_ptr<char[]> pBytes(new char[nCapacity]);
+  if (m_nSize > 0) std::memcpy(pBytes.get(), m_pBytes.get(), m_nSize);
+  m_pBytes = std::move(pBytes);
+  m_nCapacity = nCapacity;
 }
 
 void CMmdWriter::StreamTo(CMmdSink* pSink, std::size_t nChunk) {
@@ -176,11 +176,12 @@ void CMmdWriter::Reserve(std::size_t n) {
 }
 
 void CMmdWriter::WriteU16(std::uint16_t value) {
-  const char bytes[2] = {char(value & 0xFF), char((value >> 8) & 0xFF)};
-  m_Bytes.append(bytes, 2);
+  char* p = m_Bytes.Grow(2);
+  p[0] = static_cast<char>(value & 0xFF);
+  p[1] = static_cast<char>((value >> 8) & 0xFF);
 }
 
-void CMmdWriter::WriteTag(const char tag[4]) { m_Bytes.append(tag, 4); }
+void CMmdWriter::WriteTag(const char tag[4]) { m_Bytes.Append(std::string_view(tag, 4)); }
 
 bool CMmdWriter::Encode(const wchar_t* text, std::string& bytes) {
   bytes.clear();
@@ -207,8 +208,7 @@ bool CMmdWriter::WriteAsciiString(const Char* text, std::size_t nLength) {
   // Most stored texts are plain ASCII, the same bytes in UTF-8 and 1252:
   // they go straight into the image, keyed and summed in one pass.
   const std::size_t nAt = m_Bytes.size();
-  m_Bytes.resize(nAt + 2 + nLength);
-  char* pOut = m_Bytes.data() + nAt + 2;
+  char* pOut = m_Bytes.Grow(2 + nLength) + 2;
   std::uint32_t nSum = 0;
   std::size_t i = 0;
   for (; i < nLength && static_cast<std::uint32_t>(text[i]) < 0x80; ++i) {
@@ -217,11 +217,11 @@ bool CMmdWriter::WriteAsciiString(const Char* text, std::size_t nLength) {
     nSum += c;
   }
   if (i < nLength) {
-    m_Bytes.resize(nAt);
+    m_Bytes.Cut(nAt);
     return false;
   }
-  m_Bytes[nAt] = static_cast<char>(nLength & 0xFF);
-  m_Bytes[nAt + 1] = static_cast<char>(nLength >> 8);
+  m_Bytes.data()[nAt] = static_cast<char>(nLength & 0xFF);
+  m_Bytes.data()[nAt + 1] = static_cast<char>(nLength >> 8);
   m_nChecksum += nSum;
   HandOverIfFull();
   return true;
@@ -236,7 +236,7 @@ void CMmdWriter::WriteString(const wchar_t* text) {
     c = char(static_cast<unsigned char>(c) ^ mmd::kStringKey);
     m_nChecksum += static_cast<unsigned char>(c);
   }
-  m_Bytes += bytes;
+  m_Bytes.Append(bytes);
   HandOverIfFull();
 }
 
@@ -252,11 +252,10 @@ bool CMmdWriter::WriteNarrowString(const unsigned char* text, std::size_t nLengt
   }
   const std::size_t nBytes = bUtf8 ? nLength + nHigh : nLength;
   if (nBytes > mmd::kMaxStringBytes || (!bUtf8 && nControls != 0)) return false;
-  const std::size_t nAt = m_Bytes.size();
-  m_Bytes.resize(nAt + 2 + nBytes);
-  m_Bytes[nAt] = static_cast<char>(nBytes & 0xFF);
-  m_Bytes[nAt + 1] = static_cast<char>(nBytes >> 8);
-  char* pOut = m_Bytes.data() + nAt + 2;
+  char* pOut = m_Bytes.Grow(2 + nBytes);
+  pOut[0] = static_cast<char>(nBytes & 0xFF);
+  pOut[1] = static_cast<char>(nBytes >> 8);
+  pOut += 2;
   std::uint32_t nSum = 0;
   auto put = [&](unsigned c) {
     c ^= mmd::kStringKey;
@@ -290,7 +289,7 @@ void CMmdWriter::WritePlainString(const wchar_t* text) {
   std::string& bytes = m_strScratch;
   Encode(text, bytes);
   WriteU16(std::uint16_t(bytes.size()));
-  m_Bytes += bytes;
+  m_Bytes.Append(bytes);
   HandOverIfFull();
 }
 

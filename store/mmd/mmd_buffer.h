@@ -16,7 +16,9 @@
 // nothing in place of the old file.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -92,6 +94,42 @@ class CMmdSink {
   virtual bool Crc32c(std::uint32_t& crc) = 0;
 };
 
+// The bytes a writer holds. Unlike a std::string it grows without first
+// filling what is about to be written, and a field of a few bytes is
+// written in place, without a call per field: a save writes millions.
+class CMmdBytes {
+ public:
+  std::size_t size() const { return m_nSize; }
+  bool empty() const { return m_nSize == 0; }
+  std::size_t capacity() const { return m_nCapacity; }
+  char* data() { return m_pBytes.get(); }
+  const char* data() const { return m_pBytes.get(); }
+  operator std::string_view() const { return {m_pBytes.get(), m_nSize}; }
+  void clear() { m_nSize = 0; }
+  void reserve(std::size_t n) {
+    if (n > m_nCapacity) Reallocate(n);
+  }
+  // Room for n more bytes at the end, where they are to be written.
+  char* Grow(std::size_t n) {
+    if (m_nCapacity - m_nSize < n) Reallocate(std::max(m_nSize + n, 2 * m_nCapacity));
+    char* p = m_pBytes.get() + m_nSize;
+    m_nSize += n;
+    return p;
+  }
+  // Gives back the bytes from n on (n no more than the size).
+  void Cut(std::size_t n) { m_nSize = n; }
+  void Append(std::string_view bytes) {
+    if (!bytes.empty()) std::memcpy(Grow(bytes.size()), bytes.data(), bytes.size());
+  }
+
+ private:
+  void Reallocate(std::size_t nCapacity);
+
+  std::unique_ptr<char[]> m_pBytes;
+  std::size_t m_nSize = 0;
+  std::size_t m_nCapacity = 0;
+};
+
 class CMmdWriter {
  public:
   // A streaming writer hands its bytes over whenever this many are waiting.
@@ -111,7 +149,14 @@ class CMmdWriter {
   bool Flush();
   const CMmdTextCoding& GetCoding() const { return m_Coding; }
 
-  void WriteU32(std::uint32_t value);
+  void WriteU32(std::uint32_t value) {
+    char* p = m_Bytes.Grow(4);
+    p[0] = static_cast<char>(value & 0xFF);
+    p[1] = static_cast<char>((value >> 8) & 0xFF);
+    p[2] = static_cast<char>((value >> 16) & 0xFF);
+    p[3] = static_cast<char>((value >> 24) & 0xFF);
+    HandOverIfFull();
+  }
   void WriteU16(std::uint16_t value);
   void WriteTag(const char tag[4]);
   // A stored string; a null or empty text is written as count 0.
@@ -131,7 +176,7 @@ class CMmdWriter {
   std::uint64_t GetSize() const { return m_nHandedOver + m_Bytes.size(); }
   std::uint32_t GetChecksum() const { return m_nChecksum; }
   // The bytes of an in-memory writer (a streaming one's are in its sink).
-  const std::string& GetBytes() const { return m_Bytes; }
+  std::string_view GetBytes() const { return m_Bytes; }
   // CRC-32C of every byte written; false when the sink failed.
   bool GetDataCheck(std::uint32_t& crc);
   bool IsSinkFailed() const { return m_bSinkFailed; }
@@ -157,7 +202,7 @@ class CMmdWriter {
   }
 
   CMmdTextCoding m_Coding;
-  std::string m_Bytes;
+  CMmdBytes m_Bytes;
   CMmdSink* m_pSink = nullptr;
   std::size_t m_nChunk = kStreamChunk;
   std::uint64_t m_nHandedOver = 0;  // bytes already in the sink

@@ -21,7 +21,7 @@ TEST(MmdBuffer, NumbersAreLittleEndianAndStringsXored) {
   writer.WriteU32(0x01020304);
   writer.WriteString(L"zÄ");  // ASCII first, then a character that is not
   writer.WriteString(L"ab");
-  const std::string& bytes = writer.GetBytes();
+  const std::string_view bytes = writer.GetBytes();
   ASSERT_EQ(bytes.size(), 4u + 2u + 3u + 2u + 2u);
   EXPECT_EQ(bytes.substr(0, 4), std::string("\x04\x03\x02\x01", 4));
   EXPECT_EQ(bytes.substr(4, 2), std::string("\x03\x00", 2));

@@ -242,7 +242,7 @@ std::string HandWrittenFile() {
   w.Patch(at, std::uint32_t(w.GetSize() - at));
   w.WriteTag(mmd::kTagChecksum);
   w.WriteU32(0);
-  return w.GetBytes();
+  return std::string(w.GetBytes());
 }
 
 TEST_F(MmdFile, ReadsAHandWrittenVersionOneFile) {
