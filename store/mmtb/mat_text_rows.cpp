@@ -69,7 +69,7 @@ bool CMatTextReader::ReadTextRow(CMatTable& table) {
   CString& text = m_strCellText;
   if (table.m_nType == eTypeStrLine) {
     if (!LoadCellText(text, table, {})) return false;
-    m_pStore->SetCellValue(&table, 0, 0, 0, CCellInput::Text(text.c_str()));
+    m_pStore->SetCellValue(&table, 0, 0, 0, CCellInput::Text(text));
     return true;
   }
   const int nZeile = m_nZeile;
@@ -86,7 +86,7 @@ bool CMatTextReader::ReadTextRow(CMatTable& table) {
     return true;
   }
   if (!LoadCellText(text, table, std::to_wstring(nIndex))) return false;
-  m_pStore->SetCellValue(&table, 0, nIndex, 0, CCellInput::Text(text.c_str()));
+  m_pStore->SetCellValue(&table, 0, nIndex, 0, CCellInput::Text(text));
   return true;
 }
 
@@ -135,7 +135,7 @@ bool CMatTextReader::ReadRowCells(CMatTable& table, Handle hRow) {
       CString& text = m_strCellText;
       for (int i = 0; i < nCells; ++i) {
         if (!LoadCellText(text, table, m_strRowName)) return false;
-        m_pStore->SetCellValue(&table, hRow, i, 0, CCellInput::Text(text.c_str()));
+        m_pStore->SetCellValue(&table, hRow, i, 0, CCellInput::Text(text));
       }
       return true;
     }
