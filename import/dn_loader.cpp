@@ -372,7 +372,9 @@ CDnLoader::CPendingField* CDnLoader::PendField(CMatTable* pTable, Handle hRow, i
 }
 
 void CDnLoader::FlushPendingRow(CPendingRow& row) {
-  std::array<CFieldInput, std::tuple_size_v<decltype(row.fields)>> inputs{};
+  // Left unset: only the first nCount are written and read (zeroing the
+  // whole array cost more than the rest of the flush).
+  std::array<CFieldInput, std::tuple_size_v<decltype(row.fields)>> inputs;
   for (std::size_t i = 0; i < row.nCount; ++i) {
     const CPendingField& field = row.fields[i];
     const CCellInput value =
