@@ -117,6 +117,9 @@ void CDnLoader::ReadArticle5() {
   const std::wstring_view mainGroup = m_Reader.ReadView(3);
   const std::wstring_view productGroup = m_Reader.ReadView(23);
   const std::wstring_view matchcode = m_Reader.ReadTrimmedView(15);
+  // A matchcode is, in most catalogues, a new name at a random place of the
+  // name map: asked for now, it is there when the article's writes reach it.
+  if (!matchcode.empty()) m_pDataset->PrefetchName(matchcode);
   m_Reader.SkipField();
   const std::wstring_view alternative = m_Reader.ReadTrimmedView(40);
   m_Reader.SkipField();
