@@ -168,7 +168,7 @@ class CDnLoader {
 
   CProgress m_Progress;
   CBlockLines m_Lines;
-  std::size_t m_nLine = 0;   // index of the current line in m_Lines
+  std::size_t m_nLine = 0;  // index of the current line in m_Lines
   CDnFieldReader m_Reader;
   std::size_t m_nLineCount = 0;
   int m_nVersion = 0;

@@ -161,8 +161,7 @@ void CDnLoader::ReadTextLines() {
                                 CCellInput::Value(GetDnHandle(entry.strKey))),
            hArticle);
     if (entry.bHasText) {
-      Stored(m_Store.SetCellValue(pTarget, hArticle, index, 0,
-                                  CCellInput::Text(entry.strText)),
+      Stored(m_Store.SetCellValue(pTarget, hArticle, index, 0, CCellInput::Text(entry.strText)),
              hArticle);
     }
   }
