@@ -56,10 +56,7 @@ bool SortByBits(std::vector<Handle>& handles) {
     word |= bit;
   }
   std::size_t n = 0;
-  for (std::size_t i = 0; i < bits.size(); ++i) {
-    for (std::uint64_t word = bits[i]; word != 0; word &= word - 1)
-      handles[n++] = hLow + static_cast<Handle>(i * 64 + std::countr_zero(word));
-  }
+  ForEachSetBit(bits, hLow, [&](Handle h) { handles[n++] = h; });
   return true;
 }
 

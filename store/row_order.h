@@ -22,6 +22,16 @@ std::vector<Handle> RowHandlesInOrder(const CMatTable& table);
 // (fewer than one for every 512).
 bool RowBitsOfDataset(const CMatTable& table, Handle& hLow, std::vector<std::uint64_t>& bits);
 
+// Calls f(handle) for every set bit of bits, lowest first: bit k of word i
+// stands for handle hLow + 64 i + k.
+template <class F>
+void ForEachSetBit(const std::vector<std::uint64_t>& bits, Handle hLow, F&& f) {
+  for (std::size_t i = 0; i < bits.size(); ++i) {
+    for (std::uint64_t w = bits[i]; w != 0; w &= w - 1)
+      f(hLow + static_cast<Handle>(i * 64 + std::countr_zero(w)));
+  }
+}
+
 // Calls write(handle, word) for every row of the table in that order. Only
 // the handles are ordered (by their bits, or sorted), and each row's word is
 // looked up when it is written: a save comes when the whole store is in
@@ -36,22 +46,17 @@ void ForEachRowInWriteOrder(const CMatTable& table, F&& write) {
     }
     return;
   }
+  auto writeRow = [&](Handle h) {
+    table.m_Rows.Lookup(h, word);
+    write(h, word);
+  };
   std::vector<std::uint64_t> bits;
   Handle hLow = 0;
   if (RowBitsOfDataset(table, hLow, bits)) {
-    for (std::size_t i = 0; i < bits.size(); ++i) {
-      for (std::uint64_t w = bits[i]; w != 0; w &= w - 1) {
-        const Handle h = hLow + static_cast<Handle>(i * 64 + std::countr_zero(w));
-        table.m_Rows.Lookup(h, word);
-        write(h, word);
-      }
-    }
+    ForEachSetBit(bits, hLow, writeRow);
     return;
   }
-  for (const Handle h : RowHandlesInOrder(table)) {
-    table.m_Rows.Lookup(h, word);
-    write(h, word);
-  }
+  for (const Handle h : RowHandlesInOrder(table)) writeRow(h);
 }
 
 // Sorts row handles. Handles that lie close together (one dataset's) are
