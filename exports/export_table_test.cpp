@@ -35,6 +35,12 @@ std::vector<std::string> GoldenRows() {
   return rows;
 }
 
+// The entry of an ordinal as the call a host makes through it.
+template <typename F>
+F* Entry(unsigned nOrdinal) {
+  return reinterpret_cast<F*>(OrvaMatProcByOrdinal(nOrdinal));
+}
+
 TEST(ExportsTable, OrdinalsAndNamesMatchTheFrozenList) {
   std::vector<std::string> rows;
   unsigned nPrevious = 0;
@@ -54,73 +60,56 @@ TEST(ExportsTable, ProcByOrdinalAnswersAndCalls) {
   EXPECT_EQ(OrvaMatProcByOrdinal(0), nullptr);
   EXPECT_EQ(OrvaMatProcByOrdinal(22), nullptr) << "not built yet";
   EXPECT_EQ(OrvaMatProcByOrdinal(100000), nullptr);
-  auto* pTablePointer = reinterpret_cast<void* (*)(void*)>(OrvaMatProcByOrdinal(1));
   int n = 0;
-  ASSERT_NE(pTablePointer, nullptr);
-  EXPECT_EQ(pTablePointer(&n), &n);
-  auto* pGetTableType = reinterpret_cast<int (*)(CMatTable*)>(OrvaMatProcByOrdinal(41));
-  EXPECT_EQ(pGetTableType(nullptr), 2);
+  ASSERT_NE(Entry<void*(void*)>(1), nullptr);
+  EXPECT_EQ(Entry<void*(void*)>(1)(&n), &n);
+  EXPECT_EQ(Entry<int(CMatTable*)>(41)(nullptr), 2);
 }
 
 TEST(ExportsTable, ObjectEntriesBuildUseAndDestroyTheirObjects) {
   alignas(CvdiFunctionList) unsigned char memory[sizeof(CvdiFunctionList)];
-  auto* pNew = reinterpret_cast<CvdiFunctionList* (*)(void*)>(OrvaMatProcByOrdinal(24));
-  auto* pFind = reinterpret_cast<CvdiFunction* (*)(CvdiFunctionList*, const wchar_t*)>(
-      OrvaMatProcByOrdinal(218));
-  auto* pDestroy = reinterpret_cast<void (*)(CvdiFunctionList*)>(OrvaMatProcByOrdinal(57));
-  CvdiFunctionList* pList = pNew(memory);
-  EXPECT_EQ(pFind(pList, L"NONE"), nullptr);
-  pDestroy(pList);
+  CvdiFunctionList* pList = Entry<CvdiFunctionList*(void*)>(24)(memory);
+  EXPECT_EQ(Entry<CvdiFunction*(CvdiFunctionList*, const wchar_t*)>(218)(pList, L"NONE"), nullptr);
+  Entry<void(CvdiFunctionList*)>(57)(pList);
 }
 
 // An article set as a host holds it: made, filled, read and destroyed through
 // the ordinals alone.
 TEST(ExportsTable, ArticleSetEntriesBuildUseAndDestroyASet) {
   alignas(CArtikelSet) unsigned char memory[sizeof(CArtikelSet)];
-  CArtikelSet* pSet = reinterpret_cast<CArtikelSet* (*)(void*)>(OrvaMatProcByOrdinal(70))(memory);
-  auto* pAdd =
-      reinterpret_cast<CArtikelSetItem* (*)(CArtikelSet*, float, unsigned long, unsigned long)>(
-          OrvaMatProcByOrdinal(97));
+  CArtikelSet* pSet = Entry<CArtikelSet*(void*)>(70)(memory);
+  auto* pAdd = Entry<CArtikelSetItem*(CArtikelSet*, float, unsigned long, unsigned long)>(97);
   pAdd(pSet, 2, 7, 0);
   pAdd(pSet, 3, 7, 0);
-  reinterpret_cast<CArtikelSetItem* (*)(CArtikelSet*, unsigned long, float, int)>(
-      OrvaMatProcByOrdinal(99))(pSet, 8, 1, 1);
-  EXPECT_EQ(reinterpret_cast<float (*)(CArtikelSet*)>(OrvaMatProcByOrdinal(118))(pSet), 6.0f);
-  auto* pHead = reinterpret_cast<POSITION (*)(CArtikelSet*)>(OrvaMatProcByOrdinal(75));
-  auto* pNext =
-      reinterpret_cast<CArtikelSetItem* (*)(CArtikelSet*, POSITION&)>(OrvaMatProcByOrdinal(76));
+  Entry<CArtikelSetItem*(CArtikelSet*, unsigned long, float, int)>(99)(pSet, 8, 1, 1);
+  EXPECT_EQ(Entry<float(CArtikelSet*)>(118)(pSet), 6.0f);
+  auto* pHead = Entry<POSITION(CArtikelSet*)>(75);
+  auto* pNext = Entry<CArtikelSetItem*(CArtikelSet*, POSITION&)>(76);
   POSITION pos = pHead(pSet);
   EXPECT_EQ(pNext(pSet, pos)->m_fMenge, 5.0f);
   EXPECT_EQ(pNext(pSet, pos)->m_nFlags, 1u);
   EXPECT_EQ(pos, nullptr);
-  EXPECT_EQ(reinterpret_cast<CArtikelSetItem* (*)(CArtikelSet*, unsigned long)>(
-                OrvaMatProcByOrdinal(103))(pSet, 9),
-            nullptr);
-  EXPECT_EQ(reinterpret_cast<int (*)(CArtikelSet*)>(OrvaMatProcByOrdinal(158))(pSet), 0x7FFFFFFF);
-  reinterpret_cast<void (*)(CArtikelSet*)>(OrvaMatProcByOrdinal(79))(pSet);
+  EXPECT_EQ(Entry<CArtikelSetItem*(CArtikelSet*, unsigned long)>(103)(pSet, 9), nullptr);
+  EXPECT_EQ(Entry<int(CArtikelSet*)>(158)(pSet), 0x7FFFFFFF);
+  Entry<void(CArtikelSet*)>(79)(pSet);
   EXPECT_EQ(pHead(pSet), nullptr);
-  reinterpret_cast<void (*)(CArtikelSet*)>(OrvaMatProcByOrdinal(71))(pSet);
+  Entry<void(CArtikelSet*)>(71)(pSet);
 }
 
 // The accessory positions through their ordinals: the two setPosition
 // entries and the two removePosition entries each reach their own overload.
 TEST(ExportsTable, AccessoryPositionEntriesReachTheirOverloads) {
   using Z = CVdiZubehoer930;
-  auto* pSetValues = reinterpret_cast<void (*)(
-      Z*, const double&, const bool&, const CString&, const CString&, const CString&, const int&,
-      const CString&, const bool&, const CString&)>(OrvaMatProcByOrdinal(151));
-  auto* pSetOfKey =
-      reinterpret_cast<void (*)(Z*, CMatTable*, const CString&)>(OrvaMatProcByOrdinal(153));
-  auto* pFind = reinterpret_cast<int (*)(Z*, const CString&)>(OrvaMatProcByOrdinal(129));
-  auto* pRemoveAt = reinterpret_cast<void (*)(Z*, const int&)>(OrvaMatProcByOrdinal(135));
-  auto* pRemoveKey = reinterpret_cast<void (*)(Z*, const CString&)>(OrvaMatProcByOrdinal(136));
+  auto* pSetValues =
+      Entry<void(Z*, const double&, const bool&, const CString&, const CString&, const CString&,
+                 const int&, const CString&, const bool&, const CString&)>(151);
   Z list;
   for (const wchar_t* pKey : {L"a", L"b", L"c"})
     pSetValues(&list, 1.0, true, L"", L"", L"", 0, pKey, false, L"");
-  pSetOfKey(&list, nullptr, L"1-7-2-4-12");
-  EXPECT_EQ(pFind(&list, L"c"), 2);
-  pRemoveAt(&list, 0);
-  pRemoveKey(&list, L"c");
+  Entry<void(Z*, CMatTable*, const CString&)>(153)(&list, nullptr, L"1-7-2-4-12");
+  EXPECT_EQ(Entry<int(Z*, const CString&)>(129)(&list, L"c"), 2);
+  Entry<void(Z*, const int&)>(135)(&list, 0);
+  Entry<void(Z*, const CString&)>(136)(&list, L"c");
   ASSERT_EQ(list.m_Positions.size(), 1u);
   EXPECT_EQ(list.m_Positions[0].m_strKey, L"b");
 }
@@ -135,10 +124,6 @@ class ExportsTga : public ::testing::Test, public CTestSurroundings {
     if (pTable != nullptr)
       Store().SetCellValue(pTable, pTable->m_hName, 0, 0, CCellInput::Text(pText));
     return pTable;
-  }
-  template <typename F>
-  F* Entry(unsigned nOrdinal) {
-    return reinterpret_cast<F*>(OrvaMatProcByOrdinal(nOrdinal));
   }
 };
 

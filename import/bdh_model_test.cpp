@@ -11,9 +11,8 @@ namespace {
 
 // A model of one element whose series has the rows given.
 CBdhModel LoadOne(CBdhTestDataset& data, const std::vector<const char*>& seriesRows,
-                  const char* pElement = "60|1|1|60|E|-|1000|1,3|0|0|0|0|0|0|0|ABCDEFGHIJ",
-                  const char* pKind = "M") {
-  std::string text = "10|A|-|P|S|" + std::string(pKind) + "\r\n";
+                  const char* pElement = "60|1|1|60|E|-|1000|1,3|0|0|0|0|0|0|0|ABCDEFGHIJ") {
+  std::string text = "10|A|-|P|S|M\r\n";
   for (const char* row : seriesRows) text += std::string(row) + "\r\n";
   text += std::string(pElement) + "\r\n";
   data.Import(text);
@@ -120,54 +119,6 @@ TEST(BdhOrderNumbers, TheArticleHandleIsLookedUpOnly) {
   const Handle hKnown = known.Dataset().CreateHandle(L"ABCDEFGHIJ");
   const CBdhModel plain = LoadOne(known, {});
   EXPECT_EQ(plain.m_Variants.at(0).m_hArticle, hKnown);
-}
-
-// The heat output computed again here in long double, from the same float
-// values the import keeps.
-long double ExpectedOutput(wchar_t kind, long double L, long double W, float q, float n, int a,
-                           int b) {
-  const long double D = 15.0L / std::log(50.0L / 35.0L);
-  const long double f = std::pow(D / 59.44L, static_cast<long double>(n));
-  long double out = q;
-  if (kind == L'M') out = L * q / 1000 * f;
-  if (kind == L'S') out = L / W * q * f;
-  if (kind != L'M' && kind != L'S' && kind != L'E') out = q * f;
-  if (a != 0) {
-    const long double P = a / L * out;
-    out = (100 - b) * P / 100 + (out - P);
-  }
-  return out;
-}
-
-TEST(BdhHeat, OutputsAgreeWithALongDoubleComputation) {
-  struct {
-    const char* pKind;
-    const char* pElement;
-  } const cases[] = {
-      {"M", "60|1|1|100|E|-|625|1,3"},
-      {"M", "60|1|1|100|E|-|1600|1,33|0|0|0|0|300|20"},
-      {"S", "60|1|1|50|E|-|80,5|1,28"},
-      {"S", "60|1|1|45|E|-|97,25|1,31|0|0|0|0|100|15"},
-      {"E", "60|1|1|500|E|-|560|1,25"},
-      {"X", "60|1|1|500|E|-|733,3|1,27"},
-      {"M", "60|1|1|100|E|-|1234,5|1,4|0|0|0|0|-50|200"},
-  };
-  for (const auto& c : cases) {
-    CBdhTestDataset data;
-    const CBdhModel model = LoadOne(data, {"25|1|300|450|600|1000|1150|2600"}, c.pElement, c.pKind);
-    ASSERT_EQ(model.m_Variants.size(), 6u) << c.pElement;
-    for (const CBdhVariant& v : model.m_Variants) {
-      const long double out = ExpectedOutput(v.m_cKind, v.m_nLength, v.m_nWidth, v.m_fOutput,
-                                             v.m_fExponent, v.m_nPartial, v.m_nReduced);
-      EXPECT_EQ(v.m_nHeatOutput, static_cast<int>(out + 0.5L))
-          << c.pElement << " L " << v.m_nLength;
-      const long double t = v.m_cKind == L'E' ? 0 : 55;
-      EXPECT_EQ(v.m_nReturnTemp, static_cast<int>(t));
-      const long double T = (t + 70) / 2;
-      const long double cw = T == 35 ? 4179.5L : 4184.25L;
-      EXPECT_NEAR(v.m_dMassFlow, v.m_nHeatOutput * 3600.0L / (cw * (70 - t)), 1e-9L);
-    }
-  }
 }
 
 // No division by a width or length of 0, and no output an int can not hold.

@@ -43,14 +43,4 @@ TEST_F(DatanormExamples, CompleteTextsOfBothVersions) {
             L"Rücklaufverschraubung mit Entleerung\r\nund Absperrung, Messing vernickelt.");
 }
 
-// The unit and the picture as the article calls read what the import wrote.
-TEST_F(DatanormExamples, UnitsAndPictureNames) {
-  CString text, info;
-  EXPECT_EQ(CMatManager::GetMengeneinheitText(text, m_Data.H(L"KR-50")), eMatOk);
-  EXPECT_EQ(text, L"m");
-  EXPECT_EQ(CMatManager::GetArtikelGrafik(text, info, m_Data.H(L"UP-25-60")), eMatOk);
-  EXPECT_EQ(text, L"up-25-60.jpg");
-  EXPECT_EQ(info, L"Ansicht");
-}
-
 }  // namespace

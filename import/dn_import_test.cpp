@@ -64,10 +64,7 @@ TEST_F(DatanormImport, DialogImportsTheChosenSetIntoTheChosenDataset) {
   // Cancelling the chooser imports nothing.
   ImportDatanormDlg(0, nullptr);
   EXPECT_EQ(t.UI().GetChoosers().size(), 2u);
-}
-
-TEST_F(DatanormImport, ReadOnlyDatasetIsRefused) {
-  CDnTestDataset t;
+  // The check the dialog makes of the chosen dataset.
   EXPECT_TRUE(CheckDnDatasetWritable());
   t.Dataset().SetBacking(std::make_unique<CLockedBacking>());
   EXPECT_FALSE(CheckDnDatasetWritable());

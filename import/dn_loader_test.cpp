@@ -34,54 +34,51 @@ TEST(DatanormHeader, Version5Fields) {
   EXPECT_EQ(t.Text(L"StringTable", L"HERSTELLERKURZEL"), L"HSK");
 }
 
-// A catalogue larger than the dataset's names stops at the first article
-// that does not fit, with one message naming its line, instead of skipping
-// (and reporting) every article after it.
-TEST(DatanormHeader, ACatalogueBeyondTheNamesStopsAtItsFirstArticleThatDoesNotFit) {
-  CDnTestDataset t;
-  // The header's names and the main group's table first: then each article
-  // takes one name.
-  ASSERT_TRUE(t.Load(DnHeader5() + "A;N;VORAB;Rohr;;PCE;1;1;100;;10;;\r\n"));
-  std::string text = DnHeader5();
-  for (int i = 0; i < 10; ++i)
-    text += "A;N;ART" + std::to_string(i) + ";Rohr;;PCE;1;1;100;;10;;\r\n";
-  t.Dataset().m_nHandleCounter = CMatDatenSatz::kCounterMask - 3;
-  t.UI().Clear();
-  EXPECT_FALSE(t.Load(text));
-  ASSERT_EQ(t.UI().Count(), 1u);
-  EXPECT_EQ(t.UI().LastText(),
-            L"Der Datensatz hat keine freien Namen mehr: Die Datei test.001 wurde bei Zeile 5 "
-            L"abgebrochen, 3 Artikel wurden gelesen.");
+// A catalogue larger than the dataset's names or text pool stops at the first
+// article that does not fit, with one message naming its line, instead of
+// skipping (and reporting) every article after it.
+TEST(DatanormHeader, ACatalogueBeyondTheDatasetStopsAtItsFirstArticleThatDoesNotFit) {
+  const struct {
+    bool bNames;  // else the text pool
+    const wchar_t* pMessage;
+  } cases[] = {
+      {true,
+       L"Der Datensatz hat keine freien Namen mehr: Die Datei test.001 wurde bei Zeile 5 "
+       L"abgebrochen, 3 Artikel wurden gelesen."},
+      {false,
+       L"Der Datensatz hat keinen Speicher mehr frei: Die Datei test.001 wurde bei Zeile 4 "
+       L"abgebrochen, 2 Artikel wurden gelesen."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.bNames ? "names" : "text pool");
+    CDnTestDataset t;
+    // The header's names and the main group's table first: then each article
+    // takes one name and one text.
+    ASSERT_TRUE(t.Load(DnHeader5() + "A;N;VORAB;Rohr;;PCE;1;1;100;;10;;\r\n"));
+    std::string text = DnHeader5();
+    for (int i = 0; i < 10; ++i)
+      text +=
+          "A;N;ART" + std::to_string(i) + ";Rohr " + std::to_string(i) + ";;PCE;1;1;100;;10;;\r\n";
+    // Room for three names, or for the texts of two articles, more.
+    if (c.bNames) {
+      t.Dataset().m_nHandleCounter = CMatDatenSatz::kCounterMask - 3;
+    } else {
+      t.Dataset().m_nPoolLimit = static_cast<std::uint32_t>(t.Dataset().GetPoolCount() + 2);
+    }
+    t.UI().Clear();
+    EXPECT_FALSE(t.Load(text));
+    ASSERT_EQ(t.UI().Count(), 1u);
+    EXPECT_EQ(t.UI().LastText(), c.pMessage);
+  }
 }
 
-TEST(DatanormHeader, ACatalogueBeyondTheTextPoolStopsAtItsFirstArticleThatDoesNotFit) {
+TEST(DatanormHeader, RefusalsEmptyOrUnreadableFileAndLockedDataset) {
   CDnTestDataset t;
-  ASSERT_TRUE(t.Load(DnHeader5() + "A;N;VORAB;Rohr;;PCE;1;1;100;;10;;\r\n"));
-  std::string text = DnHeader5();
-  for (int i = 0; i < 10; ++i)
-    text +=
-        "A;N;ART" + std::to_string(i) + ";Rohr " + std::to_string(i) + ";;PCE;1;1;100;;10;;\r\n";
-  // Room for the texts of two articles more.
-  t.Dataset().m_nPoolLimit = static_cast<std::uint32_t>(t.Dataset().GetPoolCount() + 2);
-  t.UI().Clear();
-  EXPECT_FALSE(t.Load(text));
-  ASSERT_EQ(t.UI().Count(), 1u);
-  EXPECT_EQ(t.UI().LastText(),
-            L"Der Datensatz hat keinen Speicher mehr frei: Die Datei test.001 wurde bei Zeile 4 "
-            L"abgebrochen, 2 Artikel wurden gelesen.");
-}
-
-TEST(DatanormHeader, AFileThatFailsWhileReadIsReportedAndNothingIsRead) {
-  CDnTestDataset t;
-  CDnLoader loader(&t.Store());
-  EXPECT_FALSE(loader.Load(L"/proc/self/mem", true));
+  // A file that fails while it is read (EIO) is reported once.
+  EXPECT_FALSE(CDnLoader(&t.Store()).Load(L"/proc/self/mem", true));
   ASSERT_EQ(t.UI().Count(), 1u);
   EXPECT_EQ(t.UI().LastText(),
             L"Die Datei kann nicht gelesen werden:\n/proc/self/mem: Input/output error");
-}
-
-TEST(DatanormHeader, RefusalsEmptyFileAndLockedDataset) {
-  CDnTestDataset t;
   EXPECT_FALSE(t.Load("X;N;nothing\r\n"));
   EXPECT_EQ(t.UI().LastText(), L"Keine Datanorm Datei! test.001");
   EXPECT_FALSE(t.Load("V;030;A;20240101;\r\nA;N;X;\r\n"));
@@ -99,9 +96,14 @@ TEST(DatanormHeader, RefusalsEmptyFileAndLockedDataset) {
   EXPECT_EQ(t.H(L"ART-1"), 0u);
 }
 
-TEST(DatanormArticle, Version4Fields) {
+TEST(DatanormArticle, Version4FieldsAndTheCompleteTextMadeBeforeIsDropped) {
   CDnTestDataset t;
-  ASSERT_TRUE(t.Load(DnHeader4() + kA4));
+  CDnLoader loader(&t.Store());
+  CMatTable* pGesammt = loader.GetTables().m_pGesammtText;
+  const Handle hArticle = loader.GetDnHandle(L"ART-1");
+  t.Store().SetCellValue(pGesammt, hArticle, 0, 0, CCellInput::Text(L"alt"));
+  ASSERT_TRUE(loader.LoadBytes(DnHeader4() + kA4, L"test.001", true));
+  EXPECT_EQ(t.Store().RowExists(pGesammt, hArticle), eMatNoRow);
   EXPECT_EQ(t.Text(L"KurzText", L"ART-1"), L"Pumpe\r\nzweite Zeile");
   EXPECT_TRUE(t.HasFields(L"ART-1", L"TK=40;PK=1;PE=100;ME=m;Preis=123.45;RG=RG7;HWG=HWG_HG1"));
   EXPECT_EQ(t.Name(L"LangText", L"ART-1"), L"LT1");
@@ -139,16 +141,6 @@ TEST(DatanormArticle, Version5Fields) {
   ASSERT_NE(pMain, nullptr);
   EXPECT_EQ(t.Text(pMain, L"A5"), L"S.12");
   EXPECT_EQ(t.Store().RowExists(t.Child(pMain, L"WG_WG9"), t.H(L"A5")), eMatOk);
-}
-
-TEST(DatanormArticle, ArticleRecordDropsReadyCompleteText) {
-  CDnTestDataset t;
-  CDnLoader loader(&t.Store());
-  CMatTable* pGesammt = loader.GetTables().m_pGesammtText;
-  const Handle hArticle = loader.GetDnHandle(L"ART-1");
-  t.Store().SetCellValue(pGesammt, hArticle, 0, 0, CCellInput::Text(L"alt"));
-  ASSERT_TRUE(loader.LoadBytes(DnHeader4() + kA4, L"x", true));
-  EXPECT_EQ(t.Store().RowExists(pGesammt, hArticle), eMatNoRow);
 }
 
 TEST(DatanormArticle, AdditionRecordVersion4) {
@@ -276,7 +268,7 @@ TEST(DatanormTables, NewDatasetGetsTheStandardTables) {
   ASSERT_NE(pDataset, nullptr);
   EXPECT_EQ(std::wstring_view(pDataset->m_szHerstellerID), L"ABCD");
   // The hook made the tables every load prepares (the tests above use each).
-  // (Their unit rows: "MTR" read as "m" in DatanormArticle.Version4Fields.)
+  // (Their unit rows: "MTR" read as "m" in the version 4 article test.)
   EXPECT_NE(FindTopTableNamed(*pDataset, L"KurzText"), nullptr);
 }
 

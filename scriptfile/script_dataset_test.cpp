@@ -10,13 +10,6 @@ namespace {
 
 using ScriptDataset = CScriptTest;
 
-TEST_F(ScriptDataset, ActivateNeedsAllThreeParameters) {
-  EXPECT_FALSE(Run("[MMD1]\r\n#activateMMD ABCD \"\" x.mmd\r\n#message nie\r\n"));
-  EXPECT_EQ(Messages(), std::vector<CString>{L"#activateMMD: Es fehlen Parameter!\t\rnHersteller"
-                                             L"kürzel:ABCD\r\nHerstellername:\r\nMMD-Datei "
-                                             L"Pfad+Name:x.mmd"});
-}
-
 TEST_F(ScriptDataset, ActivateCreatesBesideTheScriptAndSaveWritesThere) {
   Write(L"sub/daten/liesmich.txt", "");
   EXPECT_TRUE(
@@ -53,7 +46,12 @@ TEST_F(ScriptDataset, ActivateTwiceBeforeTheFirstSaveIsNoReadOnlyDataset) {
   EXPECT_EQ(Messages(), std::vector<CString>{L"weiter"});
 }
 
-TEST_F(ScriptDataset, ActivateRefusesADatasetLockedByAnother) {
+TEST_F(ScriptDataset, ActivateRefusesAMissingParameterALockedDatasetAndAFileOfAnotherKind) {
+  EXPECT_FALSE(Run("[MMD1]\r\n#activateMMD ABCD \"\" x.mmd\r\n#message nie\r\n"));
+  EXPECT_EQ(Messages(), std::vector<CString>{L"#activateMMD: Es fehlen Parameter!\t\rnHersteller"
+                                             L"kürzel:ABCD\r\nHerstellername:\r\nMMD-Datei "
+                                             L"Pfad+Name:x.mmd"});
+  m_UI.Clear();
   CLockFile other;
   const CString path = MakeDatasetLockedByAnother(other);
   EXPECT_FALSE(Run("[MMD1]\r\n#activateMMD LOCK x locked.mmd\r\n"));

@@ -115,9 +115,7 @@ TEST_F(ScriptInclude, FailuresStopTheWholeRunAndRestoreTheReader) {
   ASSERT_EQ(m_UI.Count(), 1u);
   EXPECT_EQ(m_UI.LastStyle() & MB_ICONMASK, unsigned(MB_ICONERROR));
   EXPECT_TRUE(m_UI.HasMessageContaining(L"fehlt.txt' nicht vorhanden"));
-}
-
-TEST_F(ScriptInclude, AScriptThatIncludesItselfEnds) {
+  // A script that includes itself ends.
   Write(L"b.txt", "[MMD1]\r\n#include script.txt\r\n");
   EXPECT_FALSE(Run("[MMD1]\r\n#include b.txt\r\n"));
   EXPECT_TRUE(m_UI.HasMessageContaining(L"<#include> ineinander"));

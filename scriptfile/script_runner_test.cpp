@@ -49,11 +49,6 @@ TEST_F(ScriptRunnerTest, MessageShowsAQuotedTextWholeAndOtherwiseOneWord) {
   EXPECT_EQ(Messages(), (std::vector<CString>{L"Zwei Worte", L"Zwei"}));
 }
 
-TEST_F(ScriptRunnerTest, EndOfFileCharacterEndsTheScript) {
-  EXPECT_TRUE(Run("[MMD1]\r\n#message a\r\n\x1A#message b\r\n"));
-  EXPECT_EQ(Messages(), std::vector<CString>{L"a"});
-}
-
 TEST_F(ScriptRunnerTest, ManufacturerIdCheckAgainstTheActiveDataset) {
   Store().SetCurrent(NewDataset(Store()));
   wcsncpy(Current().m_szHerstellerID, L"ABCD", 5);
@@ -117,7 +112,7 @@ TEST_F(ScriptIfdef, BranchesFollowTheMacrosAndNest) {
   EXPECT_EQ(Messages(), (std::vector<CString>{L"a", L"a-nicht-b", L"ende"}));
 }
 
-TEST_F(ScriptIfdef, ASecondElseOrAMissingEndifStopsTheRun) {
+TEST_F(ScriptIfdef, ASecondElseAMissingEndifAFailingCommandOrDeepNestingStopsTheRun) {
   EXPECT_FALSE(Run("[MMD1]\r\n#ifdef X\r\n#else\r\n#else\r\n#endif\r\n#message nie\r\n"));
   EXPECT_EQ(m_UI.LastText(), L"<#else> schon in Zeile 2 gefunden  in der Datei <" +
                                  (m_Folder / L"script.txt") + L">");
@@ -130,17 +125,13 @@ TEST_F(ScriptIfdef, ASecondElseOrAMissingEndifStopsTheRun) {
                                                L"in der Datei <" +
                                                (m_Folder / L"script.txt") + L">"});
   }
-}
-
-TEST_F(ScriptIfdef, AFailingCommandInABranchStopsTheRun) {
+  // A command that fails in a branch, and branches nested without bound.
+  m_UI.Clear();
   EXPECT_FALSE(
       Run("[MMD1]\r\n#define A\r\n#ifdef A\r\n#importdn fehlt.001\r\n#message nie\r\n"
           "#else\r\n#message nie2\r\n#endif\r\n#message nie3\r\n"));
   EXPECT_EQ(Messages().size(), 1u);
   EXPECT_TRUE(m_UI.HasMessageContaining(L"nicht vorhanden"));
-}
-
-TEST_F(ScriptIfdef, NestingIsBounded) {
   std::string text = "[MMD1]\r\n";
   for (int i = 0; i < 5000; ++i) text += "#ifdef X\r\n";
   EXPECT_FALSE(Run(text));
