@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "store/dataset_backing.h"
 #include "vdi/vdi_test_util.h"
 
 namespace {
@@ -190,19 +189,6 @@ TEST(VdiReader, TgaFieldNormalisation) {
   for (const auto& [field, text] : cases) EXPECT_EQ(NormaliseTgaField(field), text) << field;
   // Only the first 511 characters count: 24 groups at most.
   EXPECT_EQ(NormaliseTgaField(std::wstring(600, L'1')).size(), 15 * 4 + 6 + 4 + 7 * 6 - 1);
-}
-
-TEST(VdiReader, ReadOnlyDatasetIsRefused) {
-  struct CLocked : CDatasetBacking {
-    bool CheckWriteLock(CMatDatenSatz&, bool) override { return true; }
-    void LoadTableBody(CMatDatenSatz&, CMatTable&) override {}
-    void LoadDataset(CMatDatenSatz&) override {}
-  };
-  CVdiTestDataset t;
-  t.Dataset().SetBacking(std::make_unique<CLocked>());
-  EXPECT_FALSE(t.Read(Product("")));
-  EXPECT_EQ(t.Messages(), L"Aktuelle MMD ist schreibgeschützt");
-  EXPECT_EQ(t.Children(L""), L"");
 }
 
 }  // namespace
