@@ -31,7 +31,6 @@ TEST(VdiReader, RecordKeysBodiesAndDefaultFlag) {
       {"400;1;x\r\n", L"400-1", L"x", true},
       {"400;1;x;\r\n", L"400-1", L"x", true},
       {"400;1;x;;\r\n", L"400-1", L"x;", true},
-      {"700;14;;Name\r\n", L"700-14", L";Name", false},
       {"820;1;TGA_810;\r\n", L"820-1", L"TGA_810", false},
       {"160;2;a\r\n160.01;1;b\r\n", L"160-2/160_01-1", L"b", false},
       {"200;1;a\r\n250;2;b\r\n250.01;7;c\r\n", L"200-1/250-2/250_01-7", L"c", false},
