@@ -21,7 +21,6 @@ class FormulaRuntime : public CFormulaTest {
     return f->m_result;
   }
   int Int(const CString& body) { return Result(L"INTEGER", body).m_nValue; }
-  CString Text(const CString& body) { return CString(Result(L"CHARACTER (10)", body).GetText()); }
   // The message when the body fails at run time.
   CString Failure(const wchar_t* type, const CString& body) {
     Result(type, body);
@@ -31,13 +30,6 @@ class FormulaRuntime : public CFormulaTest {
   }
   bool m_bRunOk = false;
 };
-
-TEST_F(FormulaRuntime, LongTexts) {
-  EXPECT_EQ(Text(L"F = 'a\\b'\r\n"), L"ab");
-  CvdiFunction::CVdiVar& r = Result(L"CHARACTER (10)", L"F = '123456789012345678901234567890'\r\n");
-  EXPECT_EQ(r.GetText(), L"123456789012345678901234567890");
-  EXPECT_EQ(r.m_nLength, 30);
-}
 
 TEST_F(FormulaRuntime, CallsByReferenceAndByValue) {
   Bodies(L"INTEGER FUNCTION G(A)\r\nINTEGER A\r\nA = A + 1\r\nG = A * 2\r\nEND FUNCTION G");

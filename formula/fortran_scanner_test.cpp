@@ -89,19 +89,6 @@ TEST(FormulaScanner, Codes) {
   EXPECT_EQ(CFortranScanner::LookupKeyword(L"SRCLINE"), SYMBOL);
 }
 
-TEST(FormulaScanner, BrokenExponentThrowsIntegerFailure) {
-  CFortranScanner scanner;
-  scanner.setScanPosition(L"1.5E+X");
-  try {
-    scanner.nextToken();
-    FAIL() << "no failure";
-  } catch (const CFortranScanFailure& failure) {
-    EXPECT_EQ(failure.m_nCode, 0);
-  }
-  scanner.setScanPosition(L"7EQ");
-  EXPECT_THROW(scanner.nextToken(), CFortranScanFailure);
-}
-
 TEST(FormulaScanner, UnknownCharacterDoesNotMove) {
   CFortranScanner scanner;
   const wchar_t* text = L"#";

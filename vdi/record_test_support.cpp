@@ -34,28 +34,11 @@ CvdiFunction* CRecordTest::Compile(const CString& type, const CString& body) {
 
 bool CRecordTest::Run(CvdiFunction* f) { return f != nullptr && m_runtime.Run(f, &m_pos); }
 
-std::int32_t CRecordTest::Int(const CString& body) {
-  CvdiFunction* f = Compile(L"INTEGER", body);
+const CvdiFunction::CVdiVar& CRecordTest::Result(const CString& type, const CString& body) {
+  static const CvdiFunction::CVdiVar none;
+  CvdiFunction* f = Compile(type, body);
   EXPECT_TRUE(Run(f)) << "fails: " << ToUtf8(LastMessage());
-  return f != nullptr ? f->m_result.m_nValue : -999;
-}
-
-CString CRecordTest::Text(const CString& body) {
-  CvdiFunction* f = Compile(L"CHARACTER (200)", body);
-  EXPECT_TRUE(Run(f)) << "fails: " << ToUtf8(LastMessage());
-  return f != nullptr ? CString(f->m_result.GetText()) : L"?";
-}
-
-float CRecordTest::Real(const CString& body) {
-  CvdiFunction* f = Compile(L"REAL", body);
-  EXPECT_TRUE(Run(f)) << "fails: " << ToUtf8(LastMessage());
-  return f != nullptr ? f->m_result.m_fValue : -999;
-}
-
-bool CRecordTest::Logical(const CString& body) {
-  CvdiFunction* f = Compile(L"LOGICAL", body);
-  EXPECT_TRUE(Run(f)) << "fails: " << ToUtf8(LastMessage());
-  return f != nullptr && f->m_result.m_nValue != 0;
+  return f != nullptr ? f->m_result : none;
 }
 
 CString CRecordTest::Failure(const CString& body) {

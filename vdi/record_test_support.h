@@ -27,10 +27,11 @@ class CRecordTest : public ::testing::Test, public CTestSurroundings {
   // Runs f with m_pos; true when no error was reported.
   bool Run(CvdiFunction* f);
   // The result of a run that must succeed.
-  std::int32_t Int(const CString& body);
-  CString Text(const CString& body);
-  float Real(const CString& body);
-  bool Logical(const CString& body);
+  const CvdiFunction::CVdiVar& Result(const CString& type, const CString& body);
+  std::int32_t Int(const CString& body) { return Result(L"INTEGER", body).m_nValue; }
+  CString Text(const CString& body) { return CString(Result(L"CHARACTER (200)", body).GetText()); }
+  float Real(const CString& body) { return Result(L"REAL", body).m_fValue; }
+  bool Logical(const CString& body) { return Result(L"LOGICAL", body).m_nValue != 0; }
   // The message of a run that must fail.
   CString Failure(const CString& body);
   // The message line of the last error report ("" when none was shown).

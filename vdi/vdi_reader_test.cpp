@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "store/dataset_backing.h"
 #include "vdi/vdi_test_util.h"
 
 namespace {
@@ -32,7 +31,6 @@ TEST(VdiReader, RecordKeysBodiesAndDefaultFlag) {
       {"400;1;x\r\n", L"400-1", L"x", true},
       {"400;1;x;\r\n", L"400-1", L"x", true},
       {"400;1;x;;\r\n", L"400-1", L"x;", true},
-      {"700;14;;Name\r\n", L"700-14", L";Name", false},
       {"820;1;TGA_810;\r\n", L"820-1", L"TGA_810", false},
       {"160;2;a\r\n160.01;1;b\r\n", L"160-2/160_01-1", L"b", false},
       {"200;1;a\r\n250;2;b\r\n250.01;7;c\r\n", L"200-1/250-2/250_01-7", L"c", false},
@@ -190,19 +188,6 @@ TEST(VdiReader, TgaFieldNormalisation) {
   for (const auto& [field, text] : cases) EXPECT_EQ(NormaliseTgaField(field), text) << field;
   // Only the first 511 characters count: 24 groups at most.
   EXPECT_EQ(NormaliseTgaField(std::wstring(600, L'1')).size(), 15 * 4 + 6 + 4 + 7 * 6 - 1);
-}
-
-TEST(VdiReader, ReadOnlyDatasetIsRefused) {
-  struct CLocked : CDatasetBacking {
-    bool CheckWriteLock(CMatDatenSatz&, bool) override { return true; }
-    void LoadTableBody(CMatDatenSatz&, CMatTable&) override {}
-    void LoadDataset(CMatDatenSatz&) override {}
-  };
-  CVdiTestDataset t;
-  t.Dataset().SetBacking(std::make_unique<CLocked>());
-  EXPECT_FALSE(t.Read(Product("")));
-  EXPECT_EQ(t.Messages(), L"Aktuelle MMD ist schreibgeschützt");
-  EXPECT_EQ(t.Children(L""), L"");
 }
 
 }  // namespace

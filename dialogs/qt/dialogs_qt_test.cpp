@@ -110,8 +110,6 @@ TEST_F(QtDialogs, TheDatasetPageListsSwitchesAndExplainsItsDatasets) {
   auto* pInfo = pPage->findChild<QTreeWidget*>("1042");
   auto* pActivate = pPage->findChild<QPushButton*>("2019");
   ASSERT_TRUE(pList && pInfo && pActivate);
-  EXPECT_EQ(pList->headerItem()->text(0), "Hersteller");
-  EXPECT_EQ(pInfo->headerItem()->text(0), "Info/Module");
   EXPECT_EQ(pActivate->property("helpId").toInt(), 0xC70000 + 2019);
   ASSERT_EQ(pList->topLevelItemCount(), 2);
   EXPECT_EQ(pList->topLevelItem(1)->text(0), "Beta AG");
@@ -197,7 +195,6 @@ TEST_F(QtDialogs, TheArticleSearchShowsTheGroupOfTheArticleAndFindsAcrossGroups)
     EXPECT_EQ(pTabs->tabText(pTabs->currentIndex()), "Rohre");
     ASSERT_NE(pList->currentItem(), nullptr);
     EXPECT_EQ(pList->currentItem()->text(), "Rohr 1");
-    EXPECT_EQ(dialog.findChild<QCheckBox*>("2014")->text(), "In allen Warengruppen suchen");
     // Typed: found in the other group, which is shown.
     QTest::keyClicks(pText, "pumpe");
     EXPECT_EQ(pTabs->tabText(pTabs->currentIndex()), "Pumpen");
