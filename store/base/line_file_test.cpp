@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/file.h"
-#include "store/base/test_folder.h"
+#include "platform/temp_folder.h"
 
 namespace {
 
@@ -14,7 +14,7 @@ using namespace qelStrUtil;
 class BaseLineFile : public ::testing::Test {
  protected:
   CString Write(const char* name, std::string_view bytes) {
-    CString path = m_Folder.File(name);
+    CString path = m_Folder / FromUtf8(name);
     EXPECT_TRUE(WriteFileAtomically(path, bytes));
     return path;
   }
@@ -24,7 +24,7 @@ class BaseLineFile : public ::testing::Test {
     return list;
   }
 
-  CTestFolder m_Folder;
+  CTempFolder m_Folder;
 };
 
 TEST_F(BaseLineFile, EveryLineEnding) {
@@ -41,8 +41,8 @@ TEST_F(BaseLineFile, EveryLineEnding) {
 TEST_F(BaseLineFile, WriteEndsEveryLineWithCrLf) {
   const auto written = [&](const CStringList& lines, unsigned codePage) {
     std::string bytes;
-    EXPECT_TRUE(writeStringlistToFile(lines, m_Folder.File("out.txt"), codePage));
-    EXPECT_TRUE(ReadWholeFile(m_Folder.File("out.txt"), bytes));
+    EXPECT_TRUE(writeStringlistToFile(lines, m_Folder / L"out.txt", codePage));
+    EXPECT_TRUE(ReadWholeFile(m_Folder / L"out.txt", bytes));
     return bytes;
   };
   EXPECT_EQ(written({L"Maß", L"", L"ende"}, 1252), "Ma\xDF\r\n\r\nende\r\n");
@@ -53,7 +53,7 @@ TEST_F(BaseLineFile, WriteEndsEveryLineWithCrLf) {
 TEST_F(BaseLineFile, FailedWriteKeepsTheOldFile) {
   CString path = Write("keep.txt", "alt\r\n");
   EXPECT_FALSE(writeStringlistToFile({L"neu"}, path, 12345));
-  EXPECT_FALSE(writeStringlistToFile({L"neu"}, m_Folder.File("no/such/folder.txt"), 1252));
+  EXPECT_FALSE(writeStringlistToFile({L"neu"}, m_Folder / L"no/such/folder.txt", 1252));
   std::string bytes;
   ASSERT_TRUE(ReadWholeFile(path, bytes));
   EXPECT_EQ(bytes, "alt\r\n");
