@@ -25,10 +25,6 @@ class BdhCommands : public ::testing::Test {
   const fs::path& m_Path = m_Folder.Path();
 };
 
-bool Has(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 TEST_F(BdhCommands, ImportListAndVariantsOfTheExample) {
   const CToolRun import = Run("import bdh HK.DAT --mmd hk.mmd");
   ASSERT_EQ(import.nExit, 0) << import.strErr;

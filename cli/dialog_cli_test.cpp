@@ -29,8 +29,7 @@ TEST_F(DialogCommands, TheArticleChoiceIsLaidOutSavedAndClosedWithoutAChoice) {
   // A picture that can not be saved never leaves the dialog waiting.
   const CToolRun unsaved = m_Folder.Run("dialog choose --mmd a.mmd KR-50 --screenshot no/c.png");
   EXPECT_EQ(unsaved.nExit, 1);
-  EXPECT_NE(unsaved.strErr.find("Das Bild des Dialogs konnte nicht gespeichert werden"),
-            std::string::npos);
+  EXPECT_TRUE(Has(unsaved.strErr, "Das Bild des Dialogs konnte nicht gespeichert werden"));
 }
 
 TEST_F(DialogCommands, TheArticleSearchStartsAtTheArticleGiven) {
@@ -49,9 +48,8 @@ TEST_F(DialogCommands, TheDebuggerClosedAtOnceEndsTheRunWhereItStands) {
   const CToolRun run =
       m_Folder.Run("formula run f.txt F --arg A=3 --debug --screenshot d.png --json");
   EXPECT_EQ(run.nExit, 0) << run.strErr;
-  EXPECT_NE(
-      run.strOut.find("\"parameters\": [{\"name\": \"A\", \"type\": \"INTEGER\", \"value\": 3}]"),
-      std::string::npos)
+  EXPECT_TRUE(
+      Has(run.strOut, "\"parameters\": [{\"name\": \"A\", \"type\": \"INTEGER\", \"value\": 3}]"))
       << run.strOut;
   EXPECT_TRUE(std::filesystem::file_size(m_Folder.Path() / "d.png") > 0);
   m_Folder.ExpectRun("formula run f.txt F --arg A=3", 0,
@@ -74,7 +72,7 @@ TEST_F(DialogCommands, TheVariantsDialogOfAProductWithAccessories) {
 TEST_F(DialogCommands, TheDatasetPageReportsTheDatasetsAsTheUserLeftThem) {
   const CToolRun run = m_Folder.Run("dialog datasets --mmd a.mmd --json --screenshot d.png");
   EXPECT_EQ(run.nExit, 0) << run.strErr;
-  EXPECT_NE(run.strOut.find("\"state\":\"listed\""), std::string::npos) << run.strOut;
+  EXPECT_TRUE(Has(run.strOut, "\"state\":\"listed\"")) << run.strOut;
   EXPECT_TRUE(std::filesystem::file_size(m_Folder.Path() / "d.png") > 0);
 }
 

@@ -12,6 +12,11 @@
 #include <iterator>
 #include <string>
 
+// Whether text holds part.
+inline bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
 struct CToolRun {
   int nExit = -1;
   std::string strOut;

@@ -57,7 +57,6 @@ TEST_F(QueryNames, KeysAndCostTypes) {
   EXPECT_EQ(key, L"unchanged");
   CMatManager::HdlToHKKey(key, m_pArtikel->m_hName);
   EXPECT_EQ(key, L"ABCD\\Artikel");
-  EXPECT_STREQ(CMatManager::GetKostenartText(95), L"Gerätekosten");
   EXPECT_STREQ(CMatManager::GetKostenartText(96), L"");
   SetLanguage(L"ENGLISH");
   AddTranslation(L"Material", L"material");

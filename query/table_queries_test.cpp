@@ -63,9 +63,6 @@ TEST_F(QueryTables, PathsAndNames) {
   CString path;
   EXPECT_EQ(CMatManager::GetTablePath(path, m_pPreise), eMatOk);
   EXPECT_EQ(path, L"ABCD\\Artikel.Preise");
-  CMatTable* pFound = nullptr;
-  EXPECT_EQ(CMatManager::FindTable(&pFound, nullptr, path.c_str()), eMatOk);
-  EXPECT_EQ(pFound, m_pPreise) << "a table's path finds it";
   // Naming a table of a dataset that is not current makes it current.
   AddDataset(L"EFGH");
   EXPECT_STREQ(CMatManager::GetTableName(m_pPreise), L"Preise");

@@ -81,7 +81,7 @@ TEST_F(ArticleGesammtText, LanguageChildrenComeFirst) {
   EXPECT_EQ(out, L"Pump 2");
 }
 
-TEST(ArticleTexts, ShortTextUnitsAndTableTexts) {
+TEST(ArticleTexts, ShortTextsAndTableTexts) {
   CArticleTestDataset t;
   CString out;
   EXPECT_EQ(CMatManager::GetKurzText(out, t.H(L"A")), eMatNoTable);
@@ -91,11 +91,6 @@ TEST(ArticleTexts, ShortTextUnitsAndTableTexts) {
   EXPECT_EQ(CMatManager::GetKurzText(out, t.H(L"A")), eMatNoRow);
   t.SetText(pKurz, L"A", L"Kurz");
   EXPECT_TRUE(CMatManager::HasKurzText(t.H(L"A")));
-  CMatTable* pInfo1 = t.Table(L"ArtikelInfo1", eTypeStruct, nullptr,
-                              {eTypeInteger, eTypeInteger, eTypeHandle, eTypeHandle});
-  t.SetValue(pInfo1, L"A", t.H(L"m"), 0, 2);
-  EXPECT_EQ(CMatManager::GetMengeneinheitText(out, t.H(L"A")), eMatOk);
-  EXPECT_EQ(out, L"m");
   // Table texts: the nearest "Texte" above the table, else its name with 7.
   CMatTable* pTop = t.Table(L"Gruppe", eTypeVoid);
   CMatTable* pChild = t.Table(L"Kind", eTypeVoid, pTop);

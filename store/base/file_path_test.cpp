@@ -19,17 +19,12 @@ TEST(BaseFilePath, JoinsWithOneSeparatorAndBackslashesAreSeparators) {
   EXPECT_FALSE(CFilePath(L"Daten\\x").IsAbsolute());
 }
 
-TEST(BaseFilePath, Parts) {
+TEST(BaseFilePath, FolderAndFileName) {
   CFilePath path(L"/data/Hersteller/katalog.tar.gz");
   EXPECT_EQ(path.GetFolder(), L"/data/Hersteller");
   EXPECT_EQ(path.GetFileName(), L"katalog.tar.gz");
-  EXPECT_EQ(path.GetExtension(), L"gz");
-  EXPECT_EQ(path.GetTitle(), L"katalog.tar");
   EXPECT_EQ(CFilePath(L"/x").GetFolder(), L"/");
   EXPECT_EQ(CFilePath(L"x.txt").GetFolder(), L"");
-  EXPECT_EQ(CFilePath(L".profile").GetExtension(), L"");
-  EXPECT_EQ(CFilePath(L".profile").GetTitle(), L".profile");
-  EXPECT_EQ(CFilePath(L"dir.d/file").GetExtension(), L"");
   EXPECT_EQ(CFilePath(L"a/b/").GetFileName(), L"b");
 }
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "platform/file.h"
-#include "store/base/test_folder.h"
+#include "platform/temp_folder.h"
 #include "store/base/wordbook.h"
 
 namespace {
@@ -37,9 +37,9 @@ TEST(BaseWordbook, EscapesAndMalformedLines) {
 class BaseTranslation : public ::testing::Test {
  protected:
   void WriteBook(const char* name, std::string_view bytes) {
-    ASSERT_TRUE(WriteFileAtomically(m_Folder.File(name), bytes));
+    ASSERT_TRUE(WriteFileAtomically(m_Folder / FromUtf8(name), bytes));
   }
-  CTestFolder m_Folder;
+  CTempFolder m_Folder;
 };
 
 TEST_F(BaseTranslation, LanguageNamesDefaultAndEnvironment) {
@@ -96,7 +96,7 @@ TEST_F(BaseTranslation, NoLanguageOrNoFolderLoadsNothing) {
   EXPECT_EQ(none.AddModule(L"OrvaMat")->ScanWordbookFiles(m_Folder.GetPath()), 0);
   EXPECT_EQ(none.AddModule(L"OrvaMat")->TranslateText(L"Heizung"), L"Heizung");
   CTranslationManager english(L"ENGLISH");
-  EXPECT_EQ(english.AddModule(L"OrvaMat")->ScanWordbookFiles(m_Folder.File("missing")), 0);
+  EXPECT_EQ(english.AddModule(L"OrvaMat")->ScanWordbookFiles(m_Folder / L"missing"), 0);
   EXPECT_EQ(english.AddModule(L"OrvaMat")->ScanWordbookFiles(L""), 0);
 }
 
