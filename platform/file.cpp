@@ -102,9 +102,6 @@ bool CFile::Open(const CString& path, eMode mode) {
     case eCreate:
       flags |= O_WRONLY | O_CREAT | O_TRUNC;
       break;
-    case eAppend:
-      flags |= O_WRONLY | O_CREAT | O_APPEND;
-      break;
   }
   m_nFd = ::open(ToUtf8(path).c_str(), flags, 0666);
   if (m_nFd < 0) return Fail(errno);
@@ -174,11 +171,6 @@ std::optional<std::uint64_t> CFile::GetLength() const {
   struct stat info {};
   if (m_nFd < 0 || ::fstat(m_nFd, &info) != 0) return std::nullopt;
   return static_cast<std::uint64_t>(info.st_size);
-}
-
-bool CFile::Sync() {
-  if (m_nFd < 0) return Fail(EBADF);
-  return ::fsync(m_nFd) == 0 || Fail(errno);
 }
 
 bool CFileReader::Open(const CString& path, CString* error) {

@@ -18,7 +18,6 @@ class CFile {
     eRead,       // existing file, reading only
     eReadWrite,  // existing file, reading and writing
     eCreate,     // created or emptied, writing only
-    eAppend,     // created when missing, writing at the end
   };
 
   CFile() = default;
@@ -44,8 +43,6 @@ class CFile {
   bool Seek(std::uint64_t offset);
   std::optional<std::uint64_t> GetPosition() const;
   std::optional<std::uint64_t> GetLength() const;
-  // Forces the written bytes to the disk.
-  bool Sync();
 
   const CString& GetPath() const { return m_strPath; }
   // The reason of the last failure ("<path>: <reason>"), empty when none.

@@ -167,11 +167,6 @@ bool Modify(const CString& path, Change change) {
   return WriteFileAtomically(path, Serialize(document));
 }
 
-bool IsSubKey(std::wstring_view name, std::wstring_view key) {
-  return name.size() > key.size() && name[key.size()] == L'\\' &&
-         EqualsNoCase(name.substr(0, key.size()), key);
-}
-
 CString HomeFolder() {
   if (const char* home = std::getenv("HOME"); home && *home) return FromUtf8(home);
   if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir) {
@@ -210,38 +205,6 @@ bool CRegistryFile::SetString(const CString& key, const CString& value, const CS
     Assign(AddSection(document, key).m_listValues, value, data);
     return true;
   });
-}
-
-bool CRegistryFile::DeleteValue(const CString& key, const CString& value) {
-  return Modify(m_strPath, [&](CIniDocument& document) {
-    CIniSection* section = FindSection(document, key);
-    if (!section) return false;
-    auto& values = section->m_listValues;
-    const auto before = values.size();
-    std::erase_if(values, [&](const auto& entry) { return EqualsNoCase(entry.first, value); });
-    return values.size() != before;
-  });
-}
-
-bool CRegistryFile::DeleteKey(const CString& key) {
-  return Modify(m_strPath, [&](CIniDocument& document) {
-    const auto before = document.size();
-    std::erase_if(document, [&](const CIniSection& section) {
-      return EqualsNoCase(section.m_strName, key) || IsSubKey(section.m_strName, key);
-    });
-    return document.size() != before;
-  });
-}
-
-bool CRegistryFile::KeyExists(const CString& key) const {
-  CIniDocument document;
-  Load(m_strPath, document);
-  return FindSection(document, key) != nullptr;
-}
-
-std::map<CString, CString> CRegistryFile::GetValues(const CString& key) const {
-  const CValueList list = GetValueList(key);
-  return std::map<CString, CString>(list.begin(), list.end());
 }
 
 CRegistryFile::CValueList CRegistryFile::GetValueList(const CString& key) const {

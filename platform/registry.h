@@ -25,7 +25,6 @@
 // is read again on every call: other objects and processes see each write.
 #pragma once
 
-#include <map>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -45,14 +44,6 @@ class CRegistryFile {
   // Creates the key and the value as needed; false when the file could not be
   // read or written.
   bool SetString(const CString& key, const CString& value, const CString& data);
-  // False when the value did not exist or the file could not be written.
-  bool DeleteValue(const CString& key, const CString& value);
-  // Removes the key with its values and its sub-keys ("<key>\..."); false when
-  // it did not exist or the file could not be written.
-  bool DeleteKey(const CString& key);
-  bool KeyExists(const CString& key) const;
-  // All values of a key, by name (empty when the key does not exist).
-  std::map<CString, CString> GetValues(const CString& key) const;
   // All values of a key in the order they were first written, which is the
   // order a list ("Datensatz1", "Datensatz2", ...) is enumerated in.
   CValueList GetValueList(const CString& key) const;

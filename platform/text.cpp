@@ -224,18 +224,6 @@ std::size_t Utf8Length(std::wstring_view text) {
   return nBytes;
 }
 
-std::wstring_view CutToUtf8Length(std::wstring_view text, std::size_t nMaxBytes) {
-  std::size_t nBytes = 0;
-  std::size_t nUnits = 1;
-  std::size_t i = 0;
-  for (; i < text.size(); i += nUnits) {
-    const std::size_t n = Utf8Bytes(text, i, nUnits);
-    if (nBytes + n > nMaxBytes) break;
-    nBytes += n;
-  }
-  return text.substr(0, i);
-}
-
 bool IsValidUtf8(std::string_view bytes) {
   size_t pos = 0;
   while (pos < bytes.size()) {

@@ -16,9 +16,6 @@ void AppendToUtf8(std::wstring_view text, std::string& out);
 void AppendUtf8(std::string& out, char32_t cp);
 // The number of bytes ToUtf8 makes of text, without making them.
 std::size_t Utf8Length(std::wstring_view text);
-// The longest start of text whose UTF-8 form has at most nMaxBytes bytes,
-// cut between characters (a surrogate pair stays whole).
-std::wstring_view CutToUtf8Length(std::wstring_view text, std::size_t nMaxBytes);
 // True when the bytes are well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);
 

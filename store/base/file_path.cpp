@@ -39,18 +39,6 @@ CString CFilePath::GetFileName() const {
   return slash == CString::npos ? m_strPath : m_strPath.substr(slash + 1);
 }
 
-CString CFilePath::GetExtension() const {
-  CString name = GetFileName();
-  std::size_t dot = name.rfind(L'.');
-  return (dot == CString::npos || dot == 0) ? CString() : name.substr(dot + 1);
-}
-
-CString CFilePath::GetTitle() const {
-  CString name = GetFileName();
-  std::size_t dot = name.rfind(L'.');
-  return (dot == CString::npos || dot == 0) ? name : name.substr(0, dot);
-}
-
 CFilePath CFilePath::Normalized() const {
   const bool rooted = !m_strPath.empty() && m_strPath[0] == L'/';
   std::vector<std::wstring_view> parts;

@@ -29,11 +29,6 @@ class CFilePath {
   CString GetFolder() const;
   // Everything after the last separator: "a/b/c.txt" -> "c.txt".
   CString GetFileName() const;
-  // The file name after its last '.', without the dot: "c.tar.gz" -> "gz";
-  // "" when there is none or the only dot starts the name (".profile").
-  CString GetExtension() const;
-  // The file name without ".<extension>": "c.tar.gz" -> "c.tar".
-  CString GetTitle() const;
 
   // The same path with "." parts removed and "name/.." pairs resolved, as
   // text only (no file system access). ".." that climbs above the start of a
