@@ -15,6 +15,16 @@
 
 namespace {
 
+// Opens the shared file as the dataset of store (a process's own); its table "T".
+CMatTable* OpenShared(CMatStore& store, const CString& path) {
+  CMatDatasetCalls::OpenDataset(path.c_str());
+  return FindTopLevelTable(*store.GetCurrent(), L"T", eHiddenTables::kFind);
+}
+// Sets row "r" of t to value.
+eMatManager SetR(CMatStore& store, CMatTable* t, std::uint32_t value) {
+  return store.SetCellValue(t, store.FindHandle(L"r"), 0, 0, CCellInput::Value(value));
+}
+
 class MmdLock : public CMmdTest {
  protected:
   MmdLock() : m_strPath((m_Folder / L"shared.mmd")) {
@@ -32,10 +42,7 @@ class MmdLock : public CMmdTest {
   int SaveInChild(std::uint32_t value) {
     return RunInChild([&] {
       CScopedMatStore store;
-      EXPECT_EQ(CMatDatasetCalls::OpenDataset(m_strPath.c_str()), 1);
-      CMatTable* t = FindTopLevelTable(*store.Get().GetCurrent(), L"T", eHiddenTables::kFind);
-      if (store.Get().SetCellValue(t, store.Get().FindHandle(L"r"), 0, 0, CCellInput::Value(value)))
-        return 1;
+      if (SetR(store.Get(), OpenShared(store.Get(), m_strPath), value) != eMatOk) return 1;
       return SaveDataset(*store.Get().GetCurrent()) ? 0 : 2;
     });
   }
@@ -46,10 +53,7 @@ class MmdLock : public CMmdTest {
 // told to end.
 int ChangeAndHold(const CString& path, CChildProcess& self) {
   CScopedMatStore store;
-  CMatDatasetCalls::OpenDataset(path.c_str());
-  CMatTable* t = FindTopLevelTable(*store.Get().GetCurrent(), L"T", eHiddenTables::kFind);
-  self.ReadyThenWait(store.Get().SetCellValue(t, store.Get().FindHandle(L"r"), 0, 0,
-                                              CCellInput::Value(7)) == eMatOk);
+  self.ReadyThenWait(SetR(store.Get(), OpenShared(store.Get(), path), 7) == eMatOk);
 }
 
 TEST_F(MmdLock, AnotherProcessHoldingTheLockRefusesEveryChange) {
@@ -93,11 +97,10 @@ TEST_F(MmdLock, KillingASavingProcessNeverLeavesABrokenFile) {
   for (int round = 0; round < 6; ++round) {
     CChildProcess saver([&](CChildProcess&) {
       CScopedMatStore store;
-      CMatDatasetCalls::OpenDataset(m_strPath.c_str());
-      CMatTable* t = FindTopLevelTable(*store.Get().GetCurrent(), L"T", eHiddenTables::kFind);
+      CMatTable* t = OpenShared(store.Get(), m_strPath);
       for (std::uint32_t i = 0;; ++i) {
         // Two versions of different sizes: 1 row, or 1 + 200 rows.
-        store.Get().SetCellValue(t, store.Get().FindHandle(L"r"), 0, 0, CCellInput::Value(i % 2));
+        SetR(store.Get(), t, i % 2);
         for (int k = 0; k < 200; ++k) {
           const Handle h = store.Get().GetOrCreateHandle((L"x" + std::to_wstring(k)).c_str());
           if (i % 2)
@@ -113,8 +116,7 @@ TEST_F(MmdLock, KillingASavingProcessNeverLeavesABrokenFile) {
     saver.Kill();
     CScopedMatStore fresh;
     m_UI.Clear();
-    ASSERT_EQ(CMatDatasetCalls::OpenDataset(m_strPath.c_str()), 1);
-    CMatTable* t = FindTopLevelTable(*fresh.Get().GetCurrent(), L"T", eHiddenTables::kFind);
+    CMatTable* t = OpenShared(fresh.Get(), m_strPath);
     ASSERT_NE(t, nullptr);
     CCell cell;
     ASSERT_EQ(fresh.Get().GetCellValue(t, cell, fresh.Get().FindHandle(L"r"), 0, 0), eMatOk);
@@ -141,10 +143,7 @@ TEST_F(MmdLock, SaveModifiedAsksForEachChangedDataset) {
   CMatDatasetCalls::SaveModified(0);
   EXPECT_FALSE(Store().GetCurrent()->m_bModified);
   CScopedMatStore fresh;
-  CMatDatasetCalls::OpenDataset(m_strPath.c_str());
-  EXPECT_EQ(Get(FindTopLevelTable(*fresh.Get().GetCurrent(), L"T", eHiddenTables::kFind),
-                fresh.Get().FindHandle(L"r")),
-            5u);
+  EXPECT_EQ(Get(OpenShared(fresh.Get(), m_strPath), fresh.Get().FindHandle(L"r")), 5u);
 }
 
 TEST_F(MmdLock, TheUserDatasetIsSavedWithoutAsking) {
