@@ -93,41 +93,6 @@ TEST_F(MmdLock, AFileRewrittenByAnotherProcessIsReadAtTheNextTableAccess) {
   EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(m_UI.LastText());
 }
 
-TEST_F(MmdLock, KillingASavingProcessNeverLeavesABrokenFile) {
-  for (int round = 0; round < 6; ++round) {
-    CChildProcess saver([&](CChildProcess&) {
-      CScopedMatStore store;
-      CMatTable* t = OpenShared(store.Get(), m_strPath);
-      for (std::uint32_t i = 0;; ++i) {
-        // Two versions of different sizes: 1 row, or 1 + 200 rows.
-        SetR(store.Get(), t, i % 2);
-        for (int k = 0; k < 200; ++k) {
-          const Handle h = store.Get().GetOrCreateHandle((L"x" + std::to_wstring(k)).c_str());
-          if (i % 2)
-            store.Get().SetCellValue(t, h, 0, 0, CCellInput::Value(5));
-          else
-            store.Get().RemoveRow(t, h);
-        }
-        SaveDataset(*store.Get().GetCurrent());
-      }
-      return 0;
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(150 + 37 * round));
-    saver.Kill();
-    CScopedMatStore fresh;
-    m_UI.Clear();
-    CMatTable* t = OpenShared(fresh.Get(), m_strPath);
-    ASSERT_NE(t, nullptr);
-    CCell cell;
-    ASSERT_EQ(fresh.Get().GetCellValue(t, cell, fresh.Get().FindHandle(L"r"), 0, 0), eMatOk);
-    const int nRows = fresh.Get().GetRowCount(t);
-    EXPECT_TRUE((cell.m_nValue == 0 && nRows == 1) || (cell.m_nValue == 1 && nRows == 201) ||
-                (cell.m_nValue == 1 && nRows == 1))
-        << cell.m_nValue << " " << nRows;
-    EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(m_UI.LastText());
-  }
-}
-
 TEST_F(MmdLock, SaveModifiedAsksForEachChangedDataset) {
   CMatTable* t = Open();
   Set(t, H(L"r"), 5);
