@@ -32,17 +32,13 @@ TEST(MmdBuffer, NumbersAreLittleEndianAndStringsXored) {
   EXPECT_EQ(writer.GetChecksum(),
             unsigned(('z' ^ 0x5D) + (0xC3 ^ 0x5D) + (0x84 ^ 0x5D) + ('a' ^ 0x5D) + ('b' ^ 0x5D)));
 
+  // Reading them back is every database file test's; a reader of a range
+  // counts positions from the range's start in the file.
   CMmdReader reader(bytes, 100);
   std::uint32_t value = 0;
-  CString text;
   ASSERT_TRUE(reader.ReadU32(value));
   EXPECT_EQ(value, 0x01020304u);
   EXPECT_EQ(reader.GetPosition(), 104u);
-  ASSERT_TRUE(reader.ReadString(text, kUtf8));
-  EXPECT_EQ(text, L"zÄ");
-  ASSERT_TRUE(reader.ReadString(text, kUtf8));
-  EXPECT_EQ(text, L"ab");
-  EXPECT_TRUE(reader.AtEnd());
 }
 
 // Texts in the code page, and characters it lacks as "?", read back in the

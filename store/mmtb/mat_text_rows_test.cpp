@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "platform/format.h"
 #include "platform/text.h"
 #include "store/mmtb/mmtb_test_util.h"
@@ -19,12 +17,6 @@ class MatTextRows : public CMmtbTest {
         bExpect)
         << Texts();
     return Top(L"T");
-  }
-  float FloatCell(CMatTable* pTable, const wchar_t* pRow, int nIndex = 0, int nField = 0) {
-    const std::uint32_t n = Cell(pTable, pRow, nIndex, nField);
-    float f;
-    std::memcpy(&f, &n, 4);
-    return f;
   }
 };
 
@@ -66,16 +58,14 @@ TEST_F(MatTextRows, StructRowsInBracketAndBraceFormGiveTheSameBlock) {
   }
 }
 
-TEST_F(MatTextRows, StructFieldsOfEveryKind) {
-  CMatTable* pTable = Block(
-      L"S,1", L"StrucDef=6,H,C,I,F,B,V\r\n(*r*)[1] (**) (*t\r\nu*) -4 2,5 %11 (*ignored*)\r\n");
-  EXPECT_EQ(Cell(pTable, L"r", 0, 0), ~0u);  // an empty Handle field reads as code 12
-  EXPECT_EQ(Text(Cell(pTable, L"r", 0, 1)), L"t\r\nu");
-  EXPECT_EQ(Cell(pTable, L"r", 0, 2), static_cast<std::uint32_t>(-4));
-  EXPECT_EQ(FloatCell(pTable, L"r", 0, 3), 2.5f);
-  EXPECT_EQ(Cell(pTable, L"r", 0, 4), 3u);
+// Fields of the other kinds read back in the round trip; a Void field takes
+// nothing from the line, and what follows the last field is ignored.
+TEST_F(MatTextRows, AVoidStructFieldTakesNothing) {
+  CMatTable* pTable = Block(L"S,1", L"StrucDef=3,I,V,I\r\n(*r*)[1] -4 3 (*ignored*)\r\n");
+  EXPECT_EQ(Cell(pTable, L"r", 0, 0), static_cast<std::uint32_t>(-4));
+  EXPECT_EQ(Cell(pTable, L"r", 0, 2), 3u);
+  EXPECT_EQ(m_UI.Count(), 0u) << Texts();
 }
-
 TEST_F(MatTextRows, StructRowMessages) {
   CMatTable* pTable = Block(L"S,1",
                             L"(*early*)[1] (*a*)\r\n"
