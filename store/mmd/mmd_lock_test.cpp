@@ -7,8 +7,6 @@
 #include "OrvaMat/datasets.h"
 #include "platform/file.h"
 #include "store/mmd/folder_watch.h"
-#include "store/mmd/lock_file.h"
-#include "store/mmd/mmd_file_replace.h"
 #include "store/mmd/mmd_format.h"
 #include "store/mmd/mmd_test_fixture.h"
 #include "store/table_names.h"

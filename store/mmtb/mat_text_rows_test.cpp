@@ -107,18 +107,16 @@ TEST_F(MatTextRows, TextEndingInsideAStructRowKeepsWhatWasThere) {
   EXPECT_EQ(pTable->m_nRowCount, 1);
 }
 
-TEST_F(MatTextRows, RowsWithoutNameAreSkipped) {
+TEST_F(MatTextRows, RowsWithoutNameAreSkippedOthersStayInTheDataset) {
   CMatTable* pTable = Block(L"I,1", L"(**) 5\r\n(*   *) 6\r\n(*ok*) 7\r\n");
   EXPECT_EQ(pTable->m_nRowCount, 1);
   EXPECT_EQ(m_UI.Count(), 2u);
   EXPECT_EQ(m_UI.LastText(),
             L"Datei: test.mmtb, Zeile:3 Zeile ohne Namen in der Tabelle <T> wird ignoriert");
-}
-
-TEST_F(MatTextRows, BackslashInARowNameStaysInTheDataset) {
+  // A backslash names no other dataset here: the row stays in the one read into.
   CMatDatenSatz& other = AddDataset(L"ABCD");
   Store().SetCurrent(m_pDataset);
-  CMatTable* pTable = Block(L"I,1", L"(*ABCD\\x*) 1\r\n(*y*) 2\r\n");
+  pTable = Block(L"I,1", L"(*ABCD\\x*) 1\r\n(*y*) 2\r\n");
   EXPECT_EQ(Store().GetCurrent(), m_pDataset);
   EXPECT_EQ(other.m_Tables.size(), 0u);
   EXPECT_EQ(pTable->m_nRowCount, 2);
