@@ -73,4 +73,9 @@ class CStoreTest : public ::testing::Test, public CTestSurroundings {
     return Store().CreateTable(pParent, pName, nType, nValuesPerRow);
   }
   Handle Row(const wchar_t* pName) { return Store().CreateHandle(pName); }
+  // The 32-bit value of a cell, or ~0 when the store refuses the read.
+  std::uint32_t Cell(CMatTable* p, Handle hRow, int nIndex = 0, int nField = 0) {
+    CCell cell;
+    return Store().GetCellValue(p, cell, hRow, nIndex, nField) == eMatOk ? cell.m_nValue : ~0u;
+  }
 };
