@@ -106,7 +106,8 @@ TEST_F(MmdLock, SaveModifiedAsksForEachChangedDataset) {
   CMatDatasetCalls::SaveModified(0);
   EXPECT_FALSE(Store().GetCurrent()->m_bModified);
   CScopedMatStore fresh;
-  EXPECT_EQ(Get(OpenShared(fresh.Get(), m_strPath), fresh.Get().FindHandle(L"r")), 5u);
+  CMatTable* pAgain = OpenShared(fresh.Get(), m_strPath);
+  EXPECT_EQ(Get(pAgain, fresh.Get().FindHandle(L"r")), 5u);
 }
 
 TEST_F(MmdLock, TheUserDatasetIsSavedWithoutAsking) {
