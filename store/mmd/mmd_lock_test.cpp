@@ -65,10 +65,10 @@ TEST_F(MmdLock, AnotherProcessHoldingTheLockRefusesEveryChange) {
   EXPECT_EQ(Store().SetCellValue(t, H(L"r"), 0, 0, CCellInput::Value(2)), eMatLocked);
   EXPECT_EQ(Store().CreateTable(nullptr, L"Neu", eTypeInteger, 1), nullptr);
   EXPECT_EQ(Store().RemoveTable(t), eMatLocked);
-  EXPECT_EQ(Store().RemoveRow(t, H(L"r")) == eMatLocked || Get(t, H(L"r")) == 1u, true);
+  EXPECT_EQ(Store().RemoveRow(t, H(L"r")) == eMatLocked || Cell(t, H(L"r")) == 1u, true);
   EXPECT_FALSE(SaveDataset(*Store().GetCurrent()));
   EXPECT_TRUE(m_UI.HasMessageContaining(L"anderen Benutzer"));
-  EXPECT_EQ(Get(t, H(L"r")), 1u);
+  EXPECT_EQ(Cell(t, H(L"r")), 1u);
   // The holder ends without giving the lock back: its lock file is stale.
   child.End();
   EXPECT_FALSE(CMatDatasetCalls::IsDatasetReadOnly());
@@ -82,12 +82,12 @@ TEST_F(MmdLock, AnotherProcessHoldingTheLockRefusesEveryChange) {
 TEST_F(MmdLock, AFileRewrittenByAnotherProcessIsReadAtTheNextTableAccess) {
   CMatTable* t = Open();
   ASSERT_NE(t, nullptr);
-  EXPECT_EQ(Get(t, H(L"r")), 1u);
+  EXPECT_EQ(Cell(t, H(L"r")), 1u);
   ASSERT_EQ(SaveInChild(99), 0);
   // The watch looks at most once per poll interval; the access after it
   // sees the new file.
   std::this_thread::sleep_for(std::chrono::nanoseconds(CFolderWatch::MaxLookDelayNs() + 1'000'000));
-  EXPECT_EQ(Get(t, H(L"r")), 99u);
+  EXPECT_EQ(Cell(t, H(L"r")), 99u);
   EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(m_UI.LastText());
 }
 
@@ -107,7 +107,7 @@ TEST_F(MmdLock, SaveModifiedAsksForEachChangedDataset) {
   EXPECT_FALSE(Store().GetCurrent()->m_bModified);
   CScopedMatStore fresh;
   CMatTable* pAgain = OpenShared(fresh.Get(), m_strPath);
-  EXPECT_EQ(Get(pAgain, fresh.Get().FindHandle(L"r")), 5u);
+  EXPECT_EQ(Cell(pAgain, fresh.Get().FindHandle(L"r")), 5u);
 }
 
 TEST_F(MmdLock, TheUserDatasetIsSavedWithoutAsking) {
