@@ -27,13 +27,6 @@ class CMmdTest : public CStoreTest {
     MmdBackingOf(*pDataset);
     return *pDataset;
   }
-  Handle H(const wchar_t* text) { return Store().GetOrCreateHandle(text); }
-  void Set(CMatTable* t, Handle row, std::uint32_t value, int index = 0, int field = 0) {
-    ASSERT_EQ(Store().SetCellValue(t, row, index, field, CCellInput::Value(value)), eMatOk);
-  }
-  void SetText(CMatTable* t, Handle row, const wchar_t* text, int index = 0, int field = 0) {
-    ASSERT_EQ(Store().SetCellValue(t, row, index, field, CCellInput::Text(text)), eMatOk);
-  }
   // The text of a String cell (pool), or of a StringArray / StrLine cell.
   CString GetText(CMatTable* t, Handle row, int index = 0, int field = 0) {
     CCell cell;
