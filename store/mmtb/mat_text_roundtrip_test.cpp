@@ -57,35 +57,31 @@ class MatTextRoundTrip : public CMmtbTest {
     }
   }
 
+  // A random cell of the kind nType: a text for the text kinds, else a value.
+  void SetRandomCell(CMatTable* pTable, Handle hRow, int nIndex, int nField, std::uint32_t nType) {
+    const CString text = RandomText(true);
+    if (nType == eTypeString || nType == eTypeUniString) {
+      SetText(pTable, hRow, text.c_str(), nIndex, nField);
+    } else {
+      Set(pTable, hRow, RandomCell(nType), nIndex, nField);
+    }
+  }
+
   void FillRow(CMatTable* pTable, Handle hRow) {
     const std::uint32_t nType = pTable->m_nType;
+    const bool bText = nType == eTypeString || nType == eTypeUniString;
     if (nType == eTypeVoid || (nType == eTypeStruct && Random(5) == 0)) {
       ASSERT_EQ(Store().AddRow(pTable, hRow), eMatOk);
-      return;
-    }
-    if (nType == eTypeStruct) {
-      const std::uint32_t nSubRows = 1 + Random(3);
-      for (std::uint32_t s = 0; s < nSubRows; ++s) {
-        for (std::uint32_t f = 0; f < pTable->m_pStrucDef[0]; ++f) {
-          const std::uint32_t nField = pTable->m_pStrucDef[1 + f];
-          const CString text = RandomText(true);
-          const bool bText = nField == eTypeString || nField == eTypeUniString;
-          ASSERT_EQ(Store().SetCellValue(pTable, hRow, s, f,
-                                         bText ? CCellInput::Text(text.c_str())
-                                               : CCellInput::Value(RandomCell(nField))),
-                    eMatOk);
-        }
+    } else if (nType == eTypeStruct) {
+      for (std::uint32_t s = 0, nSubRows = 1 + Random(3); s < nSubRows; ++s) {
+        for (std::uint32_t f = 0; f < pTable->m_pStrucDef[0]; ++f)
+          SetRandomCell(pTable, hRow, static_cast<int>(s), static_cast<int>(f),
+                        pTable->m_pStrucDef[1 + f]);
       }
-      return;
-    }
-    for (int i = 0; i < pTable->GetCellsPerRow(); ++i) {
-      const CString text = RandomText(true);
-      const bool bText = nType == eTypeString || nType == eTypeUniString;
-      if (bText && Random(5) == 0) continue;  // a cell without text
-      ASSERT_EQ(Store().SetCellValue(
-                    pTable, hRow, i, 0,
-                    bText ? CCellInput::Text(text.c_str()) : CCellInput::Value(RandomCell(nType))),
-                eMatOk);
+    } else {
+      for (int i = 0; i < pTable->GetCellsPerRow(); ++i) {
+        if (!bText || Random(5) != 0) SetRandomCell(pTable, hRow, i, 0, nType);  // else no text
+      }
     }
   }
 
