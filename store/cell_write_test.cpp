@@ -17,11 +17,6 @@ class StoreCellWrite : public CStoreTest {
   eMatManager Set(CMatTable* p, Handle hRow, int nIndex, std::uint32_t n, int nField = 0) {
     return Store().SetCellValue(p, hRow, nIndex, nField, CCellInput::Value(n));
   }
-  std::uint32_t Cell(CMatTable* p, Handle hRow, int nIndex = 0, int nField = 0) {
-    CCell cell;
-    EXPECT_EQ(Store().GetCellValue(p, cell, hRow, nIndex, nField), eMatOk);
-    return cell.m_nValue;
-  }
   CMatDatenSatz& m_Dataset;
 };
 

@@ -72,16 +72,6 @@ TEST_F(StoreDataset, OversizedTextIsReportedOnceAndMakesNothing) {
   EXPECT_EQ(dataset.GetPoolCount(), 0u);
 }
 
-TEST_F(StoreDataset, PoolIndexesOutsideThePoolMeanNoText) {
-  CMatDatenSatz& dataset = AddDataset();
-  EXPECT_EQ(dataset.AddPoolText(L"eins"), 1u);
-  EXPECT_EQ(dataset.AddPoolText(L""), 2u);
-  EXPECT_EQ(dataset.GetPoolText(1).ToString(), L"eins");
-  EXPECT_EQ(dataset.GetPoolText(2).ToString(), L"");
-  for (const std::uint32_t n : {0u, 3u, 0xFFFFFFFFu}) EXPECT_FALSE(dataset.GetPoolText(n)) << n;
-  EXPECT_FALSE(dataset.OverwritePoolText(3, L"x"));
-}
-
 // Texts of characters below U+0100 are kept one byte a character, others
 // wide; each reads back exactly, and one written over another keeps its form.
 TEST_F(StoreDataset, PoolTextsReadBackExactlyInEitherForm) {
@@ -90,6 +80,8 @@ TEST_F(StoreDataset, PoolTextsReadBackExactlyInEitherForm) {
   const std::wstring wide = L"Rohr \u20ac \u0100 \U0001F600";
   const std::uint32_t nNarrow = dataset.AddPoolText(latin1);
   const std::uint32_t nWide = dataset.AddPoolText(wide);
+  EXPECT_EQ(nWide, nNarrow + 1);
+  EXPECT_EQ(nNarrow, 1u);  // 0 means no text
   EXPECT_TRUE(dataset.GetPoolText(nNarrow).IsNarrow());
   EXPECT_FALSE(dataset.GetPoolText(nWide).IsNarrow());
   EXPECT_EQ(dataset.GetPoolText(nNarrow).ToString(), latin1);
@@ -102,6 +94,11 @@ TEST_F(StoreDataset, PoolTextsReadBackExactlyInEitherForm) {
   EXPECT_EQ(dataset.GetPoolText(nWide).ToString(), L"\u00e4");
   EXPECT_TRUE(dataset.OverwritePoolText(nNarrow, L"kurz"));
   EXPECT_EQ(dataset.GetPoolText(nNarrow).ToString(), L"kurz");
+  // Indexes outside the pool mean no text; an empty text is one.
+  for (const std::uint32_t n : {0u, nWide + 1, 0xFFFFFFFFu})
+    EXPECT_FALSE(dataset.GetPoolText(n)) << n;
+  EXPECT_FALSE(dataset.OverwritePoolText(nWide + 1, L"x"));
+  EXPECT_EQ(dataset.GetPoolText(dataset.AddPoolText(L"")).ToString(), L"");
 }
 
 TEST_F(StoreDataset, RenameKeepsTheHandleAndDropsTheOldName) {
@@ -150,14 +147,8 @@ TEST_F(StoreLoadedNames, RenameBeforeTheFirstLookUpDropsTheOldText) {
   EXPECT_EQ(m_Dataset.FindHandle(L"Rohr"), H(6));
 }
 
-// Changes of names act on the map as it stood after loading: a rename to a
-// shared text is found, removing the found handle of a shared text leaves
-// none (as for names made in memory).
-TEST_F(StoreLoadedNames, ChangesBeforeTheFirstLookUpActOnTheLoadedMap) {
-  ASSERT_TRUE(m_Dataset.RenameHandle(H(6), L"Ventil"));
-  EXPECT_EQ(m_Dataset.FindHandle(L"Ventil"), H(6));
-}
-
+// Changes of names act on the map as it stood after loading: removing the
+// found handle of a shared text leaves none (as for names made in memory).
 TEST_F(StoreLoadedNames, RemovingTheFoundHandleBeforeTheFirstLookUpLeavesNone) {
   m_Dataset.RemoveNames(H(9), false);
   EXPECT_EQ(m_Dataset.FindHandle(L"Ventil"), 0u);

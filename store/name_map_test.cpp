@@ -43,17 +43,6 @@ TEST(StoreNameMap, ComparesExactlyAndTheLaterHandleWins) {
   EXPECT_EQ(map.Lookup(L"Rohr"), 0x01000004u);
 }
 
-TEST(StoreNameMap, RemovesOnlyTheEntryOfTheGivenHandle) {
-  CNameMap map;
-  std::wstring a = L"Bogen";
-  map.SetAt(a, CPoolText(CPoolText::WideEntry(a.c_str())), 7);
-  EXPECT_FALSE(map.RemoveIf(L"Bogen", 6));
-  EXPECT_EQ(map.Lookup(L"Bogen"), 7u);
-  EXPECT_TRUE(map.RemoveIf(L"Bogen", 7));
-  EXPECT_EQ(map.Lookup(L"Bogen"), 0u);
-  EXPECT_FALSE(map.RemoveIf(L"Bogen", 7));
-}
-
 // Once grown by doubling, once on the room announced for exactly these
 // names, whose slot count is no power of two.
 TEST(StoreNameMap, KeepsEveryEntryThroughGrowthAndRemovals) {

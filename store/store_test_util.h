@@ -73,4 +73,17 @@ class CStoreTest : public ::testing::Test, public CTestSurroundings {
     return Store().CreateTable(pParent, pName, nType, nValuesPerRow);
   }
   Handle Row(const wchar_t* pName) { return Store().CreateHandle(pName); }
+  // The handle of a text, made when there is none.
+  Handle H(const wchar_t* pText) { return Store().GetOrCreateHandle(pText); }
+  void Set(CMatTable* p, Handle hRow, std::uint32_t n, int nIndex = 0, int nField = 0) {
+    ASSERT_EQ(Store().SetCellValue(p, hRow, nIndex, nField, CCellInput::Value(n)), eMatOk);
+  }
+  void SetText(CMatTable* p, Handle hRow, const wchar_t* pText, int nIndex = 0, int nField = 0) {
+    ASSERT_EQ(Store().SetCellValue(p, hRow, nIndex, nField, CCellInput::Text(pText)), eMatOk);
+  }
+  // The 32-bit value of a cell, or ~0 when the store refuses the read.
+  std::uint32_t Cell(CMatTable* p, Handle hRow, int nIndex = 0, int nField = 0) {
+    CCell cell;
+    return Store().GetCellValue(p, cell, hRow, nIndex, nField) == eMatOk ? cell.m_nValue : ~0u;
+  }
 };

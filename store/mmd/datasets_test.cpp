@@ -112,7 +112,7 @@ TEST_F(MmdDatasets, DeletingKeepsTheOthersNumbersAndHandlesClosingAllEndsThem) {
   EXPECT_FALSE(FileExists(MmdBackupPath(b)));
   EXPECT_EQ(Store().GetDataset(1), nullptr);
   EXPECT_EQ(Registered(), (CStringList{a, c}));
-  EXPECT_EQ(Get(t, hRow), 3u);
+  EXPECT_EQ(Cell(t, hRow), 3u);
   EXPECT_EQ(Store().GetCurrent(), &last);
   EXPECT_EQ(CMatDatasetCalls::GetListedDatasetPrefix(1), 0x03000000ul);
   EXPECT_EQ(CMatDatasetCalls::DeleteDataset(0x02000000), 0);
@@ -168,7 +168,7 @@ TEST_F(MmdDatasets, AddedFilesAreReadOnFirstUse) {
   EXPECT_EQ(CMatDatasetCalls::GetDatabaseFormat(0x01000000), 3);
   // A name look-up reads the tables.
   added.EnsureDatasetLoaded();
-  EXPECT_EQ(Get(FindTopLevelTable(added, L"T", eHiddenTables::kFind), added.FindHandle(L"r")), 4u);
+  EXPECT_EQ(Cell(FindTopLevelTable(added, L"T", eHiddenTables::kFind), added.FindHandle(L"r")), 4u);
   CString id;
   EXPECT_EQ(CMatDatasetCalls::GetDatasetID(id, 0x02000005), eMatOk);
   EXPECT_EQ(id, L"AAAA");
@@ -189,7 +189,7 @@ TEST_F(MmdDatasets, CreatedDatasetsHaveTheirNameAndUnits) {
   CMatTable* pUnits = FindTopLevelTable(dataset, L"UebersetzungEinheiten", eHiddenTables::kFind);
   ASSERT_NE(pUnits, nullptr);
   EXPECT_EQ(Store().GetRowCount(pUnits), 15);
-  EXPECT_EQ(dataset.GetName(Get(pUnits, dataset.FindHandle(L"MTK"))).ToString(), L"m²");
+  EXPECT_EQ(dataset.GetName(Cell(pUnits, dataset.FindHandle(L"MTK"))).ToString(), L"m²");
   // Registered before it exists; a saved file then opens as the same dataset.
   ASSERT_TRUE(SaveDataset(dataset));
   EXPECT_EQ(Registered(), CStringList{path});

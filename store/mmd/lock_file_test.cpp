@@ -10,7 +10,7 @@
 
 namespace {
 
-TEST(MmdLockFile, HolderWritesOwnerAndReleaseDeletes) {
+TEST(MmdLockFile, HolderWritesOwnerReleaseDeletesAMissingFileIsNotHeld) {
   CTempFolder folder;
   const CString path = (folder / L"a.$$mmd");
   CLockFile lock;
@@ -23,12 +23,7 @@ TEST(MmdLockFile, HolderWritesOwnerAndReleaseDeletes) {
   lock.Release();
   EXPECT_FALSE(FileExists(path));
   EXPECT_FALSE(lock.IsHeld());
-}
-
-TEST(MmdLockFile, MissingFileIsNotHeld) {
-  CTempFolder folder;
-  EXPECT_FALSE(CLockFile::IsHeldByOther((folder / L"none.$$mmd")));
-  CLockFile lock;
+  EXPECT_FALSE(CLockFile::IsHeldByOther(path));  // a missing file is held by no one
   EXPECT_FALSE(lock.Acquire((folder / L"no/such/folder.$$mmd"), L"me"));
   EXPECT_NE(lock.GetError(), 0);
 }

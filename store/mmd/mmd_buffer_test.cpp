@@ -32,35 +32,26 @@ TEST(MmdBuffer, NumbersAreLittleEndianAndStringsXored) {
   EXPECT_EQ(writer.GetChecksum(),
             unsigned(('z' ^ 0x5D) + (0xC3 ^ 0x5D) + (0x84 ^ 0x5D) + ('a' ^ 0x5D) + ('b' ^ 0x5D)));
 
+  // Reading them back is every database file test's; a reader of a range
+  // counts positions from the range's start in the file.
   CMmdReader reader(bytes, 100);
   std::uint32_t value = 0;
-  CString text;
   ASSERT_TRUE(reader.ReadU32(value));
   EXPECT_EQ(value, 0x01020304u);
   EXPECT_EQ(reader.GetPosition(), 104u);
-  ASSERT_TRUE(reader.ReadString(text, kUtf8));
-  EXPECT_EQ(text, L"zÄ");
-  ASSERT_TRUE(reader.ReadString(text, kUtf8));
-  EXPECT_EQ(text, L"ab");
-  EXPECT_TRUE(reader.AtEnd());
 }
 
-TEST(MmdBuffer, AnsiStringsUseTheCodePageAndQuestionMarks) {
+// Texts in the code page, and characters it lacks as "?", read back in the
+// ANSI database file tests; a plain string is a count and the bytes unkeyed.
+TEST(MmdBuffer, PlainStringsAreNotKeyed) {
   CMmdWriter writer(kAnsi);
-  writer.WriteString(L"Grüße €");
-  writer.WriteString(L"\x4E2D");  // no code in 1252
   writer.WritePlainString(L"ä");
+  EXPECT_EQ(writer.GetBytes(), std::string("\x01\x00\xE4", 3));
   CMmdReader reader(writer.GetBytes());
   CString text;
-  ASSERT_TRUE(reader.ReadString(text, kAnsi));
-  EXPECT_EQ(text, L"Grüße €");
-  ASSERT_TRUE(reader.ReadString(text, kAnsi));
-  EXPECT_EQ(text, L"?");
   ASSERT_TRUE(reader.ReadPlainString(text, kAnsi));
   EXPECT_EQ(text, L"ä");
-  EXPECT_EQ(writer.GetBytes().substr(writer.GetSize() - 3), std::string("\x01\x00\xE4", 3));
 }
-
 TEST(MmdBuffer, TextsAreCountZeroWhenEmptyAndRefusedFrom32768Bytes) {
   CMmdWriter empty(kUtf8);
   empty.WriteString(nullptr);

@@ -137,10 +137,10 @@ TEST_F(MmdFile, LargeDatasetReadsBackAcrossManyWindows) {
     const Handle h = Store().FindHandle(name(i).c_str());
     ASSERT_NE(h, 0u) << i;
     EXPECT_EQ(GetText(pKurzAgain, h), text(i));
-    EXPECT_EQ(Get(pPreisAgain, h, 1), std::uint32_t(i));
+    EXPECT_EQ(Cell(pPreisAgain, h, 1), std::uint32_t(i));
   }
   EXPECT_EQ(pKurzAgain->GetRowCount(), kRows);
-  EXPECT_EQ(Get(Find(again, L"Klein"), H(L"Einzeln")), 42u);
+  EXPECT_EQ(Cell(Find(again, L"Klein"), H(L"Einzeln")), 42u);
   EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(m_UI.LastText());
 }
 
@@ -167,7 +167,7 @@ TEST_F(MmdFile, SavingKeepsThePreviousFileAsBackupARefusedSaveChangesNothing) {
   // read again from the file finds its rows at their new place.
   t->m_Rows.RemoveAll();
   t->m_RowList.RemoveAll();
-  EXPECT_EQ(Get(t, H(L"r")), 2u);
+  EXPECT_EQ(Cell(t, H(L"r")), 2u);
   SetText(pText, H(L"r"), CString(16384, L'ß').c_str());  // 32,768 bytes in UTF-8
   EXPECT_FALSE(SaveDataset(dataset));
   EXPECT_TRUE(m_UI.HasMessageContaining(L"32768 Bytes"));
@@ -207,7 +207,7 @@ TEST_F(MmdFile, StructWithoutDefinitionReadsBackAsVoid) {
   CMatDatenSatz& again = Reopen(path);
   EXPECT_EQ(Find(again, L"S")->m_nType, std::uint32_t(eTypeVoid));
   EXPECT_EQ(Store().RowExists(Find(again, L"S"), H(L"r")), eMatOk);
-  EXPECT_EQ(Get(Find(again, L"Danach"), H(L"r")), 5u);
+  EXPECT_EQ(Cell(Find(again, L"Danach"), H(L"r")), 5u);
 }
 
 // A file written field by field as docs/mmd.md draws it: version 1 (no
@@ -256,7 +256,7 @@ TEST_F(MmdFile, ReadsAHandWrittenVersionOneFile) {
   CMatTable* t = Find(dataset, L"Tabelle");
   ASSERT_NE(t, nullptr);
   EXPECT_EQ(t->m_hName, dataset.GetPrefix() | 2);
-  EXPECT_EQ(Get(t, dataset.GetPrefix() | 3), dataset.GetPrefix() | 100);
+  EXPECT_EQ(Cell(t, dataset.GetPrefix() | 3), dataset.GetPrefix() | 100);
   EXPECT_EQ(GetText(dataset.m_Tables[1].get(), 0), L"Äpfel");
   // Handle 100 was stored above the counter (3): new handles come after it.
   EXPECT_EQ(Store().CreateHandle(L"neu"), dataset.GetPrefix() | 101);

@@ -52,10 +52,10 @@ void CMmdTest::ExpectSample(CMatDatenSatz& dataset) {
   // The skeleton knows the rows are there before they are read.
   EXPECT_EQ(pHdl->m_nRowCount, 2);
   EXPECT_EQ(pHdl->GetRowCount(), 0u);
-  EXPECT_EQ(Get(pHdl, H(L"a1")), H(L"Ziel"));
+  EXPECT_EQ(Cell(pHdl, H(L"a1")), H(L"Ziel"));
   EXPECT_EQ(pHdl->GetRowCount(), 2u);
   EXPECT_EQ(Store().RowExists(pHdl, H(L"a2")), eMatOk);
-  EXPECT_EQ(Get(pHdl, H(L"a2")), 0u);
+  EXPECT_EQ(Cell(pHdl, H(L"a2")), 0u);
   EXPECT_EQ(pHdl->m_strRegStr1, L"reg1");
   EXPECT_EQ(pHdl->m_strRegStr2, L"");
   EXPECT_EQ(pHdl->m_strRegStr3, L"reg3");
@@ -69,19 +69,19 @@ void CMmdTest::ExpectSample(CMatDatenSatz& dataset) {
   EXPECT_EQ(GetText(pStr, H(L"a1")), L"Grüße €");
   EXPECT_EQ(GetText(pStr, H(L"a2")), L"zweite");
   EXPECT_EQ(pStr->m_nState, 0u);  // no first RegStr
-  EXPECT_EQ(Get(Find(dataset, L"Preis"), H(L"a1"), 1), std::bit_cast<std::uint32_t>(1.5f));
-  EXPECT_EQ(Get(Find(dataset, L"Preis"), H(L"a1"), 0), 0u);
-  EXPECT_EQ(Get(Find(dataset, L"Zahlen"), H(L"a1"), 2), std::uint32_t(-7));
+  EXPECT_EQ(Cell(Find(dataset, L"Preis"), H(L"a1"), 1), std::bit_cast<std::uint32_t>(1.5f));
+  EXPECT_EQ(Cell(Find(dataset, L"Preis"), H(L"a1"), 0), 0u);
+  EXPECT_EQ(Cell(Find(dataset, L"Zahlen"), H(L"a1"), 2), std::uint32_t(-7));
   EXPECT_EQ(Store().RowExists(Find(dataset, L"Zahlen"), H(L"a2")), eMatOk);
-  EXPECT_EQ(Get(Find(dataset, L"Zahlen"), H(L"a2"), 1), 0u);
+  EXPECT_EQ(Cell(Find(dataset, L"Zahlen"), H(L"a2"), 1), 0u);
   EXPECT_EQ(GetText(Find(dataset, L"KurzText", L"Namen"), H(L"a1"), 1), L"rechts");
 
   CMatTable* pStruct = Find(dataset, L"ArtikelInfo1");
   ASSERT_NE(pStruct, nullptr);
   ASSERT_EQ(pStruct->GetFieldCount(), 3u);
-  EXPECT_EQ(Get(pStruct, H(L"a1"), 0, 0), H(L"Stck"));
+  EXPECT_EQ(Cell(pStruct, H(L"a1"), 0, 0), H(L"Stck"));
   EXPECT_EQ(GetText(pStruct, H(L"a1"), 1, 1), L"Suchwort");
-  EXPECT_EQ(Get(pStruct, H(L"a1"), 1, 2), 42u);
+  EXPECT_EQ(Cell(pStruct, H(L"a1"), 1, 2), 42u);
   CCell cell;
   EXPECT_EQ(Store().GetCellValue(pStruct, cell, H(L"a1"), 1, 0), eMatEmptyHandle);
 
@@ -91,10 +91,10 @@ void CMmdTest::ExpectSample(CMatDatenSatz& dataset) {
   EXPECT_EQ(GetText(pArr, 0, 0), L"eins");
   EXPECT_EQ(GetText(pArr, 0, 4), L"fünf");
   EXPECT_EQ(pArr->m_nRowCount, 5);
-  EXPECT_EQ(Get(Find(dataset, L"Worte"), 0, 1), 0xDEADBEEFu);
+  EXPECT_EQ(Cell(Find(dataset, L"Worte"), 0, 1), 0xDEADBEEFu);
   EXPECT_EQ(GetText(Find(dataset, L"Verweise", L"Block"), 0), L"Zeile 1\r\nZeile 2");
   CMatTable* pBig = Find(dataset, L"Gross");
-  EXPECT_EQ(Get(pBig, H(L"r299")), 299u);
+  EXPECT_EQ(Cell(pBig, H(L"r299")), 299u);
   EXPECT_FALSE(pBig->m_bListMode);
   EXPECT_TRUE(pStr->m_bListMode);
   EXPECT_EQ(pStr->m_nFlags & 16u, 0u);  // list mode for speed is not the table's flag

@@ -1,6 +1,6 @@
 // The fixture of the database file and dataset tests: the store's test
-// surroundings, the settings file in the
-// test's own folder, and a sample dataset with a table of every kind.
+// fixture, the settings file in the test's own folder, and a sample dataset
+// with a table of every kind.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,7 +15,7 @@
 #include "store/store_test_util.h"
 #include "store/table_names.h"
 
-class CMmdTest : public ::testing::Test, public CTestSurroundings {
+class CMmdTest : public CStoreTest {
  protected:
   CMmdTest() { setenv("ORVAMAT_HOME", ToUtf8(m_Folder.GetPath()).c_str(), 1); }
 
@@ -26,22 +26,6 @@ class CMmdTest : public ::testing::Test, public CTestSurroundings {
     pDataset->m_strPath = path;
     MmdBackingOf(*pDataset);
     return *pDataset;
-  }
-  CMatTable* Table(const wchar_t* name, std::uint32_t type, int valuesPerRow = 1,
-                   CMatTable* parent = nullptr) {
-    return Store().CreateTable(parent, name, int(type), valuesPerRow);
-  }
-  Handle H(const wchar_t* text) { return Store().GetOrCreateHandle(text); }
-  void Set(CMatTable* t, Handle row, std::uint32_t value, int index = 0, int field = 0) {
-    ASSERT_EQ(Store().SetCellValue(t, row, index, field, CCellInput::Value(value)), eMatOk);
-  }
-  void SetText(CMatTable* t, Handle row, const wchar_t* text, int index = 0, int field = 0) {
-    ASSERT_EQ(Store().SetCellValue(t, row, index, field, CCellInput::Text(text)), eMatOk);
-  }
-  std::uint32_t Get(CMatTable* t, Handle row, int index = 0, int field = 0) {
-    CCell cell;
-    Store().GetCellValue(t, cell, row, index, field);
-    return cell.m_nValue;
   }
   // The text of a String cell (pool), or of a StringArray / StrLine cell.
   CString GetText(CMatTable* t, Handle row, int index = 0, int field = 0) {

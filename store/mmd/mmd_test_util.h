@@ -3,7 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -61,10 +60,6 @@ class CChildProcess {
   bool WaitUntilReady() {
     char c = 0;
     return m_nReady[0] >= 0 && read(m_nReady[0], &c, 1) == 1 && c == 'y';
-  }
-  void Kill() {
-    if (m_nPid > 0) kill(m_nPid, SIGKILL);
-    End();
   }
   // Lets a waiting child go; its exit code (-1 when it did not exit normally).
   int End() {

@@ -24,7 +24,6 @@ const std::uint32_t kFieldTypes[] = {eTypeHandle, eTypeString, eTypeInteger,
 class MatTextRoundTrip : public CMmtbTest {
  protected:
   std::uint32_t Random(std::uint32_t nBelow) { return m_Random() % nBelow; }
-  CStringList GeneratedTableText(std::uint32_t nSeed, CMatTable*& pTable);
 
   // Texts of letters, digits, blanks and punctuation (none of "(", ")" and
   // "*", which the writer warns about), with CR LF where the field takes it.
@@ -58,35 +57,31 @@ class MatTextRoundTrip : public CMmtbTest {
     }
   }
 
+  // A random cell of the kind nType: a text for the text kinds, else a value.
+  void SetRandomCell(CMatTable* pTable, Handle hRow, int nIndex, int nField, std::uint32_t nType) {
+    const CString text = RandomText(true);
+    if (nType == eTypeString || nType == eTypeUniString) {
+      SetText(pTable, hRow, text.c_str(), nIndex, nField);
+    } else {
+      Set(pTable, hRow, RandomCell(nType), nIndex, nField);
+    }
+  }
+
   void FillRow(CMatTable* pTable, Handle hRow) {
     const std::uint32_t nType = pTable->m_nType;
+    const bool bText = nType == eTypeString || nType == eTypeUniString;
     if (nType == eTypeVoid || (nType == eTypeStruct && Random(5) == 0)) {
       ASSERT_EQ(Store().AddRow(pTable, hRow), eMatOk);
-      return;
-    }
-    if (nType == eTypeStruct) {
-      const std::uint32_t nSubRows = 1 + Random(3);
-      for (std::uint32_t s = 0; s < nSubRows; ++s) {
-        for (std::uint32_t f = 0; f < pTable->m_pStrucDef[0]; ++f) {
-          const std::uint32_t nField = pTable->m_pStrucDef[1 + f];
-          const CString text = RandomText(true);
-          const bool bText = nField == eTypeString || nField == eTypeUniString;
-          ASSERT_EQ(Store().SetCellValue(pTable, hRow, s, f,
-                                         bText ? CCellInput::Text(text.c_str())
-                                               : CCellInput::Value(RandomCell(nField))),
-                    eMatOk);
-        }
+    } else if (nType == eTypeStruct) {
+      for (std::uint32_t s = 0, nSubRows = 1 + Random(3); s < nSubRows; ++s) {
+        for (std::uint32_t f = 0; f < pTable->m_pStrucDef[0]; ++f)
+          SetRandomCell(pTable, hRow, static_cast<int>(s), static_cast<int>(f),
+                        pTable->m_pStrucDef[1 + f]);
       }
-      return;
-    }
-    for (int i = 0; i < pTable->GetCellsPerRow(); ++i) {
-      const CString text = RandomText(true);
-      const bool bText = nType == eTypeString || nType == eTypeUniString;
-      if (bText && Random(5) == 0) continue;  // a cell without text
-      ASSERT_EQ(Store().SetCellValue(
-                    pTable, hRow, i, 0,
-                    bText ? CCellInput::Text(text.c_str()) : CCellInput::Value(RandomCell(nType))),
-                eMatOk);
+    } else {
+      for (int i = 0; i < pTable->GetCellsPerRow(); ++i) {
+        if (!bText || Random(5) != 0) SetRandomCell(pTable, hRow, i, 0, nType);  // else no text
+      }
     }
   }
 
@@ -219,67 +214,52 @@ class CTableCompare {
   const CMatDatenSatz& m_B;
 };
 
-// The text lines of a table generated from nSeed (pTable) in the fixture's dataset.
-CStringList MatTextRoundTrip::GeneratedTableText(std::uint32_t nSeed, CMatTable*& pTable) {
-  m_Random.seed(nSeed);
-  Store().SetCurrent(m_pDataset);
-  pTable = RandomTable(nullptr, 0);
-  CStringList lines;
-  CMatManager::WriteTableText(pTable, lines);
-  return lines;
-}
-
+// Each generated table is read back from its text whole; the first dozen
+// are also decoded a block at a time: wherever a block ends (inside a line
+// break pair, a character, a brace block or a multi-line string), the tables
+// read are those of the whole text, from memory and from a file.
 TEST_F(MatTextRoundTrip, GeneratedTablesReadBackUnchanged) {
-  for (std::uint32_t nSeed = 1; nSeed <= 150; ++nSeed) {
-    SCOPED_TRACE(nSeed);
-    CMatTable* pTable = nullptr;
-    std::wstring text;
-    for (const CString& line : GeneratedTableText(nSeed, pTable)) text += line + L"\r\n";
-
-    CMatDatenSatz& copy = AddDataset(L"COPY");
-    ASSERT_TRUE(Read(text)) << ToUtf8(text);
-    EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(Texts());
-    ASSERT_EQ(copy.m_Tables.size(), 1u);
-    CTableCompare(*m_pDataset, copy).Tables(*pTable, *copy.m_Tables[0]);
-    if (HasFatalFailure() || HasNonfatalFailure()) {
-      ADD_FAILURE() << ToUtf8(text);
-      return;
-    }
-  }
-}
-
-// A text is decoded a block at a time: wherever a block ends (inside a
-// line break pair, a character, a brace block or a multi-line string), the
-// tables read are those of the whole text, from memory and from a file.
-TEST_F(MatTextRoundTrip, TextsReadInSmallBlocksReadTheSame) {
   const char* const kBreaks[] = {"\r\n", "\n", "\n\r", "\r"};
   CTempFolder folder;
-  for (std::uint32_t nSeed = 1; nSeed <= 12; ++nSeed) {
+  for (std::uint32_t nSeed = 1; nSeed <= 150; ++nSeed) {
     SCOPED_TRACE(nSeed);
-    CMatTable* pTable = nullptr;
+    m_Random.seed(nSeed);
+    Store().SetCurrent(m_pDataset);
+    CMatTable* pTable = RandomTable(nullptr, 0);
+    CStringList lines;
+    CMatManager::WriteTableText(pTable, lines);
+    std::wstring text;
     std::string bytes = "\xEF\xBB\xBF";  // UTF-8, for every character the tables hold
-    for (const CString& line : GeneratedTableText(nSeed, pTable))
+    for (const CString& line : lines) {
+      text += line + L"\r\n";
       bytes += ToUtf8(line) + kBreaks[nSeed % 4];
+    }
     const CString path = folder / (L"t" + std::to_wstring(nSeed) + L".mmtb");
     std::ofstream(ToUtf8(path), std::ios::binary) << bytes;
-    for (const std::size_t nBlock : {1, 2, 3, 5, 8, 13, 64}) {
+    CMatDatenSatz& copy = AddDataset(L"COPY");  // each read into it emptied of its tables
+    for (const std::size_t nBlock : {0, 1, 2, 3, 5, 8, 13, 64}) {  // 0: the whole text
       for (const bool bFile : {false, true}) {
+        if (nBlock == 0 ? bFile : nSeed > 12) continue;
         SCOPED_TRACE(testing::Message() << "block " << nBlock << (bFile ? " file" : " memory"));
-        CMatDatenSatz& copy = AddDataset(L"COPY");
+        copy.m_Tables.clear();
         CMatTextReader reader(&Store());
-        reader.SetDecodeBlock(nBlock);
-        if (bFile) {
+        if (nBlock == 0) {
+          reader.OpenString(text, L"test.mmtb");
+        } else if (bFile) {
+          reader.SetDecodeBlock(nBlock);
           ASSERT_TRUE(reader.OpenText(path));
         } else {
+          reader.SetDecodeBlock(nBlock);
           reader.OpenBytes(bytes, L"test.mmtb");
         }
-        ASSERT_TRUE(reader.ReadTableBody(nullptr));
+        ASSERT_TRUE(reader.ReadTableBody(nullptr)) << ToUtf8(Texts());
         EXPECT_EQ(m_UI.Count(), 0u) << ToUtf8(Texts());
         ASSERT_EQ(copy.m_Tables.size(), 1u);
         CTableCompare(*m_pDataset, copy).Tables(*pTable, *copy.m_Tables[0]);
-        if (HasFatalFailure() || HasNonfatalFailure()) return;
-        Store().RemoveDataset(copy.m_nNummer);
-        Store().SetCurrent(m_pDataset);
+        if (HasFailure()) {
+          ADD_FAILURE() << ToUtf8(text);
+          return;
+        }
       }
     }
   }

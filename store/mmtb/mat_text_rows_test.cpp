@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "platform/format.h"
 #include "platform/text.h"
 #include "store/mmtb/mmtb_test_util.h"
@@ -20,40 +18,7 @@ class MatTextRows : public CMmtbTest {
         << Texts();
     return Top(L"T");
   }
-  float FloatCell(CMatTable* pTable, const wchar_t* pRow, int nIndex = 0, int nField = 0) {
-    const std::uint32_t n = Cell(pTable, pRow, nIndex, nField);
-    float f;
-    std::memcpy(&f, &n, 4);
-    return f;
-  }
 };
-
-TEST_F(MatTextRows, IntegerFloatHandleVoidAndBitRows) {
-  // Several values are parted by commas or blanks.
-  CMatTable* pInts = Block(L"I,3", L"(*a*) 1, 2, 3\r\n(*b*) 1 2 3\r\n");
-  for (const wchar_t* pRow : {L"a", L"b"}) {
-    EXPECT_EQ(Cell(pInts, pRow, 0), 1u);
-    EXPECT_EQ(Cell(pInts, pRow, 2), 3u);
-  }
-  EXPECT_EQ(m_UI.Count(), 0u) << Texts();
-  CMatTable* pFloat = Block(L"F,1", L"(*a*) 1,5\r\n(*b*) -2.5e3\r\n");
-  EXPECT_EQ(FloatCell(pFloat, L"a"), 1.5f);
-  EXPECT_EQ(FloatCell(pFloat, L"b"), -2500.0f);
-  CMatTable* pHandle = Block(L"H,2", L"(*a*) (*x*) (**)\r\n");
-  EXPECT_EQ(Cell(pHandle, L"a", 0), Name(L"x"));
-  EXPECT_EQ(Cell(pHandle, L"a", 1), 0u);
-  CMatTable* pVoid = Block(L"V,1", L"(*a*)\r\n(*b*) anything\r\n");
-  EXPECT_EQ(pVoid->m_nRowCount, 2);
-  EXPECT_EQ(Cell(Block(L"B,1", L"(*c*) 7\r\n"), L"c"), 7u);  // the bit forms: the token tests
-}
-
-TEST_F(MatTextRows, StringRowsAreMultiLineAndGoThroughTheCellSetter) {
-  CMatTable* pTable = Block(L"C,2", L"(*a*) (*one\r\ntwo*) (*x*)\r\n(*b*) (**) _TR(*y*)\r\n");
-  EXPECT_EQ(Text(Cell(pTable, L"a", 0)), L"one\r\ntwo");
-  EXPECT_EQ(Text(Cell(pTable, L"a", 1)), L"x");
-  EXPECT_EQ(Text(Cell(pTable, L"b", 0)), L"");
-  EXPECT_EQ(Text(Cell(pTable, L"b", 1)), L"y");
-}
 
 // Read whole, and decoded in blocks that end anywhere inside the brace block.
 TEST_F(MatTextRows, StructRowsInBracketAndBraceFormGiveTheSameBlock) {
@@ -93,16 +58,14 @@ TEST_F(MatTextRows, StructRowsInBracketAndBraceFormGiveTheSameBlock) {
   }
 }
 
-TEST_F(MatTextRows, StructFieldsOfEveryKind) {
-  CMatTable* pTable = Block(
-      L"S,1", L"StrucDef=6,H,C,I,F,B,V\r\n(*r*)[1] (**) (*t\r\nu*) -4 2,5 %11 (*ignored*)\r\n");
-  EXPECT_EQ(Cell(pTable, L"r", 0, 0), ~0u);  // an empty Handle field reads as code 12
-  EXPECT_EQ(Text(Cell(pTable, L"r", 0, 1)), L"t\r\nu");
-  EXPECT_EQ(Cell(pTable, L"r", 0, 2), static_cast<std::uint32_t>(-4));
-  EXPECT_EQ(FloatCell(pTable, L"r", 0, 3), 2.5f);
-  EXPECT_EQ(Cell(pTable, L"r", 0, 4), 3u);
+// Fields of the other kinds read back in the round trip; a Void field takes
+// nothing from the line, and what follows the last field is ignored.
+TEST_F(MatTextRows, AVoidStructFieldTakesNothing) {
+  CMatTable* pTable = Block(L"S,1", L"StrucDef=3,I,V,I\r\n(*r*)[1] -4 3 (*ignored*)\r\n");
+  EXPECT_EQ(Cell(pTable, L"r", 0, 0), static_cast<std::uint32_t>(-4));
+  EXPECT_EQ(Cell(pTable, L"r", 0, 2), 3u);
+  EXPECT_EQ(m_UI.Count(), 0u) << Texts();
 }
-
 TEST_F(MatTextRows, StructRowMessages) {
   CMatTable* pTable = Block(L"S,1",
                             L"(*early*)[1] (*a*)\r\n"
@@ -144,43 +107,31 @@ TEST_F(MatTextRows, TextEndingInsideAStructRowKeepsWhatWasThere) {
   EXPECT_EQ(pTable->m_nRowCount, 1);
 }
 
-TEST_F(MatTextRows, RowsWithoutNameAreSkipped) {
+TEST_F(MatTextRows, RowsWithoutNameAreSkippedOthersStayInTheDataset) {
   CMatTable* pTable = Block(L"I,1", L"(**) 5\r\n(*   *) 6\r\n(*ok*) 7\r\n");
   EXPECT_EQ(pTable->m_nRowCount, 1);
   EXPECT_EQ(m_UI.Count(), 2u);
   EXPECT_EQ(m_UI.LastText(),
             L"Datei: test.mmtb, Zeile:3 Zeile ohne Namen in der Tabelle <T> wird ignoriert");
-}
-
-TEST_F(MatTextRows, BackslashInARowNameStaysInTheDataset) {
+  // A backslash names no other dataset here: the row stays in the one read into.
   CMatDatenSatz& other = AddDataset(L"ABCD");
   Store().SetCurrent(m_pDataset);
-  CMatTable* pTable = Block(L"I,1", L"(*ABCD\\x*) 1\r\n(*y*) 2\r\n");
+  pTable = Block(L"I,1", L"(*ABCD\\x*) 1\r\n(*y*) 2\r\n");
   EXPECT_EQ(Store().GetCurrent(), m_pDataset);
   EXPECT_EQ(other.m_Tables.size(), 0u);
   EXPECT_EQ(pTable->m_nRowCount, 2);
   EXPECT_TRUE(m_pDataset->OwnsHandle(Name(L"ABCD\\x")));
 }
 
-TEST_F(MatTextRows, StrLineAndArrayTables) {
-  ASSERT_TRUE(
-      Read(L"[MMTB]\n(*Txt*)(**)L,1\n(*line 1\r\nline 2*)\n[Ende_MMTB]\n"
-           L"[MMTB]\n(*SA*)(**)7,1\n(*0*) (*a*)\n(*2*) (*c*)\n(*x*) (*bad*)\n[Ende_MMTB]\n"
-           L"[MMTB]\n(*DA*)(**)8,1\n(*1*) -5\n[Ende_MMTB]\n"));
-  CCell cell;
-  ASSERT_EQ(Store().GetCellValue(Top(L"Txt"), cell, 0, 0, 0), eMatOk);
-  EXPECT_STREQ(cell.m_pText, L"line 1\r\nline 2");
-  CMatTable* pArray = Top(L"SA");
+// The values of every row type read back in the round-trip test; a name
+// that is no index of an array is this reader's own case.
+TEST_F(MatTextRows, ArrayRowWhoseNameIsNoIndexIsSkipped) {
+  CMatTable* pArray = Block(L"7,1", L"(*0*) (*a*)\r\n(*2*) (*c*)\r\n(*x*) (*bad*)\r\n");
   EXPECT_EQ(pArray->m_nRowCount, 3);
-  ASSERT_EQ(Store().GetCellValue(pArray, cell, 0, 2, 0), eMatOk);
-  EXPECT_STREQ(cell.m_pText, L"c");
   EXPECT_EQ(m_UI.LastText(),
-            L"Datei: test.mmtb, Zeile:9 <x> ist kein gültiger Index der Tabelle <SA> und wird "
+            L"Datei: test.mmtb, Zeile:4 <x> ist kein gültiger Index der Tabelle <T> und wird "
             L"ignoriert");
-  ASSERT_EQ(Store().GetCellValue(Top(L"DA"), cell, 0, 1, 0), eMatOk);
-  EXPECT_EQ(cell.m_nValue, static_cast<std::uint32_t>(-5));
 }
-
 TEST_F(MatTextRows, TooManyValuesPerRowStops) {
   Block(L"I,100000", L"(*r*) 1\r\n", false);
   EXPECT_EQ(m_UI.LastText(),

@@ -26,14 +26,6 @@ class MatTextWriter : public CMmtbTest {
     for (const CString& line : Write(pTable)) all += line + L"|";
     return all;
   }
-  void Set(CMatTable* pTable, const wchar_t* pRow, std::uint32_t n, int nIndex = 0,
-           int nField = 0) {
-    const Handle hRow = Store().GetOrCreateHandle(pRow);
-    ASSERT_EQ(Store().SetCellValue(pTable, hRow, nIndex, nField, CCellInput::Value(n)), eMatOk);
-  }
-  void SetText(CMatTable* pTable, Handle hRow, const wchar_t* p, int nIndex = 0, int nField = 0) {
-    ASSERT_EQ(Store().SetCellValue(pTable, hRow, nIndex, nField, CCellInput::Text(p)), eMatOk);
-  }
 };
 
 TEST_F(MatTextWriter, MapRowsAreWrittenInTheOrderTheirNamesWereMade) {
@@ -65,7 +57,7 @@ TEST_F(MatTextWriter, ChildBlockStandsBetweenCommentAndRows) {
   pTable->m_strBeschreibung = L"two\r\nlines";
   CMatTable* pChild = Table(L"K", eTypeVoid, 1, pTable);
   ASSERT_EQ(Store().AddRow(pChild, Row(L"v")), eMatOk);
-  Set(pTable, L"h", Row(L"target"), 0);
+  Set(pTable, H(L"h"), Row(L"target"), 0);
   EXPECT_EQ(Joined(pTable),
             L"[MMTB]|(*P*)(**)H,2|RegStr(*reg*)|Comment(*two\r\nlines*)|"
             L"[MMTB]|(*K*)(*P*)V,1|RegStr(**)|Comment(**)|(*v*)|[Ende_MMTB]|||"
@@ -75,21 +67,21 @@ TEST_F(MatTextWriter, ChildBlockStandsBetweenCommentAndRows) {
 
 TEST_F(MatTextWriter, CellFormsOfEachType) {
   CMatTable* pInts = Table(L"I3", eTypeInteger, 3);
-  Set(pInts, L"r", 0x80000000u, 0);
-  Set(pInts, L"r", 7, 2);
+  Set(pInts, H(L"r"), 0x80000000u, 0);
+  Set(pInts, H(L"r"), 7, 2);
   EXPECT_EQ(Write(pInts)[4], L"(*r*) -2147483648  0  7 ");
   CMatTable* pBit = Table(L"B", eTypeBit);
-  Set(pBit, L"r", 5);
+  Set(pBit, H(L"r"), 5);
   EXPECT_EQ(Write(pBit)[4], L"(*r*) %" + CString(29, L'0') + L"101");
   CMatTable* pBits = Table(L"B2", eTypeBit, 2);
-  Set(pBits, L"r", 5, 1);
+  Set(pBits, H(L"r"), 5, 1);
   EXPECT_EQ(Write(pBits)[4], L"(*r*) 0  5 ");
   CMatTable* pFloat = Table(L"F", eTypeFloat, 2);
-  Set(pFloat, L"r", 0x3FC00000, 0);  // 1.5
+  Set(pFloat, H(L"r"), 0x3FC00000, 0);  // 1.5
   const float fLong = 1.2345678f;
   std::uint32_t nLong;
   std::memcpy(&nLong, &fLong, 4);
-  Set(pFloat, L"r", nLong, 1);
+  Set(pFloat, H(L"r"), nLong, 1);
   EXPECT_EQ(Write(pFloat)[4], L"(*r*) 1.5 1.2345678");
   CMatTable* pString = Table(L"C", eTypeString);
   SetText(pString, Row(L"a"), L"x\r\ny");
@@ -158,7 +150,7 @@ TEST_F(MatTextWriter, TextsThatDoNotReadBackAreNamedInOneWarning) {
 TEST_F(MatTextWriter, Utf8TextHoldsTheLinesAsTheirFileWould) {
   CMatTable* pTable = Table(L"Maße", eTypeString);
   CMatTable* pChild = Table(L"Kind", eTypeInteger, 1, pTable);
-  Set(pChild, L"k", 7);
+  Set(pChild, H(L"k"), 7);
   SetText(pTable, Row(L"größe"), L"zwei\r\nZeilen \u20ac");
   SetText(pTable, Row(L"lang"), CString(700, L'x').c_str());
   SetText(pTable, Row(L"kaputt"), L"a*)b");

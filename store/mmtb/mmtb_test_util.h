@@ -35,9 +35,7 @@ class CMmtbTest : public CStoreTest {
   Handle Name(const wchar_t* pText) { return m_pDataset->FindHandle(pText); }
   // The 32-bit cell, or ~0 when the read failed.
   std::uint32_t Cell(CMatTable* pTable, const wchar_t* pRow, int nIndex = 0, int nField = 0) {
-    CCell cell;
-    if (Store().GetCellValue(pTable, cell, Name(pRow), nIndex, nField) != eMatOk) return ~0u;
-    return cell.m_nValue;
+    return CStoreTest::Cell(pTable, Name(pRow), nIndex, nField);
   }
   CString Text(std::uint32_t nPoolIndex) {
     const CPoolText text = m_pDataset->GetPoolText(nPoolIndex);
