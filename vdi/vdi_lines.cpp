@@ -37,7 +37,7 @@ bool CVdiLines::Advance() {
     return false;
   }
   m_Lines.Release(m_nLineNumber);
-  m_strLine.assign(m_Lines.Get(m_nLineNumber));
+  m_Lines.DecodeInto(m_nLineNumber, m_strLine);
   ++m_nLineNumber;
   // Every record of the format may end in ';'; only that one goes.
   if (!m_strLine.empty() && m_strLine.back() == L';') m_strLine.pop_back();

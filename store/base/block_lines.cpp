@@ -237,6 +237,14 @@ void CBlockLines::Release(std::size_t i) {
   }
 }
 
+void CBlockLines::DecodeInto(std::size_t i, CString& text) {
+  if (m_bDecodedWhole) {
+    text.assign(m_Wide[i]);
+    return;
+  }
+  DecodeText(Bytes(i), m_nCodePage, text);
+}
+
 std::wstring_view CBlockLines::Get(std::size_t i) {
   if (m_bDecodedWhole) return m_Wide[i];
   for (std::size_t s = 0; s < m_Slots.size(); ++s) {

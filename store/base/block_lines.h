@@ -71,6 +71,9 @@ class CBlockLines {
     return m_bDecodedWhole ? m_Wide[i].empty() : Bytes(i).empty();
   }
   std::wstring_view Get(std::size_t i);
+  // Line i decoded into the caller's text, for a reader that keeps its own
+  // copy of the current line anyway: one decode, no copy.
+  void DecodeInto(std::size_t i, CString& text);
   // True when line i begins with the ASCII character c; decodes nothing (an
   // ASCII character is the same byte in every code page lines are found in).
   bool BeginsWith(std::size_t i, char c) const {
