@@ -248,7 +248,7 @@ void CDnLoader::ReadRecords() {
   for (m_nLine = 1; m_eStop == eStop::kNone && m_Lines.Has(m_nLine); ++m_nLine) {
     m_Lines.Release(m_nLine);
     const std::wstring_view line = m_Lines.Get(m_nLine);
-    PrefetchNextLineName();
+    PrefetchNextArticleName();
     ++m_nLineCount;
     if (!line.empty() && line[0] == kEndOfFile) break;
     // Catalogues with empty lines between records exist; what follows an
@@ -270,19 +270,14 @@ void CDnLoader::ReadRecords() {
   if (m_Progress) m_Progress(nTotal, nTotal);
 }
 
-void CDnLoader::PrefetchNextLineName() {
-  // A catalogue's article numbers and matchcodes are new names at random
-  // places of a name map of megabytes: the next line's is asked for while
-  // this line is read. That is the next article's number (an "A" line), or
-  // in version 4, where an article's "B" line follows its "A" line, the
-  // matchcode the "B" line brings.
-  if (!m_Lines.Has(m_nLine + 1)) return;
+void CDnLoader::PrefetchNextArticleName() {
+  // A catalogue's article numbers land at random places of a name map of
+  // megabytes: the next line's number is asked for while this line is read.
+  if (m_nVersion != 5 || !m_Lines.Has(m_nLine + 1)) return;
   CDnFieldReader next(m_Lines.Get(m_nLine + 1));
-  const wchar_t type = next.ReadChar();
-  if (type != L'A' && (type != L'B' || m_nVersion != 4)) return;
+  if (next.ReadChar() != L'A') return;
   next.ReadChar();
-  if (type == L'B') next.SkipField();
-  m_pDataset->PrefetchName(type == L'A' ? next.ReadTrimmedView(15) : Trim(next.ReadView(132)));
+  m_pDataset->PrefetchName(next.ReadTrimmedView(15));
 }
 
 void CDnLoader::DispatchRecord(wchar_t type) {

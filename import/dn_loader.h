@@ -115,9 +115,8 @@ class CDnLoader {
 
   // Helpers shared by the records.
   void PrefetchArticleRows(Handle hArticle) const;
-  // Asks for the name slot of the next line's new name: an article number,
-  // or a version 4 matchcode.
-  void PrefetchNextLineName();
+  // Asks for the name slot of the next line's article number (version 5).
+  void PrefetchNextArticleName();
   Handle TranslateUnit(std::wstring_view unit);
   void SetMatchcode(Handle hArticle, std::wstring_view matchcode);
   void SetShortText(Handle hArticle, std::wstring_view line1, std::wstring_view line2);
