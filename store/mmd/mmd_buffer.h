@@ -191,10 +191,10 @@ class CMmdWriter {
   // the coding gives them their own bytes; false (nothing written) else.
   template <typename Char>
   bool WriteAsciiString(const Char* text, std::size_t nLength);
-  // A one-byte (Latin-1) text beyond ASCII, straight into the image: a
-  // character from U+0080 takes two bytes in UTF-8 and is its own byte in
-  // 1252 from U+00A0 on. False (nothing written) where the coding or a
-  // character needs the general way.
+  // A one-byte (Latin-1) text, straight into the image: a character from
+  // U+0080 takes two bytes in UTF-8 and is its own byte in 1252 from U+00A0
+  // on. False (nothing written) where the coding or a character needs the
+  // general way.
   bool WriteNarrowString(const unsigned char* text, std::size_t nLength);
 
   void HandOverIfFull() {

@@ -71,8 +71,22 @@ TEST(MmdBuffer, OneByteTextsWriteWhatTheirWideFormWrites) {
   // Texts the pool keeps one byte a character: plain ASCII, umlauts, a C1
   // control (no 1252 code), the last that fits in UTF-8 and the first that
   // does not.
-  const std::vector<CString> texts = {L"ab", L"Gr\u00F6\u00DFe \u00E4u\u00DFerst", L"a\u0085b",
-                                      CString(16383, L'\u00DF') + L"a", CString(16384, L'\u00DF')};
+  std::vector<CString> texts = {L"ab", L"Gr\u00F6\u00DFe \u00E4u\u00DFerst", L"a\u0085b",
+                                CString(16383, L'\u00DF') + L"a", CString(16384, L'\u00DF')};
+  // Texts are written a word of eight characters at a time, the last word
+  // over the end of the one before: every length to three words, plain and
+  // with an umlaut or a control at each place.
+  for (std::size_t n = 1; n <= 24; ++n) {
+    const CString plain = CString(L"ABCDEFGHIJKLMNOPQRSTUVWX").substr(0, n);
+    texts.push_back(plain);
+    for (std::size_t at = 0; at < n; ++at) {
+      for (const wchar_t c : {L'\u00FC', L'\u0085', L'\u009F'}) {
+        CString text = plain;
+        text[at] = c;
+        texts.push_back(text);
+      }
+    }
+  }
   for (const CMmdTextCoding& coding : {kUtf8, kAnsi, CMmdTextCoding{false, 850}}) {
     for (const CString& text : texts) {
       std::string narrow(text.size() + 1, '\0');
