@@ -26,14 +26,14 @@ bool RowBitsOfDataset(const CMatTable& table, Handle& hLow, std::vector<std::uin
   // every row is less than sorting the rows would cost.
   if (nSpan / 64 > 8 * std::uint64_t{table.GetRowCount()}) return false;
   bits.assign(static_cast<std::size_t>(nSpan / 64 + 1), 0);
-  std::uint64_t word = 0;
-  for (POSITION pos = table.GetFirstRowPosition(); pos != nullptr;) {
-    const Handle h = table.GetNextRow(pos, word);
+  bool bOwn = true;
+  table.m_Rows.ForEachRow([&](Handle h, std::uint64_t) {
     if ((h & ~CMatDatenSatz::kCounterMask) != hLow || (h & CMatDatenSatz::kCounterMask) > nLast)
-      return false;
-    bits[(h - hLow) / 64] |= std::uint64_t{1} << ((h - hLow) % 64);
-  }
-  return true;
+      bOwn = false;
+    else
+      bits[(h - hLow) / 64] |= std::uint64_t{1} << ((h - hLow) % 64);
+  });
+  return bOwn;
 }
 
 namespace {

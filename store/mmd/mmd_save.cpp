@@ -75,13 +75,10 @@ bool CDatasetWriter::WriteFile() {
   m_Writer.WriteU32(m_Dataset.m_nHandleCounter);
   if (m_Backing.m_bUtf8) m_Writer.WriteString(m_Backing.m_strInfo);
   m_Writer.WriteU32(std::uint32_t(m_Dataset.m_HandleToName.GetCount()));
-  Handle h = 0;
-  std::uint64_t word = 0;
-  for (POSITION pos = m_Dataset.m_HandleToName.GetStartPosition(); pos != nullptr;) {
-    m_Dataset.m_HandleToName.GetNextAssoc(pos, h, word);
+  m_Dataset.m_HandleToName.ForEachRow([this](Handle h, std::uint64_t word) {
     m_Writer.WriteU32(h & mmd::kHandleMask);
     m_Writer.WriteString(CPoolText(static_cast<std::uintptr_t>(word)));
-  }
+  });
   m_Writer.WriteTag(mmd::kTagTables);
   m_Writer.WriteU32(std::uint32_t(m_Dataset.m_Tables.size()));
   for (auto& pTable : m_Dataset.m_Tables) WriteTable(*pTable, 0);
