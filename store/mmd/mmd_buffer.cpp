@@ -335,7 +335,12 @@ bool CMmdWriter::WriteAsciiString(const Char* text, std::size_t nLength) {
 }
 
 void CMmdWriter::WriteString(const wchar_t* text) {
-  if (text != nullptr && WriteAsciiString(text, std::wcslen(text))) return;
+  if (text == nullptr || *text == 0) {  // an empty cell: common, and only its count
+    WriteU16(0);
+    HandOverIfFull();
+    return;
+  }
+  if (WriteAsciiString(text, std::wcslen(text))) return;
   std::string& bytes = m_strScratch;
   Encode(text, bytes);
   WriteU16(std::uint16_t(bytes.size()));
