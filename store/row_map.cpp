@@ -85,10 +85,24 @@ void CRowMap::SetAt(Handle hRow, std::uint64_t word) {
     m_nZeroWord = word;
     return;
   }
-  const std::size_t i = FindSlot(hRow);
-  if (i < m_nCapacity) {
-    SetWord(m_pSlots[i], word);
-    return;
+  // One probe run finds the row, or else the slot a new row goes to: the
+  // first removed or empty one from its home, where Place would put it.
+  std::size_t nFree = m_nCapacity;  // none found
+  std::size_t nDistance = 0;
+  if (m_nCapacity != 0) {
+    std::size_t i = Home(hRow);
+    for (std::size_t nProbes = 0; nProbes < m_nCapacity; i = Next(i), ++nProbes) {
+      CSlot& s = m_pSlots[i];
+      if (s.nKey == hRow) {
+        SetWord(s, word);
+        return;
+      }
+      if (!IsUsed(s) && nFree == m_nCapacity) {
+        nFree = i;
+        nDistance = nProbes;
+      }
+      if (IsEmptySlot(s)) break;
+    }
   }
   if (m_nCapacity == 0 || (m_nCount + m_nRemoved + 1) * 4 > m_nCapacity * 3) {
     // Grow when live rows fill half the slots, else only sweep removed slots.
@@ -98,10 +112,17 @@ void CRowMap::SetAt(Handle hRow, std::uint64_t word) {
     Rehash(m_nCapacity == 0
                ? kMinCapacity
                : (bGrow ? CapacityAtLeast(m_nCapacity + m_nCapacity / 2) : m_nCapacity));
+    nFree = m_nCapacity;  // the slots moved
   }
   CSlot slot{hRow, 0, 0};
   SetWord(slot, word);
-  if (!Place(slot)) --m_nRemoved;  // reusing a removed slot
+  if (nFree == m_nCapacity) {
+    if (!Place(slot)) --m_nRemoved;  // reusing a removed slot
+  } else {
+    if (!IsEmptySlot(m_pSlots[nFree])) --m_nRemoved;
+    m_pSlots[nFree] = slot;
+    m_nProbes += nDistance + 1;  // as Place counts them
+  }
   ++m_nCount;
   if (ProbesTooLong()) {
     m_bScrambled = true;
