@@ -45,17 +45,13 @@ Handle CDnLoader::GetDnHandle(std::wstring_view text) {
   if (first == std::wstring_view::npos || m_pDataset == nullptr) return 0;
   // The dataset's own name map: an article number may hold a backslash,
   // which the exported look-up would take for a manufacturer prefix.
-  const Handle h = m_pDataset->FindHandle(text);
-  if (h != 0) return h;
+  bool bNoFreeName = false;
+  const Handle h = m_pDataset->FindOrCreateHandle(text, bNoFreeName);
   // A catalogue larger than the dataset's names stops at the first name that
   // does not fit (ReadRecords), instead of skipping every article after it.
-  if (!m_pDataset->HasFreeNames()) {
-    Stop(eStop::kNames);
-    return 0;
-  }
-  const Handle hNew = m_pDataset->CreateHandle(text);
-  if (hNew == 0) Stop(eStop::kStore);
-  return hNew;
+  if (bNoFreeName) Stop(eStop::kNames);
+  if (h == 0 && !bNoFreeName) Stop(eStop::kStore);
+  return h;
 }
 
 void CDnLoader::Stop(eStop reason) {

@@ -86,6 +86,26 @@ Handle CMatDatenSatz::CreateHandle(std::wstring_view text) {
   return h;
 }
 
+Handle CMatDatenSatz::FindOrCreateHandle(std::wstring_view text, bool& bNoFreeName) {
+  bNoFreeName = false;
+  EnterDeferredNames();
+  CNameMap::CMiss miss;
+  if (const Handle h = m_NameToHandle.Lookup(text, miss)) return h;
+  if (!HasFreeNames()) {
+    bNoFreeName = true;
+    return 0;
+  }
+  // The text entered is the text looked up only without leading spaces.
+  if (text.empty() || text.front() == L' ') return CreateHandle(text);
+  const CPoolText copy(CopyPoolText(text, nullptr));
+  if (!copy) return 0;
+  ++m_nHandleCounter;
+  const Handle h = GetPrefix() | (m_nHandleCounter & kCounterMask);
+  m_HandleToName.SetAt(h, copy.Entry());
+  m_NameToHandle.SetAtMiss(text, copy, h, miss);
+  return h;
+}
+
 CPoolText CMatDatenSatz::GetName(Handle h) const {
   std::uint64_t word = 0;
   if (h == 0 || !m_HandleToName.Lookup(h, word)) return CPoolText();

@@ -53,6 +53,11 @@ class CMatDatenSatz {
     EnterDeferredNames();
     return m_NameToHandle.Lookup(text);
   }
+  // FindHandle, and when the text has no handle, CreateHandle of it, with
+  // one hash and one probe run of the name map for both when the text has
+  // no leading spaces. bNoFreeName: the counter is exhausted, nothing made
+  // (and nothing reported: the caller says where it stopped).
+  Handle FindOrCreateHandle(std::wstring_view text, bool& bNoFreeName);
   void PrefetchName(std::wstring_view text) const {
     EnterDeferredNames();
     m_NameToHandle.Prefetch(text);

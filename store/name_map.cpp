@@ -90,6 +90,38 @@ Handle CNameMap::Lookup(std::wstring_view text) const {
   return i < m_nCapacity ? m_pSlots[i].hName : 0;
 }
 
+Handle CNameMap::Lookup(std::wstring_view text, CMiss& miss) const {
+  miss = CMiss{};
+  if (m_nCapacity == 0) return 0;
+  const std::uint32_t nHash = Hash(text);
+  std::size_t nFree = m_nCapacity;
+  for (std::size_t i = Home(nHash), n = 0; n < m_nCapacity; i = Next(i), ++n) {
+    const CSlot& s = m_pSlots[i];
+    if (s.nHash == nHash && KeyEquals(s, text)) return s.hName;
+    const bool bEmpty = IsEmpty(s);
+    if (nFree == m_nCapacity && (bEmpty || IsRemoved(s))) nFree = i;
+    if (bEmpty) break;
+  }
+  if (nFree < m_nCapacity) miss = CMiss{this, m_nStamp, nHash, nFree};
+  return 0;
+}
+
+void CNameMap::SetAtMiss(std::wstring_view text, CPoolText copy, Handle hName, const CMiss& miss) {
+  // A room check that would rehash, a text that is entered up to a NUL
+  // inside it, or a change since the look-up: the general way.
+  if (!copy || miss.pMap != this || miss.nStamp != m_nStamp ||
+      (m_nCount + m_nRemoved + 1) * 4 > m_nCapacity * 3 || text.find(L'\0') != text.npos) {
+    return SetAt(text, copy, hName);
+  }
+  CSlot& slot = m_pSlots[miss.nSlot];
+  if (IsRemoved(slot)) --m_nRemoved;
+  slot.nHash = miss.nHash;
+  slot.hName = hName;
+  SetKey(slot, text, copy);
+  ++m_nCount;
+  ++m_nStamp;
+}
+
 std::unique_ptr<CNameMap::CSlot[]> CNameMap::NewSlots(std::size_t nCapacity) {
   // Not value-initialised: the pages are advised before they are first touched.
   std::unique_ptr<CSlot[]> pSlots(new CSlot[nCapacity]);
@@ -99,6 +131,7 @@ std::unique_ptr<CNameMap::CSlot[]> CNameMap::NewSlots(std::size_t nCapacity) {
 }
 
 void CNameMap::Rehash(std::size_t nCapacity) {
+  ++m_nStamp;
   std::unique_ptr<CSlot[]> pOld = std::move(m_pSlots);
   const std::size_t nOld = m_nCapacity;
   m_pSlots = NewSlots(nCapacity);
@@ -123,6 +156,7 @@ void CNameMap::InitHashTable(std::size_t n) {
 
 void CNameMap::SetAt(std::wstring_view text, CPoolText copy, Handle hName) {
   if (!copy) return;
+  ++m_nStamp;
   text = text.substr(0, text.find(L'\0'));  // the text as its copy reads
   const std::uint32_t nHash = Hash(text);
   std::size_t i = FindSlot(text, nHash);
@@ -148,6 +182,7 @@ void CNameMap::SetAt(std::wstring_view text, CPoolText copy, Handle hName) {
 bool CNameMap::RemoveIf(std::wstring_view text, Handle hName) {
   const std::size_t i = FindSlot(text, Hash(text));
   if (i >= m_nCapacity || m_pSlots[i].hName != hName) return false;
+  ++m_nStamp;
   m_pSlots[i] = CSlot{};
   const std::uintptr_t nRemoved = Removed();
   std::memcpy(m_pSlots[i].aKey, &nRemoved, sizeof nRemoved);
@@ -157,6 +192,7 @@ bool CNameMap::RemoveIf(std::wstring_view text, Handle hName) {
 }
 
 void CNameMap::RemoveAll() {
+  ++m_nStamp;
   m_pSlots.reset();
   m_nCapacity = m_nCount = m_nRemoved = 0;
 }

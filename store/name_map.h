@@ -26,6 +26,21 @@ class CNameMap {
   // outlives the entry. An entry of an equal text is taken over: the later
   // handle wins and the entry then points to the new copy.
   void SetAt(std::wstring_view text, CPoolText copy, Handle hName);
+
+  // Where an absent text would be entered, as a look-up found it: a name
+  // made right after its look-up missed (an import's new article numbers)
+  // then costs one hash and one probe run instead of two. Good only while
+  // the map is unchanged, which the stamp tells.
+  struct CMiss {
+    const CNameMap* pMap = nullptr;
+    std::uint64_t nStamp = 0;
+    std::uint32_t nHash = 0;
+    std::size_t nSlot = 0;  // the first removed or empty slot of the probe run
+  };
+  // Lookup, and on a miss where the text would go.
+  Handle Lookup(std::wstring_view text, CMiss& miss) const;
+  // SetAt of the very text whose look-up gave miss.
+  void SetAtMiss(std::wstring_view text, CPoolText copy, Handle hName, const CMiss& miss);
   // Removes the text's entry only when it names hName, so that removing an
   // older handle of the same text leaves the newer one findable.
   bool RemoveIf(std::wstring_view text, Handle hName);
@@ -74,4 +89,5 @@ class CNameMap {
   std::size_t m_nCapacity = 0;
   std::size_t m_nCount = 0;
   std::size_t m_nRemoved = 0;
+  std::uint64_t m_nStamp = 0;  // counts the changes of the slots (CMiss)
 };

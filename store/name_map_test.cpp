@@ -4,22 +4,28 @@
 
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 // Enters text with a copy kept as the dataset keeps its names: one byte a
 // character when every character is below 256, else the wide text itself.
+// With bAfterMiss, the text is entered where its look-up found room, as a
+// dataset makes a name right after its look-up missed.
 struct CCopies {
   std::deque<std::string> narrow;
-  void Enter(CNameMap& map, const std::wstring& text, Handle h) {
-    if (!CPoolText::FitsNarrow(text)) {
-      map.SetAt(text, CPoolText(CPoolText::WideEntry(text.c_str())), h);
-      return;
+  void Enter(CNameMap& map, const std::wstring& text, Handle h, bool bAfterMiss = false) {
+    CPoolText copy(CPoolText::WideEntry(text.c_str()));
+    if (CPoolText::FitsNarrow(text)) {
+      std::string& bytes = narrow.emplace_back(text.size(), '\0');
+      CPoolText::CopyNarrow(text.data(), text.size(), bytes.data());
+      copy = CPoolText(CPoolText::NarrowEntry(bytes.c_str()));
     }
-    std::string& copy = narrow.emplace_back(text.size(), '\0');
-    CPoolText::CopyNarrow(text.data(), text.size(), copy.data());
-    map.SetAt(text, CPoolText(CPoolText::NarrowEntry(copy.c_str())), h);
+    if (!bAfterMiss) return map.SetAt(text, copy, h);
+    CNameMap::CMiss miss;
+    ASSERT_EQ(map.Lookup(text, miss), 0u);
+    map.SetAtMiss(text, copy, h, miss);
   }
 };
 
@@ -44,17 +50,20 @@ TEST(StoreNameMap, ComparesExactlyAndTheLaterHandleWins) {
 }
 
 // Once grown by doubling, once on the room announced for exactly these
-// names, whose slot count is no power of two.
+// names, whose slot count is no power of two; entered by SetAt, and where
+// their look-ups found room.
 TEST(StoreNameMap, KeepsEveryEntryThroughGrowthAndRemovals) {
   std::vector<std::wstring> texts;
   for (int i = 0; i < 50000; ++i) texts.push_back(L"Artikel " + std::to_wstring(i));
-  for (const bool bAnnounced : {false, true}) {
-    SCOPED_TRACE(bAnnounced);
+  for (const auto& [bAnnounced, bAfterMiss] : {std::pair{false, false}, std::pair{true, false},
+                                               std::pair{false, true}, std::pair{true, true}}) {
+    SCOPED_TRACE(::testing::Message() << bAnnounced << bAfterMiss);
     CNameMap map;
     CCopies copies;
     if (bAnnounced) map.InitHashTable(50000);
     const std::size_t nBytes = map.GetMemoryBytes();
-    for (int i = 0; i < 50000; ++i) copies.Enter(map, texts[i], static_cast<Handle>(i + 1));
+    for (int i = 0; i < 50000; ++i)
+      copies.Enter(map, texts[i], static_cast<Handle>(i + 1), bAfterMiss);
     if (bAnnounced) {
       EXPECT_EQ(map.GetMemoryBytes(), nBytes);
       EXPECT_LT(nBytes, 50000u * 4 / 3 * 24 + 100);  // three quarters full, not less
@@ -64,6 +73,19 @@ TEST(StoreNameMap, KeepsEveryEntryThroughGrowthAndRemovals) {
       ASSERT_EQ(map.Lookup(texts[i]), i % 2 ? static_cast<Handle>(i + 1) : 0u) << i;
     EXPECT_EQ(map.GetCount(), 25000u);
     EXPECT_EQ(map.Lookup(L""), 0u);
+    if (!bAfterMiss) continue;
+    // Entered again into removed slots. A miss taken before the map changed
+    // is not used: here the same text was entered meanwhile, and is taken over.
+    for (int i = 0; i < 50000; i += 2)
+      copies.Enter(map, texts[i], static_cast<Handle>(i + 1), true);
+    CNameMap::CMiss stale;
+    EXPECT_EQ(map.Lookup(L"neu", stale), 0u);
+    copies.Enter(map, L"neu", 60001);
+    map.SetAtMiss(L"neu", CPoolText(CPoolText::WideEntry(L"neu")), 60002, stale);
+    for (int i = 0; i < 50000; ++i)
+      ASSERT_EQ(map.Lookup(texts[i]), static_cast<Handle>(i + 1)) << i;
+    EXPECT_EQ(map.Lookup(L"neu"), 60002u);
+    EXPECT_EQ(map.GetCount(), 50001u);
   }
 }
 
