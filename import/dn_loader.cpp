@@ -410,8 +410,7 @@ void CDnLoader::SetText(CMatTable* pTable, Handle hRow, int field, std::wstring_
     pField->strText.assign(text);
     return;
   }
-  m_strText.assign(text);
-  const CCellInput value = text.empty() ? CCellInput::Text(nullptr) : CCellInput::Text(m_strText);
+  const CCellInput value = text.empty() ? CCellInput::Text(nullptr) : CCellInput::Text(text);
   Stored(m_Store.SetCellValue(pTable, hRow, 0, field, value), hRow);
 }
 

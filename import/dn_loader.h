@@ -179,7 +179,6 @@ class CDnLoader {
   std::size_t m_nRecordArticles = 0;  // the articles stored before the current record
   wchar_t m_cFlag = 0;
   CString m_strLastMainGroup;
-  CString m_strText;       // a text on its way into a cell, reused from cell to cell
   CString m_strShortText;  // the two lines of an article's short text, joined
   // The lines of the "D" record being read. Kept from record to record: an
   // article's lines then reuse the room of the one before.

@@ -28,6 +28,12 @@ struct CCellInput {
   static CCellInput Text(const CString& text) {
     return CCellInput{true, 0, text.c_str(), text.size()};
   }
+  // The same for a view, which needs no end mark: every writer takes the
+  // text through TextView. An empty view is an empty text, as an empty
+  // CString is.
+  static CCellInput Text(std::wstring_view text) {
+    return CCellInput{true, 0, text.data() != nullptr ? text.data() : L"", text.size()};
+  }
 
   std::wstring_view TextView() const {
     if (m_pText == nullptr) return {};

@@ -134,7 +134,7 @@ eMatManager WriteArrayCell(CMatTable& table, int nIndex, const CCellInput& value
     table.m_pData = pNew;
   }
   if (bTexts) {
-    wchar_t* pCopy = value.m_pText != nullptr ? dataset.CopyText(value.m_pText) : nullptr;
+    wchar_t* pCopy = value.m_pText != nullptr ? dataset.CopyText(value.TextView()) : nullptr;
     if (value.m_pText != nullptr && pCopy == nullptr) return eMatIndex;
     static_cast<wchar_t**>(table.m_pData)[nIndex] = pCopy;
   } else {

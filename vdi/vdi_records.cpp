@@ -129,8 +129,7 @@ std::wstring_view CVdiReader::Fit(std::wstring_view text) {
 
 void CVdiReader::SetText(CMatTable* pTable, std::wstring_view text) {
   if (pTable == nullptr) return;
-  m_strText.assign(Fit(text));
-  m_Store.SetCellValue(pTable, pTable->m_hName, 0, 0, CCellInput::Text(m_strText));
+  m_Store.SetCellValue(pTable, pTable->m_hName, 0, 0, CCellInput::Text(Fit(text)));
 }
 
 void CVdiReader::ReadSheet() {
@@ -187,8 +186,7 @@ void CVdiReader::ReadMain(const CDispatch& dispatch) {
   if (dispatch.nId == MakeVdiRecordId(0x700)) m_Slots[e710_01] = nullptr;
   if (pTable == nullptr) return;
   if (bString) {
-    m_strText.assign(Fit(m_Record.body));
-    m_Store.SetCellValue(pTable, pTable->m_hName, 0, 0, CCellInput::Text(m_strText));
+    m_Store.SetCellValue(pTable, pTable->m_hName, 0, 0, CCellInput::Text(Fit(m_Record.body)));
   } else {
     SetText(pTable, m_Record.body);
   }
