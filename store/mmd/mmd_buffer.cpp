@@ -225,45 +225,49 @@ std::uint32_t KeyWord(std::uint64_t w, char* out) {
   return ByteSum(w);
 }
 
-// The bytes of a word from the first not yet taken, when a text's last
-// word is read again over the end of the word before it: r of the eight
-// (little-endian: the high ones).
-std::uint64_t LastBytes(std::size_t r) { return ~std::uint64_t{0} << (8 * (8 - r)); }
+std::uint64_t LoadWord(const unsigned char* p) {
+  std::uint64_t w = 0;
+  std::memcpy(&w, p, 8);
+  return w;
+}
 
-// Keys n one-byte characters into out, eight at a time, and returns their
-// keyed sum; nHigh gets the characters' high bits (0: all ASCII). A text is
-// a few to a few hundred characters: a word at a time takes a fraction of
-// the instructions of a character at a time. The last, partial word of a
-// text of eight or more is its last eight characters, read and keyed again
-// where they overlap the word before: the bytes come out the same, and only
-// the new ones are summed.
+// Walks a one-byte text a word of eight characters at a time: onWord(at,
+// w, mask) for each whole word and, for a text of eight or more whose
+// length is no multiple of eight, for its last eight characters, read again
+// where they overlap the word before, mask marking the bytes not walked yet
+// (little-endian: the high ones); onChar(i) for each character of a shorter
+// text. A text is a few to a few hundred characters: a word at a time takes
+// a fraction of the instructions of a character at a time.
+template <typename OnWord, typename OnChar>
+void WalkWords(const unsigned char* text, std::size_t n, OnWord onWord, OnChar onChar) {
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) onWord(i, LoadWord(text + i), ~std::uint64_t{0});
+  if (i == n) return;
+  if (n >= 8)
+    return onWord(n - 8, LoadWord(text + n - 8), ~std::uint64_t{0} << (8 * (8 - (n - i))));
+  for (; i < n; ++i) onChar(i);
+}
+
+// Keys n one-byte characters into out and returns their keyed sum; nHigh
+// gets the characters' high bits (0: all ASCII). Bytes keyed again where
+// the last word overlaps come out the same, and are summed once.
 std::uint32_t KeyNarrow(const unsigned char* text, std::size_t n, char* out, std::uint64_t& nHigh) {
   std::uint32_t nSum = 0;
   std::uint64_t nAll = 0;
-  std::size_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    std::uint64_t w = 0;
-    std::memcpy(&w, text + i, 8);
-    nAll |= w;
-    w ^= kKeyWord;
-    std::memcpy(out + i, &w, 8);
-    nSum += ByteSum(w);
-  }
-  if (i < n && n >= 8) {
-    std::uint64_t w = 0;
-    std::memcpy(&w, text + n - 8, 8);
-    nAll |= w;
-    w ^= kKeyWord;
-    std::memcpy(out + n - 8, &w, 8);
-    nSum += ByteSum(w & LastBytes(n - i));
-    i = n;
-  }
-  for (; i < n; ++i) {
-    nAll |= text[i];
-    const auto c = static_cast<unsigned char>(text[i] ^ mmd::kStringKey);
-    out[i] = static_cast<char>(c);
-    nSum += c;
-  }
+  WalkWords(
+      text, n,
+      [&](std::size_t at, std::uint64_t w, std::uint64_t mask) {
+        nAll |= w;
+        w ^= kKeyWord;
+        std::memcpy(out + at, &w, 8);
+        nSum += ByteSum(w & mask);
+      },
+      [&](std::size_t i) {
+        nAll |= text[i];
+        const auto c = static_cast<unsigned char>(text[i] ^ mmd::kStringKey);
+        out[i] = static_cast<char>(c);
+        nSum += c;
+      });
   nHigh = nAll & kHighBits;
   return nSum;
 }
@@ -272,33 +276,26 @@ std::uint32_t KeyNarrow(const unsigned char* text, std::size_t n, char* out, std
 // which 1252 does not have. A word's bytes of the form 100xxxxx become zero
 // bytes, and a zero byte anywhere in the word leaves a high bit in the test.
 bool HasLatin1Control(const unsigned char* text, std::size_t n) {
-  auto hasControl = [](const unsigned char* p) {
-    std::uint64_t w = 0;
-    std::memcpy(&w, p, 8);
-    const std::uint64_t x = (w & 0xE0E0E0E0E0E0E0E0ull) ^ kHighBits;
-    return ((x - 0x0101010101010101ull) & ~x & kHighBits) != 0;
-  };
-  std::size_t i = 0;
-  for (; i + 8 <= n; i += 8)
-    if (hasControl(text + i)) return true;
-  if (i < n && n >= 8) return hasControl(text + n - 8);
-  for (; i < n; ++i)
-    if (text[i] - 0x80u < 0x20u) return true;
-  return false;
+  bool bFound = false;
+  WalkWords(
+      text, n,
+      [&](std::size_t, std::uint64_t w, std::uint64_t) {
+        const std::uint64_t x = (w & 0xE0E0E0E0E0E0E0E0ull) ^ kHighBits;
+        bFound |= ((x - 0x0101010101010101ull) & ~x & kHighBits) != 0;
+      },
+      [&](std::size_t i) { bFound |= text[i] - 0x80u < 0x20u; });
+  return bFound;
 }
 
 // The characters of a one-byte text from U+0080 on.
 std::size_t CountHigh(const unsigned char* text, std::size_t n) {
-  auto count = [](const unsigned char* p, std::uint64_t mask) -> std::size_t {
-    std::uint64_t w = 0;
-    std::memcpy(&w, p, 8);
-    return ((((w & mask & kHighBits) >> 7) * 0x0101010101010101ull) >> 56);
-  };
   std::size_t nCount = 0;
-  std::size_t i = 0;
-  for (; i + 8 <= n; i += 8) nCount += count(text + i, ~std::uint64_t{0});
-  if (i < n && n >= 8) return nCount + count(text + n - 8, LastBytes(n - i));
-  for (; i < n; ++i) nCount += text[i] >> 7;
+  WalkWords(
+      text, n,
+      [&](std::size_t, std::uint64_t w, std::uint64_t mask) {
+        nCount += (((w & mask & kHighBits) >> 7) * 0x0101010101010101ull) >> 56;
+      },
+      [&](std::size_t i) { nCount += text[i] >> 7; });
   return nCount;
 }
 
@@ -318,8 +315,7 @@ std::uint32_t KeyBytes(const Char* text, std::size_t n, char* out) {
 
 }  // namespace
 
-template <typename Char>
-bool CMmdWriter::WriteAsciiString(const Char* text, std::size_t nLength) {
+bool CMmdWriter::WriteAsciiString(const wchar_t* text, std::size_t nLength) {
   if (!m_Coding.m_bUtf8 && m_Coding.m_nCodePage != CP_WINDOWS_1252) return false;
   if (nLength == 0 || nLength > mmd::kMaxStringBytes) return false;
   // Most stored texts are plain ASCII, the same bytes in UTF-8 and 1252:
@@ -389,8 +385,7 @@ bool CMmdWriter::WriteNarrowString(const unsigned char* text, std::size_t nLengt
   // Words of eight ASCII characters at once, the others one by one.
   std::size_t i = 0;
   for (; i + 8 <= nLength; i += 8) {
-    std::uint64_t w = 0;
-    std::memcpy(&w, text + i, 8);
+    const std::uint64_t w = LoadWord(text + i);
     if ((w & kHighBits) == 0) {
       nSum += KeyWord(w, pOut);
       pOut += 8;

@@ -189,8 +189,7 @@ class CMmdWriter {
   bool Encode(const wchar_t* text, std::string& bytes);
   // A text of ASCII characters only, written straight into the image where
   // the coding gives them their own bytes; false (nothing written) else.
-  template <typename Char>
-  bool WriteAsciiString(const Char* text, std::size_t nLength);
+  bool WriteAsciiString(const wchar_t* text, std::size_t nLength);
   // A one-byte (Latin-1) text, straight into the image: a character from
   // U+0080 takes two bytes in UTF-8 and is its own byte in 1252 from U+00A0
   // on. False (nothing written) where the coding or a character needs the
