@@ -76,13 +76,17 @@ Handle CMatDatenSatz::CreateHandle(std::wstring_view text) {
                 L"Der Datensatz hat keine freien Namen mehr (%u).\n\n%s", kCounterMask, m_strPath);
     return 0;
   }
+  return EnterNewName(text, {});
+}
+
+Handle CMatDatenSatz::EnterNewName(std::wstring_view text, const CNameMap::CMiss& miss) {
   const CPoolText copy(CopyPoolText(text, nullptr));
   if (!copy) return 0;
   EnterDeferredNames();
   ++m_nHandleCounter;
   const Handle h = GetPrefix() | (m_nHandleCounter & kCounterMask);
   m_HandleToName.SetAt(h, copy.Entry());
-  m_NameToHandle.SetAt(text, copy, h);
+  m_NameToHandle.SetAtMiss(text, copy, h, miss);  // no miss: the general way
   return h;
 }
 
@@ -97,13 +101,7 @@ Handle CMatDatenSatz::FindOrCreateHandle(std::wstring_view text, bool& bNoFreeNa
   }
   // The text entered is the text looked up only without leading spaces.
   if (text.empty() || text.front() == L' ') return CreateHandle(text);
-  const CPoolText copy(CopyPoolText(text, nullptr));
-  if (!copy) return 0;
-  ++m_nHandleCounter;
-  const Handle h = GetPrefix() | (m_nHandleCounter & kCounterMask);
-  m_HandleToName.SetAt(h, copy.Entry());
-  m_NameToHandle.SetAtMiss(text, copy, h, miss);
-  return h;
+  return EnterNewName(text, miss);
 }
 
 CPoolText CMatDatenSatz::GetName(Handle h) const {

@@ -182,6 +182,10 @@ class CMatDatenSatz {
   // Fills m_NameToHandle when a load left it to be filled (see
   // ReserveLoadedNames); every use of that map comes here first.
   void EnterDeferredNames() const;
+  // A new handle for text (no leading spaces, the counter not exhausted):
+  // its copy and both map entries; the name map's entry goes where miss
+  // says while miss is still good.
+  Handle EnterNewName(std::wstring_view text, const CNameMap::CMiss& miss);
 
   mutable bool m_bNamesDeferred = false;
   // The address bits a text hint leaves out (kTextWindowMask), taken from the
