@@ -299,14 +299,30 @@ std::size_t CountHigh(const unsigned char* text, std::size_t n) {
   return nCount;
 }
 
-// Keys the bytes of a text (each below U+0100) into out and returns their
-// keyed sum.
-template <typename Char>
-std::uint32_t KeyBytes(const Char* text, std::size_t n, char* out) {
+// A word of two wide characters has a bit set here when either is beyond
+// ASCII (or negative).
+static_assert(sizeof(wchar_t) == 4);
+constexpr std::uint64_t kBeyondAsciiPair = 0xFFFFFF80FFFFFF80ull;
+
+// Eight wide characters packed into the bytes of a word, the first in the
+// lowest byte; nAll gathers their bits, for the caller's test that all were
+// ASCII (only then is the packed word their text).
+std::uint64_t PackWide(const wchar_t* text, std::uint64_t& nAll) {
+  std::uint64_t pairs[4];
+  std::memcpy(pairs, text, sizeof pairs);
+  std::uint64_t nPacked = 0;
+  for (int k = 0; k < 4; ++k) {
+    nAll |= pairs[k];
+    nPacked |= ((pairs[k] & 0xFF) | ((pairs[k] >> 24) & 0xFF00)) << (16 * k);
+  }
+  return nPacked;
+}
+
+// Keys the bytes of an encoded text into out and returns their keyed sum.
+std::uint32_t KeyBytes(const char* text, std::size_t n, char* out) {
   std::uint32_t nSum = 0;
   for (std::size_t i = 0; i < n; ++i) {
-    const auto c =
-        static_cast<unsigned char>(static_cast<std::uint32_t>(text[i]) ^ mmd::kStringKey);
+    const auto c = static_cast<unsigned char>(text[i] ^ mmd::kStringKey);
     out[i] = static_cast<char>(c);
     nSum += c;
   }
@@ -319,13 +335,29 @@ bool CMmdWriter::WriteAsciiString(const wchar_t* text, std::size_t nLength) {
   if (!m_Coding.m_bUtf8 && m_Coding.m_nCodePage != CP_WINDOWS_1252) return false;
   if (nLength == 0 || nLength > mmd::kMaxStringBytes) return false;
   // Most stored texts are plain ASCII, the same bytes in UTF-8 and 1252:
-  // they go straight into the image, keyed and summed.
-  for (std::size_t i = 0; i < nLength; ++i)
-    if (static_cast<std::uint32_t>(text[i]) >= 0x80) return false;
+  // they go straight into the image, keyed and summed, eight characters a
+  // word, and are taken back out when a character turns out not to be.
+  const std::size_t nAt = m_Bytes.size();
   char* pOut = m_Bytes.Grow(2 + nLength);
   pOut[0] = static_cast<char>(nLength & 0xFF);
   pOut[1] = static_cast<char>(nLength >> 8);
-  m_nChecksum += KeyBytes(text, nLength, pOut + 2);
+  pOut += 2;
+  std::uint64_t nAll = 0;
+  std::uint32_t nSum = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= nLength; i += 8) nSum += KeyWord(PackWide(text + i, nAll), pOut + i);
+  for (; i < nLength; ++i) {
+    nAll |= static_cast<std::uint32_t>(text[i]);
+    const auto c =
+        static_cast<unsigned char>(static_cast<std::uint32_t>(text[i]) ^ mmd::kStringKey);
+    pOut[i] = static_cast<char>(c);
+    nSum += c;
+  }
+  if ((nAll & kBeyondAsciiPair) != 0) {
+    m_Bytes.Cut(nAt);
+    return false;
+  }
+  m_nChecksum += nSum;
   HandOverIfFull();
   return true;
 }

@@ -67,20 +67,20 @@ TEST(MmdBuffer, TextsAreCountZeroWhenEmptyAndRefusedFrom32768Bytes) {
   EXPECT_EQ(writer.GetFailedText(), CString(40, L'ß'));
 }
 
-TEST(MmdBuffer, OneByteTextsWriteWhatTheirWideFormWrites) {
-  // Texts the pool keeps one byte a character: plain ASCII, umlauts, a C1
-  // control (no 1252 code), the last that fits in UTF-8 and the first that
-  // does not.
+TEST(MmdBuffer, KeyedTextsAreTheirEncodedBytesKeyed) {
+  // Plain ASCII, umlauts, a C1 control (no 1252 code), the last text that
+  // fits in UTF-8 and the first that does not.
   std::vector<CString> texts = {L"ab", L"Gr\u00F6\u00DFe \u00E4u\u00DFerst", L"a\u0085b",
                                 CString(16383, L'\u00DF') + L"a", CString(16384, L'\u00DF')};
   // Texts are written a word of eight characters at a time, the last word
   // over the end of the one before: every length to three words, plain and
-  // with an umlaut or a control at each place.
+  // with a character beyond ASCII at each place (one byte in the pool or
+  // not: U+0141 would pass as 'A' if only its low byte were looked at).
   for (std::size_t n = 1; n <= 24; ++n) {
     const CString plain = CString(L"ABCDEFGHIJKLMNOPQRSTUVWX").substr(0, n);
     texts.push_back(plain);
     for (std::size_t at = 0; at < n; ++at) {
-      for (const wchar_t c : {L'\u00FC', L'\u0085', L'\u009F'}) {
+      for (const wchar_t c : {L'\u00FC', L'\u0085', L'\u009F', L'\u0141', L'\u20AC'}) {
         CString text = plain;
         text[at] = c;
         texts.push_back(text);
@@ -89,14 +89,28 @@ TEST(MmdBuffer, OneByteTextsWriteWhatTheirWideFormWrites) {
   }
   for (const CMmdTextCoding& coding : {kUtf8, kAnsi, CMmdTextCoding{false, 850}}) {
     for (const CString& text : texts) {
+      SCOPED_TRACE(::testing::Message() << coding.m_nCodePage << " " << text.size());
+      // What every writer must give: the plain text's bytes keyed, and their sum.
+      CMmdWriter plain(coding);
+      plain.WritePlainString(text.c_str());
+      std::string expected(plain.GetBytes());
+      std::uint32_t nSum = 0;
+      for (std::size_t i = 2; i < expected.size(); ++i) {
+        expected[i] = static_cast<char>(expected[i] ^ mmd::kStringKey);
+        nSum += static_cast<unsigned char>(expected[i]);
+      }
+      CMmdWriter fromWide(coding);
+      fromWide.WriteString(text);
+      EXPECT_EQ(fromWide.GetBytes(), expected);
+      EXPECT_EQ(fromWide.GetChecksum(), nSum);
+      if (text.find_first_of(L"\u0141\u20AC") != CString::npos) continue;
+      // The pool keeps these one byte a character.
       std::string narrow(text.size() + 1, '\0');
       CPoolText::CopyNarrow(text.data(), text.size(), narrow.data());
-      CMmdWriter fromNarrow(coding), fromWide(coding);
+      CMmdWriter fromNarrow(coding);
       fromNarrow.WriteString(CPoolText(CPoolText::NarrowEntry(narrow.data())));
-      fromWide.WriteString(text);
-      SCOPED_TRACE(::testing::Message() << coding.m_nCodePage << " " << text.size());
-      EXPECT_EQ(fromNarrow.GetBytes(), fromWide.GetBytes());
-      EXPECT_EQ(fromNarrow.GetChecksum(), fromWide.GetChecksum());
+      EXPECT_EQ(fromNarrow.GetBytes(), expected);
+      EXPECT_EQ(fromNarrow.GetChecksum(), nSum);
       EXPECT_EQ(fromNarrow.IsFailed(), fromWide.IsFailed());
     }
   }
