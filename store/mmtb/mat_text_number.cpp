@@ -1,14 +1,21 @@
 #include "store/mmtb/mat_text_number.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <iterator>
 #include <limits>
 #include <string>
 
 namespace {
 
 void AppendAscii(CString& out, const char* pBegin, const char* pEnd) {
-  out.append(pBegin, pEnd);  // digits, signs, "." and "e" widen one to one
+  // Digits, signs, "." and "e" widen one to one. Widened in place: appending
+  // the range would build a wide copy of it first.
+  const std::size_t nAt = out.size();
+  out.resize(nAt + static_cast<std::size_t>(pEnd - pBegin));
+  std::copy(pBegin, pEnd, out.data() + nAt);
 }
 
 bool ReadsBackAs(const char* pBegin, const char* pEnd, float fValue) {
@@ -62,9 +69,17 @@ float ParseFloatText(std::wstring_view text) {
 }
 
 void AppendIntText(CString& out, std::int32_t nValue) {
-  char buffer[16];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, nValue);
-  AppendAscii(out, buffer, result.ptr);
+  // Written straight as wide digits: readers name a table by a number for
+  // every record of a file.
+  wchar_t digits[11];  // a sign and ten digits
+  wchar_t* pFirst = std::end(digits);
+  std::uint32_t n = nValue < 0 ? 0u - static_cast<std::uint32_t>(nValue) : nValue;
+  do {
+    *--pFirst = static_cast<wchar_t>(L'0' + n % 10);
+    n /= 10;
+  } while (n != 0);
+  if (nValue < 0) *--pFirst = L'-';
+  out.append(pFirst, static_cast<std::size_t>(std::end(digits) - pFirst));
 }
 
 void AppendBitText(CString& out, std::uint32_t nValue) {

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <random>
+#include <string>
 
 namespace {
 
@@ -34,6 +36,16 @@ TEST(MatTextNumber, ShortFormWhenExactAndParsingOutOfRangeAndInvalidTexts) {
                                                      {L"-", 0.0f},      {L".", 0.0f}};
   for (const auto& [text, f] : parsed) EXPECT_EQ(ParseFloatText(text), f) << text;
   EXPECT_TRUE(std::isnan(ParseFloatText(L"nan")));
+}
+
+TEST(MatTextNumber, IntegersAreAppendedInFull) {
+  for (const std::int32_t n :
+       {0, 7, -1, 10, 999999999, 1000000000, std::numeric_limits<std::int32_t>::max(),
+        std::numeric_limits<std::int32_t>::min()}) {
+    CString text = L"x";
+    AppendIntText(text, n);
+    EXPECT_EQ(text, L"x" + std::to_wstring(n));
+  }
 }
 
 TEST(MatTextNumber, EveryFloatReadsBackBitForBit) {
