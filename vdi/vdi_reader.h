@@ -149,9 +149,18 @@ class CVdiReader {
   // The child of that name under pParent (null: the top level), made as a
   // table of nType when missing; null when it could not be made.
   using CChildMap = CFlatKeyMap<CMatTable>;
+  // A name's handle (0: none could be made) and its key among a parent's
+  // children.
+  struct CNameKey {
+    Handle hName = 0;
+    std::uint64_t nKey = 0;
+  };
+  CNameKey NameKeyOf(std::wstring_view name);
   // bMayParent: the table may be kept in a slot and get children.
   CMatTable* FindOrMake(CMatTable* pParent, const CString& name, int nType,
                         bool bMayParent = false);
+  CMatTable* FindOrMake(CMatTable* pParent, const CString& name, CNameKey key, int nType,
+                        bool bMayParent);
   // The children this read made under pParent, or null when this read did
   // not make pParent as a table that may get children.
   CChildMap* MadeChildren(const CMatTable* pParent);
@@ -190,6 +199,9 @@ class CVdiReader {
   std::vector<std::unique_ptr<CChildMap>> m_ChildMaps;
   const CMatTable* m_pLastParent = nullptr;  // the last parent asked about
   CChildMap* m_pLastChildren = nullptr;      // and its map (null: not made)
-  CString m_strName;                         // a table name on its way, reused
-  CString m_strText;                         // a text on its way into a cell, reused
+  // The name keys of group records by group and number, found once: a file
+  // repeats the same few hundred numbers under every parent of a group.
+  std::unordered_map<const wchar_t*, std::vector<CNameKey>> m_GroupNameKeys;
+  CString m_strName;  // a table name on its way, reused
+  CString m_strText;  // a text on its way into a cell, reused
 };

@@ -68,11 +68,16 @@ std::uint64_t ChildKey(std::wstring_view name) {
   return h;
 }
 
+// Group records numbered beyond this are rare: their name keys are found
+// each time rather than kept.
+constexpr int kKeptGroupNumbers = 4096;
+
 std::uint64_t TableKey(const CMatTable* pTable) { return reinterpret_cast<std::uintptr_t>(pTable); }
 
 }  // namespace
 
 void CVdiReader::ForgetMadeTables() {
+  m_GroupNameKeys.clear();
   m_MadeParents.Clear();
   m_ChildMaps.clear();
   m_pLastParent = nullptr;
@@ -88,15 +93,24 @@ CVdiReader::CChildMap* CVdiReader::MadeChildren(const CMatTable* pParent) {
   return m_pLastChildren;
 }
 
+CVdiReader::CNameKey CVdiReader::NameKeyOf(std::wstring_view name) {
+  return {GetHandle(name), ChildKey(name)};
+}
+
 CMatTable* CVdiReader::FindOrMake(CMatTable* pParent, const CString& name, int nType,
                                   bool bMayParent) {
-  const Handle hName = GetHandle(name);
+  return FindOrMake(pParent, name, NameKeyOf(name), nType, bMayParent);
+}
+
+CMatTable* CVdiReader::FindOrMake(CMatTable* pParent, const CString& name, CNameKey nameKey,
+                                  int nType, bool bMayParent) {
+  const Handle hName = nameKey.hName;
   if (hName == 0) return nullptr;
   // Under a table this read made, the reader knows every child: it looks
   // them up in its own map. The store's look-up would index the parent's
   // children again after every child added, and a variant has hundreds.
   CChildMap* pChildren = pParent != nullptr ? MadeChildren(pParent) : nullptr;
-  const std::uint64_t key = ChildKey(name);
+  const std::uint64_t key = nameKey.nKey;
   CMatTable* pTable = nullptr;
   if (pChildren != nullptr) {
     pTable = pChildren->Find(key);
@@ -208,6 +222,7 @@ void CVdiReader::ReadGroup(const CDispatch& dispatch, bool bSilent) {
                 {CFormatArg(m_Lines.Get())}));
   }
   const CString prefix = CString(dispatch.pGroup) + L";";
+  std::vector<CNameKey>& known = m_GroupNameKeys[dispatch.pGroup];
   CMatTable* pLast = nullptr;
   for (bool bFirst = true; m_Lines.HasLine() && !m_bNamesExhausted; bFirst = false) {
     CString& line = m_Lines.Get();
@@ -228,10 +243,21 @@ void CVdiReader::ReadGroup(const CDispatch& dispatch, bool bSilent) {
     const std::wstring_view index = FirstField(rest);
     const std::wstring_view text =
         index.size() < rest.size() ? rest.substr(index.size() + 1) : std::wstring_view();
+    const int nNumber = VdiIndexValue(index);
     m_strName = dispatch.pGroup;
     m_strName += L'-';
-    AppendIntText(m_strName, VdiIndexValue(index));
-    if (CMatTable* pTable = FindOrMake(pParent, m_strName, eTypeStrLine, dispatch.kept != eNone)) {
+    AppendIntText(m_strName, nNumber);
+    CNameKey nameKey;
+    if (nNumber >= 0 && nNumber < kKeptGroupNumbers) {
+      const auto n = static_cast<std::size_t>(nNumber);
+      if (known.size() <= n) known.resize(n + 1);
+      if (known[n].hName == 0) known[n] = NameKeyOf(m_strName);
+      nameKey = known[n];
+    } else {
+      nameKey = NameKeyOf(m_strName);
+    }
+    if (CMatTable* pTable =
+            FindOrMake(pParent, m_strName, nameKey, eTypeStrLine, dispatch.kept != eNone)) {
       SetText(pTable, text);
       pLast = pTable;
     }
