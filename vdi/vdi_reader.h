@@ -156,6 +156,12 @@ class CVdiReader {
     std::uint64_t nKey = 0;
   };
   CNameKey NameKeyOf(std::wstring_view name);
+  // The name of a group record, "<group>-<number>", and its key.
+  struct CGroupName {
+    CNameKey key;
+    CString strName;
+  };
+  CGroupName GroupName(const wchar_t* pGroup, int nNumber);
   // bMayParent: the table may be kept in a slot and get children.
   CMatTable* FindOrMake(CMatTable* pParent, const CString& name, int nType,
                         bool bMayParent = false);
@@ -199,9 +205,14 @@ class CVdiReader {
   std::vector<std::unique_ptr<CChildMap>> m_ChildMaps;
   const CMatTable* m_pLastParent = nullptr;  // the last parent asked about
   CChildMap* m_pLastChildren = nullptr;      // and its map (null: not made)
-  // The name keys of group records by group and number, found once: a file
+  // The most children a parent of each name got: parents of one name (the
+  // curves of every variant) tend to get as many, and their maps are made
+  // that large at once rather than growing through every size.
+  std::unordered_map<Handle, std::size_t> m_ChildCounts;
+  // The names of group records by group and number, made once: a file
   // repeats the same few hundred numbers under every parent of a group.
-  std::unordered_map<const wchar_t*, std::vector<CNameKey>> m_GroupNameKeys;
-  CString m_strName;  // a table name on its way, reused
-  CString m_strText;  // a text on its way into a cell, reused
+  std::unordered_map<const wchar_t*, std::vector<CGroupName>> m_GroupNames;
+  CGroupName m_GroupName;  // one numbered beyond those kept
+  CString m_strName;       // a table name on its way, reused
+  CString m_strText;       // a text on its way into a cell, reused
 };

@@ -1,5 +1,7 @@
 // The records of a VDI 3805 file: sheet, main records, sub-record groups,
 // function texts and the TGA numbers of records 800 and 810.
+#include <algorithm>
+
 #include "platform/format.h"
 #include "platform/host_ui.h"
 #include "platform/text.h"
@@ -77,7 +79,8 @@ std::uint64_t TableKey(const CMatTable* pTable) { return reinterpret_cast<std::u
 }  // namespace
 
 void CVdiReader::ForgetMadeTables() {
-  m_GroupNameKeys.clear();
+  m_GroupNames.clear();
+  m_ChildCounts.clear();
   m_MadeParents.Clear();
   m_ChildMaps.clear();
   m_pLastParent = nullptr;
@@ -87,6 +90,10 @@ void CVdiReader::ForgetMadeTables() {
 CVdiReader::CChildMap* CVdiReader::MadeChildren(const CMatTable* pParent) {
   // Records come in runs under one parent: the map is asked once a run.
   if (pParent != m_pLastParent) {
+    if (m_pLastChildren != nullptr) {
+      std::size_t& nCount = m_ChildCounts[m_pLastParent->m_hName];
+      nCount = std::max(nCount, m_pLastChildren->GetCount());
+    }
     m_pLastParent = pParent;
     m_pLastChildren = m_MadeParents.Find(TableKey(pParent));
   }
@@ -95,6 +102,15 @@ CVdiReader::CChildMap* CVdiReader::MadeChildren(const CMatTable* pParent) {
 
 CVdiReader::CNameKey CVdiReader::NameKeyOf(std::wstring_view name) {
   return {GetHandle(name), ChildKey(name)};
+}
+
+CVdiReader::CGroupName CVdiReader::GroupName(const wchar_t* pGroup, int nNumber) {
+  CGroupName name;
+  name.strName = pGroup;
+  name.strName += L'-';
+  AppendIntText(name.strName, nNumber);
+  name.key = NameKeyOf(name.strName);
+  return name;
 }
 
 CMatTable* CVdiReader::FindOrMake(CMatTable* pParent, const CString& name, int nType,
@@ -127,6 +143,8 @@ CMatTable* CVdiReader::FindOrMake(CMatTable* pParent, const CString& name, CName
   if (pChildren != nullptr) pChildren->Insert(key, pTable);
   if (bMayParent) {
     m_ChildMaps.push_back(std::make_unique<CChildMap>());
+    if (const auto it = m_ChildCounts.find(hName); it != m_ChildCounts.end())
+      m_ChildMaps.back()->Reserve(it->second);
     m_MadeParents.Insert(TableKey(pTable), m_ChildMaps.back().get());
     if (pTable == m_pLastParent) m_pLastParent = nullptr;  // an address used again
   }
@@ -222,7 +240,7 @@ void CVdiReader::ReadGroup(const CDispatch& dispatch, bool bSilent) {
                 {CFormatArg(m_Lines.Get())}));
   }
   const CString prefix = CString(dispatch.pGroup) + L";";
-  std::vector<CNameKey>& known = m_GroupNameKeys[dispatch.pGroup];
+  std::vector<CGroupName>& known = m_GroupNames[dispatch.pGroup];
   CMatTable* pLast = nullptr;
   for (bool bFirst = true; m_Lines.HasLine() && !m_bNamesExhausted; bFirst = false) {
     CString& line = m_Lines.Get();
@@ -244,20 +262,18 @@ void CVdiReader::ReadGroup(const CDispatch& dispatch, bool bSilent) {
     const std::wstring_view text =
         index.size() < rest.size() ? rest.substr(index.size() + 1) : std::wstring_view();
     const int nNumber = VdiIndexValue(index);
-    m_strName = dispatch.pGroup;
-    m_strName += L'-';
-    AppendIntText(m_strName, nNumber);
-    CNameKey nameKey;
+    const CGroupName* pName = nullptr;
     if (nNumber >= 0 && nNumber < kKeptGroupNumbers) {
       const auto n = static_cast<std::size_t>(nNumber);
       if (known.size() <= n) known.resize(n + 1);
-      if (known[n].hName == 0) known[n] = NameKeyOf(m_strName);
-      nameKey = known[n];
+      if (known[n].key.hName == 0) known[n] = GroupName(dispatch.pGroup, nNumber);
+      pName = &known[n];
     } else {
-      nameKey = NameKeyOf(m_strName);
+      m_GroupName = GroupName(dispatch.pGroup, nNumber);
+      pName = &m_GroupName;
     }
     if (CMatTable* pTable =
-            FindOrMake(pParent, m_strName, nameKey, eTypeStrLine, dispatch.kept != eNone)) {
+            FindOrMake(pParent, pName->strName, pName->key, eTypeStrLine, dispatch.kept != eNone)) {
       SetText(pTable, text);
       pLast = pTable;
     }
