@@ -36,6 +36,11 @@ TEST(VdiReader, RecordKeysBodiesAndDefaultFlag) {
       {"200;1;a\r\n250;2;b\r\n250.01;7;c\r\n", L"200-1/250-2/250_01-7", L"c", false},
       {"710.01;1;a\r\n710.02;1;b\r\n710.21;4;c\r\n", L"700-1/710_02-1/710_21-4", L"c", false},
       {"710.01;1;a\r\n710.11;2;b\r\n", L"700-1/710_01-1/710_11-2", L"b", false},
+      // The same number under the next parent is a table of its own.
+      {"710.01;1;a\r\n700;2;v\r\n710.01;1;b\r\n", L"700-1/710_01-1", L"a", false},
+      {"710.01;1;a\r\n700;2;v\r\n710.01;1;b\r\n", L"700-2/710_01-1", L"b", false},
+      {"710.01;5000;a\r\n710.01;5000;b\r\n", L"700-1/710_01-5000", L"b", false},
+      {"710.01;-3;a\r\n", L"700-1/710_01--3", L"a", false},
   };
   for (const CCase& c : cases) {
     CVdiTestDataset t;
