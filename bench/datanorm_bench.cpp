@@ -22,9 +22,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -36,6 +34,7 @@
 
 #include "OrvaMat/article.h"
 #include "OrvaMat/mat_manager.h"
+#include "bench/bench_seconds.h"
 #include "import/dn_import.h"
 #include "import/dn_loader.h"
 #include "platform/code_page.h"
@@ -359,21 +358,6 @@ std::size_t ReadAndSplit(const std::string& path) {
   }
   return fields;
 }
-
-// Wall and processor seconds of a piece of work. The machines the
-// benchmarks run on are shared: the processor time is the fair comparison,
-// the wall time adds the waits for the disk (the save's sync) and for others.
-struct CSeconds {
-  double wall = 0, cpu = 0;
-  template <class Work>
-  void Add(Work work) {
-    const auto start = std::chrono::steady_clock::now();
-    const std::clock_t cpuStart = std::clock();
-    work();
-    cpu += static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
-    wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  }
-};
 
 void BM_ReadAndSplitCp1252(benchmark::State& state) {
   const std::string& path = SharedTextCatalogue();
