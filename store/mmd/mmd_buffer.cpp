@@ -308,12 +308,12 @@ constexpr std::uint64_t kBeyondAsciiPair = 0xFFFFFF80FFFFFF80ull;
 // lowest byte; nAll gathers their bits, for the caller's test that all were
 // ASCII (only then is the packed word their text).
 std::uint64_t PackWide(const wchar_t* text, std::uint64_t& nAll) {
-  std::uint64_t pairs[4];
-  std::memcpy(pairs, text, sizeof pairs);
   std::uint64_t nPacked = 0;
   for (int k = 0; k < 4; ++k) {
-    nAll |= pairs[k];
-    nPacked |= ((pairs[k] & 0xFF) | ((pairs[k] >> 24) & 0xFF00)) << (16 * k);
+    std::uint64_t nPair = 0;  // loaded one by one: a copy of all four goes through the stack
+    std::memcpy(&nPair, text + 2 * k, 8);
+    nAll |= nPair;
+    nPacked |= ((nPair & 0xFF) | ((nPair >> 24) & 0xFF00)) << (16 * k);
   }
   return nPacked;
 }
