@@ -118,11 +118,15 @@ CString BytesToWide(const std::string& bytes) {
 }
 
 // Both directions of a one-byte code page, learnt once from iconv.
+}  // namespace
+
 struct CSingleByteTable {
   std::array<wchar_t, 256> m_aDecode{};
   bool m_bAsciiAsIs = false;  // bytes below 0x80 are their ASCII characters
   std::unordered_map<wchar_t, char> m_mapEncode;
 };
+
+namespace {
 
 std::unique_ptr<CSingleByteTable> BuildTable(const char* name) {
   CIconv cd("WCHAR_T", name);
@@ -219,6 +223,29 @@ CString Detect(std::string_view bytes) {
   return out;
 }
 
+// Replaces out with bytes decoded by table. Only the room beyond out's
+// present length is cleared before it is written.
+void DecodeWithTable(const CSingleByteTable& table, std::string_view bytes, CString& out) {
+  out.resize(bytes.size());
+  wchar_t* pOut = out.data();
+  const auto* pIn = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t n = bytes.size();
+  size_t i = 0;
+  // Runs of ASCII, most of a catalogue, are widened eight bytes at a time.
+  if (table.m_bAsciiAsIs) {
+    for (; i + 8 <= n; i += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, pIn + i, 8);
+      if ((word & 0x8080808080808080ull) != 0) {
+        for (size_t k = i; k < i + 8; ++k) pOut[k] = table.m_aDecode[pIn[k]];
+        continue;
+      }
+      for (size_t k = 0; k < 8; ++k) pOut[i + k] = static_cast<wchar_t>(pIn[i + k]);
+    }
+  }
+  for (; i < n; ++i) pOut[i] = table.m_aDecode[pIn[i]];
+}
+
 }  // namespace
 
 bool DecodeText(std::string_view bytes, unsigned codePage, CString& out) {
@@ -259,25 +286,18 @@ bool DecodeText(std::string_view bytes, unsigned codePage, CString& out) {
     t_nLastCodePage = codePage;
     t_pLastTable = table;
   }
-  out.resize(bytes.size());
-  wchar_t* pOut = out.data();
-  const auto* pIn = reinterpret_cast<const unsigned char*>(bytes.data());
-  const size_t n = bytes.size();
-  size_t i = 0;
-  // Runs of ASCII, most of a catalogue, are widened eight bytes at a time.
-  if (table->m_bAsciiAsIs) {
-    for (; i + 8 <= n; i += 8) {
-      std::uint64_t word;
-      std::memcpy(&word, pIn + i, 8);
-      if ((word & 0x8080808080808080ull) != 0) {
-        for (size_t k = i; k < i + 8; ++k) pOut[k] = table->m_aDecode[pIn[k]];
-        continue;
-      }
-      for (size_t k = 0; k < 8; ++k) pOut[i + k] = static_cast<wchar_t>(pIn[i + k]);
-    }
-  }
-  for (; i < n; ++i) pOut[i] = table->m_aDecode[pIn[i]];
+  DecodeWithTable(*table, bytes, out);
   return true;
+}
+
+CSingleByteDecoder::CSingleByteDecoder(unsigned codePage) {
+  if (IsKnownCodePage(codePage) && !IsMultiByte(codePage) && codePage != CP_UTF8_TEXT &&
+      codePage != CP_UTF16_LE && codePage != CP_UTF16_BE && codePage != CP_DETECT)
+    m_pTable = GetTable(codePage);
+}
+
+void CSingleByteDecoder::Decode(std::string_view bytes, CString& out) const {
+  DecodeWithTable(*m_pTable, bytes, out);
 }
 
 bool EncodeText(std::wstring_view text, unsigned codePage, std::string& out) {

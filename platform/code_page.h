@@ -31,6 +31,24 @@ enum : unsigned {
 // Decodes a whole file's bytes. With CP_DETECT a byte-order mark is consumed;
 // with 65001, 1200 and 1201 the mark of that encoding is consumed when present.
 bool DecodeText(std::string_view bytes, unsigned codePage, CString& out);
+
+struct CSingleByteTable;
+
+// The decoding of a one-byte code page, found once for a reader that
+// decodes line by line: no look-up a line, and the text decoded into keeps
+// its room (it is not cleared first). False for any other code page; those
+// go through DecodeText.
+class CSingleByteDecoder {
+ public:
+  explicit CSingleByteDecoder(unsigned codePage = 0);
+  explicit operator bool() const { return m_pTable != nullptr; }
+  // Replaces out with the decoded bytes, as DecodeText does.
+  void Decode(std::string_view bytes, CString& out) const;
+
+ private:
+  const CSingleByteTable* m_pTable = nullptr;
+};
+
 // Encodes for writing. 3332 writes UTF-8 with a byte-order mark.
 bool EncodeText(std::wstring_view text, unsigned codePage, std::string& out);
 // True when the code page number is one DecodeText knows.

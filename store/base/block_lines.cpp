@@ -164,6 +164,7 @@ bool CBlockLines::ReadBlock() {
 bool CBlockLines::Start(unsigned codePage) {
   if (!IsKnownCodePage(codePage) || m_bReadError) return false;
   m_nCodePage = codePage;
+  m_Decoder = CSingleByteDecoder(codePage);
   m_bDecodedWhole = !SplitsAsBytes(codePage);
   m_Slots = {};
   m_Lines.clear();
@@ -245,12 +246,19 @@ void CBlockLines::Release(std::size_t i) {
   }
 }
 
+void CBlockLines::Decode(std::string_view bytes, CString& text) const {
+  if (m_Decoder)
+    m_Decoder.Decode(bytes, text);
+  else
+    DecodeText(bytes, m_nCodePage, text);
+}
+
 void CBlockLines::DecodeInto(std::size_t i, CString& text) {
   if (m_bDecodedWhole) {
     text.assign(m_Wide[i]);
     return;
   }
-  DecodeText(Bytes(i), m_nCodePage, text);
+  Decode(Bytes(i), text);
 }
 
 std::wstring_view CBlockLines::Get(std::size_t i) {
@@ -264,6 +272,6 @@ std::wstring_view CBlockLines::Get(std::size_t i) {
   m_nNewest = 1 - m_nNewest;
   CSlot& slot = m_Slots[m_nNewest];
   slot.nLine = i;
-  DecodeText(Bytes(i), m_nCodePage, slot.strText);
+  Decode(Bytes(i), slot.strText);
   return slot.strText;
 }

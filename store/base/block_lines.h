@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "OrvaMat/types.h"
+#include "platform/code_page.h"
 #include "platform/file.h"
 
 // What the first pass over a catalogue's bytes found.
@@ -104,10 +105,12 @@ class CBlockLines {
   bool Scan();
   bool SplitOne();
   bool ReadBlock();
+  void Decode(std::string_view bytes, CString& text) const;
 
   std::size_t m_nBlock;
   CBlockScan m_Scan;
   unsigned m_nCodePage = 0;
+  CSingleByteDecoder m_Decoder;  // of a one-byte code page
   bool m_bDecodedWhole = false;
   // The bytes: the caller's, or a window of the file in m_Buffer.
   bool m_bFile = false;

@@ -39,9 +39,12 @@ std::vector<CString> WholeFileLines(const std::string& bytes, unsigned codePage,
 // one, the current one again.
 std::vector<CString> StreamedLines(CBlockLines& lines) {
   std::vector<CString> out;
+  CString decoded;  // one buffer for every line: shorter lines follow longer ones
   for (std::size_t i = 0; lines.Has(i); ++i) {
     lines.Release(i);
     CString line(lines.Get(i));
+    lines.DecodeInto(i, decoded);
+    EXPECT_EQ(decoded, line) << "line " << i;
     if (lines.Has(i + 1)) lines.Get(i + 1);
     EXPECT_EQ(lines.Get(i), line) << "line " << i;
     EXPECT_EQ(lines.IsEmptyLine(i), line.empty()) << "line " << i;
