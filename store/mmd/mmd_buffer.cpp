@@ -4,6 +4,9 @@
 #include <bit>
 #include <cstring>
 #include <cwchar>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/code_page.h"
 #include "platform/file.h"
@@ -299,24 +302,30 @@ std::size_t CountHigh(const unsigned char* text, std::size_t n) {
   return nCount;
 }
 
-// A word of two wide characters has a bit set here when either is beyond
-// ASCII (or negative).
-static_assert(sizeof(wchar_t) == 4);
-constexpr std::uint64_t kBeyondAsciiPair = 0xFFFFFF80FFFFFF80ull;
-
-// Eight wide characters packed into the bytes of a word, the first in the
-// lowest byte; nAll gathers their bits, for the caller's test that all were
-// ASCII (only then is the packed word their text).
-std::uint64_t PackWide(const wchar_t* text, std::uint64_t& nAll) {
-  std::uint64_t nPacked = 0;
-  for (int k = 0; k < 4; ++k) {
-    std::uint64_t nPair = 0;  // loaded one by one: a copy of all four goes through the stack
-    std::memcpy(&nPair, text + 2 * k, 8);
-    nAll |= nPair;
-    nPacked |= ((nPair & 0xFF) | ((nPair >> 24) & 0xFF00)) << (16 * k);
-  }
-  return nPacked;
+#if defined(__SSE2__)
+// Eight wide characters keyed into the eight bytes at out; returns the sum
+// of the keyed bytes that keep marks (in its low eight bytes) and gathers
+// the characters' bits in all. Packing saturates, which leaves ASCII as it
+// is: a character beyond it is caught by the caller's test of all.
+std::uint32_t KeyEightWide(const wchar_t* text, char* out, __m128i keep, __m128i& all) {
+  static_assert(sizeof(wchar_t) == 4);
+  const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
+  const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + 4));
+  all = _mm_or_si128(all, _mm_or_si128(lo, hi));
+  const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(lo, hi), _mm_setzero_si128());
+  const __m128i keyed = _mm_xor_si128(bytes, _mm_set1_epi8(static_cast<char>(mmd::kStringKey)));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out), keyed);
+  // The low half of the sum of absolute differences is the sum of bytes 0 to 7.
+  const __m128i sums = _mm_sad_epu8(_mm_and_si128(keyed, keep), _mm_setzero_si128());
+  return static_cast<std::uint32_t>(_mm_cvtsi128_si32(sums));
 }
+
+// Whether every character gathered in all is ASCII.
+bool AllAscii(__m128i all) {
+  const __m128i beyond = _mm_and_si128(all, _mm_set1_epi32(~0x7F));
+  return _mm_movemask_epi8(_mm_cmpeq_epi32(beyond, _mm_setzero_si128())) == 0xFFFF;
+}
+#endif
 
 // Keys the bytes of an encoded text into out and returns their keyed sum.
 std::uint32_t KeyBytes(const char* text, std::size_t n, char* out) {
@@ -336,16 +345,31 @@ bool CMmdWriter::WriteAsciiString(const wchar_t* text, std::size_t nLength) {
   if (nLength == 0 || nLength > mmd::kMaxStringBytes) return false;
   // Most stored texts are plain ASCII, the same bytes in UTF-8 and 1252:
   // they go straight into the image, keyed and summed, eight characters a
-  // word, and are taken back out when a character turns out not to be.
+  // step, and are taken back out when a character turns out not to be.
   const std::size_t nAt = m_Bytes.size();
   char* pOut = m_Bytes.Grow(2 + nLength);
   pOut[0] = static_cast<char>(nLength & 0xFF);
   pOut[1] = static_cast<char>(nLength >> 8);
   pOut += 2;
-  std::uint64_t nAll = 0;
+  std::uint32_t nAll = 0;
   std::uint32_t nSum = 0;
   std::size_t i = 0;
-  for (; i + 8 <= nLength; i += 8) nSum += KeyWord(PackWide(text + i, nAll), pOut + i);
+#if defined(__SSE2__)
+  if (nLength >= 8) {
+    __m128i all = _mm_setzero_si128();
+    const __m128i whole = _mm_set_epi64x(0, -1);
+    for (; i + 8 <= nLength; i += 8) nSum += KeyEightWide(text + i, pOut + i, whole, all);
+    if (i < nLength) {
+      // The last eight characters, over the end of the step before: the
+      // bytes keyed again come out the same and are summed once.
+      const std::uint64_t nNew = ~std::uint64_t{0} << (8 * (8 - (nLength - i)));
+      nSum += KeyEightWide(text + nLength - 8, pOut + nLength - 8,
+                           _mm_set_epi64x(0, static_cast<long long>(nNew)), all);
+      i = nLength;
+    }
+    if (!AllAscii(all)) nAll = 0x80;
+  }
+#endif
   for (; i < nLength; ++i) {
     nAll |= static_cast<std::uint32_t>(text[i]);
     const auto c =
@@ -353,7 +377,7 @@ bool CMmdWriter::WriteAsciiString(const wchar_t* text, std::size_t nLength) {
     pOut[i] = static_cast<char>(c);
     nSum += c;
   }
-  if ((nAll & kBeyondAsciiPair) != 0) {
+  if (nAll >= 0x80) {
     m_Bytes.Cut(nAt);
     return false;
   }
