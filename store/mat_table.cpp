@@ -3,10 +3,40 @@
 #include <utility>
 
 #include "store/mat_daten_satz.h"
+#include "store/object_pool.h"
 
 CMatTableBody::~CMatTableBody() = default;
 
 CMatTable::~CMatTable() { DeleteContents(); }
+
+namespace {
+
+// The pool is never taken down: tables freed while the process ends, after
+// the other statics have gone, still find it. Under the address sanitizer
+// tables come from the heap, so that it sees every use of a freed one.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kPooled = false;
+#else
+constexpr bool kPooled = true;
+#endif
+
+CObjectPool& TablePool() {
+  static CObjectPool* s_pPool = new CObjectPool(sizeof(CMatTable));
+  return *s_pPool;
+}
+
+}  // namespace
+
+void* CMatTable::operator new(std::size_t n) {
+  return kPooled && n == sizeof(CMatTable) ? TablePool().Take() : ::operator new(n);
+}
+
+void CMatTable::operator delete(void* p, std::size_t n) {
+  if (kPooled && n == sizeof(CMatTable))
+    TablePool().Give(p);
+  else
+    ::operator delete(p);
+}
 
 void CMatTable::CValHolderList::AddTail(CValHolder* pHolder) {
   pHolder->m_pNext = nullptr;

@@ -97,6 +97,10 @@ class CMatTable : public CMatTableBody {
 
   CMatTable() = default;
   ~CMatTable() override;
+  // Tables are made by the hundred thousand: their memory comes from a pool
+  // of the library's (a class derived from CMatTable gets the heap's).
+  ORVAMAT_API static void* operator new(std::size_t n);
+  ORVAMAT_API static void operator delete(void* p, std::size_t n);
 
   // Empties the table: its rows (and array or text) and, recursively, its
   // children, which are destroyed.
