@@ -70,6 +70,7 @@ void ScanPiece(CBlockScan& scan, std::string_view bytes, bool bFirst, bool bLast
     ++p;
   }
   scan.nLines += nLineFeeds + nReturns - nPairs;
+  if (nReturns > nPairs) scan.bLoneReturns = true;
   if (bLast) {
     const std::size_t nLastEnd = bytes.find_last_of("\r\n");
     std::size_t nTail =
@@ -94,6 +95,7 @@ void CBlockLines::Clear() {
   m_bEnd = true;
   m_bReadError = false;
   m_Lines.clear();
+  m_nHead = 0;
   m_nFirst = 0;
   m_nSplit = 0;
   m_strWhole = CString();
@@ -142,12 +144,12 @@ bool CBlockLines::Scan() {
 bool CBlockLines::ReadBlock() {
   // The bytes before the oldest line held (or before the first byte not yet
   // split into lines) are done with.
-  const std::size_t nKeep = m_Lines.empty() ? m_nSplit : m_Lines.front().nOffset;
+  const std::size_t nKeep = m_nHead == m_Lines.size() ? m_nSplit : m_Lines[m_nHead].nOffset;
   if (nKeep > 0) {
     std::memmove(m_Buffer.data(), m_Buffer.data() + nKeep, m_nFill - nKeep);
     m_nFill -= nKeep;
     m_nSplit -= nKeep;
-    for (CLine& line : m_Lines) line.nOffset -= nKeep;
+    for (std::size_t k = m_nHead; k < m_Lines.size(); ++k) m_Lines[k].nOffset -= nKeep;
   }
   if (m_Buffer.size() < m_nFill + m_nBlock) m_Buffer.resize(m_nFill + m_nBlock);
   const std::int64_t got = m_File.Read(m_Buffer.data() + m_nFill, m_nBlock);
@@ -168,6 +170,7 @@ bool CBlockLines::Start(unsigned codePage) {
   m_bDecodedWhole = !SplitsAsBytes(codePage);
   m_Slots = {};
   m_Lines.clear();
+  m_nHead = 0;
   m_nFirst = 0;
   m_nSplit = 0;
   if (m_bFile) {
@@ -204,9 +207,13 @@ bool CBlockLines::SplitOne() {
   const char* const p = data.data() + nStart;
   const std::size_t nRest = data.size() - nStart;
   const auto* pLf = static_cast<const char*>(std::memchr(p, '\n', nRest));
-  const std::size_t nLimit = pLf != nullptr ? static_cast<std::size_t>(pLf - p) : nRest;
-  const auto* pCr = static_cast<const char*>(std::memchr(p, '\r', nLimit));
-  const char* const pEnd = pCr != nullptr ? pCr : pLf;
+  const char* pEnd = pLf;
+  if (m_Scan.bLoneReturns) {
+    const std::size_t nLimit = pLf != nullptr ? static_cast<std::size_t>(pLf - p) : nRest;
+    if (const auto* pCr = static_cast<const char*>(std::memchr(p, '\r', nLimit))) pEnd = pCr;
+  } else if (pLf != nullptr && pLf > p && pLf[-1] == '\r') {
+    pEnd = pLf - 1;
+  }
   if (pEnd == nullptr) {
     if (!m_bEnd) return false;  // the line goes on in the next block
     // The last line, without a line end.
@@ -231,7 +238,7 @@ bool CBlockLines::SplitOne() {
 
 bool CBlockLines::Has(std::size_t i) {
   if (m_bDecodedWhole) return i < m_Wide.size();
-  while (i >= m_nFirst + m_Lines.size()) {
+  while (i >= m_nFirst + (m_Lines.size() - m_nHead)) {
     if (SplitOne()) continue;
     if (m_bEnd || !ReadBlock()) return false;
   }
@@ -240,9 +247,14 @@ bool CBlockLines::Has(std::size_t i) {
 
 void CBlockLines::Release(std::size_t i) {
   if (m_bDecodedWhole) return;
-  while (!m_Lines.empty() && m_nFirst < i) {
-    m_Lines.pop_front();
+  while (m_nHead < m_Lines.size() && m_nFirst < i) {
+    ++m_nHead;
     ++m_nFirst;
+  }
+  // The released lines go once they are half of those held.
+  if (m_nHead >= 1024 && 2 * m_nHead >= m_Lines.size()) {
+    m_Lines.erase(m_Lines.begin(), m_Lines.begin() + static_cast<std::ptrdiff_t>(m_nHead));
+    m_nHead = 0;
   }
 }
 

@@ -19,7 +19,6 @@
 
 #include <array>
 #include <cstddef>
-#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +37,9 @@ struct CBlockScan {
   std::string strHead;  // the first bytes (byte-order marks)
   bool bNonAscii = false;
   bool bValidUtf8 = true;  // meaningful when bNonAscii
+  // A CR not followed by a LF: without one, a CR can only end a line right
+  // before its LF, and lines are found by their LF alone.
+  bool bLoneReturns = false;
 };
 
 class CBlockLines {
@@ -99,7 +101,7 @@ class CBlockLines {
     return m_bFile ? std::string_view(m_Buffer.data(), m_nFill) : m_Memory;
   }
   std::string_view Bytes(std::size_t i) const {
-    const CLine& line = m_Lines[i - m_nFirst];
+    const CLine& line = m_Lines[m_nHead + (i - m_nFirst)];
     return Data().substr(line.nOffset, line.nLength);
   }
   bool Scan();
@@ -120,8 +122,10 @@ class CBlockLines {
   std::size_t m_nFill = 0;
   bool m_bEnd = false;
   bool m_bReadError = false;
-  // The lines held: line m_nFirst and those after it, found up to m_nSplit.
-  std::deque<CLine> m_Lines;
+  // The lines held: line m_nFirst (at m_nHead) and those after it, found up
+  // to m_nSplit. Lines released before m_nHead go in bulk now and then.
+  std::vector<CLine> m_Lines;
+  std::size_t m_nHead = 0;
   std::size_t m_nFirst = 0;
   std::size_t m_nSplit = 0;
   // The multi-byte encodings, decoded whole.

@@ -53,6 +53,13 @@ std::vector<CString> StreamedLines(CBlockLines& lines) {
   return out;
 }
 
+// Enough lines that those released go in bulk while lines are held.
+std::string ManyLines() {
+  std::string text = "V\r\n";
+  for (int i = 0; i < 2500; ++i) text += "A;" + std::to_string(i) + (i % 7 == 0 ? "\n" : "\r\n");
+  return text;
+}
+
 const std::string kSamples[] = {
     "V 050;Kopf\r\nA;N;1;Kurz\r\nA;N;2;Zwei\r\n",
     "V\nA;1\n\nB;2\nA;3",       // LF, an empty line, no final line end
@@ -67,6 +74,7 @@ const std::string kSamples[] = {
     std::string("\xFF\xFEV\0\r\0\n\0A\0;\0\xE4\0\n\0", 16),  // UTF-16 with its mark
     "",
     "\r\n",
+    ManyLines(),
 };
 
 const unsigned kCodePages[] = {CP_DOS_850, 874,  932,  936,  949,          1250,     1251,
