@@ -90,7 +90,7 @@ void CVdiReader::ForgetMadeTables() {
 CVdiReader::CChildMap* CVdiReader::MadeChildren(const CMatTable* pParent) {
   // Records come in runs under one parent: the map is asked once a run.
   if (pParent != m_pLastParent) {
-    if (m_pLastChildren != nullptr) {
+    if (m_pLastParent != nullptr && m_pLastChildren != nullptr) {
       std::size_t& nCount = m_ChildCounts[m_pLastParent->m_hName];
       nCount = std::max(nCount, m_pLastChildren->GetCount());
     }
@@ -146,7 +146,10 @@ CMatTable* CVdiReader::FindOrMake(CMatTable* pParent, const CString& name, CName
     if (const auto it = m_ChildCounts.find(hName); it != m_ChildCounts.end())
       m_ChildMaps.back()->Reserve(it->second);
     m_MadeParents.Insert(TableKey(pTable), m_ChildMaps.back().get());
-    if (pTable == m_pLastParent) m_pLastParent = nullptr;  // an address used again
+    if (pTable == m_pLastParent) {  // an address used again
+      m_pLastParent = nullptr;
+      m_pLastChildren = nullptr;
+    }
   }
   return pTable;
 }
