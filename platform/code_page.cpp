@@ -291,9 +291,8 @@ bool DecodeText(std::string_view bytes, unsigned codePage, CString& out) {
 }
 
 CSingleByteDecoder::CSingleByteDecoder(unsigned codePage) {
-  if (IsKnownCodePage(codePage) && !IsMultiByte(codePage) && codePage != CP_UTF8_TEXT &&
-      codePage != CP_UTF16_LE && codePage != CP_UTF16_BE && codePage != CP_DETECT)
-    m_pTable = GetTable(codePage);
+  // The code pages iconv converts and that take one byte a character.
+  if (IconvName(codePage) != nullptr && !IsMultiByte(codePage)) m_pTable = GetTable(codePage);
 }
 
 void CSingleByteDecoder::Decode(std::string_view bytes, CString& out) const {

@@ -11,25 +11,6 @@ namespace {
 
 constexpr char kDosEndOfFile = 26;
 
-// Code pages whose lines can be found in the bytes: one byte per character,
-// or UTF-8, where CR and LF never occur inside a character.
-bool SplitsAsBytes(unsigned codePage) {
-  switch (codePage) {
-    case CP_UTF8_TEXT:
-    case CP_DOS_850:
-    case 874:
-    case 1250:
-    case 1251:
-    case 1252:
-    case 1253:
-    case 1254:
-    case 1257:
-      return true;
-    default:
-      return false;
-  }
-}
-
 bool HasNonAscii(std::string_view bytes) {
   unsigned char any = 0;
   for (const char c : bytes) any |= static_cast<unsigned char>(c);
@@ -167,7 +148,9 @@ bool CBlockLines::Start(unsigned codePage) {
   if (!IsKnownCodePage(codePage) || m_bReadError) return false;
   m_nCodePage = codePage;
   m_Decoder = CSingleByteDecoder(codePage);
-  m_bDecodedWhole = !SplitsAsBytes(codePage);
+  // Lines are found in the bytes where CR and LF never occur inside a
+  // character: one byte a character, or UTF-8.
+  m_bDecodedWhole = codePage != CP_UTF8_TEXT && !m_Decoder;
   m_Slots = {};
   m_Lines.clear();
   m_nHead = 0;

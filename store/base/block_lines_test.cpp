@@ -77,8 +77,8 @@ const std::string kSamples[] = {
     ManyLines(),
 };
 
-const unsigned kCodePages[] = {CP_DOS_850, 874,  932,  936,  949,          1250,     1251,
-                               1252,       1253, 1254, 1257, CP_UTF8_TEXT, CP_DETECT};
+const unsigned kCodePages[] = {CP_DOS_850, 874,  932,  936,  949,  1250,         1251,
+                               1255,       1252, 1253, 1254, 1257, CP_UTF8_TEXT, CP_DETECT};
 
 TEST(BlockLines, ReadInBlocksEqualsTheWholeFileInEveryCodePage) {
   CTempFolder folder;
