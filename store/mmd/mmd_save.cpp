@@ -119,12 +119,9 @@ void CDatasetWriter::WriteTextTable(CMatTable& table) {
 
 void CDatasetWriter::WriteTable(CMatTable& table, Handle hParent) {
   // Every body is read before it is written, so that nothing lies only in the
-  // old file once the new one replaces it. A table made in memory (no place
-  // in a file) has none to read: most of an import's.
-  if (table.m_nFilePos != 0) {
-    mmd::LoadBodyNow(table);
-    if (mmd::IsBodyPending(table)) m_bBodyMissing = true;
-  }
+  // old file once the new one replaces it.
+  mmd::LoadBodyNow(table);
+  if (mmd::IsBodyPending(table)) m_bBodyMissing = true;
   if (table.m_nType == eTypeStrLine) return WriteTextTable(table);
   const CMmdTextCoding coding = mmd::TableCoding(m_Backing, table.m_strName);
   m_Writer.SetCoding(coding);
