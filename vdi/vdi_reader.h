@@ -212,7 +212,6 @@ class CVdiReader {
   // The names of group records by group and number, made once: a file
   // repeats the same few hundred numbers under every parent of a group.
   std::unordered_map<const wchar_t*, std::vector<CGroupName>> m_GroupNames;
-  CGroupName m_GroupName;  // one numbered beyond those kept
-  CString m_strName;       // a table name on its way, reused
-  CString m_strText;       // a text on its way into a cell, reused
+  CString m_strName;  // a table name on its way, reused
+  CString m_strText;  // a text on its way into a cell, reused
 };

@@ -265,15 +265,15 @@ void CVdiReader::ReadGroup(const CDispatch& dispatch, bool bSilent) {
     const std::wstring_view text =
         index.size() < rest.size() ? rest.substr(index.size() + 1) : std::wstring_view();
     const int nNumber = VdiIndexValue(index);
-    const CGroupName* pName = nullptr;
+    CGroupName unkept;  // numbered beyond those kept
+    const CGroupName* pName = &unkept;
     if (nNumber >= 0 && nNumber < kKeptGroupNumbers) {
       const auto n = static_cast<std::size_t>(nNumber);
       if (known.size() <= n) known.resize(n + 1);
       if (known[n].key.hName == 0) known[n] = GroupName(dispatch.pGroup, nNumber);
       pName = &known[n];
     } else {
-      m_GroupName = GroupName(dispatch.pGroup, nNumber);
-      pName = &m_GroupName;
+      unkept = GroupName(dispatch.pGroup, nNumber);
     }
     if (CMatTable* pTable =
             FindOrMake(pParent, pName->strName, pName->key, eTypeStrLine, dispatch.kept != eNone)) {
