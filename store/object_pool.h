@@ -6,17 +6,21 @@
 // take them back; the pool cuts objects from large blocks and keeps those
 // given back on a free list for the next ones. Its blocks stay until the
 // pool goes: the memory of a closed dataset's tables serves the next one's.
+//
+// The first blocks are small; a pool that grows past them takes slabs of one
+// huge page each, which the kernel may back with a single page: hundreds of
+// thousands of tables otherwise cost a page fault every 4 KiB.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
-#include <memory>
 #include <vector>
 
 class CObjectPool {
  public:
   // For objects of n bytes (a multiple of 16 or not).
   explicit CObjectPool(std::size_t n) : m_nSize((n + 15) & ~std::size_t{15}) {}
+  ~CObjectPool();
   CObjectPool(const CObjectPool&) = delete;
   CObjectPool& operator=(const CObjectPool&) = delete;
 
@@ -27,6 +31,8 @@ class CObjectPool {
 
  private:
   static constexpr std::size_t kBlock = 256 * 1024;
+  static constexpr std::size_t kSmallBlocks = 8;
+  static constexpr std::size_t kSlab = std::size_t{2} << 20;  // also its alignment
   struct CFree {
     CFree* pNext;
   };
@@ -50,5 +56,5 @@ class CObjectPool {
   CFree* m_pFree = nullptr;
   char* m_pNext = nullptr;  // the rest of the newest block
   std::size_t m_nLeft = 0;
-  std::vector<std::unique_ptr<char[]>> m_Blocks;
+  std::vector<char*> m_Blocks;  // the first kSmallBlocks of kBlock, then slabs
 };

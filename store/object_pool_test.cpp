@@ -12,27 +12,27 @@
 
 namespace {
 
-// Objects over several blocks are aligned and apart, and the room given back
-// is what the next ones get.
+// Objects over every small block and into the first slab are aligned and
+// apart, and the room given back is what the next ones get.
 TEST(ObjectPool, ObjectsAreAlignedApartAndTheirRoomIsUsedAgain) {
   CObjectPool pool(368);
   std::vector<void*> taken;
-  for (int i = 0; i < 2000; ++i) {  // about three blocks
+  for (int i = 0; i < 8000; ++i) {  // 2.9 MB: eight small blocks, then a slab
     void* p = pool.Take();
     ASSERT_EQ(reinterpret_cast<std::uintptr_t>(p) % 16, 0u);
     std::memset(p, i & 0xFF, 368);
     taken.push_back(p);
   }
-  for (int i = 0; i < 2000; ++i) {
+  for (int i = 0; i < 8000; ++i) {
     const auto* pBytes = static_cast<const unsigned char*>(taken[i]);
     EXPECT_TRUE(pBytes[0] == (i & 0xFF) && pBytes[367] == (i & 0xFF)) << i;
   }
   std::set<void*> given;
-  for (int i = 0; i < 2000; i += 2) {
+  for (int i = 0; i < 8000; i += 2) {
     pool.Give(taken[i]);
     given.insert(taken[i]);
   }
-  for (int i = 0; i < 1000; ++i) EXPECT_EQ(given.count(pool.Take()), 1u) << i;
+  for (int i = 0; i < 4000; ++i) EXPECT_EQ(given.count(pool.Take()), 1u) << i;
 }
 
 // Threads taking and giving at once never get the same object.
