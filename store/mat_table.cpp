@@ -5,6 +5,21 @@
 #include "store/mat_daten_satz.h"
 #include "store/object_pool.h"
 
+CTableText& CTableText::operator=(std::wstring_view text) {
+  if (text.empty())
+    m_pText.reset();
+  else if (m_pText != nullptr)
+    m_pText->assign(text);
+  else
+    m_pText = std::make_unique<CString>(text);
+  return *this;
+}
+
+const CString& CTableText::Get() const {
+  static const CString s_Empty;
+  return m_pText != nullptr ? *m_pText : s_Empty;
+}
+
 CMatTableBody::~CMatTableBody() = default;
 
 CMatTable::~CMatTable() { DeleteContents(); }

@@ -22,6 +22,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "OrvaMat/row_map.h"
@@ -44,6 +45,29 @@ enum : std::uint32_t {
   eFlagDefaultChild = 4,  // this child is its parent's default child
   eFlagHidden = 8,        // name look-ups do not find it
   eFlagListMode = 16,     // rows kept as an insertion-ordered list
+};
+
+// A text of a table that nearly every table leaves empty (the comment, the
+// free texts): one pointer wide, its characters on the heap only while it
+// holds some, as a dataset may hold hundreds of thousands of tables.
+class ORVAMAT_API CTableText {
+ public:
+  CTableText() = default;
+  CTableText(const CTableText& other) { *this = std::wstring_view(other.Get()); }
+  CTableText& operator=(const CTableText& other) { return *this = std::wstring_view(other.Get()); }
+  CTableText(CTableText&&) noexcept = default;
+  CTableText& operator=(CTableText&&) noexcept = default;
+  CTableText& operator=(std::wstring_view text);
+
+  const CString& Get() const;
+  operator const CString&() const { return Get(); }
+  const wchar_t* c_str() const { return Get().c_str(); }
+  bool empty() const { return m_pText == nullptr; }
+  friend bool operator==(const CTableText& a, std::wstring_view b) { return a.Get() == b; }
+  friend bool operator==(const CTableText& a, const CTableText& b) { return a.Get() == b.Get(); }
+
+ private:
+  std::unique_ptr<CString> m_pText;  // null while empty
 };
 
 class ORVAMAT_API CMatTableBody {
@@ -142,10 +166,10 @@ class CMatTable : public CMatTableBody {
   std::uint32_t GetFieldCount() const { return m_pStrucDef ? m_pStrucDef[0] : 0; }
 
   CString m_strName;
-  CString m_strBeschreibung;
-  CString m_strRegStr1;
-  CString m_strRegStr2;
-  CString m_strRegStr3;
+  CTableText m_strBeschreibung;
+  CTableText m_strRegStr1;
+  CTableText m_strRegStr2;
+  CTableText m_strRegStr3;
   std::uint32_t m_nState = 1;
   Handle m_hDefaultItem = 0;
   std::int32_t m_nValuesPerRow = 1;

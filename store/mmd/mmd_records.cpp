@@ -155,14 +155,19 @@ bool ReadTableRecordAt(CMatTable& table, CMmdReader& file, std::uint32_t nVersio
   table.m_hDefaultItem = StoredHandle(dataset, nDefault);
 
   const CMmdTextCoding coding = TableCoding(backing, table.m_strName);
-  CString extra;
-  if (!file.ReadString(table.m_strRegStr1, coding) ||
-      !file.ReadString(table.m_strRegStr2, coding) || !file.ReadString(table.m_strRegStr3, coding))
+  CString text;
+  const auto readText = [&](CTableText& to) {
+    if (!file.ReadString(text, coding)) return false;
+    to = text;
+    return true;
+  };
+  if (!readText(table.m_strRegStr1) || !readText(table.m_strRegStr2) ||
+      !readText(table.m_strRegStr3))
     return false;
   table.m_nState = table.m_strRegStr1.empty() ? 0 : 1;
-  if (backing.m_bUtf8 && !file.ReadString(extra, coding)) return false;
-  if (!extra.empty()) backing.m_ExtraTexts[table.m_hName] = extra;
-  if (!file.ReadString(table.m_strBeschreibung, coding) || !ReadStrucDef(table, file) ||
+  if (backing.m_bUtf8 && !file.ReadString(text, coding)) return false;
+  if (backing.m_bUtf8 && !text.empty()) backing.m_ExtraTexts[table.m_hName] = text;
+  if (!readText(table.m_strBeschreibung) || !ReadStrucDef(table, file) ||
       !ReadChildRecords(table, file, nVersion, nDepth))
     return false;
 

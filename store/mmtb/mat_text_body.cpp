@@ -102,12 +102,15 @@ bool CMatTextReader::ReadKeywordItem(CMatTable& table, const CString& keyword, b
   } else if (keyword == L"[Ende_MMTB]") {
     CheckDefaultItem(table);
   } else if (keyword == L"RegStr") {
-    if (!LoadString(table.m_strRegStr1, false) || !LoadString(table.m_strRegStr2, false) ||
-        !LoadString(table.m_strRegStr3, false)) {
-      return false;
+    CString text;
+    for (CTableText* pTo : {&table.m_strRegStr1, &table.m_strRegStr2, &table.m_strRegStr3}) {
+      if (!LoadString(text, false)) return false;
+      *pTo = text;
     }
   } else if (keyword == L"Comment") {
-    if (!LoadString(table.m_strBeschreibung, true)) return false;
+    CString text;
+    if (!LoadString(text, true)) return false;
+    table.m_strBeschreibung = text;
   } else if (keyword == L"HashTableSize=") {
     ReadHashTableSize(table);
   } else if (keyword == L"StrucDef=") {
