@@ -26,6 +26,8 @@ TEST(PlatformCodePage, DecodesEachCodePage) {
       // code page's own bytes between them and at the end.
       {"Rohrschelle DN15 \304u\337ere Gr\366\337e 1/2 Zoll\200", CP_WINDOWS_1252,
        L"Rohrschelle DN15 \u00c4u\u00dfere Gr\u00f6\u00dfe 1/2 Zoll\u20ac"},
+      {"Pressfitting Kupfer 22 mm x 3/4 Zoll\200", CP_WINDOWS_1252,
+       L"Pressfitting Kupfer 22 mm x 3/4 Zoll\u20ac"},
       {"Muffe DN 20 aus Messing \216u\341ere", CP_DOS_850,
        L"Muffe DN 20 aus Messing \u00c4u\u00dfere"},
       {"a\201\215\217\220\235b", CP_WINDOWS_1252, L"a\uFFFD\uFFFD\uFFFD\uFFFD\uFFFDb"},
