@@ -240,20 +240,29 @@ void DecodeWithTable(const CSingleByteTable& table, std::string_view bytes, CStr
   if (table.m_bAsciiAsIs) {
 #if defined(__SSE2__)
     static_assert(sizeof(wchar_t) == 4);
-    const __m128i zero = _mm_setzero_si128();
-    for (; i + 16 <= n; i += 16) {
-      const __m128i bytes16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pIn + i));
-      if (_mm_movemask_epi8(bytes16) != 0) {
-        for (size_t k = i; k < i + 16; ++k) pOut[k] = table.m_aDecode[pIn[k]];
-        continue;
-      }
+    const auto widen16 = [&](size_t at) {
+      const __m128i zero = _mm_setzero_si128();
+      const __m128i bytes16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pIn + at));
       const __m128i low = _mm_unpacklo_epi8(bytes16, zero);
       const __m128i high = _mm_unpackhi_epi8(bytes16, zero);
-      auto* pWide = reinterpret_cast<__m128i*>(pOut + i);
+      auto* pWide = reinterpret_cast<__m128i*>(pOut + at);
       _mm_storeu_si128(pWide, _mm_unpacklo_epi16(low, zero));
       _mm_storeu_si128(pWide + 1, _mm_unpackhi_epi16(low, zero));
       _mm_storeu_si128(pWide + 2, _mm_unpacklo_epi16(high, zero));
       _mm_storeu_si128(pWide + 3, _mm_unpackhi_epi16(high, zero));
+      // The bytes from 0x80 on (an umlaut in a word) are then put right.
+      for (unsigned nHigh = static_cast<unsigned>(_mm_movemask_epi8(bytes16)); nHigh != 0;
+           nHigh &= nHigh - 1) {
+        const size_t k = at + static_cast<size_t>(__builtin_ctz(nHigh));
+        pOut[k] = table.m_aDecode[pIn[k]];
+      }
+    };
+    for (; i + 16 <= n; i += 16) widen16(i);
+    // The rest as the last sixteen bytes, over the end of the step before:
+    // the characters written again come out the same.
+    if (i < n && n >= 16) {
+      widen16(n - 16);
+      i = n;
     }
 #endif
     for (; i + 8 <= n; i += 8) {
