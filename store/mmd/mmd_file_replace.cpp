@@ -83,7 +83,19 @@ bool CDatabaseFileReplacement::Open() {
 bool CDatabaseFileReplacement::Append(std::string_view bytes) {
   if (!WriteAt(m_nWritten, bytes)) return false;
   m_nWritten += bytes.size();
+  StartWriteBack();
   return true;
+}
+
+void CDatabaseFileReplacement::StartWriteBack() {
+#if defined(SYNC_FILE_RANGE_WRITE)
+  constexpr std::uint64_t kStep = std::uint64_t{1} << 20;
+  if (m_nWritten - m_nWriteBackFrom < kStep) return;
+  // A hint: where it fails, Commit's sync writes it all as before.
+  sync_file_range(m_nFd, static_cast<off_t>(m_nWriteBackFrom),
+                  static_cast<off_t>(m_nWritten - m_nWriteBackFrom), SYNC_FILE_RANGE_WRITE);
+  m_nWriteBackFrom = m_nWritten;
+#endif
 }
 
 bool CDatabaseFileReplacement::WriteAt(std::uint64_t offset, std::string_view bytes) {

@@ -44,12 +44,17 @@ class CDatabaseFileReplacement final : public CMmdSink {
  private:
   bool Fail(const CString& path);
   void Discard();
+  // Asks the kernel to start writing what was appended since the last ask,
+  // once that is a megabyte or more: the disk then works while the save goes
+  // on, and Commit's sync has only the rest to wait for.
+  void StartWriteBack();
 
   CString m_strPath;
   CString m_strTemp;
   CString m_strError;
   int m_nFd = -1;
   std::uint64_t m_nWritten = 0;
+  std::uint64_t m_nWriteBackFrom = 0;  // written back, or asked to be, before this
   bool m_bCommitted = false;
 };
 
