@@ -262,6 +262,46 @@ TEST_F(MmdFile, ReadsAHandWrittenVersionOneFile) {
   EXPECT_EQ(Store().CreateHandle(L"neu"), dataset.GetPrefix() | 101);
 }
 
+// A text's body holds its children's records: a child that claims more room
+// than the body has left is not made. (Read later up to the end of the file,
+// such a child took in the records after it a second time, and a few
+// kilobytes of them made millions of tables.)
+TEST_F(MmdFile, ATextsChildrenLieInsideItsBody) {
+  CMmdWriter w(CMmdTextCoding{false, 1252});
+  w.WriteTag(mmd::kMagicAnsi);
+  w.WriteTag("NEST");
+  w.WriteU32(1);  // version
+  w.WriteU32(3);  // counter
+  w.WriteU32(0);  // no handle records
+  w.WriteTag(mmd::kTagTables);
+  w.WriteU32(1);
+  w.WriteTag(mmd::kTagText);
+  const std::size_t at = w.WritePlaceholder();
+  w.WriteU32(1), w.WriteU32(0);  // handle, flags
+  w.WritePlainString(L"Eltern");
+  w.WriteU32(2);  // children: one of its true size, one that claims 1,000 bytes
+  for (const std::uint32_t nClaimed : {0u, 1000u}) {
+    w.WriteTag(mmd::kTagText);
+    const std::size_t child = w.WritePlaceholder();
+    w.WriteU32(nClaimed == 0 ? 2 : 3), w.WriteU32(0);
+    w.WritePlainString(L"Kind");
+    w.WriteU32(0);
+    w.Patch(child, nClaimed != 0 ? nClaimed : std::uint32_t(w.GetSize() - child));
+  }
+  w.Patch(at, std::uint32_t(w.GetSize() - at));
+  for (int i = 0; i < 300; ++i) w.WriteTag("xtra");  // the file goes on beyond the claim
+  const CString path = (m_Folder / L"nest.mmd");
+  ASSERT_TRUE(WriteFileAtomically(path, std::string(w.GetBytes())));
+  CMatDatenSatz& dataset = MakeDataset(L"XXXX", path);
+  ASSERT_TRUE(LoadDataset(dataset));
+  ASSERT_EQ(dataset.m_Tables.size(), 1u);
+  CMatTable& parent = *dataset.m_Tables[0];
+  LoadTableBody(parent);
+  ASSERT_EQ(parent.m_Children.size(), 1u);
+  EXPECT_EQ(parent.m_Children[0]->m_hName, dataset.GetPrefix() | 2);
+  EXPECT_TRUE(IsDatasetDamaged(dataset));
+}
+
 TEST_F(MmdFile, NoDatabaseFileIsRefused) {
   const CString path = (m_Folder / L"x.mmd");
   CMatDatenSatz& dataset = MakeDataset(L"XXXX", path);

@@ -88,6 +88,10 @@ bool ReadTextSkeleton(CTableList& list, CMatTable* pParent, CMmdReader& file,
   std::uint32_t nSize = 0;
   std::uint32_t nStored = 0;
   if (!file.ReadU32(nSize) || !file.ReadU32(nStored) || nSize < 8) return false;
+  // A body must lie inside what holds it. One that claimed more would be
+  // read later up to the end of the file, and the records it took in would
+  // become its children a second time: a few kilobytes could make millions.
+  if (!file.HasRoom(nSize - 8)) return false;
   CMatTable& table = FindOrAppendTable(list, StoredHandle(dataset, nStored), pParent, dataset);
   table.m_nType = eTypeStrLine;
   table.m_nFilePos = nBodyPos;
