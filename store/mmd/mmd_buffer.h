@@ -66,6 +66,11 @@ class CMmdReader {
   std::uint64_t GetRemaining() const { return m_nEnd - m_nPos; }
   bool AtEnd() const { return m_nPos >= m_nEnd; }
   bool IsFailed() const { return m_bFailed; }
+  // The range is one record's body: the records it holds must lie wholly
+  // inside it. (Only the file's own end may cut a record short, which a
+  // damaged file's reading salvages.)
+  void MarkAsBody() { m_bBody = true; }
+  bool IsBody() const { return m_bBody; }
 
  private:
   bool Take(std::size_t count, std::string_view& out);
@@ -80,6 +85,7 @@ class CMmdReader {
   CFile* m_pFile = nullptr;
   std::unique_ptr<char[]> m_pWindow;
   bool m_bFailed = false;
+  bool m_bBody = false;
   std::string m_Scratch;  // a string's bytes while they are decoded
 };
 

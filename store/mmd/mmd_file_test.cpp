@@ -262,44 +262,60 @@ TEST_F(MmdFile, ReadsAHandWrittenVersionOneFile) {
   EXPECT_EQ(Store().CreateHandle(L"neu"), dataset.GetPrefix() | 101);
 }
 
-// A text's body holds its children's records: a child that claims more room
-// than the body has left is not made. (Read later up to the end of the file,
-// such a child took in the records after it a second time, and a few
-// kilobytes of them made millions of tables.)
+// A text's body holds its children's records: a text child, or a table
+// child's rows, that claim more room than the body has left are not taken.
+// (Read later up to the end of the file, such a text took in the records
+// after it as children a second time, and a few kilobytes of them made
+// millions of tables; such rows would each read the rest of the file.)
 TEST_F(MmdFile, ATextsChildrenLieInsideItsBody) {
-  CMmdWriter w(CMmdTextCoding{false, 1252});
-  w.WriteTag(mmd::kMagicAnsi);
-  w.WriteTag("NEST");
-  w.WriteU32(1);  // version
-  w.WriteU32(3);  // counter
-  w.WriteU32(0);  // no handle records
-  w.WriteTag(mmd::kTagTables);
-  w.WriteU32(1);
-  w.WriteTag(mmd::kTagText);
-  const std::size_t at = w.WritePlaceholder();
-  w.WriteU32(1), w.WriteU32(0);  // handle, flags
-  w.WritePlainString(L"Eltern");
-  w.WriteU32(2);  // children: one of its true size, one that claims 1,000 bytes
-  for (const std::uint32_t nClaimed : {0u, 1000u}) {
+  for (const bool bTableChild : {false, true}) {
+    CMmdWriter w(CMmdTextCoding{false, 1252});
+    w.WriteTag(mmd::kMagicAnsi);
+    w.WriteTag("NEST");
+    w.WriteU32(1);  // version
+    w.WriteU32(4);  // counter
+    w.WriteU32(0);  // no handle records
+    w.WriteTag(mmd::kTagTables);
+    w.WriteU32(1);
+    w.WriteTag(mmd::kTagText);
+    const std::size_t at = w.WritePlaceholder();
+    w.WriteU32(1), w.WriteU32(0);  // handle, flags
+    w.WritePlainString(L"Eltern");
+    w.WriteU32(2);  // children: a text of its true size, then one claiming 1,000 bytes
     w.WriteTag(mmd::kTagText);
     const std::size_t child = w.WritePlaceholder();
-    w.WriteU32(nClaimed == 0 ? 2 : 3), w.WriteU32(0);
+    w.WriteU32(2), w.WriteU32(0);
     w.WritePlainString(L"Kind");
     w.WriteU32(0);
-    w.Patch(child, nClaimed != 0 ? nClaimed : std::uint32_t(w.GetSize() - child));
+    w.Patch(child, std::uint32_t(w.GetSize() - child));
+    if (bTableChild) {
+      w.WriteTag(mmd::kTagTable);
+      for (std::uint32_t n : {3u, 0u, std::uint32_t(eTypeHandle), 1u, 0u}) w.WriteU32(n);
+      for (int i = 0; i < 4; ++i) w.WriteString(L"");  // RegStr 1-3, comment
+      w.WriteU32(0), w.WriteU32(0);                    // no structure, no children
+      w.WriteU32(100), w.WriteU32(1000);               // rows, and their bytes
+    } else {
+      w.WriteTag(mmd::kTagText);
+      w.WriteU32(1000), w.WriteU32(3);
+    }
+    w.WriteU32(0), w.WriteU32(0);
+    w.Patch(at, std::uint32_t(w.GetSize() - at));
+    for (int i = 0; i < 300; ++i) w.WriteTag("xtra");  // the file goes on beyond the claim
+    const CString path = (m_Folder / L"nest.mmd");
+    ASSERT_TRUE(WriteFileAtomically(path, std::string(w.GetBytes())));
+    CMatDatenSatz& dataset = MakeDataset(L"XXXX", path);
+    ASSERT_TRUE(LoadDataset(dataset));
+    ASSERT_EQ(dataset.m_Tables.size(), 1u);
+    CMatTable& parent = *dataset.m_Tables[0];
+    LoadTableBody(parent);
+    EXPECT_TRUE(IsDatasetDamaged(dataset));
+    ASSERT_EQ(parent.m_Children.size(), bTableChild ? 2u : 1u);
+    EXPECT_EQ(parent.m_Children[0]->m_hName, dataset.GetPrefix() | 2);
+    if (bTableChild) {
+      EXPECT_EQ(parent.m_Children[1]->m_nFilePos, 0u);  // no rows to read
+      EXPECT_EQ(parent.m_Children[1]->m_nRowCount, 0);
+    }
   }
-  w.Patch(at, std::uint32_t(w.GetSize() - at));
-  for (int i = 0; i < 300; ++i) w.WriteTag("xtra");  // the file goes on beyond the claim
-  const CString path = (m_Folder / L"nest.mmd");
-  ASSERT_TRUE(WriteFileAtomically(path, std::string(w.GetBytes())));
-  CMatDatenSatz& dataset = MakeDataset(L"XXXX", path);
-  ASSERT_TRUE(LoadDataset(dataset));
-  ASSERT_EQ(dataset.m_Tables.size(), 1u);
-  CMatTable& parent = *dataset.m_Tables[0];
-  LoadTableBody(parent);
-  ASSERT_EQ(parent.m_Children.size(), 1u);
-  EXPECT_EQ(parent.m_Children[0]->m_hName, dataset.GetPrefix() | 2);
-  EXPECT_TRUE(IsDatasetDamaged(dataset));
 }
 
 TEST_F(MmdFile, NoDatabaseFileIsRefused) {

@@ -88,10 +88,10 @@ bool ReadTextSkeleton(CTableList& list, CMatTable* pParent, CMmdReader& file,
   std::uint32_t nSize = 0;
   std::uint32_t nStored = 0;
   if (!file.ReadU32(nSize) || !file.ReadU32(nStored) || nSize < 8) return false;
-  // A body must lie inside what holds it. One that claimed more would be
+  // A body inside a body must lie inside it. One that claimed more would be
   // read later up to the end of the file, and the records it took in would
   // become its children a second time: a few kilobytes could make millions.
-  if (!file.HasRoom(nSize - 8)) return false;
+  if (file.IsBody() && !file.HasRoom(nSize - 8)) return false;
   CMatTable& table = FindOrAppendTable(list, StoredHandle(dataset, nStored), pParent, dataset);
   table.m_nType = eTypeStrLine;
   table.m_nFilePos = nBodyPos;
@@ -178,6 +178,8 @@ bool ReadTableRecordAt(CMatTable& table, CMmdReader& file, std::uint32_t nVersio
   std::uint32_t nRowCount = 0;
   std::uint32_t nRowsSize = 0;
   if (!file.ReadU32(nRowCount) || !file.ReadU32(nRowsSize) || nRowsSize < 4) return false;
+  // The same for rows: each such table would read the rest of the file.
+  if (file.IsBody() && !file.HasRoom(nRowsSize - 4)) return false;
   table.m_nRowCount = static_cast<std::int32_t>(nRowCount & 0x7FFFFFFF);
   table.m_nFilePos = file.GetPosition();
   return file.Skip(nRowsSize - 4);

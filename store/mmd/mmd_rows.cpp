@@ -259,6 +259,7 @@ void LoadText(CMatTable& table) {
   }
   if (!ReadSizeField(source, table.m_nFilePos, nSize)) nSize = 0;
   CMmdReader file(source, table.m_nFilePos, BodyLength(nLength, table.m_nFilePos, nSize));
+  file.MarkAsBody();
   if (!ReadTextRecord(table, file)) {
     mmd::ReportDamage(dataset, file.GetPosition());
     // What could not be read stays empty rather than being tried on every use.
