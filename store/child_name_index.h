@@ -8,13 +8,18 @@
 // the list would find it. The top-level tables of a dataset are indexed the
 // same way, under the key null.
 //
-// An index belongs to its parent and is dropped when a child is added to or
-// removed from that parent, when a child there is renamed, when the parent's
+// An index belongs to its parent and is dropped when a child there is
+// renamed, when the parent's
 // children are emptied or the parent is destroyed (CMatTable::DeleteContents),
 // when any name text of the dataset changes (RenameHandle) and when the
 // dataset is read again from its file. A child list whose length differs from
 // the one indexed is indexed again on its next look-up, so children appended
-// by the database file's loader are seen too.
+// // by the database file's loader are seen too. A child the store adds or
+// removes is entered into or taken out of its parent's index: building the
+// index anew at the next look-up would make a run of such changes and
+// look-ups (an import's records under one parent, or at the top level) cost
+// the square of the list's length. (When another child of the removed one's
+// name may come first now, the index is dropped after all.)
 //
 // Entries point at children and at their name texts in the dataset's arena;
 // both live at least as long as the index does under the rules above.
@@ -43,6 +48,12 @@ class CChildNameIndex {
 
   // The first indexed table of that name (any case), or null.
   CMatTable* Find(std::wstring_view name) const;
+  // Enters a table appended to the list after those indexed.
+  void Append(CMatTable* pTable);
+  // Takes out a table removed from the list; false when another child has
+  // its name, which may now be the first: only building the index anew
+  // tells.
+  bool Remove(const CMatTable* pTable);
   // The length of the list when it was indexed.
   std::size_t GetListSize() const { return m_nListSize; }
 
@@ -53,14 +64,18 @@ class CChildNameIndex {
   struct CSlot {
     CMatTable* pTable;
     const wchar_t* pName;
-    std::uint32_t nNameLength;
+    std::uint32_t nNameLength : 31;
+    std::uint32_t bShared : 1;  // a later child has the name too
     std::uint32_t nHash;
   };
   void Insert(CMatTable* pTable, std::wstring_view name);
+  // Twice the slots, for an index that would be more than half full.
+  void Grow();
 
   std::vector<CSlot> m_Slots;  // open addressing, a power of two in size
   std::size_t m_nMask = 0;
   std::size_t m_nListSize = 0;
+  std::size_t m_nEntries = 0;  // slots in use
 };
 
 class CChildIndexCache {
@@ -74,6 +89,12 @@ class CChildIndexCache {
   // Drops the index of one parent (null: of the top-level list), and the
   // remembered look-up below.
   void Drop(const CMatTableBody* pParent);
+  // As Drop, for a child the store appended to list, the child list of
+  // pParent: an index of the list as it was before takes the child in.
+  void Appended(const CMatTableBody* pParent, const CTableList& list);
+  // As Drop, for pTable, which the store took out of list: an index of the
+  // list as it was before lets it go.
+  void Removed(const CMatTableBody* pParent, const CTableList& list, const CMatTable* pTable);
   void Clear();
   std::size_t GetCount() const { return m_Indexes.size(); }
 

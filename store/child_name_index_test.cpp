@@ -1,8 +1,11 @@
 #include "store/child_name_index.h"
 
+#include <random>
 #include <string>
 
+#include "platform/text.h"
 #include "store/store_test_util.h"
+#include "store/table_names.h"
 
 namespace {
 
@@ -65,6 +68,35 @@ TEST_F(QueryChildIndex, ChangesOfTheChildListAreSeenAndMoveTheTreeStamp) {
   EXPECT_TRUE(moved());
   CChildIndexCache later;
   EXPECT_GT(later.GetTreeStamp(), nStamp);
+}
+
+// Children added and removed one at a time between look-ups, the index
+// answers as a walk of the list would: the first child of a name, in any
+// case. First with names of their own (the index takes each change in, and
+// grows), then with names that several children share.
+TEST_F(QueryChildIndex, AddsAndRemovesBetweenLookUpsAnswerAsAWalk) {
+  std::mt19937 random(7);
+  const auto walk = [&](std::wstring_view name) -> CMatTable* {
+    for (const auto& pChild : m_pParent->m_Children)
+      if (EqualsNoCase(TableNameText(*pChild), name)) return pChild.get();
+    return nullptr;
+  };
+  int nNext = 0;
+  for (const int nNames : {1 << 30, 12}) {
+    for (int nStep = 0; nStep < 600; ++nStep) {
+      const auto name = [&](int n) {
+        return (random() % 2 != 0 ? L"n" : L"N") + std::to_wstring(n % nNames);
+      };
+      if (random() % 3 != 0 || m_pParent->m_Children.size() < 25) {
+        Child(name(nNext++));
+      } else {
+        const std::size_t nAt = random() % m_pParent->m_Children.size();
+        ASSERT_EQ(Store().RemoveTable(m_pParent->m_Children[nAt].get()), eMatOk);
+      }
+      const CString sought = name(static_cast<int>(random() % (nNext + 1)));
+      ASSERT_EQ(Lookup(sought), walk(sought)) << ToUtf8(sought) << " at step " << nStep;
+    }
+  }
 }
 
 TEST_F(QueryChildIndex, EmptiedOrDestroyedParentsLoseTheirIndex) {

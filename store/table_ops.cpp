@@ -67,7 +67,7 @@ CMatTable* CMatStore::AddTable(CMatDatenSatz& dataset, CMatTable* pParent, Handl
   pTable->m_pParent = pParent;
   CTableList& list = pParent != nullptr ? pParent->m_Children : dataset.m_Tables;
   list.push_back(std::move(pTable));
-  dataset.m_ChildIndexes.Drop(pParent);
+  dataset.m_ChildIndexes.Appended(pParent, list);
   return list.back().get();
 }
 
@@ -88,7 +88,7 @@ eMatManager CMatStore::RemoveTable(CMatTable* pTable) {
   if (pOwner == nullptr) return eMatNoTable;
   std::unique_ptr<CMatTable> pTaken = std::move(*pOwner);
   pList->erase(pList->begin() + (pOwner - pList->data()));
-  m_pCurrent->m_ChildIndexes.Drop(pTaken->m_pParent);
+  m_pCurrent->m_ChildIndexes.Removed(pTaken->m_pParent, *pList, pTaken.get());
   // Out of the tree, the parent may go before it does.
   pTaken->m_pParent = nullptr;
   m_pCurrent->m_RemovedTables.push_back(std::move(pTaken));
