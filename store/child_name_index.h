@@ -9,17 +9,17 @@
 // same way, under the key null.
 //
 // An index belongs to its parent and is dropped when a child there is
-// renamed, when the parent's
-// children are emptied or the parent is destroyed (CMatTable::DeleteContents),
-// when any name text of the dataset changes (RenameHandle) and when the
-// dataset is read again from its file. A child list whose length differs from
-// the one indexed is indexed again on its next look-up, so children appended
-// // by the database file's loader are seen too. A child the store adds or
-// removes is entered into or taken out of its parent's index: building the
-// index anew at the next look-up would make a run of such changes and
-// look-ups (an import's records under one parent, or at the top level) cost
-// the square of the list's length. (When another child of the removed one's
-// name may come first now, the index is dropped after all.)
+// renamed, when the parent's children are emptied or the parent is destroyed
+// (CMatTable::DeleteContents), when any name text of the dataset changes
+// (RenameHandle) and when the dataset is read again from its file. A child
+// list whose length differs from the one indexed is indexed again on its next
+// look-up, so children appended by the database file's loader are seen too.
+// A child the store adds or removes is entered into or taken out of its
+// parent's index: building the index anew at the next look-up would make a
+// run of such changes and look-ups (an import's records under one parent, or
+// at the top level) cost the square of the list's length. (When another
+// child of the removed one's name may come first now, the index is dropped
+// after all.)
 //
 // Entries point at children and at their name texts in the dataset's arena;
 // both live at least as long as the index does under the rules above.
