@@ -210,6 +210,16 @@ TEST_F(MmdFile, StructWithoutDefinitionReadsBackAsVoid) {
   EXPECT_EQ(Cell(Find(again, L"Danach"), H(L"r")), 5u);
 }
 
+// A text table's record in the old form (plain string), without children.
+void WriteTextRecord(CMmdWriter& w, std::uint32_t nHandle, const wchar_t* pText) {
+  w.WriteTag(mmd::kTagText);
+  const std::size_t at = w.WritePlaceholder();
+  w.WriteU32(nHandle), w.WriteU32(0);  // handle, flags
+  w.WritePlainString(pText);
+  w.WriteU32(0);
+  w.Patch(at, std::uint32_t(w.GetSize() - at));
+}
+
 // A file written field by field as docs/mmd.md draws it: version 1 (no
 // default item), an "MMD2" header, a handle above the stored counter, an
 // unknown section, and a text table read on first use.
@@ -234,12 +244,7 @@ std::string HandWrittenFile() {
   w.WriteU32(1);                                   // one row
   w.WriteU32(12);
   w.WriteU32(3), w.WriteU32(100);
-  w.WriteTag(mmd::kTagText);
-  const std::size_t at = w.WritePlaceholder();
-  w.WriteU32(100), w.WriteU32(0);
-  w.WritePlainString(L"Äpfel");
-  w.WriteU32(0);
-  w.Patch(at, std::uint32_t(w.GetSize() - at));
+  WriteTextRecord(w, 100, L"Äpfel");
   w.WriteTag(mmd::kTagChecksum);
   w.WriteU32(0);
   return std::string(w.GetBytes());
@@ -282,12 +287,7 @@ TEST_F(MmdFile, ATextsChildrenLieInsideItsBody) {
     w.WriteU32(1), w.WriteU32(0);  // handle, flags
     w.WritePlainString(L"Eltern");
     w.WriteU32(2);  // children: a text of its true size, then one claiming 1,000 bytes
-    w.WriteTag(mmd::kTagText);
-    const std::size_t child = w.WritePlaceholder();
-    w.WriteU32(2), w.WriteU32(0);
-    w.WritePlainString(L"Kind");
-    w.WriteU32(0);
-    w.Patch(child, std::uint32_t(w.GetSize() - child));
+    WriteTextRecord(w, 2, L"Kind");
     if (bTableChild) {
       w.WriteTag(mmd::kTagTable);
       for (std::uint32_t n : {3u, 0u, std::uint32_t(eTypeHandle), 1u, 0u}) w.WriteU32(n);
