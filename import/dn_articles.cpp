@@ -1,5 +1,6 @@
 // Article records: "A" in both versions, "B" (version 4) and the product
 // group tables every article is put into.
+#include <algorithm>
 #include <string_view>
 
 #include "import/dn_loader.h"
@@ -87,6 +88,9 @@ void CDnLoader::ReadArticle4() {
   const std::wstring_view longKey = m_Reader.ReadView(32);
   if (hArticle == 0) return;
   ++m_nArticles;
+  if (mainGroup.empty()) mainGroup = discount;
+  CGroups groups = FindGroups(mainGroup, nullptr, false);
+  PrefetchGroupRows(groups, hArticle);
 
   SetInt(m_Tables.m_pArtikelInfo2, hArticle, eInfo2Textkennzeichen, textMark);
   SetShortText(hArticle, line1, line2);
@@ -95,9 +99,9 @@ void CDnLoader::ReadArticle4() {
   SetHandle(m_Tables.m_pArtikelInfo1, hArticle, eInfo1Mengeneinheit, TranslateUnit(unit));
   SetPrice(hArticle, price);
   SetHandle(m_Tables.m_pArtikelInfo1, hArticle, eInfo1Rabattgruppe, GetDnHandle(discount));
-  if (mainGroup.empty()) mainGroup = discount;
   m_strLastMainGroup = mainGroup;
-  if (CMatTable* pMain = AddToProductGroup(hArticle, mainGroup, nullptr, nullptr)) {
+  if (groups.nMain == 0) groups = FindGroups(mainGroup, nullptr, true);
+  if (CMatTable* pMain = AddToGroups(groups, hArticle, {})) {
     SetHandle(m_Tables.m_pArtikelInfo2, hArticle, eInfo2HwgGruppe, pMain->m_hName);
   }
   SetLongTextKey(hArticle, longKey);
@@ -116,6 +120,8 @@ void CDnLoader::ReadArticle5() {
   const std::wstring_view discount = m_Reader.ReadView(4);
   const std::wstring_view mainGroup = m_Reader.ReadView(3);
   const std::wstring_view productGroup = m_Reader.ReadView(23);
+  CGroups groups = hArticle != 0 ? FindGroups(mainGroup, &productGroup, false) : CGroups();
+  PrefetchGroupRows(groups, hArticle);
   const std::wstring_view matchcode = m_Reader.ReadTrimmedView(15);
   // A matchcode is, in most catalogues, a new name at a random place of the
   // name map: asked for now, it is there when the article's writes reach it.
@@ -153,7 +159,8 @@ void CDnLoader::ReadArticle5() {
   }
   SetInt(pInfo1, hArticle, eInfo1Verpackungsmenge, packing < 1 ? 1 : packing);
   if (!page.empty()) SetText(pInfo2, hArticle, eInfo2Katalogseite, page);
-  if (CMatTable* pMain = AddToProductGroup(hArticle, mainGroup, &productGroup, &page)) {
+  if (groups.nGroup == 0) groups = FindGroups(mainGroup, &productGroup, true);
+  if (CMatTable* pMain = AddToGroups(groups, hArticle, page)) {
     SetHandle(pInfo2, hArticle, eInfo2HwgGruppe, pMain->m_hName);
   }
   SetInt(pInfo2, hArticle, eInfo2Textkennzeichen, textMark);
@@ -181,6 +188,11 @@ void CDnLoader::ReadArticleAddition() {
   const std::int64_t packing = m_Reader.ReadNumber(5);
   // An addition to an article this dataset does not know has nowhere to go.
   if (hArticle == 0) return;
+  CGroups groups;
+  if (!productGroup.empty()) {
+    groups = FindGroups(m_strLastMainGroup, &productGroup, false);
+    PrefetchGroupRows(groups, hArticle);
+  }
 
   CMatTable* pInfo1 = m_Tables.m_pArtikelInfo1;
   CMatTable* pInfo2 = m_Tables.m_pArtikelInfo2;
@@ -196,45 +208,103 @@ void CDnLoader::ReadArticleAddition() {
     SetHandle(pInfo2, hArticle, eInfo2Anbindungsnummer, GetDnHandle(connection));
   }
   if (!productGroup.empty()) {
-    AddToProductGroup(hArticle, m_strLastMainGroup, &productGroup, nullptr);
+    if (groups.nGroup == 0) groups = FindGroups(m_strLastMainGroup, &productGroup, true);
+    AddToGroups(groups, hArticle, {});
     SetHandle(pInfo2, hArticle, eInfo2Warengruppe, GetDnHandle(productGroup));
   }
   if (costType > 0) SetInt(pInfo1, hArticle, eInfo1Kostenart, costType);
   SetInt(pInfo1, hArticle, eInfo1Verpackungsmenge, packing < 1 ? 1 : packing);
 }
 
-CDnLoader::CGroupEntry* CDnLoader::FindOrMakeGroup(CGroupCache& cache, CMatTable* pParent,
-                                                   std::wstring_view prefix, std::wstring_view name,
-                                                   std::uint32_t nType) {
-  if (const auto it = cache.find(name); it != cache.end()) return &it->second;
+std::uint64_t CDnLoader::CGroupIndex::Hash(std::uint32_t nParent, std::wstring_view name) {
+  // FNV-1a over the characters, seeded by the parent entry: group names are
+  // a few characters long.
+  std::uint64_t h = 0xCBF29CE484222325ull ^ (std::uint64_t{nParent} << 32);
+  for (const wchar_t c : name) h = (h ^ static_cast<std::uint32_t>(c)) * 0x100000001B3ull;
+  return h ^ (h >> 32);
+}
+
+std::uint32_t CDnLoader::CGroupIndex::Find(std::uint32_t nParent, std::wstring_view name) const {
+  if (m_Slots.empty()) return 0;
+  const std::uint64_t h = Hash(nParent, name);
+  const std::size_t nMask = m_Slots.size() - 1;
+  // At most half of the slots are taken: the walk ends at a free one.
+  for (std::size_t i = h & nMask;; i = (i + 1) & nMask) {
+    const std::uint32_t n = m_Slots[i];
+    if (n == 0) return 0;
+    const CEntry& entry = m_Entries[n - 1];
+    if (entry.nHash != h || entry.nParent != nParent || entry.strName.size() != name.size())
+      continue;
+    // Names of a few characters: a loop costs less than a call to compare them.
+    std::size_t k = 0;
+    while (k < name.size() && entry.strName[k] == name[k]) ++k;
+    if (k == name.size()) return n;
+  }
+}
+
+void CDnLoader::CGroupIndex::Place(std::uint32_t nEntry) {
+  const std::size_t nMask = m_Slots.size() - 1;
+  std::size_t i = m_Entries[nEntry - 1].nHash & nMask;
+  while (m_Slots[i] != 0) i = (i + 1) & nMask;
+  m_Slots[i] = nEntry;
+}
+
+std::uint32_t CDnLoader::CGroupIndex::Add(std::uint32_t nParent, std::wstring_view name,
+                                          CMatTable* pTable) {
+  m_Entries.push_back({Hash(nParent, name), nParent, CString(name), pTable});
+  const auto nEntry = static_cast<std::uint32_t>(m_Entries.size());
+  if (2 * std::size_t{nEntry} > m_Slots.size()) {
+    m_Slots.assign(std::max<std::size_t>(16, 2 * m_Slots.size()), 0);
+    for (std::uint32_t n = 1; n < nEntry; ++n) Place(n);
+  }
+  Place(nEntry);
+  return nEntry;
+}
+
+std::uint32_t CDnLoader::FindOrMakeGroup(std::uint32_t nParent, std::wstring_view prefix,
+                                         std::wstring_view name, std::uint32_t nType) {
+  if (const std::uint32_t n = m_Groups.Find(nParent, name)) return n;
+  CMatTable* pParent = nParent != 0 ? m_Groups.Table(nParent) : m_Tables.m_pHauptWarenGruppen;
   CString fullName(prefix);
   fullName += name;
-  CMatTable* pTable = nullptr;
-  if (pParent != nullptr) {
-    pTable = FindChildNamed(*pParent, fullName);
-  } else {
-    pTable = FindTopTableNamed(*m_pDataset, fullName);
-  }
+  CMatTable* pTable = pParent != nullptr ? FindChildNamed(*pParent, fullName)
+                                         : FindTopTableNamed(*m_pDataset, fullName);
   if (pTable == nullptr) pTable = m_Store.CreateTable(pParent, fullName.c_str(), nType, 1);
-  if (pTable == nullptr) return nullptr;
-  CGroupEntry& entry = cache[CString(name)];
-  entry.pTable = pTable;
-  return &entry;
+  return pTable != nullptr ? m_Groups.Add(nParent, name, pTable) : 0;
+}
+
+CDnLoader::CGroups CDnLoader::FindGroups(std::wstring_view mainGroup,
+                                         const std::wstring_view* pProductGroup, bool bMake) {
+  CGroups groups;
+  if (!m_bReady) return groups;
+  groups.nMain = bMake ? FindOrMakeGroup(0, kMainGroupPrefix, mainGroup, eTypeString)
+                       : m_Groups.Find(0, mainGroup);
+  if (groups.nMain != 0 && pProductGroup != nullptr) {
+    groups.nGroup =
+        bMake ? FindOrMakeGroup(groups.nMain, kProductGroupPrefix, *pProductGroup, eTypeVoid)
+              : m_Groups.Find(groups.nMain, *pProductGroup);
+  }
+  return groups;
+}
+
+void CDnLoader::PrefetchGroupRows(const CGroups& groups, Handle hArticle) const {
+  if (hArticle == 0) return;
+  for (const std::uint32_t n : {groups.nMain, groups.nGroup}) {
+    if (n != 0) m_Groups.Table(n)->PrefetchRow(hArticle);
+  }
+}
+
+CMatTable* CDnLoader::AddToGroups(const CGroups& groups, Handle hArticle, std::wstring_view text) {
+  if (groups.nMain == 0) return nullptr;
+  if (groups.nGroup != 0) m_Store.AddRow(m_Groups.Table(groups.nGroup), hArticle);
+  CMatTable* pMain = m_Groups.Table(groups.nMain);
+  SetText(pMain, hArticle, 0, text);
+  return pMain;
 }
 
 CMatTable* CDnLoader::AddToProductGroup(Handle hArticle, std::wstring_view mainGroup,
                                         const std::wstring_view* pProductGroup,
                                         const std::wstring_view* pText) {
-  if (!m_bReady) return nullptr;
-  CGroupEntry* pMain =
-      FindOrMakeGroup(m_MainGroups, m_Tables.m_pHauptWarenGruppen, L"HWG_", mainGroup, eTypeString);
-  if (pMain == nullptr) return nullptr;
-  if (pProductGroup != nullptr) {
-    if (CGroupEntry* pGroup =
-            FindOrMakeGroup(pMain->Groups(), pMain->pTable, L"WG_", *pProductGroup, eTypeVoid)) {
-      m_Store.AddRow(pGroup->pTable, hArticle);
-    }
-  }
-  SetText(pMain->pTable, hArticle, 0, pText != nullptr ? *pText : std::wstring_view());
-  return pMain->pTable;
+  return AddToGroups(FindGroups(mainGroup, pProductGroup, true), hArticle,
+                     pText != nullptr ? *pText : std::wstring_view());
 }

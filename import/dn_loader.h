@@ -23,7 +23,6 @@
 #include <functional>
 #include <memory>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "OrvaMat/types.h"
@@ -131,32 +130,56 @@ class CDnLoader {
   // Tells the user that a text of the record named was cut to what a
   // dataset holds of one text (the format takes the name).
   void ReportCutText(const wchar_t* pGermanFormat, const CString& name);
-  // Group tables by name as spelled in the file, a main group's product
-  // groups in its entry: one look-up per group of an article that allocates
-  // nothing, instead of a walk over the parent's children. Another spelling
-  // of a name gets an entry of its own that leads to the same table, since
-  // the walk finds tables without regard to case.
-  struct CViewHash {
-    using is_transparent = void;
-    std::size_t operator()(std::wstring_view text) const noexcept {
-      return std::hash<std::wstring_view>{}(text);
-    }
+  // Group tables by name as spelled in the file: one look-up per group of
+  // an article, in a flat table that allocates nothing, instead of a walk
+  // over the parent's children. Another spelling of a name gets an entry of
+  // its own that leads to the same table, since the walk finds tables
+  // without regard to case.
+  class CGroupIndex {
+   public:
+    // Entry of name under the main group entry nParent (0: a main group);
+    // 0 when there is none.
+    std::uint32_t Find(std::uint32_t nParent, std::wstring_view name) const;
+    std::uint32_t Add(std::uint32_t nParent, std::wstring_view name, CMatTable* pTable);
+    CMatTable* Table(std::uint32_t nEntry) const { return m_Entries[nEntry - 1].pTable; }
+
+   private:
+    struct CEntry {
+      std::uint64_t nHash;
+      std::uint32_t nParent;
+      CString strName;
+      CMatTable* pTable;
+    };
+    static std::uint64_t Hash(std::uint32_t nParent, std::wstring_view name);
+    // Enters an entry into its first free slot from its hash on.
+    void Place(std::uint32_t nEntry);
+    std::vector<CEntry> m_Entries;
+    std::vector<std::uint32_t> m_Slots;  // entry numbers; 0 is free; a power of two
   };
-  struct CGroupEntry;
-  using CGroupCache = std::unordered_map<CString, CGroupEntry, CViewHash, std::equal_to<>>;
-  struct CGroupEntry {
-    CMatTable* pTable = nullptr;
-    std::unique_ptr<CGroupCache> pGroups;  // a main group's product groups
-    CGroupCache& Groups() {
-      if (!pGroups) pGroups = std::make_unique<CGroupCache>();
-      return *pGroups;
-    }
+  // Group table names: the prefix and the group's name as the file spells it.
+  static constexpr std::wstring_view kMainGroupPrefix = L"HWG_";
+  static constexpr std::wstring_view kProductGroupPrefix = L"WG_";
+  // The entry of the group table prefix + name under the main group entry
+  // nParent (0: under the main groups' table), made when missing; 0 when the
+  // table could not be made.
+  std::uint32_t FindOrMakeGroup(std::uint32_t nParent, std::wstring_view prefix,
+                                std::wstring_view name, std::uint32_t nType);
+  // An article's main group entry and, when it names one, its product group.
+  struct CGroups {
+    std::uint32_t nMain = 0;
+    std::uint32_t nGroup = 0;
   };
-  // The group table prefix + name under pParent (a main group under the
-  // main groups' table, a product group under its main group), entered in
-  // cache, pParent's groups.
-  CGroupEntry* FindOrMakeGroup(CGroupCache& cache, CMatTable* pParent, std::wstring_view prefix,
-                               std::wstring_view name, std::uint32_t nType);
+  // With bMake false, only groups met before are found: an article's
+  // groups are looked up early for PrefetchGroupRows, and made where they
+  // always were, so that the names of new groups take the same handles.
+  CGroups FindGroups(std::wstring_view mainGroup, const std::wstring_view* pProductGroup,
+                     bool bMake);
+  // Asks for the article's rows in its group tables ahead of their writes:
+  // a catalogue's groups take turns, so that each write would otherwise wait
+  // for its row at a random place of its own table.
+  void PrefetchGroupRows(const CGroups& groups, Handle hArticle) const;
+  // The row writes of AddToProductGroup; returns the main group table.
+  CMatTable* AddToGroups(const CGroups& groups, Handle hArticle, std::wstring_view text);
   // Moves to the next line when it continues the current record (same first
   // nPrefix characters); false at the end of the record.
   bool NextContinuation(std::size_t nPrefix);
@@ -209,6 +232,6 @@ class CDnLoader {
   CPendingField* PendField(CMatTable* pTable, Handle hRow, int field);
   void FlushPendingRow(CPendingRow& row);
   std::array<CPendingRow, 2> m_PendingRows;
-  // The main groups as the file spells them, each with its product groups.
-  CGroupCache m_MainGroups;
+  // The main groups as the file spells them, and their product groups.
+  CGroupIndex m_Groups;
 };

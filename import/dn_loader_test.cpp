@@ -160,6 +160,31 @@ TEST(DatanormArticle, AdditionRecordVersion4) {
   EXPECT_EQ(t.H(L"ALT-2"), 0u);
 }
 
+TEST(DatanormArticle, ManyGroupsTakingTurnsKeepTheirArticles) {
+  // Main groups and product groups take turns from article to article, and
+  // product groups of the same name lie under every main group.
+  std::string records;
+  for (int i = 0; i < 60; ++i) {
+    records += "A;N;ART" + std::to_string(i) + ";K;;PCE;1;1;100;R;M" + std::to_string(i % 5) +
+               ";P" + std::to_string(i % 12) + ";;;;;;;;;;;0;;;0;\r\n";
+  }
+  CDnTestDataset t;
+  ASSERT_TRUE(t.Load(DnHeader5() + records));
+  CMatTable* pGroups = t.Table(L"HauptWarenGruppen");
+  ASSERT_EQ(pGroups->m_Children.size(), 5u);
+  for (int i = 0; i < 60; ++i) {
+    SCOPED_TRACE(i);
+    CMatTable* pMain = t.Child(pGroups, (L"HWG_M" + std::to_wstring(i % 5)).c_str());
+    ASSERT_NE(pMain, nullptr);
+    EXPECT_EQ(pMain->m_Children.size(), 12u);
+    const Handle hArticle = t.H((L"ART" + std::to_wstring(i)).c_str());
+    EXPECT_EQ(t.Store().RowExists(pMain, hArticle), eMatOk);
+    CMatTable* pGroup = t.Child(pMain, (L"WG_P" + std::to_wstring(i % 12)).c_str());
+    EXPECT_EQ(t.Store().RowExists(pGroup, hArticle), eMatOk);
+    EXPECT_EQ(t.Store().GetRowCount(pGroup), 1);
+  }
+}
+
 TEST(DatanormArticle, ProcessingFlagOtherThanNSkipsTheRecord) {
   CDnTestDataset t;
   ASSERT_TRUE(t.Load(DnHeader5() + "A;A;CHG;Kurz;;PCE;1;1;100;;;;;;;;;;;;;;;;;\r\n"

@@ -82,11 +82,10 @@ void CDnLoader::ReadProductGroup() {
   // The main group table is made whenever a record names the main group, so
   // that a product group never lands outside its main group, and a record
   // that carries both names keeps both.
-  CGroupEntry* pMain =
-      FindOrMakeGroup(m_MainGroups, m_Tables.m_pHauptWarenGruppen, L"HWG_", mainGroup, eTypeString);
+  const std::uint32_t nMain = FindOrMakeGroup(0, kMainGroupPrefix, mainGroup, eTypeString);
   if (!mainName.empty())
     SetText(m_Tables.m_pTextStrings, GetDnHandle(L"HWG_" + mainGroup), 0, mainName);
-  if (groupName.empty() || pMain == nullptr) return;
-  FindOrMakeGroup(pMain->Groups(), pMain->pTable, L"WG_", group, eTypeVoid);
+  if (groupName.empty() || nMain == 0) return;
+  FindOrMakeGroup(nMain, kProductGroupPrefix, group, eTypeVoid);
   SetText(m_Tables.m_pTextStrings, GetDnHandle(L"WG_" + group), 0, groupName);
 }
