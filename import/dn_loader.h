@@ -21,7 +21,6 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string_view>
 #include <vector>
 
