@@ -233,8 +233,8 @@ class CArticleWorkbookReader {
     sheet.GetFloatValueAt(dPrice, eColPrice, r);
     SetFloat(m_Tables.m_pPreis, hArticle, 0, static_cast<float>(dPrice));
     SetHandleOfText(pInfo1, hArticle, eInfo1Rabattgruppe, text(eColDiscount));
-    const CString mainGroup = WorkbookCellText(sheet, eColMainGroup, r, L"HWG_");
-    const CString group = WorkbookCellText(sheet, eColGroup, r, L"WG_");
+    const CString mainGroup = WorkbookCellText(sheet, eColMainGroup, r, kMainGroupPrefix);
+    const CString group = WorkbookCellText(sheet, eColGroup, r, kProductGroupPrefix);
     SetHandleOfText(pInfo2, hArticle, eInfo2HwgGruppe, mainGroup);
     SetHandleOfText(pInfo2, hArticle, eInfo2Warengruppe, group);
     SetHandleOfText(pInfo2, hArticle, eInfo2Anbindungsnummer, text(eColConnection));
@@ -323,8 +323,8 @@ bool ImportArticleWorkbook(CMatStore& store, const CString& path, std::size_t* p
   CDnTables tables;
   if (!PrepareDnTables(store, tables) || tables.m_pStringTable == nullptr) return false;
   CArticleWorkbookReader reader(store, *pDataset, tables);
-  const bool bMainGroups = reader.ReadNameSheet(pNames[0], L"HWG_", false);
-  reader.ReadNameSheet(pNames[1], L"WG_", false);
+  const bool bMainGroups = reader.ReadNameSheet(pNames[0], kMainGroupPrefix, false);
+  reader.ReadNameSheet(pNames[1], kProductGroupPrefix, false);
   reader.ReadNameSheet(pNames[2], L"", true);
   {
     CWorkbookRowProgress progress(pProgress, pArticles->GetRowCount());

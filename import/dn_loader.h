@@ -155,9 +155,6 @@ class CDnLoader {
     std::vector<CEntry> m_Entries;
     std::vector<std::uint32_t> m_Slots;  // entry numbers; 0 is free; a power of two
   };
-  // Group table names: the prefix and the group's name as the file spells it.
-  static constexpr std::wstring_view kMainGroupPrefix = L"HWG_";
-  static constexpr std::wstring_view kProductGroupPrefix = L"WG_";
   // The entry of the group table prefix + name under the main group entry
   // nParent (0: under the main groups' table), made when missing; 0 when the
   // table could not be made.

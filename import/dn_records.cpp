@@ -84,8 +84,9 @@ void CDnLoader::ReadProductGroup() {
   // that carries both names keeps both.
   const std::uint32_t nMain = FindOrMakeGroup(0, kMainGroupPrefix, mainGroup, eTypeString);
   if (!mainName.empty())
-    SetText(m_Tables.m_pTextStrings, GetDnHandle(L"HWG_" + mainGroup), 0, mainName);
+    SetText(m_Tables.m_pTextStrings, GetDnHandle(CString(kMainGroupPrefix) + mainGroup), 0,
+            mainName);
   if (groupName.empty() || nMain == 0) return;
   FindOrMakeGroup(nMain, kProductGroupPrefix, group, eTypeVoid);
-  SetText(m_Tables.m_pTextStrings, GetDnHandle(L"WG_" + group), 0, groupName);
+  SetText(m_Tables.m_pTextStrings, GetDnHandle(CString(kProductGroupPrefix) + group), 0, groupName);
 }

@@ -9,9 +9,18 @@
 // and the tables are not removed.
 #pragma once
 
+#include <string_view>
+
 #include "OrvaMat/mat_table.h"
 
 class CMatStore;
+
+// Group table names: the prefix and the group's name as the catalogue spells
+// it, a main group's table under "HauptWarenGruppen" and a product group's
+// under its main group. The names of the groups in "StringTable" take the
+// same prefixes.
+inline constexpr std::wstring_view kMainGroupPrefix = L"HWG_";
+inline constexpr std::wstring_view kProductGroupPrefix = L"WG_";
 
 struct CDnTables {
   CMatTable* m_pDnT = nullptr;            // "DATANORM_T": long text blocks (T)
