@@ -86,7 +86,7 @@ Handle CMatDatenSatz::EnterNewName(std::wstring_view text, const CNameMap::CMiss
   ++m_nHandleCounter;
   const Handle h = GetPrefix() | (m_nHandleCounter & kCounterMask);
   m_HandleToName.SetAt(h, copy.Entry());
-  m_NameToHandle.SetAtMiss(text, copy, h, miss);  // no miss: the general way
+  m_NameToHandle.SetAtMiss(text, h, miss);  // no miss: the general way
   return h;
 }
 
@@ -129,7 +129,7 @@ bool CMatDatenSatz::RenameHandle(Handle h, std::wstring_view text) {
   if (const CPoolText old = GetName(h)) m_NameToHandle.RemoveIf(old.ToString(), h);
   m_WideNames.RemoveKey(h);  // a host keeps the old text; the next asks for the new one
   m_HandleToName.SetAt(h, copy.Entry());
-  m_NameToHandle.SetAt(text, copy, h);
+  m_NameToHandle.SetAt(text, h);
   // The handle may name tables: their parents' indexes hold the old text.
   m_ChildIndexes.Clear();
   m_bModified = true;
@@ -168,7 +168,7 @@ bool CMatDatenSatz::EnterLoadedName(Handle h, std::wstring_view text) {
   const CPoolText copy(CopyPoolText(text, nullptr));
   if (!copy) return false;
   m_HandleToName.SetAt(h, copy.Entry());
-  if (!m_bNamesDeferred) m_NameToHandle.SetAt(text, copy, h);
+  if (!m_bNamesDeferred) m_NameToHandle.SetAt(text, h);
   return true;
 }
 
@@ -188,15 +188,14 @@ void CMatDatenSatz::EnterDeferredNames() const {
     std::uint64_t word = 0;
     for (POSITION pos = m_HandleToName.GetStartPosition(); pos != nullptr;) {
       m_HandleToName.GetNextAssoc(pos, h, word);
-      const CPoolText copy(static_cast<std::uintptr_t>(word));
-      copy.AssignTo(text);
-      enter(copy, h);
+      CPoolText(static_cast<std::uintptr_t>(word)).AssignTo(text);
+      enter(h);
     }
   };
-  forEach([this, &text](CPoolText copy, Handle h) { m_NameToHandle.SetAt(text, copy, h); });
+  forEach([this, &text](Handle h) { m_NameToHandle.SetAt(text, h); });
   if (m_NameToHandle.GetCount() == m_HandleToName.GetCount()) return;
-  forEach([this, &text](CPoolText copy, Handle h) {
-    if (m_NameToHandle.Lookup(text) < h) m_NameToHandle.SetAt(text, copy, h);
+  forEach([this, &text](Handle h) {
+    if (m_NameToHandle.Lookup(text) < h) m_NameToHandle.SetAt(text, h);
   });
 }
 

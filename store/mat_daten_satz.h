@@ -146,9 +146,10 @@ class CMatDatenSatz {
   CString m_strPath;
   CTableList m_Tables;
   CTableList m_RemovedTables;
-  // Read it through FindHandle: after a load it is filled on first use.
-  mutable CNameMap m_NameToHandle;
-  CRowMap m_HandleToName;                    // handle -> its text's pool entry (CPoolText)
+  CRowMap m_HandleToName;  // handle -> its text's pool entry (CPoolText)
+  // Read it through FindHandle: after a load it is filled on first use. Its
+  // slots name handles, whose texts it reads in m_HandleToName.
+  mutable CNameMap m_NameToHandle{m_HandleToName};
   CRowMap m_WideNames;                       // handle -> address of its widened text
   std::vector<std::uintptr_t> m_StringPool;  // entries as CPoolText takes them
   // The most texts the pool takes: its indexes are 32-bit and 0 means none.

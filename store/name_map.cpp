@@ -4,16 +4,14 @@
 #include <cstring>
 
 #include "platform/huge_pages.h"
+#include "store/pool_text.h"
 
 namespace {
 // The name maps start with room for 512 names.
 constexpr std::size_t kInitialCapacity = 1024;
 // Home spreads a 32-bit hash over at most 2^32 slots.
 constexpr std::size_t kMaxCapacity = std::size_t{1} << 32;
-const wchar_t kRemoved[1] = {0};
 }  // namespace
-
-std::uintptr_t CNameMap::Removed() { return CPoolText::WideEntry(kRemoved); }
 
 std::uint32_t CNameMap::Hash(std::wstring_view text) {
   // Two characters per step through one 64-bit multiply, then a final mix so
@@ -35,44 +33,9 @@ std::uint32_t CNameMap::Hash(std::wstring_view text) {
   return static_cast<std::uint32_t>(h);
 }
 
-namespace {
-bool FitsInSlot(const wchar_t* pText, std::size_t nLength, std::size_t nMax) {
-  if (nLength > nMax) return false;
-  for (std::size_t i = 0; i < nLength; ++i) {
-    if (static_cast<std::uint32_t>(pText[i]) - 1u > 0xFEu) return false;  // NUL or above 255
-  }
-  return true;
-}
-}  // namespace
-
-std::uintptr_t CNameMap::EntryOf(const CSlot& s) {
-  std::uintptr_t n = 0;
-  std::memcpy(&n, s.aKey, sizeof n);
-  return n;
-}
-
-void CNameMap::SetKey(CSlot& s, std::wstring_view text, CPoolText copy) {
-  std::memset(s.aKey, 0, sizeof s.aKey);
-  if (FitsInSlot(text.data(), text.size(), kInlineChars)) {
-    for (std::size_t i = 0; i < text.size(); ++i) s.aKey[i] = static_cast<unsigned char>(text[i]);
-    s.aKey[15] = static_cast<unsigned char>(0x80u | text.size());
-  } else {
-    const std::uintptr_t n = copy.Entry();
-    std::memcpy(s.aKey, &n, sizeof n);
-  }
-}
-
-bool CNameMap::KeyEquals(const CSlot& s, std::wstring_view text) {
-  const unsigned nForm = s.aKey[15];
-  if (nForm == 0) {
-    const std::uintptr_t n = EntryOf(s);
-    return n != 0 && n != Removed() && CPoolText(n).Equals(text);
-  }
-  if ((nForm & 0x7Fu) != text.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (static_cast<std::uint32_t>(text[i]) != s.aKey[i]) return false;
-  }
-  return true;
+bool CNameMap::KeyEquals(const CSlot& s, std::wstring_view text) const {
+  std::uint64_t word = 0;
+  return m_Names.Lookup(s.hName, word) && CPoolText(static_cast<std::uintptr_t>(word)).Equals(text);
 }
 
 std::size_t CNameMap::FindSlot(std::wstring_view text, std::uint32_t nHash) const {
@@ -106,18 +69,16 @@ Handle CNameMap::Lookup(std::wstring_view text, CMiss& miss) const {
   return 0;
 }
 
-void CNameMap::SetAtMiss(std::wstring_view text, CPoolText copy, Handle hName, const CMiss& miss) {
+void CNameMap::SetAtMiss(std::wstring_view text, Handle hName, const CMiss& miss) {
   // A room check that would rehash, a text that is entered up to a NUL
   // inside it, or a change since the look-up: the general way.
-  if (!copy || miss.pMap != this || miss.nStamp != m_nStamp ||
+  if (hName == 0 || miss.pMap != this || miss.nStamp != m_nStamp ||
       (m_nCount + m_nRemoved + 1) * 4 > m_nCapacity * 3 || text.find(L'\0') != text.npos) {
-    return SetAt(text, copy, hName);
+    return SetAt(text, hName);
   }
   CSlot& slot = m_pSlots[miss.nSlot];
   if (IsRemoved(slot)) --m_nRemoved;
-  slot.nHash = miss.nHash;
-  slot.hName = hName;
-  SetKey(slot, text, copy);
+  slot = CSlot{miss.nHash, hName};
   ++m_nCount;
   ++m_nStamp;
 }
@@ -138,10 +99,7 @@ void CNameMap::Rehash(std::size_t nCapacity) {
   m_nCapacity = nCapacity;
   m_nRemoved = 0;
   for (std::size_t j = 0; j < nOld; ++j) {
-    if (!IsUsed(pOld[j])) continue;
-    std::size_t i = Home(pOld[j].nHash);
-    while (!IsEmpty(m_pSlots[i])) i = Next(i);
-    m_pSlots[i] = pOld[j];
+    if (IsUsed(pOld[j])) m_pSlots[FreeSlot(pOld[j].nHash)] = pOld[j];
   }
 }
 
@@ -154,14 +112,19 @@ void CNameMap::InitHashTable(std::size_t n) {
   if (nCapacity > m_nCapacity) Rehash(nCapacity);
 }
 
-void CNameMap::SetAt(std::wstring_view text, CPoolText copy, Handle hName) {
-  if (!copy) return;
+std::size_t CNameMap::FreeSlot(std::uint32_t nHash) const {
+  std::size_t i = Home(nHash);
+  while (IsUsed(m_pSlots[i])) i = Next(i);
+  return i;
+}
+
+void CNameMap::SetAt(std::wstring_view text, Handle hName) {
+  if (hName == 0) return;
   ++m_nStamp;
   text = text.substr(0, text.find(L'\0'));  // the text as its copy reads
   const std::uint32_t nHash = Hash(text);
   std::size_t i = FindSlot(text, nHash);
   if (i < m_nCapacity) {
-    SetKey(m_pSlots[i], text, copy);
     m_pSlots[i].hName = hName;
     return;
   }
@@ -170,12 +133,9 @@ void CNameMap::SetAt(std::wstring_view text, CPoolText copy, Handle hName) {
     Rehash(m_nCapacity == 0 ? kInitialCapacity
                             : (bGrow ? std::min(kMaxCapacity, m_nCapacity * 2) : m_nCapacity));
   }
-  i = Home(nHash);
-  while (IsUsed(m_pSlots[i])) i = Next(i);
+  i = FreeSlot(nHash);
   if (IsRemoved(m_pSlots[i])) --m_nRemoved;
-  m_pSlots[i].nHash = nHash;
-  m_pSlots[i].hName = hName;
-  SetKey(m_pSlots[i], text, copy);
+  m_pSlots[i] = CSlot{nHash, hName};
   ++m_nCount;
 }
 
@@ -183,9 +143,7 @@ bool CNameMap::RemoveIf(std::wstring_view text, Handle hName) {
   const std::size_t i = FindSlot(text, Hash(text));
   if (i >= m_nCapacity || m_pSlots[i].hName != hName) return false;
   ++m_nStamp;
-  m_pSlots[i] = CSlot{};
-  const std::uintptr_t nRemoved = Removed();
-  std::memcpy(m_pSlots[i].aKey, &nRemoved, sizeof nRemoved);
+  m_pSlots[i] = CSlot{1, 0};
   --m_nCount;
   ++m_nRemoved;
   return true;

@@ -1,13 +1,13 @@
 // CNameMap: a dataset's map from name text to Handle (m_NameToHandle).
 //
-// The keys are compared exactly and case-sensitively. A short key (at most
-// kInlineChars characters, each below 256, as most article numbers and table
-// names are) is kept inside its slot, one byte a character, so that a hit
-// costs one memory read instead of two; a longer key is kept as the pool
-// entry (CPoolText, one byte a character when it can be) of the dataset's own
-// arena copy, never copied. Open addressing with linear probing over any
-// number of slots; a removed slot keeps probe chains intact until the next
-// rehash.
+// The keys are compared exactly and case-sensitively. A slot holds the
+// text's hash and its handle, no more: the text itself is the handle's name
+// in the dataset's handle map (handle -> pool entry, CPoolText), which every
+// handle entered here has. A catalogue's few hundred thousand names then
+// cost eight bytes a slot instead of a second copy of each text; a look-up
+// reads the text only when a slot's hash matches. Open addressing with
+// linear probing over any number of slots; a removed slot keeps probe
+// chains intact until the next rehash.
 #pragma once
 
 #include <cstddef>
@@ -15,17 +15,23 @@
 #include <memory>
 #include <string_view>
 
+#include "OrvaMat/row_map.h"
 #include "OrvaMat/types.h"
-#include "store/pool_text.h"
 
 class CNameMap {
  public:
+  // names: the handle map the slots' handles are read through; it outlives
+  // the name map, and every handle entered here has its text there first.
+  explicit CNameMap(const CRowMap& names) : m_Names(names) {}
+  CNameMap(const CNameMap&) = delete;
+  CNameMap& operator=(const CNameMap&) = delete;
+
   // The handle entered for the text, 0 when none.
   Handle Lookup(std::wstring_view text) const;
-  // Enters text for hName; copy is the dataset's arena copy of it, which
-  // outlives the entry. An entry of an equal text is taken over: the later
-  // handle wins and the entry then points to the new copy.
-  void SetAt(std::wstring_view text, CPoolText copy, Handle hName);
+  // Enters text for hName (not 0), whose name in the handle map is text up
+  // to a NUL inside it. An entry of an equal text is taken over: the later
+  // handle wins.
+  void SetAt(std::wstring_view text, Handle hName);
 
   // Where an absent text would be entered, as a look-up found it: a name
   // made right after its look-up missed (an import's new article numbers)
@@ -40,7 +46,7 @@ class CNameMap {
   // Lookup, and on a miss where the text would go.
   Handle Lookup(std::wstring_view text, CMiss& miss) const;
   // SetAt of the very text whose look-up gave miss.
-  void SetAtMiss(std::wstring_view text, CPoolText copy, Handle hName, const CMiss& miss);
+  void SetAtMiss(std::wstring_view text, Handle hName, const CMiss& miss);
   // Removes the text's entry only when it names hName, so that removing an
   // older handle of the same text leaves the newer one findable.
   bool RemoveIf(std::wstring_view text, Handle hName);
@@ -59,14 +65,10 @@ class CNameMap {
   }
 
  private:
-  static constexpr std::size_t kInlineChars = 15;
-  // aKey[15] tells the form: 0x80 | length for a key inside the slot (its
-  // characters in aKey[0..14]); 0 for a pool entry in aKey[0..7], where a
-  // null entry marks an empty slot and Removed() a removed one.
+  // An empty slot has handle 0 and hash 0, a removed one handle 0 and hash 1.
   struct CSlot {
     std::uint32_t nHash;
     Handle hName;
-    unsigned char aKey[16];
   };
   // The hash's slot: the hash taken as a fraction of 2^32 times the capacity,
   // so that any capacity serves and every bit of the hash counts.
@@ -74,17 +76,18 @@ class CNameMap {
     return static_cast<std::size_t>((std::uint64_t{nHash} * m_nCapacity) >> 32);
   }
   std::size_t Next(std::size_t i) const { return i + 1 == m_nCapacity ? 0 : i + 1; }
-  static std::uintptr_t Removed();
-  static std::uintptr_t EntryOf(const CSlot& s);
-  static bool IsEmpty(const CSlot& s) { return s.aKey[15] == 0 && EntryOf(s) == 0; }
-  static bool IsRemoved(const CSlot& s) { return s.aKey[15] == 0 && EntryOf(s) == Removed(); }
-  static bool IsUsed(const CSlot& s) { return !IsEmpty(s) && !IsRemoved(s); }
-  static void SetKey(CSlot& s, std::wstring_view text, CPoolText copy);
-  static bool KeyEquals(const CSlot& s, std::wstring_view text);
+  static bool IsEmpty(const CSlot& s) { return s.hName == 0 && s.nHash == 0; }
+  static bool IsRemoved(const CSlot& s) { return s.hName == 0 && s.nHash == 1; }
+  static bool IsUsed(const CSlot& s) { return s.hName != 0; }
+  // Whether the slot's handle is named text.
+  bool KeyEquals(const CSlot& s, std::wstring_view text) const;
   std::size_t FindSlot(std::wstring_view text, std::uint32_t nHash) const;
+  // The first removed or empty slot from the hash's home.
+  std::size_t FreeSlot(std::uint32_t nHash) const;
   static std::unique_ptr<CSlot[]> NewSlots(std::size_t nCapacity);
   void Rehash(std::size_t nCapacity);
 
+  const CRowMap& m_Names;
   std::unique_ptr<CSlot[]> m_pSlots;
   std::size_t m_nCapacity = 0;
   std::size_t m_nCount = 0;

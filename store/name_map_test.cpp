@@ -7,45 +7,52 @@
 #include <utility>
 #include <vector>
 
+#include "store/pool_text.h"
+
 namespace {
 
-// Enters text with a copy kept as the dataset keeps its names: one byte a
-// character when every character is below 256, else the wide text itself.
+// A name map with the handle map it reads its texts through, filled as a
+// dataset fills both: the handle's text (one byte a character when every
+// character is below 256, else the wide text itself) first, then the entry.
 // With bAfterMiss, the text is entered where its look-up found room, as a
 // dataset makes a name right after its look-up missed.
-struct CCopies {
+struct CNames {
+  CRowMap names;
+  CNameMap map{names};
   std::deque<std::string> narrow;
-  void Enter(CNameMap& map, const std::wstring& text, Handle h, bool bAfterMiss = false) {
-    CPoolText copy(CPoolText::WideEntry(text.c_str()));
+  std::deque<std::wstring> wide;
+  void Name(Handle h, const std::wstring& text) {
+    CPoolText copy(CPoolText::WideEntry(wide.emplace_back(text).c_str()));
     if (CPoolText::FitsNarrow(text)) {
       std::string& bytes = narrow.emplace_back(text.size(), '\0');
       CPoolText::CopyNarrow(text.data(), text.size(), bytes.data());
       copy = CPoolText(CPoolText::NarrowEntry(bytes.c_str()));
     }
-    if (!bAfterMiss) return map.SetAt(text, copy, h);
+    names.SetAt(h, copy.Entry());
+  }
+  void Enter(const std::wstring& text, Handle h, bool bAfterMiss = false) {
+    Name(h, text);
+    if (!bAfterMiss) return map.SetAt(text, h);
     CNameMap::CMiss miss;
     ASSERT_EQ(map.Lookup(text, miss), 0u);
-    map.SetAtMiss(text, copy, h, miss);
+    map.SetAtMiss(text, h, miss);
   }
 };
 
 TEST(StoreNameMap, ComparesExactlyAndTheLaterHandleWins) {
-  CNameMap map;
-  std::wstring a = L"Rohr", b = L"Rohr", c = L"rohr";
-  auto enter = [&map](const std::wstring& text, Handle h) {
-    map.SetAt(text, CPoolText(CPoolText::WideEntry(text.c_str())), h);
-  };
-  enter(a, 0x01000002);
-  enter(c, 0x01000003);
+  CNames n;
+  const CNameMap& map = n.map;
+  n.Enter(L"Rohr", 0x01000002);
+  n.Enter(L"rohr", 0x01000003);
   EXPECT_EQ(map.Lookup(L"Rohr"), 0x01000002u);
-  enter(b, 0x01000004);
+  n.Enter(L"Rohr", 0x01000004);
   EXPECT_EQ(map.Lookup(L"Rohr"), 0x01000004u);
   EXPECT_EQ(map.Lookup(L"rohr"), 0x01000003u);
   EXPECT_EQ(map.Lookup(L"ROHR"), 0u);
   EXPECT_EQ(map.GetCount(), 2u);
-  // The entry now points to the later copy: blanking the first copy (as a
-  // removed handle's text is) must not disturb it.
-  a[0] = 0;
+  // The entry now names the later handle: a new text of the first (as a
+  // removed handle's text is blanked) must not disturb it.
+  n.Name(0x01000002, L"");
   EXPECT_EQ(map.Lookup(L"Rohr"), 0x01000004u);
 }
 
@@ -58,15 +65,15 @@ TEST(StoreNameMap, KeepsEveryEntryThroughGrowthAndRemovals) {
   for (const auto& [bAnnounced, bAfterMiss] : {std::pair{false, false}, std::pair{true, false},
                                                std::pair{false, true}, std::pair{true, true}}) {
     SCOPED_TRACE(::testing::Message() << bAnnounced << bAfterMiss);
-    CNameMap map;
-    CCopies copies;
+    CNames n;
+    CNameMap& map = n.map;
     if (bAnnounced) map.InitHashTable(50000);
     const std::size_t nBytes = map.GetMemoryBytes();
     for (int i = 0; i < 50000; ++i)
-      copies.Enter(map, texts[i], static_cast<Handle>(i + 1), bAfterMiss);
+      n.Enter(texts[i], static_cast<Handle>(i + 1), bAfterMiss);
     if (bAnnounced) {
       EXPECT_EQ(map.GetMemoryBytes(), nBytes);
-      EXPECT_LT(nBytes, 50000u * 4 / 3 * 24 + 100);  // three quarters full, not less
+      EXPECT_LT(nBytes, 50000u * 4 / 3 * 8 + 100);  // three quarters full, not less
     }
     for (int i = 0; i < 50000; i += 2) map.RemoveIf(texts[i], static_cast<Handle>(i + 1));
     for (int i = 0; i < 50000; ++i)
@@ -77,11 +84,12 @@ TEST(StoreNameMap, KeepsEveryEntryThroughGrowthAndRemovals) {
     // Entered again into removed slots. A miss taken before the map changed
     // is not used: here the same text was entered meanwhile, and is taken over.
     for (int i = 0; i < 50000; i += 2)
-      copies.Enter(map, texts[i], static_cast<Handle>(i + 1), true);
+      n.Enter(texts[i], static_cast<Handle>(i + 1), true);
     CNameMap::CMiss stale;
     EXPECT_EQ(map.Lookup(L"neu", stale), 0u);
-    copies.Enter(map, L"neu", 60001);
-    map.SetAtMiss(L"neu", CPoolText(CPoolText::WideEntry(L"neu")), 60002, stale);
+    n.Enter(L"neu", 60001);
+    n.Name(60002, L"neu");
+    map.SetAtMiss(L"neu", 60002, stale);
     for (int i = 0; i < 50000; ++i)
       ASSERT_EQ(map.Lookup(texts[i]), static_cast<Handle>(i + 1)) << i;
     EXPECT_EQ(map.Lookup(L"neu"), 60002u);
@@ -89,20 +97,19 @@ TEST(StoreNameMap, KeepsEveryEntryThroughGrowthAndRemovals) {
   }
 }
 
-TEST(StoreNameMap, ShortAndLongKeysAreToldApart) {
-  // Keys of up to 15 characters below 256 live inside the slots, others by
-  // their copy's entry (one byte or four a character): texts on either side
-  // of each limit must find only themselves.
+TEST(StoreNameMap, TextsOfBothFormsAndNearTextsAreToldApart) {
+  // Texts of one byte a character and of wide characters, and texts that
+  // differ from them in one character, in their length or by a NUL.
   std::vector<std::wstring> texts = {L"",
                                      L"\u00e4",
-                                     L"Heizk\u00f6rper 123",         // 15 characters, inline
-                                     L"Heizk\u00f6rper 1234",        // 16: a one-byte copy
-                                     L"Heizk\u00f6rper 1234\u20ac",  // 17: a wide copy
-                                     L"Heizk\u00f6rper 12\u20ac",    // 15 with one above 255
+                                     L"Heizk\u00f6rper 123",
+                                     L"Heizk\u00f6rper 1234",
+                                     L"Heizk\u00f6rper 1234\u20ac",
+                                     L"Heizk\u00f6rper 12\u20ac",
                                      L"Heizk\u00f6rper 12\u0100"};
-  CNameMap map;
-  CCopies copies;
-  for (std::size_t i = 0; i < texts.size(); ++i) copies.Enter(map, texts[i], Handle(i + 1));
+  CNames n;
+  const CNameMap& map = n.map;
+  for (std::size_t i = 0; i < texts.size(); ++i) n.Enter(texts[i], Handle(i + 1));
   for (std::size_t i = 0; i < texts.size(); ++i)
     EXPECT_EQ(map.Lookup(texts[i]), Handle(i + 1)) << i;
   EXPECT_EQ(map.Lookup(L"Heizk\u00f6rper 12"), 0u);
@@ -111,7 +118,7 @@ TEST(StoreNameMap, ShortAndLongKeysAreToldApart) {
   // A NUL inside the asked text matches neither form.
   EXPECT_EQ(map.Lookup(std::wstring_view(L"\u00e4\0", 2)), 0u);
   EXPECT_EQ(map.Lookup(std::wstring_view(L"Heizk\u00f6rper 1234\0x", 18)), 0u);
-  EXPECT_TRUE(map.RemoveIf(texts[3], 4));
+  EXPECT_TRUE(n.map.RemoveIf(texts[3], 4));
   EXPECT_EQ(map.Lookup(texts[3]), 0u);
   EXPECT_EQ(map.Lookup(texts[2]), 3u);
 }
