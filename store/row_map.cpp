@@ -29,6 +29,11 @@ std::size_t CapacityAtLeast(std::size_t n) {
   return n;
 }
 
+// Room for n rows at the fill of a map with its handles' own homes, and of a
+// scrambled one (see row_map.h).
+std::size_t PlainCapacity(std::size_t n) { return CapacityAtLeast((n + 1) * 10 / 9 + 1); }
+std::size_t ScrambledCapacity(std::size_t n) { return CapacityAtLeast((n + 1) * 4 / 3 + 1); }
+
 POSITION ToPosition(std::size_t n) { return reinterpret_cast<POSITION>(n + 1); }
 std::size_t FromPosition(POSITION pos) { return reinterpret_cast<std::uintptr_t>(pos) - 1; }
 
@@ -40,9 +45,8 @@ void CRowMap::SetWord(CSlot& s, std::uint64_t w) {
 }
 
 void CRowMap::InitHashTable(std::size_t n) {
-  // Room for n rows at a load of at most three quarters.
-  const std::size_t nWanted = CapacityAtLeast((n + 1) * 4 / 3 + 1);
-  if (nWanted > m_nCapacity) Rehash(nWanted);
+  const std::size_t nWanted = PlainCapacity(n);
+  if (nWanted > m_nCapacity) Rehash(nWanted, false);
 }
 
 std::unique_ptr<CRowMap::CSlot[]> CRowMap::NewSlots(std::size_t nCapacity) {
@@ -55,26 +59,39 @@ std::unique_ptr<CRowMap::CSlot[]> CRowMap::NewSlots(std::size_t nCapacity) {
 
 bool CRowMap::Place(const CSlot& slot) {
   std::size_t i = Home(slot.nKey);
-  for (++m_nProbes; IsUsed(m_pSlots[i]); ++m_nProbes) i = Next(i);
+  std::size_t nDistance = 0;
+  for (; IsUsed(m_pSlots[i]); ++nDistance) i = Next(i);
+  m_nProbes += nDistance + 1;
+  m_nMaxDistance = std::max(m_nMaxDistance, nDistance);
   const bool bEmpty = IsEmptySlot(m_pSlots[i]);
   m_pSlots[i] = slot;
   return bEmpty;
 }
 
-void CRowMap::Rehash(std::size_t nCapacity) {
+void CRowMap::Rehash(std::size_t nCapacity, bool bScrambled) {
   std::unique_ptr<CSlot[]> pOld = std::move(m_pSlots);
   const std::size_t nOld = m_nCapacity;
-  m_pSlots = NewSlots(nCapacity);  // every slot empty
-  m_nCapacity = nCapacity;
-  m_nModuloFactor = ~std::uint64_t{0} / nCapacity + 1;
-  m_nRemoved = 0;
-  m_nProbes = 0;
-  for (std::size_t j = 0; j < nOld; ++j) {
-    if (IsUsed(pOld[j])) Place(pOld[j]);
-  }
-  if (ProbesTooLong()) {
-    m_bScrambled = true;
-    Rehash(m_nCapacity);
+  for (;;) {
+    m_pSlots = NewSlots(nCapacity);  // every slot empty
+    m_nCapacity = nCapacity;
+    m_nModuloFactor = ~std::uint64_t{0} / nCapacity + 1;
+    m_bScrambled = bScrambled;
+    m_nRemoved = 0;
+    m_nProbes = 0;
+    m_nMaxDistance = 0;
+    std::size_t nPlaced = 0;
+    bool bCrowded = false;
+    for (std::size_t j = 0; j < nOld && !bCrowded; ++j) {
+      if (!IsUsed(pOld[j])) continue;
+      Place(pOld[j]);
+      bCrowded = ProbesTooLong(++nPlaced);
+    }
+    if (!bCrowded) return;
+    // The handles' own bits crowd at this capacity: they are scrambled, with
+    // room at a scrambled map's fill. The try stopped as soon as it crowded,
+    // so that handles on a few slots cost no more than a second pass.
+    bScrambled = true;
+    nCapacity = std::max(nCapacity, ScrambledCapacity(m_nCount));
   }
 }
 
@@ -91,7 +108,7 @@ void CRowMap::SetAt(Handle hRow, std::uint64_t word) {
   std::size_t nDistance = 0;
   if (m_nCapacity != 0) {
     std::size_t i = Home(hRow);
-    for (std::size_t nProbes = 0; nProbes < m_nCapacity; i = Next(i), ++nProbes) {
+    for (std::size_t nProbes = 0; nProbes <= m_nMaxDistance; i = Next(i), ++nProbes) {
       CSlot& s = m_pSlots[i];
       if (s.nKey == hRow) {
         SetWord(s, word);
@@ -104,14 +121,18 @@ void CRowMap::SetAt(Handle hRow, std::uint64_t word) {
       if (IsEmptySlot(s)) break;
     }
   }
-  if (m_nCapacity == 0 || (m_nCount + m_nRemoved + 1) * 4 > m_nCapacity * 3) {
+  if (m_nCapacity == 0 || !HasRoomFor(m_nCount + m_nRemoved + 1)) {
     // Grow when live rows fill half the slots, else only sweep removed slots.
     // Growing by half keeps a grown map at least half full: a catalogue's
     // group tables, which no count announces, hold a row per article.
-    const bool bGrow = (m_nCount + 1) * 2 > m_nCapacity;
-    Rehash(m_nCapacity == 0
-               ? kMinCapacity
-               : (bGrow ? CapacityAtLeast(m_nCapacity + m_nCapacity / 2) : m_nCapacity));
+    // A map that grows tries the handles' own bits again: a scrambled
+    // map's few rows may have crowded where its many rows keep their homes.
+    if (m_nCapacity == 0)
+      Rehash(kMinCapacity, false);
+    else if ((m_nCount + 1) * 2 > m_nCapacity)
+      Rehash(CapacityAtLeast(m_nCapacity + m_nCapacity / 2), false);
+    else
+      Rehash(m_nCapacity, m_bScrambled);
     nFree = m_nCapacity;  // the slots moved
   }
   CSlot slot{hRow, 0, 0};
@@ -122,12 +143,10 @@ void CRowMap::SetAt(Handle hRow, std::uint64_t word) {
     if (!IsEmptySlot(m_pSlots[nFree])) --m_nRemoved;
     m_pSlots[nFree] = slot;
     m_nProbes += nDistance + 1;  // as Place counts them
+    m_nMaxDistance = std::max(m_nMaxDistance, nDistance);
   }
   ++m_nCount;
-  if (ProbesTooLong()) {
-    m_bScrambled = true;
-    Rehash(m_nCapacity);
-  }
+  if (ProbesTooLong(m_nCount)) Rehash(std::max(m_nCapacity, ScrambledCapacity(m_nCount)), true);
 }
 
 bool CRowMap::RemoveKey(Handle hRow) {
@@ -151,6 +170,7 @@ void CRowMap::RemoveAll() {
   m_nCapacity = m_nCount = m_nRemoved = 0;
   m_nModuloFactor = 0;
   m_nProbes = 0;
+  m_nMaxDistance = 0;
   m_bScrambled = false;
   m_bHasZero = false;
   m_nZeroWord = 0;

@@ -91,8 +91,8 @@ class CRowMap {
   // as a stream instead of a cache miss every few rows. The capacity is a
   // prime, so that any run of handles with a common step below it fills
   // distinct slots, and so that a map made for a known number of rows (an
-  // import that counted its articles) takes room for them at three quarters
-  // and no more. The rest is taken by multiplications (Lemire's fast modulo),
+  // import that counted its articles) takes room for them at its fill (see
+  // below) and no more. The rest is taken by multiplications (Lemire's fast modulo),
   // not by a division.
   //
   // Handles whose rests still crowd (a step that is a multiple of the
@@ -102,6 +102,14 @@ class CRowMap {
   // handles keep their order, and the group number is mixed and spread by
   // the golden-ratio product, which spreads any step evenly at a few more
   // probes for dense runs.
+  //
+  // Handles with a common step keep their home slots at any fill (their
+  // rests modulo a prime above the step are distinct lap after lap), so an
+  // unscrambled map fills nine tenths of its slots before it grows; a
+  // scrambled one, whose homes are as good as random, three quarters. Runs
+  // of full slots still form where laps meet, so a look-up walks no further
+  // than the farthest any row of the map lies from its home: an absent row
+  // costs a few slots, not the rest of the run.
   static constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ull;
   static constexpr unsigned kGroupBits = 3;
   std::size_t Home(Handle hRow) const {
@@ -126,12 +134,20 @@ class CRowMap {
   // Puts a key known to be absent into its first free slot and counts the
   // probes; false when it took a removed slot.
   bool Place(const CSlot& slot);
-  // Whether the inserts so far probed too often for the handles' own bits.
-  bool ProbesTooLong() const { return !m_bScrambled && m_nProbes > 2 * m_nCount + 64; }
+  // Whether the inserts of nRows since the last rehash probed too often for
+  // the handles' own bits.
+  bool ProbesTooLong(std::size_t nRows) const {
+    return !m_bScrambled && m_nProbes > 2 * nRows + 64;
+  }
+  // Whether n used or removed slots stay within the fill (see above).
+  bool HasRoomFor(std::size_t n) const {
+    return m_bScrambled ? n * 4 <= m_nCapacity * 3 : n * 10 <= m_nCapacity * 9;
+  }
   // Slot holding the key, or m_nCapacity when absent.
   std::size_t FindSlot(Handle hRow) const {
     if (m_nCapacity == 0) return 0;
-    for (std::size_t i = Home(hRow), nProbes = 0; nProbes < m_nCapacity; i = Next(i), ++nProbes) {
+    for (std::size_t i = Home(hRow), nProbes = 0; nProbes <= m_nMaxDistance;
+         i = Next(i), ++nProbes) {
       const CSlot& s = m_pSlots[i];
       if (s.nKey == hRow) return i;
       if (IsEmptySlot(s)) break;
@@ -139,7 +155,9 @@ class CRowMap {
     return m_nCapacity;
   }
   static std::unique_ptr<CSlot[]> NewSlots(std::size_t nCapacity);
-  void Rehash(std::size_t nCapacity);
+  // Places the rows anew in nCapacity slots, scrambled or by the handles'
+  // own bits as long as those do not crowd.
+  void Rehash(std::size_t nCapacity, bool bScrambled);
   // Slot number of the n-th position (0 is the kept-aside key 0).
   POSITION NextPosition(std::size_t nFrom) const;
 
@@ -149,6 +167,7 @@ class CRowMap {
   std::size_t m_nCount = 0;           // rows, the key 0 included
   std::size_t m_nRemoved = 0;         // removed slots still in the probe chains
   std::size_t m_nProbes = 0;          // slots probed by the inserts since the last rehash
+  std::size_t m_nMaxDistance = 0;     // the farthest a row lies from its home slot
   bool m_bScrambled = false;          // group numbers are scrambled before the product
   bool m_bHasZero = false;            // row handle 0 is there
   std::uint64_t m_nZeroWord = 0;
