@@ -121,3 +121,22 @@ TEST(StoreRowMap, RowsWithAnyCommonStepStayNearTheirHomeSlots) {
       for (const Handle h : rows) ASSERT_TRUE(map.Lookup(h, word) && word == h);
     }
 }
+
+// An article table of a catalogue: each article takes two handles (its
+// number and its matchcode), every 30th a third (a text block's key), and
+// the first hundred a third as well (their product groups). The first
+// rows crowd at the small sizes the map starts with; the grown map must
+// take its rows back to their homes, not keep them scrambled.
+TEST(StoreRowMap, AGrowingMapTakesItsRowsBackToTheirHomes) {
+  CRowMap map;
+  Handle h = 0x01000125;
+  for (int i = 1; i <= 100000; ++i) {
+    map.SetAt(h, i);
+    h += (i <= 100 ? 3 : 2) + (i % 30 == 0 ? 1 : 0);
+  }
+  EXPECT_LT(map.GetMeanProbes(), 1.5);
+  EXPECT_LT(map.GetMemoryBytes(), 100000u * 12 * 5 / 3);  // at least three fifths full
+  std::uint64_t word = 0;
+  EXPECT_FALSE(map.Lookup(0x01000126, word));
+  EXPECT_TRUE(map.Lookup(0x01000128, word) && word == 2);
+}
