@@ -154,7 +154,7 @@ void CMatDatenSatz::RemoveNames(Handle h, bool bBlank) {
 }
 
 void CMatDatenSatz::ReserveNames(std::size_t n) {
-  m_HandleToName.InitHashTable(m_HandleToName.GetCount() + n);
+  m_HandleToName.Reserve(n);
   if (!m_bNamesDeferred) m_NameToHandle.InitHashTable(m_NameToHandle.GetCount() + n);
 }
 
@@ -176,7 +176,7 @@ void CMatDatenSatz::EnterDeferredNames() const {
   if (!m_bNamesDeferred) return;
   m_bNamesDeferred = false;
   m_NameToHandle.InitHashTable(m_HandleToName.GetCount());
-  // The map's order is not the order the handles were made in. Texts are
+  // The map's order need not be the order the handles were made in. Texts are
   // nearly always distinct, so every entry is entered once; only when some
   // text took over another's entry does a second pass give each text its
   // highest handle, the one made last.
@@ -184,13 +184,10 @@ void CMatDatenSatz::EnterDeferredNames() const {
   // compares wide characters.
   CString text;
   auto forEach = [this, &text](auto enter) {
-    Handle h = 0;
-    std::uint64_t word = 0;
-    for (POSITION pos = m_HandleToName.GetStartPosition(); pos != nullptr;) {
-      m_HandleToName.GetNextAssoc(pos, h, word);
+    m_HandleToName.ForEachRow([&text, &enter](Handle h, std::uint64_t word) {
       CPoolText(static_cast<std::uintptr_t>(word)).AssignTo(text);
       enter(h);
-    }
+    });
   };
   forEach([this, &text](Handle h) { m_NameToHandle.SetAt(text, h); });
   if (m_NameToHandle.GetCount() == m_HandleToName.GetCount()) return;

@@ -18,6 +18,7 @@
 #include "store/arena.h"
 #include "store/child_name_index.h"
 #include "store/dataset_backing.h"
+#include "store/handle_names.h"
 #include "store/name_map.h"
 #include "store/pool_text.h"
 
@@ -146,7 +147,7 @@ class CMatDatenSatz {
   CString m_strPath;
   CTableList m_Tables;
   CTableList m_RemovedTables;
-  CRowMap m_HandleToName;  // handle -> its text's pool entry (CPoolText)
+  CHandleNames m_HandleToName;  // handle -> its text's pool entry (CPoolText)
   // Read it through FindHandle: after a load it is filled on first use. Its
   // slots name handles, whose texts it reads in m_HandleToName.
   mutable CNameMap m_NameToHandle{m_HandleToName};

@@ -15,14 +15,14 @@
 #include <memory>
 #include <string_view>
 
-#include "OrvaMat/row_map.h"
 #include "OrvaMat/types.h"
+#include "store/handle_names.h"
 
 class CNameMap {
  public:
   // names: the handle map the slots' handles are read through; it outlives
   // the name map, and every handle entered here has its text there first.
-  explicit CNameMap(const CRowMap& names) : m_Names(names) {}
+  explicit CNameMap(const CHandleNames& names) : m_Names(names) {}
   CNameMap(const CNameMap&) = delete;
   CNameMap& operator=(const CNameMap&) = delete;
 
@@ -87,7 +87,7 @@ class CNameMap {
   static std::unique_ptr<CSlot[]> NewSlots(std::size_t nCapacity);
   void Rehash(std::size_t nCapacity);
 
-  const CRowMap& m_Names;
+  const CHandleNames& m_Names;
   std::unique_ptr<CSlot[]> m_pSlots;
   std::size_t m_nCapacity = 0;
   std::size_t m_nCount = 0;

@@ -17,7 +17,7 @@ namespace {
 // With bAfterMiss, the text is entered where its look-up found room, as a
 // dataset makes a name right after its look-up missed.
 struct CNames {
-  CRowMap names;
+  CHandleNames names;
   CNameMap map{names};
   std::deque<std::string> narrow;
   std::deque<std::wstring> wide;

@@ -1,0 +1,61 @@
+// CHandleNames: a dataset's map from handle to its name's pool entry
+// (m_HandleToName, see CPoolText).
+//
+// A dataset makes its handles by counting, so that an import's hundreds of
+// thousands of names are one run of consecutive handles. The run is kept as
+// an array indexed by handle: eight bytes a name, and one memory read a
+// look-up. Handles outside it (names of a database file after a wide gap,
+// names of an earlier run) go to a row map beside it. The run starts with
+// the first handle entered and takes every later handle that continues it,
+// after a gap of at most kMaxGap handles whose slots stay empty: a file's
+// names with a few removed between them still make one run, while a file
+// whose names lie far apart costs no more than a row map.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "OrvaMat/row_map.h"
+#include "OrvaMat/types.h"
+
+class CHandleNames {
+ public:
+  static constexpr std::size_t kMaxGap = 64;
+
+  // Enters or replaces the handle's entry (not 0).
+  void SetAt(Handle h, std::uintptr_t nEntry);
+  // True and the handle's entry when the handle has a name.
+  bool Lookup(Handle h, std::uint64_t& word) const {
+    const std::uint32_t nAt = h - m_hFirst;
+    if (nAt < m_Run.size()) {
+      word = m_Run[nAt];
+      return word != 0;
+    }
+    return m_Others.Lookup(h, word);
+  }
+  // True when the handle had a name and has none now.
+  bool RemoveKey(Handle h);
+  void RemoveAll();
+  // Makes room for n more names in the run (taken as they come).
+  void Reserve(std::size_t n) { m_Run.reserve(m_Run.size() + n); }
+
+  std::size_t GetCount() const { return m_nRunCount + m_Others.GetCount(); }
+  bool IsEmpty() const { return GetCount() == 0; }
+  std::size_t GetMemoryBytes() const {
+    return m_Run.capacity() * sizeof(std::uintptr_t) + m_Others.GetMemoryBytes();
+  }
+  // Calls f(h, entry) for every name: the run in handle order, then the rest.
+  template <typename F>
+  void ForEachRow(F&& f) const {
+    for (std::size_t i = 0; i < m_Run.size(); ++i)
+      if (m_Run[i] != 0) f(static_cast<Handle>(m_hFirst + i), std::uint64_t{m_Run[i]});
+    m_Others.ForEachRow(f);
+  }
+
+ private:
+  Handle m_hFirst = 0;                // the run's first handle
+  std::vector<std::uintptr_t> m_Run;  // entry of handle m_hFirst + i, 0: no name
+  std::size_t m_nRunCount = 0;        // the run's names
+  CRowMap m_Others;                   // names outside the run
+};
