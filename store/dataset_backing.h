@@ -30,4 +30,8 @@ class CDatasetBacking {
   }
   // Called before a name look-up: reads the dataset when it is not loaded yet.
   virtual void LoadDataset(CMatDatenSatz& dataset) = 0;
+
+  // This process holds the write lock, so no other user can: the store's
+  // check before every cell written answers without a call.
+  bool m_bLockHeld = false;
 };

@@ -232,10 +232,6 @@ bool CMatDatenSatz::OverwritePoolText(std::uint32_t nIndex, std::wstring_view te
   return true;
 }
 
-bool CMatDatenSatz::CheckWriteLock(bool bTake) {
-  return m_pBacking != nullptr && m_pBacking->CheckWriteLock(*this, bTake);
-}
-
 void CMatDatenSatz::EnsureDatasetLoaded() {
   if (m_pBacking != nullptr) m_pBacking->LoadDataset(*this);
 }

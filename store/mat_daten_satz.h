@@ -124,8 +124,12 @@ class CMatDatenSatz {
                       : reinterpret_cast<const void*>(m_nTextWindow | std::uintptr_t{nHint} << 2);
   }
 
-  // The seam to the database file (see store/dataset_backing.h).
-  bool CheckWriteLock(bool bTake);
+  // The seam to the database file (see store/dataset_backing.h). Inline:
+  // every cell written asks it.
+  bool CheckWriteLock(bool bTake) {
+    return m_pBacking != nullptr && !m_pBacking->m_bLockHeld &&
+           m_pBacking->CheckWriteLock(*this, bTake);
+  }
   void EnsureRowsLoaded(CMatTable& table) {
     if (m_pBacking != nullptr) m_pBacking->LoadTableBody(*this, table);
   }

@@ -37,7 +37,6 @@ class CMmdBacking final : public CDatasetBacking {
   CFileStamp m_FileStat;
   // The lock file held while this process may change the dataset.
   CLockFile m_LockFile;
-  bool m_bLockHeld = false;
   // Added by path only: the tables are read on first use.
   bool m_bLoadPending = false;
   // A damaged file is reported once per reading of it; the dataset then
