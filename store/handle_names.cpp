@@ -1,14 +1,21 @@
 #include "store/handle_names.h"
 
+#include <algorithm>
+
 void CHandleNames::SetAt(Handle h, std::uintptr_t nEntry) {
   if (nEntry == 0) {
     RemoveKey(h);
     return;
   }
-  if (h != 0 && m_Run.empty() && m_Others.IsEmpty()) m_hFirst = h;
+  if (h != 0 && IsEmpty() && m_nReach == 0) m_hFirst = h;
   const std::uint32_t nAt = h - m_hFirst;
-  if (h == 0 || h < m_hFirst || nAt > m_Run.size() + kMaxGap) {
+  if (h == 0 || h < m_hFirst || (nAt > m_Run.size() + kMaxGap && nAt >= m_nReach)) {
     m_Others.SetAt(h, nEntry);
+    return;
+  }
+  if (nAt == m_Run.size() && m_Others.IsEmpty()) {  // the next handle counted out
+    m_Run.push_back(nEntry);
+    ++m_nRunCount;
     return;
   }
   if (nAt >= m_Run.size()) {
@@ -30,6 +37,12 @@ void CHandleNames::SetAt(Handle h, std::uintptr_t nEntry) {
   m_Run[nAt] = nEntry;
 }
 
+void CHandleNames::Reserve(Handle hFirst, std::size_t n) {
+  if (IsEmpty() && m_Run.empty() && hFirst != 0) m_hFirst = hFirst;
+  m_Run.reserve(m_Run.size() + n);
+  m_nReach = std::max(m_nReach, m_Run.size() + n);
+}
+
 bool CHandleNames::RemoveKey(Handle h) {
   const std::uint32_t nAt = h - m_hFirst;
   if (nAt >= m_Run.size()) return m_Others.RemoveKey(h);
@@ -43,5 +56,6 @@ void CHandleNames::RemoveAll() {
   m_hFirst = 0;
   std::vector<std::uintptr_t>().swap(m_Run);
   m_nRunCount = 0;
+  m_nReach = 0;
   m_Others.RemoveAll();
 }

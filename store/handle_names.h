@@ -6,10 +6,12 @@
 // an array indexed by handle: eight bytes a name, and one memory read a
 // look-up. Handles outside it (names of a database file after a wide gap,
 // names of an earlier run) go to a row map beside it. The run starts with
-// the first handle entered and takes every later handle that continues it,
-// after a gap of at most kMaxGap handles whose slots stay empty: a file's
-// names with a few removed between them still make one run, while a file
-// whose names lie far apart costs no more than a row map.
+// the first handle entered, or where Reserve says, and takes every later
+// handle that continues it after a gap of at most kMaxGap handles whose
+// slots stay empty, and any handle within the room reserved: a database
+// file's names, which come in any order and with a few removed between
+// them, still make one run, while names that lie far apart cost no more
+// than a row map.
 #pragma once
 
 #include <cstddef>
@@ -37,8 +39,10 @@ class CHandleNames {
   // True when the handle had a name and has none now.
   bool RemoveKey(Handle h);
   void RemoveAll();
-  // Makes room for n more names in the run (taken as they come).
-  void Reserve(std::size_t n) { m_Run.reserve(m_Run.size() + n); }
+  // Makes room for n more names in the run, and lets the run take any
+  // handle up to n past its end. A map without names starts its run at
+  // hFirst (the first handle the dataset counts out).
+  void Reserve(Handle hFirst, std::size_t n);
 
   std::size_t GetCount() const { return m_nRunCount + m_Others.GetCount(); }
   bool IsEmpty() const { return GetCount() == 0; }
@@ -57,5 +61,6 @@ class CHandleNames {
   Handle m_hFirst = 0;                // the run's first handle
   std::vector<std::uintptr_t> m_Run;  // entry of handle m_hFirst + i, 0: no name
   std::size_t m_nRunCount = 0;        // the run's names
+  std::size_t m_nReach = 0;           // the run takes any handle below m_hFirst + m_nReach
   CRowMap m_Others;                   // names outside the run
 };

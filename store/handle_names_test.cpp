@@ -17,6 +17,7 @@ TEST(StoreHandleNames, AgreesWithAPlainMap) {
     SCOPED_TRACE(nSeed);
     std::mt19937 random(nSeed);
     CHandleNames names;
+    if (nSeed == 3) names.Reserve(0x01000100, 5000);  // room reserved for some
     std::map<Handle, std::uint64_t> reference;
     Handle hNext = 0x01000100;
     for (int i = 0; i < 20000; ++i) {
@@ -64,7 +65,7 @@ TEST(StoreHandleNames, AgreesWithAPlainMap) {
 
 TEST(StoreHandleNames, AnImportsNamesCostEightBytesEach) {
   CHandleNames names;
-  names.Reserve(100000);
+  names.Reserve(0x01000001, 100000);
   for (Handle h = 0x01000001; h <= 0x01000000 + 100000; ++h) names.SetAt(h, h * 8);
   EXPECT_EQ(names.GetMemoryBytes(), 100000u * 8);
   std::uint64_t word = 0;
@@ -73,6 +74,20 @@ TEST(StoreHandleNames, AnImportsNamesCostEightBytesEach) {
   names.RemoveAll();
   EXPECT_EQ(names.GetCount(), 0u);
   EXPECT_FALSE(names.Lookup(0x01000001, word));
+}
+
+// A database file written before its names were kept in handle order lists
+// them from some handle on, and then those before it.
+TEST(StoreHandleNames, ReservedNamesInAnyOrderMakeOneRun) {
+  CHandleNames names;
+  names.Reserve(0x01000001, 1000);
+  for (Handle n = 600; n <= 1000; ++n) names.SetAt(0x01000000 + n, n * 8);
+  for (Handle n = 1; n < 600; n += n == 300 ? 3 : 1) names.SetAt(0x01000000 + n, n * 8);
+  EXPECT_EQ(names.GetCount(), 998u);
+  EXPECT_EQ(names.GetMemoryBytes(), 1000u * 8);  // no row map beside the run
+  std::uint64_t word = 0;
+  EXPECT_TRUE(names.Lookup(0x01000001, word) && word == 8);
+  EXPECT_FALSE(names.Lookup(0x01000000 + 301, word));
 }
 
 }  // namespace

@@ -154,7 +154,7 @@ void CMatDatenSatz::RemoveNames(Handle h, bool bBlank) {
 }
 
 void CMatDatenSatz::ReserveNames(std::size_t n) {
-  m_HandleToName.Reserve(n);
+  m_HandleToName.Reserve(GetPrefix() | 1, n);
   if (!m_bNamesDeferred) m_NameToHandle.InitHashTable(m_NameToHandle.GetCount() + n);
 }
 
