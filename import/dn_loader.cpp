@@ -268,12 +268,31 @@ void CDnLoader::ReadRecords() {
 
 void CDnLoader::PrefetchNextArticleName() {
   // A catalogue's article numbers land at random places of a name map of
-  // megabytes: the next line's number is asked for while this line is read.
-  if (m_nVersion != 5 || !m_Lines.Has(m_nLine + 1)) return;
-  CDnFieldReader next(m_Lines.Get(m_nLine + 1));
-  if (next.ReadChar() != L'A') return;
-  next.ReadChar();
-  m_pDataset->PrefetchName(next.ReadTrimmedView(15));
+  // megabytes: the number of an article record three lines on (the next
+  // article where each has A, B and D records) is asked for while these
+  // lines are read, early enough for the memory to answer. Only its bytes
+  // are looked at: a number of ASCII characters is the same text in every
+  // code page lines are found in; any other number is not asked for.
+  constexpr std::size_t kAhead = 3;
+  if (m_nVersion != 5 || !m_Lines.Has(m_nLine + kAhead) ||
+      !m_Lines.BeginsWith(m_nLine + kAhead, 'A'))
+    return;
+  std::string_view bytes = m_Lines.PeekBytes(m_nLine + kAhead);
+  if (bytes.size() < 5 || bytes[1] != ';' || bytes[3] != ';') return;  // "A;N;number;"
+  bytes = bytes.substr(4, 15);  // as ReadTrimmedView(15) reads it
+  bytes = bytes.substr(0, bytes.find(';'));
+  wchar_t number[15];
+  std::size_t nFirst = bytes.size(), nEnd = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    if (c >= 0x80) return;
+    number[i] = static_cast<wchar_t>(c);
+    if (c != ' ') {
+      nFirst = std::min(nFirst, i);
+      nEnd = i + 1;
+    }
+  }
+  if (nEnd > nFirst) m_pDataset->PrefetchName(std::wstring_view(number + nFirst, nEnd - nFirst));
 }
 
 void CDnLoader::DispatchRecord(wchar_t type) {

@@ -113,7 +113,7 @@ class CDnLoader {
 
   // Helpers shared by the records.
   void PrefetchArticleRows(Handle hArticle) const;
-  // Asks for the name slot of the next line's article number (version 5).
+  // Asks for the name slot of an article number a few lines on (version 5).
   void PrefetchNextArticleName();
   Handle TranslateUnit(std::wstring_view unit);
   void SetMatchcode(Handle hArticle, std::wstring_view matchcode);

@@ -84,6 +84,11 @@ class CBlockLines {
     const std::string_view line = Bytes(i);
     return !line.empty() && line[0] == c;
   }
+  // The bytes of line i (Has(i) true) as the file holds them, undecoded,
+  // valid until the next call; empty for encodings decoded whole.
+  std::string_view PeekBytes(std::size_t i) const {
+    return m_bDecodedWhole ? std::string_view() : Bytes(i);
+  }
   // The reader asks for no line before i any more.
   void Release(std::size_t i);
 
