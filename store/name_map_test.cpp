@@ -69,8 +69,7 @@ TEST(StoreNameMap, KeepsEveryEntryThroughGrowthAndRemovals) {
     CNameMap& map = n.map;
     if (bAnnounced) map.InitHashTable(50000);
     const std::size_t nBytes = map.GetMemoryBytes();
-    for (int i = 0; i < 50000; ++i)
-      n.Enter(texts[i], static_cast<Handle>(i + 1), bAfterMiss);
+    for (int i = 0; i < 50000; ++i) n.Enter(texts[i], static_cast<Handle>(i + 1), bAfterMiss);
     if (bAnnounced) {
       EXPECT_EQ(map.GetMemoryBytes(), nBytes);
       EXPECT_LT(nBytes, 50000u * 4 / 3 * 8 + 100);  // three quarters full, not less
@@ -83,8 +82,7 @@ TEST(StoreNameMap, KeepsEveryEntryThroughGrowthAndRemovals) {
     if (!bAfterMiss) continue;
     // Entered again into removed slots. A miss taken before the map changed
     // is not used: here the same text was entered meanwhile, and is taken over.
-    for (int i = 0; i < 50000; i += 2)
-      n.Enter(texts[i], static_cast<Handle>(i + 1), true);
+    for (int i = 0; i < 50000; i += 2) n.Enter(texts[i], static_cast<Handle>(i + 1), true);
     CNameMap::CMiss stale;
     EXPECT_EQ(map.Lookup(L"neu", stale), 0u);
     n.Enter(L"neu", 60001);

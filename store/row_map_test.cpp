@@ -76,7 +76,7 @@ TEST(StoreRowMap, InitHashTableMakesRoomWithoutLosingRows) {
   map.InitHashTable(100000);
   const std::size_t nBytes = map.GetMemoryBytes();
   for (Handle h = 10; h < 100010; ++h) map.SetAt(h, h);
-  EXPECT_EQ(map.GetMemoryBytes(), nBytes);        // no growth for the rows announced
+  EXPECT_EQ(map.GetMemoryBytes(), nBytes);         // no growth for the rows announced
   EXPECT_LT(nBytes, 100000u * 10 / 9 * 12 + 200);  // and room for no more
   std::uint64_t w = 0;
   ASSERT_TRUE(map.Lookup(5, w));
