@@ -35,7 +35,8 @@ std::uint32_t CNameMap::Hash(std::wstring_view text) {
 
 bool CNameMap::KeyEquals(const CSlot& s, std::wstring_view text) const {
   std::uint64_t word = 0;
-  return m_Names.Lookup(s.hName, word) && CPoolText(static_cast<std::uintptr_t>(word)).Equals(text);
+  return s.hName != 0 && m_Names.Lookup(s.hName, word) &&
+         CPoolText(static_cast<std::uintptr_t>(word)).Equals(text);
 }
 
 std::size_t CNameMap::FindSlot(std::wstring_view text, std::uint32_t nHash) const {
