@@ -100,8 +100,7 @@ void CDnLoader::ReadArticle4() {
   SetPrice(hArticle, price);
   SetHandle(m_Tables.m_pArtikelInfo1, hArticle, eInfo1Rabattgruppe, GetDnHandle(discount));
   m_strLastMainGroup = mainGroup;
-  if (groups.nMain == 0) groups = FindGroups(mainGroup, nullptr, true);
-  if (CMatTable* pMain = AddToGroups(groups, hArticle, {})) {
+  if (CMatTable* pMain = AddToProductGroup(hArticle, mainGroup, nullptr, {}, groups)) {
     SetHandle(m_Tables.m_pArtikelInfo2, hArticle, eInfo2HwgGruppe, pMain->m_hName);
   }
   SetLongTextKey(hArticle, longKey);
@@ -159,8 +158,7 @@ void CDnLoader::ReadArticle5() {
   }
   SetInt(pInfo1, hArticle, eInfo1Verpackungsmenge, packing < 1 ? 1 : packing);
   if (!page.empty()) SetText(pInfo2, hArticle, eInfo2Katalogseite, page);
-  if (groups.nGroup == 0) groups = FindGroups(mainGroup, &productGroup, true);
-  if (CMatTable* pMain = AddToGroups(groups, hArticle, page)) {
+  if (CMatTable* pMain = AddToProductGroup(hArticle, mainGroup, &productGroup, page, groups)) {
     SetHandle(pInfo2, hArticle, eInfo2HwgGruppe, pMain->m_hName);
   }
   SetInt(pInfo2, hArticle, eInfo2Textkennzeichen, textMark);
@@ -208,8 +206,7 @@ void CDnLoader::ReadArticleAddition() {
     SetHandle(pInfo2, hArticle, eInfo2Anbindungsnummer, GetDnHandle(connection));
   }
   if (!productGroup.empty()) {
-    if (groups.nGroup == 0) groups = FindGroups(m_strLastMainGroup, &productGroup, true);
-    AddToGroups(groups, hArticle, {});
+    AddToProductGroup(hArticle, m_strLastMainGroup, &productGroup, {}, groups);
     SetHandle(pInfo2, hArticle, eInfo2Warengruppe, GetDnHandle(productGroup));
   }
   if (costType > 0) SetInt(pInfo1, hArticle, eInfo1Kostenart, costType);
@@ -294,17 +291,14 @@ void CDnLoader::PrefetchGroupRows(const CGroups& groups, Handle hArticle) const 
   }
 }
 
-CMatTable* CDnLoader::AddToGroups(const CGroups& groups, Handle hArticle, std::wstring_view text) {
+CMatTable* CDnLoader::AddToProductGroup(Handle hArticle, std::wstring_view mainGroup,
+                                        const std::wstring_view* pProductGroup,
+                                        std::wstring_view text, CGroups groups) {
+  if (groups.nMain == 0 || (pProductGroup != nullptr && groups.nGroup == 0))
+    groups = FindGroups(mainGroup, pProductGroup, true);
   if (groups.nMain == 0) return nullptr;
   if (groups.nGroup != 0) m_Store.AddRow(m_Groups.Table(groups.nGroup), hArticle);
   CMatTable* pMain = m_Groups.Table(groups.nMain);
   SetText(pMain, hArticle, 0, text);
   return pMain;
-}
-
-CMatTable* CDnLoader::AddToProductGroup(Handle hArticle, std::wstring_view mainGroup,
-                                        const std::wstring_view* pProductGroup,
-                                        const std::wstring_view* pText) {
-  return AddToGroups(FindGroups(mainGroup, pProductGroup, true), hArticle,
-                     pText != nullptr ? *pText : std::wstring_view());
 }

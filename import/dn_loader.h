@@ -52,15 +52,6 @@ class CDnLoader {
   // The same on bytes already in memory (path is shown in messages only).
   bool LoadBytes(std::string_view bytes, const CString& path, bool dosCharset);
 
-  // Puts the article into the group tables: "HWG_" + main group under
-  // "HauptWarenGruppen" (String) with the article's row set to text, and,
-  // when a product group is given, "WG_" + product group under it (Void)
-  // with the article as a row. Returns the main group table (null when it
-  // could not be made).
-  CMatTable* AddToProductGroup(Handle hArticle, std::wstring_view mainGroup,
-                               const std::wstring_view* pProductGroup,
-                               const std::wstring_view* pText);
-
   // Called now and then while a file is read (every few thousand lines and
   // after the last), with the lines read so far and the file's line count.
   using CProgress = std::function<void(std::size_t nLine, std::size_t nLines)>;
@@ -174,8 +165,15 @@ class CDnLoader {
   // a catalogue's groups take turns, so that each write would otherwise wait
   // for its row at a random place of its own table.
   void PrefetchGroupRows(const CGroups& groups, Handle hArticle) const;
-  // The row writes of AddToProductGroup; returns the main group table.
-  CMatTable* AddToGroups(const CGroups& groups, Handle hArticle, std::wstring_view text);
+  // Puts the article into the group tables: "HWG_" + main group under
+  // "HauptWarenGruppen" (String) with the article's row set to text, and,
+  // when a product group is given, "WG_" + product group under it (Void)
+  // with the article as a row. groups: what FindGroups found of them early;
+  // the rest is made here. Returns the main group table (null when it could
+  // not be made).
+  CMatTable* AddToProductGroup(Handle hArticle, std::wstring_view mainGroup,
+                               const std::wstring_view* pProductGroup, std::wstring_view text,
+                               CGroups groups);
   // Moves to the next line when it continues the current record (same first
   // nPrefix characters); false at the end of the record.
   bool NextContinuation(std::size_t nPrefix);
