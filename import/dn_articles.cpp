@@ -248,7 +248,7 @@ void CDnLoader::CGroupIndex::Place(std::uint32_t nEntry) {
 
 std::uint32_t CDnLoader::CGroupIndex::Add(std::uint32_t nParent, std::wstring_view name,
                                           CMatTable* pTable) {
-  m_Entries.push_back({Hash(nParent, name), nParent, CString(name), pTable});
+  m_Entries.push_back({Hash(nParent, name), nParent, CString(name), pTable, {}});
   const auto nEntry = static_cast<std::uint32_t>(m_Entries.size());
   if (2 * std::size_t{nEntry} > m_Slots.size()) {
     m_Slots.assign(std::max<std::size_t>(16, 2 * m_Slots.size()), 0);
@@ -285,10 +285,16 @@ CDnLoader::CGroups CDnLoader::FindGroups(std::wstring_view mainGroup,
 }
 
 void CDnLoader::PrefetchGroupRows(const CGroups& groups, Handle hArticle) const {
-  if (hArticle == 0) return;
-  for (const std::uint32_t n : {groups.nMain, groups.nGroup}) {
-    if (n != 0) m_Groups.Table(n)->PrefetchRow(hArticle);
-  }
+  if (hArticle != 0 && groups.nMain != 0) m_Groups.Table(groups.nMain)->PrefetchRow(hArticle);
+}
+
+void CDnLoader::WriteProductGroupRows() {
+  m_Groups.TakeQueuedRows([this](CMatTable* pTable, const std::vector<Handle>& rows) {
+    // The rows come from records already read: a refusal stops the file at
+    // the last line read, with all its articles.
+    if (m_Store.AddRows(pTable, rows.data(), rows.size()) != eMatOk)
+      StopAt(eStop::kStore, std::min(m_nLine + 1, m_Lines.GetCount()), m_nArticles);
+  });
 }
 
 CMatTable* CDnLoader::AddToProductGroup(Handle hArticle, std::wstring_view mainGroup,
@@ -297,7 +303,7 @@ CMatTable* CDnLoader::AddToProductGroup(Handle hArticle, std::wstring_view mainG
   if (groups.nMain == 0 || (pProductGroup != nullptr && groups.nGroup == 0))
     groups = FindGroups(mainGroup, pProductGroup, true);
   if (groups.nMain == 0) return nullptr;
-  if (groups.nGroup != 0) m_Store.AddRow(m_Groups.Table(groups.nGroup), hArticle);
+  if (groups.nGroup != 0) m_Groups.QueueRow(groups.nGroup, hArticle);
   CMatTable* pMain = m_Groups.Table(groups.nMain);
   SetText(pMain, hArticle, 0, text);
   return pMain;

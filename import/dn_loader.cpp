@@ -54,11 +54,13 @@ Handle CDnLoader::GetDnHandle(std::wstring_view text) {
   return h;
 }
 
-void CDnLoader::Stop(eStop reason) {
+void CDnLoader::Stop(eStop reason) { StopAt(reason, m_nLine + 1, m_nRecordArticles); }
+
+void CDnLoader::StopAt(eStop reason, std::size_t nLine, std::size_t nArticles) {
   if (m_eStop != eStop::kNone) return;
   m_eStop = reason;
-  m_nStopLine = m_nLine + 1;
-  m_nStopArticles = m_nRecordArticles;
+  m_nStopLine = nLine;
+  m_nStopArticles = nArticles;
 }
 
 void CDnLoader::Stored(eMatManager rc, Handle hRow) {
@@ -261,6 +263,7 @@ void CDnLoader::ReadRecords() {
       m_Progress(m_nLine, std::max(m_nLine, m_Lines.GetCount()));
     }
   }
+  WriteProductGroupRows();
   // The count of the first pass, unless the file grew between the passes.
   const std::size_t nTotal = std::max(m_nLine, m_Lines.GetCount());
   if (m_Progress) m_Progress(nTotal, nTotal);

@@ -78,6 +78,8 @@ class CDnLoader {
   // losing that article and going on.
   enum class eStop { kNone, kNames, kStore };
   void Stop(eStop reason);
+  // The same at line nLine (counted from 1) with nArticles stored before it.
+  void StopAt(eStop reason, std::size_t nLine, std::size_t nArticles);
   // A write into row hRow: a refusal stops the file.
   void Stored(eMatManager rc, Handle hRow);
   bool ReadVersion(const CString& path);
@@ -132,6 +134,18 @@ class CDnLoader {
     std::uint32_t Find(std::uint32_t nParent, std::wstring_view name) const;
     std::uint32_t Add(std::uint32_t nParent, std::wstring_view name, CMatTable* pTable);
     CMatTable* Table(std::uint32_t nEntry) const { return m_Entries[nEntry - 1].pTable; }
+    // A row for entry nEntry's table, added with the others of that table
+    // by TakeQueuedRows.
+    void QueueRow(std::uint32_t nEntry, Handle hRow) { m_Entries[nEntry - 1].rows.push_back(hRow); }
+    // Calls f(table, rows) for each entry with rows queued, and forgets them.
+    template <class F>
+    void TakeQueuedRows(F&& f) {
+      for (CEntry& entry : m_Entries) {
+        if (entry.rows.empty()) continue;
+        f(entry.pTable, entry.rows);
+        std::vector<Handle>().swap(entry.rows);
+      }
+    }
 
    private:
     struct CEntry {
@@ -139,6 +153,7 @@ class CDnLoader {
       std::uint32_t nParent;
       CString strName;
       CMatTable* pTable;
+      std::vector<Handle> rows;  // queued (QueueRow)
     };
     static std::uint64_t Hash(std::uint32_t nParent, std::wstring_view name);
     // Enters an entry into its first free slot from its hash on.
@@ -161,16 +176,22 @@ class CDnLoader {
   // always were, so that the names of new groups take the same handles.
   CGroups FindGroups(std::wstring_view mainGroup, const std::wstring_view* pProductGroup,
                      bool bMake);
-  // Asks for the article's rows in its group tables ahead of their writes:
-  // a catalogue's groups take turns, so that each write would otherwise wait
+  // Asks for the article's row in its main group table ahead of its write:
+  // a catalogue's groups take turns, so that the write would otherwise wait
   // for its row at a random place of its own table.
   void PrefetchGroupRows(const CGroups& groups, Handle hArticle) const;
+  // Adds the rows the records queued for the product group tables: a table
+  // at a time, each taking its room once. A catalogue's product groups take
+  // turns article by article, and one row at a time would land at a random
+  // place of a different table of its own every time, which grows step by
+  // step. Nothing reads these tables while the records are read.
+  void WriteProductGroupRows();
   // Puts the article into the group tables: "HWG_" + main group under
   // "HauptWarenGruppen" (String) with the article's row set to text, and,
   // when a product group is given, "WG_" + product group under it (Void)
-  // with the article as a row. groups: what FindGroups found of them early;
-  // the rest is made here. Returns the main group table (null when it could
-  // not be made).
+  // with the article as a row (queued: WriteProductGroupRows). groups:
+  // what FindGroups found of them early; the rest is made here. Returns the
+  // main group table (null when it could not be made).
   CMatTable* AddToProductGroup(Handle hArticle, std::wstring_view mainGroup,
                                const std::wstring_view* pProductGroup, std::wstring_view text,
                                CGroups groups);

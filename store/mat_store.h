@@ -111,6 +111,10 @@ class CMatStore {
   // ---- rows and cells (store/row_ops.cpp, cell_read.cpp, cell_write.cpp)
   eMatManager RowExists(CMatTable* pTable, Handle hRow);
   eMatManager AddRow(CMatTable* pTable, Handle hRow);
+  // AddRow for many rows of one dataset at once: a table without rows takes
+  // its room for them first instead of growing step by step. Stops at the
+  // first row that could not be added (its code).
+  eMatManager AddRows(CMatTable* pTable, const Handle* pRows, std::size_t nRows);
   eMatManager RemoveRow(CMatTable* pTable, Handle hRow);
   int GetRowCount(CMatTable* pTable);
   POSITION GetFirstRowPosition(CMatTable* pTable);

@@ -46,6 +46,26 @@ eMatManager CMatStore::AddRow(CMatTable* pTable, Handle hRow) {
   return eMatOk;
 }
 
+eMatManager CMatStore::AddRows(CMatTable* pTable, const Handle* pRows, std::size_t nRows) {
+  if (pTable == nullptr || pTable->m_pDatenSatz == nullptr) return eMatNoTable;
+  if (nRows == 0) return eMatOk;
+  ActivateDataset(pRows[0]);
+  if (!HasRows(*pTable)) return eMatNoRow;
+  if (pTable->m_pDatenSatz->CheckWriteLock(true)) return eMatLocked;
+  EnsureRowsLoaded(*pTable);
+  // Only an empty table is sized up front: rows already there may be most
+  // of these, and a map never shrinks.
+  if (!pTable->m_bListMode && pTable->GetRowCount() == 0) pTable->m_Rows.InitHashTable(nRows);
+  eMatManager rc = eMatOk;
+  for (std::size_t i = 0; i < nRows && rc == eMatOk; ++i) {
+    std::uint64_t word = 0;
+    if (!pTable->FindRow(pRows[i], word) && !pTable->SetValue(pRows[i], 0)) rc = eMatIndex;
+  }
+  pTable->UpdateRowCount();
+  pTable->m_pDatenSatz->SetModified();
+  return rc;
+}
+
 eMatManager CMatStore::RemoveRow(CMatTable* pTable, Handle hRow) {
   if (pTable == nullptr || pTable->m_pDatenSatz == nullptr) return eMatNoTable;
   ActivateDataset(hRow);

@@ -86,6 +86,37 @@ TEST_F(StoreRows, TablesWithoutRowsAndNullTables) {
   EXPECT_EQ(Store().GetFirstRowPosition(nullptr), nullptr);
 }
 
+// Many rows at once: each row once, those already there kept, in an empty
+// map (which takes its room first) and in a list that has a row already; a table without rows and
+// no table are refused as one row is.
+TEST_F(StoreRows, RowsAddedAtOnceAddOnlyTheMissingOnes) {
+  std::vector<Handle> rows;
+  for (int i = 0; i < 300; ++i) rows.push_back(Row((L"r" + std::to_wstring(i)).c_str()));
+  for (const bool bList : {false, true}) {
+    CMatTable* pTable = Table(bList ? L"List" : L"Map", eTypeVoid);
+    if (bList) {
+      pTable->SetHashTableSize(1);
+      ASSERT_EQ(Store().AddRow(pTable, rows[5]), eMatOk);
+    }
+    const std::vector<Handle> first(rows.begin(), rows.begin() + 200);
+    EXPECT_EQ(Store().AddRows(pTable, first.data(), first.size()), eMatOk);
+    std::vector<Handle> again(rows.begin() + 100, rows.end());
+    again.push_back(rows[150]);
+    EXPECT_EQ(Store().AddRows(pTable, again.data(), again.size()), eMatOk);
+    EXPECT_EQ(Store().GetRowCount(pTable), 300);
+    EXPECT_EQ(pTable->m_nRowCount, 300);
+    for (const Handle h : rows) EXPECT_EQ(Store().RowExists(pTable, h), eMatOk);
+    if (bList) {
+      std::vector<Handle> expected = {rows[5]};
+      for (const Handle h : rows)
+        if (h != rows[5]) expected.push_back(h);
+      EXPECT_EQ(RowsInOrder(pTable), expected);
+    }
+  }
+  EXPECT_EQ(Store().AddRows(Table(L"A", eTypeStringArray), rows.data(), 1), eMatNoRow);
+  EXPECT_EQ(Store().AddRows(nullptr, rows.data(), 1), eMatNoTable);
+}
+
 TEST_F(StoreRows, AMillionRowsInOneTable) {
   CMatTable* pTable = Table(L"Gross", eTypeInteger);
   std::vector<Handle> rows(1000000);
