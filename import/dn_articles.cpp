@@ -43,14 +43,16 @@ void CDnLoader::PrefetchArticleRows(Handle hArticle) const {
 }
 
 Handle CDnLoader::TranslateUnit(std::wstring_view unit) {
+  if (m_hLastUnit != 0 && unit == m_strLastUnit) return m_hLastUnit;
   const Handle hUnit = GetDnHandle(unit);
   if (hUnit == 0) return 0;
   CCell cell;
-  if (m_Store.GetCellValue(m_Tables.m_pUebersetzungEinheiten, cell, hUnit, 0, 0) == eMatOk &&
-      cell.m_nValue != 0) {
-    return cell.m_nValue;
-  }
-  return hUnit;
+  const bool bTranslated =
+      m_Store.GetCellValue(m_Tables.m_pUebersetzungEinheiten, cell, hUnit, 0, 0) == eMatOk &&
+      cell.m_nValue != 0;
+  m_strLastUnit.assign(unit);
+  m_hLastUnit = bTranslated ? cell.m_nValue : hUnit;
+  return m_hLastUnit;
 }
 
 void CDnLoader::SetShortText(Handle hArticle, std::wstring_view line1, std::wstring_view line2) {

@@ -100,6 +100,7 @@ bool CDnLoader::LoadLines(const CString& path, bool dosCharset) {
   m_nVersion = 0;
   m_nArticles = 0;
   m_eStop = eStop::kNone;
+  m_hLastUnit = 0;  // the units' table may have changed since the last file
   const bool bRead = LoadRecords(path, dosCharset);
   m_Lines.Clear();  // lines of a caller's bytes are views the caller keeps only for the call
   return bRead;

@@ -108,6 +108,7 @@ class CDnLoader {
   void PrefetchArticleRows(Handle hArticle) const;
   // Asks for the name slot of an article number a few lines on (version 5).
   void PrefetchNextArticleName();
+  // The unit's handle, or what "UebersetzungEinheiten" translates it to.
   Handle TranslateUnit(std::wstring_view unit);
   void SetMatchcode(Handle hArticle, std::wstring_view matchcode);
   void SetShortText(Handle hArticle, std::wstring_view line1, std::wstring_view line2);
@@ -217,6 +218,10 @@ class CDnLoader {
   std::size_t m_nRecordArticles = 0;  // the articles stored before the current record
   wchar_t m_cFlag = 0;
   CString m_strLastMainGroup;
+  // The last unit translated and its translation: a catalogue's articles
+  // come with a handful of units, mostly one after another the same.
+  CString m_strLastUnit;
+  Handle m_hLastUnit = 0;
   CString m_strShortText;  // the two lines of an article's short text, joined
   // The lines of the "D" record being read. Kept from record to record: an
   // article's lines then reuse the room of the one before.
