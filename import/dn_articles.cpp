@@ -290,13 +290,56 @@ void CDnLoader::PrefetchGroupRows(const CGroups& groups, Handle hArticle) const 
   if (hArticle != 0 && groups.nMain != 0) m_Groups.Table(groups.nMain)->PrefetchRow(hArticle);
 }
 
-void CDnLoader::WriteProductGroupRows() {
-  m_Groups.TakeQueuedRows([this](CMatTable* pTable, const std::vector<Handle>& rows) {
-    // The rows come from records already read: a refusal stops the file at
-    // the last line read, with all its articles.
-    if (m_Store.AddRows(pTable, rows.data(), rows.size()) != eMatOk)
-      StopAt(eStop::kStore, std::min(m_nLine + 1, m_Lines.GetCount()), m_nArticles);
-  });
+void CDnLoader::QueueMainGroupText(std::uint32_t nMain, Handle hArticle, std::wstring_view text) {
+  CMatTable* pMain = m_Groups.Table(nMain);
+  CGroupQueue& queue = m_Groups.Queue(nMain);
+  if (!CPoolText::FitsNarrow(text)) {
+    if (!queue.rows.empty()) WriteGroupQueue(pMain, queue);
+    queue = CGroupQueue();
+    SetText(pMain, hArticle, 0, text);
+    return;
+  }
+  // The same text again for the same row (an article's "A" and "B" records)
+  // changes nothing.
+  const std::size_t nStart = queue.textEnds.empty() ? 0 : queue.textEnds.back();
+  if (!queue.rows.empty() && queue.rows.back() == hArticle &&
+      queue.texts.size() - nStart == text.size() &&
+      std::equal(text.begin(), text.end(), queue.texts.begin() + std::ptrdiff_t(nStart),
+                 [](wchar_t c, char b) { return c == wchar_t(static_cast<unsigned char>(b)); }))
+    return;
+  queue.rows.push_back(hArticle);
+  const std::size_t nAt = queue.texts.size();
+  queue.texts.resize(nAt + text.size());
+  CPoolText::CopyNarrow(text.data(), text.size(), queue.texts.data() + nAt);
+  queue.textEnds.push_back(static_cast<std::uint32_t>(queue.texts.size()));
+}
+
+void CDnLoader::WriteGroupQueue(CMatTable* pTable, const CGroupQueue& queue) {
+  if (queue.textEnds.empty()) {
+    Stored(m_Store.AddRows(pTable, queue.rows.data(), queue.rows.size()), queue.rows.front());
+    return;
+  }
+  if (pTable->GetRowCount() == 0 && !pTable->m_bListMode)
+    pTable->m_Rows.InitHashTable(queue.rows.size());
+  std::size_t nStart = 0;
+  for (std::size_t i = 0; i < queue.rows.size() && m_eStop == eStop::kNone; ++i) {
+    m_strGroupText.clear();
+    for (std::size_t k = nStart; k < queue.textEnds[i]; ++k)
+      m_strGroupText.push_back(wchar_t(static_cast<unsigned char>(queue.texts[k])));
+    nStart = queue.textEnds[i];
+    SetText(pTable, queue.rows[i], 0, m_strGroupText);
+  }
+}
+
+void CDnLoader::WriteGroupQueues() {
+  // The writes come from records already read: a refusal among them stops
+  // the file at the last line read, with all its articles.
+  const std::size_t nLine = m_nLine;
+  if (m_nLine > 0 && !m_Lines.Has(m_nLine)) --m_nLine;
+  m_nRecordArticles = m_nArticles;
+  m_Groups.TakeQueues(
+      [this](CMatTable* pTable, const CGroupQueue& queue) { WriteGroupQueue(pTable, queue); });
+  m_nLine = nLine;
 }
 
 CMatTable* CDnLoader::AddToProductGroup(Handle hArticle, std::wstring_view mainGroup,
@@ -305,8 +348,7 @@ CMatTable* CDnLoader::AddToProductGroup(Handle hArticle, std::wstring_view mainG
   if (groups.nMain == 0 || (pProductGroup != nullptr && groups.nGroup == 0))
     groups = FindGroups(mainGroup, pProductGroup, true);
   if (groups.nMain == 0) return nullptr;
-  if (groups.nGroup != 0) m_Groups.QueueRow(groups.nGroup, hArticle);
-  CMatTable* pMain = m_Groups.Table(groups.nMain);
-  SetText(pMain, hArticle, 0, text);
-  return pMain;
+  if (groups.nGroup != 0) m_Groups.Queue(groups.nGroup).rows.push_back(hArticle);
+  QueueMainGroupText(groups.nMain, hArticle, text);
+  return m_Groups.Table(groups.nMain);
 }

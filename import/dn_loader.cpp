@@ -54,13 +54,11 @@ Handle CDnLoader::GetDnHandle(std::wstring_view text) {
   return h;
 }
 
-void CDnLoader::Stop(eStop reason) { StopAt(reason, m_nLine + 1, m_nRecordArticles); }
-
-void CDnLoader::StopAt(eStop reason, std::size_t nLine, std::size_t nArticles) {
+void CDnLoader::Stop(eStop reason) {
   if (m_eStop != eStop::kNone) return;
   m_eStop = reason;
-  m_nStopLine = nLine;
-  m_nStopArticles = nArticles;
+  m_nStopLine = m_nLine + 1;
+  m_nStopArticles = m_nRecordArticles;
 }
 
 void CDnLoader::Stored(eMatManager rc, Handle hRow) {
@@ -264,7 +262,7 @@ void CDnLoader::ReadRecords() {
       m_Progress(m_nLine, std::max(m_nLine, m_Lines.GetCount()));
     }
   }
-  WriteProductGroupRows();
+  WriteGroupQueues();
   // The count of the first pass, unless the file grew between the passes.
   const std::size_t nTotal = std::max(m_nLine, m_Lines.GetCount());
   if (m_Progress) m_Progress(nTotal, nTotal);

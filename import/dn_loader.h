@@ -78,8 +78,6 @@ class CDnLoader {
   // losing that article and going on.
   enum class eStop { kNone, kNames, kStore };
   void Stop(eStop reason);
-  // The same at line nLine (counted from 1) with nArticles stored before it.
-  void StopAt(eStop reason, std::size_t nLine, std::size_t nArticles);
   // A write into row hRow: a refusal stops the file.
   void Stored(eMatManager rc, Handle hRow);
   bool ReadVersion(const CString& path);
@@ -123,6 +121,18 @@ class CDnLoader {
   // Tells the user that a text of the record named was cut to what a
   // dataset holds of one text (the format takes the name).
   void ReportCutText(const wchar_t* pGermanFormat, const CString& name);
+  // The writes of the records into one group table, made after the records
+  // (WriteGroupQueues): a product group's rows, or a main group's rows with
+  // their texts, in the order the records made them. A catalogue's groups
+  // take turns article by article: one write at a time lands at a random
+  // place of a different table every time, each table growing step by step,
+  // where a table at a time takes its room once and is written in order.
+  // Nothing reads these tables while the records are read.
+  struct CGroupQueue {
+    std::vector<Handle> rows;
+    std::vector<std::uint32_t> textEnds;  // main groups: where row i's text ends in texts
+    std::string texts;                    // their one-byte (Latin-1) characters
+  };
   // Group tables by name as spelled in the file: one look-up per group of
   // an article, in a flat table that allocates nothing, instead of a walk
   // over the parent's children. Another spelling of a name gets an entry of
@@ -135,16 +145,15 @@ class CDnLoader {
     std::uint32_t Find(std::uint32_t nParent, std::wstring_view name) const;
     std::uint32_t Add(std::uint32_t nParent, std::wstring_view name, CMatTable* pTable);
     CMatTable* Table(std::uint32_t nEntry) const { return m_Entries[nEntry - 1].pTable; }
-    // A row for entry nEntry's table, added with the others of that table
-    // by TakeQueuedRows.
-    void QueueRow(std::uint32_t nEntry, Handle hRow) { m_Entries[nEntry - 1].rows.push_back(hRow); }
-    // Calls f(table, rows) for each entry with rows queued, and forgets them.
+    // The writes queued for entry nEntry's table (see CGroupQueue).
+    CGroupQueue& Queue(std::uint32_t nEntry) { return m_Entries[nEntry - 1].queue; }
+    // Calls f(table, queue) for each entry with writes queued, and forgets them.
     template <class F>
-    void TakeQueuedRows(F&& f) {
+    void TakeQueues(F&& f) {
       for (CEntry& entry : m_Entries) {
-        if (entry.rows.empty()) continue;
-        f(entry.pTable, entry.rows);
-        std::vector<Handle>().swap(entry.rows);
+        if (entry.queue.rows.empty()) continue;
+        f(entry.pTable, entry.queue);
+        entry.queue = CGroupQueue();
       }
     }
 
@@ -154,7 +163,7 @@ class CDnLoader {
       std::uint32_t nParent;
       CString strName;
       CMatTable* pTable;
-      std::vector<Handle> rows;  // queued (QueueRow)
+      CGroupQueue queue;
     };
     static std::uint64_t Hash(std::uint32_t nParent, std::wstring_view name);
     // Enters an entry into its first free slot from its hash on.
@@ -181,16 +190,16 @@ class CDnLoader {
   // a catalogue's groups take turns, so that the write would otherwise wait
   // for its row at a random place of its own table.
   void PrefetchGroupRows(const CGroups& groups, Handle hArticle) const;
-  // Adds the rows the records queued for the product group tables: a table
-  // at a time, each taking its room once. A catalogue's product groups take
-  // turns article by article, and one row at a time would land at a random
-  // place of a different table of its own every time, which grows step by
-  // step. Nothing reads these tables while the records are read.
-  void WriteProductGroupRows();
+  // Queues the article's text in its main group's table; a text beyond
+  // one-byte characters is written at once, after what its table has queued.
+  void QueueMainGroupText(std::uint32_t nMain, Handle hArticle, std::wstring_view text);
+  void WriteGroupQueue(CMatTable* pTable, const CGroupQueue& queue);
+  // Every queued write; a refusal stops the file at the last line read.
+  void WriteGroupQueues();
   // Puts the article into the group tables: "HWG_" + main group under
   // "HauptWarenGruppen" (String) with the article's row set to text, and,
   // when a product group is given, "WG_" + product group under it (Void)
-  // with the article as a row (queued: WriteProductGroupRows). groups:
+  // with the article as a row (both queued: CGroupQueue). groups:
   // what FindGroups found of them early; the rest is made here. Returns the
   // main group table (null when it could not be made).
   CMatTable* AddToProductGroup(Handle hArticle, std::wstring_view mainGroup,
@@ -222,6 +231,7 @@ class CDnLoader {
   // come with a handful of units, mostly one after another the same.
   CString m_strLastUnit;
   Handle m_hLastUnit = 0;
+  CString m_strGroupText;  // a queued text, widened to be written
   CString m_strShortText;  // the two lines of an article's short text, joined
   // The lines of the "D" record being read. Kept from record to record: an
   // article's lines then reuse the room of the one before.

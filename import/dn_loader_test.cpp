@@ -143,6 +143,27 @@ TEST(DatanormArticle, Version5Fields) {
   EXPECT_EQ(t.Store().RowExists(t.Child(pMain, L"WG_WG9"), t.H(L"A5")), eMatOk);
 }
 
+// A main group's texts are written after the records, a table at a time; a
+// text beyond one-byte characters is written at once. Whatever the order,
+// an article's last text wins.
+TEST(DatanormArticle, MainGroupTextsKeepTheirOrderAroundWideTexts) {
+  CDnTestDataset t;
+  auto line = [](const std::string& number, const std::string& page) {
+    return "A;N;" + number + ";Kurz;;PCE;1;1;100;R1;HG;;;;;;;;;;0;" + page + ";;;;;;;;\r\n";
+  };
+  const std::string euro = "S.\xE2\x82\xAC";  // U+20AC in UTF-8
+  ASSERT_TRUE(t.Load(DnHeader5() + line("P0", "S.0") + line("P1", "S.1") + line("P1", euro + "1") +
+                     line("P2", euro + "2") + line("P2", "S.2") + line("P3", "S.3") +
+                     line("P3", "S.3")));
+  CMatTable* pMain = t.Child(L"HauptWarenGruppen", L"HWG_HG");
+  ASSERT_NE(pMain, nullptr);
+  EXPECT_EQ(t.Text(pMain, L"P0"), L"S.0");
+  EXPECT_EQ(t.Text(pMain, L"P1"), L"S.\u20AC1");
+  EXPECT_EQ(t.Text(pMain, L"P2"), L"S.2");
+  EXPECT_EQ(t.Text(pMain, L"P3"), L"S.3");
+  EXPECT_EQ(t.Store().GetRowCount(pMain), 4);
+}
+
 TEST(DatanormArticle, AdditionRecordVersion4) {
   CDnTestDataset t;
   ASSERT_TRUE(t.Load(DnHeader4() + kA4 +
