@@ -91,8 +91,6 @@ void CDnLoader::ReadArticle4() {
   if (hArticle == 0) return;
   ++m_nArticles;
   if (mainGroup.empty()) mainGroup = discount;
-  CGroups groups = FindGroups(mainGroup, nullptr, false);
-  PrefetchGroupRows(groups, hArticle);
 
   SetInt(m_Tables.m_pArtikelInfo2, hArticle, eInfo2Textkennzeichen, textMark);
   SetShortText(hArticle, line1, line2);
@@ -102,7 +100,7 @@ void CDnLoader::ReadArticle4() {
   SetPrice(hArticle, price);
   SetHandle(m_Tables.m_pArtikelInfo1, hArticle, eInfo1Rabattgruppe, GetDnHandle(discount));
   m_strLastMainGroup = mainGroup;
-  if (CMatTable* pMain = AddToProductGroup(hArticle, mainGroup, nullptr, {}, groups)) {
+  if (CMatTable* pMain = AddToProductGroup(hArticle, mainGroup, nullptr, {})) {
     SetHandle(m_Tables.m_pArtikelInfo2, hArticle, eInfo2HwgGruppe, pMain->m_hName);
   }
   SetLongTextKey(hArticle, longKey);
@@ -121,8 +119,6 @@ void CDnLoader::ReadArticle5() {
   const std::wstring_view discount = m_Reader.ReadView(4);
   const std::wstring_view mainGroup = m_Reader.ReadView(3);
   const std::wstring_view productGroup = m_Reader.ReadView(23);
-  CGroups groups = hArticle != 0 ? FindGroups(mainGroup, &productGroup, false) : CGroups();
-  PrefetchGroupRows(groups, hArticle);
   const std::wstring_view matchcode = m_Reader.ReadTrimmedView(15);
   // A matchcode is, in most catalogues, a new name at a random place of the
   // name map: asked for now, it is there when the article's writes reach it.
@@ -160,7 +156,7 @@ void CDnLoader::ReadArticle5() {
   }
   SetInt(pInfo1, hArticle, eInfo1Verpackungsmenge, packing < 1 ? 1 : packing);
   if (!page.empty()) SetText(pInfo2, hArticle, eInfo2Katalogseite, page);
-  if (CMatTable* pMain = AddToProductGroup(hArticle, mainGroup, &productGroup, page, groups)) {
+  if (CMatTable* pMain = AddToProductGroup(hArticle, mainGroup, &productGroup, page)) {
     SetHandle(pInfo2, hArticle, eInfo2HwgGruppe, pMain->m_hName);
   }
   SetInt(pInfo2, hArticle, eInfo2Textkennzeichen, textMark);
@@ -188,11 +184,6 @@ void CDnLoader::ReadArticleAddition() {
   const std::int64_t packing = m_Reader.ReadNumber(5);
   // An addition to an article this dataset does not know has nowhere to go.
   if (hArticle == 0) return;
-  CGroups groups;
-  if (!productGroup.empty()) {
-    groups = FindGroups(m_strLastMainGroup, &productGroup, false);
-    PrefetchGroupRows(groups, hArticle);
-  }
 
   CMatTable* pInfo1 = m_Tables.m_pArtikelInfo1;
   CMatTable* pInfo2 = m_Tables.m_pArtikelInfo2;
@@ -208,7 +199,7 @@ void CDnLoader::ReadArticleAddition() {
     SetHandle(pInfo2, hArticle, eInfo2Anbindungsnummer, GetDnHandle(connection));
   }
   if (!productGroup.empty()) {
-    AddToProductGroup(hArticle, m_strLastMainGroup, &productGroup, {}, groups);
+    AddToProductGroup(hArticle, m_strLastMainGroup, &productGroup, {});
     SetHandle(pInfo2, hArticle, eInfo2Warengruppe, GetDnHandle(productGroup));
   }
   if (costType > 0) SetInt(pInfo1, hArticle, eInfo1Kostenart, costType);
@@ -272,24 +263,6 @@ std::uint32_t CDnLoader::FindOrMakeGroup(std::uint32_t nParent, std::wstring_vie
   return pTable != nullptr ? m_Groups.Add(nParent, name, pTable) : 0;
 }
 
-CDnLoader::CGroups CDnLoader::FindGroups(std::wstring_view mainGroup,
-                                         const std::wstring_view* pProductGroup, bool bMake) {
-  CGroups groups;
-  if (!m_bReady) return groups;
-  groups.nMain = bMake ? FindOrMakeGroup(0, kMainGroupPrefix, mainGroup, eTypeString)
-                       : m_Groups.Find(0, mainGroup);
-  if (groups.nMain != 0 && pProductGroup != nullptr) {
-    groups.nGroup =
-        bMake ? FindOrMakeGroup(groups.nMain, kProductGroupPrefix, *pProductGroup, eTypeVoid)
-              : m_Groups.Find(groups.nMain, *pProductGroup);
-  }
-  return groups;
-}
-
-void CDnLoader::PrefetchGroupRows(const CGroups& groups, Handle hArticle) const {
-  if (hArticle != 0 && groups.nMain != 0) m_Groups.Table(groups.nMain)->PrefetchRow(hArticle);
-}
-
 void CDnLoader::QueueMainGroupText(std::uint32_t nMain, Handle hArticle, std::wstring_view text) {
   CMatTable* pMain = m_Groups.Table(nMain);
   CGroupQueue& queue = m_Groups.Queue(nMain);
@@ -344,11 +317,15 @@ void CDnLoader::WriteGroupQueues() {
 
 CMatTable* CDnLoader::AddToProductGroup(Handle hArticle, std::wstring_view mainGroup,
                                         const std::wstring_view* pProductGroup,
-                                        std::wstring_view text, CGroups groups) {
-  if (groups.nMain == 0 || (pProductGroup != nullptr && groups.nGroup == 0))
-    groups = FindGroups(mainGroup, pProductGroup, true);
-  if (groups.nMain == 0) return nullptr;
-  if (groups.nGroup != 0) m_Groups.Queue(groups.nGroup).rows.push_back(hArticle);
-  QueueMainGroupText(groups.nMain, hArticle, text);
-  return m_Groups.Table(groups.nMain);
+                                        std::wstring_view text) {
+  if (!m_bReady) return nullptr;
+  const std::uint32_t nMain = FindOrMakeGroup(0, kMainGroupPrefix, mainGroup, eTypeString);
+  if (nMain == 0) return nullptr;
+  if (pProductGroup != nullptr) {
+    const std::uint32_t nGroup =
+        FindOrMakeGroup(nMain, kProductGroupPrefix, *pProductGroup, eTypeVoid);
+    if (nGroup != 0) m_Groups.Queue(nGroup).rows.push_back(hArticle);
+  }
+  QueueMainGroupText(nMain, hArticle, text);
+  return m_Groups.Table(nMain);
 }

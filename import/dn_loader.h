@@ -176,20 +176,6 @@ class CDnLoader {
   // table could not be made.
   std::uint32_t FindOrMakeGroup(std::uint32_t nParent, std::wstring_view prefix,
                                 std::wstring_view name, std::uint32_t nType);
-  // An article's main group entry and, when it names one, its product group.
-  struct CGroups {
-    std::uint32_t nMain = 0;
-    std::uint32_t nGroup = 0;
-  };
-  // With bMake false, only groups met before are found: an article's
-  // groups are looked up early for PrefetchGroupRows, and made where they
-  // always were, so that the names of new groups take the same handles.
-  CGroups FindGroups(std::wstring_view mainGroup, const std::wstring_view* pProductGroup,
-                     bool bMake);
-  // Asks for the article's row in its main group table ahead of its write:
-  // a catalogue's groups take turns, so that the write would otherwise wait
-  // for its row at a random place of its own table.
-  void PrefetchGroupRows(const CGroups& groups, Handle hArticle) const;
   // Queues the article's text in its main group's table; a text beyond
   // one-byte characters is written at once, after what its table has queued.
   void QueueMainGroupText(std::uint32_t nMain, Handle hArticle, std::wstring_view text);
@@ -199,12 +185,11 @@ class CDnLoader {
   // Puts the article into the group tables: "HWG_" + main group under
   // "HauptWarenGruppen" (String) with the article's row set to text, and,
   // when a product group is given, "WG_" + product group under it (Void)
-  // with the article as a row (both queued: CGroupQueue). groups:
-  // what FindGroups found of them early; the rest is made here. Returns the
-  // main group table (null when it could not be made).
+  // with the article as a row (both queued: CGroupQueue); either table is
+  // made when missing. Returns the main group table (null when it could not
+  // be made).
   CMatTable* AddToProductGroup(Handle hArticle, std::wstring_view mainGroup,
-                               const std::wstring_view* pProductGroup, std::wstring_view text,
-                               CGroups groups);
+                               const std::wstring_view* pProductGroup, std::wstring_view text);
   // Moves to the next line when it continues the current record (same first
   // nPrefix characters); false at the end of the record.
   bool NextContinuation(std::size_t nPrefix);
