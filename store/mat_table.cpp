@@ -100,6 +100,10 @@ void CMatTable::DeleteContents() {
   if (m_pDatenSatz != nullptr) m_pDatenSatz->m_ChildIndexes.Drop(this);
 }
 
+// The rows up to which a table read from a file and kept as a list for
+// speed stays one (a file's tables of fewer than 129 rows are read as lists).
+constexpr std::size_t kFileListRows = 256;
+
 bool CMatTable::SetValue(Handle hRow, std::uint64_t word) {
   if (!m_bListMode) {
     m_Rows.SetAt(hRow, word);
@@ -115,6 +119,14 @@ bool CMatTable::SetValue(Handle hRow, std::uint64_t word) {
   p->m_hRow = hRow;
   p->m_Value = word;
   m_RowList.AddTail(p);
+  // A table kept as a list only because its file held few rows (its flag
+  // does not ask for one) becomes a map again as it grows: an import of
+  // thousands of rows into it would otherwise walk the whole list for each.
+  if ((m_nFlags & eFlagListMode) == 0 && m_RowList.GetCount() > kFileListRows) {
+    const std::uint32_t nFlags = m_nFlags;
+    SetListMode(false);
+    m_nFlags = nFlags;
+  }
   return true;
 }
 

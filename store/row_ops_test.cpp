@@ -53,6 +53,28 @@ TEST_F(StoreRows, SwitchingModesCarriesTheRows) {
   EXPECT_EQ(RowsInOrder(pTable).size(), 300u);
 }
 
+// A table kept as a list only because its file held few rows becomes a map
+// again as it grows, its flags kept; one whose flag asks for a list stays one.
+TEST_F(StoreRows, AListKeptForSpeedBecomesAMapAsItGrows) {
+  for (const bool bFlagged : {false, true}) {
+    CMatTable* pTable = Table(bFlagged ? L"Flagged" : L"Speed", eTypeInteger);
+    pTable->SetListMode(true);
+    if (!bFlagged) pTable->m_nFlags &= ~std::uint32_t{eFlagListMode};  // as a file's is read
+    const std::uint32_t nFlags = pTable->m_nFlags;
+    std::vector<Handle> rows;
+    for (std::uint32_t i = 0; i < 1000; ++i) {
+      rows.push_back(Row(L"r"));
+      ASSERT_EQ(Store().SetCellValue(pTable, rows.back(), 0, 0, CCellInput::Value(i)), eMatOk);
+    }
+    EXPECT_EQ(pTable->m_bListMode, bFlagged);
+    EXPECT_EQ(pTable->m_nFlags, nFlags);
+    EXPECT_EQ(Store().GetRowCount(pTable), 1000);
+    CCell cell;
+    ASSERT_EQ(Store().GetCellValue(pTable, cell, rows[700], 0, 0), eMatOk);
+    EXPECT_EQ(cell.m_nValue, 700u);
+  }
+}
+
 TEST_F(StoreRows, RemovedStructBlockIsReusedByTheNextBlockOfItsSize) {
   CMatTable* pTable = Table(L"S", eTypeStruct);
   const std::uint32_t def[] = {2, eTypeInteger, eTypeInteger};
