@@ -292,11 +292,7 @@ void CDnLoader::WriteGroupQueue(CMatTable* pTable, const CGroupQueue& queue) {
     Stored(m_Store.AddRows(pTable, queue.rows.data(), queue.rows.size()), queue.rows.front());
     return;
   }
-  // A table of an existing file reads its rows first: only an empty one is
-  // sized for the queue.
-  if (pTable->m_pDatenSatz != nullptr) pTable->m_pDatenSatz->EnsureRowsLoaded(*pTable);
-  if (pTable->GetRowCount() == 0 && !pTable->m_bListMode)
-    pTable->m_Rows.InitHashTable(queue.rows.size());
+  m_Store.ReserveRows(*pTable, queue.rows.size());
   std::size_t nStart = 0;
   for (std::size_t i = 0; i < queue.rows.size() && m_eStop == eStop::kNone; ++i) {
     m_strGroupText.clear();

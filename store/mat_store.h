@@ -115,6 +115,10 @@ class CMatStore {
   // its room for them first instead of growing step by step. Stops at the
   // first row that could not be added (its code).
   eMatManager AddRows(CMatTable* pTable, const Handle* pRows, std::size_t nRows);
+  // Gives an empty table in map mode room for nRows rows at once, after
+  // reading its rows from its file (rows already there may be most of those
+  // to come, and a map never shrinks).
+  void ReserveRows(CMatTable& table, std::size_t nRows);
   eMatManager RemoveRow(CMatTable* pTable, Handle hRow);
   int GetRowCount(CMatTable* pTable);
   POSITION GetFirstRowPosition(CMatTable* pTable);

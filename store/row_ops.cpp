@@ -46,16 +46,18 @@ eMatManager CMatStore::AddRow(CMatTable* pTable, Handle hRow) {
   return eMatOk;
 }
 
+void CMatStore::ReserveRows(CMatTable& table, std::size_t nRows) {
+  EnsureRowsLoaded(table);
+  if (!table.m_bListMode && table.GetRowCount() == 0) table.m_Rows.InitHashTable(nRows);
+}
+
 eMatManager CMatStore::AddRows(CMatTable* pTable, const Handle* pRows, std::size_t nRows) {
   if (pTable == nullptr || pTable->m_pDatenSatz == nullptr) return eMatNoTable;
   if (nRows == 0) return eMatOk;
   ActivateDataset(pRows[0]);
   if (!HasRows(*pTable)) return eMatNoRow;
   if (pTable->m_pDatenSatz->CheckWriteLock(true)) return eMatLocked;
-  EnsureRowsLoaded(*pTable);
-  // Only an empty table is sized up front: rows already there may be most
-  // of these, and a map never shrinks.
-  if (!pTable->m_bListMode && pTable->GetRowCount() == 0) pTable->m_Rows.InitHashTable(nRows);
+  ReserveRows(*pTable, nRows);
   eMatManager rc = eMatOk;
   for (std::size_t i = 0; i < nRows && rc == eMatOk; ++i) {
     std::uint64_t word = 0;
